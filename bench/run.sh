@@ -1,0 +1,241 @@
+#!/usr/bin/env bash
+# Times sorvane-cli against sd, sed -i and plain cp on generated data and
+# prints a table. A benchmark, not a test: it reports figures, run it by hand.
+# See bench/README.md for what it measures and the knobs below.
+set -euo pipefail
+# One locale for every run: repeatable figures, and sed at its fastest
+# (its case-insensitive matching is slower under UTF-8 locales).
+export LC_ALL=C
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+
+BENCH_DIR=${BENCH_DIR:-/tmp/sorvane-bench}
+BUILD_DIR=${BENCH_BUILD_DIR:-$ROOT/build}
+REPEAT=${BENCH_REPEAT:-3}
+BIG_MIB=${BENCH_BIG_MIB:-256}
+TREE_FILES=${BENCH_TREE_FILES:-20000}
+NOEOL_MIB=${BENCH_NOEOL_MIB:-1024}
+TOOLS=" ${BENCH_TOOLS:-sorvane sd sed cp} "   # drop a tool to skip its runs
+GOAL_PEAK_MIB=32
+
+die() { echo "run.sh: $*" >&2; exit 1; }
+wants() { [[ $TOOLS == *" $1 "* ]]; }
+
+[[ $REPEAT =~ ^[1-9][0-9]*$ ]] || die "BENCH_REPEAT must be a positive number"
+
+# --- Packages: install only what is missing ----------------------------------
+missing=()
+for pkg in sd time cmake g++; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+done
+if ((${#missing[@]})); then
+    SUDO=(); ((EUID == 0)) || SUDO=(sudo)
+    echo "Installing ${missing[*]}"
+    # A fresh machine may have no package lists yet; update only if needed.
+    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" ||
+        { "${SUDO[@]}" apt-get update &&
+          "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"; }
+fi
+
+# sd renamed its fixed-string flag in later versions; use what this one has.
+if sd --help 2>&1 | grep -q -- '--fixed-strings'; then SD_FIXED=-F; else SD_FIXED=-s; fi
+
+# --- Build --------------------------------------------------------------------
+if wants sorvane; then
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null ||
+        die "cmake configure failed; sorvane-cli cannot be built yet"
+    cmake --build "$BUILD_DIR" --parallel ||
+        die "build failed; no figures for sorvane-cli"
+    SORVANE=$BUILD_DIR/bin/sorvane-cli
+    [[ -x $SORVANE ]] || die "$SORVANE was not built; nothing to measure (BENCH_TOOLS='sd sed cp' runs the others)"
+    GEN=$BUILD_DIR/bin/sorvane-bench-data
+else
+    # Only the data generator is needed; bench/ also configures on its own,
+    # so this works even while the rest of the project does not build.
+    cmake -S "$ROOT/bench" -B "$BENCH_DIR/generator-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$BENCH_DIR/generator-build" --parallel >/dev/null
+    GEN=$BENCH_DIR/generator-build/sorvane-bench-data
+fi
+
+# --- Data: generated once, reused (the generator is deterministic) ------------
+DATA=$BENCH_DIR/data
+WORK=$BENCH_DIR/work      # fresh copies and results; removed at exit
+mkdir -p "$DATA"
+rm -rf "$WORK"; mkdir -p "$WORK/out"
+trap 'rm -rf "$WORK"' EXIT
+
+BIG=$DATA/big-${BIG_MIB}MiB.txt
+TREE=$DATA/tree-${TREE_FILES}
+NOEOL=$DATA/noeol-${NOEOL_MIB}MiB.txt
+
+# generate KIND TARGET SIZE: writes to a temporary name first, so an
+# interrupted run never leaves half a data set that looks complete.
+generate() {
+    [[ -e $2 ]] && return
+    echo "Generating $2"
+    rm -rf "$2.part"
+    "$GEN" "$1" "$2.part" "$3" >"$2.info"
+    mv "$2.part" "$2"
+}
+generate bigfile "$BIG" "$BIG_MIB"
+generate tree "$TREE" "$TREE_FILES"
+wants sorvane && generate noeol "$NOEOL" "$NOEOL_MIB"
+
+# --- Measuring ----------------------------------------------------------------
+declare -A SECS PEAK
+RUN_FILE=$WORK/run.txt
+RUN_TREE=$WORK/run-tree
+
+fresh_big()   { rm -f "$RUN_FILE"; cp "$BIG" "$RUN_FILE"; }
+fresh_noeol() { rm -f "$RUN_FILE"; cp "$NOEOL" "$RUN_FILE"; }
+fresh_tree()  { rm -rf "$RUN_TREE"; cp -r "$TREE" "$RUN_TREE"; }
+no_big()      { rm -f "$RUN_FILE"; }
+no_tree()     { rm -rf "$RUN_TREE"; }
+
+# measure KEY PREPARE CMD...: runs CMD REPEAT times, each time on data made
+# fresh by PREPARE outside the timing; keeps the median wall time and the
+# highest peak RSS. The command's stdout of the last run stays in $WORK/stdout.
+# Wall time comes from EPOCHREALTIME, not time's %e: %e has only 10 ms steps,
+# too coarse next to cp, which copies 256 MiB in well under a second.
+measure() {
+    local key=$1 prepare=$2 i t t0 t1 kib peak=0
+    shift 2
+    local -a secs=()
+    printf '  %-22s' "$key"
+    for ((i = 1; i <= REPEAT; i++)); do
+        "$prepare"
+        sync   # flush the copy now, or its write-back would be timed too
+        t0=$EPOCHREALTIME
+        /usr/bin/time -f '%e %M' -o "$WORK/time" "$@" >"$WORK/stdout" 2>"$WORK/stderr" ||
+            { echo; cat "$WORK/stderr" >&2; die "$key failed: $*"; }
+        t1=$EPOCHREALTIME
+        read -r _ kib <"$WORK/time"
+        t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
+        secs+=("$t")
+        if ((kib > peak)); then peak=$kib; fi
+        printf ' %7ss' "$t"
+    done
+    echo
+    # Median; for an even count, the lower of the middle two.
+    SECS[$key]=$(printf '%s\n' "${secs[@]}" | sort -g | sed -n "$(((REPEAT + 1) / 2))p")
+    PEAK[$key]=$peak
+}
+
+# keep KEY: moves the last run's result aside so tools can be compared.
+keep() { if [[ -d $RUN_TREE ]]; then mv "$RUN_TREE" "$WORK/out/$1"; else mv "$RUN_FILE" "$WORK/out/$1"; fi; }
+
+sorvane_said() { echo "    sorvane-cli: $(tail -n 1 "$WORK/stdout")   (generator: $(head -n 1 "$1.info"))"; }
+
+# compare A B: whether two tools left the same bytes behind.
+compare() {
+    local a=$WORK/out/$1 b=$WORK/out/$2
+    [[ -e $a && -e $b ]] || return 0
+    local diffs
+    if [[ -d $a ]]; then diffs=$(diff -rq "$a" "$b" | head -n 5 || true)
+    else diffs=$(cmp "$a" "$b" 2>&1 | head -n 5 || true); fi
+    if [[ -z $diffs ]]; then echo "    $1 vs $2: outputs agree"
+    else echo "    $1 vs $2: OUTPUTS DIFFER"; sed 's/^/      /' <<<"$diffs"; fi
+}
+
+sh_find() { echo "find \"\$1\" -type f -name '*.txt' -print0 | xargs -0 $1"; }
+
+echo
+echo "Sorvane benchmark: $(nproc) cores, $(uname -r), $(sd --version), $(sed --version | head -n 1)"
+echo "Data in $DATA (hot page cache), $REPEAT runs each, times in seconds"
+echo
+echo "Big file, $(du -h "$BIG" | cut -f1), case-sensitive"
+if wants sorvane; then
+    measure big-cs-sorvane fresh_big "$SORVANE" --find needle --replace thread "$RUN_FILE"
+    sorvane_said "$BIG"; keep big-cs-sorvane
+fi
+if wants sd; then measure big-cs-sd fresh_big sd "$SD_FIXED" needle thread "$RUN_FILE"; keep big-cs-sd; fi
+if wants sed; then measure big-cs-sed fresh_big sed -i 's/needle/thread/g' "$RUN_FILE"; keep big-cs-sed; fi
+if wants cp; then
+    measure big-cs-cp no_big cp "$BIG" "$RUN_FILE"
+    # sorvane-cli fsyncs what it writes and the others do not; this floor does too.
+    measure big-cs-cp+fsync no_big bash -c 'cp "$1" "$2" && sync "$2"' _ "$BIG" "$RUN_FILE"
+    rm -f "$RUN_FILE"
+fi
+compare big-cs-sorvane big-cs-sed
+compare big-cs-sd big-cs-sed
+
+echo
+echo "Big file, ignoring case"
+if wants sorvane; then
+    measure big-ci-sorvane fresh_big "$SORVANE" --ignore-case --find needle --replace thread "$RUN_FILE"
+    sorvane_said "$BIG"; keep big-ci-sorvane
+fi
+if wants sd; then measure big-ci-sd fresh_big sd "$SD_FIXED" -f i needle thread "$RUN_FILE"; keep big-ci-sd; fi
+if wants sed; then measure big-ci-sed fresh_big sed -i 's/needle/thread/gI' "$RUN_FILE"; keep big-ci-sed; fi
+compare big-ci-sorvane big-ci-sed
+compare big-ci-sd big-ci-sed
+rm -rf "$WORK"/out/big-*   # a few hundred MiB each; not needed any more
+
+echo
+echo "Tree, $(find "$TREE" -type f | wc -l) files, $(du -sh "$TREE" | cut -f1), case-sensitive"
+if wants sorvane; then
+    measure tree-cs-sorvane fresh_tree "$SORVANE" --folder "$RUN_TREE" --recursive --find needle --replace thread
+    sorvane_said "$TREE"; keep tree-cs-sorvane
+fi
+if wants sd; then
+    measure tree-cs-sd fresh_tree bash -c "$(sh_find "sd $SD_FIXED needle thread")" _ "$RUN_TREE"
+    keep tree-cs-sd
+fi
+if wants sed; then
+    measure tree-cs-sed fresh_tree bash -c "$(sh_find "sed -i 's/needle/thread/g'")" _ "$RUN_TREE"
+    keep tree-cs-sed
+fi
+if wants cp; then measure tree-cs-cp no_tree cp -r "$TREE" "$RUN_TREE"; rm -rf "$RUN_TREE"; fi
+compare tree-cs-sorvane tree-cs-sed
+compare tree-cs-sd tree-cs-sed
+rm -rf "$WORK"/out/tree-*
+
+if wants sorvane; then
+    echo
+    echo "No line end at all, $(du -h "$NOEOL" | cut -f1), memory check"
+    measure noeol-cs-sorvane fresh_noeol "$SORVANE" --find needle --replace thread "$RUN_FILE"
+    sorvane_said "$NOEOL"; rm -f "$RUN_FILE"
+fi
+
+# --- Table ----------------------------------------------------------------------
+ratio() { # ratio A B: A/B with two decimals, "-" if either is missing or B is 0
+    [[ -n ${1:-} && -n ${2:-} ]] || { echo -; return; }
+    awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 == 0) print "-"; else printf "%.2f\n", a / b }'
+}
+
+echo
+printf '%-6s %-8s %-9s %9s %9s %10s %7s\n' test tool case seconds "peak MiB" "x sorvane" "x cp"
+for key in big-cs-sorvane big-cs-sd big-cs-sed big-cs-cp big-cs-cp+fsync big-ci-sorvane big-ci-sd big-ci-sed \
+           tree-cs-sorvane tree-cs-sd tree-cs-sed tree-cs-cp noeol-cs-sorvane; do
+    [[ -n ${SECS[$key]:-} ]] || continue
+    IFS=- read -r test kase tool <<<"$key"
+    printf '%-6s %-8s %-9s %9s %9s %10s %7s\n' "$test" "$tool" \
+        "$([[ $kase == cs ]] && echo sensitive || echo ignore)" "${SECS[$key]}" \
+        "$(awk -v k="${PEAK[$key]}" 'BEGIN { printf "%.1f", k / 1024 }')" \
+        "$(ratio "${SECS[$key]}" "${SECS[$test-$kase-sorvane]:-}")" \
+        "$(ratio "${SECS[$key]}" "${SECS[$test-cs-cp]:-}")"
+done
+
+# --- Goals --------------------------------------------------------------------
+# check TEXT CONDITION-as-awk-expression
+check() {
+    local verdict
+    verdict=$(awk "BEGIN { print ($2) ? \"met   \" : \"MISSED\" }")
+    echo "  $verdict $1"
+}
+if wants sorvane; then
+    s=${SECS[big-cs-sorvane]}
+    echo
+    echo "Goals"
+    if [[ -n ${SECS[big-cs-sd]:-} ]]; then check "big file: at most 1/3 of sd's time" "$s * 3 <= ${SECS[big-cs-sd]}"; fi
+    if [[ -n ${SECS[big-cs-sed]:-} ]]; then check "big file: at most 1/3 of sed -i's time" "$s * 3 <= ${SECS[big-cs-sed]}"; fi
+    if [[ -n ${SECS[big-cs-cp]:-} ]]; then
+        check "big file: at most 3x cp" "$s <= 3 * ${SECS[big-cs-cp]}"
+        check "big file: at most 3x cp+fsync (same durability)" "$s <= 3 * ${SECS[big-cs-cp+fsync]}"
+    fi
+    check "ignoring case: at most 1.5x case-sensitive" "${SECS[big-ci-sorvane]} <= 1.5 * $s"
+    for key in big-cs-sorvane big-ci-sorvane tree-cs-sorvane noeol-cs-sorvane; do
+        check "$key: peak memory under $GOAL_PEAK_MIB MiB" "${PEAK[$key]} < $GOAL_PEAK_MIB * 1024"
+    done
+fi

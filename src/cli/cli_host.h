@@ -1,0 +1,64 @@
+#pragma once
+
+#include "cli/cli_options.h"
+#include "engine/host.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace sorvane::cli {
+
+// A recent-term list that lives only for one run of the front end.
+class TermList final : public RecentTermList {
+ public:
+  int ListCount() const override { return static_cast<int>(items_.size()); }
+  std::string List(int index) const override { return items_.at(static_cast<std::size_t>(index)); }
+  void AddItem(const std::string& item) override { items_.push_back(item); }
+
+ private:
+  std::vector<std::string> items_;
+};
+
+// The engine's host on a terminal: reports go to standard output, failures to standard
+// error, and each failure is answered as the options say.
+class CliHost final : public ReplaceHost {
+ public:
+  CliHost(const CliOptions& options, std::ostream& out, std::ostream& err);
+
+  bool fileFrameVisible() const override { return !options_.folder; }
+  bool folderFrameVisible() const override { return options_.folder.has_value(); }
+  int fileListCount() const override { return static_cast<int>(options_.files.size()); }
+  std::string fileListItem(int index) const override { return options_.files.at(static_cast<std::size_t>(index)); }
+  std::string folderCaption() const override { return options_.folder.value_or(""); }
+  std::string findText() const override { return options_.find; }
+  std::string replaceText() const override { return options_.replace; }
+  std::string fileTypeText() const override { return options_.fileType; }
+  int caseSensitiveValue() const override { return options_.ignoreCase ? 0 : 1; }
+  int recursiveValue() const override { return options_.recursive ? 1 : 0; }
+  RecentTermList& findTerms() override { return findTerms_; }
+  RecentTermList& replaceTerms() override { return replaceTerms_; }
+
+  int showMessage(const std::string& text, int style, const std::string& title) override;
+  void processPendingEvents() override {}
+  bool stopRequested() const override;
+  void refreshFolderFiles() override {}
+  void focusFind() override {}
+  void DisableControls() override {}
+  void EnableControls() override {}
+
+  bool anyFailure() const { return anyFailure_; }
+
+ private:
+  const CliOptions& options_;
+  std::ostream& out_;
+  std::ostream& err_;
+  TermList findTerms_;
+  TermList replaceTerms_;
+  bool anyFailure_ = false;
+};
+
+// Makes SIGINT and SIGTERM ask the run to stop, so an interrupted run leaves every file whole.
+void installStopSignals();
+
+}  // namespace sorvane::cli

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sorvane::cli {
+
+struct CliOptions {
+  std::string find;
+  std::string replace;
+  bool ignoreCase = false;
+  bool dryRun = false;
+  bool stopOnError = false;
+  bool recursive = false;
+  std::optional<std::string> folder;  // folder mode when set
+  std::string fileType = "All Files (*.*)";
+  std::vector<std::string> files;
+  bool help = false;
+};
+
+extern const char* const kUsage;
+
+// Parses the arguments after the program name; on a usage error returns nothing and
+// sets `error`.
+std::optional<CliOptions> parseArguments(const std::vector<std::string>& arguments, std::string& error);
+
+}  // namespace sorvane::cli

@@ -1,0 +1,34 @@
+#include "cli/cli_host.h"
+#include "cli/cli_options.h"
+#include "engine/replace_run.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+  using namespace sorvane;
+  std::ios::sync_with_stdio(false);
+
+  std::string error;
+  const auto options = cli::parseArguments(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::cerr << "sorvane-cli: " << error << "\n\n" << cli::kUsage;
+    return 2;
+  }
+  if (options->help) {
+    std::cout << cli::kUsage;
+    return 0;
+  }
+
+  cli::installStopSignals();
+  cli::CliHost host(*options, std::cout, std::cerr);
+  EngineOptions engineOptions;
+  engineOptions.dryRun = options->dryRun;
+  ReplaceEngine engine(host, engineOptions);
+  engine.cmdReplace_Click();
+
+  if (engine.abandoned()) {
+    std::cerr << "Operation stopped.\n";
+    return 1;
+  }
+  return host.anyFailure() || engine.stopped() ? 1 : 0;
+}

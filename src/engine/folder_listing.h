@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sorvane {
+
+// One folder's entries, read once, in case-insensitive name order (ties by bytes), so a walk
+// is the same on every run. Symbolic links are neither files nor folders here: a walk that
+// followed them could loop, or rewrite one file under two names.
+struct FolderListing {
+  std::vector<std::string> files;    // regular files, hidden ones included
+  std::vector<std::string> folders;  // real sub-folders
+};
+
+// A folder that cannot be read lists as empty.
+FolderListing listFolder(const std::string& folder);
+
+}  // namespace sorvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+namespace sorvane {
+
+// Message box styles and answers, as numbers, because stored scripts and tests speak in them.
+inline constexpr int kStyleCritical = 16;           // critical icon, OK
+inline constexpr int kStyleInformation = 64;        // information icon, OK
+inline constexpr int kStyleAbortRetryIgnore = 274;  // critical icon, Abort/Retry/Ignore, Retry preselected
+
+inline constexpr int kButtonOk = 1;
+inline constexpr int kButtonAbort = 3;
+inline constexpr int kButtonRetry = 4;
+inline constexpr int kButtonIgnore = 5;
+
+// Caption of every message box, and the source named in failure reports.
+inline constexpr const char* kApplicationTitle = "Sorvane";
+
+// A list-bearing control that keeps recent terms (the find and replace drop-downs).
+class RecentTermList {
+ public:
+  virtual ~RecentTermList() = default;
+  virtual int ListCount() const = 0;
+  virtual std::string List(int index) const = 0;
+  virtual void AddItem(const std::string& item) = 0;
+};
+
+// Everything a replace run needs from whoever shows it: the window, the command-line
+// front end or a test. Texts are UTF-8; paths are the file system's own bytes.
+class ReplaceHost {
+ public:
+  virtual ~ReplaceHost() = default;
+
+  virtual bool fileFrameVisible() const = 0;    // file mode
+  virtual bool folderFrameVisible() const = 0;  // folder mode
+  virtual int fileListCount() const = 0;
+  virtual std::string fileListItem(int index) const = 0;
+  virtual std::string folderCaption() const = 0;
+  virtual std::string findText() const = 0;
+  virtual std::string replaceText() const = 0;
+  virtual std::string fileTypeText() const = 0;
+  virtual int caseSensitiveValue() const = 0;  // check-box state 0, 1 or 2
+  virtual int recursiveValue() const = 0;      // check-box state 0, 1 or 2
+  virtual RecentTermList& findTerms() = 0;
+  virtual RecentTermList& replaceTerms() = 0;
+
+  // Shows a message box and returns the button pressed (kButton...).
+  virtual int showMessage(const std::string& text, int style, const std::string& title) = 0;
+  // Lets the host repaint, resize and take a close request in the middle of a run.
+  virtual void processPendingEvents() = 0;
+  // True once the host wants the run abandoned (e.g. the program is closing); read after each yield.
+  virtual bool stopRequested() const = 0;
+  virtual void refreshFolderFiles() = 0;  // the folder's file list shows current contents
+  virtual void focusFind() = 0;
+  virtual void DisableControls() = 0;
+  virtual void EnableControls() = 0;
+};
+
+}  // namespace sorvane

@@ -1,0 +1,57 @@
+#include "engine/source_file.h"
+
+#include "engine/yielder.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace sorvane {
+
+SourceFile::~SourceFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool SourceFile::open(const std::string& path) {
+  path_ = path;
+  // Non-blocking, so that a named pipe given as a file cannot hang the run before it is refused.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd_ < 0) return fail(errno);
+  if (::fstat(fd_, &opened_) != 0) return fail(errno);
+  if (S_ISDIR(opened_.st_mode)) return fail(EISDIR);
+  if (!S_ISREG(opened_.st_mode)) return fail(ENXIO);
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return true;
+}
+
+bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
+  if (!yielder_.poll()) {
+    stopped_ = true;
+    return false;
+  }
+  while (true) {
+    const ssize_t n = ::read(fd_, into, capacity);
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return true;
+    }
+    if (errno != EINTR) return fail(errno);
+  }
+}
+
+bool SourceFile::unchangedSinceOpened(const std::string& path) const {
+  struct stat now {};
+  struct stat named {};
+  if (::fstat(fd_, &now) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+  return now.st_size == opened_.st_size && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
+         now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec && named.st_dev == opened_.st_dev &&
+         named.st_ino == opened_.st_ino;
+}
+
+bool SourceFile::fail(int error) {
+  failure_ = failureFromErrno(error, path_);
+  return false;
+}
+
+}  // namespace sorvane

@@ -1,0 +1,48 @@
+#include "engine/stream_rewriter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sorvane {
+
+StreamRewriter::StreamRewriter(const TermMatcher& matcher, std::size_t capacity)
+    : matcher_(matcher),
+      // Room for the look-back, one whole occurrence and at least one fresh byte guarantees
+      // that every pass settles at least one byte.
+      buffer_(std::max(capacity, TermMatcher::kLookback + matcher.maxOccurrenceLength() + 1)) {}
+
+bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
+  using Kind = TermMatcher::Result::Kind;
+  occurrences_ = 0;
+  char* const data = buffer_.data();
+  std::size_t start = 0;   // data[0, start) is look-back, already passed to the sink
+  std::size_t length = 0;  // data[start, length) is not yet settled
+  bool atEnd = false;
+
+  while (true) {
+    std::size_t got = 0;
+    if (!source.read(data + length, buffer_.size() - length, got)) return false;
+    atEnd = got == 0;
+    length += got;
+
+    std::size_t position = start;
+    while (true) {
+      const TermMatcher::Result result = matcher_.find(data, position, length, atEnd);
+      if (!sink.keep(std::string_view(data + position, result.position - position))) return false;
+      position = result.position;
+      if (result.kind != Kind::Found) break;
+      if (!sink.replace(std::string_view(data + position, result.length))) return false;
+      ++occurrences_;
+      position += result.length;
+    }
+    if (atEnd) return true;
+
+    // Roll the unsettled tail, and the look-back before it, to the front.
+    const std::size_t keepFrom = position - std::min(position, TermMatcher::kLookback);
+    std::memmove(data, data + keepFrom, length - keepFrom);
+    length -= keepFrom;
+    start = position - keepFrom;
+  }
+}
+
+}  // namespace sorvane

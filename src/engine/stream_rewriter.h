@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/term_matcher.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace sorvane {
+
+// Where the rewriter's input comes from. A source may fail or decline to go on (a stop
+// request); either way it returns false and the rewrite ends.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Reads up to `capacity` bytes into `into`; got == 0 means the end of the input.
+  virtual bool read(char* into, std::size_t capacity, std::size_t& got) = 0;
+};
+
+// Where the rewriter's output goes: the source's bytes in order, each occurrence
+// announced in place of its bytes. Returning false ends the rewrite.
+class RewriteSink {
+ public:
+  virtual ~RewriteSink() = default;
+  virtual bool keep(std::string_view bytes) = 0;
+  virtual bool replace(std::string_view occurrence) = 0;
+};
+
+// Streams a source through a bounded buffer, replacing every occurrence of a term left to
+// right without overlap. Memory is fixed at construction: it never grows with the input,
+// its lines or the number of occurrences.
+class StreamRewriter {
+ public:
+  static constexpr std::size_t kDefaultCapacity = 256 * 1024;
+
+  // `capacity` may be as small as 1: the buffer is then just large enough for one occurrence.
+  StreamRewriter(const TermMatcher& matcher, std::size_t capacity = kDefaultCapacity);
+  StreamRewriter(const StreamRewriter&) = delete;  // owns a large buffer
+  StreamRewriter& operator=(const StreamRewriter&) = delete;
+
+  // True when the whole source went through; `occurrences` then counts the replacements.
+  bool run(ByteSource& source, RewriteSink& sink);
+  std::int64_t occurrences() const { return occurrences_; }
+
+ private:
+  const TermMatcher& matcher_;
+  std::vector<char> buffer_;
+  std::int64_t occurrences_ = 0;
+};
+
+}  // namespace sorvane

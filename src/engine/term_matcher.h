@@ -1,0 +1,71 @@
+#pragma once
+
+#include "engine/byte_set_scanner.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvane {
+
+// Comparison modes of a run: 0 exact bytes, 1 case-insensitive by Unicode simple case folding.
+inline constexpr int kBinaryCompare = 0;
+inline constexpr int kTextCompare = 1;
+
+// Finds occurrences of one term in a window of a byte stream. Line ends (CR LF, or CR alone)
+// bound occurrences: an occurrence never includes a CR, nor the LF that follows one.
+// An empty term has no occurrence.
+class TermMatcher {
+ public:
+  // Bytes before `from` that find() may read to judge where an occurrence may start.
+  static constexpr std::size_t kLookback = 3;
+
+  struct Result {
+    enum class Kind {
+      Found,     // an occurrence at [position, position + length)
+      Settled,   // no occurrence starts before `position`; the bytes before it are final
+      NeedMore,  // an occurrence may start at `position` but runs past the data
+    };
+    Kind kind;
+    std::size_t position;
+    std::size_t length = 0;
+  };
+
+  TermMatcher(std::string_view term, int compare);
+
+  // Searches data[from, to) for the leftmost occurrence. data[from - kLookback, from) must be
+  // the bytes that precede `from` in the stream, where there are any. `atEnd` says that no byte
+  // follows `to`; then the result is never NeedMore.
+  Result find(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
+
+  // The longest stretch of the stream an occurrence can cover.
+  std::size_t maxOccurrenceLength() const { return maxLength_; }
+
+  bool findsNothing() const { return findsNothing_; }
+
+ private:
+  Result findExact(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
+  Result findFolded(const unsigned char* data, std::size_t from, std::size_t to, bool atEnd) const;
+  enum class Verdict { Match, Mismatch, NeedMore };
+  Verdict matchFoldedAt(const unsigned char* data, std::size_t at, std::size_t to, bool atEnd,
+                        std::size_t& length) const;
+  bool insideCharacter(const unsigned char* data, std::size_t at, std::size_t to, bool atEnd,
+                       bool& needMore) const;
+
+  std::string term_;
+  int compare_;
+  bool findsNothing_;
+  bool startsWithLineFeed_;
+  std::size_t maxLength_;
+  std::vector<char32_t> foldedTerm_;
+  std::optional<ByteSetScanner> firstUnitBytes_;
+  bool startsWithStrayContinuation_ = false;
+};
+
+// True when `text` contains `term` under the comparison mode (an empty term is in every
+// non-empty text; nothing is in an empty text).
+bool containsTerm(std::string_view text, std::string_view term, int compare);
+
+}  // namespace sorvane

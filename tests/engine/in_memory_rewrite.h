@@ -1,0 +1,60 @@
+#pragma once
+
+#include "engine/stream_rewriter.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace sorvane::testing {
+
+// Hands out its text `chunk` bytes at a time, so a test chooses where reads end.
+class ChunkedSource final : public ByteSource {
+ public:
+  ChunkedSource(std::string text, std::size_t chunk) : text_(std::move(text)), chunk_(chunk) {}
+  bool read(char* into, std::size_t capacity, std::size_t& got) override {
+    got = std::min({chunk_, capacity, text_.size() - offset_});
+    text_.copy(into, got, offset_);
+    offset_ += got;
+    return true;
+  }
+
+ private:
+  std::string text_;
+  std::size_t chunk_;
+  std::size_t offset_ = 0;
+};
+
+class StringSink final : public RewriteSink {
+ public:
+  explicit StringSink(std::string replacement) : replacement_(std::move(replacement)) {}
+  bool keep(std::string_view bytes) override {
+    output.append(bytes);
+    return true;
+  }
+  bool replace(std::string_view) override {
+    output += replacement_;
+    return true;
+  }
+  std::string output;
+
+ private:
+  std::string replacement_;
+};
+
+struct Rewritten {
+  std::string output;
+  std::int64_t count;
+};
+
+inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
+                             int compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1) {
+  TermMatcher matcher(find, compare);
+  StreamRewriter rewriter(matcher, capacity);
+  ChunkedSource source(text, chunk);
+  StringSink sink(replace);
+  rewriter.run(source, sink);
+  return {sink.output, rewriter.occurrences()};
+}
+
+}  // namespace sorvane::testing
