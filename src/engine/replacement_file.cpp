@@ -9,7 +9,10 @@
 namespace sorvane {
 namespace {
 
-constexpr std::size_t kPendingCapacity = 256 * 1024;
+constexpr std::size_t kPendingCapacity = 1024 * 1024;
+// Written data is handed to the disk in steps of this size while the rewrite goes on, so the
+// final flush before the swap has little left to wait for.
+constexpr std::uint64_t kWritebackStep = 8 * 1024 * 1024;
 
 std::string folderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -74,7 +77,10 @@ bool ReplacementFile::copyUntouchedPrefix() {
   while (static_cast<std::uint64_t>(offset) < untouchedPrefix_) {
     const ssize_t n = ::copy_file_range(sourceFd_, &offset, temporaryFd_, nullptr,
                                         untouchedPrefix_ - static_cast<std::uint64_t>(offset), 0);
-    if (n > 0) continue;
+    if (n > 0) {
+      written_ += static_cast<std::uint64_t>(n);
+      continue;
+    }
     if (n == 0) return fail(EIO);  // the source is shorter than what was read from it
     if (errno == EINTR) continue;
     if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return fail(errno);
@@ -107,6 +113,14 @@ bool ReplacementFile::flush() {
   return writeAll(pending_.data(), size);
 }
 
+void ReplacementFile::startWriteback() {
+  if (written_ - writebackStarted_ < kWritebackStep) return;
+  // Only a hint: where it is not supported, the final fdatasync does all the work.
+  ::sync_file_range(temporaryFd_, static_cast<off64_t>(writebackStarted_),
+                    static_cast<off64_t>(written_ - writebackStarted_), SYNC_FILE_RANGE_WRITE);
+  writebackStarted_ = written_;
+}
+
 bool ReplacementFile::writeAll(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(temporaryFd_, data, size);
@@ -114,7 +128,9 @@ bool ReplacementFile::writeAll(const char* data, std::size_t size) {
     if (n <= 0) return fail(n == 0 ? ENOSPC : errno);
     data += n;
     size -= static_cast<std::size_t>(n);
+    written_ += static_cast<std::uint64_t>(n);
   }
+  startWriteback();
   return true;
 }
 

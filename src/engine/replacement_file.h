@@ -41,6 +41,7 @@ class ReplacementFile final : public RewriteSink {
   bool write(std::string_view bytes);
   bool flush();
   bool writeAll(const char* data, std::size_t size);
+  void startWriteback();
   void discard();
   bool fail(int error);
 
@@ -52,6 +53,8 @@ class ReplacementFile final : public RewriteSink {
   std::string temporaryPath_;
   int temporaryFd_ = -1;
   std::uint64_t untouchedPrefix_ = 0;  // bytes kept before the first occurrence
+  std::uint64_t written_ = 0;          // bytes in the temporary file so far
+  std::uint64_t writebackStarted_ = 0;
   std::vector<char> pending_;
   std::size_t pendingSize_ = 0;
   std::optional<Failure> failure_;

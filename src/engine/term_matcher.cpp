@@ -41,6 +41,15 @@ std::vector<unsigned char> leadBytesFoldingTo(char32_t folded) {
   return bytes;  // duplicates are harmless: the scanner keeps each byte once
 }
 
+// True when every text that matches the term ignoring case is the term with some ASCII
+// letters in the other case. K and S are out: the Kelvin sign and the long s fold to them.
+bool foldsLikeAscii(std::string_view term) {
+  return std::all_of(term.begin(), term.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && byte != 'k' && byte != 'K' && byte != 's' && byte != 'S';
+  });
+}
+
 bool isContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 }  // namespace
@@ -52,7 +61,12 @@ TermMatcher::TermMatcher(std::string_view term, int compare)
       findsNothing_(term.empty() || term.find(CR) != std::string_view::npos),
       startsWithLineFeed_(!term.empty() && term.front() == LF),
       maxLength_(term.size()) {
-  if (compare_ == kTextCompare && !findsNothing_) {
+  if (findsNothing_) return;
+  if (compare_ == kBinaryCompare) {
+    exact_.emplace(term, false);
+  } else if (foldsLikeAscii(term)) {
+    exact_.emplace(term, true);
+  } else {
     foldedTerm_ = utf8::foldedUnits(term);
     maxLength_ = foldedTerm_.size() * 4;  // a unit of the text takes at most four bytes
     firstUnitBytes_.emplace(leadBytesFoldingTo(foldedTerm_.front()));
@@ -64,16 +78,15 @@ TermMatcher::TermMatcher(std::string_view term, int compare)
 
 TermMatcher::Result TermMatcher::find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   if (findsNothing_) return Result{Result::Kind::Settled, to};
-  if (compare_ == kBinaryCompare) return findExact(data, from, to, atEnd);
+  if (exact_) return findExact(data, from, to, atEnd);
   return findFolded(reinterpret_cast<const unsigned char*>(data), from, to, atEnd);
 }
 
 TermMatcher::Result TermMatcher::findExact(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   std::size_t at = from;
   while (at < to) {
-    const void* hit = ::memmem(data + at, to - at, term_.data(), term_.size());
-    if (hit == nullptr) break;
-    const std::size_t position = static_cast<const char*>(hit) - data;
+    const std::size_t position = exact_->find(data + at, data + to) - data;
+    if (position == to) break;
     // A leading LF right after a CR belongs to a line end.
     if (startsWithLineFeed_ && position > 0 && data[position - 1] == CR) {
       at = position + 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/byte_set_scanner.h"
+#include "engine/exact_searcher.h"
 
 #include <cstddef>
 #include <optional>
@@ -60,6 +61,7 @@ class TermMatcher {
   bool startsWithLineFeed_;
   std::size_t maxLength_;
   std::vector<char32_t> foldedTerm_;
+  std::optional<ExactSearcher> exact_;
   std::optional<ByteSetScanner> firstUnitBytes_;
   bool startsWithStrayContinuation_ = false;
 };

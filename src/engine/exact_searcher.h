@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sorvane {
+
+// Finds a fixed byte string, optionally ignoring the case of ASCII letters. Compares the
+// needle's first and last bytes sixteen positions at a time and checks the rest only where
+// both agree; nothing is prepared per call, which matters when occurrences are dense.
+class ExactSearcher {
+ public:
+  // `needle` must not be empty.
+  ExactSearcher(std::string_view needle, bool ignoreAsciiCase);
+
+  // The first position in [begin, end) where the needle starts in full, or end.
+  const char* find(const char* begin, const char* end) const;
+
+ private:
+  bool matchesAt(const char* p, std::size_t from, std::size_t to) const;
+
+  std::string needle_;  // letters lowered when case is ignored
+  std::string fold_;    // per byte: 0x20 where a letter's case is ignored, else 0
+};
+
+}  // namespace sorvane
