@@ -264,6 +264,23 @@ TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
   EXPECT_EQ(lastMessage().text, "Made 8 replacements.");
 }
 
+TEST_F(FolderRun, FileVanishingAfterTheListingIsReportedAndSkipped) {
+  host.recursive = 1;
+  host.fileType = "Text Files (*.txt)";
+  bool removed = false;
+  host.onYield = [&] {  // between files, after the folder was listed
+    if (!removed) removed = fs::remove(folder / "b.txt");
+  };
+  EngineOptions options;
+  options.yieldInterval = std::chrono::nanoseconds(0);
+  ReplaceEngine engine(host, options);
+  engine.cmdReplace_Click();
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_NE(host.messages[0].text.find("'" + folder / "b.txt" + "'"), std::string::npos);
+  EXPECT_NE(host.messages[0].text.find("Error number:  53"), std::string::npos);
+  EXPECT_EQ(lastMessage().text, "Made 6 replacements.");
+}
+
 TEST_F(FolderRun, LinksAreNeverFollowedOrRewritten) {
   fs::create_directory_symlink(folder.path(), folder / "loop");
   fs::create_symlink(folder / "b.txt", folder / "zz-link.txt");
