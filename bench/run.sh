@@ -45,7 +45,7 @@ if sd --help 2>&1 | grep -q -- '--fixed-strings'; then SD_FIXED=-F; else SD_FIXE
 if wants sorvane; then
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null ||
         die "cmake configure failed; sorvane-cli cannot be built yet"
-    cmake --build "$BUILD_DIR" --parallel ||
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" ||
         die "build failed; no figures for sorvane-cli"
     SORVANE=$BUILD_DIR/bin/sorvane-cli
     [[ -x $SORVANE ]] || die "$SORVANE was not built; nothing to measure (BENCH_TOOLS='sd sed cp' runs the others)"
@@ -54,7 +54,7 @@ else
     # Only the data generator is needed; bench/ also configures on its own,
     # so this works even while the rest of the project does not build.
     cmake -S "$ROOT/bench" -B "$BENCH_DIR/generator-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$BENCH_DIR/generator-build" --parallel >/dev/null
+    cmake --build "$BENCH_DIR/generator-build" --parallel "$(nproc)" >/dev/null
     GEN=$BENCH_DIR/generator-build/sorvane-bench-data
 fi
 
@@ -135,7 +135,7 @@ compare() {
     if [[ -d $a ]]; then diffs=$(diff -rq "$a" "$b" | head -n 5 || true)
     else diffs=$(cmp "$a" "$b" 2>&1 | head -n 5 || true); fi
     if [[ -z $diffs ]]; then echo "    $1 vs $2: outputs agree"
-    else echo "    $1 vs $2: OUTPUTS DIFFER"; sed 's/^/      /' <<<"$diffs"; fi
+    else printf '    %s vs %s: OUTPUTS DIFFER\n      %s\n' "$1" "$2" "${diffs//$'\n'/$'\n'      }"; fi
 }
 
 sh_find() { echo "find \"\$1\" -type f -name '*.txt' -print0 | xargs -0 $1"; }
@@ -154,6 +154,7 @@ if wants sed; then measure big-cs-sed fresh_big sed -i 's/needle/thread/g' "$RUN
 if wants cp; then
     measure big-cs-cp no_big cp "$BIG" "$RUN_FILE"
     # sorvane-cli fsyncs what it writes and the others do not; this floor does too.
+    # shellcheck disable=SC2016 # $1 and $2 are for the inner bash
     measure big-cs-cp+fsync no_big bash -c 'cp "$1" "$2" && sync "$2"' _ "$BIG" "$RUN_FILE"
     rm -f "$RUN_FILE"
 fi
