@@ -9,4 +9,4 @@ scripts/ensure-packages.sh "${packages[@]}"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DSORVANE_TESTS=OFF
 cmake --build build -j"$(nproc)"
 
-exec build/bin/sorvane-cli --help
+exec build/bin/sorvane

@@ -1,0 +1,24 @@
+#include "main_window/check_value.h"
+
+#include <QCheckBox>
+
+namespace sorvane::ui {
+
+int checkValue(const QCheckBox& box) {
+  switch (box.checkState()) {
+    case Qt::Checked:
+      return 1;
+    case Qt::PartiallyChecked:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+void setCheckValue(QCheckBox& box, int value) {
+  // A grayed box shows grayed, yet the user still toggles it only between clear and ticked.
+  box.setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+  box.setTristate(false);
+}
+
+}  // namespace sorvane::ui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "main_window/twips.h"
+
+namespace sorvane::ui {
+
+// The geometry of every widget of the main window, in twips, relative to its container.
+struct MainWindowGeometry {
+  TwipsRect frameFolder, File1, Dir1, chkRecursive, cmdBrowse, lblFolder;
+  TwipsRect frameFiles, chkRememberTheseFiles, cmdOpen, cmdClose, cmdCloseAll, lstFiles;
+  TwipsRect optFolder, optFiles;  // optFolderFile(0) and optFolderFile(1)
+  TwipsRect frameControls, cmbFileTypes, chkCaseSensitive, cmbReplace, cmbFind, lblFileTypes, lblFind, lblReplace;
+  TwipsRect cmdHelp, cmdExit, cmdReplace;
+
+  // As the window is designed, before start-up or any resize.
+  static MainWindowGeometry designed();
+};
+
+enum class WindowState { Normal, Minimized, Maximized };
+
+// Designed client area and outer size of the main window.
+inline constexpr Twips kDesignedClientWidth = 8505;
+inline constexpr Twips kDesignedClientHeight = 8445;
+// Frame sizes assumed where the window system reports none.
+inline constexpr Twips kDesignedBorder = 60;
+inline constexpr Twips kDesignedTitleBar = 285;
+
+// The resize layout: a pure function of the window's outer size W x H, its state and the
+// current geometry (it reads back sizes it set before, so a window made low keeps the frame
+// heights of its last tall layout).
+MainWindowGeometry Form_Resize(const MainWindowGeometry& current, Twips W, Twips H, WindowState state);
+
+}  // namespace sorvane::ui

@@ -1,0 +1,260 @@
+#include "main_window/frm_sorvane.h"
+
+#include "engine/replace_run.h"
+#include "main_window/folder_views.h"
+#include "main_window/window_icon.h"
+#include "main_window/window_replace_host.h"
+#include "main_window/wrapping_check_box.h"
+#include "platform/dialog_error.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace sorvane::ui {
+namespace {
+
+constexpr Twips kControlsHeightFolderMode = 3015;
+constexpr Twips kControlsHeightFileMode = 2175;
+constexpr qreal kDialogFontPoints = 8;
+
+void place(QWidget* widget, const TwipsRect& r) {
+  widget->setGeometry(toPixels(r.Left), toPixels(r.Top), toPixels(r.Width), toPixels(r.Height));
+}
+
+QComboBox* createTermBox(QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);  // only a run records a term
+  box->setDuplicatesEnabled(true);
+  return box;
+}
+
+}  // namespace
+
+frmSorvane::frmSorvane(WindowServices services, QWidget* parent)
+    : QWidget(parent), CommonDialog1(services.helpEngine), services_(services) {
+  setObjectName(QStringLiteral("frmSorvane"));
+  setWindowTitle(QStringLiteral("Sorvane"));
+  setWindowIcon(ui::windowIcon());  // the program's icon, not QWidget::windowIcon()
+  // The geometry is designed for a small dialog font; the desktop's larger default would clip.
+  QFont dialogFont = font();
+  dialogFont.setPointSizeF(kDialogFontPoints);
+  setFont(dialogFont);
+  createWidgets();
+  connectHandlers();
+  resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
+  applyGeometry();
+  replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
+  engine_ = std::make_unique<ReplaceEngine>(*replaceHost_);
+}
+
+frmSorvane::~frmSorvane() = default;
+
+void frmSorvane::createWidgets() {
+  frameFolder = new QGroupBox(QStringLiteral("Rename All Files in this Folder"), this);
+  File1 = new FileList(frameFolder);
+  Dir1 = new DirectoryList(frameFolder);
+  chkRecursive = new QCheckBox(QStringLiteral("Find and replace text in all sub-folders"), frameFolder);
+  cmdBrowse = new QPushButton(QStringLiteral("&Browse..."), frameFolder);
+  lblFolder = new QLabel(QStringLiteral("lblFolder"), frameFolder);
+  lblFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  lblFolder->setTextFormat(Qt::PlainText);
+
+  frameFiles = new QGroupBox(QStringLiteral("Select File(s) to Rename"), this);
+  chkRememberTheseFiles = new WrappingCheckBox(QStringLiteral("Remember these files"), frameFiles);
+  cmdOpen = new QPushButton(QStringLiteral("&Open..."), frameFiles);
+  cmdClose = new QPushButton(QStringLiteral("&Close"), frameFiles);
+  cmdCloseAll = new QPushButton(QStringLiteral("Close &All"), frameFiles);
+  lstFiles = new QListWidget(frameFiles);
+  lstFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+  optFolderFile[1] = new QRadioButton(QStringLiteral("Select File(s)"), this);
+  optFolderFile[0] = new QRadioButton(QStringLiteral("Select a Folder"), this);
+  optFolderFileGroup_ = new QButtonGroup(this);
+  optFolderFileGroup_->addButton(optFolderFile[0], 0);
+  optFolderFileGroup_->addButton(optFolderFile[1], 1);
+  optFolderFile[0]->setChecked(true);
+
+  frameControls = new QGroupBox(this);
+  cmbFileTypes = new QComboBox(frameControls);
+  chkCaseSensitive = new QCheckBox(QStringLiteral("Case Sensitive"), frameControls);
+  cmbReplace = createTermBox(frameControls);
+  cmbFind = createTermBox(frameControls);
+  lblFileTypes = new QLabel(QStringLiteral("Find and replace text in these files:"), frameControls);
+  lblFind = new QLabel(QStringLiteral("Find every occurrence of:"), frameControls);
+  lblReplace = new QLabel(QStringLiteral("Replace with:"), frameControls);
+
+  cmdHelp = new QPushButton(QStringLiteral("&Help"), this);
+  cmdExit = new QPushButton(QStringLiteral("E&xit"), this);
+  cmdReplace = new QPushButton(QStringLiteral("&Replace"), this);
+  // Enter and Esc are routed by keyPressEvent; no button grabs Enter on its own.
+  for (QPushButton* button : {cmdBrowse, cmdOpen, cmdClose, cmdCloseAll, cmdHelp, cmdExit, cmdReplace})
+    button->setAutoDefault(false);
+}
+
+void frmSorvane::connectHandlers() {
+  connect(optFolderFileGroup_, &QButtonGroup::idClicked, this, &frmSorvane::optFolderFile_Click);
+  connect(cmdHelp, &QPushButton::clicked, this, &frmSorvane::cmdHelp_Click);
+  connect(cmdReplace, &QPushButton::clicked, this, &frmSorvane::cmdReplace_Click);
+  connect(cmdExit, &QPushButton::clicked, this, &frmSorvane::cmdExit_Click);
+  cmbFind->installEventFilter(this);
+  cmbReplace->installEventFilter(this);
+}
+
+void frmSorvane::applyGeometry() {
+  const MainWindowGeometry& g = geometry_;
+  const std::pair<QWidget*, const TwipsRect*> widgets[] = {
+      {frameFolder, &g.frameFolder},   {File1, &g.File1},
+      {Dir1, &g.Dir1},                 {chkRecursive, &g.chkRecursive},
+      {cmdBrowse, &g.cmdBrowse},       {lblFolder, &g.lblFolder},
+      {frameFiles, &g.frameFiles},     {chkRememberTheseFiles, &g.chkRememberTheseFiles},
+      {cmdOpen, &g.cmdOpen},           {cmdClose, &g.cmdClose},
+      {cmdCloseAll, &g.cmdCloseAll},   {lstFiles, &g.lstFiles},
+      {optFolderFile[1], &g.optFiles}, {optFolderFile[0], &g.optFolder},
+      {frameControls, &g.frameControls}, {cmbFileTypes, &g.cmbFileTypes},
+      {chkCaseSensitive, &g.chkCaseSensitive}, {cmbReplace, &g.cmbReplace},
+      {cmbFind, &g.cmbFind},           {lblFileTypes, &g.lblFileTypes},
+      {lblFind, &g.lblFind},           {lblReplace, &g.lblReplace},
+      {cmdHelp, &g.cmdHelp},           {cmdExit, &g.cmdExit},
+      {cmdReplace, &g.cmdReplace},
+  };
+  for (const auto& [widget, rect] : widgets) place(widget, *rect);
+}
+
+// Where the window system draws no frame (before the window is shown, or without a window
+// manager), the designed border and title bar stand in, so sizes round-trip exactly.
+Twips frmSorvane::frameExtraWidth() const {
+  const int extra = frameGeometry().width() - geometry().width();
+  return extra > 0 ? toTwips(extra) : 2 * kDesignedBorder;
+}
+
+Twips frmSorvane::frameExtraHeight() const {
+  const int extra = frameGeometry().height() - geometry().height();
+  return extra > 0 ? toTwips(extra) : 2 * kDesignedBorder + kDesignedTitleBar;
+}
+
+Twips frmSorvane::outerWidth() const { return toTwips(width()) + frameExtraWidth(); }
+
+Twips frmSorvane::outerHeight() const { return toTwips(height()) + frameExtraHeight(); }
+
+void frmSorvane::setOuterSize(Twips width, Twips height) {
+  resize(toPixels(width - frameExtraWidth()), toPixels(height - frameExtraHeight()));
+}
+
+void frmSorvane::Form_Resize() {
+  const WindowState state = isMinimized()   ? WindowState::Minimized
+                            : isMaximized() ? WindowState::Maximized
+                                            : WindowState::Normal;
+  geometry_ = ui::Form_Resize(geometry_, outerWidth(), outerHeight(), state);
+  applyGeometry();
+}
+
+void frmSorvane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void frmSorvane::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void frmSorvane::optFolderFile_Click(int) {
+  bool folderMode;
+  if (optFolderFile[0]->isChecked())
+    folderMode = true;
+  else if (optFolderFile[1]->isChecked())
+    folderMode = false;
+  else
+    return;
+  frameFolder->setVisible(folderMode);
+  frameFiles->setVisible(!folderMode);
+  geometry_.frameControls.Height = folderMode ? kControlsHeightFolderMode : kControlsHeightFileMode;
+  place(frameControls, geometry_.frameControls);
+  lblFileTypes->setVisible(folderMode);
+  cmbFileTypes->setVisible(folderMode);
+}
+
+void frmSorvane::cmbFind_GotFocus() {
+  QLineEdit* edit = cmbFind->lineEdit();
+  edit->setSelection(0, static_cast<int>(edit->text().length()));
+}
+
+void frmSorvane::cmbReplace_GotFocus() {
+  QLineEdit* edit = cmbReplace->lineEdit();
+  edit->setSelection(0, static_cast<int>(edit->text().length()));
+}
+
+bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    // After the event: a mouse press that gave the focus places the cursor first.
+    if (watched == cmbFind) QTimer::singleShot(0, this, &frmSorvane::cmbFind_GotFocus);
+    if (watched == cmbReplace) QTimer::singleShot(0, this, &frmSorvane::cmbReplace_GotFocus);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmSorvane::cmdHelp_Click() {
+  CommonDialog1.CancelError = true;
+  try {
+    CommonDialog1.HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Sorvane Help.hlp");
+    CommonDialog1.HelpCommand = platform::kHelpContents;
+    CommonDialog1.ShowHelp();
+  } catch (const platform::DialogError&) {
+    // Help that cannot be shown ends the command without a message.
+  }
+}
+
+void frmSorvane::cmdReplace_Click() { engine_->cmdReplace_Click(); }
+
+void frmSorvane::cmdExit_Click() {
+  replaceHost_->requestStop();  // a run under way abandons its file and ends
+  QCoreApplication::quit();
+}
+
+// The controls that could start another run or change its inputs, in the order they switch.
+std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
+  return {lstFiles, cmdOpen,    cmdClose,   cmdCloseAll,      lblFolder, cmdBrowse,  chkRecursive, lblFind,
+          lblReplace, cmbFind, cmbReplace, chkCaseSensitive, cmdHelp,   cmdReplace, cmdExit};
+}
+
+void frmSorvane::DisableControls() {
+  for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
+  setCursor(Qt::WaitCursor);
+}
+
+void frmSorvane::EnableControls() {
+  for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
+  unsetCursor();
+}
+
+int frmSorvane::MousePointer() const { return cursor().shape() == Qt::WaitCursor ? 11 : 0; }
+
+void frmSorvane::keyPressEvent(QKeyEvent* event) {
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    // A focused button takes Enter for itself; otherwise Replace is the default button.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    QPushButton* target = focused ? focused : cmdReplace;
+    if (target->isEnabled()) target->click();
+    return;
+  }
+  if (plain && event->key() == Qt::Key_Escape) {
+    if (cmdExit->isEnabled()) cmdExit->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace sorvane::ui

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "main_window/form_layout.h"
+#include "platform/common_dialog.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace sorvane {
+class ReplaceEngine;
+namespace platform {
+class EventPump;
+class MessageBoxes;
+}  // namespace platform
+}  // namespace sorvane
+
+namespace sorvane::ui {
+
+class DirectoryList;
+class FileList;
+class WindowReplaceHost;
+
+// The desktop services the window reaches through the platform layer; tests stand in for them.
+struct WindowServices {
+  platform::MessageBoxes& messageBoxes;
+  platform::EventPump& eventPump;
+  platform::HelpEngine& helpEngine;
+};
+
+// The main window. Widgets are positioned in twips by Form_Resize; the handlers carry the
+// names the rest of the program uses for them.
+class frmSorvane final : public QWidget {
+  Q_OBJECT
+ public:
+  explicit frmSorvane(WindowServices services, QWidget* parent = nullptr);
+  ~frmSorvane() override;
+
+  // Widgets, in the order the window creates them.
+  QGroupBox* frameFolder;
+  FileList* File1;
+  DirectoryList* Dir1;
+  QCheckBox* chkRecursive;
+  QPushButton* cmdBrowse;
+  QLabel* lblFolder;
+  QGroupBox* frameFiles;
+  QCheckBox* chkRememberTheseFiles;
+  QPushButton* cmdOpen;
+  QPushButton* cmdClose;
+  QPushButton* cmdCloseAll;
+  QListWidget* lstFiles;
+  std::array<QRadioButton*, 2> optFolderFile;  // 0 folder mode, 1 file mode
+  QGroupBox* frameControls;
+  QComboBox* cmbFileTypes;
+  QCheckBox* chkCaseSensitive;
+  QComboBox* cmbReplace;
+  QComboBox* cmbFind;
+  QLabel* lblFileTypes;
+  QLabel* lblFind;
+  QLabel* lblReplace;
+  QPushButton* cmdHelp;
+  QPushButton* cmdExit;
+  QPushButton* cmdReplace;
+  platform::CommonDialog CommonDialog1;
+
+  // Handlers.
+  void Form_Resize();
+  void optFolderFile_Click(int Index);
+  void cmbFind_GotFocus();
+  void cmbReplace_GotFocus();
+  void cmdHelp_Click();
+  void cmdReplace_Click();
+  void cmdExit_Click();
+  void DisableControls();
+  void EnableControls();
+
+  // The window's outer size (frame and title bar included), in twips.
+  Twips outerWidth() const;
+  Twips outerHeight() const;
+  void setOuterSize(Twips width, Twips height);
+
+  // The geometry Form_Resize last applied, in twips.
+  const MainWindowGeometry& layout() const { return geometry_; }
+  // The mouse pointer: 0 default, 11 hourglass.
+  int MousePointer() const;
+  WindowServices& services() { return services_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void createWidgets();
+  void connectHandlers();
+  void applyGeometry();
+  std::array<QWidget*, 15> runSensitiveControls() const;
+  Twips frameExtraWidth() const;
+  Twips frameExtraHeight() const;
+
+  WindowServices services_;
+  MainWindowGeometry geometry_ = MainWindowGeometry::designed();
+  QButtonGroup* optFolderFileGroup_ = nullptr;
+  std::unique_ptr<WindowReplaceHost> replaceHost_;
+  std::unique_ptr<ReplaceEngine> engine_;
+};
+
+}  // namespace sorvane::ui

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/host.h"
+
+#include <QString>
+
+class QComboBox;
+
+namespace sorvane::ui {
+
+class frmSorvane;
+
+// A recent-term list kept in the items of an editable combo box.
+class ComboTermList final : public RecentTermList {
+ public:
+  explicit ComboTermList(QComboBox& box) : box_(box) {}
+  int ListCount() const override;
+  std::string List(int index) const override;
+  void AddItem(const std::string& item) override;
+
+ private:
+  QComboBox& box_;
+};
+
+// The replace engine's view of the main window: it reads the widgets as they are, and shows
+// dialogs and yields through the platform layer.
+class WindowReplaceHost final : public ReplaceHost {
+ public:
+  explicit WindowReplaceHost(frmSorvane& window);
+
+  bool fileFrameVisible() const override;
+  bool folderFrameVisible() const override;
+  int fileListCount() const override;
+  std::string fileListItem(int index) const override;
+  std::string folderCaption() const override;
+  std::string findText() const override;
+  std::string replaceText() const override;
+  std::string fileTypeText() const override;
+  int caseSensitiveValue() const override;
+  int recursiveValue() const override;
+  RecentTermList& findTerms() override { return findTerms_; }
+  RecentTermList& replaceTerms() override { return replaceTerms_; }
+  int showMessage(const std::string& text, int style, const std::string& title) override;
+  void processPendingEvents() override;
+  bool stopRequested() const override { return stopRequested_; }
+  void refreshFolderFiles() override;
+  void focusFind() override;
+  void DisableControls() override;
+  void EnableControls() override;
+
+  // Asks a run under way to stop at its next yield (the program is closing).
+  void requestStop() { stopRequested_ = true; }
+
+ private:
+  frmSorvane& window_;
+  ComboTermList findTerms_;
+  ComboTermList replaceTerms_;
+  bool stopRequested_ = false;
+};
+
+// Paths travel to and from the engine as the file system's bytes.
+std::string toPath(const QString& path);
+QString fromEngineText(const std::string& text);
+
+}  // namespace sorvane::ui

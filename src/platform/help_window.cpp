@@ -1,0 +1,97 @@
+#include "platform/help_window.h"
+
+#include "platform/dialog_error.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace sorvane::platform {
+namespace {
+
+constexpr int kInvalidCall = 5;
+
+QString cannotFindPage(const QString& path) {
+  return QStringLiteral("<h3>Sorvane Help</h3><p>Sorvane cannot find the help file:</p><p><b>%1</b></p>")
+      .arg(QDir::toNativeSeparators(path).toHtmlEscaped());
+}
+
+}  // namespace
+
+HelpWindowEngine::~HelpWindowEngine() { delete window_; }
+
+void HelpWindowEngine::show(const QString& helpFile, int command) {
+  if (command != kHelpContents)
+    throw DialogError{kInvalidCall, QStringLiteral("Sorvane"), QStringLiteral("Invalid procedure call or argument")};
+  if (!window_) createWindow();
+  showPage(helpFile.isEmpty() ? QString() : QFileInfo(helpFile).absoluteFilePath(), QString());
+  window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+}
+
+void HelpWindowEngine::createWindow() {
+  window_ = new QWidget(nullptr, Qt::Window);
+  window_->setObjectName(QStringLiteral("helpWindow"));
+  window_->setWindowTitle(QStringLiteral("Sorvane Help"));
+  window_->resize(640, 520);
+  // An open help window must not keep the program running once the main window closes.
+  window_->setAttribute(Qt::WA_QuitOnClose, false);
+
+  browser_ = new QTextBrowser(window_);
+  browser_->setObjectName(QStringLiteral("helpBrowser"));
+  // The text is set with setHtml, so the browser has no source to resolve links against:
+  // followLink() does it against the help file's folder instead.
+  browser_->setOpenLinks(false);
+  browser_->document()->setDocumentMargin(12);
+  QObject::connect(browser_, &QTextBrowser::anchorClicked, browser_, [this](const QUrl& url) { followLink(url); });
+
+  auto* layout = new QVBoxLayout(window_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser_);
+
+  auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
+  QObject::connect(closeKey, &QShortcut::activated, window_.data(), &QWidget::close);
+}
+
+void HelpWindowEngine::showPage(const QString& path, const QString& anchor) {
+  QFile file(path);
+  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    browser_->setSearchPaths({});
+    browser_->setHtml(cannotFindPage(path));
+    return;
+  }
+  folder_ = QFileInfo(path).absolutePath();
+  // Relative images and style sheets are looked up beside the help file.
+  browser_->setSearchPaths({folder_});
+  browser_->setHtml(QString::fromUtf8(file.readAll()));
+  if (anchor.isEmpty()) {
+    browser_->horizontalScrollBar()->setValue(0);
+    browser_->verticalScrollBar()->setValue(0);
+  } else {
+    browser_->scrollToAnchor(anchor);
+  }
+}
+
+void HelpWindowEngine::followLink(const QUrl& url) {
+  if (url.scheme().isEmpty() && url.path().isEmpty()) {
+    browser_->scrollToAnchor(url.fragment());
+  } else if (url.isRelative()) {
+    showPage(QDir(folder_).absoluteFilePath(url.path()), url.fragment());
+  } else if (url.isLocalFile()) {
+    showPage(url.toLocalFile(), url.fragment());
+  } else {
+    QDesktopServices::openUrl(url);
+  }
+}
+
+}  // namespace sorvane::platform

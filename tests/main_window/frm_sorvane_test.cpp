@@ -1,0 +1,274 @@
+#include "main_window/check_value.h"
+#include "main_window/folder_views.h"
+#include "main_window/frm_sorvane.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+
+namespace sorvane::testing {
+namespace {
+
+using ui::frmSorvane;
+
+// Access keys press their button with a short animation: the click comes a moment later.
+template <typename Condition>
+bool eventually(Condition condition) {
+  for (int waited = 0; !condition() && waited < 2000; waited += 10) QTest::qWait(10);
+  return condition();
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* type : {"All Files (*.*)", "HTML Files (*.htm, *.html)", "JavaScript Files (*.js)", "Text Files (*.txt)"})
+      window.cmbFileTypes->addItem(QString::fromLatin1(type));
+    window.optFolderFile_Click(0);  // as start-up applies the mode
+  }
+
+  void showActive() {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+
+  void fileMode() {
+    window.optFolderFile[1]->click();
+    ASSERT_TRUE(window.frameFiles->isVisibleTo(&window));
+  }
+
+  std::vector<QWidget*> runSensitive() const {
+    return {window.lstFiles,   window.cmdOpen,    window.cmdClose,         window.cmdCloseAll, window.lblFolder,
+            window.cmdBrowse,  window.chkRecursive, window.lblFind,        window.lblReplace,  window.cmbFind,
+            window.cmbReplace, window.chkCaseSensitive, window.cmdHelp,    window.cmdReplace,  window.cmdExit};
+  }
+
+  ScriptedMessageBoxes boxes;
+  CountingEventPump pump;
+  RecordingHelpEngine help;
+  frmSorvane window{{boxes, pump, help}};
+};
+
+TEST_F(MainWindow, CaptionsAndAccessKeysAreAsDesigned) {
+  EXPECT_EQ(window.windowTitle(), "Sorvane");
+  EXPECT_EQ(window.windowIcon().availableSizes().size(), 2);
+  EXPECT_EQ(window.frameFolder->title(), "Rename All Files in this Folder");
+  EXPECT_EQ(window.frameFiles->title(), "Select File(s) to Rename");
+  EXPECT_TRUE(window.frameControls->title().isEmpty());
+  EXPECT_EQ(window.chkRecursive->text(), "Find and replace text in all sub-folders");
+  EXPECT_EQ(window.chkRememberTheseFiles->text(), "Remember these files");
+  EXPECT_EQ(window.chkCaseSensitive->text(), "Case Sensitive");
+  EXPECT_EQ(window.optFolderFile[0]->text(), "Select a Folder");
+  EXPECT_EQ(window.optFolderFile[1]->text(), "Select File(s)");
+  EXPECT_EQ(window.lblFind->text(), "Find every occurrence of:");
+  EXPECT_EQ(window.lblReplace->text(), "Replace with:");
+  EXPECT_EQ(window.lblFileTypes->text(), "Find and replace text in these files:");
+  EXPECT_EQ(window.cmdBrowse->text(), "&Browse...");
+  EXPECT_EQ(window.cmdOpen->text(), "&Open...");
+  EXPECT_EQ(window.cmdClose->text(), "&Close");
+  EXPECT_EQ(window.cmdCloseAll->text(), "Close &All");
+  EXPECT_EQ(window.cmdHelp->text(), "&Help");
+  EXPECT_EQ(window.cmdExit->text(), "E&xit");
+  EXPECT_EQ(window.cmdReplace->text(), "&Replace");
+  EXPECT_TRUE(window.optFolderFile[0]->isChecked());
+  EXPECT_TRUE(window.cmbFind->isEditable());
+  EXPECT_FALSE(window.cmbFileTypes->isEditable());
+  EXPECT_EQ(window.lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
+  EXPECT_FALSE(window.Dir1->isEnabled());
+  EXPECT_FALSE(window.File1->isEnabled());
+}
+
+TEST_F(MainWindow, AccessKeysActivateTheirButtons) {
+  showActive();
+  QSignalSpy exitClicks(window.cmdExit, &QPushButton::clicked);
+  QSignalSpy browseClicks(window.cmdBrowse, &QPushButton::clicked);
+  QSignalSpy openClicks(window.cmdOpen, &QPushButton::clicked);
+
+  QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return help.command == 3; }));
+  EXPECT_TRUE(help.file.endsWith("/Sorvane Help.hlp"));
+
+  window.lblFolder->setText(QString());
+  QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+  ASSERT_TRUE(eventually([&] { return boxes.shown.size() == 1; }));
+  EXPECT_EQ(boxes.shown[0].text, "Made 0 replacements.");
+
+  QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
+  QTest::keyClick(&window, Qt::Key_B, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return browseClicks.count() == 1; }));
+  EXPECT_EQ(openClicks.count(), 0);
+  window.optFolderFile[1]->click();
+  QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return openClicks.count() == 1; }));
+  QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return exitClicks.count() == 1; }));
+}
+
+TEST_F(MainWindow, EnterReplacesAndEscExits) {
+  showActive();
+  QSignalSpy exitClicks(window.cmdExit, &QPushButton::clicked);
+  window.lblFolder->setText(QString());
+  window.cmbFind->setFocus();
+  QTest::keyClick(window.cmbFind, Qt::Key_Return);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Made 0 replacements.");
+
+  QTest::keyClick(window.cmbFind, Qt::Key_Escape);
+  EXPECT_EQ(exitClicks.count(), 1);
+
+  // A focused button takes Enter for itself.
+  window.cmdHelp->setFocus();
+  QTest::keyClick(window.cmdHelp, Qt::Key_Return);
+  EXPECT_EQ(help.command, 3);
+  EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST_F(MainWindow, ModeSwitchAppliesItsFiveSettings) {
+  showActive();
+  fileMode();
+  EXPECT_FALSE(window.frameFolder->isVisible());
+  EXPECT_TRUE(window.frameFiles->isVisible());
+  EXPECT_EQ(window.layout().frameControls.Height, 2175);
+  EXPECT_EQ(window.frameControls->height(), 145);
+  EXPECT_FALSE(window.lblFileTypes->isVisible());
+  EXPECT_FALSE(window.cmbFileTypes->isVisible());
+
+  window.optFolderFile[0]->click();
+  EXPECT_TRUE(window.frameFolder->isVisible());
+  EXPECT_FALSE(window.frameFiles->isVisible());
+  EXPECT_EQ(window.layout().frameControls.Height, 3015);
+  EXPECT_TRUE(window.lblFileTypes->isVisible());
+  EXPECT_TRUE(window.cmbFileTypes->isVisible());
+  // Both mode frames share one place.
+  EXPECT_EQ(window.frameFolder->geometry(), window.frameFiles->geometry());
+}
+
+TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
+  showActive();
+  window.cmbFind->setEditText("abc");
+  window.cmbReplace->setEditText("xyz");
+  window.cmdHelp->setFocus();
+  QTest::keyClick(window.cmdHelp, Qt::Key_Tab, Qt::ShiftModifier);  // designed order: cmbFind precedes
+  window.cmbFind->setFocus(Qt::TabFocusReason);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.cmbFind->lineEdit()->selectedText(), "abc");
+  QTest::keyClicks(window.cmbFind, "new");
+  EXPECT_EQ(window.cmbFind->currentText(), "new");
+
+  QTest::mouseClick(window.cmbReplace->lineEdit(), Qt::LeftButton, {}, QPoint(5, 5));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.cmbReplace->lineEdit()->selectedText(), "xyz");
+}
+
+TEST_F(MainWindow, EmptyListRefusalReenablesTheControls) {
+  fileMode();
+  QCoreApplication::processEvents();
+  std::vector<bool> enabledDuringBox;
+  int pointerDuringBox = -1;
+  boxes.onShow = [&](const ShownBox&) {
+    for (QWidget* control : runSensitive()) enabledDuringBox.push_back(control->isEnabled());
+    pointerDuringBox = window.MousePointer();
+  };
+  window.cmdReplace->click();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "You must open at least one file in which to perform the replacement.");
+  EXPECT_EQ(boxes.shown[0].style, 16);
+  EXPECT_EQ(boxes.shown[0].title, "Sorvane");
+  EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
+  EXPECT_EQ(pointerDuringBox, 11);
+  for (QWidget* control : runSensitive()) EXPECT_TRUE(control->isEnabled());
+  EXPECT_EQ(window.MousePointer(), 0);
+  EXPECT_TRUE(window.optFolderFile[0]->isEnabled());  // left as they are
+  EXPECT_TRUE(window.cmbFileTypes->isEnabled());
+}
+
+TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
+  TempFolder folder;
+  writeFile(folder / "a.txt", "Old old\r\nOLD");
+  writeFile(folder / "b.txt", "no match");
+  fileMode();
+  window.lstFiles->addItems({QString::fromStdString(folder / "a.txt"), QString::fromStdString(folder / "b.txt")});
+  window.cmbFind->setEditText("old");
+  window.cmbReplace->setEditText("new");
+  ui::setCheckValue(*window.chkCaseSensitive, 0);
+  bool disabledDuringRun = false;
+  boxes.onShow = [&](const ShownBox&) {
+    disabledDuringRun = !window.cmdReplace->isEnabled() && window.MousePointer() == 11;
+  };
+
+  window.cmdReplace->click();
+
+  EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Made 3 replacements.");
+  EXPECT_EQ(boxes.shown[0].style, 64);
+  EXPECT_TRUE(disabledDuringRun);
+  EXPECT_EQ(window.cmbFind->count(), 1);
+  EXPECT_EQ(window.cmbFind->itemText(0), "old");
+  EXPECT_EQ(window.cmbReplace->itemText(0), "new");
+  EXPECT_TRUE(window.cmdReplace->isEnabled());
+}
+
+TEST_F(MainWindow, FolderRunUsesTheFolderTypeAndRecursion) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder / "sub");
+  writeFile(folder / "page.html", "old");
+  writeFile(folder / "notes.txt", "old");
+  writeFile(folder / "sub/deep.htm", "old");
+  window.lblFolder->setText(QString::fromStdString(folder.path()));
+  window.File1->setPath(QString::fromStdString(folder.path()));
+  window.cmbFileTypes->setCurrentIndex(1);
+  ui::setCheckValue(*window.chkRecursive, 1);
+  window.cmbFind->setEditText("old");
+  window.cmbReplace->setEditText("new");
+  writeFile(folder / "later.txt", "");  // the run refreshes the file list
+
+  window.cmdReplace->click();
+
+  EXPECT_EQ(boxes.shown.back().text, "Made 2 replacements.");
+  EXPECT_EQ(readFile(folder / "sub/deep.htm"), "new");
+  EXPECT_EQ(readFile(folder / "notes.txt"), "old");
+  EXPECT_EQ(window.File1->count(), 3);
+}
+
+TEST_F(MainWindow, FailureDialogComesThroughThePlatformLayer) {
+  fileMode();
+  window.lstFiles->addItem("/nonexistent/folder/file.txt");
+  window.cmbFind->setEditText("x");
+  boxes.answers = {3};
+  window.cmdReplace->click();
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_EQ(boxes.shown[0].style, 274);
+  EXPECT_TRUE(boxes.shown[0].text.contains("\rError number:  76\r"));
+  EXPECT_EQ(boxes.shown[1].text, "Made 0 replacements.");
+}
+
+TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {
+  window.show();
+  window.setOuterSize(9600, 7200);
+  EXPECT_EQ(window.outerWidth(), 9600);
+  EXPECT_EQ(window.outerHeight(), 7200);
+  EXPECT_EQ(window.layout().frameFolder.Height, 7200 - 1080);
+}
+
+TEST_F(MainWindow, MissingHelpIsSilent) {
+  help.fail = true;
+  window.cmdHelp->click();
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace
+}  // namespace sorvane::testing

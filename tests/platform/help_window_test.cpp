@@ -1,0 +1,272 @@
+#include "platform/common_dialog.h"
+#include "platform/dialog_error.h"
+#include "platform/help_window.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QUrl>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace sorvane::platform {
+namespace {
+
+const QString kShippedHelpFile = QStringLiteral(SORVANE_SHIPPED_HELP_FILE);
+
+QList<QWidget*> helpWindows() {
+  QList<QWidget*> found;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == QLatin1String("helpWindow")) found.append(widget);
+  return found;
+}
+
+QTextBrowser* helpBrowser() {
+  const QList<QWidget*> windows = helpWindows();
+  return windows.size() == 1 ? windows.front()->findChild<QTextBrowser*>(QStringLiteral("helpBrowser")) : nullptr;
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  ASSERT_EQ(file.write(content), content.size());
+}
+
+// Lets the browser lay out its text, so scrolling means something.
+void settle() { QApplication::processEvents(); }
+
+void pressKey(QWidget* widget, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(widget, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(widget, &release);
+}
+
+TEST(HelpWindowTest, ShippedHelpFileOpensInANonModalWindowAtItsContents) {
+  ASSERT_TRUE(QFile::exists(kShippedHelpFile)) << kShippedHelpFile.toStdString();
+  HelpWindowEngine engine;
+  engine.show(kShippedHelpFile, kHelpContents);
+
+  ASSERT_EQ(helpWindows().size(), 1);
+  QWidget* window = helpWindows().front();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isWindow());
+  EXPECT_EQ(window->parentWidget(), nullptr);
+  EXPECT_FALSE(window->isModal());
+  EXPECT_EQ(window->windowModality(), Qt::NonModal);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Sorvane Help"));
+
+  QTextBrowser* browser = helpBrowser();
+  ASSERT_NE(browser, nullptr);
+  settle();
+  EXPECT_EQ(browser->verticalScrollBar()->value(), 0);
+  const QString text = browser->toPlainText();
+  for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "Finding and replacing",
+                            "The viewer", "What Sorvane remembers", "The keyboard", "The command line"})
+    EXPECT_TRUE(text.contains(QLatin1String(title))) << title;
+}
+
+TEST(HelpWindowTest, EveryLinkInTheShippedHelpFileLeadsToASection) {
+  HelpWindowEngine engine;
+  engine.show(kShippedHelpFile, kHelpContents);
+  QTextBrowser* browser = helpBrowser();
+  ASSERT_NE(browser, nullptr);
+
+  QSet<QString> targets;
+  QStringList links;
+  for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+      const QTextCharFormat format = fragment.fragment().charFormat();
+      for (const QString& name : format.anchorNames()) targets.insert(name);
+      if (format.isAnchor() && !format.anchorHref().isEmpty()) links.append(format.anchorHref());
+    }
+  }
+  ASSERT_GE(links.size(), 8);
+  for (const QString& link : links) {
+    ASSERT_TRUE(link.startsWith(QLatin1Char('#'))) << link.toStdString();
+    EXPECT_TRUE(targets.contains(link.mid(1))) << link.toStdString();
+  }
+}
+
+TEST(HelpWindowTest, ContentsLinksScrollToTheirSectionsFromTheKeyboard) {
+  HelpWindowEngine engine;
+  engine.show(kShippedHelpFile, kHelpContents);
+  QTextBrowser* browser = helpBrowser();
+  ASSERT_NE(browser, nullptr);
+  settle();
+  ASSERT_GT(browser->verticalScrollBar()->maximum(), 0);
+
+  // Tab steps through the contents to its last link, Enter follows it; the page stays.
+  const QString text = browser->toPlainText();
+  for (int i = 0; i < 8; ++i) pressKey(browser, Qt::Key_Tab);
+  pressKey(browser, Qt::Key_Return);
+  settle();
+  EXPECT_GT(browser->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(browser->toPlainText(), text);
+}
+
+TEST(HelpWindowTest, RelativeImagesAndLinksResolveBesideTheHelpFile) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  QImage dot(3, 2, QImage::Format_RGB32);
+  dot.fill(Qt::red);
+  ASSERT_TRUE(dot.save(folder.filePath(QStringLiteral("dot.png"))));
+  writeFile(folder.filePath(QStringLiteral("Help With Blanks.hlp")),
+            "<p>Main page \xc3\xa9t\xc3\xa9</p><img src=\"dot.png\"><a href=\"other.html\">other</a>");
+  writeFile(folder.filePath(QStringLiteral("other.html")), "<p>The other page</p>");
+
+  HelpWindowEngine engine;
+  engine.show(folder.filePath(QStringLiteral("Help With Blanks.hlp")), kHelpContents);
+  QTextBrowser* browser = helpBrowser();
+  ASSERT_NE(browser, nullptr);
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Main page \u00e9t\u00e9")));  // read as UTF-8
+  EXPECT_EQ(browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("dot.png"))).toByteArray().left(4),
+            QByteArray("\x89PNG"));
+
+  pressKey(browser, Qt::Key_Tab);
+  pressKey(browser, Qt::Key_Return);
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("The other page")));
+
+  // Showing help again returns to the help file, not to the page a link led to.
+  engine.show(folder.filePath(QStringLiteral("Help With Blanks.hlp")), kHelpContents);
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Main page")));
+}
+
+// Stands in for the desktop's browser, so following a web link opens nothing.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> opened;
+ public slots:
+  void open(const QUrl& url) { opened.append(url); }
+};
+
+TEST(HelpWindowTest, WebLinksGoToTheDesktopAndLeaveThePageShown) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  writeFile(folder.filePath(QStringLiteral("help.hlp")),
+            "<p>Help page</p><a href=\"https://example.org/sorvane\">web</a>");
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+
+  HelpWindowEngine engine;
+  engine.show(folder.filePath(QStringLiteral("help.hlp")), kHelpContents);
+  QTextBrowser* browser = helpBrowser();
+  ASSERT_NE(browser, nullptr);
+  pressKey(browser, Qt::Key_Tab);
+  pressKey(browser, Qt::Key_Return);
+  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+
+  EXPECT_EQ(recorder.opened, QList<QUrl>{QUrl(QStringLiteral("https://example.org/sorvane"))});
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Help page")));
+}
+
+TEST(HelpWindowTest, MissingOrUnreadableFileShowsWhereItWasLookedFor) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString missing = folder.filePath(QStringLiteral("No Such Help.hlp"));
+  const QString relative = QStringLiteral("sorvane-missing-help.hlp");
+  HelpWindowEngine engine;
+  // A folder cannot be read as a file; a relative name is shown in full.
+  for (const auto& [given, shown] : {std::pair{missing, missing}, std::pair{folder.path(), folder.path()},
+                                     std::pair{relative, QDir::current().absoluteFilePath(relative)}}) {
+    SCOPED_TRACE(given.toStdString());
+    EXPECT_NO_THROW(engine.show(given, kHelpContents));
+    QTextBrowser* browser = helpBrowser();
+    ASSERT_NE(browser, nullptr);
+    const QString text = browser->toPlainText();
+    EXPECT_TRUE(text.contains(QLatin1String("cannot find"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(shown)) << text.toStdString();
+    EXPECT_TRUE(helpWindows().front()->isVisible());
+  }
+}
+
+TEST(HelpWindowTest, ShowingAgainReusesTheOneWindowAtTheTop) {
+  HelpWindowEngine engine;
+  engine.show(kShippedHelpFile, kHelpContents);
+  ASSERT_EQ(helpWindows().size(), 1);
+  QPointer<QWidget> first = helpWindows().front();
+  QTextBrowser* browser = helpBrowser();
+  settle();
+  browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());
+  ASSERT_GT(browser->verticalScrollBar()->value(), 0);
+
+  engine.show(kShippedHelpFile, kHelpContents);
+  ASSERT_EQ(helpWindows().size(), 1);
+  EXPECT_EQ(helpWindows().front(), first.data());
+  settle();
+  EXPECT_EQ(browser->verticalScrollBar()->value(), 0);
+
+  // Closing only puts the window away; the next request brings it back.
+  first->close();
+  EXPECT_FALSE(first->isVisible());
+  engine.show(kShippedHelpFile, kHelpContents);
+  ASSERT_EQ(helpWindows().size(), 1);
+  EXPECT_TRUE(helpWindows().front()->isVisible());
+}
+
+TEST(HelpWindowTest, WindowGoesWithTheEngineAndNeverKeepsTheProgramRunning) {
+  QPointer<QWidget> window;
+  {
+    HelpWindowEngine engine;
+    engine.show(kShippedHelpFile, kHelpContents);
+    ASSERT_EQ(helpWindows().size(), 1);
+    window = helpWindows().front();
+    EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
+  }
+  EXPECT_TRUE(window.isNull());
+  EXPECT_TRUE(helpWindows().isEmpty());
+}
+
+TEST(HelpWindowTest, AnyOtherCommandIsAnInvalidCallAndOpensNothing) {
+  HelpWindowEngine engine;
+  for (const int command : {0, 1, 2, 4, 11, -1}) {
+    SCOPED_TRACE(command);
+    try {
+      engine.show(kShippedHelpFile, command);
+      ADD_FAILURE() << "no DialogError thrown";
+    } catch (const DialogError& error) {
+      EXPECT_EQ(error.number, 5);
+      EXPECT_EQ(error.source, QStringLiteral("Sorvane"));
+      EXPECT_EQ(error.description, QStringLiteral("Invalid procedure call or argument"));
+    }
+  }
+  EXPECT_TRUE(helpWindows().isEmpty());
+}
+
+class RecordingHelpEngine final : public HelpEngine {
+ public:
+  void show(const QString& helpFile, int command) override { calls.append({helpFile, command}); }
+  QList<std::pair<QString, int>> calls;
+};
+
+TEST(CommonDialogTest, ShowHelpHandsTheFileAndCommandToTheEngine) {
+  RecordingHelpEngine recorder;
+  CommonDialog dialog(recorder);
+  dialog.HelpFile = QStringLiteral("/opt/sorvane/Sorvane Help.hlp");
+  dialog.HelpCommand = kHelpContents;
+  dialog.ShowHelp();
+  dialog.HelpCommand = 7;
+  dialog.ShowHelp();
+  const QList<std::pair<QString, int>> expected{{QStringLiteral("/opt/sorvane/Sorvane Help.hlp"), kHelpContents},
+                                                {QStringLiteral("/opt/sorvane/Sorvane Help.hlp"), 7}};
+  EXPECT_EQ(recorder.calls, expected);
+}
+
+}  // namespace
+}  // namespace sorvane::platform
+
+#include "help_window_test.moc"

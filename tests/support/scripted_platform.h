@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/dialog_error.h"
+#include "platform/event_pump.h"
+#include "platform/help_engine.h"
+#include "platform/message_boxes.h"
+
+#include <QString>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace sorvane::testing {
+
+struct ShownBox {
+  QString text;
+  int style;
+  QString title;
+};
+
+// Message boxes that answer from a script and record what they were asked to show.
+class ScriptedMessageBoxes final : public platform::MessageBoxes {
+ public:
+  std::deque<int> answers;  // for Abort/Retry/Ignore boxes; Ignore when it runs out
+  std::function<void(const ShownBox&)> onShow;
+  std::vector<ShownBox> shown;
+
+  int show(QWidget*, const QString& text, int style, const QString& title) override {
+    shown.push_back({text, style, title});
+    if (onShow) onShow(shown.back());
+    if (style != 274) return 1;
+    if (answers.empty()) return 5;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+class CountingEventPump final : public platform::EventPump {
+ public:
+  int calls = 0;
+  std::function<void()> onPump;
+  void processPendingEvents() override {
+    ++calls;
+    if (onPump) onPump();
+  }
+};
+
+class RecordingHelpEngine final : public platform::HelpEngine {
+ public:
+  QString file;
+  int command = 0;
+  bool fail = false;
+  void show(const QString& helpFile, int helpCommand) override {
+    if (fail) throw platform::DialogError{5, QStringLiteral("Sorvane"), QStringLiteral("Invalid procedure call or argument")};
+    file = helpFile;
+    command = helpCommand;
+  }
+};
+
+}  // namespace sorvane::testing
