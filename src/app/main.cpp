@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QScreen>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -19,7 +18,6 @@ int main(int argc, char** argv) {
 
   for (const char* type : sorvane::kFileTypeTexts) window.cmbFileTypes->addItem(QString::fromLatin1(type));
   window.optFolderFile_Click(0);
-  window.move(window.screen()->availableGeometry().center() - window.rect().center());
   window.show();
   return QApplication::exec();
 }

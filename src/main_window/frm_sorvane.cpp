@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 
 namespace sorvane::ui {
@@ -42,7 +43,7 @@ QComboBox* createTermBox(QWidget* parent) {
 
 }  // namespace
 
-frmSorvane::frmSorvane(WindowServices services, QWidget* parent)
+frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWidget* parent)
     : QWidget(parent), CommonDialog1(services.helpEngine), services_(services) {
   setObjectName(QStringLiteral("frmSorvane"));
   setWindowTitle(QStringLiteral("Sorvane"));
@@ -52,11 +53,12 @@ frmSorvane::frmSorvane(WindowServices services, QWidget* parent)
   dialogFont.setPointSizeF(kDialogFontPoints);
   setFont(dialogFont);
   createWidgets();
+  setDesignedTabOrder();
   connectHandlers();
   resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
   applyGeometry();
   replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
-  engine_ = std::make_unique<ReplaceEngine>(*replaceHost_);
+  engine_ = std::make_unique<ReplaceEngine>(*replaceHost_, engineOptions);
 }
 
 frmSorvane::~frmSorvane() = default;
@@ -101,6 +103,17 @@ void frmSorvane::createWidgets() {
   // Enter and Esc are routed by keyPressEvent; no button grabs Enter on its own.
   for (QPushButton* button : {cmdBrowse, cmdOpen, cmdClose, cmdCloseAll, cmdHelp, cmdExit, cmdReplace})
     button->setAutoDefault(false);
+}
+
+// The designed tab sequence, by tab index; labels and frames are in it but never take focus.
+void frmSorvane::setDesignedTabOrder() {
+  QWidget* const order[] = {cmdReplace,      cmdExit,     frameControls, cmdHelp,    optFolderFile[0],
+                            optFolderFile[1], frameFiles, lstFiles,      cmdCloseAll, cmdClose,
+                            cmdOpen,         frameFolder, cmdBrowse,     chkRecursive, lblFolder,
+                            Dir1,            File1,       cmbFind,       cmbReplace,  chkCaseSensitive,
+                            lblReplace,      lblFind,     chkRememberTheseFiles, lblFileTypes, cmbFileTypes};
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void frmSorvane::connectHandlers() {
@@ -240,6 +253,22 @@ void frmSorvane::EnableControls() {
 }
 
 int frmSorvane::MousePointer() const { return cursor().shape() == Qt::WaitCursor ? 11 : 0; }
+
+// Every way of closing the window is the Exit command.
+void frmSorvane::closeEvent(QCloseEvent* event) {
+  cmdExit_Click();
+  event->accept();
+}
+
+void frmSorvane::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shownBefore_) return;
+  shownBefore_ = true;
+  if (const QScreen* screen = this->screen()) {  // centred when first shown
+    const QRect outer = frameGeometry();
+    move(screen->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
+  }
+}
 
 void frmSorvane::keyPressEvent(QKeyEvent* event) {
   const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/replace_run.h"
 #include "main_window/form_layout.h"
 #include "platform/common_dialog.h"
 
@@ -17,7 +18,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace sorvane {
-class ReplaceEngine;
 namespace platform {
 class EventPump;
 class MessageBoxes;
@@ -42,7 +42,7 @@ struct WindowServices {
 class frmSorvane final : public QWidget {
   Q_OBJECT
  public:
-  explicit frmSorvane(WindowServices services, QWidget* parent = nullptr);
+  explicit frmSorvane(WindowServices services, EngineOptions engineOptions = {}, QWidget* parent = nullptr);
   ~frmSorvane() override;
 
   // Widgets, in the order the window creates them.
@@ -98,12 +98,15 @@ class frmSorvane final : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void createWidgets();
   void connectHandlers();
   void applyGeometry();
+  void setDesignedTabOrder();
   std::array<QWidget*, 15> runSensitiveControls() const;
   Twips frameExtraWidth() const;
   Twips frameExtraHeight() const;
@@ -113,6 +116,7 @@ class frmSorvane final : public QWidget {
   QButtonGroup* optFolderFileGroup_ = nullptr;
   std::unique_ptr<WindowReplaceHost> replaceHost_;
   std::unique_ptr<ReplaceEngine> engine_;
+  bool shownBefore_ = false;
 };
 
 }  // namespace sorvane::ui

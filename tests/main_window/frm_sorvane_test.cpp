@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -56,10 +57,17 @@ class MainWindow : public ::testing::Test {
             window.cmbReplace, window.chkCaseSensitive, window.cmdHelp,    window.cmdReplace,  window.cmdExit};
   }
 
+  static EngineOptions yieldingOften() {
+    EngineOptions options;
+    options.yieldInterval = std::chrono::nanoseconds(0);
+    options.bufferCapacity = 64;
+    return options;
+  }
+
   ScriptedMessageBoxes boxes;
   CountingEventPump pump;
   RecordingHelpEngine help;
-  frmSorvane window{{boxes, pump, help}};
+  frmSorvane window{{boxes, pump, help}, yieldingOften()};
 };
 
 TEST_F(MainWindow, CaptionsAndAccessKeysAreAsDesigned) {
@@ -254,6 +262,33 @@ TEST_F(MainWindow, FailureDialogComesThroughThePlatformLayer) {
   EXPECT_EQ(boxes.shown[0].style, 274);
   EXPECT_TRUE(boxes.shown[0].text.contains("\rError number:  76\r"));
   EXPECT_EQ(boxes.shown[1].text, "Made 0 replacements.");
+}
+
+TEST_F(MainWindow, ClosingDuringARunLeavesTheFileWholeAndShowsNoReport) {
+  TempFolder folder;
+  const std::string text = std::string(10000, 'x') + "old";
+  writeFile(folder / "long.txt", text);
+  fileMode();
+  window.lstFiles->addItem(QString::fromStdString(folder / "long.txt"));
+  window.cmbFind->setEditText("old");
+  window.show();
+  pump.onPump = [&] {
+    if (pump.calls == 3) window.close();
+  };
+  window.cmdReplace->click();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(readFile(folder / "long.txt"), text);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST_F(MainWindow, TabFollowsTheDesignedOrder) {
+  showActive();
+  window.cmbFind->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_TRUE(window.cmbReplace->hasFocus());
+  window.cmdReplace->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(window.cmdReplace, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), window.cmdExit);
 }
 
 TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {
