@@ -1,11 +1,13 @@
-#include "engine/file_types.h"
 #include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
+#include "settings/exit_routine.h"
+#include "settings/settings_store.h"
+#include "settings/startup.h"
 
 #include <QApplication>
-#include <QComboBox>
+#include <iostream>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -14,10 +16,15 @@ int main(int argc, char** argv) {
   sorvane::platform::QtMessageBoxes messageBoxes;
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
+  sorvane::settings::SettingsStore store = sorvane::settings::SettingsStore::forCurrentUser();
   sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine});
 
-  for (const char* type : sorvane::kFileTypeTexts) window.cmbFileTypes->addItem(QString::fromLatin1(type));
-  window.optFolderFile_Click(0);
-  window.show();
+  window.setExitRoutine([&window, &store] {
+    sorvane::settings::saveWindowSettings(window, store);
+    // The program ends whether or not its settings could be kept; the user should know why.
+    if (!store.sync())
+      std::cerr << "sorvane: could not save the settings to " << store.location().toStdString() << '\n';
+  });
+  sorvane::settings::Form_Load(window, store);
   return QApplication::exec();
 }

@@ -16,9 +16,14 @@ int checkValue(const QCheckBox& box) {
 }
 
 void setCheckValue(QCheckBox& box, int value) {
-  // A grayed box shows grayed, yet the user still toggles it only between clear and ticked.
+  box.setTristate(value == 2);
   box.setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
-  box.setTristate(false);
+}
+
+void keepTwoStateForUser(QCheckBox& box) {
+  QObject::connect(&box, &QCheckBox::stateChanged, &box, [&box](int state) {
+    if (state != Qt::PartiallyChecked) box.setTristate(false);
+  });
 }
 
 }  // namespace sorvane::ui

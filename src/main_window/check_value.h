@@ -9,4 +9,8 @@ namespace sorvane::ui {
 int checkValue(const QCheckBox& box);
 void setCheckValue(QCheckBox& box, int value);
 
+// A box that only a stored value can gray: once the user toggles it, it goes between clear
+// and ticked alone.
+void keepTwoStateForUser(QCheckBox& box);
+
 }  // namespace sorvane::ui

@@ -22,11 +22,11 @@ void makeDisplayOnly(QListWidget& list) {
 
 DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) { makeDisplayOnly(*this); }
 
-void DirectoryList::setPath(const QString& path) {
+bool DirectoryList::setPath(const QString& path) {
+  const QDir folder(path);
+  if (path.isEmpty() || !folder.exists()) return false;
   path_ = path;
   clear();
-  const QDir folder(path);
-  if (path.isEmpty() || !folder.exists()) return;
 
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -38,13 +38,16 @@ void DirectoryList::setPath(const QString& path) {
   const QString indent(depth * 2, QLatin1Char(' '));
   for (const QString& sub : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
     addItem(new QListWidgetItem(closed, indent + sub));
+  return true;
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) { makeDisplayOnly(*this); }
 
-void FileList::setPath(const QString& path) {
+bool FileList::setPath(const QString& path) {
+  if (path.isEmpty() || !QDir(path).exists()) return false;
   path_ = path;
   Refresh();
+  return true;
 }
 
 void FileList::Refresh() {

@@ -11,8 +11,9 @@ class DirectoryList final : public QListWidget {
   Q_OBJECT
  public:
   explicit DirectoryList(QWidget* parent = nullptr);
-  // Shows the folders from the root to `path`, then the sub-folders of `path`.
-  void setPath(const QString& path);
+  // Shows the folders from the root to `path`, then the sub-folders of `path`. A folder that
+  // does not exist is refused (false) and the list keeps its folder.
+  bool setPath(const QString& path);
   const QString& path() const { return path_; }
 
  private:
@@ -23,8 +24,9 @@ class FileList final : public QListWidget {
   Q_OBJECT
  public:
   explicit FileList(QWidget* parent = nullptr);
-  // Shows the names of the files in `path`, hidden files excepted.
-  void setPath(const QString& path);
+  // Shows the names of the files in `path`, hidden files excepted. A folder that does not
+  // exist is refused (false) and the list keeps its folder.
+  bool setPath(const QString& path);
   const QString& path() const { return path_; }
   // Reads the folder again.
   void Refresh();

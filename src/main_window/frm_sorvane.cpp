@@ -1,6 +1,7 @@
 #include "main_window/frm_sorvane.h"
 
 #include "engine/replace_run.h"
+#include "main_window/check_value.h"
 #include "main_window/folder_views.h"
 #include "main_window/window_icon.h"
 #include "main_window/window_replace_host.h"
@@ -103,6 +104,7 @@ void frmSorvane::createWidgets() {
   // Enter and Esc are routed by keyPressEvent; no button grabs Enter on its own.
   for (QPushButton* button : {cmdBrowse, cmdOpen, cmdClose, cmdCloseAll, cmdHelp, cmdExit, cmdReplace})
     button->setAutoDefault(false);
+  for (QCheckBox* box : {chkRecursive, chkRememberTheseFiles, chkCaseSensitive}) keepTwoStateForUser(*box);
 }
 
 // The designed tab sequence, by tab index; labels and frames are in it but never take focus.
@@ -147,22 +149,45 @@ void frmSorvane::applyGeometry() {
 
 // Where the window system draws no frame (before the window is shown, or without a window
 // manager), the designed border and title bar stand in, so sizes round-trip exactly.
+bool frmSorvane::frameKnown() const { return frameGeometry().size() != geometry().size(); }
+
 Twips frmSorvane::frameExtraWidth() const {
-  const int extra = frameGeometry().width() - geometry().width();
-  return extra > 0 ? toTwips(extra) : 2 * kDesignedBorder;
+  return frameKnown() ? toTwips(frameGeometry().width() - geometry().width()) : 2 * kDesignedBorder;
 }
 
 Twips frmSorvane::frameExtraHeight() const {
-  const int extra = frameGeometry().height() - geometry().height();
-  return extra > 0 ? toTwips(extra) : 2 * kDesignedBorder + kDesignedTitleBar;
+  return frameKnown() ? toTwips(frameGeometry().height() - geometry().height())
+                      : 2 * kDesignedBorder + kDesignedTitleBar;
 }
 
-Twips frmSorvane::outerWidth() const { return toTwips(width()) + frameExtraWidth(); }
+Twips frmSorvane::outerWidth() const {
+  if (requestedOuterSize_ && requestedOuterSize_->pixels == size()) return requestedOuterSize_->width;
+  return toTwips(width()) + frameExtraWidth();
+}
 
-Twips frmSorvane::outerHeight() const { return toTwips(height()) + frameExtraHeight(); }
+Twips frmSorvane::outerHeight() const {
+  if (requestedOuterSize_ && requestedOuterSize_->pixels == size()) return requestedOuterSize_->height;
+  return toTwips(height()) + frameExtraHeight();
+}
 
 void frmSorvane::setOuterSize(Twips width, Twips height) {
-  resize(toPixels(width - frameExtraWidth()), toPixels(height - frameExtraHeight()));
+  const QSize pixels(toPixels(width - frameExtraWidth()), toPixels(height - frameExtraHeight()));
+  requestedOuterSize_ = RequestedOuterSize{width, height, pixels, frameKnown()};
+  resize(pixels);
+}
+
+// A size asked for before the window system drew the frame assumed the designed one; once the
+// real frame is known the same outer size is asked for again.
+void frmSorvane::completeOuterSize() {
+  if (!requestedOuterSize_ || requestedOuterSize_->frameKnown || !frameKnown()) return;
+  if (requestedOuterSize_->pixels != size() || windowState() != Qt::WindowNoState) return;
+  setOuterSize(requestedOuterSize_->width, requestedOuterSize_->height);
+}
+
+// The window system reports its frame with a move.
+void frmSorvane::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  completeOuterSize();
 }
 
 void frmSorvane::Form_Resize() {
@@ -184,19 +209,26 @@ void frmSorvane::changeEvent(QEvent* event) {
 }
 
 void frmSorvane::optFolderFile_Click(int) {
-  bool folderMode;
   if (optFolderFile[0]->isChecked())
-    folderMode = true;
+    applyModeLayout(true);
   else if (optFolderFile[1]->isChecked())
-    folderMode = false;
-  else
-    return;
+    applyModeLayout(false);
+}
+
+void frmSorvane::applyModeLayout(bool folderMode) {
   frameFolder->setVisible(folderMode);
   frameFiles->setVisible(!folderMode);
   geometry_.frameControls.Height = folderMode ? kControlsHeightFolderMode : kControlsHeightFileMode;
   place(frameControls, geometry_.frameControls);
   lblFileTypes->setVisible(folderMode);
   cmbFileTypes->setVisible(folderMode);
+}
+
+void frmSorvane::setOptionValue(int index, bool on) {
+  optFolderFileGroup_->setExclusive(false);  // an exclusive group will not let its button go off
+  optFolderFile[index]->setChecked(on);
+  if (on) optFolderFile[1 - index]->setChecked(false);
+  optFolderFileGroup_->setExclusive(true);
 }
 
 void frmSorvane::cmbFind_GotFocus() {
@@ -232,6 +264,9 @@ void frmSorvane::cmdHelp_Click() {
 void frmSorvane::cmdReplace_Click() { engine_->cmdReplace_Click(); }
 
 void frmSorvane::cmdExit_Click() {
+  if (exiting_) return;  // settings are written once per run
+  exiting_ = true;
+  if (exitRoutine_) exitRoutine_();
   replaceHost_->requestStop();  // a run under way abandons its file and ends
   QCoreApplication::quit();
 }
@@ -262,9 +297,11 @@ void frmSorvane::closeEvent(QCloseEvent* event) {
 
 void frmSorvane::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  completeOuterSize();
   if (shownBefore_) return;
   shownBefore_ = true;
-  if (const QScreen* screen = this->screen()) {  // centred when first shown
+  const QScreen* screen = this->screen();
+  if (screen != nullptr && windowState() == Qt::WindowNoState) {  // centred when first shown
     const QRect outer = frameGeometry();
     move(screen->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
   }

@@ -4,9 +4,12 @@
 #include "main_window/form_layout.h"
 #include "platform/common_dialog.h"
 
+#include <QSize>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -83,6 +86,13 @@ class frmSorvane final : public QWidget {
   void DisableControls();
   void EnableControls();
 
+  // Shows the frame of one mode, hides the other and sizes the controls frame to match.
+  void applyModeLayout(bool folderMode);
+  // Turns one option button on or off as a stored value says; both may end up off.
+  void setOptionValue(int index, bool on);
+  // What the Exit command saves before the program ends.
+  void setExitRoutine(std::function<void()> routine) { exitRoutine_ = std::move(routine); }
+
   // The window's outer size (frame and title bar included), in twips.
   Twips outerWidth() const;
   Twips outerHeight() const;
@@ -98,6 +108,7 @@ class frmSorvane final : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +121,8 @@ class frmSorvane final : public QWidget {
   std::array<QWidget*, 15> runSensitiveControls() const;
   Twips frameExtraWidth() const;
   Twips frameExtraHeight() const;
+  bool frameKnown() const;
+  void completeOuterSize();
 
   WindowServices services_;
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
@@ -117,6 +130,17 @@ class frmSorvane final : public QWidget {
   std::unique_ptr<WindowReplaceHost> replaceHost_;
   std::unique_ptr<ReplaceEngine> engine_;
   bool shownBefore_ = false;
+  // The outer size last asked for, in twips, and what it came to in pixels: while the window
+  // keeps that pixel size it reports the twips exactly, whatever the rounding to pixels lost.
+  struct RequestedOuterSize {
+    Twips width;
+    Twips height;
+    QSize pixels;
+    bool frameKnown;
+  };
+  std::optional<RequestedOuterSize> requestedOuterSize_;
+  bool exiting_ = false;
+  std::function<void()> exitRoutine_;
 };
 
 }  // namespace sorvane::ui

@@ -3,6 +3,7 @@
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
 #include "main_window/frm_sorvane.h"
+#include "main_window/term_box.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 
@@ -23,7 +24,7 @@ int ComboTermList::ListCount() const { return box_.count(); }
 
 std::string ComboTermList::List(int index) const { return box_.itemText(index).toStdString(); }
 
-void ComboTermList::AddItem(const std::string& item) { box_.addItem(fromEngineText(item)); }
+void ComboTermList::AddItem(const std::string& item) { appendTerms(box_, {fromEngineText(item)}); }
 
 WindowReplaceHost::WindowReplaceHost(frmSorvane& window)
     : window_(window), findTerms_(*window.cmbFind), replaceTerms_(*window.cmbReplace) {}
