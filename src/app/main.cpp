@@ -1,5 +1,8 @@
+#include "file_selection/file_list_commands.h"
+#include "file_selection/folder_picker.h"
 #include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
+#include "platform/file_dialogs.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
 #include "settings/exit_routine.h"
@@ -16,8 +19,9 @@ int main(int argc, char** argv) {
   sorvane::platform::QtMessageBoxes messageBoxes;
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
+  sorvane::platform::QtFileDialogs fileDialogs;
   sorvane::settings::SettingsStore store = sorvane::settings::SettingsStore::forCurrentUser();
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine});
+  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs});
 
   window.setExitRoutine([&window, &store] {
     sorvane::settings::saveWindowSettings(window, store);
@@ -25,6 +29,8 @@ int main(int argc, char** argv) {
     if (!store.sync())
       std::cerr << "sorvane: could not save the settings to " << store.location().toStdString() << '\n';
   });
+  sorvane::file_selection::FileListCommands fileList(window, store);
+  sorvane::file_selection::FolderPicker folderPicker(window);
   sorvane::settings::Form_Load(window, store);
   return QApplication::exec();
 }

@@ -27,15 +27,21 @@ std::string dryRunReport(std::int64_t occurrences) {
 }
 
 std::string fileSystemFailure(const std::string& fileName, const Failure& failure) {
-  return "The file '" + fileName + "' could not be opened because of the following error occured." +
-         CR + CR + failureDetails(failure) + CR + CR + "Abort - Stop the find and replace process." +
+  return failureReport("The file '" + fileName + "' could not be opened because of the following error occured.",
+                       failure) +
+         CR + CR + "Abort - Stop the find and replace process." +
          CR + "Retry - Attempt to open the file again." + CR +
          "Ignore - Skip this file and continue with the remaining files.";
 }
 
 std::string generalFailure(const std::string& fileName, const Failure& failure) {
-  return "The find and replace operation could not be performed on '" + fileName +
-         "' because of the following error occured." + CR + CR + failureDetails(failure);
+  return failureReport("The find and replace operation could not be performed on '" + fileName +
+                           "' because of the following error occured.",
+                       failure);
+}
+
+std::string failureReport(const std::string& headline, const Failure& failure) {
+  return headline + CR + CR + failureDetails(failure);
 }
 
 std::string operationStopped(std::int64_t replacements) {

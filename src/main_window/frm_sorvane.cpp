@@ -45,7 +45,7 @@ QComboBox* createTermBox(QWidget* parent) {
 }  // namespace
 
 frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWidget* parent)
-    : QWidget(parent), CommonDialog1(services.helpEngine), services_(services) {
+    : QWidget(parent), CommonDialog1(services.helpEngine, services.fileDialogs, this), services_(services) {
   setObjectName(QStringLiteral("frmSorvane"));
   setWindowTitle(QStringLiteral("Sorvane"));
   setWindowIcon(ui::windowIcon());  // the program's icon, not QWidget::windowIcon()

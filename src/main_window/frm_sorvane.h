@@ -38,6 +38,7 @@ struct WindowServices {
   platform::MessageBoxes& messageBoxes;
   platform::EventPump& eventPump;
   platform::HelpEngine& helpEngine;
+  platform::FileDialogs& fileDialogs;
 };
 
 // The main window. Widgets are positioned in twips by Form_Resize; the handlers carry the

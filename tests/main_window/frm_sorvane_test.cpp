@@ -67,7 +67,8 @@ class MainWindow : public ::testing::Test {
   ScriptedMessageBoxes boxes;
   CountingEventPump pump;
   RecordingHelpEngine help;
-  frmSorvane window{{boxes, pump, help}, yieldingOften()};
+  ScriptedFileDialogs dialogs;
+  frmSorvane window{{boxes, pump, help, dialogs}, yieldingOften()};
 };
 
 TEST_F(MainWindow, CaptionsAndAccessKeysAreAsDesigned) {

@@ -247,25 +247,6 @@ TEST(HelpWindowTest, AnyOtherCommandIsAnInvalidCallAndOpensNothing) {
   EXPECT_TRUE(helpWindows().isEmpty());
 }
 
-class RecordingHelpEngine final : public HelpEngine {
- public:
-  void show(const QString& helpFile, int command) override { calls.append({helpFile, command}); }
-  QList<std::pair<QString, int>> calls;
-};
-
-TEST(CommonDialogTest, ShowHelpHandsTheFileAndCommandToTheEngine) {
-  RecordingHelpEngine recorder;
-  CommonDialog dialog(recorder);
-  dialog.HelpFile = QStringLiteral("/opt/sorvane/Sorvane Help.hlp");
-  dialog.HelpCommand = kHelpContents;
-  dialog.ShowHelp();
-  dialog.HelpCommand = 7;
-  dialog.ShowHelp();
-  const QList<std::pair<QString, int>> expected{{QStringLiteral("/opt/sorvane/Sorvane Help.hlp"), kHelpContents},
-                                                {QStringLiteral("/opt/sorvane/Sorvane Help.hlp"), 7}};
-  EXPECT_EQ(recorder.calls, expected);
-}
-
 }  // namespace
 }  // namespace sorvane::platform
 

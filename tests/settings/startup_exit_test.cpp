@@ -49,7 +49,7 @@ class StartupAndExit : public ::testing::Test {
     EngineOptions yieldingOften;
     yieldingOften.yieldInterval = std::chrono::nanoseconds(0);
     yieldingOften.bufferCapacity = 64;
-    window = std::make_unique<frmSorvane>(ui::WindowServices{boxes, pump, help}, yieldingOften);
+    window = std::make_unique<frmSorvane>(ui::WindowServices{boxes, pump, help, dialogs}, yieldingOften);
     window->setExitRoutine([this] {
       settings::saveWindowSettings(*window, *store);
       store->sync();
@@ -67,6 +67,7 @@ class StartupAndExit : public ::testing::Test {
   ScriptedMessageBoxes boxes;
   CountingEventPump pump;
   RecordingHelpEngine help;
+  ScriptedFileDialogs dialogs;
   std::unique_ptr<SettingsStore> store;
   std::unique_ptr<frmSorvane> window;
 };

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "platform/dialog_error.h"
+#include "qt_printers.h"
 #include "platform/event_pump.h"
+#include "platform/file_dialogs.h"
 #include "platform/help_engine.h"
 #include "platform/message_boxes.h"
 
 #include <QString>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace sorvane::testing {
@@ -55,6 +59,24 @@ class RecordingHelpEngine final : public platform::HelpEngine {
     if (fail) throw platform::DialogError{5, QStringLiteral("Sorvane"), QStringLiteral("Invalid procedure call or argument")};
     file = helpFile;
     command = helpCommand;
+  }
+};
+
+// File and folder choosers that answer from a script: nothing scripted means cancelled.
+class ScriptedFileDialogs final : public platform::FileDialogs {
+ public:
+  std::optional<platform::OpenFilesAnswer> nextFiles;
+  std::optional<QString> nextFolder;
+  std::vector<platform::OpenFilesRequest> fileRequests;
+  std::vector<QString> folderTitles;
+
+  std::optional<platform::OpenFilesAnswer> chooseFilesToOpen(QWidget*, const platform::OpenFilesRequest& request) override {
+    fileRequests.push_back(request);
+    return std::exchange(nextFiles, std::nullopt);
+  }
+  std::optional<QString> chooseFolder(QWidget*, const QString& title) override {
+    folderTitles.push_back(title);
+    return std::exchange(nextFolder, std::nullopt);
   }
 };
 

@@ -1,0 +1,183 @@
+#include "file_selection/file_list_commands.h"
+
+#include "engine/failure.h"
+#include "engine/host.h"
+#include "engine/messages.h"
+#include "main_window/frm_sorvane.h"
+#include "main_window/window_replace_host.h"
+#include "platform/dialog_error.h"
+#include "platform/event_pump.h"
+#include "platform/message_boxes.h"
+#include "settings/conversions.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_store.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+namespace sorvane::file_selection {
+namespace {
+
+constexpr int kMaxSelectionLength = 32767;
+constexpr long kOpenFlags = 2628100;  // hide read-only, several files, existing paths only
+constexpr int kErrorTypeMismatch = 13;
+constexpr int kErrorOverflow = 6;
+
+// Position (1-based) of the first NUL at or after `from` (1-based), 0 when there is none.
+int nullPosition(const QString& text, int from) {
+  const qsizetype found = text.indexOf(QChar(u'\0'), from - 1);
+  return found < 0 ? 0 : static_cast<int>(found) + 1;
+}
+
+// A stored filter index that is not a 16-bit number fails as a conversion does.
+int filterIndexFrom(const QString& stored) {
+  bool isNumber = false;
+  stored.trimmed().toDouble(&isNumber);
+  if (!isNumber)
+    throw platform::DialogError{kErrorTypeMismatch, QStringLiteral("Sorvane"), QStringLiteral("Type mismatch")};
+  const std::optional<int> index = settings::textToInteger16(stored);
+  if (!index) throw platform::DialogError{kErrorOverflow, QStringLiteral("Sorvane"), QStringLiteral("Overflow")};
+  return *index;
+}
+
+QStringList localFiles(const QMimeData& data) {
+  QStringList files;
+  for (const QUrl& url : data.urls())
+    if (url.isLocalFile()) files.append(url.toLocalFile());
+  return files;
+}
+
+}  // namespace
+
+const QString kOpenFilter = QStringLiteral(
+    "All Files (*.*)|*.*|JavaScript Files (*.js)|*.js|HTML Files (*.htm;*.html)|*.htm;*.html|Text Files"
+    "(*.txt)|*.txt");
+
+FileListCommands::FileListCommands(ui::frmSorvane& window, settings::SettingsStore& store)
+    : window_(window), store_(store) {
+  connect(window.cmdOpen, &QPushButton::clicked, this, &FileListCommands::cmdOpen_Click);
+  connect(window.cmdClose, &QPushButton::clicked, this, &FileListCommands::cmdClose_Click);
+  connect(window.cmdCloseAll, &QPushButton::clicked, this, &FileListCommands::cmdCloseAll_Click);
+  window.lstFiles->setAcceptDrops(true);
+  window.lstFiles->viewport()->setAcceptDrops(true);
+  window.lstFiles->setDragDropMode(QAbstractItemView::DropOnly);
+  window.lstFiles->viewport()->installEventFilter(this);
+}
+
+void FileListCommands::cmdOpen_Click() {
+  if (busy_) return;
+  platform::CommonDialog& dialog = window_.CommonDialog1;
+  dialog.CancelError = true;
+  try {
+    using namespace settings;
+    dialog.InitDir = store_.GetSetting(kSectionSettings, kPath, QCoreApplication::applicationDirPath());
+    dialog.FileName.clear();
+    dialog.MaxFileSize = kMaxSelectionLength;
+    dialog.Flags = kOpenFlags;
+    dialog.Filter = kOpenFilter;
+    dialog.FilterIndex = filterIndexFrom(
+        store_.GetSetting(kSectionSettings, kOpenFilterIndex, QString::number(kDefaultOpenFilterIndex)));
+    dialog.ShowOpen();
+    store_.SaveSetting(kSectionSettings, kOpenFilterIndex, QString::number(dialog.FilterIndex));
+
+    ZemPathFile = dialog.FileName;
+    ZemNextNull = nullPosition(ZemPathFile, 1);
+    bListWasEmpty = window_.lstFiles->count() == 0;
+    if (ZemNextNull == 0) {
+      AddListItem(ZemPathFile);
+      store_.SaveSetting(kSectionSettings, kPath, dialog.FileName.left(dialog.FileName.size() - dialog.FileTitle.size()));
+      return;
+    }
+    ZemPath = ZemPathFile.left(ZemNextNull - 1);
+    store_.SaveSetting(kSectionSettings, kPath, ZemPath + QLatin1Char('/'));
+    busy_ = true;
+    while (true) {
+      ZemPreviousNull = ZemNextNull;
+      ZemNextNull = nullPosition(ZemPathFile, ZemPreviousNull + 1);
+      if (ZemNextNull == 0) break;
+      ZemFile = ZemPathFile.mid(ZemPreviousNull, ZemNextNull - ZemPreviousNull - 1);
+      AddListItem(ZemPath + QLatin1Char('/') + ZemFile);
+      window_.services().eventPump.processPendingEvents();
+    }
+    busy_ = false;
+    ZemFile = ZemPathFile.right(ZemPathFile.size() - ZemPreviousNull);
+    AddListItem(ZemPath + QLatin1Char('/') + ZemFile);
+  } catch (const platform::DialogError& error) {
+    busy_ = false;
+    if (error.number != platform::kErrorCancelled) showOpenFailure(error.number, error.source, error.description);
+  }
+}
+
+void FileListCommands::showOpenFailure(int number, const QString& source, const QString& description) {
+  const char* headline = number == platform::kErrorSelectionTooLong
+                             ? "Windows cannot open this many files at once. Try opening fewer files."
+                             : "The following error occured:";
+  const Failure failure{number, source.toStdString(), description.toStdString()};
+  window_.services().messageBoxes.show(&window_, ui::fromEngineText(messages::failureReport(headline, failure)),
+                                       kStyleCritical, QString::fromLatin1(kApplicationTitle));
+}
+
+void FileListCommands::AddListItem(const QString& NewListItem) {
+  if (bListWasEmpty || CheckForListDuplicate(NewListItem) == 0) window_.lstFiles->addItem(NewListItem);
+}
+
+int FileListCommands::CheckForListDuplicate(const QString& NewListItem) const {
+  const QString wanted = NewListItem.toUpper();
+  for (int i = 0; i < window_.lstFiles->count(); ++i)
+    if (window_.lstFiles->item(i)->text().toUpper() == wanted) return kDuplicate;
+  return 0;
+}
+
+void FileListCommands::cmdClose_Click() {
+  QListWidget& list = *window_.lstFiles;
+  if (busy_ || list.currentRow() == -1 || list.count() < 1) return;
+  busy_ = true;
+  for (int i = list.count() - 1; i >= 0; --i) {
+    if (!list.item(i)->isSelected()) continue;
+    delete list.takeItem(i);
+    window_.services().eventPump.processPendingEvents();
+  }
+  busy_ = false;
+}
+
+void FileListCommands::cmdCloseAll_Click() {
+  if (!busy_) window_.lstFiles->clear();
+}
+
+void FileListCommands::lstFiles_OLEDragDrop(const QStringList& droppedFiles) {
+  if (busy_) return;
+  bListWasEmpty = window_.lstFiles->count() == 0;
+  for (const QString& name : droppedFiles) {
+    const QFileInfo entry(name);
+    // Plain files only: folders, hidden files and anything else are passed over in silence.
+    if (entry.isFile() && !entry.fileName().startsWith(QLatin1Char('.'))) AddListItem(name);
+  }
+}
+
+bool FileListCommands::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != window_.lstFiles->viewport()) return false;
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (drag->mimeData()->hasUrls() && !localFiles(*drag->mimeData()).isEmpty()) drag->acceptProposedAction();
+      else drag->ignore();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      lstFiles_OLEDragDrop(localFiles(*drop->mimeData()));
+      drop->acceptProposedAction();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace sorvane::file_selection

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace sorvane::settings {
+class SettingsStore;
+}
+namespace sorvane::ui {
+class frmSorvane;
+}
+
+namespace sorvane::file_selection {
+
+// The open dialog's filters, as the dialog component takes them.
+extern const QString kOpenFilter;
+
+// The file list's commands: Open, Close, Close All and dropping files onto the list. Built on
+// a window, it answers that window's buttons and drops.
+class FileListCommands final : public QObject {
+  Q_OBJECT
+ public:
+  FileListCommands(ui::frmSorvane& window, settings::SettingsStore& store);
+
+  void cmdOpen_Click();
+  void cmdClose_Click();
+  void cmdCloseAll_Click();
+  // Adds each dropped name that is a plain, visible file, in order.
+  void lstFiles_OLEDragDrop(const QStringList& droppedFiles);
+
+  void AddListItem(const QString& NewListItem);
+  int CheckForListDuplicate(const QString& NewListItem) const;
+
+  static constexpr int kDuplicate = 99999;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showOpenFailure(int number, const QString& source, const QString& description);
+
+  ui::frmSorvane& window_;
+  settings::SettingsStore& store_;
+  bool bListWasEmpty = false;
+  // Set while a batch yields to the window: no other list command may change the list then.
+  bool busy_ = false;
+
+  QString ZemPathFile;
+  QString ZemPath;
+  QString ZemFile;
+  int ZemPreviousNull = 0;
+  int ZemNextNull = 0;
+};
+
+}  // namespace sorvane::file_selection

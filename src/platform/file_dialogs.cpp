@@ -1,0 +1,33 @@
+#include "platform/file_dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace sorvane::platform {
+
+// Qt's own dialogs rather than the desktop's, so filters and modality behave the same on
+// every desktop.
+std::optional<OpenFilesAnswer> QtFileDialogs::chooseFilesToOpen(QWidget* parent, const OpenFilesRequest& request) {
+  QFileDialog dialog(parent);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setDirectory(request.startFolder);
+  dialog.setNameFilters(request.nameFilters);
+  if (request.filterIndex >= 0 && request.filterIndex < request.nameFilters.size())
+    dialog.selectNameFilter(request.nameFilters[request.filterIndex]);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return OpenFilesAnswer{dialog.selectedFiles(),
+                         static_cast<int>(request.nameFilters.indexOf(dialog.selectedNameFilter()))};
+}
+
+std::optional<QString> QtFileDialogs::chooseFolder(QWidget* parent, const QString& title) {
+  QFileDialog dialog(parent, title, QDir::homePath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace sorvane::platform
