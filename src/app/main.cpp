@@ -10,10 +10,12 @@
 #include "settings/startup.h"
 
 #include <QApplication>
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a rewrite fails and is reported instead
   QApplication::setApplicationName(QStringLiteral("Sorvane"));
 
   sorvane::platform::QtMessageBoxes messageBoxes;

@@ -37,6 +37,8 @@ void installStopSignals() {
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
+  // Past a file-size limit a write should fail and be reported, not kill the program.
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace sorvane::cli

@@ -58,7 +58,8 @@ class CliHost final : public ReplaceHost {
   bool anyFailure_ = false;
 };
 
-// Makes SIGINT and SIGTERM ask the run to stop, so an interrupted run leaves every file whole.
+// Makes SIGINT and SIGTERM ask the run to stop, so an interrupted run leaves every file whole,
+// and lets a write past a file-size limit fail as a write rather than end the program.
 void installStopSignals();
 
 }  // namespace sorvane::cli

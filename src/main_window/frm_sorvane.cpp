@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -250,10 +252,19 @@ bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+// Beside the program in a build tree; in <prefix>/share/sorvane once installed, since a data
+// file does not belong in bin/. When neither exists, the path beside the program is named.
+QString frmSorvane::helpFilePath() {
+  const QString programFolder = QCoreApplication::applicationDirPath();
+  const QString beside = programFolder + QStringLiteral("/Sorvane Help.hlp");
+  const QString installed = QDir::cleanPath(programFolder + QStringLiteral("/../share/sorvane/Sorvane Help.hlp"));
+  return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
+}
+
 void frmSorvane::cmdHelp_Click() {
   CommonDialog1.CancelError = true;
   try {
-    CommonDialog1.HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Sorvane Help.hlp");
+    CommonDialog1.HelpFile = helpFilePath();
     CommonDialog1.HelpCommand = platform::kHelpContents;
     CommonDialog1.ShowHelp();
   } catch (const platform::DialogError&) {

@@ -120,6 +120,7 @@ class frmSorvane final : public QWidget {
   void applyGeometry();
   void setDesignedTabOrder();
   std::array<QWidget*, 15> runSensitiveControls() const;
+  static QString helpFilePath();
   Twips frameExtraWidth() const;
   Twips frameExtraHeight() const;
   bool frameKnown() const;

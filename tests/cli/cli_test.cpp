@@ -1,49 +1,16 @@
+#include "run_program.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace sorvane::testing {
 namespace {
 
-struct Finished {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Finished = ProgramRun;
 
-// Runs sorvane-cli with `arguments`, capturing what it prints.
-Finished runCli(const std::vector<std::string>& arguments, const TempFolder& scratch) {
-  const std::string outPath = scratch / ".stdout";
-  const std::string errPath = scratch / ".stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-
-  std::vector<std::string> all = {SORVANE_CLI_PATH};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  pid_t pid = 0;
-  EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Finished finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath), readFile(errPath)};
-  std::filesystem::remove(outPath);
-  std::filesystem::remove(errPath);
-  return finished;
-}
+Finished runCli(const std::vector<std::string>& arguments) { return runProgram(SORVANE_CLI_PATH, arguments); }
 
 std::string lastLine(const std::string& text) {
   const auto end = text.find_last_not_of('\n');
@@ -54,19 +21,18 @@ std::string lastLine(const std::string& text) {
 class Cli : public ::testing::Test {
  protected:
   TempFolder folder;
-  TempFolder scratch;
 };
 
 TEST_F(Cli, ReplacesInFilesAndReportsOnTheLastLine) {
   writeFile(folder / "a.txt", "Old old\r\n");
   writeFile(folder / "-dash.txt", "old");
-  const Finished run = runCli({"--find", "old", "--replace", "new", folder / "a.txt", "--", folder / "-dash.txt"}, scratch);
+  const Finished run = runCli({"--find", "old", "--replace", "new", folder / "a.txt", "--", folder / "-dash.txt"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(lastLine(run.out), "Made 2 replacements.");
   EXPECT_EQ(readFile(folder / "a.txt"), "Old new\r\n");
   EXPECT_EQ(readFile(folder / "-dash.txt"), "new");
 
-  const Finished ignoring = runCli({"--find=NEW", "--replace=x", "--ignore-case", folder / "a.txt"}, scratch);
+  const Finished ignoring = runCli({"--find=NEW", "--replace=x", "--ignore-case", folder / "a.txt"});
   EXPECT_EQ(lastLine(ignoring.out), "Made 1 replacements.");
   EXPECT_EQ(readFile(folder / "a.txt"), "Old x\r\n");
 }
@@ -76,7 +42,7 @@ TEST_F(Cli, DryRunCountsWithoutWriting) {
   writeFile(folder / "sub/b.txt", "needle needle");
   writeFile(folder / "c.js", "needle");
   const Finished run = runCli({"--find", "needle", "--dry-run", "--folder", folder.path(), "--type",
-                               "Text Files (*.txt)", "--recursive"}, scratch);
+                               "Text Files (*.txt)", "--recursive"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(lastLine(run.out), "Found 2 occurrences.");
   EXPECT_EQ(readFile(folder / "sub/b.txt"), "needle needle");
@@ -86,13 +52,13 @@ TEST_F(Cli, FailingFileIsReportedSkippedOrStopsTheRun) {
   writeFile(folder / "b.txt", "x");
   const std::vector<std::string> files = {folder / "missing.txt", folder / "b.txt"};
 
-  Finished run = runCli({"--find", "x", "--replace", "y", files[0], files[1]}, scratch);
+  Finished run = runCli({"--find", "x", "--replace", "y", files[0], files[1]});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("The file '" + files[0] + "' could not be opened"), std::string::npos);
   EXPECT_NE(run.err.find("\nError number:  53\n"), std::string::npos);
   EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
 
-  run = runCli({"--find", "y", "--replace", "z", "--stop-on-error", files[0], files[1]}, scratch);
+  run = runCli({"--find", "y", "--replace", "z", "--stop-on-error", files[0], files[1]});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(lastLine(run.out), "Made 0 replacements.");
   EXPECT_EQ(readFile(files[1]), "y");
@@ -102,12 +68,12 @@ TEST_F(Cli, UsageErrorsAndHelp) {
   for (const auto& arguments : std::vector<std::vector<std::string>>{
            {}, {"--find", "x"}, {"--replace", "y", "file"}, {"--find", "x", "--bogus", "file"},
            {"--find", "x", "--folder", "d", "file"}, {"--find", "x", "--recursive", "file"}, {"--find"}}) {
-    const Finished run = runCli(arguments, scratch);
+    const Finished run = runCli(arguments);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Usage:"), std::string::npos);
     EXPECT_TRUE(run.out.empty());
   }
-  const Finished help = runCli({"--help"}, scratch);
+  const Finished help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--stop-on-error"), std::string::npos);
 }
