@@ -8,8 +8,10 @@
 #include "settings/exit_routine.h"
 #include "settings/settings_store.h"
 #include "settings/startup.h"
+#include "viewer/file_viewer.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <csignal>
 #include <iostream>
 
@@ -33,6 +35,9 @@ int main(int argc, char** argv) {
   });
   sorvane::file_selection::FileListCommands fileList(window, store);
   sorvane::file_selection::FolderPicker folderPicker(window);
+  sorvane::viewer::FileViewer viewer(window);
+  QObject::connect(window.lstFiles, &QListWidget::itemDoubleClicked, &viewer,
+                   &sorvane::viewer::FileViewer::lstFiles_DblClick);
   sorvane::settings::Form_Load(window, store);
   return QApplication::exec();
 }

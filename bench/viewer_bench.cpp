@@ -1,0 +1,116 @@
+// Times the viewer on a large file: from the double-click on the listed file until its text
+// has been painted in the viewer. Runs headless; prints the figures.
+//
+//   sorvane-viewer-bench [MiB]     (default 50)
+
+#include "main_window/frm_sorvane.h"
+#include "platform/event_pump.h"
+#include "platform/file_dialogs.h"
+#include "platform/help_window.h"
+#include "platform/message_boxes.h"
+#include "viewer/file_viewer.h"
+#include "viewer/frm_view.h"
+#include "viewer/viewer_text_box.h"
+#include "viewer/viewer_text.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Deterministic text of ASCII lines of varying length, CR LF ended, about `bytes` long.
+void writeText(const std::string& path, std::size_t bytes) {
+  static const char* const words[] = {"needle", "haystack", "the", "quick", "brown", "fox", "jumps",
+                                      "over", "a", "lazy", "dog", "lorem", "ipsum", "dolor", "sit"};
+  std::string text;
+  text.reserve(bytes + 128);
+  unsigned state = 12345;
+  while (text.size() < bytes) {
+    const unsigned wordsOnLine = 3 + (state >> 16) % 17;
+    for (unsigned i = 0; i < wordsOnLine; ++i) {
+      state = state * 1103515245 + 12345;
+      text += words[(state >> 16) % std::size(words)];
+      text += ' ';
+    }
+    text += "\r\n";
+  }
+  std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// Notes the first paint of the viewer's text area.
+class PaintWatch final : public QObject {
+ public:
+  bool painted = false;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted = true;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const long mebibytes = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 50;
+  if (mebibytes <= 0) {
+    std::fprintf(stderr, "usage: sorvane-viewer-bench [MiB]\n");
+    return 2;
+  }
+
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "sorvane-viewer-bench";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "big.txt").string();
+  writeText(path, static_cast<std::size_t>(mebibytes) * 1024 * 1024);
+
+  sorvane::platform::QtMessageBoxes messageBoxes;
+  sorvane::platform::QtEventPump eventPump;
+  sorvane::platform::HelpWindowEngine helpEngine;
+  sorvane::platform::QtFileDialogs fileDialogs;
+  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs});
+  sorvane::viewer::FileViewer viewer(window);
+  window.show();
+  window.lstFiles->addItem(QString::fromStdString(path));
+  window.lstFiles->setCurrentRow(0);
+  QApplication::processEvents();
+
+  QElapsedTimer clock;
+  clock.start();
+  const auto text = sorvane::viewer::readViewerText(path, [] { QApplication::processEvents(); });
+  const qint64 readMs = clock.elapsed();
+  if (text.failure) {
+    std::fprintf(stderr, "sorvane-viewer-bench: cannot read %s\n", path.c_str());
+    return 1;
+  }
+
+  PaintWatch watch;
+  clock.restart();
+  viewer.lstFiles_DblClick();
+  const qint64 handlerMs = clock.elapsed();
+  sorvane::viewer::frmView* view = viewer.view();
+  if (view == nullptr) {
+    std::fprintf(stderr, "sorvane-viewer-bench: no viewer was shown\n");
+    return 1;
+  }
+  view->txtView->viewport()->installEventFilter(&watch);
+  view->txtView->viewport()->update();
+  while (!watch.painted && clock.elapsed() < 60000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  const qint64 shownMs = clock.elapsed();
+
+  // The text ends in a line end, after which the box shows one more, empty line.
+  std::printf("file:                          %ld MiB, %lld lines\n", mebibytes,
+              static_cast<long long>(view->txtView->document()->lineCount() - 1));
+  std::printf("read and decode alone:         %lld ms\n", static_cast<long long>(readMs));
+  std::printf("double-click handler:          %lld ms\n", static_cast<long long>(handlerMs));
+  std::printf("double-click to text painted:  %lld ms\n", static_cast<long long>(shownMs));
+  std::filesystem::remove_all(folder);
+  return 0;
+}

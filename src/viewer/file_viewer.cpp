@@ -1,0 +1,82 @@
+#include "viewer/file_viewer.h"
+
+#include "engine/host.h"
+#include "engine/messages.h"
+#include "main_window/frm_sorvane.h"
+#include "platform/event_pump.h"
+#include "platform/message_boxes.h"
+#include "viewer/frm_view.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QScopedValueRollback>
+#include <optional>
+
+namespace sorvane::viewer {
+namespace {
+
+constexpr int kHourglass = 11;  // the main window's mouse pointer while a file is read
+
+// The entry that has the focus, which after a double-click is the one double-clicked; without
+// one, the first selected entry.
+std::optional<QString> entryToShow(const QListWidget& list) {
+  if (const QListWidgetItem* current = list.currentItem()) return current->text();
+  for (int row = 0; row < list.count(); ++row)
+    if (list.item(row)->isSelected()) return list.item(row)->text();
+  return std::nullopt;
+}
+
+}  // namespace
+
+FileViewer::FileViewer(ui::frmSorvane& window, ReadPacing pacing) : window_(window), pacing_(pacing) {}
+
+FileViewer::~FileViewer() = default;
+
+frmView* FileViewer::view() const { return view_ && !view_->closed() ? view_.data() : nullptr; }
+
+void FileViewer::lstFiles_DblClick() {
+  // The read under way owns the pointer and the viewer's next text; it finishes first.
+  if (reading_) return;
+  window_.setCursor(Qt::WaitCursor);
+  if (const std::optional<QString> path = entryToShow(*window_.lstFiles)) showFile(*path);
+  window_.unsetCursor();
+}
+
+void FileViewer::showFile(const QString& path) {
+  ViewerText read;
+  {
+    const QScopedValueRollback<bool> underWay(reading_, true);
+    read = readViewerText(QFile::encodeName(path).toStdString(), [this] { processEventsDuringRead(); }, pacing_);
+  }
+  if (read.failure) {
+    showFailure(path, *read.failure);
+    return;
+  }
+  frmView& view = openView();
+  view.setWindowTitle(path);
+  view.setText(read.text);
+  view.show();
+}
+
+void FileViewer::processEventsDuringRead() {
+  window_.services().eventPump.processPendingEvents();
+  // A replace run started meanwhile has put the default pointer back; the read goes on.
+  if (window_.MousePointer() != kHourglass) window_.setCursor(Qt::WaitCursor);
+}
+
+void FileViewer::showFailure(const QString& path, const Failure& failure) {
+  window_.unsetCursor();
+  const std::string text =
+      messages::failureReport("The file '" + path.toStdString() + "' could not be shown.", failure);
+  window_.services().messageBoxes.show(&window_, QString::fromStdString(text), kStyleCritical,
+                                       QString::fromUtf8(kApplicationTitle));
+}
+
+// A viewer the user closed may not be deleted yet (the deletion waits for the event loop);
+// it is let go and a new one made.
+frmView& FileViewer::openView() {
+  if (view() == nullptr) view_ = new frmView(&window_);
+  return *view_;
+}
+
+}  // namespace sorvane::viewer

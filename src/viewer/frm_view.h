@@ -1,0 +1,49 @@
+#pragma once
+
+#include "main_window/twips.h"
+
+#include <QString>
+#include <QWidget>
+
+namespace sorvane::viewer {
+
+class ViewerTextBox;
+
+// The viewer: a sizable tool window over the main window, showing one file's text read only.
+// It deletes itself when closed.
+class frmView final : public QWidget {
+  Q_OBJECT
+ public:
+  // At its designed size; centred over `owner` when first shown.
+  explicit frmView(QWidget* owner);
+
+  ViewerTextBox* txtView;
+
+  void Form_Resize();
+
+  // Shows `text` in txtView; the viewer keeps it as the text it shows.
+  void setText(const QString& text);
+  const QString& text() const { return text_; }
+
+  // The window's outer size (frame and title bar included), in twips.
+  ui::Twips outerWidth() const;
+  ui::Twips outerHeight() const;
+
+  // True once the user has closed it: it is about to be deleted and must not be shown again.
+  bool closed() const { return closed_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  bool frameKnown() const;
+
+  QString text_;
+  bool shownBefore_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace sorvane::viewer

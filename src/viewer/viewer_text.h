@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/failure.h"
+
+#include <QString>
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace sorvane::viewer {
+
+// How a file is read for the viewer: in chunks, handing the window its events by time so a
+// long file neither freezes the window nor pays for a yield per line.
+struct ReadPacing {
+  std::size_t chunkSize = 1024 * 1024;
+  std::chrono::nanoseconds interval = std::chrono::milliseconds(20);
+};
+
+// The text of a file as the viewer shows it, or why it could not be read.
+struct ViewerText {
+  QString text;
+  std::optional<Failure> failure;
+};
+
+// Reads the whole file at `path` (file-system bytes) through a descriptor of its own, closed
+// before returning. Lines end at CR LF or a lone CR (a lone LF belongs to the line); each
+// line is followed by CR LF in the text, the last one included. The bytes are decoded as
+// UTF-8, invalid sequences becoming U+FFFD. `processEvents` runs between chunks.
+ViewerText readViewerText(const std::string& path, const std::function<void()>& processEvents,
+                          const ReadPacing& pacing = {});
+
+}  // namespace sorvane::viewer

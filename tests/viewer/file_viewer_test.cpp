@@ -1,0 +1,274 @@
+#include "viewer/file_viewer.h"
+
+#include "main_window/frm_sorvane.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+#include "viewer/frm_view.h"
+#include "viewer/viewer_text_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+namespace sorvane::testing {
+namespace {
+
+using viewer::FileViewer;
+using viewer::frmView;
+
+// Designed viewer: client 6060 x 4380 twips, the text box at 120, 120.
+const QSize kDesignedSize(404, 292);
+const QPoint kTextPosition(8, 8);
+// The text box leaves 360 x 600 twips of the outer size.
+const QSize kTextAllowance(24, 40);
+
+QString qpath(const std::string& path) { return QString::fromStdString(path); }
+
+class Viewer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // As the program wires it.
+    QObject::connect(window.lstFiles, &QListWidget::itemDoubleClicked, &viewer, &FileViewer::lstFiles_DblClick);
+  }
+
+  // Lists the files, each holding the given text.
+  void list(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [name, content] : files) {
+      writeFile(folder / name, content);
+      window.lstFiles->addItem(qpath(folder / name));
+    }
+  }
+
+  void doubleClick(int row) {
+    window.lstFiles->setCurrentRow(row);
+    viewer.lstFiles_DblClick();
+  }
+
+  static void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  static bool textFollowsOuterSize(const frmView& view) {
+    return view.txtView->pos() == kTextPosition && view.txtView->size() == view.frameGeometry().size() - kTextAllowance;
+  }
+
+  static bool centredOver(const QWidget& view, const QWidget& owner) {
+    const QPoint offset = view.frameGeometry().center() - owner.frameGeometry().center();
+    return std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1;
+  }
+
+  TempFolder folder;
+  ScriptedMessageBoxes boxes;
+  CountingEventPump pump;
+  RecordingHelpEngine help;
+  ScriptedFileDialogs dialogs;
+  ui::frmSorvane window{{boxes, pump, help, dialogs}};
+  // Small chunks and a yield after each, so a short file is a long read.
+  FileViewer viewer{window, {4, std::chrono::nanoseconds(0)}};
+};
+
+TEST_F(Viewer, NothingToShowShowsNothing) {
+  viewer.lstFiles_DblClick();  // an empty list
+  EXPECT_EQ(viewer.view(), nullptr);
+  list({{"a.txt", "alpha"}});
+  window.lstFiles->setCurrentItem(nullptr);
+  window.lstFiles->clearSelection();
+  viewer.lstFiles_DblClick();  // entries, none current or selected
+  EXPECT_EQ(viewer.view(), nullptr);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(window.MousePointer(), 0);
+}
+
+TEST_F(Viewer, DoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
+  list({{"a.txt", "first\r\nsecond"}, {"b.txt", "line one\rline two\nstill two"}});
+  window.optFolderFile[1]->click();
+  window.move(300, 200);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  int pointerDuringRead = -1;
+  pump.onPump = [&] { pointerDuringRead = window.MousePointer(); };
+
+  QListWidget& files = *window.lstFiles;
+  const QPoint second = files.visualItemRect(files.item(1)).center();
+  QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);  // the double-click's first press
+  QTest::mouseDClick(files.viewport(), Qt::LeftButton, {}, second);
+
+  frmView* view = viewer.view();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(view->windowTitle(), qpath(folder / "b.txt"));
+  EXPECT_EQ(view->text(), "line one\r\nline two\nstill two\r\n");
+  EXPECT_EQ(pointerDuringRead, 11);
+  EXPECT_EQ(window.MousePointer(), 0);
+  EXPECT_EQ(view->size(), kDesignedSize);
+  EXPECT_TRUE(textFollowsOuterSize(*view));
+  EXPECT_TRUE(centredOver(*view, window));
+}
+
+TEST_F(Viewer, ASecondFileReplacesTheFirstInTheSameWindowWhereTheUserLeftIt) {
+  list({{"empty.txt", ""}, {"b.txt", "beta"}});
+  doubleClick(0);
+  QPointer<frmView> first = viewer.view();
+  ASSERT_TRUE(first);  // an empty file is shown too
+  EXPECT_EQ(first->windowTitle(), qpath(folder / "empty.txt"));
+  EXPECT_TRUE(first->text().isEmpty());
+  first->setGeometry(50, 60, 500, 400);
+
+  doubleClick(1);
+
+  EXPECT_EQ(viewer.view(), first.data());
+  EXPECT_EQ(first->windowTitle(), qpath(folder / "b.txt"));
+  EXPECT_EQ(first->text(), "beta\r\n");
+  EXPECT_EQ(first->txtView->toPlainText(), "beta\n");
+  EXPECT_EQ(first->geometry(), QRect(50, 60, 500, 400));
+}
+
+TEST_F(Viewer, ClosingDestroysTheViewerAndTheNextComesBackAsDesigned) {
+  list({{"a.txt", "alpha"}});
+  doubleClick(0);
+  QPointer<frmView> first = viewer.view();
+  first->setGeometry(50, 60, 500, 400);
+
+  first->close();
+  EXPECT_EQ(viewer.view(), nullptr);
+  deleteClosedWindows();
+  EXPECT_TRUE(first.isNull());
+
+  doubleClick(0);
+  frmView* again = viewer.view();
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(again->isVisible());
+  EXPECT_EQ(again->size(), kDesignedSize);
+  EXPECT_TRUE(textFollowsOuterSize(*again));
+  EXPECT_TRUE(centredOver(*again, window));
+}
+
+TEST_F(Viewer, AViewerClosedDuringAReadIsNotTheOneThatShowsTheFile) {
+  list({{"a.txt", "alpha"}, {"b.txt", "a longer text, read in several chunks"}});
+  doubleClick(0);
+  QPointer<frmView> first = viewer.view();
+  pump.onPump = [&] {
+    if (first) first->close();  // its deletion waits for the event loop
+  };
+
+  doubleClick(1);
+  deleteClosedWindows();
+
+  EXPECT_TRUE(first.isNull());
+  ASSERT_NE(viewer.view(), nullptr);
+  EXPECT_TRUE(viewer.view()->isVisible());
+  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "b.txt"));
+}
+
+TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
+  list({{"gone.txt", "text"}, {"a.txt", "alpha"}});
+  window.lstFiles->addItem(qpath(folder.path()));  // a folder
+  std::filesystem::remove(folder / "gone.txt");
+  doubleClick(0);
+
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "The file '" + qpath(folder / "gone.txt") +
+                                     "' could not be shown.\r\rError number:  53\r"
+                                     "Error generated by: Sorvane\rError description: File not found");
+  EXPECT_EQ(boxes.shown[0].style, 16);
+  EXPECT_EQ(boxes.shown[0].title, "Sorvane");
+  EXPECT_EQ(viewer.view(), nullptr);
+  EXPECT_EQ(window.MousePointer(), 0);
+
+  doubleClick(1);
+  doubleClick(2);
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_TRUE(boxes.shown[1].text.contains("Error number:  75\r"));
+  ASSERT_NE(viewer.view(), nullptr);
+  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
+  EXPECT_EQ(viewer.view()->text(), "alpha\r\n");
+}
+
+TEST_F(Viewer, WithoutACurrentEntryTheFirstSelectedOneIsShown) {
+  list({{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}});
+  window.lstFiles->setCurrentItem(nullptr);
+  window.lstFiles->item(2)->setSelected(true);
+  window.lstFiles->item(1)->setSelected(true);
+  ASSERT_EQ(window.lstFiles->currentRow(), -1);
+
+  viewer.lstFiles_DblClick();
+  ASSERT_NE(viewer.view(), nullptr);
+  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "b.txt"));
+}
+
+TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
+  list({{"a.txt", "alpha"}});
+  doubleClick(0);
+  frmView& view = *viewer.view();
+
+  const int designedWidth = view.txtView->width();
+  const QSize frame = view.frameGeometry().size() - view.size();
+  const QSize fitting = QSize(300, 300) + frame - kTextAllowance;  // for a 300 x 300 viewer
+
+  view.resize(10, 300);
+  EXPECT_EQ(view.txtView->size(), QSize(designedWidth, fitting.height()));
+  view.resize(300, 10);
+  EXPECT_EQ(view.txtView->size(), fitting);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Viewer, ASecondDoubleClickDuringAReadIsIgnored) {
+  list({{"a.txt", std::string(40, 'a')}, {"b.txt", "beta"}});
+  int nested = 0;
+  int pointerAfterNested = -1;
+  pump.onPump = [&] {
+    ++nested;
+    doubleClick(1);
+    pointerAfterNested = window.MousePointer();
+  };
+
+  doubleClick(0);
+
+  EXPECT_GT(nested, 1);
+  EXPECT_EQ(pointerAfterNested, 11);
+  ASSERT_NE(viewer.view(), nullptr);
+  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
+  EXPECT_EQ(viewer.view()->text().toStdString(), std::string(40, 'a') + "\r\n");
+  EXPECT_EQ(window.MousePointer(), 0);
+}
+
+TEST_F(Viewer, AReplaceRunDuringTheReadLeavesTheShownTextWhollyOld) {
+  std::string old;
+  for (int i = 0; i < 50; ++i) old += "old line\r\n";
+  list({{"a.txt", old}});
+  window.optFolderFile[1]->click();
+  window.cmbFind->setEditText("old");
+  window.cmbReplace->setEditText("new");
+  bool replaced = false;
+  int pointerAfterRun = -1;
+  pump.onPump = [&] {
+    if (replaced) {
+      if (window.cmdReplace->isEnabled()) pointerAfterRun = window.MousePointer();
+      return;  // the run yields through the same pump
+    }
+    replaced = true;
+    window.cmdReplace_Click();
+  };
+
+  doubleClick(0);
+
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(pointerAfterRun, 11);  // the read goes on under the hourglass
+  EXPECT_EQ(window.MousePointer(), 0);
+  ASSERT_FALSE(boxes.shown.empty());
+  EXPECT_EQ(boxes.shown.back().text, "Made 50 replacements.");
+  EXPECT_EQ(readFile(folder / "a.txt").substr(0, 10), "new line\r\n");
+  ASSERT_NE(viewer.view(), nullptr);
+  EXPECT_EQ(viewer.view()->text().toStdString(), old);
+}
+
+}  // namespace
+}  // namespace sorvane::testing

@@ -1,0 +1,95 @@
+#include "viewer/viewer_text_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QPointer>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+namespace sorvane::testing {
+namespace {
+
+using viewer::ViewerTextBox;
+
+// Lines of varying length, ended every way a text may end them, the last one too.
+QString sampleText(int lines) {
+  QString text;
+  const char* const ends[] = {"\r\n", "\r", "\n"};
+  for (int i = 0; i < lines; ++i)
+    text += QString(5 + (i * 7) % 40, QChar(u'a' + i % 26)) + QString::fromLatin1(ends[i % 3]);
+  return text;
+}
+
+void prepare(QPlainTextEdit& box) {
+  box.setLineWrapMode(QPlainTextEdit::NoWrap);
+  box.setReadOnly(true);
+  box.resize(200, 150);
+  box.show();
+}
+
+// The box with several lines to a paragraph must look and scroll like a plain one.
+class PackedTextBox : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    prepare(plain);
+    prepare(packed);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&packed));
+    plain.setPlainText(text);
+    packed.showText(text);
+    QCoreApplication::processEvents();
+  }
+
+  void expectSameScrolling(const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(packed.document()->lineCount(), plain.document()->lineCount());
+    EXPECT_EQ(packed.verticalScrollBar()->maximum(), plain.verticalScrollBar()->maximum());
+  }
+
+  const QString text = sampleText(200);
+  QPlainTextEdit plain;
+  ViewerTextBox packed{nullptr, 16};
+};
+
+TEST_F(PackedTextBox, ScrollsOverEveryLineBeforeAndAfterItIsLaidOutAnew) {
+  ASSERT_LT(packed.document()->blockCount(), 20);
+  expectSameScrolling("shown");
+
+  packed.verticalScrollBar()->setValue(120);
+  plain.resize(260, 150);
+  packed.resize(260, 150);  // a new width lays the document out again
+  expectSameScrolling("wider");
+  EXPECT_EQ(packed.verticalScrollBar()->value(), 120);
+
+  QFont larger = packed.font();
+  larger.setPointSize(larger.pointSize() + 4);
+  plain.setFont(larger);
+  packed.setFont(larger);
+  EXPECT_EQ(packed.document()->lineCount(), plain.document()->lineCount());
+
+  // The plain box measures its last lines in the new font only once it is scrolled.
+  packed.verticalScrollBar()->setValue(packed.verticalScrollBar()->maximum());
+  plain.verticalScrollBar()->setValue(plain.verticalScrollBar()->maximum());
+  QCoreApplication::processEvents();
+  expectSameScrolling("larger font, at the end");
+}
+
+TEST_F(PackedTextBox, GivesBackTheLinesAsAPlainBoxDoes) {
+  EXPECT_EQ(packed.document()->toPlainText(), plain.document()->toPlainText());
+  packed.selectAll();  // what a copy takes
+  plain.selectAll();
+  EXPECT_EQ(packed.textCursor().selection().toPlainText(), plain.textCursor().selection().toPlainText());
+}
+
+TEST_F(PackedTextBox, ANewTextReleasesTheOldDocument) {
+  const QPointer<QTextDocument> first = packed.document();
+  packed.showText(QStringLiteral("short\r\n"));
+  EXPECT_TRUE(first.isNull());
+  EXPECT_EQ(packed.document()->toPlainText(), "short\n");
+  EXPECT_FALSE(packed.document()->isUndoRedoEnabled());
+}
+
+}  // namespace
+}  // namespace sorvane::testing
