@@ -191,6 +191,27 @@ TEST_F(ReplaceRun, GeneralFailureStopsTheRunWithTheCountSoFar) {
   EXPECT_EQ(readFile(folder / "3.txt"), "old");
 }
 
+TEST_F(ReplaceRun, FileWrittenToDuringTheRewriteIsRetriedWithItsNewBytes) {
+  const std::string path = file("log.txt", std::string(100, '.') + "old");
+  host.files = {path};
+  bool appended = false;
+  host.onYield = [&] {
+    if (appended) return;
+    appended = true;
+    writeFile(path, std::string(100, '.') + "old" + " and old again");
+  };
+  host.answers = {kButtonRetry};
+  EngineOptions options;
+  options.yieldInterval = std::chrono::nanoseconds(0);
+  options.bufferCapacity = 16;
+  ReplaceEngine engine(host, options);
+  engine.cmdReplace_Click();
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
+  EXPECT_EQ(readFile(path), std::string(100, '.') + "new and new again");
+  EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
+}
+
 TEST_F(ReplaceRun, EmptyFindTermTouchesNothing) {
   host.files = {file("a.txt", "abc"), folder / "missing.txt"};
   host.find = "";
@@ -279,6 +300,17 @@ TEST_F(FolderRun, FileVanishingAfterTheListingIsReportedAndSkipped) {
   EXPECT_NE(host.messages[0].text.find("'" + folder / "b.txt" + "'"), std::string::npos);
   EXPECT_NE(host.messages[0].text.find("Error number:  53"), std::string::npos);
   EXPECT_EQ(lastMessage().text, "Made 6 replacements.");
+}
+
+TEST_F(FolderRun, FolderRemovedDuringTheWalkIsPassedOver) {
+  host.recursive = 1;
+  host.onYield = [&] { fs::remove_all(folder / "sub"); };
+  EngineOptions options;
+  options.yieldInterval = std::chrono::nanoseconds(0);
+  ReplaceEngine engine(host, options);
+  engine.cmdReplace_Click();
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(lastMessage().text, "Made 9 replacements.");
 }
 
 TEST_F(FolderRun, LinksAreNeverFollowedOrRewritten) {
