@@ -21,9 +21,6 @@ enum class WindowState { Normal, Minimized, Maximized };
 // Designed client area and outer size of the main window.
 inline constexpr Twips kDesignedClientWidth = 8505;
 inline constexpr Twips kDesignedClientHeight = 8445;
-// Frame sizes assumed where the window system reports none.
-inline constexpr Twips kDesignedBorder = 60;
-inline constexpr Twips kDesignedTitleBar = 285;
 
 // The resize layout: a pure function of the window's outer size W x H, its state and the
 // current geometry (it reads back sizes it set before, so a window made low keeps the frame

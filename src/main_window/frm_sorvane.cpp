@@ -4,6 +4,7 @@
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
 #include "main_window/window_icon.h"
+#include "main_window/window_frame.h"
 #include "main_window/window_replace_host.h"
 #include "main_window/wrapping_check_box.h"
 #include "platform/dialog_error.h"
@@ -149,39 +150,26 @@ void frmSorvane::applyGeometry() {
   for (const auto& [widget, rect] : widgets) place(widget, *rect);
 }
 
-// Where the window system draws no frame (before the window is shown, or without a window
-// manager), the designed border and title bar stand in, so sizes round-trip exactly.
-bool frmSorvane::frameKnown() const { return frameGeometry().size() != geometry().size(); }
-
-Twips frmSorvane::frameExtraWidth() const {
-  return frameKnown() ? toTwips(frameGeometry().width() - geometry().width()) : 2 * kDesignedBorder;
-}
-
-Twips frmSorvane::frameExtraHeight() const {
-  return frameKnown() ? toTwips(frameGeometry().height() - geometry().height())
-                      : 2 * kDesignedBorder + kDesignedTitleBar;
-}
-
 Twips frmSorvane::outerWidth() const {
   if (requestedOuterSize_ && requestedOuterSize_->pixels == size()) return requestedOuterSize_->width;
-  return toTwips(width()) + frameExtraWidth();
+  return toTwips(width()) + frameExtraWidth(*this);
 }
 
 Twips frmSorvane::outerHeight() const {
   if (requestedOuterSize_ && requestedOuterSize_->pixels == size()) return requestedOuterSize_->height;
-  return toTwips(height()) + frameExtraHeight();
+  return toTwips(height()) + frameExtraHeight(*this);
 }
 
 void frmSorvane::setOuterSize(Twips width, Twips height) {
-  const QSize pixels(toPixels(width - frameExtraWidth()), toPixels(height - frameExtraHeight()));
-  requestedOuterSize_ = RequestedOuterSize{width, height, pixels, frameKnown()};
+  const QSize pixels(toPixels(width - frameExtraWidth(*this)), toPixels(height - frameExtraHeight(*this)));
+  requestedOuterSize_ = RequestedOuterSize{width, height, pixels, frameKnown(*this)};
   resize(pixels);
 }
 
 // A size asked for before the window system drew the frame assumed the designed one; once the
 // real frame is known the same outer size is asked for again.
 void frmSorvane::completeOuterSize() {
-  if (!requestedOuterSize_ || requestedOuterSize_->frameKnown || !frameKnown()) return;
+  if (!requestedOuterSize_ || requestedOuterSize_->frameKnown || !frameKnown(*this)) return;
   if (requestedOuterSize_->pixels != size() || windowState() != Qt::WindowNoState) return;
   setOuterSize(requestedOuterSize_->width, requestedOuterSize_->height);
 }

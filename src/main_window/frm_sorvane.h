@@ -121,9 +121,6 @@ class frmSorvane final : public QWidget {
   void setDesignedTabOrder();
   std::array<QWidget*, 15> runSensitiveControls() const;
   static QString helpFilePath();
-  Twips frameExtraWidth() const;
-  Twips frameExtraHeight() const;
-  bool frameKnown() const;
   void completeOuterSize();
 
   WindowServices services_;

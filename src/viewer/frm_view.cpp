@@ -1,6 +1,6 @@
 #include "viewer/frm_view.h"
 
-#include "main_window/form_layout.h"
+#include "main_window/window_frame.h"
 #include "viewer/viewer_text_box.h"
 
 #include <QCloseEvent>
@@ -39,20 +39,9 @@ void frmView::setText(const QString& text) {
   txtView->showText(text);
 }
 
-// Where the window system reports no frame (before the window is shown, or without a window
-// manager), the designed border and title bar stand in.
-bool frmView::frameKnown() const { return frameGeometry().size() != geometry().size(); }
+ui::Twips frmView::outerWidth() const { return ui::toTwips(width()) + ui::frameExtraWidth(*this); }
 
-ui::Twips frmView::outerWidth() const {
-  const ui::Twips frame = frameKnown() ? ui::toTwips(frameGeometry().width() - width()) : 2 * ui::kDesignedBorder;
-  return ui::toTwips(width()) + frame;
-}
-
-ui::Twips frmView::outerHeight() const {
-  const ui::Twips frame = frameKnown() ? ui::toTwips(frameGeometry().height() - height())
-                                       : 2 * ui::kDesignedBorder + ui::kDesignedTitleBar;
-  return ui::toTwips(height()) + frame;
-}
+ui::Twips frmView::outerHeight() const { return ui::toTwips(height()) + ui::frameExtraHeight(*this); }
 
 // A size the text box cannot take (negative, when the viewer is made very small or is
 // minimized) leaves that dimension as it was.

@@ -39,7 +39,6 @@ class frmView final : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool frameKnown() const;
 
   QString text_;
   bool shownBefore_ = false;
