@@ -335,13 +335,5 @@ TEST_F(FolderRun, EmptyOrMissingFolderRewritesNothing) {
   EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
 }
 
-TEST(FileTypes, MapTextsToPatterns) {
-  EXPECT_EQ(patternForFileType("All Files (*.*)"), "*.*");
-  EXPECT_EQ(patternForFileType("HTML Files (*.htm, *.html)"), "*.htm*");
-  EXPECT_EQ(patternForFileType("JavaScript Files (*.js)"), "*.js");
-  EXPECT_EQ(patternForFileType("Text Files (*.txt)"), "*.txt");
-  EXPECT_EQ(patternForFileType(""), "");
-}
-
 }  // namespace
 }  // namespace sorvane::testing

@@ -253,18 +253,6 @@ TEST_F(MainWindow, FolderRunUsesTheFolderTypeAndRecursion) {
   EXPECT_EQ(window.File1->count(), 3);
 }
 
-TEST_F(MainWindow, FailureDialogComesThroughThePlatformLayer) {
-  fileMode();
-  window.lstFiles->addItem("/nonexistent/folder/file.txt");
-  window.cmbFind->setEditText("x");
-  boxes.answers = {3};
-  window.cmdReplace->click();
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_EQ(boxes.shown[0].style, 274);
-  EXPECT_TRUE(boxes.shown[0].text.contains("\rError number:  76\r"));
-  EXPECT_EQ(boxes.shown[1].text, "Made 0 replacements.");
-}
-
 TEST_F(MainWindow, ClosingDuringARunLeavesTheFileWholeAndShowsNoReport) {
   TempFolder folder;
   const std::string text = std::string(10000, 'x') + "old";
@@ -282,28 +270,12 @@ TEST_F(MainWindow, ClosingDuringARunLeavesTheFileWholeAndShowsNoReport) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
-TEST_F(MainWindow, TabFollowsTheDesignedOrder) {
-  showActive();
-  window.cmbFind->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_TRUE(window.cmbReplace->hasFocus());
-  window.cmdReplace->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(window.cmdReplace, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), window.cmdExit);
-}
-
 TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {
   window.show();
   window.setOuterSize(9600, 7200);
   EXPECT_EQ(window.outerWidth(), 9600);
   EXPECT_EQ(window.outerHeight(), 7200);
   EXPECT_EQ(window.layout().frameFolder.Height, 7200 - 1080);
-}
-
-TEST_F(MainWindow, MissingHelpIsSilent) {
-  help.fail = true;
-  window.cmdHelp->click();
-  EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

@@ -3,24 +3,19 @@
 #include "platform/help_window.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTextDocument>
 #include <QUrl>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <utility>
 
 namespace sorvane::platform {
 namespace {
@@ -39,21 +34,8 @@ QTextBrowser* helpBrowser() {
   return windows.size() == 1 ? windows.front()->findChild<QTextBrowser*>(QStringLiteral("helpBrowser")) : nullptr;
 }
 
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(content), content.size());
-}
-
 // Lets the browser lay out its text, so scrolling means something.
 void settle() { QApplication::processEvents(); }
-
-void pressKey(QWidget* widget, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(widget, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(widget, &release);
-}
 
 TEST(HelpWindowTest, ShippedHelpFileOpensInANonModalWindowAtItsContents) {
   ASSERT_TRUE(QFile::exists(kShippedHelpFile)) << kShippedHelpFile.toStdString();
@@ -101,51 +83,6 @@ TEST(HelpWindowTest, EveryLinkInTheShippedHelpFileLeadsToASection) {
   }
 }
 
-TEST(HelpWindowTest, ContentsLinksScrollToTheirSectionsFromTheKeyboard) {
-  HelpWindowEngine engine;
-  engine.show(kShippedHelpFile, kHelpContents);
-  QTextBrowser* browser = helpBrowser();
-  ASSERT_NE(browser, nullptr);
-  settle();
-  ASSERT_GT(browser->verticalScrollBar()->maximum(), 0);
-
-  // Tab steps through the contents to its last link, Enter follows it; the page stays.
-  const QString text = browser->toPlainText();
-  for (int i = 0; i < 8; ++i) pressKey(browser, Qt::Key_Tab);
-  pressKey(browser, Qt::Key_Return);
-  settle();
-  EXPECT_GT(browser->verticalScrollBar()->value(), 0);
-  EXPECT_EQ(browser->toPlainText(), text);
-}
-
-TEST(HelpWindowTest, RelativeImagesAndLinksResolveBesideTheHelpFile) {
-  QTemporaryDir folder;
-  ASSERT_TRUE(folder.isValid());
-  QImage dot(3, 2, QImage::Format_RGB32);
-  dot.fill(Qt::red);
-  ASSERT_TRUE(dot.save(folder.filePath(QStringLiteral("dot.png"))));
-  writeFile(folder.filePath(QStringLiteral("Help With Blanks.hlp")),
-            "<p>Main page \xc3\xa9t\xc3\xa9</p><img src=\"dot.png\"><a href=\"other.html\">other</a>");
-  writeFile(folder.filePath(QStringLiteral("other.html")), "<p>The other page</p>");
-
-  HelpWindowEngine engine;
-  engine.show(folder.filePath(QStringLiteral("Help With Blanks.hlp")), kHelpContents);
-  QTextBrowser* browser = helpBrowser();
-  ASSERT_NE(browser, nullptr);
-  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Main page \u00e9t\u00e9")));  // read as UTF-8
-  EXPECT_EQ(browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("dot.png"))).toByteArray().left(4),
-            QByteArray("\x89PNG"));
-
-  pressKey(browser, Qt::Key_Tab);
-  pressKey(browser, Qt::Key_Return);
-  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("The other page")));
-
-  // Showing help again returns to the help file, not to the page a link led to.
-  engine.show(folder.filePath(QStringLiteral("Help With Blanks.hlp")), kHelpContents);
-  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Main page")));
-}
-
-// Stands in for the desktop's browser, so following a web link opens nothing.
 class UrlRecorder : public QObject {
   Q_OBJECT
  public:
@@ -153,26 +90,6 @@ class UrlRecorder : public QObject {
  public slots:
   void open(const QUrl& url) { opened.append(url); }
 };
-
-TEST(HelpWindowTest, WebLinksGoToTheDesktopAndLeaveThePageShown) {
-  QTemporaryDir folder;
-  ASSERT_TRUE(folder.isValid());
-  writeFile(folder.filePath(QStringLiteral("help.hlp")),
-            "<p>Help page</p><a href=\"https://example.org/sorvane\">web</a>");
-  UrlRecorder recorder;
-  QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
-
-  HelpWindowEngine engine;
-  engine.show(folder.filePath(QStringLiteral("help.hlp")), kHelpContents);
-  QTextBrowser* browser = helpBrowser();
-  ASSERT_NE(browser, nullptr);
-  pressKey(browser, Qt::Key_Tab);
-  pressKey(browser, Qt::Key_Return);
-  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-
-  EXPECT_EQ(recorder.opened, QList<QUrl>{QUrl(QStringLiteral("https://example.org/sorvane"))});
-  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Help page")));
-}
 
 TEST(HelpWindowTest, MissingOrUnreadableFileShowsWhereItWasLookedFor) {
   QTemporaryDir folder;

@@ -151,23 +151,6 @@ TEST_F(Viewer, ClosingDestroysTheViewerAndTheNextComesBackAsDesigned) {
   EXPECT_TRUE(centredOver(*again, window));
 }
 
-TEST_F(Viewer, AViewerClosedDuringAReadIsNotTheOneThatShowsTheFile) {
-  list({{"a.txt", "alpha"}, {"b.txt", "a longer text, read in several chunks"}});
-  doubleClick(0);
-  QPointer<frmView> first = viewer.view();
-  pump.onPump = [&] {
-    if (first) first->close();  // its deletion waits for the event loop
-  };
-
-  doubleClick(1);
-  deleteClosedWindows();
-
-  EXPECT_TRUE(first.isNull());
-  ASSERT_NE(viewer.view(), nullptr);
-  EXPECT_TRUE(viewer.view()->isVisible());
-  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "b.txt"));
-}
-
 TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
   list({{"gone.txt", "text"}, {"a.txt", "alpha"}});
   window.lstFiles->addItem(qpath(folder.path()));  // a folder
