@@ -285,21 +285,27 @@ TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
   EXPECT_EQ(lastMessage().text, "Made 8 replacements.");
 }
 
-TEST_F(FolderRun, FileVanishingAfterTheListingIsReportedAndSkipped) {
+TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipped) {
   host.recursive = 1;
   host.fileType = "Text Files (*.txt)";
-  bool removed = false;
+  bool changed = false;
   host.onYield = [&] {  // between files, after the folder was listed
-    if (!removed) removed = fs::remove(folder / "b.txt");
+    if (changed) return;
+    changed = true;
+    fs::remove(folder / "b.txt");
+    fs::remove(folder / "A.txt");
+    fs::create_directory(folder / "A.txt");
   };
   EngineOptions options;
   options.yieldInterval = std::chrono::nanoseconds(0);
   ReplaceEngine engine(host, options);
   engine.cmdReplace_Click();
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_NE(host.messages[0].text.find("'" + folder / "b.txt" + "'"), std::string::npos);
-  EXPECT_NE(host.messages[0].text.find("Error number:  53"), std::string::npos);
-  EXPECT_EQ(lastMessage().text, "Made 6 replacements.");
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_NE(host.messages[0].text.find("'" + folder / "A.txt" + "'"), std::string::npos);
+  EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
+  EXPECT_NE(host.messages[1].text.find("'" + folder / "b.txt" + "'"), std::string::npos);
+  EXPECT_NE(host.messages[1].text.find("Error number:  53"), std::string::npos);
+  EXPECT_EQ(lastMessage().text, "Made 5 replacements.");
 }
 
 TEST_F(FolderRun, FolderRemovedDuringTheWalkIsPassedOver) {

@@ -270,6 +270,17 @@ TEST_F(MainWindow, ClosingDuringARunLeavesTheFileWholeAndShowsNoReport) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
+TEST_F(MainWindow, GrayedBoxTogglesOnlyBetweenClearAndTicked) {
+  ui::setCheckValue(*window.chkRecursive, 2);
+  EXPECT_EQ(ui::checkValue(*window.chkRecursive), 2);
+  std::vector<int> seen;
+  for (int click = 0; click < 4; ++click) {
+    window.chkRecursive->click();
+    seen.push_back(ui::checkValue(*window.chkRecursive));
+  }
+  EXPECT_EQ(seen, (std::vector<int>{1, 0, 1, 0}));
+}
+
 TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {
   window.show();
   window.setOuterSize(9600, 7200);
