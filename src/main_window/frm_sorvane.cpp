@@ -45,6 +45,12 @@ QComboBox* createTermBox(QWidget* parent) {
   return box;
 }
 
+// From the start to the end of the text, so a term can be overtyped at once.
+void selectWholeText(QComboBox& box) {
+  QLineEdit* edit = box.lineEdit();
+  edit->setSelection(0, static_cast<int>(edit->text().length()));
+}
+
 }  // namespace
 
 frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWidget* parent)
@@ -221,15 +227,9 @@ void frmSorvane::setOptionValue(int index, bool on) {
   optFolderFileGroup_->setExclusive(true);
 }
 
-void frmSorvane::cmbFind_GotFocus() {
-  QLineEdit* edit = cmbFind->lineEdit();
-  edit->setSelection(0, static_cast<int>(edit->text().length()));
-}
+void frmSorvane::cmbFind_GotFocus() { selectWholeText(*cmbFind); }
 
-void frmSorvane::cmbReplace_GotFocus() {
-  QLineEdit* edit = cmbReplace->lineEdit();
-  edit->setSelection(0, static_cast<int>(edit->text().length()));
-}
+void frmSorvane::cmbReplace_GotFocus() { selectWholeText(*cmbReplace); }
 
 bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
