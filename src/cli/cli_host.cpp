@@ -25,8 +25,25 @@ int CliHost::showMessage(const std::string& text, int style, const std::string&)
   }
   anyFailure_ = true;
   err_ << lines << '\n' << std::flush;
-  if (style == kStyleAbortRetryIgnore) return options_.stopOnError ? kButtonAbort : kButtonIgnore;
   return kButtonOk;
+}
+
+int CliHost::fileFailed(const std::string& fileName, const Failure& failure) {
+  reportFailure(fileName, failure);
+  if (!failure.isFileSystemFailure()) return kButtonOk;
+  return options_.stopOnError ? kButtonAbort : kButtonIgnore;
+}
+
+void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
+  if (options_.list && replacements > 0) out_ << fileName << ": " << replacements << '\n' << std::flush;
+}
+
+void CliHost::folderNotListed(const std::string& folder, const Failure& failure) { reportFailure(folder, failure); }
+
+void CliHost::reportFailure(const std::string& path, const Failure& failure) {
+  anyFailure_ = true;
+  err_ << "sorvane-cli: " << path << ": " << failure.description << " (error " << failure.number << ")\n"
+       << std::flush;
 }
 
 bool CliHost::stopRequested() const { return stopSignal != 0; }

@@ -20,8 +20,8 @@ class TermList final : public RecentTermList {
   std::vector<std::string> items_;
 };
 
-// The engine's host on a terminal: reports go to standard output, failures to standard
-// error, and each failure is answered as the options say.
+// The engine's host on a terminal: reports go to standard output, failures to standard error,
+// one line each, and each failure is answered as the options say.
 class CliHost final : public ReplaceHost {
  public:
   CliHost(const CliOptions& options, std::ostream& out, std::ostream& err);
@@ -40,6 +40,9 @@ class CliHost final : public ReplaceHost {
   RecentTermList& replaceTerms() override { return replaceTerms_; }
 
   int showMessage(const std::string& text, int style, const std::string& title) override;
+  int fileFailed(const std::string& fileName, const Failure& failure) override;
+  void fileDone(const std::string& fileName, std::int64_t replacements) override;
+  void folderNotListed(const std::string& folder, const Failure& failure) override;
   void processPendingEvents() override {}
   bool stopRequested() const override;
   void refreshFolderFiles() override {}
@@ -50,6 +53,8 @@ class CliHost final : public ReplaceHost {
   bool anyFailure() const { return anyFailure_; }
 
  private:
+  void reportFailure(const std::string& path, const Failure& failure);
+
   const CliOptions& options_;
   std::ostream& out_;
   std::ostream& err_;

@@ -1,100 +1,148 @@
 #include "cli/cli_options.h"
 
+#include "engine/file_types.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace sorvane::cli {
+namespace {
+
+// Short names of the file types, in the order of their texts.
+constexpr std::array<const char*, kFileTypeTexts.size()> kShortTypeNames = {"all", "html", "js", "txt"};
+constexpr std::array<const char*, 4> kValueOptions = {"--find", "--replace", "--folder", "--type"};
+
+bool isShortName(const std::string& given, const std::string& lowercaseName) {
+  return std::equal(given.begin(), given.end(), lowercaseName.begin(), lowercaseName.end(),
+                    [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == y; });
+}
+
+std::optional<std::string> typeText(const std::string& given) {
+  for (std::size_t i = 0; i < kFileTypeTexts.size(); ++i) {
+    if (given == kFileTypeTexts[i] || isShortName(given, kShortTypeNames[i])) return kFileTypeTexts[i];
+  }
+  return std::nullopt;
+}
+
+std::string unknownTypeError(const std::string& given) {
+  std::string error = "unknown --type '" + given + "'; the types are";
+  for (std::size_t i = 0; i < kFileTypeTexts.size(); ++i)
+    error += std::string(i == 0 ? " " : ", ") + "\"" + kFileTypeTexts[i] + "\" (" + kShortTypeNames[i] + ")";
+  return error;
+}
+
+// CLI11 reads "--replace=" as "--replace" still waiting for its value, and would take the next
+// argument; here it is the empty text, as "--replace ''" is. Arguments are handed on reversed,
+// the order CLI11 consumes them in.
+std::vector<std::string> reversedWithEmptyValuesSplit(const std::vector<std::string>& arguments) {
+  std::vector<std::string> out;
+  bool optionsEnded = false;
+  bool valueNext = false;
+  for (const std::string& argument : arguments) {
+    const bool isValue = valueNext || optionsEnded;
+    valueNext = !isValue && std::find(kValueOptions.begin(), kValueOptions.end(), argument) != kValueOptions.end();
+    optionsEnded = optionsEnded || (!isValue && argument == "--");
+    const auto option = std::find_if(kValueOptions.begin(), kValueOptions.end(),
+                                     [&](const char* name) { return argument == std::string(name) + "="; });
+    if (!isValue && option != kValueOptions.end()) {
+      out.emplace_back(*option);
+      out.emplace_back();
+    } else {
+      out.push_back(argument);
+    }
+  }
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
+std::string folderError(const std::string& folder) {
+  if (folder.empty()) return "--folder needs a folder name";
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) {
+    // Any other failure (no access) is the run's to report, with the folder it met it in.
+    if (errno == ENOENT || errno == ENOTDIR) return "--folder '" + folder + "': no such folder";
+    return {};
+  }
+  return S_ISDIR(st.st_mode) ? std::string() : "--folder '" + folder + "' is not a folder";
+}
+
+std::string usageError(const CliOptions& options, bool haveFind, bool haveType) {
+  if (!haveFind) return "--find is required";
+  if (options.find.empty()) return "--find needs a text to find";
+  if (options.find.find('\r') != std::string::npos)
+    return "--find holds a carriage return, but a term cannot span a line end: files are read as lines, "
+           "and CR LF or CR alone ends a line (a line feed alone is ordinary text)";
+  if (options.folder && !options.files.empty()) return "give either FILE... or --folder, not both";
+  if (!options.folder && options.files.empty()) return "no FILE and no --folder given";
+  if (!options.folder && (haveType || options.recursive)) return "--type and --recursive go with --folder";
+  if (options.folder) return folderError(*options.folder);
+  return {};
+}
+
+}  // namespace
 
 const char* const kUsage =
     "Usage:\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--stop-on-error] FILE...\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--stop-on-error]\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error] FILE...\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
     "              --folder DIR [--type TYPE] [--recursive]\n"
+    "  sorvane-cli --help | --version\n"
     "\n"
     "Replaces every occurrence of TEXT in each FILE, or in the files of DIR of the given type\n"
     "(\"All Files (*.*)\", \"HTML Files (*.htm, *.html)\", \"JavaScript Files (*.js)\",\n"
-    "\"Text Files (*.txt)\"), rewriting each file in place. Matching is case-sensitive unless\n"
-    "--ignore-case is given. --dry-run counts without writing. A failing file is reported and\n"
-    "skipped, or ends the run with --stop-on-error. \"--\" ends the options.\n"
+    "\"Text Files (*.txt)\", or for short all, html, js, txt), rewriting each file in place.\n"
+    "A file named twice, or under two names, is done once. Matching is case-sensitive unless\n"
+    "--ignore-case is given. TEXT cannot span a line end, so it holds no carriage return (a\n"
+    "line feed alone is ordinary text). --dry-run counts without writing. --list prints\n"
+    "\"PATH: N\" for each file that holds TEXT. A file that fails, or a folder that cannot be\n"
+    "listed, is reported on standard error as \"sorvane-cli: PATH: DESCRIPTION (error N)\" and\n"
+    "skipped; --stop-on-error ends the run at the first failing file. \"--\" ends the options.\n"
     "\n"
-    "Exit status: 0 every file done, 1 a file failed or the run was stopped, 2 usage error.\n";
+    "Exit status: 0 every file done, 1 a file or folder failed or the run was stopped, 2 usage error.\n";
 
 std::optional<CliOptions> parseArguments(const std::vector<std::string>& arguments, std::string& error) {
   CliOptions options;
-  bool haveFind = false;
-  bool haveType = false;
-  bool optionsEnded = false;
+  std::string folder;
+  CLI::App app;
+  app.set_help_flag();  // the help is ours, below
+  // The last of a repeated option wins, and a flag takes no value.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)->disable_flag_override();
+  const CLI::Option* find = app.add_option("--find", options.find);
+  app.add_option("--replace", options.replace);
+  const CLI::Option* folderOption = app.add_option("--folder", folder);
+  std::string type = options.fileType;
+  const CLI::Option* typeOption = app.add_option("--type", type);
+  app.add_flag("--ignore-case", options.ignoreCase);
+  app.add_flag("--dry-run", options.dryRun);
+  app.add_flag("--list", options.list);
+  app.add_flag("--stop-on-error", options.stopOnError);
+  app.add_flag("--recursive", options.recursive);
+  app.add_flag("--help", options.help);
+  app.add_flag("--version", options.version);
+  app.add_option("FILE", options.files);
 
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string argument = arguments[i];
-    if (optionsEnded || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
-      options.files.push_back(argument);
-      continue;
-    }
-    if (argument == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    std::optional<std::string> inlineValue;
-    if (const auto equals = argument.find('='); equals != std::string::npos) {
-      inlineValue = argument.substr(equals + 1);
-      argument.resize(equals);
-    }
-    auto value = [&](std::string& into) {
-      if (inlineValue) {
-        into = *inlineValue;
-        return true;
-      }
-      if (i + 1 >= arguments.size()) {
-        error = argument + " needs a value";
-        return false;
-      }
-      into = arguments[++i];
-      return true;
-    };
-    auto flag = [&](bool& into) {
-      if (inlineValue) {
-        error = argument + " takes no value";
-        return false;
-      }
-      into = true;
-      return true;
-    };
-
-    bool ok = true;
-    if (argument == "--find") {
-      ok = value(options.find);
-      haveFind = true;
-    } else if (argument == "--replace") {
-      ok = value(options.replace);
-    } else if (argument == "--folder") {
-      std::string folder;
-      ok = value(folder);
-      options.folder = folder;
-    } else if (argument == "--type") {
-      ok = value(options.fileType);
-      haveType = true;
-    } else if (argument == "--ignore-case") {
-      ok = flag(options.ignoreCase);
-    } else if (argument == "--dry-run") {
-      ok = flag(options.dryRun);
-    } else if (argument == "--stop-on-error") {
-      ok = flag(options.stopOnError);
-    } else if (argument == "--recursive") {
-      ok = flag(options.recursive);
-    } else if (argument == "--help") {
-      ok = flag(options.help);
-    } else {
-      error = "unknown option " + argument;
-      ok = false;
-    }
-    if (!ok) return std::nullopt;
+  try {
+    app.parse(reversedWithEmptyValuesSplit(arguments));
+  } catch (const CLI::ParseError& parseError) {
+    error = parseError.what();
+    return std::nullopt;
   }
+  if (options.help || options.version) return options;
+  if (folderOption->count() > 0) options.folder = folder;
 
-  if (options.help) return options;
-  if (!haveFind) error = "--find is required";
-  else if (options.folder && !options.files.empty()) error = "give either FILE... or --folder, not both";
-  else if (!options.folder && options.files.empty()) error = "no FILE and no --folder given";
-  else if (!options.folder && (haveType || options.recursive)) error = "--type and --recursive go with --folder";
+  error = usageError(options, find->count() > 0, typeOption->count() > 0);
   if (!error.empty()) return std::nullopt;
-  return options;
+  if (const auto text = typeText(type)) {
+    options.fileType = *text;
+    return options;
+  }
+  error = unknownTypeError(type);
+  return std::nullopt;
 }
 
 }  // namespace sorvane::cli

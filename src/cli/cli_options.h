@@ -11,18 +11,20 @@ struct CliOptions {
   std::string replace;
   bool ignoreCase = false;
   bool dryRun = false;
+  bool list = false;  // print each file that holds the term, with its count
   bool stopOnError = false;
   bool recursive = false;
   std::optional<std::string> folder;  // folder mode when set
   std::string fileType = "All Files (*.*)";
   std::vector<std::string> files;
   bool help = false;
+  bool version = false;
 };
 
 extern const char* const kUsage;
 
-// Parses the arguments after the program name; on a usage error returns nothing and
-// sets `error`.
+// Parses the arguments after the program name and checks that they describe a run: on a usage
+// error returns nothing and sets `error`. The folder of a folder run must exist.
 std::optional<CliOptions> parseArguments(const std::vector<std::string>& arguments, std::string& error);
 
 }  // namespace sorvane::cli

@@ -1,6 +1,8 @@
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
+#include "cli/distinct_files.h"
 #include "engine/replace_run.h"
+#include "sorvane/version.h"
 
 #include <iostream>
 
@@ -9,7 +11,7 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
 
   std::string error;
-  const auto options = cli::parseArguments(std::vector<std::string>(argv + 1, argv + argc), error);
+  auto options = cli::parseArguments(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
     std::cerr << "sorvane-cli: " << error << "\n\n" << cli::kUsage;
     return 2;
@@ -18,6 +20,11 @@ int main(int argc, char** argv) {
     std::cout << cli::kUsage;
     return 0;
   }
+  if (options->version) {
+    std::cout << "sorvane-cli " << kVersionText << '\n';
+    return 0;
+  }
+  options->files = cli::distinctFiles(options->files);
 
   cli::installStopSignals();
   cli::CliHost host(*options, std::cout, std::cerr);

@@ -1,10 +1,12 @@
 #include "engine/file_rewrite.h"
 
+#include "engine/file_descriptor.h"
 #include "engine/source_file.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 
 namespace sorvane {
@@ -32,11 +34,33 @@ bool resolveLinks(const std::string& path, std::string& target, Failure& failure
   return true;
 }
 
+// Opens the folder of a file named by a path, and finds the file's name in it.
+bool openFolderOf(const std::string& path, FileDescriptor& folder, std::string& name, Failure& failure) {
+  std::string target;
+  if (!resolveLinks(path, target, failure)) return false;
+  const auto slash = target.find_last_of('/');
+  const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  name = slash == std::string::npos ? target : target.substr(slash + 1);
+  folder.reset(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.valid()) return true;
+  failure = failureFromErrno(errno, target);
+  return false;
+}
+
 }  // namespace
 
-RewriteOutcome rewriteFile(const std::string& path, const RewriteJob& job, Yielder& yielder) {
+RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
+  FileDescriptor ownFolder;
+  int folder = file.folder;
+  std::string name = file.name;
+  if (folder < 0) {
+    Failure failure;
+    if (!openFolderOf(file.path, ownFolder, name, failure)) return RewriteOutcome::failed(failure);
+    folder = ownFolder.get();
+  }
+
   SourceFile source(yielder);
-  if (!source.open(path)) return RewriteOutcome::failed(*source.failure());
+  if (!source.open(folder, name, file.path)) return RewriteOutcome::failed(*source.failure());
   StreamRewriter rewriter(job.matcher, job.bufferCapacity);
 
   if (job.dryRun) {
@@ -46,12 +70,8 @@ RewriteOutcome rewriteFile(const std::string& path, const RewriteJob& job, Yield
     return RewriteOutcome::done(rewriter.occurrences());
   }
 
-  std::string target;
-  Failure linkFailure;
-  if (!resolveLinks(path, target, linkFailure)) return RewriteOutcome::failed(linkFailure);
-
-  ReplacementFile replacement(target, source.descriptor(), source.openedStatus(), std::string(job.replacement),
-                              job.rename);
+  ReplacementFile replacement(folder, name, file.path, source.descriptor(), source.openedStatus(),
+                              std::string(job.replacement), job.swap);
   if (!rewriter.run(source, replacement)) {
     if (source.stopped()) return RewriteOutcome::stopped();
     return RewriteOutcome::failed(source.failure() ? *source.failure() : *replacement.failure());
@@ -59,7 +79,7 @@ RewriteOutcome rewriteFile(const std::string& path, const RewriteJob& job, Yield
   if (rewriter.occurrences() == 0) return RewriteOutcome::done(0);
 
   // Another program wrote to the file while it was read: swapping now would drop its bytes.
-  if (!source.unchangedSinceOpened(target)) return RewriteOutcome::failed(failureFromErrno(EBUSY, target));
+  if (!source.unchangedSinceOpened()) return RewriteOutcome::failed(failureFromErrno(EBUSY, file.path));
   if (!replacement.commit()) return RewriteOutcome::failed(*replacement.failure());
   return RewriteOutcome::done(rewriter.occurrences());
 }

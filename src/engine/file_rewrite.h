@@ -18,7 +18,17 @@ struct RewriteJob {
   std::string_view replacement;
   bool dryRun = false;  // count the occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
-  RenameCall rename = &::rename;
+  SwapCalls swap;
+};
+
+// A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,
+// so that no limit on the length of a path limits how deep the file may lie.
+struct FileToRewrite {
+  std::string path;  // as the user sees it; opened by itself only when there is no folder
+  int folder = -1;   // an open folder, or -1
+  std::string name;  // the name within `folder`
+
+  static FileToRewrite named(std::string path) { return {std::move(path), -1, {}}; }
 };
 
 struct RewriteOutcome {
@@ -36,8 +46,8 @@ struct RewriteOutcome {
   static RewriteOutcome failed(Failure failure) { return {Kind::Failed, 0, std::move(failure)}; }
 };
 
-// One attempt on one file. A file reached through a symbolic link is rewritten at the
-// link's target, and the link stays a link.
-RewriteOutcome rewriteFile(const std::string& path, const RewriteJob& job, Yielder& yielder);
+// One attempt on one file. A file named by a path that is a symbolic link is rewritten at the
+// link's target, and the link stays a link; a name in a folder must be the file itself.
+RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
 
 }  // namespace sorvane

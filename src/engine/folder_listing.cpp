@@ -3,7 +3,12 @@
 #include "engine/utf8_units.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
 #include <utility>
 
 namespace sorvane {
@@ -18,23 +23,51 @@ void sortByFoldedName(std::vector<std::string>& names) {
   for (auto& entry : keyed) names.push_back(std::move(entry.second));
 }
 
+unsigned char typeOf(int folder, const dirent& entry) {
+  if (entry.d_type != DT_UNKNOWN) return entry.d_type;
+  struct stat st {};
+  if (::fstatat(folder, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
+  if (S_ISREG(st.st_mode)) return DT_REG;
+  return S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
+}
+
+struct CloseDir {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+FolderListing failed(int error) {
+  FolderListing listing;
+  listing.error = error;
+  return listing;
+}
+
 }  // namespace
 
-FolderListing listFolder(const std::string& folder) {
-  namespace fs = std::filesystem;
-  FolderListing listing;
-  std::error_code error;
-  fs::directory_iterator it(fs::path(folder), fs::directory_options::none, error);
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-    std::error_code statusError;
-    const fs::file_type type = it->symlink_status(statusError).type();
-    if (statusError) continue;  // an entry that cannot be examined is never rewritten
-    std::string name = it->path().filename().native();
-    if (type == fs::file_type::regular)
-      listing.files.push_back(std::move(name));
-    else if (type == fs::file_type::directory)
-      listing.folders.push_back(std::move(name));
+FolderListing listFolder(int folder) {
+  // Opening "." through the folder needs the right to search it, and gives the listing its own
+  // read position.
+  const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return failed(errno);
+  const std::unique_ptr<DIR, CloseDir> dir(::fdopendir(fd));
+  if (!dir) {
+    const int error = errno;
+    ::close(fd);
+    return failed(error);
   }
+  FolderListing listing;
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    if (entry == nullptr) break;
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    // An entry that cannot be examined is never rewritten.
+    const unsigned char type = typeOf(folder, *entry);
+    if (type == DT_REG)
+      listing.files.emplace_back(entry->d_name);
+    else if (type == DT_DIR)
+      listing.folders.emplace_back(entry->d_name);
+  }
+  if (errno != 0) return failed(errno);
   sortByFoldedName(listing.files);
   sortByFoldedName(listing.folders);
   return listing;

@@ -11,9 +11,11 @@ namespace sorvane {
 struct FolderListing {
   std::vector<std::string> files;    // regular files, hidden ones included
   std::vector<std::string> folders;  // real sub-folders
+  int error = 0;                     // errno when the folder could not be read; the lists are empty
 };
 
-// A folder that cannot be read lists as empty.
-FolderListing listFolder(const std::string& folder);
+// Lists the folder open as `folder`. A folder that can be read but not searched counts as
+// unreadable: none of its entries could be opened.
+FolderListing listFolder(int folder);
 
 }  // namespace sorvane

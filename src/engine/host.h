@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/failure.h"
+
+#include <cstdint>
 #include <string>
 
 namespace sorvane {
@@ -47,6 +50,15 @@ class ReplaceHost {
 
   // Shows a message box and returns the button pressed (kButton...).
   virtual int showMessage(const std::string& text, int style, const std::string& title) = 0;
+  // A file could not be rewritten. Shows the dialog that lets the user stop, retry or skip it,
+  // or, for a failure outside the file system, the one after which the run stops; returns the
+  // button. A host without dialogs may answer by itself.
+  virtual int fileFailed(const std::string& fileName, const Failure& failure);
+  // A file was rewritten (or, in a dry run, counted) with this many replacements.
+  virtual void fileDone(const std::string& /*fileName*/, std::int64_t /*replacements*/) {}
+  // A folder of a walk could not be listed, so its files and folders are passed over. The
+  // window keeps silence about it; a host that reports failures says so.
+  virtual void folderNotListed(const std::string& /*folder*/, const Failure& /*failure*/) {}
   // Lets the host repaint, resize and take a close request in the middle of a run.
   virtual void processPendingEvents() = 0;
   // True once the host wants the run abandoned (e.g. the program is closing); read after each yield.

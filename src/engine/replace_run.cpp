@@ -1,5 +1,6 @@
 #include "engine/replace_run.h"
 
+#include "engine/file_descriptor.h"
 #include "engine/file_rewrite.h"
 #include "engine/file_types.h"
 #include "engine/folder_listing.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <fcntl.h>
 #include <new>
 
 namespace sorvane {
@@ -52,7 +54,7 @@ void ReplaceEngine::cmdReplace_Click() {
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
     while (nFileIndex < host_.fileListCount()) {
-      FindAndReplace(host_.fileListItem(nFileIndex));
+      FindAndReplace(FileToRewrite::named(host_.fileListItem(nFileIndex)));
       if (ended()) break;
       ++nFileIndex;
       if (!yielder_->poll()) bAbandoned = true;
@@ -79,15 +81,15 @@ void ReplaceEngine::ListAddItem(RecentTermList& lst, const std::string& sItem, i
   lst.AddItem(sItem);
 }
 
-void ReplaceEngine::FindAndReplace(const std::string& myFileName) {
+void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (matcher_->findsNothing()) return;
 
-  const RewriteJob job{*matcher_, strReplaceTerm, options_.dryRun, options_.bufferCapacity, options_.rename};
+  const RewriteJob job{*matcher_, strReplaceTerm, options_.dryRun, options_.bufferCapacity, options_.swap};
   while (true) {  // each pass is one complete attempt; Retry goes round again
     RewriteOutcome outcome;
     try {
-      outcome = rewriteFile(myFileName, job, *yielder_);
+      outcome = rewriteFile(myFile, job, *yielder_);
     } catch (const std::bad_alloc&) {
       outcome = RewriteOutcome::failed(outOfMemoryFailure());
     }
@@ -96,6 +98,7 @@ void ReplaceEngine::FindAndReplace(const std::string& myFileName) {
       case RewriteOutcome::Kind::Done:
         // Only what was written counts, so a failed file or a retried one never inflates it.
         nReplacements += outcome.replacements;
+        host_.fileDone(myFile.path, outcome.replacements);
         return;
       case RewriteOutcome::Kind::Stopped:
         bAbandoned = true;
@@ -105,14 +108,12 @@ void ReplaceEngine::FindAndReplace(const std::string& myFileName) {
     }
 
     const Failure& failure = outcome.failure;
+    const int button = host_.fileFailed(myFile.path, failure);
     if (!failure.isFileSystemFailure()) {
-      host_.showMessage(messages::generalFailure(myFileName, failure), kStyleCritical, kApplicationTitle);
       host_.showMessage(messages::operationStopped(nReplacements), kStyleInformation, kApplicationTitle);
       bStop = true;
       return;
     }
-    const int button =
-        host_.showMessage(messages::fileSystemFailure(myFileName, failure), kStyleAbortRetryIgnore, kApplicationTitle);
     if (button == kButtonAbort) {
       bStop = true;
       return;
@@ -125,21 +126,32 @@ void ReplaceEngine::FindFilesAPI(std::string path, const std::string& SearchStr)
   // An empty folder text names no folder; it must never become the root of the disk.
   if (path.empty()) return;
   if (path.back() != '/') path += '/';
-  walkFolder(path, NamePattern(SearchStr));
+  walkFolder(AT_FDCWD, path, path, NamePattern(SearchStr));
 }
 
-bool ReplaceEngine::walkFolder(const std::string& path, const NamePattern& pattern) {
+bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::string& path,
+                               const NamePattern& pattern) {
+  // Each folder is opened within its parent, so no limit on the length of a path applies.
+  // Below the starting folder a name that has become a link since its listing is refused.
+  const FileDescriptor folder(
+      ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parent == AT_FDCWD ? 0 : O_NOFOLLOW)));
   // Listed once, before any file is rewritten, so the run never meets files it creates.
-  const FolderListing listing = listFolder(path);
-  for (const std::string& name : listing.files) {
-    if (pattern.matches(name)) FindAndReplace(path + name);
+  const FolderListing listing = folder.valid() ? listFolder(folder.get()) : FolderListing{{}, {}, errno};
+  if (listing.error != 0) {
+    const std::string shown = path.size() > 1 ? path.substr(0, path.size() - 1) : path;
+    host_.folderNotListed(shown, failureFromErrno(listing.error, path));
+  }
+  for (const std::string& file : listing.files) {
+    // A temporary file of an unfinished rewrite is not the user's text.
+    if (pattern.matches(file) && !ReplacementFile::isTemporaryName(file))
+      FindAndReplace(FileToRewrite{path + file, folder.get(), file});
     if (!ended() && !yielder_->poll()) bAbandoned = true;
     if (ended()) return false;
   }
   if (host_.recursiveValue() != kChecked) return true;
-  for (const std::string& name : listing.folders) {
-    if (isVersionControlFolder(name)) continue;
-    if (!walkFolder(path + name + "/", pattern)) return false;
+  for (const std::string& sub : listing.folders) {
+    if (isVersionControlFolder(sub)) continue;
+    if (!walkFolder(folder.get(), sub, path + sub + "/", pattern)) return false;
   }
   return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/file_rewrite.h"
 #include "engine/host.h"
 #include "engine/replacement_file.h"
 #include "engine/stream_rewriter.h"
@@ -19,7 +20,7 @@ struct EngineOptions {
   bool dryRun = false;  // count occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
-  RenameCall rename = &::rename;
+  SwapCalls swap;
 };
 
 // The replace run: from the Replace command to the report, over the file list or a folder
@@ -48,10 +49,11 @@ class ReplaceEngine {
 
  private:
   // Rewrites one file, asking the user what to do when it fails.
-  void FindAndReplace(const std::string& myFileName);
+  void FindAndReplace(const FileToRewrite& myFile);
   // Rewrites the matching files of a folder and, when asked, of every folder below it.
   void FindFilesAPI(std::string path, const std::string& SearchStr);
-  bool walkFolder(const std::string& path, const class NamePattern& pattern);
+  // Walks the folder `name` of the folder open as `parent`; `path` names it, ending in "/".
+  bool walkFolder(int parent, const std::string& name, const std::string& path, const class NamePattern& pattern);
   bool ended() const { return bStop || bAbandoned; }
 
   ReplaceHost& host_;

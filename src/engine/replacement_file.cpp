@@ -1,10 +1,10 @@
 #include "engine/replacement_file.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
+#include <random>
 
 namespace sorvane {
 namespace {
@@ -13,30 +13,48 @@ constexpr std::size_t kPendingCapacity = 1024 * 1024;
 // Written data is handed to the disk in steps of this size while the rewrite goes on, so the
 // final flush before the swap has little left to wait for.
 constexpr std::uint64_t kWritebackStep = 8 * 1024 * 1024;
+constexpr std::size_t kRandomCharacters = 6;
+constexpr int kNameAttempts = 100;
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
+std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-// Makes a finished rename survive a power cut; a folder that refuses fsync loses nothing more.
-void syncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+std::string randomTemporaryName() {
+  static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static thread_local std::mt19937 generator{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string name(ReplacementFile::kTemporaryPrefix);
+  for (std::size_t i = 0; i < kRandomCharacters; ++i) name += alphabet[pick(generator)];
+  return name.append(ReplacementFile::kTemporarySuffix);
 }
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::string target, int sourceFd, const struct stat& sourceStatus,
-                                 std::string replacement, RenameCall rename)
-    : target_(std::move(target)),
+int createUnnamedFile(int folder) {
+  const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  // Without /proc the file could never be given a name.
+  if (::access(descriptorPath(fd).c_str(), F_OK) != 0) {
+    ::close(fd);
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return fd;
+}
+
+bool ReplacementFile::isTemporaryName(std::string_view name) {
+  return name.size() == kTemporaryPrefix.size() + kRandomCharacters + kTemporarySuffix.size() &&
+         name.starts_with(kTemporaryPrefix) && name.ends_with(kTemporarySuffix);
+}
+
+ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
+                                 const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls)
+    : folder_(folder),
+      name_(std::move(name)),
+      path_(std::move(path)),
       sourceFd_(sourceFd),
       sourceStatus_(sourceStatus),
       replacement_(std::move(replacement)),
-      rename_(rename) {}
+      calls_(calls) {}
 
 ReplacementFile::~ReplacementFile() { discard(); }
 
@@ -55,20 +73,42 @@ bool ReplacementFile::replace(std::string_view) {
 
 bool ReplacementFile::create() {
   // A read-only target stays as it is, even where its folder would allow the swap.
-  if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) return fail(errno);
+  if (::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0) return fail(errno);
 
-  std::string name = folderOf(target_) + "/" + kTemporaryPrefix + "XXXXXX.tmp";
-  temporaryFd_ = ::mkostemps(name.data(), 4, O_CLOEXEC);
-  if (temporaryFd_ < 0) return fail(errno);
-  temporaryPath_ = std::move(name);
-
-  // Owner and group first: a change of owner may clear the mode's special bits.
-  if (::fchown(temporaryFd_, sourceStatus_.st_uid, sourceStatus_.st_gid) != 0 && errno != EPERM)
-    return fail(errno);
-  if (::fchmod(temporaryFd_, sourceStatus_.st_mode & 07777) != 0) return fail(errno);
-
+  temporaryFd_ = calls_.createUnnamed(folder_);
+  if (temporaryFd_ < 0) {
+    // vfat, NFS and older kernels have no unnamed files.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
+    if (!createNamed()) return false;
+  }
   pending_.resize(kPendingCapacity);
   return copyUntouchedPrefix();
+}
+
+bool ReplacementFile::createNamed() {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = randomTemporaryName();
+    temporaryFd_ = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (temporaryFd_ >= 0) {
+      temporaryName_ = std::move(name);
+      return true;
+    }
+    if (errno != EEXIST) return fail(errno);
+  }
+  return fail(EEXIST);
+}
+
+bool ReplacementFile::linkUnnamed() {
+  const std::string source = descriptorPath(temporaryFd_);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = randomTemporaryName();
+    if (calls_.link(AT_FDCWD, source.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temporaryName_ = std::move(name);
+      return true;
+    }
+    if (errno != EEXIST) return fail(errno);
+  }
+  return fail(EEXIST);
 }
 
 // The bytes before the first occurrence are copied by the kernel, without passing through here.
@@ -137,27 +177,33 @@ bool ReplacementFile::writeAll(const char* data, std::size_t size) {
 bool ReplacementFile::commit() {
   if (temporaryFd_ < 0) return true;  // nothing was replaced, nothing to swap
   if (!flush()) return false;
+  // After the last write, which would clear file capabilities and, for a user other than
+  // root, the set-id bits.
+  if (const int error = copyFileAttributes(sourceFd_, sourceStatus_, temporaryFd_, calls_.setAttribute))
+    return fail(error);
   // The content must be on disk before the name points at it, or a crash could leave the
   // target empty.
   if (::fdatasync(temporaryFd_) != 0) return fail(errno);
+  if (temporaryName_.empty() && !linkUnnamed()) return false;
   const int fd = temporaryFd_;
   temporaryFd_ = -1;
   if (::close(fd) != 0) return fail(errno);
-  if (rename_(temporaryPath_.c_str(), target_.c_str()) != 0) return fail(errno);
-  temporaryPath_.clear();
-  syncFolder(folderOf(target_));
+  if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str()) != 0) return fail(errno);
+  temporaryName_.clear();
+  // Makes the rename survive a power cut; a folder that refuses fsync loses nothing more.
+  ::fsync(folder_);
   return true;
 }
 
 void ReplacementFile::discard() {
   if (temporaryFd_ >= 0) ::close(temporaryFd_);
   temporaryFd_ = -1;
-  if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
-  temporaryPath_.clear();
+  if (!temporaryName_.empty()) ::unlinkat(folder_, temporaryName_.c_str(), 0);
+  temporaryName_.clear();
 }
 
 bool ReplacementFile::fail(int error) {
-  failure_ = failureFromErrno(error, target_);
+  failure_ = failureFromErrno(error, path_);
   discard();
   return false;
 }

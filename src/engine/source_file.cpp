@@ -12,10 +12,12 @@ SourceFile::~SourceFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool SourceFile::open(const std::string& path) {
+bool SourceFile::open(int folder, const std::string& name, const std::string& path) {
+  folder_ = folder;
+  name_ = name;
   path_ = path;
   // Non-blocking, so that a named pipe given as a file cannot hang the run before it is refused.
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  fd_ = ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
   if (fd_ < 0) return fail(errno);
   if (::fstat(fd_, &opened_) != 0) return fail(errno);
   if (S_ISDIR(opened_.st_mode)) return fail(EISDIR);
@@ -40,10 +42,10 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
   }
 }
 
-bool SourceFile::unchangedSinceOpened(const std::string& path) const {
+bool SourceFile::unchangedSinceOpened() const {
   struct stat now {};
   struct stat named {};
-  if (::fstat(fd_, &now) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+  if (::fstat(fd_, &now) != 0 || ::fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) return false;
   return now.st_size == opened_.st_size && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
          now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec && named.st_dev == opened_.st_dev &&
          named.st_ino == opened_.st_ino;

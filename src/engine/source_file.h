@@ -20,13 +20,14 @@ class SourceFile final : public ByteSource {
   SourceFile(const SourceFile&) = delete;  // owns a descriptor
   SourceFile& operator=(const SourceFile&) = delete;
 
-  // Opens a regular file for reading; anything else (a folder, a device) is refused.
-  bool open(const std::string& path);
+  // Opens `name` in the folder open as `folder` for reading, if it is a regular file: anything
+  // else (a folder, a device, a symbolic link) is refused. `path` names it in failures.
+  bool open(int folder, const std::string& name, const std::string& path);
   bool read(char* into, std::size_t capacity, std::size_t& got) override;
 
-  // True while the file has kept its size and modification time since it was opened and
-  // `path` still names it.
-  bool unchangedSinceOpened(const std::string& path) const;
+  // True while the file has kept its size and modification time since it was opened and its
+  // name still names it.
+  bool unchangedSinceOpened() const;
 
   int descriptor() const { return fd_; }
   const struct stat& openedStatus() const { return opened_; }
@@ -37,6 +38,8 @@ class SourceFile final : public ByteSource {
   bool fail(int error);
 
   Yielder& yielder_;
+  int folder_ = -1;
+  std::string name_;
   std::string path_;
   int fd_ = -1;
   struct stat opened_ {};

@@ -1,6 +1,7 @@
 #include "engine/file_rewrite.h"
 #include "engine/host.h"
 #include "engine/yielder.h"
+#include "extended_attributes.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,32 +20,49 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> namesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 struct stat statusOf(const std::string& path) {
   struct stat st {};
   ::lstat(path.c_str(), &st);
   return st;
 }
 
-int failingRename(const char*, const char*) {
+int failingRename(int, const char*, int, const char*) {
   errno = EXDEV;
+  return -1;
+}
+
+// What the folder holds when the temporary file is given its name, and when it is swapped in.
+std::vector<std::string> namesAtLink;
+std::vector<std::string> namesAtRename;
+
+int watchingLink(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+  namesAtLink = namesIn(pathOf(toFolder));
+  return ::linkat(fromFolder, from, toFolder, to, flags);
+}
+
+int watchingRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  namesAtRename = namesIn(pathOf(toFolder));
+  return ::renameat(fromFolder, from, toFolder, to);
+}
+
+int withoutUnnamedFiles(int) {
+  errno = EOPNOTSUPP;
+  return -1;
+}
+
+int refusingSetAttribute(int, const char*, const void*, std::size_t, int) {
+  errno = EPERM;
   return -1;
 }
 
 class FileRewrite : public ::testing::Test {
  protected:
   RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
-                         RenameCall rename = &::rename, std::size_t capacity = 16) {
+                         SwapCalls calls = {}, std::size_t capacity = 16) {
     TermMatcher matcher(find, kBinaryCompare);
-    RewriteJob job{matcher, replace, false, capacity, rename};
+    RewriteJob job{matcher, replace, false, capacity, calls};
     Yielder yielder(host, std::chrono::nanoseconds(0));  // yield on every read
-    return rewriteFile(path, job, yielder);
+    return rewriteFile(FileToRewrite::named(path), job, yielder);
   }
 
   TempFolder folder;
@@ -67,18 +86,83 @@ TEST_F(FileRewrite, FileWithoutOccurrenceIsNotTouched) {
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"plain.txt"});
 }
 
-TEST_F(FileRewrite, RewriteKeepsModeAndLeavesNoTemporaryFile) {
-  const std::string path = folder / "data.txt";
+TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
+  const std::string path = folder / "data.txt", plain = folder / "plain.txt";
   std::string text = std::string(100, 'a') + "needle" + std::string(50, 'b') + "needle\n";
   writeFile(path, text);
-  ::chmod(path.c_str(), 0640);
+  writeFile(plain, "needle");
+  ::chmod(path.c_str(), 02640);
+  setAttribute(path, "user.origin", "downloaded");
+  setAttribute(path, "system.posix_acl_access", accessListReadableByNobody());
+  setAttribute(path, "trusted.note", "kept by root");      // root only
+  setAttribute(path, "security.capability", bindCapability());  // root only
+  // New files in the folder now get an access list; a file that had none must not gain one.
+  setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
+  const auto attributes = attributesOf(path), plainAttributes = attributesOf(plain);
 
   const RewriteOutcome outcome = rewrite(path, "needle", "pin");
+  EXPECT_EQ(rewrite(plain, "needle", "pin").kind, RewriteOutcome::Kind::Done);
 
   EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
   EXPECT_EQ(outcome.replacements, 2);
   EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
-  EXPECT_EQ(statusOf(path).st_mode & 07777, 0640u);
+  EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
+  EXPECT_EQ(attributesOf(path), attributes);
+  EXPECT_EQ(attributesOf(plain), plainAttributes);
+  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
+}
+
+TEST_F(FileRewrite, AttributeThatCannotBeCopiedFailsTheFileWhenItDecidesAccess) {
+  SwapCalls refusing;
+  refusing.setAttribute = &refusingSetAttribute;
+  const std::string userAttribute = folder / "user.txt", accessList = folder / "acl.txt";
+  for (const std::string& path : {userAttribute, accessList}) writeFile(path, "old");
+  if (!setAttribute(userAttribute, "user.origin", "downloaded") ||
+      !setAttribute(accessList, "system.posix_acl_access", accessListReadableByNobody()))
+    GTEST_SKIP() << "the temporary folder's file system has no extended attributes";
+  for (const std::string& path : {userAttribute, accessList}) {
+    const RewriteOutcome outcome = rewrite(path, "old", "new", refusing);
+    EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Failed) << path;
+    EXPECT_EQ(outcome.failure.number, 70) << path;
+    EXPECT_EQ(readFile(path), "old");
+  }
+  // Labels the process may not set are left out.
+  const std::string labelled = folder / "labelled.txt";
+  writeFile(labelled, "old");
+  if (setAttribute(labelled, "trusted.note", "root's")) {
+    EXPECT_EQ(rewrite(labelled, "old", "new", refusing).kind, RewriteOutcome::Kind::Done);
+    EXPECT_EQ(readFile(labelled), "new");
+  }
+  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"acl.txt", "labelled.txt", "user.txt"}));
+}
+
+TEST_F(FileRewrite, TemporaryFileHasANameOnlyJustBeforeTheSwap) {
+  const std::string path = folder / "data.txt";
+  const std::string text = "old " + std::string(100, '.') + " old";
+  std::vector<std::string> namesWhileWriting;
+  host.onYield = [&] {
+    for (const std::string& name : namesIn(folder.path())) namesWhileWriting.push_back(name);
+  };
+  SwapCalls watching;
+  watching.link = &watchingLink;
+  watching.rename = &watchingRename;
+  writeFile(path, text);
+  EXPECT_EQ(rewrite(path, "old", "new", watching).kind, RewriteOutcome::Kind::Done);
+  EXPECT_EQ(namesAtLink, std::vector<std::string>{"data.txt"});
+  EXPECT_EQ(std::set<std::string>(namesWhileWriting.begin(), namesWhileWriting.end()), std::set<std::string>{"data.txt"});
+  ASSERT_EQ(namesAtRename.size(), 2u);
+  EXPECT_TRUE(ReplacementFile::isTemporaryName(namesAtRename[0])) << namesAtRename[0];
+
+  // Where the file system has no unnamed files, a named one takes their place.
+  watching.createUnnamed = &withoutUnnamedFiles;
+  namesAtLink.clear();
+  namesAtRename.clear();
+  writeFile(path, text);
+  EXPECT_EQ(rewrite(path, "old", "new", watching).kind, RewriteOutcome::Kind::Done);
+  EXPECT_TRUE(namesAtLink.empty());
+  ASSERT_EQ(namesAtRename.size(), 2u);
+  EXPECT_TRUE(ReplacementFile::isTemporaryName(namesAtRename[0])) << namesAtRename[0];
+  EXPECT_EQ(readFile(path), "new " + std::string(100, '.') + " new");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"data.txt"});
 }
 
@@ -99,7 +183,9 @@ TEST_F(FileRewrite, FailedSwapKeepsSourceAndRemovesTemporaryFile) {
   const std::string path = folder / "keep.txt";
   writeFile(path, "old old old");
 
-  const RewriteOutcome outcome = rewrite(path, "old", "new", &failingRename);
+  SwapCalls failing;
+  failing.rename = &failingRename;
+  const RewriteOutcome outcome = rewrite(path, "old", "new", failing);
 
   EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Failed);
   EXPECT_EQ(outcome.failure.number, 74);

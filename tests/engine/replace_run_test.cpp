@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace sorvane::testing {
 namespace {
@@ -19,13 +22,14 @@ std::vector<std::string> swapped;
 std::string failSwapOf;  // a target path whose swap fails
 int failSwapErrno = EXDEV;
 
-int recordingRename(const char* from, const char* to) {
-  if (failSwapOf == to) {
+int recordingRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  const std::string target = pathOf(toFolder) + "/" + to;
+  if (failSwapOf == target) {
     errno = failSwapErrno;
     return -1;
   }
-  swapped.push_back(fs::path(to).lexically_relative(fs::temp_directory_path()).string());
-  return ::rename(from, to);
+  swapped.push_back(fs::path(target).lexically_relative(fs::temp_directory_path()).string());
+  return ::renameat(fromFolder, from, toFolder, to);
 }
 
 class ReplaceRun : public ::testing::Test {
@@ -40,7 +44,7 @@ class ReplaceRun : public ::testing::Test {
 
   void run() {
     EngineOptions options;
-    options.rename = &recordingRename;
+    options.swap.rename = &recordingRename;
     options.bufferCapacity = 8;
     ReplaceEngine engine(host, options);
     engine.cmdReplace_Click();
@@ -242,7 +246,8 @@ class FolderRun : public ReplaceRun {
     host.folderMode = true;
     host.folder = folder.path();
     for (const char* name : {"b.txt", "A.txt", "page.htm", "page.html", "script.js", "noext", ".hidden.txt",
-                             "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", "notes.txt/inner.txt"})
+                             "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", "notes.txt/inner.txt",
+                             ".sorvane-Ab3xY9.tmp"})
       file(name, "old");
   }
 };
@@ -308,15 +313,54 @@ TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipp
   EXPECT_EQ(lastMessage().text, "Made 5 replacements.");
 }
 
-TEST_F(FolderRun, FolderRemovedDuringTheWalkIsPassedOver) {
+TEST_F(FolderRun, FolderRemovedDuringTheWalkIsPassedOverAndToldToTheHost) {
   host.recursive = 1;
   host.onYield = [&] { fs::remove_all(folder / "sub"); };
   EngineOptions options;
   options.yieldInterval = std::chrono::nanoseconds(0);
   ReplaceEngine engine(host, options);
   engine.cmdReplace_Click();
+  EXPECT_EQ(host.unlistedFolders, std::vector<std::string>{folder / "sub (76)"});
   EXPECT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(lastMessage().text, "Made 9 replacements.");
+}
+
+TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
+  // Twenty folders of 250-byte names: the file's path is over 5,000 bytes long.
+  std::string deepPath = folder.path();
+  int parent = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (char level = 'a'; level < 'a' + 20; ++level) {
+    const std::string name(250, level);
+    ::mkdirat(parent, name.c_str(), 0755);
+    const int child = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(parent);
+    parent = child;
+    deepPath += "/" + name;
+  }
+  const int file = ::openat(parent, "deep.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(::write(file, "old", 3), 3);
+  ::close(file);
+  deepPath += "/deep.txt";
+  ASSERT_GT(deepPath.size(), static_cast<std::size_t>(PATH_MAX));
+
+  host.recursive = 1;
+  run();
+  EXPECT_EQ(lastMessage().text, "Made 12 replacements.");
+  char content[8] = {};
+  const int rewritten = ::openat(parent, "deep.txt", O_RDONLY | O_CLOEXEC);
+  EXPECT_EQ(::read(rewritten, content, sizeof content), 3);
+  EXPECT_STREQ(content, "new");
+  ::close(rewritten);
+  ::close(parent);
+
+  // Named by its whole path, the file cannot be reached: a failure like any other.
+  host.fileMode = true;
+  host.folderMode = false;
+  host.files = {deepPath};
+  host.find = "new";
+  run();
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_NE(host.messages[1].text.find("Error number:  75"), std::string::npos);
 }
 
 TEST_F(FolderRun, LinksAreNeverFollowedOrRewritten) {

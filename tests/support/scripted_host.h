@@ -49,6 +49,7 @@ class ScriptedHost final : public ReplaceHost {
 
   std::vector<ShownMessage> messages;
   std::vector<std::string> calls;  // DisableControls, EnableControls, refresh, focus
+  std::vector<std::string> unlistedFolders;  // each as "PATH (number)"
   int yields = 0;
 
   bool fileFrameVisible() const override { return fileMode; }
@@ -72,6 +73,9 @@ class ScriptedHost final : public ReplaceHost {
     const int answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+  void folderNotListed(const std::string& folder, const Failure& failure) override {
+    unlistedFolders.push_back(folder + " (" + std::to_string(failure.number) + ")");
   }
   void processPendingEvents() override {
     ++yields;

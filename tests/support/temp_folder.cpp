@@ -1,12 +1,37 @@
 #include "temp_folder.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sorvane::testing {
+namespace {
+
+// Relative to its parent, so that trees deeper than a path may be long go too.
+void removeTree(int parent, const std::string& name) {
+  if (::unlinkat(parent, name.c_str(), 0) == 0) return;
+  ::fchmodat(parent, name.c_str(), 0700, 0);
+  const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr) {
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string entryName = entry->d_name;
+      if (entryName != "." && entryName != "..") names.push_back(entryName);
+    }
+    for (const std::string& entryName : names) removeTree(::dirfd(dir), entryName);
+    ::closedir(dir);
+  }
+  ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+}
+
+}  // namespace
 
 TempFolder::TempFolder() {
   const char* base = std::getenv("TMPDIR");
@@ -15,11 +40,7 @@ TempFolder::TempFolder() {
   path_ = pattern;
 }
 
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
+TempFolder::~TempFolder() { removeTree(AT_FDCWD, path_); }
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -32,6 +53,18 @@ void writeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string pathOf(int fd) {
+  std::error_code tooLong;
+  return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), tooLong);
 }
 
 }  // namespace sorvane::testing

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace sorvane::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder, removed with everything in it, however
+// deep and whatever its permissions.
 class TempFolder {
  public:
   TempFolder();
@@ -22,5 +24,9 @@ class TempFolder {
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const std::string& folder);
+// The path of the folder or file open as `fd`, or the empty text when it is too long to tell.
+std::string pathOf(int fd);
 
 }  // namespace sorvane::testing
