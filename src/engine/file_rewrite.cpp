@@ -42,6 +42,9 @@ bool openFolderOf(const std::string& path, FileDescriptor& folder, std::string& 
   const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   name = slash == std::string::npos ? target : target.substr(slash + 1);
   folder.reset(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // A folder the user may search but not read still holds files to rewrite; it is only not
+  // synced after the swap.
+  if (!folder.valid() && errno == EACCES) folder.reset(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.valid()) return true;
   failure = failureFromErrno(errno, target);
   return false;

@@ -111,13 +111,17 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
     writeFile(path, "needle");
   for (const auto& [path, mode] : std::vector<std::pair<std::string, mode_t>>{
            {readOnly, 0444}, {unreadable, 0000}, {inLocked, 0666}, {fine, 0666}, {lockedFolder, 0555},
-           {unsearchable, 0644}, {unlistable, 0311}}) {
+           {unlistable + "/x.txt", 0666}, {unsearchable, 0644}, {unlistable, 0311}}) {
     ::chmod(path.c_str(), mode);
     giveAway(path);
   }
 
-  const ProgramRun stopped = runUnprivileged({"--find", "needle", "--replace", "x", "--stop-on-error", readOnly, fine});
+  // A file in a folder that may be searched but not read can be named, and rewritten.
+  const ProgramRun stopped = runUnprivileged(
+      {"--find", "needle", "--replace", "x", "--stop-on-error", unlistable + "/x.txt", readOnly, fine});
   EXPECT_EQ(stopped.status, 1);
+  EXPECT_EQ(stopped.err, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n");
+  EXPECT_EQ(readFile(unlistable + "/x.txt"), "x");
   EXPECT_EQ(readFile(fine), "needle");
 
   const ProgramRun run = runUnprivileged({"--find", "needle", "--replace", "x", "--folder", folder.path(), "--recursive"});
