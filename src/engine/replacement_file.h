@@ -23,6 +23,8 @@ using RenameCall = int (*)(int fromFolder, const char* from, int toFolder, const
 // Gives a file a name, as linkat(2) does.
 using LinkCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
 
+// The system's unnamed file; a file system without it, or a system without /proc (through
+// which the file is named later), fails with EOPNOTSUPP.
 int createUnnamedFile(int folder);
 
 // The calls that create, label and name a replacement; a seam, so tests can watch each step or
