@@ -1,6 +1,7 @@
 #include "engine/file_rewrite.h"
 
 #include "engine/source_file.h"
+#include "engine/text_rewrite.h"
 
 #include <cerrno>
 #include <climits>
@@ -32,36 +33,43 @@ bool resolveLinks(const std::string& path, std::string& target, Failure& failure
   return true;
 }
 
+RewriteOutcome endedBySource(const SourceFile& source) {
+  return source.stopped() ? RewriteOutcome::stopped() : RewriteOutcome::failed(*source.failure());
+}
+
 }  // namespace
 
 RewriteOutcome rewriteFile(const std::string& path, const RewriteJob& job, Yielder& yielder) {
   SourceFile source(yielder);
   if (!source.open(path)) return RewriteOutcome::failed(*source.failure());
-  StreamRewriter rewriter(job.matcher, job.bufferCapacity);
+  TextRewrite text(source, job.terms, job.bufferCapacity);
+  if (!text.start()) return endedBySource(source);
+  // Read as UTF-16, its characters would be garbled; it is left as it is.
+  if (text.encoding() == TextEncoding::Utf32) return RewriteOutcome::failed(notTextFailure());
+  if (text.matcher().findsNothing()) return RewriteOutcome::done(0);
 
-  if (job.dryRun) {
+  if (job.dryRun || !text.replacement()) {
     CountingSink counter;
-    if (!rewriter.run(source, counter))
-      return source.stopped() ? RewriteOutcome::stopped() : RewriteOutcome::failed(*source.failure());
-    return RewriteOutcome::done(rewriter.occurrences());
+    if (!text.run(counter)) return endedBySource(source);
+    if (!job.dryRun && text.occurrences() > 0) return RewriteOutcome::failed(unwritableReplacementFailure());
+    return RewriteOutcome::done(text.occurrences());
   }
 
   std::string target;
   Failure linkFailure;
   if (!resolveLinks(path, target, linkFailure)) return RewriteOutcome::failed(linkFailure);
 
-  ReplacementFile replacement(target, source.descriptor(), source.openedStatus(), std::string(job.replacement),
-                              job.rename);
-  if (!rewriter.run(source, replacement)) {
+  ReplacementFile replacement(target, source.descriptor(), source.openedStatus(), *text.replacement(), job.rename);
+  if (!text.run(replacement)) {
     if (source.stopped()) return RewriteOutcome::stopped();
     return RewriteOutcome::failed(source.failure() ? *source.failure() : *replacement.failure());
   }
-  if (rewriter.occurrences() == 0) return RewriteOutcome::done(0);
+  if (text.occurrences() == 0) return RewriteOutcome::done(0);
 
   // Another program wrote to the file while it was read: swapping now would drop its bytes.
   if (!source.unchangedSinceOpened(target)) return RewriteOutcome::failed(failureFromErrno(EBUSY, target));
   if (!replacement.commit()) return RewriteOutcome::failed(*replacement.failure());
-  return RewriteOutcome::done(rewriter.occurrences());
+  return RewriteOutcome::done(text.occurrences());
 }
 
 }  // namespace sorvane

@@ -37,6 +37,23 @@ TEST_F(Cli, ReplacesInFilesAndReportsOnTheLastLine) {
   EXPECT_EQ(readFile(folder / "a.txt"), "Old x\r\n");
 }
 
+TEST_F(Cli, Utf16FilesAreRewrittenInUtf16AndUtf32FilesAreRefused) {
+  writeFile(folder / "le.txt", std::string("\xFF\xFE" "h\0e\0l\0l\0o\0\r\0\n\0", 16));
+  writeFile(folder / "be.txt", std::string("\xFE\xFF\0x\0Y\0E", 8));
+  writeFile(folder / "utf32.txt", std::string("\0\0\xFE\xFF\0\0\0h", 8));
+  Finished run = runCli({"--find", "h", "--replace", "xy", folder / "le.txt", folder / "be.txt", folder / "utf32.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
+  EXPECT_NE(run.err.find("\nError number:  75\n"), std::string::npos);
+  EXPECT_EQ(readFile(folder / "le.txt"), std::string("\xFF\xFE" "x\0y\0e\0l\0l\0o\0\r\0\n\0", 18));
+  EXPECT_EQ(readFile(folder / "utf32.txt"), std::string("\0\0\xFE\xFF\0\0\0h", 8));
+
+  run = runCli({"--find", "XYE", "--replace", "\xC3\xA9", "--ignore-case", folder / "le.txt", folder / "be.txt"});
+  EXPECT_EQ(lastLine(run.out), "Made 2 replacements.");
+  EXPECT_EQ(readFile(folder / "le.txt"), std::string("\xFF\xFE" "\xE9\0l\0l\0o\0\r\0\n\0", 14));
+  EXPECT_EQ(readFile(folder / "be.txt"), std::string("\xFE\xFF\0\xE9", 4));
+}
+
 TEST_F(Cli, DryRunCountsWithoutWriting) {
   std::filesystem::create_directories(folder / "sub");
   writeFile(folder / "sub/b.txt", "needle needle");
