@@ -90,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
              le(u"\u0D00Y\u010D\r\na"), 1},
         Case{"utf16_lone_surrogates_and_odd_byte_kept", le(u"\xD800" u"a\xDC00" u"a") + "\x01", "A", "bb",
              kTextCompare, le(u"\xD800" u"bb\xDC00" u"bb") + "\x01", 2},
+        Case{"utf16_lone_high_surrogate_is_no_character", le(u"\xD800\xE000"), "\xF0\x90\x90\x80", "#",
+             kTextCompare, le(u"\xD800\xE000"), 0},
         Case{"utf16_term_not_utf8_matches_nothing", le(u"\u00FF"), "\xFF", "x", kBinaryCompare, le(u"\u00FF"), 0},
         Case{"utf16_replacement_not_utf8_refused", be(u"a"), "a", "\xFF", kBinaryCompare, be(u"a"), 0},
         Case{"utf32_refused", std::string("\xFF\xFE\0\0a\0\0\0", 8), "a", "b", kBinaryCompare,
