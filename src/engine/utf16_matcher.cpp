@@ -91,9 +91,8 @@ Utf16Matcher::Verdict Utf16Matcher::matchFoldedAt(const unsigned char* data, std
       if (!utf16::isLowSurrogate(next)) return Verdict::Mismatch;  // a lone surrogate is no character
       character = utf16::combine(unit, next);
       size = 4;
-    } else if (utf16::isLowSurrogate(unit)) {
-      return Verdict::Mismatch;
     }
+    // A lone low surrogate folds to itself, which no character of the term is.
     if (utf8::foldUnit(character) != wanted) return Verdict::Mismatch;
     p += size;
   }
