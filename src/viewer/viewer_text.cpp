@@ -3,7 +3,6 @@
 #include "viewer/viewer_decoder.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <stdexcept>
