@@ -207,7 +207,7 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControls) {
 TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
   TempFolder folder;
   writeFile(folder / "a.txt", "Old old\r\nOLD");
-  writeFile(folder / "b.txt", "no match");
+  writeFile(folder / "b.txt", std::string("\xFE\xFF\0o\0L\0d\0!", 10));  // UTF-16 BE
   fileMode();
   window.lstFiles->addItems({QString::fromStdString(folder / "a.txt"), QString::fromStdString(folder / "b.txt")});
   window.cmbFind->setEditText("old");
@@ -221,8 +221,9 @@ TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
   window.cmdReplace->click();
 
   EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
+  EXPECT_EQ(readFile(folder / "b.txt"), std::string("\xFE\xFF\0n\0e\0w\0!", 10));
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Made 3 replacements.");
+  EXPECT_EQ(boxes.shown[0].text, "Made 4 replacements.");
   EXPECT_EQ(boxes.shown[0].style, 64);
   EXPECT_TRUE(disabledDuringRun);
   EXPECT_EQ(window.cmbFind->count(), 1);
