@@ -2,7 +2,10 @@
 
 #include "engine/replace_run.h"
 #include "main_window/check_value.h"
+#include "main_window/elided_path_delegate.h"
+#include "main_window/fitting_indicator_style.h"
 #include "main_window/folder_views.h"
+#include "main_window/frame_box.h"
 #include "main_window/window_icon.h"
 #include "main_window/window_frame.h"
 #include "main_window/window_replace_host.h"
@@ -25,6 +28,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <initializer_list>
 
 namespace sorvane::ui {
 namespace {
@@ -33,8 +38,12 @@ constexpr Twips kControlsHeightFolderMode = 3015;
 constexpr Twips kControlsHeightFileMode = 2175;
 constexpr qreal kDialogFontPoints = 8;
 
+// A widget whose caption wraps grows downward rather than lose a line.
 void place(QWidget* widget, const TwipsRect& r) {
-  widget->setGeometry(toPixels(r.Left), toPixels(r.Top), toPixels(r.Width), toPixels(r.Height));
+  const int width = toPixels(r.Width);
+  int height = toPixels(r.Height);
+  if (widget->hasHeightForWidth()) height = std::max(height, widget->heightForWidth(width));
+  widget->setGeometry(toPixels(r.Left), toPixels(r.Top), width, height);
 }
 
 QComboBox* createTermBox(QWidget* parent) {
@@ -42,6 +51,8 @@ QComboBox* createTermBox(QWidget* parent) {
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);  // only a run records a term
   box->setDuplicatesEnabled(true);
+  // The text that runs is exactly the text typed: a completion would turn "ol" into "old".
+  box->setCompleter(nullptr);
   return box;
 }
 
@@ -74,7 +85,7 @@ frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWi
 frmSorvane::~frmSorvane() = default;
 
 void frmSorvane::createWidgets() {
-  frameFolder = new QGroupBox(QStringLiteral("Rename All Files in this Folder"), this);
+  frameFolder = new FrameBox(QStringLiteral("Rename All Files in this Folder"), this);
   File1 = new FileList(frameFolder);
   Dir1 = new DirectoryList(frameFolder);
   chkRecursive = new QCheckBox(QStringLiteral("Find and replace text in all sub-folders"), frameFolder);
@@ -83,13 +94,15 @@ void frmSorvane::createWidgets() {
   lblFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   lblFolder->setTextFormat(Qt::PlainText);
 
-  frameFiles = new QGroupBox(QStringLiteral("Select File(s) to Rename"), this);
+  frameFiles = new FrameBox(QStringLiteral("Select File(s) to Rename"), this);
   chkRememberTheseFiles = new WrappingCheckBox(QStringLiteral("Remember these files"), frameFiles);
   cmdOpen = new QPushButton(QStringLiteral("&Open..."), frameFiles);
   cmdClose = new QPushButton(QStringLiteral("&Close"), frameFiles);
   cmdCloseAll = new QPushButton(QStringLiteral("Close &All"), frameFiles);
   lstFiles = new QListWidget(frameFiles);
   lstFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  showEntriesElided(*lstFiles);
+  showEntriesElided(*File1);
 
   optFolderFile[1] = new QRadioButton(QStringLiteral("Select File(s)"), this);
   optFolderFile[0] = new QRadioButton(QStringLiteral("Select a Folder"), this);
@@ -98,7 +111,7 @@ void frmSorvane::createWidgets() {
   optFolderFileGroup_->addButton(optFolderFile[1], 1);
   optFolderFile[0]->setChecked(true);
 
-  frameControls = new QGroupBox(this);
+  frameControls = new FrameBox(this);
   cmbFileTypes = new QComboBox(frameControls);
   chkCaseSensitive = new QCheckBox(QStringLiteral("Case Sensitive"), frameControls);
   cmbReplace = createTermBox(frameControls);
@@ -114,6 +127,11 @@ void frmSorvane::createWidgets() {
   for (QPushButton* button : {cmdBrowse, cmdOpen, cmdClose, cmdCloseAll, cmdHelp, cmdExit, cmdReplace})
     button->setAutoDefault(false);
   for (QCheckBox* box : {chkRecursive, chkRememberTheseFiles, chkCaseSensitive}) keepTwoStateForUser(*box);
+  auto* fittingIndicators = new FittingIndicatorStyle;
+  fittingIndicators->setParent(this);
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           chkRecursive, chkRememberTheseFiles, chkCaseSensitive, optFolderFile[0], optFolderFile[1]})
+    button->setStyle(fittingIndicators);
 }
 
 // The designed tab sequence, by tab index; labels and frames are in it but never take focus.
@@ -277,13 +295,16 @@ std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
 }
 
 void frmSorvane::DisableControls() {
+  focusBeforeRun_ = focusWidget();
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
   setCursor(Qt::WaitCursor);
 }
 
+// Disabling the focused control moved the focus on; it goes back where the run found it.
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
   unsetCursor();
+  if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled()) focusBeforeRun_->setFocus(Qt::OtherFocusReason);
 }
 
 int frmSorvane::MousePointer() const { return cursor().shape() == Qt::WaitCursor ? 11 : 0; }
