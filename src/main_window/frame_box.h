@@ -11,9 +11,14 @@ class FrameBox final : public QGroupBox {
   Q_OBJECT
  public:
   using QGroupBox::QGroupBox;
+  // The part inside the border and below the caption, where the frame's widgets belong.
+  QRect innerRect() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QRect captionRect() const;  // empty without a caption
 };
 
 }  // namespace sorvane::ui

@@ -3,7 +3,7 @@
 #include "engine/replace_run.h"
 #include "main_window/check_value.h"
 #include "main_window/elided_path_delegate.h"
-#include "main_window/fitting_indicator_style.h"
+#include "main_window/designed_indicator_style.h"
 #include "main_window/folder_views.h"
 #include "main_window/frame_box.h"
 #include "main_window/window_icon.h"
@@ -28,7 +28,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
-#include <algorithm>
 #include <initializer_list>
 
 namespace sorvane::ui {
@@ -38,12 +37,8 @@ constexpr Twips kControlsHeightFolderMode = 3015;
 constexpr Twips kControlsHeightFileMode = 2175;
 constexpr qreal kDialogFontPoints = 8;
 
-// A widget whose caption wraps grows downward rather than lose a line.
 void place(QWidget* widget, const TwipsRect& r) {
-  const int width = toPixels(r.Width);
-  int height = toPixels(r.Height);
-  if (widget->hasHeightForWidth()) height = std::max(height, widget->heightForWidth(width));
-  widget->setGeometry(toPixels(r.Left), toPixels(r.Top), width, height);
+  widget->setGeometry(toPixels(r.Left), toPixels(r.Top), toPixels(r.Width), toPixels(r.Height));
 }
 
 QComboBox* createTermBox(QWidget* parent) {
@@ -127,11 +122,11 @@ void frmSorvane::createWidgets() {
   for (QPushButton* button : {cmdBrowse, cmdOpen, cmdClose, cmdCloseAll, cmdHelp, cmdExit, cmdReplace})
     button->setAutoDefault(false);
   for (QCheckBox* box : {chkRecursive, chkRememberTheseFiles, chkCaseSensitive}) keepTwoStateForUser(*box);
-  auto* fittingIndicators = new FittingIndicatorStyle;
-  fittingIndicators->setParent(this);
+  auto* designedIndicators = new DesignedIndicatorStyle;
+  designedIndicators->setParent(this);
   for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
            chkRecursive, chkRememberTheseFiles, chkCaseSensitive, optFolderFile[0], optFolderFile[1]})
-    button->setStyle(fittingIndicators);
+    button->setStyle(designedIndicators);
 }
 
 // The designed tab sequence, by tab index; labels and frames are in it but never take focus.
@@ -172,6 +167,15 @@ void frmSorvane::applyGeometry() {
       {cmdReplace, &g.cmdReplace},
   };
   for (const auto& [widget, rect] : widgets) place(widget, *rect);
+  fitRememberCaption();
+}
+
+// The caption keeps the window's font, so its lines may need more room than designed: the box
+// grows downward, and rightward into the frame's margin when one word needs it.
+void frmSorvane::fitRememberCaption() {
+  auto& box = static_cast<WrappingCheckBox&>(*chkRememberTheseFiles);  // both made so in createWidgets
+  const auto& frame = static_cast<const FrameBox&>(*frameFiles);
+  box.resize(box.sizeForCaption(box.size(), frame.innerRect().right() + 1 - box.x()));
 }
 
 Twips frmSorvane::outerWidth() const {
@@ -304,7 +308,8 @@ void frmSorvane::DisableControls() {
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
   unsetCursor();
-  if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled()) focusBeforeRun_->setFocus(Qt::OtherFocusReason);
+  if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisibleTo(this))
+    focusBeforeRun_->setFocus(Qt::OtherFocusReason);
 }
 
 int frmSorvane::MousePointer() const { return cursor().shape() == Qt::WaitCursor ? 11 : 0; }

@@ -119,6 +119,7 @@ class frmSorvane final : public QWidget {
   void createWidgets();
   void connectHandlers();
   void applyGeometry();
+  void fitRememberCaption();
   void setDesignedTabOrder();
   std::array<QWidget*, 15> runSensitiveControls() const;
   static QString helpFilePath();

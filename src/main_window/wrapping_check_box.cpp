@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <algorithm>
 
 namespace sorvane::ui {
 namespace {
@@ -16,9 +17,14 @@ QRect WrappingCheckBox::captionArea(const QRect& box) const {
   return box.adjusted(indicator + spacing, 0, 0, 0);
 }
 
-int WrappingCheckBox::heightForWidth(int width) const {
-  const QRect area = captionArea(QRect(0, 0, width, QWIDGETSIZE_MAX));
-  return fontMetrics().boundingRect(area, kCaptionFlags, text()).height();
+QSize WrappingCheckBox::sizeForCaption(QSize designed, int widest) const {
+  int longestWord = 0;
+  for (const QString& word : text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    longestWord = std::max(longestWord, fontMetrics().boundingRect(QRect(), 0, word).width());
+  const int wordWidth = captionArea(QRect(0, 0, 0, 0)).left() + longestWord;
+  const int width = std::max(designed.width(), std::min(widest, wordWidth));
+  const QRect lines = fontMetrics().boundingRect(captionArea(QRect(0, 0, width, QWIDGETSIZE_MAX)), kCaptionFlags, text());
+  return {width, std::max(designed.height(), lines.height())};
 }
 
 void WrappingCheckBox::paintEvent(QPaintEvent*) {

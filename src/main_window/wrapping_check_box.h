@@ -5,13 +5,13 @@
 namespace sorvane::ui {
 
 // A check box whose caption wraps onto further lines when the box is narrower than its text.
-// It reports the height its lines need at a width, so whoever places it can let it grow.
 class WrappingCheckBox final : public QCheckBox {
   Q_OBJECT
  public:
   using QCheckBox::QCheckBox;
-  bool hasHeightForWidth() const override { return true; }
-  int heightForWidth(int width) const override;
+  // The smallest size, at least `designed`, that shows the whole caption at the box's own font:
+  // wider, up to `widest`, when one word needs it, and then as high as its lines need.
+  QSize sizeForCaption(QSize designed, int widest) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
