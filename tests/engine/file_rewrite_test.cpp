@@ -261,6 +261,15 @@ TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   EXPECT_EQ(isFolder.failure.number, 75);
   EXPECT_EQ(isFolder.failure.description, "Path/File access error");
   EXPECT_EQ(isFolder.failure.source, "Sorvane");
+
+  // Made read-only on purpose: refused for every user, root included.
+  const std::string readOnly = folder / "read-only.txt";
+  writeFile(readOnly, "a");
+  ::chmod(readOnly.c_str(), 0444);
+  const RewriteOutcome refused = rewrite(readOnly, "a", "b");
+  EXPECT_EQ(refused.failure.number, 70);
+  EXPECT_EQ(refused.failure.description, "Permission denied");
+  EXPECT_EQ(readFile(readOnly), "a");
 }
 
 }  // namespace
