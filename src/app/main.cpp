@@ -18,7 +18,7 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a rewrite fails and is reported instead
-  QApplication::setApplicationName(QStringLiteral("Sorvane"));
+  QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
   sorvane::platform::QtEventPump eventPump;

@@ -40,9 +40,9 @@ int filterIndexFrom(const QString& stored) {
   bool isNumber = false;
   stored.trimmed().toDouble(&isNumber);
   if (!isNumber)
-    throw platform::DialogError{kErrorTypeMismatch, QStringLiteral("Sorvane"), QStringLiteral("Type mismatch")};
+    throw platform::DialogError{kErrorTypeMismatch, QString::fromLatin1(kApplicationTitle), QStringLiteral("Type mismatch")};
   const std::optional<int> index = settings::textToInteger16(stored);
-  if (!index) throw platform::DialogError{kErrorOverflow, QStringLiteral("Sorvane"), QStringLiteral("Overflow")};
+  if (!index) throw platform::DialogError{kErrorOverflow, QString::fromLatin1(kApplicationTitle), QStringLiteral("Overflow")};
   return *index;
 }
 
@@ -121,7 +121,7 @@ void FileListCommands::showOpenFailure(int number, const QString& source, const 
                              : "The following error occured:";
   const Failure failure{number, source.toStdString(), description.toStdString()};
   window_.services().messageBoxes.show(&window_, ui::fromEngineText(messages::failureReport(headline, failure)),
-                                       kStyleCritical, QString::fromLatin1(kApplicationTitle));
+                                       MessageStyle::Critical, QString::fromLatin1(kApplicationTitle));
 }
 
 void FileListCommands::AddListItem(const QString& NewListItem) {

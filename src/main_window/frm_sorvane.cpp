@@ -11,6 +11,7 @@
 #include "main_window/window_replace_host.h"
 #include "main_window/wrapping_check_box.h"
 #include "platform/dialog_error.h"
+#include "platform/mouse_pointer.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -62,7 +63,7 @@ void selectWholeText(QComboBox& box) {
 frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWidget* parent)
     : QWidget(parent), CommonDialog1(services.helpEngine, services.fileDialogs, this), services_(services) {
   setObjectName(QStringLiteral("frmSorvane"));
-  setWindowTitle(QStringLiteral("Sorvane"));
+  setWindowTitle(QString::fromLatin1(kApplicationTitle));
   setWindowIcon(ui::windowIcon());  // the program's icon, not QWidget::windowIcon()
   // The geometry is designed for a small dialog font; the desktop's larger default would clip.
   QFont dialogFont = font();
@@ -301,18 +302,18 @@ std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
 void frmSorvane::DisableControls() {
   focusBeforeRun_ = focusWidget();
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
-  setCursor(Qt::WaitCursor);
+  platform::setMousePointer(*this, MousePointer::Hourglass);
 }
 
 // Disabling the focused control moved the focus on; it goes back where the run found it.
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
-  unsetCursor();
+  platform::setMousePointer(*this, MousePointer::Default);
   if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisibleTo(this))
     focusBeforeRun_->setFocus(Qt::OtherFocusReason);
 }
 
-int frmSorvane::MousePointer() const { return cursor().shape() == Qt::WaitCursor ? 11 : 0; }
+sorvane::MousePointer frmSorvane::MousePointer() const { return platform::mousePointer(*this); }
 
 // Every way of closing the window is the Exit command.
 void frmSorvane::closeEvent(QCloseEvent* event) {

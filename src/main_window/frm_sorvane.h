@@ -102,8 +102,7 @@ class frmSorvane final : public QWidget {
 
   // The geometry Form_Resize last applied, in twips.
   const MainWindowGeometry& layout() const { return geometry_; }
-  // The mouse pointer: 0 default, 11 hourglass.
-  int MousePointer() const;
+  sorvane::MousePointer MousePointer() const;
   WindowServices& services() { return services_; }
 
  protected:

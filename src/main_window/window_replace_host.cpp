@@ -48,11 +48,11 @@ std::string WindowReplaceHost::replaceText() const { return window_.cmbReplace->
 
 std::string WindowReplaceHost::fileTypeText() const { return window_.cmbFileTypes->currentText().toStdString(); }
 
-int WindowReplaceHost::caseSensitiveValue() const { return checkValue(*window_.chkCaseSensitive); }
+CheckValue WindowReplaceHost::caseSensitiveValue() const { return checkValue(*window_.chkCaseSensitive); }
 
-int WindowReplaceHost::recursiveValue() const { return checkValue(*window_.chkRecursive); }
+CheckValue WindowReplaceHost::recursiveValue() const { return checkValue(*window_.chkRecursive); }
 
-int WindowReplaceHost::showMessage(const std::string& text, int style, const std::string& title) {
+MessageAnswer WindowReplaceHost::showMessage(const std::string& text, MessageStyle style, const std::string& title) {
   return window_.services().messageBoxes.show(&window_, fromEngineText(text), style, fromEngineText(title));
 }
 

@@ -36,11 +36,11 @@ class WindowReplaceHost final : public ReplaceHost {
   std::string findText() const override;
   std::string replaceText() const override;
   std::string fileTypeText() const override;
-  int caseSensitiveValue() const override;
-  int recursiveValue() const override;
+  CheckValue caseSensitiveValue() const override;
+  CheckValue recursiveValue() const override;
   RecentTermList& findTerms() override { return findTerms_; }
   RecentTermList& replaceTerms() override { return replaceTerms_; }
-  int showMessage(const std::string& text, int style, const std::string& title) override;
+  MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) override;
   void processPendingEvents() override;
   bool stopRequested() const override { return stopRequested_; }
   void refreshFolderFiles() override;

@@ -47,15 +47,15 @@ void saveWindowSettings(const ui::frmSorvane& w, SettingsStore& store) {
   save(kPath, w.lblFolder->text());
   save(kTextFind, w.cmbFind->currentText());
   save(kTextReplace, w.cmbReplace->currentText());
-  save(kCaseSensitive, QString::number(ui::checkValue(*w.chkCaseSensitive)));
-  save(kCheckboxRecursive, QString::number(ui::checkValue(*w.chkRecursive)));
-  save(kRememberTheseFiles, QString::number(ui::checkValue(*w.chkRememberTheseFiles)));
+  save(kCaseSensitive, QString::number(static_cast<int>(ui::checkValue(*w.chkCaseSensitive))));
+  save(kCheckboxRecursive, QString::number(static_cast<int>(ui::checkValue(*w.chkRecursive))));
+  save(kRememberTheseFiles, QString::number(static_cast<int>(ui::checkValue(*w.chkRememberTheseFiles))));
   save(kFileTypesToSearch, w.cmbFileTypes->currentText());
 
   // Each list writes its count with its entries, so the two always agree.
   writeNumberedList(store, kRecentFinds, itemsOf(*w.cmbFind));
   writeNumberedList(store, kRecentReplaces, itemsOf(*w.cmbReplace));
-  if (ui::checkValue(*w.chkRememberTheseFiles) == 1) writeNumberedList(store, kRememberedFiles, itemsOf(*w.lstFiles));
+  if (ui::checkValue(*w.chkRememberTheseFiles) == CheckValue::Checked) writeNumberedList(store, kRememberedFiles, itemsOf(*w.lstFiles));
 }
 
 }  // namespace sorvane::settings

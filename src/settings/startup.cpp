@@ -9,7 +9,6 @@
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "settings/stored_folder.h"
-#include "engine/file_types.h"
 #include "sorvane/version.h"
 
 #include <QCheckBox>
@@ -58,7 +57,7 @@ void setTabOrder(frmSorvane& w) {
 bool restoreCheck(QCheckBox& box, const QString& text) {
   const auto value = textToInteger16(text);
   if (!value || *value < 0 || *value > 2) return false;
-  ui::setCheckValue(box, *value);
+  ui::setCheckValue(box, static_cast<CheckValue>(*value));
   return true;
 }
 
@@ -75,7 +74,7 @@ void restoreOptions(frmSorvane& w, const SettingsStore& store) {
   w.cmbReplace->setEditText(setting(store, kTextReplace, QString()));
   restoreCheck(*w.chkCaseSensitive, setting(store, kCaseSensitive, QStringLiteral("1")));
   restoreCheck(*w.chkRememberTheseFiles, setting(store, kRememberTheseFiles, QStringLiteral("0")));
-  const int type = w.cmbFileTypes->findText(setting(store, kFileTypesToSearch, QStringLiteral("All Files (*.*)")),
+  const int type = w.cmbFileTypes->findText(setting(store, kFileTypesToSearch, QString::fromLatin1(kFileTypes[0].caption)),
                                             Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (type >= 0) w.cmbFileTypes->setCurrentIndex(type);
 }
@@ -85,7 +84,8 @@ void restoreOptions(frmSorvane& w, const SettingsStore& store) {
 void Form_Load(frmSorvane& window, SettingsStore& store) {
   restoreSize(window, store);
   setTabOrder(window);
-  window.setWindowTitle(QStringLiteral("Sorvane Version %1.%2.%3")
+  window.setWindowTitle(QStringLiteral("%1 Version %2.%3.%4")
+                            .arg(QString::fromLatin1(kApplicationTitle))
                             .arg(kVersionMajor)
                             .arg(kVersionMinor)
                             .arg(kVersionRevision));
@@ -94,7 +94,7 @@ void Form_Load(frmSorvane& window, SettingsStore& store) {
   window.lblFolder->clear();
   window.cmbFind->setEditText(QString());
   window.cmbReplace->setEditText(QString());
-  for (const char* type : kFileTypeTexts) window.cmbFileTypes->addItem(QString::fromLatin1(type));
+  for (const FileType& type : kFileTypes) window.cmbFileTypes->addItem(QString::fromLatin1(type.caption));
   window.cmbFileTypes->setCurrentIndex(-1);
 
   restoreOptions(window, store);

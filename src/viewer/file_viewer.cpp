@@ -5,6 +5,7 @@
 #include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
+#include "platform/mouse_pointer.h"
 #include "viewer/frm_view.h"
 
 #include <QFile>
@@ -14,8 +15,6 @@
 
 namespace sorvane::viewer {
 namespace {
-
-constexpr int kHourglass = 11;  // the main window's mouse pointer while a file is read
 
 // The entry that has the focus, which after a double-click is the one double-clicked; without
 // one, the first selected entry.
@@ -37,9 +36,9 @@ frmView* FileViewer::view() const { return view_ && !view_->closed() ? view_.dat
 void FileViewer::lstFiles_DblClick() {
   // The read under way owns the pointer and the viewer's next text; it finishes first.
   if (reading_) return;
-  window_.setCursor(Qt::WaitCursor);
+  platform::setMousePointer(window_, MousePointer::Hourglass);
   if (const std::optional<QString> path = entryToShow(*window_.lstFiles)) showFile(*path);
-  window_.unsetCursor();
+  platform::setMousePointer(window_, MousePointer::Default);
 }
 
 void FileViewer::showFile(const QString& path) {
@@ -61,14 +60,14 @@ void FileViewer::showFile(const QString& path) {
 void FileViewer::processEventsDuringRead() {
   window_.services().eventPump.processPendingEvents();
   // A replace run started meanwhile has put the default pointer back; the read goes on.
-  if (window_.MousePointer() != kHourglass) window_.setCursor(Qt::WaitCursor);
+  platform::setMousePointer(window_, MousePointer::Hourglass);
 }
 
 void FileViewer::showFailure(const QString& path, const Failure& failure) {
-  window_.unsetCursor();
+  platform::setMousePointer(window_, MousePointer::Default);
   const std::string text =
       messages::failureReport("The file '" + path.toStdString() + "' could not be shown.", failure);
-  window_.services().messageBoxes.show(&window_, QString::fromStdString(text), kStyleCritical,
+  window_.services().messageBoxes.show(&window_, QString::fromStdString(text), MessageStyle::Critical,
                                        QString::fromUtf8(kApplicationTitle));
 }
 

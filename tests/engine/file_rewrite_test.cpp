@@ -58,7 +58,7 @@ class FileRewrite : public ::testing::Test {
  protected:
   RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
                          SwapCalls calls = {}, std::size_t capacity = 16) {
-    EncodedTerms terms(find, replace, kBinaryCompare);
+    EncodedTerms terms(find, replace, CompareMode::Binary);
     RewriteJob job{terms, false, capacity, calls};
     Yielder yielder(host, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);

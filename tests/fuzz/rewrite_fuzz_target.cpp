@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const sorvane::testing::ReferenceResult expected = sorvane::testing::referenceReplace(text, find, replace, ignoreCase);
   const sorvane::testing::Rewritten actual = sorvane::testing::rewriteText(
-      text, find, replace, ignoreCase ? sorvane::kTextCompare : sorvane::kBinaryCompare, chunk, capacity);
+      text, find, replace, ignoreCase ? sorvane::CompareMode::Text : sorvane::CompareMode::Binary, chunk, capacity);
   if (actual.output != expected.output || actual.count != expected.count || actual.refused != expected.refused)
     std::abort();
   return 0;

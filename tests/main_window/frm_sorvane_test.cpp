@@ -70,8 +70,7 @@ bool eventually(Condition condition) {
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* type : {"All Files (*.*)", "HTML Files (*.htm, *.html)", "JavaScript Files (*.js)", "Text Files (*.txt)"})
-      window.cmbFileTypes->addItem(QString::fromLatin1(type));
+    for (const FileType& type : kFileTypes) window.cmbFileTypes->addItem(QString::fromLatin1(type.caption));
     window.optFolderFile_Click(0);  // as start-up applies the mode
   }
 
@@ -142,7 +141,7 @@ TEST_F(MainWindow, AccessKeysActivateTheirButtons) {
   QSignalSpy openClicks(window.cmdOpen, &QPushButton::clicked);
 
   QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
-  EXPECT_TRUE(eventually([&] { return help.command == 3; }));
+  EXPECT_TRUE(eventually([&] { return help.command == platform::kHelpContents; }));
   EXPECT_TRUE(help.file.endsWith("/Sorvane Help.hlp"));
 
   window.lblFolder->setText(QString());
@@ -176,7 +175,7 @@ TEST_F(MainWindow, EnterReplacesAndEscExits) {
   // A focused button takes Enter for itself.
   window.cmdHelp->setFocus();
   QTest::keyClick(window.cmdHelp, Qt::Key_Return);
-  EXPECT_EQ(help.command, 3);
+  EXPECT_EQ(help.command, platform::kHelpContents);
   EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
@@ -221,7 +220,7 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
   showActive();
   fileMode();
   std::vector<bool> enabledDuringBox;
-  int pointerDuringBox = -1;
+  MousePointer pointerDuringBox = MousePointer::Default;
   boxes.onShow = [&](const ShownBox&) {
     for (QWidget* control : runSensitive()) enabledDuringBox.push_back(control->isEnabled());
     pointerDuringBox = window.MousePointer();
@@ -231,12 +230,12 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
   EXPECT_TRUE(window.cmbFind->hasFocus());
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "You must open at least one file in which to perform the replacement.");
-  EXPECT_EQ(boxes.shown[0].style, 16);
+  EXPECT_EQ(boxes.shown[0].style, MessageStyle::Critical);
   EXPECT_EQ(boxes.shown[0].title, "Sorvane");
   EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
-  EXPECT_EQ(pointerDuringBox, 11);
+  EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
   for (QWidget* control : runSensitive()) EXPECT_TRUE(control->isEnabled());
-  EXPECT_EQ(window.MousePointer(), 0);
+  EXPECT_EQ(window.MousePointer(), MousePointer::Default);
   EXPECT_TRUE(window.optFolderFile[0]->isEnabled());  // left as they are
   EXPECT_TRUE(window.cmbFileTypes->isEnabled());
 }
@@ -247,7 +246,7 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplaced) {
   const std::string path = folder / "terms.txt";
   fileMode();
   window.lstFiles->addItem(QString::fromStdString(path));
-  ui::setCheckValue(*window.chkCaseSensitive, 1);
+  ui::setCheckValue(*window.chkCaseSensitive, CheckValue::Checked);
   showActive();
   for (const auto& [recent, typed, expected] :
        {std::tuple{"foobar", "foo", "X Xbar FOOBAR"}, std::tuple{"FOOBAR", "foobar", "foo X FOOBAR"}}) {
@@ -272,10 +271,10 @@ TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
   window.lstFiles->addItems({QString::fromStdString(folder / "a.txt"), QString::fromStdString(folder / "b.txt")});
   window.cmbFind->setEditText("old");
   window.cmbReplace->setEditText("new");
-  ui::setCheckValue(*window.chkCaseSensitive, 0);
+  ui::setCheckValue(*window.chkCaseSensitive, CheckValue::Cleared);
   bool disabledDuringRun = false;
   boxes.onShow = [&](const ShownBox&) {
-    disabledDuringRun = !window.cmdReplace->isEnabled() && window.MousePointer() == 11;
+    disabledDuringRun = !window.cmdReplace->isEnabled() && window.MousePointer() == MousePointer::Hourglass;
   };
 
   window.cmdReplace->click();
@@ -284,7 +283,7 @@ TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
   EXPECT_EQ(readFile(folder / "b.txt"), std::string("\xFE\xFF\0n\0e\0w\0!", 10));
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Made 4 replacements.");
-  EXPECT_EQ(boxes.shown[0].style, 64);
+  EXPECT_EQ(boxes.shown[0].style, MessageStyle::Information);
   EXPECT_TRUE(disabledDuringRun);
   EXPECT_EQ(window.cmbFind->count(), 1);
   EXPECT_EQ(window.cmbFind->itemText(0), "old");
@@ -301,7 +300,7 @@ TEST_F(MainWindow, FolderRunUsesTheFolderTypeAndRecursion) {
   window.lblFolder->setText(QString::fromStdString(folder.path()));
   window.File1->setPath(QString::fromStdString(folder.path()));
   window.cmbFileTypes->setCurrentIndex(1);
-  ui::setCheckValue(*window.chkRecursive, 1);
+  ui::setCheckValue(*window.chkRecursive, CheckValue::Checked);
   window.cmbFind->setEditText("old");
   window.cmbReplace->setEditText("new");
   writeFile(folder / "later.txt", "");  // the run refreshes the file list
@@ -332,14 +331,15 @@ TEST_F(MainWindow, ClosingDuringARunLeavesTheFileWholeAndShowsNoReport) {
 }
 
 TEST_F(MainWindow, GrayedBoxTogglesOnlyBetweenClearAndTicked) {
-  ui::setCheckValue(*window.chkRecursive, 2);
-  EXPECT_EQ(ui::checkValue(*window.chkRecursive), 2);
-  std::vector<int> seen;
+  ui::setCheckValue(*window.chkRecursive, CheckValue::Grayed);
+  EXPECT_EQ(ui::checkValue(*window.chkRecursive), CheckValue::Grayed);
+  std::vector<CheckValue> seen;
   for (int click = 0; click < 4; ++click) {
     window.chkRecursive->click();
     seen.push_back(ui::checkValue(*window.chkRecursive));
   }
-  EXPECT_EQ(seen, (std::vector<int>{1, 0, 1, 0}));
+  EXPECT_EQ(seen, (std::vector<CheckValue>{CheckValue::Checked, CheckValue::Cleared, CheckValue::Checked,
+                                           CheckValue::Cleared}));
 }
 
 TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {

@@ -83,9 +83,9 @@ TEST_F(StartupAndExit, EmptyStoreGivesTheDefaults) {
   EXPECT_TRUE(w.lblFolder->text().isEmpty());  // no folder chosen: a run rewrites nothing
   EXPECT_TRUE(w.lblFolder->toolTip().isEmpty());
   EXPECT_TRUE(w.Dir1->path().isEmpty());
-  EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), 1);
-  EXPECT_EQ(ui::checkValue(*w.chkRecursive), 0);
-  EXPECT_EQ(ui::checkValue(*w.chkRememberTheseFiles), 0);
+  EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), CheckValue::Checked);
+  EXPECT_EQ(ui::checkValue(*w.chkRecursive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w.chkRememberTheseFiles), CheckValue::Cleared);
   EXPECT_EQ(w.cmbFileTypes->count(), 4);
   EXPECT_EQ(w.cmbFileTypes->currentText(), "All Files (*.*)");
   EXPECT_TRUE(w.cmbFind->currentText().isEmpty());
@@ -103,9 +103,9 @@ TEST_F(StartupAndExit, EveryKeyRoundTripsThroughExitAndStartup) {
     w.cmbReplace->setEditText("");
     ui::appendTerms(*w.cmbFind, {"one", "two"});
     ui::appendTerms(*w.cmbReplace, {"", "x"});
-    ui::setCheckValue(*w.chkCaseSensitive, 0);
-    ui::setCheckValue(*w.chkRecursive, 1);
-    ui::setCheckValue(*w.chkRememberTheseFiles, 1);
+    ui::setCheckValue(*w.chkCaseSensitive, CheckValue::Cleared);
+    ui::setCheckValue(*w.chkRecursive, CheckValue::Checked);
+    ui::setCheckValue(*w.chkRememberTheseFiles, CheckValue::Checked);
     w.cmbFileTypes->setCurrentIndex(3);
     w.lstFiles->addItems({"/a/1.txt", "/b/2.txt", "/gone/3.txt"});
     w.setOuterSize(9600, 7200);
@@ -133,8 +133,8 @@ TEST_F(StartupAndExit, EveryKeyRoundTripsThroughExitAndStartup) {
   EXPECT_EQ(w.cmbFind->itemText(1), "two");
   EXPECT_EQ(w.cmbReplace->count(), 2);
   EXPECT_EQ(w.cmbReplace->itemText(0), "");
-  EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), 0);
-  EXPECT_EQ(ui::checkValue(*w.chkRecursive), 1);
+  EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w.chkRecursive), CheckValue::Checked);
   EXPECT_EQ(w.cmbFileTypes->currentText(), "Text Files (*.txt)");
   ASSERT_EQ(w.lstFiles->count(), 3);
   EXPECT_EQ(w.lstFiles->item(2)->text(), "/gone/3.txt");
@@ -210,12 +210,12 @@ TEST_F(StartupAndExit, RunWithoutExitLeavesNoBlankEntries) {
 }
 
 TEST_F(StartupAndExit, FilesAreKeptOnlyWhileRememberingIsTicked) {
-  for (const int remember : {0, 2}) {
+  for (const CheckValue remember : {CheckValue::Cleared, CheckValue::Grayed}) {
     frmSorvane& w = start();
     w.lstFiles->addItem("/x.txt");
     ui::setCheckValue(*w.chkRememberTheseFiles, remember);
     exit();
-    EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << remember;
+    EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << static_cast<int>(remember);
     EXPECT_EQ(ui::checkValue(*start().chkRememberTheseFiles), remember);  // a grayed box comes back grayed
     EXPECT_EQ(window->lstFiles->count(), 0);
     window.reset();
@@ -232,8 +232,8 @@ TEST_F(StartupAndExit, FailingValuesAreSkippedOneByOne) {
   seed("Settings", "Select Files", "False");
   frmSorvane& w = start();
   EXPECT_EQ(w.outerWidth(), 8625);  // as designed
-  EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), 0);
-  EXPECT_EQ(ui::checkValue(*w.chkRecursive), 1);
+  EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w.chkRecursive), CheckValue::Checked);
   EXPECT_EQ(w.lblFolder->text(), "/no/such/folder");
   EXPECT_TRUE(w.Dir1->path().isEmpty());
   EXPECT_EQ(w.cmbFileTypes->currentIndex(), -1);

@@ -18,23 +18,23 @@ namespace sorvane::testing {
 
 struct ShownBox {
   QString text;
-  int style;
+  MessageStyle style;
   QString title;
 };
 
 // Message boxes that answer from a script and record what they were asked to show.
 class ScriptedMessageBoxes final : public platform::MessageBoxes {
  public:
-  std::deque<int> answers;  // for Abort/Retry/Ignore boxes; Ignore when it runs out
+  std::deque<MessageAnswer> answers;  // for Abort/Retry/Ignore boxes; Ignore when it runs out
   std::function<void(const ShownBox&)> onShow;
   std::vector<ShownBox> shown;
 
-  int show(QWidget*, const QString& text, int style, const QString& title) override {
+  MessageAnswer show(QWidget*, const QString& text, MessageStyle style, const QString& title) override {
     shown.push_back({text, style, title});
     if (onShow) onShow(shown.back());
-    if (style != 274) return 1;
-    if (answers.empty()) return 5;
-    const int answer = answers.front();
+    if (style != MessageStyle::AbortRetryIgnore) return MessageAnswer::Ok;
+    if (answers.empty()) return MessageAnswer::Ignore;
+    const MessageAnswer answer = answers.front();
     answers.pop_front();
     return answer;
   }
@@ -56,7 +56,7 @@ class RecordingHelpEngine final : public platform::HelpEngine {
   int command = 0;
   bool fail = false;
   void show(const QString& helpFile, int helpCommand) override {
-    if (fail) throw platform::DialogError{5, QStringLiteral("Sorvane"), QStringLiteral("Invalid procedure call or argument")};
+    if (fail) throw platform::DialogError{5, QString::fromLatin1(kApplicationTitle), QStringLiteral("Invalid procedure call or argument")};
     file = helpFile;
     command = helpCommand;
   }
