@@ -39,10 +39,10 @@ int nullPosition(const QString& text, int from) {
 int filterIndexFrom(const QString& stored) {
   bool isNumber = false;
   stored.trimmed().toDouble(&isNumber);
-  if (!isNumber)
-    throw platform::DialogError{kErrorTypeMismatch, QString::fromLatin1(kApplicationTitle), QStringLiteral("Type mismatch")};
+  const QString source = QString::fromLatin1(kApplicationTitle);
+  if (!isNumber) throw platform::DialogError{kErrorTypeMismatch, source, QStringLiteral("Type mismatch")};
   const std::optional<int> index = settings::textToInteger16(stored);
-  if (!index) throw platform::DialogError{kErrorOverflow, QString::fromLatin1(kApplicationTitle), QStringLiteral("Overflow")};
+  if (!index) throw platform::DialogError{kErrorOverflow, source, QStringLiteral("Overflow")};
   return *index;
 }
 

@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"utf8_mark_then_term_at_start", "\xEF\xBB\xBF" "Ab", "ab", "x", CompareMode::Text, "\xEF\xBB\xBF" "x", 1},
         Case{"utf16_mark_never_matched", le(u"\uFEFF"), "\xEF\xBB\xBF", "x", CompareMode::Binary, le(u"x"), 1},
         Case{"utf16le_replacement_in_utf16", le(u"hello\r\n"), "h", "xy", CompareMode::Binary, le(u"xyello\r\n"), 1},
-        Case{"utf16be_ignores_case", be(u"Hello H\u00C9LLO"), "h\xC3\xA9llo", "bye", CompareMode::Text, be(u"Hello bye"), 1},
+        Case{"utf16be_ignores_case", be(u"Hello H\u00C9LLO"), "h\xC3\xA9llo", "bye", CompareMode::Text,
+             be(u"Hello bye"), 1},
         Case{"utf16_surrogate_pairs_fold", le(u"\U00010400x\U00010428"), "\xF0\x90\x90\xA8", "#", CompareMode::Text,
              le(u"#x#"), 2},
         Case{"utf16_misaligned_bytes_never_match", le(u"x\u6100\u4200"), "a", "#", CompareMode::Text,
@@ -150,7 +151,8 @@ TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
       text = utf16Of(text, bigEndian);
       expected.output = utf16Of(expected.output, bigEndian);
     }
-    const Rewritten actual = rewriteText(text, find, "<>", ignoreCase ? CompareMode::Text : CompareMode::Binary, chunk, capacity);
+    const CompareMode compare = ignoreCase ? CompareMode::Text : CompareMode::Binary;
+    const Rewritten actual = rewriteText(text, find, "<>", compare, chunk, capacity);
     ASSERT_EQ(actual.output, expected.output) << "round " << round;
     ASSERT_EQ(actual.count, expected.count) << "round " << round;
   }
