@@ -1,8 +1,13 @@
 #pragma once
 
-#include "main_window/twips.h"
+#include "platform/twips.h"
 
 namespace sorvane::ui {
+
+using platform::Twips;
+using platform::TwipsRect;
+using platform::toPixels;
+using platform::toTwips;
 
 // The geometry of every widget of the main window, in twips, relative to its container.
 struct MainWindowGeometry {

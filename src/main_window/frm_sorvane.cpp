@@ -6,8 +6,8 @@
 #include "main_window/designed_indicator_style.h"
 #include "main_window/folder_views.h"
 #include "main_window/frame_box.h"
+#include "main_window/help_file.h"
 #include "main_window/window_icon.h"
-#include "main_window/window_frame.h"
 #include "main_window/window_replace_host.h"
 #include "main_window/wrapping_check_box.h"
 #include "platform/dialog_error.h"
@@ -18,8 +18,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -179,34 +177,15 @@ void frmSorvane::fitRememberCaption() {
   box.resize(box.sizeForCaption(box.size(), frame.innerRect().right() + 1 - box.x()));
 }
 
-Twips frmSorvane::outerWidth() const {
-  if (requestedOuterSize_ && requestedOuterSize_->pixels == size()) return requestedOuterSize_->width;
-  return toTwips(width()) + frameExtraWidth(*this);
-}
+Twips frmSorvane::outerWidth() const { return outer_.width(); }
 
-Twips frmSorvane::outerHeight() const {
-  if (requestedOuterSize_ && requestedOuterSize_->pixels == size()) return requestedOuterSize_->height;
-  return toTwips(height()) + frameExtraHeight(*this);
-}
+Twips frmSorvane::outerHeight() const { return outer_.height(); }
 
-void frmSorvane::setOuterSize(Twips width, Twips height) {
-  const QSize pixels(toPixels(width - frameExtraWidth(*this)), toPixels(height - frameExtraHeight(*this)));
-  requestedOuterSize_ = RequestedOuterSize{width, height, pixels, frameKnown(*this)};
-  resize(pixels);
-}
+void frmSorvane::setOuterSize(Twips width, Twips height) { outer_.resize(width, height); }
 
-// A size asked for before the window system drew the frame assumed the designed one; once the
-// real frame is known the same outer size is asked for again.
-void frmSorvane::completeOuterSize() {
-  if (!requestedOuterSize_ || requestedOuterSize_->frameKnown || !frameKnown(*this)) return;
-  if (requestedOuterSize_->pixels != size() || windowState() != Qt::WindowNoState) return;
-  setOuterSize(requestedOuterSize_->width, requestedOuterSize_->height);
-}
-
-// The window system reports its frame with a move.
 void frmSorvane::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  completeOuterSize();
+  outer_.frameReported();
 }
 
 void frmSorvane::Form_Resize() {
@@ -263,15 +242,6 @@ bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-// Beside the program in a build tree; in <prefix>/share/sorvane once installed, since a data
-// file does not belong in bin/. When neither exists, the path beside the program is named.
-QString frmSorvane::helpFilePath() {
-  const QString programFolder = QCoreApplication::applicationDirPath();
-  const QString beside = programFolder + QStringLiteral("/Sorvane Help.hlp");
-  const QString installed = QDir::cleanPath(programFolder + QStringLiteral("/../share/sorvane/Sorvane Help.hlp"));
-  return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
-}
-
 void frmSorvane::cmdHelp_Click() {
   CommonDialog1.CancelError = true;
   try {
@@ -323,14 +293,9 @@ void frmSorvane::closeEvent(QCloseEvent* event) {
 
 void frmSorvane::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  completeOuterSize();
-  if (shownBefore_) return;
-  shownBefore_ = true;
+  outer_.frameReported();
   const QScreen* screen = this->screen();
-  if (screen != nullptr && windowState() == Qt::WindowNoState) {  // centred when first shown
-    const QRect outer = frameGeometry();
-    move(screen->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
-  }
+  outer_.centreOnFirstShow(screen != nullptr ? screen->availableGeometry() : QRect());
 }
 
 void frmSorvane::keyPressEvent(QKeyEvent* event) {

@@ -3,14 +3,13 @@
 #include "engine/replace_run.h"
 #include "main_window/form_layout.h"
 #include "platform/common_dialog.h"
+#include "platform/outer_geometry.h"
 
 #include <QPointer>
-#include <QSize>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -121,24 +120,13 @@ class frmSorvane final : public QWidget {
   void fitRememberCaption();
   void setDesignedTabOrder();
   std::array<QWidget*, 15> runSensitiveControls() const;
-  static QString helpFilePath();
-  void completeOuterSize();
 
   WindowServices services_;
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
   QButtonGroup* optFolderFileGroup_ = nullptr;
   std::unique_ptr<WindowReplaceHost> replaceHost_;
   std::unique_ptr<ReplaceEngine> engine_;
-  bool shownBefore_ = false;
-  // The outer size last asked for, in twips, and what it came to in pixels: while the window
-  // keeps that pixel size it reports the twips exactly, whatever the rounding to pixels lost.
-  struct RequestedOuterSize {
-    Twips width;
-    Twips height;
-    QSize pixels;
-    bool frameKnown;
-  };
-  std::optional<RequestedOuterSize> requestedOuterSize_;
+  platform::OuterGeometry outer_{*this};
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
   std::function<void()> exitRoutine_;
