@@ -8,6 +8,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
+#include "settings/settings_store.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
@@ -75,7 +76,9 @@ int main(int argc, char** argv) {
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs});
+  sorvane::settings::SettingsStore store =
+      sorvane::settings::SettingsStore::atFile(QString::fromStdString((folder / "settings.conf").string()));
+  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store);
   sorvane::viewer::FileViewer viewer(window);
   window.show();
   window.lstFiles->addItem(QString::fromStdString(path));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/twips.h"
+#include "vocabulary/vocabulary.h"
 
 namespace sorvane::ui {
 
@@ -20,8 +21,6 @@ struct MainWindowGeometry {
   // As the window is designed, before start-up or any resize.
   static MainWindowGeometry designed();
 };
-
-enum class WindowState { Normal, Minimized, Maximized };
 
 // Designed client area and outer size of the main window.
 inline constexpr Twips kDesignedClientWidth = 8505;

@@ -58,8 +58,12 @@ void selectWholeText(QComboBox& box) {
 
 }  // namespace
 
-frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWidget* parent)
-    : QWidget(parent), CommonDialog1(services.helpEngine, services.fileDialogs, this), services_(services) {
+frmSorvane::frmSorvane(WindowServices services, settings::SettingsStore& store, EngineOptions engineOptions,
+                       QWidget* parent)
+    : QWidget(parent),
+      CommonDialog1(services.helpEngine, services.fileDialogs, this),
+      services_(services),
+      store_(store) {
   setObjectName(QStringLiteral("frmSorvane"));
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
   setWindowIcon(ui::windowIcon());  // the program's icon, not QWidget::windowIcon()
@@ -258,7 +262,7 @@ void frmSorvane::cmdReplace_Click() { engine_->cmdReplace_Click(); }
 void frmSorvane::cmdExit_Click() {
   if (exiting_) return;  // settings are written once per run
   exiting_ = true;
-  if (exitRoutine_) exitRoutine_();
+  saveSettings();
   replaceHost_->requestStop();  // a run under way abandons its file and ends
   QCoreApplication::quit();
 }

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -25,6 +24,10 @@ namespace platform {
 class EventPump;
 class MessageBoxes;
 }  // namespace platform
+namespace settings {
+class SettingsStore;
+struct WindowPicture;
+}  // namespace settings
 }  // namespace sorvane
 
 namespace sorvane::ui {
@@ -46,7 +49,9 @@ struct WindowServices {
 class frmSorvane final : public QWidget {
   Q_OBJECT
  public:
-  explicit frmSorvane(WindowServices services, EngineOptions engineOptions = {}, QWidget* parent = nullptr);
+  // The window keeps its settings in `store`: start-up reads them, the exit routine writes them.
+  frmSorvane(WindowServices services, settings::SettingsStore& store, EngineOptions engineOptions = {},
+             QWidget* parent = nullptr);
   ~frmSorvane() override;
 
   // Widgets, in the order the window creates them.
@@ -77,6 +82,9 @@ class frmSorvane final : public QWidget {
   platform::CommonDialog CommonDialog1;
 
   // Handlers.
+  // Start-up: restores the window as the user left it and shows it. Every step that fails (a
+  // value that does not convert, a folder that is gone) is skipped without a message.
+  void Form_Load();
   void Form_Resize();
   void optFolderFile_Click(int Index);
   void cmbFind_GotFocus();
@@ -89,10 +97,6 @@ class frmSorvane final : public QWidget {
 
   // Shows the frame of one mode, hides the other and sizes the controls frame to match.
   void applyModeLayout(bool folderMode);
-  // Turns one option button on or off as a stored value says; both may end up off.
-  void setOptionValue(int index, bool on);
-  // What the Exit command saves before the program ends.
-  void setExitRoutine(std::function<void()> routine) { exitRoutine_ = std::move(routine); }
 
   // The window's outer size (frame and title bar included), in twips.
   Twips outerWidth() const;
@@ -119,9 +123,17 @@ class frmSorvane final : public QWidget {
   void applyGeometry();
   void fitRememberCaption();
   void setDesignedTabOrder();
+  void setStartupTabOrder();
+  // Turns one option button on or off as a stored value says; both may end up off.
+  void setOptionValue(int index, bool on);
+  void restoreSize(const settings::WindowPicture& saved);
+  void restoreControls(const settings::WindowPicture& saved);
+  settings::WindowPicture picture() const;
+  void saveSettings();
   std::array<QWidget*, 15> runSensitiveControls() const;
 
   WindowServices services_;
+  settings::SettingsStore& store_;
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
   QButtonGroup* optFolderFileGroup_ = nullptr;
   std::unique_ptr<WindowReplaceHost> replaceHost_;
@@ -129,7 +141,6 @@ class frmSorvane final : public QWidget {
   platform::OuterGeometry outer_{*this};
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
-  std::function<void()> exitRoutine_;
 };
 
 }  // namespace sorvane::ui

@@ -41,7 +41,7 @@ class FileSelection : public ::testing::Test {
   RecordingHelpEngine help;
   ScriptedFileDialogs dialogs;
   settings::SettingsStore store = settings::SettingsStore::atFile(QString::fromStdString(folder / "store.conf"));
-  ui::frmSorvane window{{boxes, pump, help, dialogs}};
+  ui::frmSorvane window{{boxes, pump, help, dialogs}, store};
   FileListCommands files{window, store};
   file_selection::FolderPicker picker{window};
 };

@@ -3,6 +3,7 @@
 #include "main_window/frm_sorvane.h"
 #include "main_window/term_box.h"
 #include "scripted_platform.h"
+#include "settings/settings_store.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -102,7 +103,9 @@ class MainWindow : public ::testing::Test {
   CountingEventPump pump;
   RecordingHelpEngine help;
   ScriptedFileDialogs dialogs;
-  frmSorvane window{{boxes, pump, help, dialogs}, yieldingOften()};
+  TempFolder storeFolder;
+  settings::SettingsStore store = settings::SettingsStore::atFile(QString::fromStdString(storeFolder / "store.conf"));
+  frmSorvane window{{boxes, pump, help, dialogs}, store, yieldingOften()};
 };
 
 TEST_F(MainWindow, CaptionsAndAccessKeysAreAsDesigned) {

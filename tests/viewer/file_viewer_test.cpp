@@ -2,6 +2,7 @@
 
 #include "main_window/frm_sorvane.h"
 #include "scripted_platform.h"
+#include "settings/settings_store.h"
 #include "temp_folder.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
@@ -70,7 +71,8 @@ class Viewer : public ::testing::Test {
   CountingEventPump pump;
   RecordingHelpEngine help;
   ScriptedFileDialogs dialogs;
-  ui::frmSorvane window{{boxes, pump, help, dialogs}};
+  settings::SettingsStore store = settings::SettingsStore::atFile(QString::fromStdString(folder / "store.conf"));
+  ui::frmSorvane window{{boxes, pump, help, dialogs}, store};
   // Small chunks and a yield after each, so a short file is a long read.
   FileViewer viewer{window, {4, std::chrono::nanoseconds(0)}};
 };

@@ -3,9 +3,7 @@
 #include "main_window/frm_sorvane.h"
 #include "main_window/term_box.h"
 #include "scripted_platform.h"
-#include "settings/exit_routine.h"
 #include "settings/settings_store.h"
-#include "settings/startup.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -49,12 +47,8 @@ class StartupAndExit : public ::testing::Test {
     EngineOptions yieldingOften;
     yieldingOften.yieldInterval = std::chrono::nanoseconds(0);
     yieldingOften.bufferCapacity = 64;
-    window = std::make_unique<frmSorvane>(ui::WindowServices{boxes, pump, help, dialogs}, yieldingOften);
-    window->setExitRoutine([this] {
-      settings::saveWindowSettings(*window, *store);
-      store->sync();
-    });
-    settings::Form_Load(*window, *store);
+    window = std::make_unique<frmSorvane>(ui::WindowServices{boxes, pump, help, dialogs}, *store, yieldingOften);
+    window->Form_Load();
     return *window;
   }
   void exit() {
