@@ -3,12 +3,10 @@
 //
 //   sorvane-viewer-bench [MiB]     (default 50)
 
-#include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
-#include "settings/settings_store.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
@@ -76,13 +74,12 @@ int main(int argc, char** argv) {
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;
-  sorvane::settings::SettingsStore store =
-      sorvane::settings::SettingsStore::atFile(QString::fromStdString((folder / "settings.conf").string()));
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store);
-  sorvane::viewer::FileViewer viewer(window);
+  QWidget window;  // stands in for the main window, which holds the file list
+  auto* files = new QListWidget(&window);
+  sorvane::viewer::FileViewer viewer(*files, {messageBoxes, eventPump, helpEngine, fileDialogs});
   window.show();
-  window.lstFiles->addItem(QString::fromStdString(path));
-  window.lstFiles->setCurrentRow(0);
+  files->addItem(QString::fromStdString(path));
+  files->setCurrentRow(0);
   QApplication::processEvents();
 
   QElapsedTimer clock;

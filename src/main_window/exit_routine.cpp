@@ -1,10 +1,12 @@
 #include "main_window/check_value.h"
 #include "main_window/frm_sorvane.h"
+#include "main_window/window_replace_host.h"
 #include "settings/settings_store.h"
 #include "settings/window_picture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
@@ -27,7 +29,16 @@ QStringList itemsOf(const QListWidget& list) {
 
 }  // namespace
 
+void frmSorvane::cmdExit_Click() {
+  if (exiting_) return;  // settings are written once per run
+  exiting_ = true;
+  saveSettings();
+  replaceHost_->requestStop();  // a run under way abandons its file and ends
+  QCoreApplication::quit();
+}
+
 settings::WindowPicture frmSorvane::picture() const {
+  const MainWindowWidgets& w = widgets_;
   settings::WindowPicture picture;
   // A window minimized from maximized reports both states; minimized wins.
   picture.state = isMinimized()   ? WindowState::Minimized
@@ -35,18 +46,18 @@ settings::WindowPicture frmSorvane::picture() const {
                                   : WindowState::Normal;
   picture.width = outerWidth();
   picture.height = outerHeight();
-  picture.folderMode = optFolderFile[0]->isChecked();
-  picture.fileMode = optFolderFile[1]->isChecked();
-  picture.folder = lblFolder->text();
-  picture.findText = cmbFind->currentText();
-  picture.replaceText = cmbReplace->currentText();
-  picture.caseSensitive = checkValue(*chkCaseSensitive);
-  picture.recursive = checkValue(*chkRecursive);
-  picture.rememberFiles = checkValue(*chkRememberTheseFiles);
-  picture.fileType = cmbFileTypes->currentText();
-  picture.recentFinds = itemsOf(*cmbFind);
-  picture.recentReplaces = itemsOf(*cmbReplace);
-  picture.files = itemsOf(*lstFiles);
+  picture.folderMode = w.optFolderFile[0]->isChecked();
+  picture.fileMode = w.optFolderFile[1]->isChecked();
+  picture.folder = w.lblFolder->text();
+  picture.findText = w.cmbFind->currentText();
+  picture.replaceText = w.cmbReplace->currentText();
+  picture.caseSensitive = checkValue(*w.chkCaseSensitive);
+  picture.recursive = checkValue(*w.chkRecursive);
+  picture.rememberFiles = checkValue(*w.chkRememberTheseFiles);
+  picture.fileType = w.cmbFileTypes->currentText();
+  picture.recentFinds = itemsOf(*w.cmbFind);
+  picture.recentReplaces = itemsOf(*w.cmbReplace);
+  picture.files = itemsOf(*w.lstFiles);
   return picture;
 }
 

@@ -1,16 +1,14 @@
 #include "main_window/check_value.h"
-#include "main_window/folder_views.h"
 #include "main_window/frm_sorvane.h"
+#include "main_window/tab_order.h"
 #include "main_window/term_box.h"
 #include "settings/window_picture.h"
 #include "sorvane/version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
 
 namespace sorvane::ui {
@@ -28,8 +26,9 @@ void restoreCheck(QCheckBox& box, std::optional<CheckValue> value) {
 
 void frmSorvane::Form_Load() {
   const settings::WindowPicture saved = settings::readWindowPicture(store_);
+  const MainWindowWidgets& w = widgets_;
   restoreSize(saved);
-  setStartupTabOrder();
+  setStartupTabOrder(w);
   setWindowTitle(QStringLiteral("%1 Version %2.%3.%4")
                      .arg(QString::fromLatin1(kApplicationTitle))
                      .arg(kVersionMajor)
@@ -37,18 +36,18 @@ void frmSorvane::Form_Load() {
                      .arg(kVersionRevision));
   show();
 
-  lblFolder->clear();
-  cmbFind->setEditText(QString());
-  cmbReplace->setEditText(QString());
-  for (const FileType& type : kFileTypes) cmbFileTypes->addItem(QString::fromLatin1(type.caption));
-  cmbFileTypes->setCurrentIndex(-1);
+  w.lblFolder->clear();
+  w.cmbFind->setEditText(QString());
+  w.cmbReplace->setEditText(QString());
+  for (const FileType& type : kFileTypes) w.cmbFileTypes->addItem(QString::fromLatin1(type.caption));
+  w.cmbFileTypes->setCurrentIndex(-1);
 
   restoreControls(saved);
-  applyModeLayout(optFolderFile[0]->isChecked());
+  applyModeLayout(w.optFolderFile[0]->isChecked());
 
-  if (saved.recentFinds) appendTerms(*cmbFind, *saved.recentFinds);
-  if (saved.recentReplaces) appendTerms(*cmbReplace, *saved.recentReplaces);
-  if (saved.files) lstFiles->addItems(*saved.files);
+  if (saved.recentFinds) appendTerms(*w.cmbFind, *saved.recentFinds);
+  if (saved.recentReplaces) appendTerms(*w.cmbReplace, *saved.recentReplaces);
+  if (saved.files) w.lstFiles->addItems(*saved.files);
 }
 
 void frmSorvane::restoreSize(const settings::WindowPicture& saved) {
@@ -63,32 +62,18 @@ void frmSorvane::restoreSize(const settings::WindowPicture& saved) {
 }
 
 void frmSorvane::restoreControls(const settings::WindowPicture& saved) {
+  const MainWindowWidgets& w = widgets_;
   if (saved.folderMode) setOptionValue(0, *saved.folderMode);
   // No folder chosen yet: the folder stays empty, so a run in folder mode rewrites nothing.
-  lblFolder->setText(saved.folder);
-  lblFolder->setToolTip(saved.folder);
-  Dir1->setPath(saved.folder);
-  File1->setPath(saved.folder);
-  restoreCheck(*chkRecursive, saved.recursive);
+  showFolder(saved.folder);
+  restoreCheck(*w.chkRecursive, saved.recursive);
   if (saved.fileMode) setOptionValue(1, *saved.fileMode);
-  cmbFind->setEditText(saved.findText);
-  cmbReplace->setEditText(saved.replaceText);
-  restoreCheck(*chkCaseSensitive, saved.caseSensitive);
-  restoreCheck(*chkRememberTheseFiles, saved.rememberFiles);
-  const int type = cmbFileTypes->findText(saved.fileType, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (type >= 0) cmbFileTypes->setCurrentIndex(type);
-}
-
-// The start-up tab order; the labels and display lists follow in their designed order.
-void frmSorvane::setStartupTabOrder() {
-  QWidget* const order[] = {optFolderFile[0], optFolderFile[1], frameFolder, lblFolder,  cmdBrowse,
-                            chkRecursive,     frameFiles,       lstFiles,    cmdOpen,    cmdClose,
-                            cmdCloseAll,      chkRememberTheseFiles, frameControls, cmbFind, cmbReplace,
-                            chkCaseSensitive, cmbFileTypes,     cmdHelp,     cmdReplace, cmdExit,
-                            Dir1,             File1,            lblReplace,  lblFind,    lblFileTypes};
-  for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
-  // Each listed control goes to the back in turn: the earliest listed ends uppermost.
-  for (std::size_t i = 0; i < 20; ++i) order[i]->lower();
+  w.cmbFind->setEditText(saved.findText);
+  w.cmbReplace->setEditText(saved.replaceText);
+  restoreCheck(*w.chkCaseSensitive, saved.caseSensitive);
+  restoreCheck(*w.chkRememberTheseFiles, saved.rememberFiles);
+  const int type = w.cmbFileTypes->findText(saved.fileType, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (type >= 0) w.cmbFileTypes->setCurrentIndex(type);
 }
 
 }  // namespace sorvane::ui

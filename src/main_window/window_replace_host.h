@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/host.h"
+#include "main_window/main_window_widgets.h"
 
 #include <QString>
 
@@ -53,13 +54,10 @@ class WindowReplaceHost final : public ReplaceHost {
 
  private:
   frmSorvane& window_;
+  const MainWindowWidgets& widgets_;
   ComboTermList findTerms_;
   ComboTermList replaceTerms_;
   bool stopRequested_ = false;
 };
-
-// Paths travel to and from the engine as the file system's bytes.
-std::string toPath(const QString& path);
-QString fromEngineText(const std::string& text);
 
 }  // namespace sorvane::ui

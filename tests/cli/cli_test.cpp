@@ -12,12 +12,6 @@ using Finished = ProgramRun;
 
 Finished runCli(const std::vector<std::string>& arguments) { return runProgram(SORVANE_CLI_PATH, arguments); }
 
-std::string lastLine(const std::string& text) {
-  const auto end = text.find_last_not_of('\n');
-  const auto start = text.rfind('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
-}
-
 class Cli : public ::testing::Test {
  protected:
   TempFolder folder;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "platform/dialog_error.h"
-#include "qt_printers.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_engine.h"
 #include "platform/message_boxes.h"
+#include "platform/services.h"
+#include "qt_printers.h"
 
 #include <QString>
 #include <deque>
@@ -56,7 +57,7 @@ class RecordingHelpEngine final : public platform::HelpEngine {
   int command = 0;
   bool fail = false;
   void show(const QString& helpFile, int helpCommand) override {
-    if (fail) throw platform::DialogError{5, QString::fromLatin1(kApplicationTitle), QStringLiteral("Invalid procedure call or argument")};
+    if (fail) throw platform::DialogError{5, kApplicationTitle, QStringLiteral("Invalid procedure call or argument")};
     file = helpFile;
     command = helpCommand;
   }
@@ -70,7 +71,8 @@ class ScriptedFileDialogs final : public platform::FileDialogs {
   std::vector<platform::OpenFilesRequest> fileRequests;
   std::vector<QString> folderTitles;
 
-  std::optional<platform::OpenFilesAnswer> chooseFilesToOpen(QWidget*, const platform::OpenFilesRequest& request) override {
+  std::optional<platform::OpenFilesAnswer> chooseFilesToOpen(QWidget*,
+                                                             const platform::OpenFilesRequest& request) override {
     fileRequests.push_back(request);
     return std::exchange(nextFiles, std::nullopt);
   }
@@ -78,6 +80,15 @@ class ScriptedFileDialogs final : public platform::FileDialogs {
     folderTitles.push_back(title);
     return std::exchange(nextFolder, std::nullopt);
   }
+};
+
+// One of each scripted service, handed out as the window and its collaborators take them.
+struct ScriptedServices {
+  ScriptedMessageBoxes boxes;
+  CountingEventPump pump;
+  RecordingHelpEngine help;
+  ScriptedFileDialogs dialogs;
+  platform::Services services() { return {boxes, pump, help, dialogs}; }
 };
 
 }  // namespace sorvane::testing

@@ -1,20 +1,16 @@
 #include "viewer/file_viewer.h"
 
-#include "main_window/frm_sorvane.h"
+#include "platform/mouse_pointer.h"
 #include "scripted_platform.h"
-#include "settings/settings_store.h"
 #include "temp_folder.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -35,23 +31,21 @@ const QSize kTextAllowance(24, 40);
 
 QString qpath(const std::string& path) { return QString::fromStdString(path); }
 
+// A window with a file list, as the main window holds it.
 class Viewer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // As the program wires it.
-    QObject::connect(window.lstFiles, &QListWidget::itemDoubleClicked, &viewer, &FileViewer::lstFiles_DblClick);
-  }
+  void SetUp() override { files->resize(400, 300); }
 
   // Lists the files, each holding the given text.
-  void list(const std::vector<std::pair<std::string, std::string>>& files) {
-    for (const auto& [name, content] : files) {
+  void list(const std::vector<std::pair<std::string, std::string>>& named) {
+    for (const auto& [name, content] : named) {
       writeFile(folder / name, content);
-      window.lstFiles->addItem(qpath(folder / name));
+      files->addItem(qpath(folder / name));
     }
   }
 
   void doubleClick(int row) {
-    window.lstFiles->setCurrentRow(row);
+    files->setCurrentRow(row);
     viewer.lstFiles_DblClick();
   }
 
@@ -66,42 +60,39 @@ class Viewer : public ::testing::Test {
     return std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1;
   }
 
+  MousePointer pointer() const { return platform::mousePointer(window); }
+
   TempFolder folder;
-  ScriptedMessageBoxes boxes;
-  CountingEventPump pump;
-  RecordingHelpEngine help;
-  ScriptedFileDialogs dialogs;
-  settings::SettingsStore store = settings::SettingsStore::atFile(QString::fromStdString(folder / "store.conf"));
-  ui::frmSorvane window{{boxes, pump, help, dialogs}, store};
+  ScriptedServices scripted;
+  QWidget window;
+  QListWidget* files = new QListWidget(&window);
   // Small chunks and a yield after each, so a short file is a long read.
-  FileViewer viewer{window, {4, std::chrono::nanoseconds(0)}};
+  FileViewer viewer{*files, scripted.services(), {4, std::chrono::nanoseconds(0)}};
 };
 
 TEST_F(Viewer, NothingToShowShowsNothing) {
   viewer.lstFiles_DblClick();  // an empty list
   EXPECT_EQ(viewer.view(), nullptr);
   list({{"a.txt", "alpha"}});
-  window.lstFiles->setCurrentItem(nullptr);
-  window.lstFiles->clearSelection();
+  files->setCurrentItem(nullptr);
+  files->clearSelection();
   viewer.lstFiles_DblClick();  // entries, none current or selected
   EXPECT_EQ(viewer.view(), nullptr);
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(window.MousePointer(), MousePointer::Default);
+  EXPECT_TRUE(scripted.boxes.shown.empty());
+  EXPECT_EQ(pointer(), MousePointer::Default);
 }
 
 TEST_F(Viewer, DoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
   list({{"a.txt", "first\r\nsecond"}, {"b.txt", "line one\rline two\nstill two"}});
-  window.optFolderFile[1]->click();
   window.move(300, 200);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   MousePointer pointerDuringRead = MousePointer::Default;
-  pump.onPump = [&] { pointerDuringRead = window.MousePointer(); };
+  scripted.pump.onPump = [&] { pointerDuringRead = pointer(); };
 
-  QListWidget& files = *window.lstFiles;
-  const QPoint second = files.visualItemRect(files.item(1)).center();
-  QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);  // the double-click's first press
-  QTest::mouseDClick(files.viewport(), Qt::LeftButton, {}, second);
+  const QPoint second = files->visualItemRect(files->item(1)).center();
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, second);  // the double-click's first press
+  QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, second);
 
   frmView* view = viewer.view();
   ASSERT_NE(view, nullptr);
@@ -109,7 +100,7 @@ TEST_F(Viewer, DoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
   EXPECT_EQ(view->windowTitle(), qpath(folder / "b.txt"));
   EXPECT_EQ(view->text(), "line one\r\nline two\nstill two\r\n");
   EXPECT_EQ(pointerDuringRead, MousePointer::Hourglass);
-  EXPECT_EQ(window.MousePointer(), MousePointer::Default);
+  EXPECT_EQ(pointer(), MousePointer::Default);
   EXPECT_EQ(view->size(), kDesignedSize);
   EXPECT_TRUE(textFollowsOuterSize(*view));
   EXPECT_TRUE(centredOver(*view, window));
@@ -155,23 +146,23 @@ TEST_F(Viewer, ClosingDestroysTheViewerAndTheNextComesBackAsDesigned) {
 
 TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
   list({{"gone.txt", "text"}, {"a.txt", "alpha"}});
-  window.lstFiles->addItem(qpath(folder.path()));  // a folder
+  files->addItem(qpath(folder.path()));  // a folder
   std::filesystem::remove(folder / "gone.txt");
   doubleClick(0);
 
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "The file '" + qpath(folder / "gone.txt") +
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].text, "The file '" + qpath(folder / "gone.txt") +
                                      "' could not be shown.\r\rError number:  53\r"
                                      "Error generated by: Sorvane\rError description: File not found");
-  EXPECT_EQ(boxes.shown[0].style, MessageStyle::Critical);
-  EXPECT_EQ(boxes.shown[0].title, "Sorvane");
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::Critical);
+  EXPECT_EQ(scripted.boxes.shown[0].title, "Sorvane");
   EXPECT_EQ(viewer.view(), nullptr);
-  EXPECT_EQ(window.MousePointer(), MousePointer::Default);
+  EXPECT_EQ(pointer(), MousePointer::Default);
 
   doubleClick(1);
   doubleClick(2);
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_TRUE(boxes.shown[1].text.contains("Error number:  75\r"));
+  ASSERT_EQ(scripted.boxes.shown.size(), 2u);
+  EXPECT_TRUE(scripted.boxes.shown[1].text.contains("Error number:  75\r"));
   ASSERT_NE(viewer.view(), nullptr);
   EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
   EXPECT_EQ(viewer.view()->text(), "alpha\r\n");
@@ -179,10 +170,10 @@ TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
 
 TEST_F(Viewer, WithoutACurrentEntryTheFirstSelectedOneIsShown) {
   list({{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}});
-  window.lstFiles->setCurrentItem(nullptr);
-  window.lstFiles->item(2)->setSelected(true);
-  window.lstFiles->item(1)->setSelected(true);
-  ASSERT_EQ(window.lstFiles->currentRow(), -1);
+  files->setCurrentItem(nullptr);
+  files->item(2)->setSelected(true);
+  files->item(1)->setSelected(true);
+  ASSERT_EQ(files->currentRow(), -1);
 
   viewer.lstFiles_DblClick();
   ASSERT_NE(viewer.view(), nullptr);
@@ -202,17 +193,17 @@ TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
   EXPECT_EQ(view.txtView->size(), QSize(designedWidth, fitting.height()));
   view.resize(300, 10);
   EXPECT_EQ(view.txtView->size(), fitting);
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(scripted.boxes.shown.empty());
 }
 
 TEST_F(Viewer, ASecondDoubleClickDuringAReadIsIgnored) {
   list({{"a.txt", std::string(40, 'a')}, {"b.txt", "beta"}});
   int nested = 0;
   MousePointer pointerAfterNested = MousePointer::Default;
-  pump.onPump = [&] {
+  scripted.pump.onPump = [&] {
     ++nested;
     doubleClick(1);
-    pointerAfterNested = window.MousePointer();
+    pointerAfterNested = pointer();
   };
 
   doubleClick(0);
@@ -222,35 +213,28 @@ TEST_F(Viewer, ASecondDoubleClickDuringAReadIsIgnored) {
   ASSERT_NE(viewer.view(), nullptr);
   EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
   EXPECT_EQ(viewer.view()->text().toStdString(), std::string(40, 'a') + "\r\n");
-  EXPECT_EQ(window.MousePointer(), MousePointer::Default);
+  EXPECT_EQ(pointer(), MousePointer::Default);
 }
 
-TEST_F(Viewer, AReplaceRunDuringTheReadLeavesTheShownTextWhollyOld) {
+// A replace run yields to the window while the read does: it swaps the file for its rewrite (a new
+// file renamed over it) and puts the default pointer back when it ends.
+TEST_F(Viewer, AFileRewrittenDuringTheReadIsShownWhollyOldUnderTheHourglass) {
   std::string old;
   for (int i = 0; i < 50; ++i) old += "old line\r\n";
   list({{"a.txt", old}});
-  window.optFolderFile[1]->click();
-  window.cmbFind->setEditText("old");
-  window.cmbReplace->setEditText("new");
-  bool replaced = false;
   MousePointer pointerAfterRun = MousePointer::Default;
-  pump.onPump = [&] {
-    if (replaced) {
-      if (window.cmdReplace->isEnabled()) pointerAfterRun = window.MousePointer();
-      return;  // the run yields through the same pump
-    }
-    replaced = true;
-    window.cmdReplace_Click();
+  scripted.pump.onPump = [&] {
+    if (scripted.pump.calls == 2) pointerAfterRun = pointer();
+    if (scripted.pump.calls != 1) return;
+    writeFile(folder / "rewrite.tmp", "new line\r\n");
+    std::filesystem::rename(folder / "rewrite.tmp", folder / "a.txt");
+    platform::setMousePointer(window, MousePointer::Default);
   };
 
   doubleClick(0);
 
-  ASSERT_TRUE(replaced);
-  EXPECT_EQ(pointerAfterRun, MousePointer::Hourglass);  // the read goes on under the hourglass
-  EXPECT_EQ(window.MousePointer(), MousePointer::Default);
-  ASSERT_FALSE(boxes.shown.empty());
-  EXPECT_EQ(boxes.shown.back().text, "Made 50 replacements.");
-  EXPECT_EQ(readFile(folder / "a.txt").substr(0, 10), "new line\r\n");
+  EXPECT_EQ(pointerAfterRun, MousePointer::Hourglass);
+  EXPECT_EQ(pointer(), MousePointer::Default);
   ASSERT_NE(viewer.view(), nullptr);
   EXPECT_EQ(viewer.view()->text().toStdString(), old);
 }
