@@ -25,27 +25,18 @@ wants() { [[ $TOOLS == *" $1 "* ]]; }
 [[ $REPEAT =~ ^[1-9][0-9]*$ ]] || die "BENCH_REPEAT must be a positive number"
 
 # --- Packages: install only what is missing ----------------------------------
-missing=()
-for pkg in sd time cmake g++; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-    SUDO=(); ((EUID == 0)) || SUDO=(sudo)
-    echo "Installing ${missing[*]}"
-    # A fresh machine may have no package lists yet; update only if needed.
-    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" ||
-        { "${SUDO[@]}" apt-get update &&
-          "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"; }
-fi
+# sorvane-cli needs the whole build; the data generator alone needs only a compiler.
+if wants sorvane; then mapfile -t packages < scripts/build-packages.txt; else packages=(cmake g++); fi
+scripts/ensure-packages.sh "${packages[@]}" sd time
 
 # sd renamed its fixed-string flag in later versions; use what this one has.
 if sd --help 2>&1 | grep -q -- '--fixed-strings'; then SD_FIXED=-F; else SD_FIXED=-s; fi
 
 # --- Build --------------------------------------------------------------------
 if wants sorvane; then
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null ||
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DSORVANE_TESTS=OFF -DSORVANE_BENCH=ON >/dev/null ||
         die "cmake configure failed; sorvane-cli cannot be built yet"
-    cmake --build "$BUILD_DIR" --parallel "$(nproc)" ||
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target sorvane-cli sorvane-bench-data ||
         die "build failed; no figures for sorvane-cli"
     SORVANE=$BUILD_DIR/bin/sorvane-cli
     [[ -x $SORVANE ]] || die "$SORVANE was not built; nothing to measure (BENCH_TOOLS='sd sed cp' runs the others)"
