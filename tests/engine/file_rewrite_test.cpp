@@ -260,7 +260,7 @@ TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   const RewriteOutcome isFolder = rewrite(folder / "sub.txt", "a", "b");
   EXPECT_EQ(isFolder.failure.number, 75);
   EXPECT_EQ(isFolder.failure.description, "Path/File access error");
-  EXPECT_EQ(isFolder.failure.source, "Sorvane");
+  EXPECT_EQ(isFolder.failure.source, kApplicationTitle);
 
   // Made read-only on purpose: refused for every user, root included.
   const std::string readOnly = folder / "read-only.txt";

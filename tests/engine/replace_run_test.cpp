@@ -79,7 +79,7 @@ TEST_F(ReplaceRun, EmptyFileListIsRefusedAndChangesNothing) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(lastMessage().text, "You must open at least one file in which to perform the replacement.");
   EXPECT_EQ(lastMessage().style, MessageStyle::Critical);
-  EXPECT_EQ(lastMessage().title, "Sorvane");
+  EXPECT_EQ(lastMessage().title, kApplicationTitle);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
   EXPECT_EQ(host.findList.items, std::vector<std::string>{"x"});
   EXPECT_TRUE(host.replaceList.items.empty());
@@ -142,7 +142,7 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, expected);
   EXPECT_EQ(host.messages[0].style, MessageStyle::AbortRetryIgnore);
-  EXPECT_EQ(host.messages[0].title, "Sorvane");
+  EXPECT_EQ(host.messages[0].title, kApplicationTitle);
   EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
 
   // Abort: the third file is never opened, and the report still follows.
@@ -264,11 +264,11 @@ TEST_F(FolderRun, WalksFilesBeforeFoldersInNameOrder) {
 }
 
 TEST_F(FolderRun, FileTypesSelectTheirFiles) {
-  host.fileType = "HTML Files (*.htm, *.html)";
+  host.fileType = kFileTypes[1].caption;
   run();
   EXPECT_EQ(swappedNames(), (std::vector<std::string>{"page.htm", "page.html"}));
   swapped.clear();
-  host.fileType = "Text Files (*.txt)";
+  host.fileType = kFileTypes[3].caption;
   host.recursive = CheckValue::Cleared;
   run();
   EXPECT_EQ(swappedNames(), (std::vector<std::string>{".hidden.txt", "A.txt", "b.txt"}));
@@ -292,7 +292,7 @@ TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
 
 TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipped) {
   host.recursive = CheckValue::Checked;
-  host.fileType = "Text Files (*.txt)";
+  host.fileType = kFileTypes[3].caption;
   bool changed = false;
   host.onYield = [&] {  // between files, after the folder was listed
     if (changed) return;

@@ -161,7 +161,7 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
   ASSERT_EQ(scripted.boxes.shown.size(), 1u);
   EXPECT_EQ(scripted.boxes.shown[0].text, "You must open at least one file in which to perform the replacement.");
   EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::Critical);
-  EXPECT_EQ(scripted.boxes.shown[0].title, "Sorvane");
+  EXPECT_EQ(scripted.boxes.shown[0].title, kApplicationTitle);
   EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
   EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
   for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());

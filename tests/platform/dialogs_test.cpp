@@ -86,7 +86,8 @@ TEST(QtMessageBoxes, AbortRetryIgnoreKeepsItsOrderOnEveryDesktop) {
                                           std::pair{"&Ignore", MessageAnswer::Ignore}}) {
       Seen seen;
       answerNextBox(caption, seen);
-      EXPECT_EQ(boxes.show(nullptr, "first\rsecond", MessageStyle::AbortRetryIgnore, "Sorvane"), answer) << layout;
+      EXPECT_EQ(boxes.show(nullptr, "first\rsecond", MessageStyle::AbortRetryIgnore, kApplicationTitle), answer)
+          << layout;
       EXPECT_EQ(seen.buttonsLeftToRight, (QStringList{"&Abort", "&Retry", "&Ignore"})) << layout;
       EXPECT_EQ(seen.preselected, "&Retry");
       EXPECT_FALSE(seen.closedByEsc);
@@ -103,10 +104,11 @@ TEST(QtMessageBoxes, CriticalAndInformationHaveOnlyOkAndShowPlainText) {
                                     std::pair{MessageStyle::Information, QMessageBox::Information}}) {
     Seen seen;
     answerNextBox(QString(), seen);  // Esc answers a box with only one button
-    EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", style, "Sorvane"), MessageAnswer::Ok);
+    const QString text = "The file '/tmp/<b>x.txt'\rcould not be read.";
+    EXPECT_EQ(boxes.show(nullptr, text, style, kApplicationTitle), MessageAnswer::Ok);
     EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
     EXPECT_EQ(seen.format, Qt::PlainText);
-    EXPECT_EQ(seen.title, "Sorvane");
+    EXPECT_EQ(seen.title, kApplicationTitle);
     EXPECT_EQ(seen.icon, icon);
     EXPECT_EQ(seen.buttonsLeftToRight.size(), 1);
     EXPECT_TRUE(seen.closedByEsc);

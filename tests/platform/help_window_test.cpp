@@ -1,6 +1,7 @@
 #include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/help_window.h"
+#include "vocabulary/vocabulary.h"
 
 #include <QApplication>
 #include <QDir>
@@ -157,7 +158,7 @@ TEST(HelpWindowTest, AnyOtherCommandIsAnInvalidCallAndOpensNothing) {
       ADD_FAILURE() << "no DialogError thrown";
     } catch (const DialogError& error) {
       EXPECT_EQ(error.number, 5);
-      EXPECT_EQ(error.source, QStringLiteral("Sorvane"));
+      EXPECT_EQ(error.source, kApplicationTitle);
       EXPECT_EQ(error.description, QStringLiteral("Invalid procedure call or argument"));
     }
   }

@@ -83,7 +83,7 @@ TEST_F(Picture, EmptyStoreGivesTheFirstStart) {
   EXPECT_EQ(first.recursive, CheckValue::Cleared);
   EXPECT_EQ(first.caseSensitive, CheckValue::Checked);
   EXPECT_EQ(first.rememberFiles, CheckValue::Cleared);
-  EXPECT_EQ(first.fileType, "All Files (*.*)");
+  EXPECT_EQ(first.fileType, kFileTypes[0].caption);
   EXPECT_TRUE(first.findText.isEmpty() && first.replaceText.isEmpty());
   EXPECT_FALSE(first.recentFinds || first.recentReplaces || first.files);
 }
@@ -99,7 +99,7 @@ TEST_F(Picture, WrittenAsTextsAndReadBackWhole) {
   exit.caseSensitive = CheckValue::Cleared;
   exit.recursive = CheckValue::Checked;
   exit.rememberFiles = CheckValue::Checked;
-  exit.fileType = "Text Files (*.txt)";
+  exit.fileType = kFileTypes[3].caption;
   exit.recentFinds = QStringList{"one", "two"};
   exit.recentReplaces = QStringList{};
   exit.files = QStringList{"/a/1.txt", "/gone/3.txt"};
@@ -123,7 +123,7 @@ TEST_F(Picture, WrittenAsTextsAndReadBackWhole) {
   EXPECT_EQ(start.caseSensitive, CheckValue::Cleared);
   EXPECT_EQ(start.recursive, CheckValue::Checked);
   EXPECT_EQ(start.rememberFiles, CheckValue::Checked);
-  EXPECT_EQ(start.fileType, "Text Files (*.txt)");
+  EXPECT_EQ(start.fileType, kFileTypes[3].caption);
   EXPECT_EQ(start.recentFinds, exit.recentFinds);
   EXPECT_EQ(start.recentReplaces, QStringList{});  // a count of -1: an empty list, no entry read
   EXPECT_EQ(start.files, exit.files);

@@ -1,5 +1,6 @@
 #include "viewer/viewer_text.h"
 #include "viewer/windows_1252.h"
+#include "vocabulary/vocabulary.h"
 
 #include "temp_folder.h"
 
@@ -133,7 +134,7 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
     const auto read = readViewerText(path, {});
     ASSERT_TRUE(read.failure) << path;
     EXPECT_EQ(read.failure->number, number) << path;
-    EXPECT_EQ(read.failure->source, "Sorvane");
+    EXPECT_EQ(read.failure->source, kApplicationTitle);
     EXPECT_TRUE(read.text.isEmpty());
   }
   EXPECT_EQ(readViewerText(folder / "gone.txt", {}).failure->description, "File not found");
