@@ -246,8 +246,8 @@ class FolderRun : public ReplaceRun {
     host.folderMode = true;
     host.folder = folder.path();
     for (const char* name : {"b.txt", "A.txt", "page.htm", "page.html", "script.js", "noext", ".hidden.txt",
-                             "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", "notes.txt/inner.txt",
-                             ".sorvane-Ab3xY9.tmp"})
+                             "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", ".hg/store", ".svn/entries",
+                             "notes.txt/inner.txt", ".sorvane-Ab3xY9.tmp"})
       file(name, "old");
   }
 };
@@ -258,7 +258,7 @@ TEST_F(FolderRun, WalksFilesBeforeFoldersInNameOrder) {
   EXPECT_EQ(swappedNames(), (std::vector<std::string>{".hidden.txt", "A.txt", "b.txt", "noext", "page.htm",
                                                        "page.html", "script.js", "notes.txt/inner.txt",
                                                        "Other/x.txt", "sub/z.txt", "sub/deeper/y.txt"}));
-  EXPECT_EQ(readFile(folder / ".git/config"), "old");
+  for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
   EXPECT_EQ(lastMessage().text, "Made 11 replacements.");
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
 }

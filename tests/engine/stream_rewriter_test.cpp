@@ -116,11 +116,11 @@ std::string utf16Of(const std::string& utf8, bool bigEndian) {
 // model then runs on the UTF-8 text, and its result is converted.
 TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
   // Among them letters whose UTF-16 bytes hold a CR or LF byte, and surrogate pairs.
-  const std::vector<std::string> characters = {"a", "A", "b", "\r", "\n", "\r\n", "\xC3\xA4", "\xC3\x84", kKelvin,
-                                               "k", "\xC4\x8D", "\xE0\xB4\x80", "\xE0\xA8\x8D",
+  const std::vector<std::string> characters = {"a", "A", "b", "z", "Z", "\r", "\n", "\r\n", "\xC3\xA4", "\xC3\x84",
+                                               kKelvin, "k", "\xC4\x8D", "\xE0\xB4\x80", "\xE0\xA8\x8D",
                                                "\xF0\x90\x90\x80", "\xF0\x90\x90\xA8", std::string(1, '\0')};
   const std::vector<std::string> invalidBytes = {"\xFF", "\xA4", "\xC3"};
-  const std::vector<std::string> terms = {"a",  "ab",           "aA",   "\n",   "\na", "k",
+  const std::vector<std::string> terms = {"a",  "ab",           "aA",   "\n",   "\na", "k",   "z", "Z\xC3\xA4",
                                           "\xC3\xA4" "a", "\xA4", "\xC3", "bab", "abab", "aAbA",
                                           "\xC4\x8D",     "a\xF0\x90\x90\x80", "\xF0\x90\x90\xA8\r"};
   enum Form { Bytes, Utf8Mark, Utf16LE, Utf16BE };
