@@ -110,13 +110,15 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);  // must be refused, not waited on
   writeFile(folder / "ok.txt", "text");
   writeFile(folder / "utf32.txt", std::string("\xFF\xFE\0\0", 4));  // not text
+  writeFile(folder / "utf32be.txt", std::string("\0\0\xFE\xFF\0\0\0a", 8));
   const std::size_t before = openDescriptors();
 
   const std::vector<std::pair<std::string, int>> cases = {{folder / "gone.txt", 53},
                                                           {folder / "nofolder/x.txt", 76},
                                                           {folder / "sub", 75},
                                                           {folder / "pipe", 68},
-                                                          {folder / "utf32.txt", 75}};
+                                                          {folder / "utf32.txt", 75},
+                                                          {folder / "utf32be.txt", 75}};
   for (const auto& [path, number] : cases) {
     const auto read = readViewerText(path, {});
     ASSERT_TRUE(read.failure) << path;
