@@ -98,54 +98,30 @@ std::vector<Unit> utf16Units(const std::string& text, Form form, bool ignoreCase
   return units;
 }
 
-// The characters of a UTF-8 text; nothing when it is not valid.
-std::optional<std::vector<char32_t>> charactersOf(const std::string& text) {
-  std::vector<char32_t> characters;
-  for (std::size_t at = 0; at < text.size();) {
-    const auto character = characterAt(text, at);
-    if (!character) return std::nullopt;
-    characters.push_back(character->first);
-    at += character->second;
-  }
-  return characters;
+std::vector<Unit> unitsOf(const std::string& text, Form form, bool ignoreCase) {
+  return form == Form::Bytes ? bytesUnits(text, ignoreCase) : utf16Units(text, form, ignoreCase);
 }
 
-std::vector<char32_t> codeUnitsOf(const std::vector<char32_t>& characters) {
-  std::vector<char32_t> units;
-  for (const char32_t c : characters) {
-    if (c < 0x10000) {
-      units.push_back(c);
-    } else {
-      units.push_back(0xD800 + ((c - 0x10000) >> 10));
-      units.push_back(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-  }
-  return units;
-}
-
-// The find term as the units it must equal; nothing when it matches nothing.
-std::optional<std::vector<char32_t>> termUnits(const std::string& find, Form form, bool ignoreCase) {
-  std::vector<char32_t> values;
-  if (form == Form::Bytes) {
-    for (const Unit& unit : bytesUnits(find, ignoreCase)) values.push_back(unit.value);
-    return values;
-  }
-  const std::optional<std::vector<char32_t>> characters = charactersOf(find);
-  if (!characters) return std::nullopt;
-  if (!ignoreCase) return codeUnitsOf(*characters);
-  for (const char32_t c : *characters) values.push_back(fold(c));
-  return values;
-}
-
-std::optional<std::string> replacementBytes(const std::string& replace, Form form) {
-  if (form == Form::Bytes) return replace;
-  const std::optional<std::vector<char32_t>> characters = charactersOf(replace);
-  if (!characters) return std::nullopt;
+// A UTF-8 text in the form's encoding; nothing when it has none (UTF-16 needs valid UTF-8).
+std::optional<std::string> encoded(const std::string& text, Form form) {
+  if (form == Form::Bytes) return text;
   std::string bytes;
-  for (const char32_t unit : codeUnitsOf(*characters)) {
+  const auto append = [&](char32_t unit) {
     const auto high = static_cast<char>(unit >> 8);
     const auto low = static_cast<char>(unit & 0xFF);
     bytes += form == Form::Utf16LE ? std::string{low, high} : std::string{high, low};
+  };
+  for (std::size_t at = 0; at < text.size();) {
+    const auto character = characterAt(text, at);
+    if (!character) return std::nullopt;
+    const char32_t c = character->first;
+    if (c < 0x10000) {
+      append(c);
+    } else {
+      append(0xD800 + ((c - 0x10000) >> 10));
+      append(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+    at += character->second;
   }
   return bytes;
 }
@@ -168,9 +144,13 @@ ReferenceResult referenceReplace(const std::string& text, const std::string& fin
     mark = 3;
   }
   const std::string body = text.substr(mark);
-  const std::vector<Unit> units = form == Form::Bytes ? bytesUnits(body, ignoreCase) : utf16Units(body, form, ignoreCase);
-  const std::optional<std::vector<char32_t>> term = termUnits(find, form, ignoreCase);
-  const std::optional<std::string> replacement = replacementBytes(replace, form);
+  const std::vector<Unit> units = unitsOf(body, form, ignoreCase);
+  std::optional<std::vector<char32_t>> term;  // the values an occurrence's units have
+  if (const std::optional<std::string> findBytes = encoded(find, form)) {
+    term.emplace();
+    for (const Unit& unit : unitsOf(*findBytes, form, ignoreCase)) term->push_back(unit.value);
+  }
+  const std::optional<std::string> replacement = encoded(replace, form);
   const auto raw = [&](std::size_t from, std::size_t to) {  // the bytes of units [from, to)
     return body.substr(units[from].offset, units[to - 1].offset + units[to - 1].length - units[from].offset);
   };
