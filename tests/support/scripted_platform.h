@@ -9,7 +9,6 @@
 #include "qt_printers.h"
 
 #include <QString>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -23,21 +22,16 @@ struct ShownBox {
   QString title;
 };
 
-// Message boxes that answer from a script and record what they were asked to show.
+// Message boxes that record what they were asked to show; a file that failed is skipped.
 class ScriptedMessageBoxes final : public platform::MessageBoxes {
  public:
-  std::deque<MessageAnswer> answers;  // for Abort/Retry/Ignore boxes; Ignore when it runs out
   std::function<void(const ShownBox&)> onShow;
   std::vector<ShownBox> shown;
 
   MessageAnswer show(QWidget*, const QString& text, MessageStyle style, const QString& title) override {
     shown.push_back({text, style, title});
     if (onShow) onShow(shown.back());
-    if (style != MessageStyle::AbortRetryIgnore) return MessageAnswer::Ok;
-    if (answers.empty()) return MessageAnswer::Ignore;
-    const MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return style == MessageStyle::AbortRetryIgnore ? MessageAnswer::Ignore : MessageAnswer::Ok;
   }
 };
 
