@@ -9,7 +9,6 @@
 #include <climits>
 #include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 namespace sorvane::testing {
 namespace {
@@ -317,32 +316,25 @@ TEST_F(FolderRun, FolderRemovedDuringTheWalkIsPassedOverAndToldToTheHost) {
 }
 
 TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
-  // Twenty folders of 250-byte names: the file's path is over 5,000 bytes long.
+  // Twenty folders of 250-byte names, made one within the other: the file's path is over 5,000
+  // bytes long.
+  const fs::path start = fs::current_path();
   std::string deepPath = folder.path();
-  int parent = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  fs::current_path(folder.path());
   for (char level = 'a'; level < 'a' + 20; ++level) {
-    const std::string name(250, level);
-    ::mkdirat(parent, name.c_str(), 0755);
-    const int child = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ::close(parent);
-    parent = child;
-    deepPath += "/" + name;
+    fs::create_directory(std::string(250, level));
+    fs::current_path(std::string(250, level));
+    deepPath += "/" + std::string(250, level);
   }
-  const int file = ::openat(parent, "deep.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-  ASSERT_EQ(::write(file, "old", 3), 3);
-  ::close(file);
+  writeFile("deep.txt", "old");
   deepPath += "/deep.txt";
   ASSERT_GT(deepPath.size(), static_cast<std::size_t>(PATH_MAX));
 
   host.recursive = CheckValue::Checked;
   run();
   EXPECT_EQ(lastMessage().text, "Made 12 replacements.");
-  char content[8] = {};
-  const int rewritten = ::openat(parent, "deep.txt", O_RDONLY | O_CLOEXEC);
-  EXPECT_EQ(::read(rewritten, content, sizeof content), 3);
-  EXPECT_STREQ(content, "new");
-  ::close(rewritten);
-  ::close(parent);
+  EXPECT_EQ(readFile("deep.txt"), "new");
+  fs::current_path(start);
 
   // Named by its whole path, the file cannot be reached: a failure like any other.
   host.fileMode = true;
