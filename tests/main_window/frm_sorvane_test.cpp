@@ -359,18 +359,22 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
   EXPECT_TRUE(w().cmbFileTypes->isEnabled());
 }
 
-// No completion: the recent terms must not turn what is typed into another term.
-TEST_F(MainWindow, TheTermTypedIsTheTermReplaced) {
+// No completion: the recent terms must not turn what is typed into another term. The terms run are
+// recorded, and a cleared Case Sensitive box lets case be ignored.
+TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   const std::string path = folder / "terms.txt";
   w().optFolderFile[1]->click();
   w().lstFiles->addItem(QString::fromStdString(path));
   showActive();
-  for (const auto& [recent, typed, expected] :
-       {std::tuple{"foobar", "foo", "X Xbar FOOBAR"}, std::tuple{"FOOBAR", "foobar", "foo X FOOBAR"}}) {
+  for (const auto& [recent, typed, caseSensitive, expected] :
+       {std::tuple{"foobar", "foo", CheckValue::Checked, "X Xbar FOOBAR"},
+        std::tuple{"FOOBAR", "foobar", CheckValue::Checked, "foo X FOOBAR"},
+        std::tuple{"", "Foo", CheckValue::Cleared, "X Xbar XBAR"}}) {
     writeFile(path, "foo foobar FOOBAR");
     scripted.boxes.shown.clear();
     w().cmbFind->clear();
-    ui::appendTerms(*w().cmbFind, {recent});
+    if (*recent != '\0') ui::appendTerms(*w().cmbFind, {recent});
+    ui::setCheckValue(*w().chkCaseSensitive, caseSensitive);
     w().cmbReplace->setEditText("X");
     w().cmbFind->setFocus();
     QTest::keyClicks(w().cmbFind, typed);
@@ -378,32 +382,8 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplaced) {
     ASSERT_EQ(scripted.boxes.shown.size(), 1u) << typed;
     EXPECT_EQ(readFile(path), expected) << typed;
   }
-}
-
-TEST_F(MainWindow, ReplaceRewritesTheListedFilesAndRecordsTheTerms) {
-  writeFile(folder / "a.txt", "Old old\r\nOLD");
-  writeFile(folder / "b.txt", "old!");
-  w().optFolderFile[1]->click();
-  w().lstFiles->addItems({QString::fromStdString(folder / "a.txt"), QString::fromStdString(folder / "b.txt")});
-  w().cmbFind->setEditText("old");
-  w().cmbReplace->setEditText("new");
-  ui::setCheckValue(*w().chkCaseSensitive, CheckValue::Cleared);
-  bool disabledDuringRun = false;
-  scripted.boxes.onShow = [&](const ShownBox&) {
-    disabledDuringRun = !w().cmdReplace->isEnabled() && window->MousePointer() == MousePointer::Hourglass;
-  };
-
-  w().cmdReplace->click();
-
-  EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
-  EXPECT_EQ(readFile(folder / "b.txt"), "new!");
-  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 4 replacements.");
-  EXPECT_TRUE(disabledDuringRun);
-  EXPECT_EQ(w().cmbFind->count(), 1);
-  EXPECT_EQ(w().cmbFind->itemText(0), "old");
-  EXPECT_EQ(w().cmbReplace->itemText(0), "new");
-  EXPECT_TRUE(w().cmdReplace->isEnabled());
+  EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
+  EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
 }
 
 TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
