@@ -47,21 +47,6 @@ TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   EXPECT_EQ(readFile(folder / "sub/b.txt"), "needle needle");
 }
 
-TEST_F(Cli, FailingFileIsReportedOnOneLineAndSkippedOrStopsTheRun) {
-  writeFile(folder / "b.txt", "x");
-  const std::vector<std::string> files = {folder / "missing.txt", folder / "b.txt"};
-
-  Finished run = runCli({"--find", "x", "--replace", "y", files[0], files[1]});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "sorvane-cli: " + files[0] + ": File not found (error 53)\n");
-  EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
-
-  run = runCli({"--find", "y", "--replace", "z", "--stop-on-error", files[0], files[1]});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(lastLine(run.out), "Made 0 replacements.");
-  EXPECT_EQ(readFile(files[1]), "y");
-}
-
 TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
   writeFile(folder / "file.txt", "x\r\n");
   const std::string file = folder / "file.txt";
