@@ -132,6 +132,10 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
   for (const FileType& type : kFileTypes) types.append(type.caption);
   EXPECT_EQ(entriesOf(*w().cmbFileTypes), types);
   EXPECT_EQ(w().cmbFileTypes->currentIndex(), 0);
+  // Only listed types can be picked, files can be selected in ranges, the folder lists take no input.
+  EXPECT_FALSE(w().cmbFileTypes->isEditable());
+  EXPECT_EQ(w().lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
+  EXPECT_FALSE(w().Dir1->isEnabled() || w().File1->isEnabled());
 }
 
 TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
