@@ -36,6 +36,7 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
       position += result.length;
     }
     if (atEnd) return true;
+    if (!skipHole(source, sink, data, position, length)) return false;
 
     // Roll the unsettled tail, and the look-back before it, to the front.
     const std::size_t keepFrom = position - std::min(position, TermMatcher::kLookback);
@@ -43,6 +44,23 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
     length -= keepFrom;
     start = position - keepFrom;
   }
+}
+
+// Skips the hole ahead when no occurrence can touch its bytes: the unsettled bytes and the
+// look-back before them are zeros, and so is every byte an occurrence starting among them could
+// reach. The stream that goes on after the skip then looks, to the matcher, as it would have.
+bool StreamRewriter::skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position,
+                              std::size_t length) {
+  if (matcher_.occursInZeros() || length < TermMatcher::kLookback || length % 2 != 0) return true;
+  const std::size_t from = std::min(position, length - TermMatcher::kLookback);
+  if (std::any_of(data + from, data + length, [](char c) { return c != 0; })) return true;
+  const std::uint64_t zeros = source.zerosAhead();
+  if (zeros <= std::max(matcher_.maxOccurrenceLength(), TermMatcher::kLookback)) return true;
+  // An even length keeps two-byte code units where they were.
+  const std::uint64_t skipped = zeros - zeros % 2;
+  if (!sink.keep(std::string_view(data + position, length - position))) return false;
+  position = length;
+  return sink.keepHole(skipped) && source.skip(skipped);
 }
 
 }  // namespace sorvane
