@@ -1,8 +1,6 @@
 #include "engine/replacement_file.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <random>
 

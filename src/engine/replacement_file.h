@@ -67,7 +67,7 @@ class ReplacementFile final : public RewriteSink {
   // Makes the new content durable, gives it the target's attributes and moves it over the target.
   bool commit();
   const std::optional<Failure>& failure() const { return failure_; }
-  // True when the host asked the run to stop while the writing was waited for.
+  // True when the host asked the run to stop while a long stretch was being copied.
   bool stopped() const { return stopped_; }
 
  private:
