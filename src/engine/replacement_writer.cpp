@@ -14,13 +14,16 @@ namespace {
 // Written data is handed to the disk in steps of this size while the rewrite goes on, so the
 // final flush before the swap has little left to wait for.
 constexpr std::uint64_t kWritebackStep = 8 * 1024 * 1024;
-// The most the kernel copies between two chances for the host to process its events.
-constexpr std::uint64_t kCopyPiece = 8 * 1024 * 1024;
 
 }  // namespace
 
 ReplacementWriter::ReplacementWriter(int sourceFd, int outputFd, const WriteTuning& tuning, Yielder& yielder)
-    : source_(sourceFd), output_(outputFd), yielder_(yielder), buffer_(std::max<std::size_t>(tuning.bufferSize, 1)) {}
+    : source_(sourceFd),
+      output_(outputFd),
+      yielder_(yielder),
+      copyStep_(std::max<std::uint64_t>(tuning.copyStep, 1)),
+      copyRange_(tuning.copyRange),
+      buffer_(std::max<std::size_t>(tuning.bufferSize, 1)) {}
 
 bool ReplacementWriter::write(std::string_view bytes) {
   // A buffer written only when the next bytes do not fit, and so rarely to its last byte, went
@@ -46,7 +49,7 @@ bool ReplacementWriter::copy(std::uint64_t offset, std::uint64_t length) {
       offset = next;
       continue;
     }
-    const std::uint64_t next = std::min({end, dataTo_, offset + kCopyPiece});
+    const std::uint64_t next = std::min({end, dataTo_, offset + copyStep_});
     if (!copyData(offset, next - offset)) return false;
     offset = next;
     if (offset < end && !yielder_.poll()) {
@@ -103,7 +106,7 @@ bool ReplacementWriter::copyData(std::uint64_t offset, std::uint64_t length) {
   while (length > 0) {
     if (kernelCopies_) {
       auto out = static_cast<loff_t>(at_);
-      const ssize_t n = ::copy_file_range(source_, &in, output_, &out, length, 0);
+      const ssize_t n = copyRange_(source_, &in, output_, &out, length, 0);
       if (n > 0) {
         at_ += static_cast<std::uint64_t>(n);
         written_ = at_;

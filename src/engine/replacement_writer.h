@@ -3,19 +3,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <sys/types.h>
+#include <unistd.h>
 #include <vector>
 
 namespace sorvane {
 
 class Yielder;
 
-// Sizes that decide how a replacement is written; tests make them tiny so that every path runs
-// on small files.
+// Copies between two files inside the kernel, as copy_file_range(2) does.
+using CopyRangeCall = ssize_t (*)(int in, loff_t* inOffset, int out, loff_t* outOffset, std::size_t length,
+                                  unsigned flags);
+
+// How a replacement is written. Tests make the sizes tiny, so that every path runs on small
+// files, and stand in for the kernel's copy.
 struct WriteTuning {
   std::size_t bufferSize = 1024 * 1024;  // new bytes gathered per write
   // Unchanged stretches of the source at least this long are copied by the kernel instead of
   // through the buffer: below it, the cost of a call outweighs the copy it saves.
   std::uint64_t kernelCopyFrom = 256 * 1024;
+  // The most the kernel copies between two chances for the host to process its events.
+  std::uint64_t copyStep = 8 * 1024 * 1024;
+  CopyRangeCall copyRange = &::copy_file_range;
 };
 
 // Writes the new content of a file, in order: new bytes, gathered in a buffer, and stretches of
@@ -50,6 +59,8 @@ class ReplacementWriter {
   const int source_;
   const int output_;
   Yielder& yielder_;
+  const std::uint64_t copyStep_;
+  const CopyRangeCall copyRange_;
   std::vector<char> buffer_;
   std::size_t filled_ = 0;
   std::uint64_t at_ = 0;       // where the next byte goes in the output
