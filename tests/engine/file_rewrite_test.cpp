@@ -237,7 +237,7 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
   const std::vector<std::string> words = {"old", "o", "ld", "\r\n", "x", "Old", std::string(1, '\0')};
   const std::vector<std::string> terms = {"old", "old", std::string("d\0", 2), std::string("\0o", 2), std::string(1, '\0')};
   std::mt19937 random(1406);
-  for (int round = 0; round < 120; ++round) {
+  for (int round = 0; round < 80; ++round) {
     std::vector<std::pair<std::size_t, std::string>> pieces;
     std::size_t size = 0;
     for (int piece = 0, count = 1 + static_cast<int>(random() % 4); piece < count; ++piece) {
