@@ -1,5 +1,6 @@
 #include "engine/replacement_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
@@ -51,7 +52,11 @@ ReplacementFile::ReplacementFile(int folder, std::string name, std::string path,
       replacement_(std::move(replacement)),
       calls_(calls),
       tuning_(tuning),
-      yielder_(yielder) {}
+      yielder_(yielder),
+      // A hole takes at least one block.
+      kernelCopyFrom_(sourceStatus.st_blocks * 512 < sourceStatus.st_size
+                          ? std::min<std::uint64_t>(tuning.kernelCopyFrom, sourceStatus.st_blksize)
+                          : tuning.kernelCopyFrom) {}
 
 ReplacementFile::~ReplacementFile() { discard(); }
 
@@ -59,7 +64,7 @@ bool ReplacementFile::keep(std::string_view bytes) {
   sourceOffset_ += bytes.size();
   // Before the first occurrence, and in a stretch the kernel copies, the source has the bytes.
   if (!writer_ || copyFrom_) return true;
-  if (sourceOffset_ - stretchStart_ >= tuning_.kernelCopyFrom) {
+  if (sourceOffset_ - stretchStart_ >= kernelCopyFrom_) {
     copyFrom_ = sourceOffset_ - bytes.size();
     return true;
   }

@@ -39,9 +39,10 @@ struct SwapCalls {
 
 // The new content of one file, written to a temporary file in the target's folder and swapped
 // in by an atomic rename. Until the first occurrence nothing is written: a file without one is
-// never touched. Long unchanged stretches are copied from the source by the kernel, holes kept. Where the file system allows, the temporary file has no name until just
-// before the rename, so a killed run leaves nothing behind. Whatever fails, the target keeps
-// its bytes and no temporary file remains.
+// never touched. Long unchanged stretches are copied from the source by the kernel, its holes
+// left out. Where the file system allows, the temporary file has no name until just before the
+// rename, so a killed run leaves nothing behind. Whatever fails, the target keeps its bytes and
+// no temporary file remains.
 class ReplacementFile final : public RewriteSink {
  public:
   // A named temporary file is the prefix, six characters and the suffix, so a left-over one
@@ -91,6 +92,9 @@ class ReplacementFile final : public RewriteSink {
   std::string temporaryName_;  // empty while the temporary file has no name
   int temporaryFd_ = -1;
   std::unique_ptr<ReplacementWriter> writer_;
+  // Stretches at least this long are copied by the kernel: in a sparse source, any that may
+  // hold a hole.
+  std::uint64_t kernelCopyFrom_;
   std::uint64_t sourceOffset_ = 0;  // the source's bytes passed on so far
   std::uint64_t stretchStart_ = 0;  // where the bytes kept since the last occurrence begin
   // Where the kernel's copy of the current stretch begins; none while it goes through the buffer.

@@ -46,18 +46,20 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
   }
 }
 
-// Skips the hole ahead when no occurrence can touch its bytes: the unsettled bytes and the
-// look-back before them are zeros, and so is every byte an occurrence starting among them could
-// reach. The stream that goes on after the skip then looks, to the matcher, as it would have.
+// Skips the hole ahead, but for its last bytes, where no occurrence can touch it: the unsettled
+// bytes and the look-back before them are zeros, and so is every byte an occurrence starting
+// among them or in the skipped bytes could reach. The last bytes of the hole are read, since an
+// occurrence may start among them and end in the data after. The stream that goes on after the
+// skip then looks, to the matcher, as it would have.
 bool StreamRewriter::skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position,
                               std::size_t length) {
   if (matcher_.occursInZeros() || length < TermMatcher::kLookback || length % 2 != 0) return true;
   const std::size_t from = std::min(position, length - TermMatcher::kLookback);
   if (std::any_of(data + from, data + length, [](char c) { return c != 0; })) return true;
   const std::uint64_t zeros = source.zerosAhead();
-  if (zeros <= std::max(matcher_.maxOccurrenceLength(), TermMatcher::kLookback)) return true;
+  if (zeros < matcher_.maxOccurrenceLength() + 2) return true;
   // An even length keeps two-byte code units where they were.
-  const std::uint64_t skipped = zeros - zeros % 2;
+  const std::uint64_t skipped = (zeros - matcher_.maxOccurrenceLength()) & ~std::uint64_t{1};
   if (!sink.keep(std::string_view(data + position, length - position))) return false;
   position = length;
   return sink.keepHole(skipped) && source.skip(skipped);

@@ -18,7 +18,7 @@ class ByteSource {
   virtual bool read(char* into, std::size_t capacity, std::size_t& got) = 0;
   // How many of the bytes from the read position on are zeros the source stores no data for (a
   // hole in a sparse file); 0 where it knows of none.
-  virtual std::uint64_t zerosAhead() { return 0; }
+  virtual std::uint64_t zerosAhead() = 0;
   // Passes over `length` of those zeros without reading them.
   virtual bool skip(std::uint64_t length) = 0;
 };
@@ -36,8 +36,8 @@ class RewriteSink {
 
 // Streams a source through a bounded buffer, replacing every occurrence of a term left to
 // right without overlap. Memory is fixed at construction: it never grows with the input,
-// its lines or the number of occurrences. The middle of a long run of zeros that the source
-// holds as a hole is passed on unread, unless the term itself can occur in zeros.
+// its lines or the number of occurrences. A hole of the source, where it holds a long run of
+// zeros as no data at all, is passed on unread, unless the term itself can occur in zeros.
 class StreamRewriter {
  public:
   static constexpr std::size_t kDefaultCapacity = 256 * 1024;
