@@ -46,11 +46,11 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
   }
 }
 
-// Skips the hole ahead, but for its last bytes, where no occurrence can touch it: the unsettled
-// bytes and the look-back before them are zeros, and so is every byte an occurrence starting
-// among them or in the skipped bytes could reach. The last bytes of the hole are read, since an
-// occurrence may start among them and end in the data after. The stream that goes on after the
-// skip then looks, to the matcher, as it would have.
+// Passes over the hole ahead when no occurrence can touch the bytes passed over: the unsettled
+// bytes and the look-back before them are zeros, so an occurrence starting among them, or in the
+// bytes passed over, would be made of zeros only. The hole's last bytes are read all the same:
+// an occurrence may start among them and end in the data after. To the matcher, the stream after
+// the skip looks as it would have.
 bool StreamRewriter::skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position,
                               std::size_t length) {
   if (matcher_.occursInZeros() || length < TermMatcher::kLookback || length % 2 != 0) return true;
