@@ -48,6 +48,7 @@ TermMatcher::TermMatcher(std::string_view term, int compare, TextEncoding encodi
     : term_(term),
       compare_(compare == kBinaryCompare ? kBinaryCompare : kTextCompare),
       findsNothing_(termFindsNothing(term, encoding)),
+      occursInZeros_(!findsNothing_ && term.find_first_not_of('\0') == std::string_view::npos),
       startsWithLineFeed_(!term.empty() && term.front() == LF),
       maxLength_(term.size()) {
   if (findsNothing_) return;
