@@ -3,6 +3,9 @@
 //   sorvane-bench-data bigfile PATH [MiB]   CR LF text, default 256 MiB
 //   sorvane-bench-data tree DIR [files]     many small CR LF .txt files, default 20000
 //   sorvane-bench-data noeol PATH [MiB]     one endless line, default 1024 MiB
+//   sorvane-bench-data sparsehits PATH [MiB] CR LF text with ~100 occurrences, default 1024 MiB
+//   sorvane-bench-data holes PATH [MiB]     a sparse file: text islands in holes, one occurrence
+//                                           at its end, default 2048 MiB
 //
 // The same arguments always give byte-identical output (fixed-seed PRNG, no
 // clocks, no std::random_device), so figures from different runs and machines
@@ -19,6 +22,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -253,12 +257,70 @@ int noeol(const std::filesystem::path& path, std::uint64_t mib)
     return 0;
 }
 
+// The same text as bigfile, but about a hundred occurrences in the whole file: most of it is
+// copied unchanged.
+int sparsehits(const std::filesystem::path& path, std::uint64_t mib)
+{
+    Rng rng(0x5EED0004);
+    Counts counts;
+    Writer out(path);
+    const std::uint64_t limit = mib << 20;
+    // About 15 words a line, 110 bytes: a hundred occurrences need one word in (lines x 15) / 100.
+    const std::uint64_t every = std::max<std::uint64_t>(1, (limit / 110) * 15 / 100);
+    while (out.size() < limit) {
+        put_line(out, rng, every, counts);
+        out.maybe_flush();
+    }
+    out.close();
+    report(counts);
+    return 0;
+}
+
+// A sparse file: an island of 64 KiB of text at the start of every 64 MiB, holes between, and one
+// line holding the term just before the end. Reports the allocated size, which a rewrite should keep.
+int holes(const std::filesystem::path& path, std::uint64_t mib)
+{
+    constexpr std::uint64_t kStride = 64u << 20;
+    constexpr std::uint64_t kIsland = 64u << 10;
+    Rng rng(0x5EED0005);
+    Counts counts;
+    std::string island;
+    {
+        const std::filesystem::path scratch = path.string() + ".island";
+        Writer text(scratch);
+        while (text.size() < kIsland) put_line(text, rng, 0, counts);
+        text.close();
+        FILE* in = std::fopen(scratch.c_str(), "rb");
+        island.resize(kIsland);
+        if (!in || std::fread(island.data(), 1, kIsland, in) != kIsland) return 1;
+        std::fclose(in);
+        std::filesystem::remove(scratch);
+        island.resize(island.rfind("\r\n") + 2); // whole lines only
+    }
+    const std::string last = "At the very end lies a needle in the hay.\r\n";
+    const std::uint64_t size = mib << 20;
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return 1;
+    for (std::uint64_t at = 0; at + kStride <= size; at += kStride) {
+        if (fseeko(out, static_cast<off_t>(at), SEEK_SET) != 0 || std::fwrite(island.data(), 1, island.size(), out) != island.size())
+            return 1;
+    }
+    if (fseeko(out, static_cast<off_t>(size - last.size()), SEEK_SET) != 0 ||
+        std::fwrite(last.data(), 1, last.size(), out) != last.size() || std::fclose(out) != 0)
+        return 1;
+    counts.exact = counts.ignoring_case = 1;
+    report(counts);
+    return 0;
+}
+
 int usage()
 {
     std::fprintf(stderr,
                  "usage: sorvane-bench-data bigfile PATH [MiB]   (default 256)\n"
                  "       sorvane-bench-data tree DIR [files]     (default 20000)\n"
-                 "       sorvane-bench-data noeol PATH [MiB]     (default 1024)\n");
+                 "       sorvane-bench-data noeol PATH [MiB]     (default 1024)\n"
+                 "       sorvane-bench-data sparsehits PATH [MiB] (default 1024)\n"
+                 "       sorvane-bench-data holes PATH [MiB]     (default 2048)\n");
     return 2;
 }
 
@@ -274,6 +336,8 @@ int main(int argc, char** argv)
         if (cmd == "bigfile") return bigfile(argv[2], n ? n : 256);
         if (cmd == "tree") return tree(argv[2], n ? n : 20000);
         if (cmd == "noeol") return noeol(argv[2], n ? n : 1024);
+        if (cmd == "sparsehits") return sparsehits(argv[2], n ? n : 1024);
+        if (cmd == "holes") return holes(argv[2], n ? n : 2048);
     } catch (const std::exception& e) { // filesystem errors
         std::fprintf(stderr, "sorvane-bench-data: %s\n", e.what());
         return 1;

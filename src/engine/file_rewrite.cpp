@@ -17,6 +17,7 @@ class CountingSink final : public RewriteSink {
  public:
   bool keep(std::string_view) override { return true; }
   bool replace(std::string_view) override { return true; }
+  bool keepHole(std::uint64_t) override { return true; }
 };
 
 // The path whose name the new content must take: the file itself, not a link to it.
@@ -83,12 +84,15 @@ RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yie
   }
 
   ReplacementFile replacement(folder, name, file.path, source.descriptor(), source.openedStatus(), *text.replacement(),
-                              job.swap);
+                              job.swap, job.writing, yielder);
   if (!text.run(replacement)) {
-    if (source.stopped()) return RewriteOutcome::stopped();
+    if (source.stopped() || replacement.stopped()) return RewriteOutcome::stopped();
     return RewriteOutcome::failed(source.failure() ? *source.failure() : *replacement.failure());
   }
   if (text.occurrences() == 0) return RewriteOutcome::done(0);
+  // Unchanged stretches are copied from the source: all of them must be in before it is checked.
+  if (!replacement.finishWriting())
+    return replacement.stopped() ? RewriteOutcome::stopped() : RewriteOutcome::failed(*replacement.failure());
 
   // Another program wrote to the file while it was read: swapping now would drop its bytes.
   if (!source.unchangedSinceOpened()) return RewriteOutcome::failed(failureFromErrno(EBUSY, file.path));

@@ -18,6 +18,7 @@ struct RewriteJob {
   bool dryRun = false;  // count the occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
+  WriteTuning writing;
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,

@@ -84,7 +84,7 @@ void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (terms_->findsNothing()) return;
 
-  const RewriteJob job{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap};
+  const RewriteJob job{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{}};
   while (true) {  // each pass is one complete attempt; Retry goes round again
     RewriteOutcome outcome;
     try {

@@ -2,17 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <random>
 
 namespace sorvane {
 namespace {
 
-constexpr std::size_t kPendingCapacity = 1024 * 1024;
-// Written data is handed to the disk in steps of this size while the rewrite goes on, so the
-// final flush before the swap has little left to wait for.
-constexpr std::uint64_t kWritebackStep = 8 * 1024 * 1024;
 constexpr std::size_t kRandomCharacters = 6;
 constexpr int kNameAttempts = 100;
 
@@ -47,28 +42,64 @@ bool ReplacementFile::isTemporaryName(std::string_view name) {
 }
 
 ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
-                                 const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls)
+                                 const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls,
+                                 const WriteTuning& tuning, Yielder& yielder)
     : folder_(folder),
       name_(std::move(name)),
       path_(std::move(path)),
       sourceFd_(sourceFd),
       sourceStatus_(sourceStatus),
       replacement_(std::move(replacement)),
-      calls_(calls) {}
+      calls_(calls),
+      tuning_(tuning),
+      yielder_(yielder),
+      // A hole takes at least one block.
+      kernelCopyFrom_(sourceStatus.st_blocks * 512 < sourceStatus.st_size
+                          ? std::min<std::uint64_t>(tuning.kernelCopyFrom, sourceStatus.st_blksize)
+                          : tuning.kernelCopyFrom) {}
 
 ReplacementFile::~ReplacementFile() { discard(); }
 
 bool ReplacementFile::keep(std::string_view bytes) {
-  if (temporaryFd_ < 0) {
-    untouchedPrefix_ += bytes.size();
+  sourceOffset_ += bytes.size();
+  // Before the first occurrence, and in a stretch the kernel copies, the source has the bytes.
+  if (!writer_ || copyFrom_) return true;
+  if (sourceOffset_ - stretchStart_ >= kernelCopyFrom_) {
+    copyFrom_ = sourceOffset_ - bytes.size();
     return true;
   }
-  return write(bytes);
+  return writer_->write(bytes) || writerFailed();
 }
 
-bool ReplacementFile::replace(std::string_view) {
-  if (temporaryFd_ < 0 && !create()) return false;
-  return write(replacement_);
+bool ReplacementFile::keepHole(std::uint64_t length) {
+  if (writer_ && !copyFrom_) copyFrom_ = sourceOffset_;
+  sourceOffset_ += length;
+  return true;
+}
+
+bool ReplacementFile::replace(std::string_view occurrence) {
+  if (!writer_) {
+    if (!create()) return false;
+    copyFrom_ = 0;  // everything before the first occurrence
+  }
+  if (!endStretch() || !writer_->write(replacement_)) return writerFailed();
+  sourceOffset_ += occurrence.size();
+  stretchStart_ = sourceOffset_;
+  return true;
+}
+
+bool ReplacementFile::endStretch() {
+  if (!copyFrom_) return true;
+  const std::uint64_t from = *copyFrom_;
+  copyFrom_.reset();
+  return writer_->copy(from, sourceOffset_ - from);
+}
+
+bool ReplacementFile::writerFailed() {
+  if (!writer_->stopped()) return fail(writer_->error());
+  stopped_ = true;
+  discard();
+  return false;
 }
 
 bool ReplacementFile::create() {
@@ -84,8 +115,8 @@ bool ReplacementFile::create() {
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
     if (!createNamed()) return false;
   }
-  pending_.resize(kPendingCapacity);
-  return copyUntouchedPrefix();
+  writer_ = std::make_unique<ReplacementWriter>(sourceFd_, temporaryFd_, tuning_, yielder_);
+  return true;
 }
 
 bool ReplacementFile::createNamed() {
@@ -114,72 +145,14 @@ bool ReplacementFile::linkUnnamed() {
   return fail(EEXIST);
 }
 
-// The bytes before the first occurrence are copied by the kernel, without passing through here.
-bool ReplacementFile::copyUntouchedPrefix() {
-  loff_t offset = 0;
-  while (static_cast<std::uint64_t>(offset) < untouchedPrefix_) {
-    const ssize_t n = ::copy_file_range(sourceFd_, &offset, temporaryFd_, nullptr,
-                                        untouchedPrefix_ - static_cast<std::uint64_t>(offset), 0);
-    if (n > 0) {
-      written_ += static_cast<std::uint64_t>(n);
-      continue;
-    }
-    if (n == 0) return fail(EIO);  // the source is shorter than what was read from it
-    if (errno == EINTR) continue;
-    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return fail(errno);
-    // No kernel copy between these files: copy through the buffer instead.
-    while (static_cast<std::uint64_t>(offset) < untouchedPrefix_) {
-      const std::size_t chunk = std::min<std::uint64_t>(kPendingCapacity, untouchedPrefix_ - offset);
-      const ssize_t got = ::pread(sourceFd_, pending_.data(), chunk, offset);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) return fail(got == 0 ? EIO : errno);
-      if (!writeAll(pending_.data(), static_cast<std::size_t>(got))) return false;
-      offset += got;
-    }
-  }
-  return true;
-}
-
-bool ReplacementFile::write(std::string_view bytes) {
-  if (pendingSize_ + bytes.size() > pending_.size()) {
-    if (!flush()) return false;
-    if (bytes.size() >= pending_.size()) return writeAll(bytes.data(), bytes.size());
-  }
-  std::memcpy(pending_.data() + pendingSize_, bytes.data(), bytes.size());
-  pendingSize_ += bytes.size();
-  return true;
-}
-
-bool ReplacementFile::flush() {
-  const std::size_t size = pendingSize_;
-  pendingSize_ = 0;
-  return writeAll(pending_.data(), size);
-}
-
-void ReplacementFile::startWriteback() {
-  if (written_ - writebackStarted_ < kWritebackStep) return;
-  // Only a hint: where it is not supported, the final fdatasync does all the work.
-  ::sync_file_range(temporaryFd_, static_cast<off64_t>(writebackStarted_),
-                    static_cast<off64_t>(written_ - writebackStarted_), SYNC_FILE_RANGE_WRITE);
-  writebackStarted_ = written_;
-}
-
-bool ReplacementFile::writeAll(const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(temporaryFd_, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail(n == 0 ? ENOSPC : errno);
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    written_ += static_cast<std::uint64_t>(n);
-  }
-  startWriteback();
-  return true;
+bool ReplacementFile::finishWriting() {
+  if (!writer_) return true;
+  return (endStretch() && writer_->finish()) || writerFailed();
 }
 
 bool ReplacementFile::commit() {
   if (temporaryFd_ < 0) return true;  // nothing was replaced, nothing to swap
-  if (!flush()) return false;
+  if (!finishWriting()) return false;
   // After the last write, which would clear file capabilities and, for a user other than
   // root, the set-id bits.
   if (const int error = copyFileAttributes(sourceFd_, sourceStatus_, temporaryFd_, calls_.setAttribute))
@@ -199,6 +172,7 @@ bool ReplacementFile::commit() {
 }
 
 void ReplacementFile::discard() {
+  writer_.reset();  // its helper may still be writing to the file
   if (temporaryFd_ >= 0) ::close(temporaryFd_);
   temporaryFd_ = -1;
   if (!temporaryName_.empty()) ::unlinkat(folder_, temporaryName_.c_str(), 0);

@@ -3,6 +3,7 @@
 #include "engine/yielder.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -33,13 +34,35 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
     return false;
   }
   while (true) {
-    const ssize_t n = ::read(fd_, into, capacity);
+    const ssize_t n = ::pread(fd_, into, capacity, static_cast<off_t>(offset_));
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
+      offset_ += got;
       return true;
     }
     if (errno != EINTR) return fail(errno);
   }
+}
+
+std::uint64_t SourceFile::zerosAhead() {
+  if (offset_ < dataEnd_) return 0;
+  const off_t at = static_cast<off_t>(offset_);
+  const off_t data = ::lseek(fd_, at, SEEK_DATA);
+  if (data < 0) {
+    // ENXIO: no data from here to the end. Anything else: the file system cannot tell.
+    if (errno == ENXIO && at < opened_.st_size) return static_cast<std::uint64_t>(opened_.st_size - at);
+    dataEnd_ = UINT64_MAX;
+    return 0;
+  }
+  if (data > at) return static_cast<std::uint64_t>(data - at);
+  const off_t hole = ::lseek(fd_, at, SEEK_HOLE);
+  dataEnd_ = hole > at ? static_cast<std::uint64_t>(hole) : UINT64_MAX;
+  return 0;
+}
+
+bool SourceFile::skip(std::uint64_t length) {
+  offset_ += length;
+  return true;
 }
 
 bool SourceFile::unchangedSinceOpened() const {

@@ -3,6 +3,7 @@
 #include "engine/failure.h"
 #include "engine/stream_rewriter.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -12,7 +13,7 @@ namespace sorvane {
 class Yielder;
 
 // The file being rewritten, read through its own descriptor. Yields to the host between
-// reads, and notices when the file changes under the run.
+// reads, tells where the file has holes, and notices when the file changes under the run.
 class SourceFile final : public ByteSource {
  public:
   explicit SourceFile(Yielder& yielder) : yielder_(yielder) {}
@@ -24,6 +25,8 @@ class SourceFile final : public ByteSource {
   // else (a folder, a device, a symbolic link) is refused. `path` names it in failures.
   bool open(int folder, const std::string& name, const std::string& path);
   bool read(char* into, std::size_t capacity, std::size_t& got) override;
+  std::uint64_t zerosAhead() override;
+  bool skip(std::uint64_t length) override;
 
   // True while the file has kept its size and modification time since it was opened and its
   // name still names it.
@@ -43,6 +46,9 @@ class SourceFile final : public ByteSource {
   std::string path_;
   int fd_ = -1;
   struct stat opened_ {};
+  // Read at this offset, not at the descriptor's, which the writer's hole walk moves.
+  std::uint64_t offset_ = 0;
+  std::uint64_t dataEnd_ = 0;  // the bytes before it, from offset_ on, are known to be data
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

@@ -36,6 +36,7 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
       position += result.length;
     }
     if (atEnd) return true;
+    if (!skipHole(source, sink, data, position, length)) return false;
 
     // Roll the unsettled tail, and the look-back before it, to the front.
     const std::size_t keepFrom = position - std::min(position, TermMatcher::kLookback);
@@ -43,6 +44,25 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
     length -= keepFrom;
     start = position - keepFrom;
   }
+}
+
+// Passes over the hole ahead when no occurrence can touch the bytes passed over: the unsettled
+// bytes and the look-back before them are zeros, so an occurrence starting among them, or in the
+// bytes passed over, would be made of zeros only. The hole's last bytes are read all the same:
+// an occurrence may start among them and end in the data after. To the matcher, the stream after
+// the skip looks as it would have.
+bool StreamRewriter::skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position,
+                              std::size_t length) {
+  if (matcher_.occursInZeros() || length < TermMatcher::kLookback || length % 2 != 0) return true;
+  const std::size_t from = std::min(position, length - TermMatcher::kLookback);
+  if (std::any_of(data + from, data + length, [](char c) { return c != 0; })) return true;
+  const std::uint64_t zeros = source.zerosAhead();
+  if (zeros < matcher_.maxOccurrenceLength() + 2) return true;
+  // An even length keeps two-byte code units where they were.
+  const std::uint64_t skipped = (zeros - matcher_.maxOccurrenceLength()) & ~std::uint64_t{1};
+  if (!sink.keep(std::string_view(data + position, length - position))) return false;
+  position = length;
+  return sink.keepHole(skipped) && source.skip(skipped);
 }
 
 }  // namespace sorvane

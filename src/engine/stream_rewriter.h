@@ -16,6 +16,11 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Reads up to `capacity` bytes into `into`; got == 0 means the end of the input.
   virtual bool read(char* into, std::size_t capacity, std::size_t& got) = 0;
+  // How many of the bytes from the read position on are zeros the source stores no data for (a
+  // hole in a sparse file); 0 where it knows of none.
+  virtual std::uint64_t zerosAhead() = 0;
+  // Passes over `length` of those zeros without reading them.
+  virtual bool skip(std::uint64_t length) = 0;
 };
 
 // Where the rewriter's output goes: the source's bytes in order, each occurrence
@@ -25,11 +30,14 @@ class RewriteSink {
   virtual ~RewriteSink() = default;
   virtual bool keep(std::string_view bytes) = 0;
   virtual bool replace(std::string_view occurrence) = 0;
+  // The next `length` bytes of the source, kept as they are: zeros that were skipped unread.
+  virtual bool keepHole(std::uint64_t length) = 0;
 };
 
 // Streams a source through a bounded buffer, replacing every occurrence of a term left to
 // right without overlap. Memory is fixed at construction: it never grows with the input,
-// its lines or the number of occurrences.
+// its lines or the number of occurrences. A hole of the source, where it holds a long run of
+// zeros as no data at all, is passed on unread, unless the term itself can occur in zeros.
 class StreamRewriter {
  public:
   static constexpr std::size_t kDefaultCapacity = 256 * 1024;
@@ -44,6 +52,8 @@ class StreamRewriter {
   std::int64_t occurrences() const { return occurrences_; }
 
  private:
+  bool skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position, std::size_t length);
+
   const TermMatcher& matcher_;
   std::vector<char> buffer_;
   std::int64_t occurrences_ = 0;

@@ -48,6 +48,7 @@ TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncodin
     : term_(term),
       compare_(compare),
       findsNothing_(termFindsNothing(term, encoding)),
+      occursInZeros_(!findsNothing_ && term.find_first_not_of('\0') == std::string_view::npos),
       startsWithLineFeed_(!term.empty() && term.front() == LF),
       maxLength_(term.size()) {
   if (findsNothing_) return;

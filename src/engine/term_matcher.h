@@ -40,6 +40,9 @@ class TermMatcher {
   std::size_t maxOccurrenceLength() const { return maxLength_; }
 
   bool findsNothing() const { return findsNothing_; }
+  // True when a run of zero bytes can hold an occurrence: only a term of NUL characters does,
+  // in any encoding and either comparison.
+  bool occursInZeros() const { return occursInZeros_; }
 
  private:
   Result findExact(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
@@ -53,6 +56,7 @@ class TermMatcher {
   std::string term_;
   CompareMode compare_;
   bool findsNothing_;
+  bool occursInZeros_;
   bool startsWithLineFeed_;
   std::size_t maxLength_;
   std::vector<char32_t> foldedTerm_;

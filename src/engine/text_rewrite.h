@@ -36,6 +36,8 @@ class TextRewrite final : private ByteSource {
  private:
   // The rewriter's input: the first bytes after the byte order mark, then the rest of the source.
   bool read(char* into, std::size_t capacity, std::size_t& got) override;
+  std::uint64_t zerosAhead() override { return headServed_ == head_.size() ? source_.zerosAhead() : 0; }
+  bool skip(std::uint64_t length) override { return source_.skip(length); }
 
   ByteSource& source_;
   EncodedTerms& terms_;

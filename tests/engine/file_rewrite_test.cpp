@@ -2,6 +2,7 @@
 #include "engine/host.h"
 #include "engine/yielder.h"
 #include "extended_attributes.h"
+#include "reference_replace.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,12 +56,32 @@ int refusingSetAttribute(int, const char*, const void*, std::size_t, int) {
   return -1;
 }
 
+ssize_t refusingCopy(int, loff_t*, int, loff_t*, std::size_t, unsigned) {
+  errno = EXDEV;
+  return -1;
+}
+
+// Writes `pieces` as a sparse file: the runs of zeros between them are never written, so those
+// of a block or more are holes. Returns the file's bytes.
+std::string writeSparseFile(const std::string& path, const std::vector<std::pair<std::size_t, std::string>>& pieces,
+                            std::size_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::string bytes(size, '\0');
+  for (const auto& [at, text] : pieces) {
+    EXPECT_EQ(::pwrite(fd, text.data(), text.size(), static_cast<off_t>(at)), static_cast<ssize_t>(text.size()));
+    bytes.replace(at, text.size(), text);
+  }
+  EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+  ::close(fd);
+  return bytes;
+}
+
 class FileRewrite : public ::testing::Test {
  protected:
   RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
-                         SwapCalls calls = {}, std::size_t capacity = 16) {
+                         SwapCalls calls = {}, std::size_t capacity = 16, WriteTuning tuning = {}) {
     EncodedTerms terms(find, replace, CompareMode::Binary);
-    RewriteJob job{terms, false, capacity, calls};
+    RewriteJob job{terms, false, capacity, calls, tuning};
     Yielder yielder(host, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);
   }
@@ -205,6 +227,101 @@ TEST_F(FileRewrite, FileChangedDuringTheRewriteIsReportedNotOverwritten) {
   EXPECT_EQ(outcome.failure.number, 75);
   EXPECT_EQ(readFile(path), std::string(200, 'x') + "oldappended");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"growing.txt"});
+}
+
+// Sparse files of text and holes, rewritten with every path forced on small inputs: reads and
+// buffers of a few bytes, the kernel's copy for stretches of any length, copies in small steps,
+// and the copy through the buffer where the kernel refuses. The bytes are the plain model's.
+TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
+  const std::string path = folder / "sparse.txt";
+  const std::vector<std::string> words = {"old", "o", "ld", "\r\n", "x", "Old", std::string(1, '\0')};
+  const std::vector<std::string> terms = {"old", "old", std::string("d\0", 2), std::string("\0o", 2), std::string(1, '\0')};
+  std::mt19937 random(1406);
+  for (int round = 0; round < 80; ++round) {
+    std::vector<std::pair<std::size_t, std::string>> pieces;
+    std::size_t size = 0;
+    for (int piece = 0, count = 1 + static_cast<int>(random() % 4); piece < count; ++piece) {
+      size += random() % 3 == 0 ? 0 : random() % 20000;
+      if (random() % 2 == 0) size += (4096 - size % 4096) % 4096;  // text that begins a block
+      std::string text;
+      for (int word = 0, wordCount = static_cast<int>(random() % 30); word < wordCount; ++word)
+        text += words[random() % words.size()];
+      pieces.emplace_back(size, text);
+      size += text.size();
+    }
+    if (random() % 2 == 0) size += random() % 20000;  // ending in a hole
+    const std::string text = writeSparseFile(path, pieces, size);
+    WriteTuning tuning;
+    tuning.bufferSize = 1 + random() % 16;
+    tuning.kernelCopyFrom = 1 + random() % 64;
+    tuning.copyStep = 1 + random() % 5000;
+    if (random() % 4 == 0) tuning.copyRange = &refusingCopy;
+    const std::string& find = terms[random() % terms.size()];
+
+    const ReferenceResult expected = referenceReplace(text, find, "new!", false);
+    const RewriteOutcome outcome = rewrite(path, find, "new!", {}, 1 + random() % 64, tuning);
+
+    ASSERT_EQ(outcome.kind, RewriteOutcome::Kind::Done) << "round " << round;
+    ASSERT_EQ(outcome.replacements, expected.count) << "round " << round;
+    ASSERT_EQ(readFile(path), expected.output) << "round " << round;
+  }
+  EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"sparse.txt"});
+}
+
+TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
+  // Text at the start, after a short hole and in the middle of 16 MiB; holes elsewhere, the end
+  // included. Large reads take the short hole in whole; small ones reach the long holes while
+  // the stretch before them is still short.
+  const std::string path = folder / "sparse.txt";
+  constexpr std::size_t kSize = 16 << 20, kMiddle = (8 << 20) + 2000;
+  const std::vector<std::pair<std::size_t, std::string>> pieces = {
+      {0, "an old head\r\n"}, {68 << 10, "x"}, {kMiddle, "old middle"}};
+  std::string expected = writeSparseFile(path, pieces, kSize);
+  expected.replace(kMiddle, 3, "newer");
+  expected.replace(3, 3, "newer");
+  WriteTuning tiny;
+  tiny.bufferSize = 3;
+  tiny.kernelCopyFrom = 1;
+  tiny.copyStep = 1000;
+  for (const auto& [tuning, capacity] : {std::pair{WriteTuning{}, StreamRewriter::kDefaultCapacity},
+                                         std::pair{WriteTuning{}, std::size_t{16}}, std::pair{tiny, std::size_t{4096}}}) {
+    writeSparseFile(path, pieces, kSize);
+    const blkcnt_t before = statusOf(path).st_blocks;
+    EXPECT_EQ(rewrite(path, "old", "newer", {}, capacity, tuning).replacements, 2);
+    EXPECT_EQ(readFile(path), expected);
+    // A shifted piece of text may straddle one more block than it did.
+    EXPECT_LE(statusOf(path).st_blocks, before + 3 * 8);
+  }
+}
+
+// A long stretch is copied in steps, with yields between them: a stop request ends it, and a
+// change to the file then is caught before the swap.
+TEST_F(FileRewrite, LongStretchCopyYieldsAndAChangeDuringItIsCaught) {
+  const std::string path = folder / "long.txt";
+  const std::string text = "old" + std::string(5000, 'x');
+  WriteTuning tuning;
+  tuning.kernelCopyFrom = 1;
+  tuning.copyStep = 100;
+  constexpr int kYieldInCopy = 20;  // the reads take three
+
+  writeFile(path, text);
+  host.onYield = [&] { host.stop = host.yields >= kYieldInCopy; };
+  EXPECT_EQ(rewrite(path, "old", "new", {}, 1 << 20, tuning).kind, RewriteOutcome::Kind::Stopped);
+  EXPECT_EQ(readFile(path), text);
+
+  host.stop = false;
+  host.yields = 0;
+  host.onYield = [&] {
+    if (host.yields != kYieldInCopy) return;
+    std::ofstream(path, std::ios::app) << "appended";
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), later, 0);
+  };
+  const RewriteOutcome changed = rewrite(path, "old", "new", {}, 1 << 20, tuning);
+  EXPECT_EQ(changed.kind, RewriteOutcome::Kind::Failed);
+  EXPECT_EQ(changed.failure.number, 75);
+  EXPECT_EQ(readFile(path), text + "appended");
+  EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"long.txt"});
 }
 
 TEST_F(FileRewrite, StopRequestAbandonsTheFileUntouched) {

@@ -1,6 +1,7 @@
 // Fuzz target for the rewrite core: the engine's streaming rewrite must give the same bytes
 // and count as the plain reference model, for any text (in any encoding its first bytes
-// announce), terms, comparison and chunking.
+// announce), terms, comparison and chunking. Every run of zeros in the text is a hole, which
+// the rewrite may pass over unread.
 //
 // Input layout: byte 0 chooses the comparison (bit 0), the read size (bits 1-3) and the
 // buffer size (bits 4-7); byte 1 is the find term's length, then the term; the next byte is the
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -48,8 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text = input.rest();
 
   const sorvane::testing::ReferenceResult expected = sorvane::testing::referenceReplace(text, find, replace, ignoreCase);
-  const sorvane::testing::Rewritten actual = sorvane::testing::rewriteText(
-      text, find, replace, ignoreCase ? sorvane::CompareMode::Text : sorvane::CompareMode::Binary, chunk, capacity);
+  sorvane::testing::Holes holes;
+  for (std::size_t at = text.find('\0'); at != std::string::npos; at = text.find('\0', at)) {
+    const std::size_t end = std::min(text.find_first_not_of('\0', at), text.size());
+    holes.emplace_back(at, end);
+    at = end;
+  }
+  const sorvane::testing::Rewritten actual =
+      sorvane::testing::rewriteText(text, find, replace, ignoreCase ? sorvane::CompareMode::Text : sorvane::CompareMode::Binary,
+                                    chunk, capacity, std::move(holes));
   if (actual.output != expected.output || actual.count != expected.count || actual.refused != expected.refused)
     std::abort();
   return 0;
