@@ -7,6 +7,6 @@ mapfile -t packages < scripts/build-packages.txt
 scripts/ensure-packages.sh "${packages[@]}"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DSORVANE_TESTS=OFF
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" --target sorvane
 
 exec build/bin/sorvane

@@ -38,9 +38,9 @@ if sd --help 2>&1 | grep -q -- '--fixed-strings'; then SD_FIXED=-F; else SD_FIXE
 
 # --- Build --------------------------------------------------------------------
 if wants sorvane; then
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null ||
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DSORVANE_TESTS=OFF -DSORVANE_BENCH=ON >/dev/null ||
         die "cmake configure failed; sorvane-cli cannot be built yet"
-    cmake --build "$BUILD_DIR" --parallel "$(nproc)" ||
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target sorvane-cli sorvane-bench-data ||
         die "build failed; no figures for sorvane-cli"
     SORVANE=$BUILD_DIR/bin/sorvane-cli
     [[ -x $SORVANE ]] || die "$SORVANE was not built; nothing to measure (BENCH_TOOLS='sd sed cp' runs the others)"

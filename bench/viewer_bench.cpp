@@ -3,7 +3,6 @@
 //
 //   sorvane-viewer-bench [MiB]     (default 50)
 
-#include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_window.h"
@@ -75,11 +74,12 @@ int main(int argc, char** argv) {
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs});
-  sorvane::viewer::FileViewer viewer(window);
+  QWidget window;  // stands in for the main window, which holds the file list
+  auto* files = new QListWidget(&window);
+  sorvane::viewer::FileViewer viewer(*files, {messageBoxes, eventPump, helpEngine, fileDialogs});
   window.show();
-  window.lstFiles->addItem(QString::fromStdString(path));
-  window.lstFiles->setCurrentRow(0);
+  files->addItem(QString::fromStdString(path));
+  files->setCurrentRow(0);
   QApplication::processEvents();
 
   QElapsedTimer clock;

@@ -1,43 +1,24 @@
-#include "file_selection/file_list_commands.h"
-#include "file_selection/folder_picker.h"
 #include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
-#include "settings/exit_routine.h"
 #include "settings/settings_store.h"
-#include "settings/startup.h"
-#include "viewer/file_viewer.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <csignal>
-#include <iostream>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a rewrite fails and is reported instead
-  QApplication::setApplicationName(QStringLiteral("Sorvane"));
+  QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;
   sorvane::settings::SettingsStore store = sorvane::settings::SettingsStore::forCurrentUser();
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs});
-
-  window.setExitRoutine([&window, &store] {
-    sorvane::settings::saveWindowSettings(window, store);
-    // The program ends whether or not its settings could be kept; the user should know why.
-    if (!store.sync())
-      std::cerr << "sorvane: could not save the settings to " << store.location().toStdString() << '\n';
-  });
-  sorvane::file_selection::FileListCommands fileList(window, store);
-  sorvane::file_selection::FolderPicker folderPicker(window);
-  sorvane::viewer::FileViewer viewer(window);
-  QObject::connect(window.lstFiles, &QListWidget::itemDoubleClicked, &viewer,
-                   &sorvane::viewer::FileViewer::lstFiles_DblClick);
-  sorvane::settings::Form_Load(window, store);
+  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store);
+  window.Form_Load();
   return QApplication::exec();
 }

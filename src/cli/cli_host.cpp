@@ -16,22 +16,22 @@ void onStopSignal(int) { stopSignal = 1; }
 CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err)
     : options_(options), out_(out), err_(err) {}
 
-int CliHost::showMessage(const std::string& text, int style, const std::string&) {
+MessageAnswer CliHost::showMessage(const std::string& text, MessageStyle style, const std::string&) {
   std::string lines = text;
   std::replace(lines.begin(), lines.end(), '\r', '\n');
-  if (style == kStyleInformation) {
+  if (style == MessageStyle::Information) {
     out_ << lines << '\n' << std::flush;
-    return kButtonOk;
+    return MessageAnswer::Ok;
   }
   anyFailure_ = true;
   err_ << lines << '\n' << std::flush;
-  return kButtonOk;
+  return MessageAnswer::Ok;
 }
 
-int CliHost::fileFailed(const std::string& fileName, const Failure& failure) {
+MessageAnswer CliHost::fileFailed(const std::string& fileName, const Failure& failure) {
   reportFailure(fileName, failure);
-  if (!failure.isFileSystemFailure()) return kButtonOk;
-  return options_.stopOnError ? kButtonAbort : kButtonIgnore;
+  if (!failure.isFileSystemFailure()) return MessageAnswer::Ok;
+  return options_.stopOnError ? MessageAnswer::Abort : MessageAnswer::Ignore;
 }
 
 void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {

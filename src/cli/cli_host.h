@@ -34,13 +34,15 @@ class CliHost final : public ReplaceHost {
   std::string findText() const override { return options_.find; }
   std::string replaceText() const override { return options_.replace; }
   std::string fileTypeText() const override { return options_.fileType; }
-  int caseSensitiveValue() const override { return options_.ignoreCase ? 0 : 1; }
-  int recursiveValue() const override { return options_.recursive ? 1 : 0; }
+  CheckValue caseSensitiveValue() const override {
+    return options_.ignoreCase ? CheckValue::Cleared : CheckValue::Checked;
+  }
+  CheckValue recursiveValue() const override { return options_.recursive ? CheckValue::Checked : CheckValue::Cleared; }
   RecentTermList& findTerms() override { return findTerms_; }
   RecentTermList& replaceTerms() override { return replaceTerms_; }
 
-  int showMessage(const std::string& text, int style, const std::string& title) override;
-  int fileFailed(const std::string& fileName, const Failure& failure) override;
+  MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) override;
+  MessageAnswer fileFailed(const std::string& fileName, const Failure& failure) override;
   void fileDone(const std::string& fileName, std::int64_t replacements) override;
   void folderNotListed(const std::string& folder, const Failure& failure) override;
   void processPendingEvents() override {}

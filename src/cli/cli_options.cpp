@@ -1,6 +1,6 @@
 #include "cli/cli_options.h"
 
-#include "engine/file_types.h"
+#include "vocabulary/vocabulary.h"
 
 #include <CLI/CLI.hpp>
 
@@ -14,7 +14,7 @@ namespace sorvane::cli {
 namespace {
 
 // Short names of the file types, in the order of their texts.
-constexpr std::array<const char*, kFileTypeTexts.size()> kShortTypeNames = {"all", "html", "js", "txt"};
+constexpr std::array<const char*, kFileTypes.size()> kShortTypeNames = {"all", "html", "js", "txt"};
 constexpr std::array<const char*, 4> kValueOptions = {"--find", "--replace", "--folder", "--type"};
 
 bool isShortName(const std::string& given, const std::string& lowercaseName) {
@@ -23,16 +23,16 @@ bool isShortName(const std::string& given, const std::string& lowercaseName) {
 }
 
 std::optional<std::string> typeText(const std::string& given) {
-  for (std::size_t i = 0; i < kFileTypeTexts.size(); ++i) {
-    if (given == kFileTypeTexts[i] || isShortName(given, kShortTypeNames[i])) return kFileTypeTexts[i];
+  for (std::size_t i = 0; i < kFileTypes.size(); ++i) {
+    if (given == kFileTypes[i].caption || isShortName(given, kShortTypeNames[i])) return kFileTypes[i].caption;
   }
   return std::nullopt;
 }
 
 std::string unknownTypeError(const std::string& given) {
   std::string error = "unknown --type '" + given + "'; the types are";
-  for (std::size_t i = 0; i < kFileTypeTexts.size(); ++i)
-    error += std::string(i == 0 ? " " : ", ") + "\"" + kFileTypeTexts[i] + "\" (" + kShortTypeNames[i] + ")";
+  for (std::size_t i = 0; i < kFileTypes.size(); ++i)
+    error += std::string(i == 0 ? " " : ", ") + "\"" + kFileTypes[i].caption + "\" (" + kShortTypeNames[i] + ")";
   return error;
 }
 

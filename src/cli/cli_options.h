@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vocabulary/vocabulary.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@ struct CliOptions {
   bool stopOnError = false;
   bool recursive = false;
   std::optional<std::string> folder;  // folder mode when set
-  std::string fileType = "All Files (*.*)";
+  std::string fileType = kFileTypes[0].caption;
   std::vector<std::string> files;
   bool help = false;
   bool version = false;

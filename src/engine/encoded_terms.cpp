@@ -4,7 +4,7 @@
 
 namespace sorvane {
 
-EncodedTerms::EncodedTerms(std::string find, std::string replace, int compare)
+EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode compare)
     : find_(std::move(find)), replace_(std::move(replace)), compare_(compare) {}
 
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {

@@ -14,7 +14,7 @@ namespace sorvane {
 // for an encoding is made when a file in it first comes up, and kept for the rest of the run.
 class EncodedTerms {
  public:
-  EncodedTerms(std::string find, std::string replace, int compare);
+  EncodedTerms(std::string find, std::string replace, CompareMode compare);
   EncodedTerms(const EncodedTerms&) = delete;  // rewriters hold on to its matchers
   EncodedTerms& operator=(const EncodedTerms&) = delete;
 
@@ -35,7 +35,7 @@ class EncodedTerms {
 
   std::string find_;
   std::string replace_;
-  int compare_;
+  CompareMode compare_;
   std::array<std::unique_ptr<Form>, 5> forms_;  // by encoding
 };
 

@@ -1,6 +1,6 @@
 #include "engine/failure.h"
 
-#include "engine/host.h"
+#include "vocabulary/vocabulary.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,11 +1,12 @@
 #include "engine/file_types.h"
 
+#include "vocabulary/vocabulary.h"
+
 namespace sorvane {
 
 std::string patternForFileType(const std::string& fileTypeText) {
-  static constexpr std::array<const char*, kFileTypeTexts.size()> patterns = {"*.*", "*.htm*", "*.js", "*.txt"};
-  for (std::size_t i = 0; i < kFileTypeTexts.size(); ++i)
-    if (fileTypeText == kFileTypeTexts[i]) return patterns[i];
+  for (const FileType& type : kFileTypes)
+    if (fileTypeText == type.caption) return type.pattern;
   return {};
 }
 

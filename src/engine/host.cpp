@@ -4,10 +4,10 @@
 
 namespace sorvane {
 
-int ReplaceHost::fileFailed(const std::string& fileName, const Failure& failure) {
+MessageAnswer ReplaceHost::fileFailed(const std::string& fileName, const Failure& failure) {
   if (!failure.isFileSystemFailure())
-    return showMessage(messages::generalFailure(fileName, failure), kStyleCritical, kApplicationTitle);
-  return showMessage(messages::fileSystemFailure(fileName, failure), kStyleAbortRetryIgnore, kApplicationTitle);
+    return showMessage(messages::generalFailure(fileName, failure), MessageStyle::Critical, kApplicationTitle);
+  return showMessage(messages::fileSystemFailure(fileName, failure), MessageStyle::AbortRetryIgnore, kApplicationTitle);
 }
 
 }  // namespace sorvane

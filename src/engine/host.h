@@ -1,24 +1,12 @@
 #pragma once
 
 #include "engine/failure.h"
+#include "vocabulary/vocabulary.h"
 
 #include <cstdint>
 #include <string>
 
 namespace sorvane {
-
-// Message box styles and answers, as numbers, because stored scripts and tests speak in them.
-inline constexpr int kStyleCritical = 16;           // critical icon, OK
-inline constexpr int kStyleInformation = 64;        // information icon, OK
-inline constexpr int kStyleAbortRetryIgnore = 274;  // critical icon, Abort/Retry/Ignore, Retry preselected
-
-inline constexpr int kButtonOk = 1;
-inline constexpr int kButtonAbort = 3;
-inline constexpr int kButtonRetry = 4;
-inline constexpr int kButtonIgnore = 5;
-
-// Caption of every message box, and the source named in failure reports.
-inline constexpr const char* kApplicationTitle = "Sorvane";
 
 // A list-bearing control that keeps recent terms (the find and replace drop-downs).
 class RecentTermList {
@@ -43,17 +31,17 @@ class ReplaceHost {
   virtual std::string findText() const = 0;
   virtual std::string replaceText() const = 0;
   virtual std::string fileTypeText() const = 0;
-  virtual int caseSensitiveValue() const = 0;  // check-box state 0, 1 or 2
-  virtual int recursiveValue() const = 0;      // check-box state 0, 1 or 2
+  virtual CheckValue caseSensitiveValue() const = 0;
+  virtual CheckValue recursiveValue() const = 0;
   virtual RecentTermList& findTerms() = 0;
   virtual RecentTermList& replaceTerms() = 0;
 
-  // Shows a message box and returns the button pressed (kButton...).
-  virtual int showMessage(const std::string& text, int style, const std::string& title) = 0;
+  // Shows a message box and returns the button pressed.
+  virtual MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) = 0;
   // A file could not be rewritten. Shows the dialog that lets the user stop, retry or skip it,
   // or, for a failure outside the file system, the one after which the run stops; returns the
   // button. A host without dialogs may answer by itself.
-  virtual int fileFailed(const std::string& fileName, const Failure& failure);
+  virtual MessageAnswer fileFailed(const std::string& fileName, const Failure& failure);
   // A file was rewritten (or, in a dry run, counted) with this many replacements.
   virtual void fileDone(const std::string& /*fileName*/, std::int64_t /*replacements*/) {}
   // A folder of a walk could not be listed, so its files and folders are passed over. The

@@ -17,8 +17,6 @@
 namespace sorvane {
 namespace {
 
-constexpr int kChecked = 1;
-
 // Their files are a repository's own records, not the user's text: a replacement corrupts them.
 bool isVersionControlFolder(const std::string& name) {
   static constexpr std::array<const char*, 3> names = {".git", ".hg", ".svn"};
@@ -34,15 +32,15 @@ ReplaceEngine::~ReplaceEngine() = default;
 void ReplaceEngine::cmdReplace_Click() {
   host_.DisableControls();
   if (host_.fileFrameVisible() && host_.fileListCount() < 1) {
-    host_.showMessage(messages::kEmptyFileList, kStyleCritical, kApplicationTitle);
+    host_.showMessage(messages::kEmptyFileList, MessageStyle::Critical, kApplicationTitle);
     host_.EnableControls();
     return;
   }
 
-  ListAddItem(host_.findTerms(), host_.findText(), kBinaryCompare);
-  ListAddItem(host_.replaceTerms(), host_.replaceText(), kBinaryCompare);
+  ListAddItem(host_.findTerms(), host_.findText(), CompareMode::Binary);
+  ListAddItem(host_.replaceTerms(), host_.replaceText(), CompareMode::Binary);
 
-  nCompare = host_.caseSensitiveValue() == kChecked ? kBinaryCompare : kTextCompare;
+  nCompare = host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
   strFindTerm = host_.findText();
   strReplaceTerm = host_.replaceText();
   nReplacements = 0;
@@ -70,12 +68,12 @@ void ReplaceEngine::cmdReplace_Click() {
 
   const std::string report =
       options_.dryRun ? messages::dryRunReport(nReplacements) : messages::report(nReplacements);
-  host_.showMessage(report, kStyleInformation, kApplicationTitle);
+  host_.showMessage(report, MessageStyle::Information, kApplicationTitle);
   host_.EnableControls();
   host_.focusFind();
 }
 
-void ReplaceEngine::ListAddItem(RecentTermList& lst, const std::string& sItem, int CaseSense) {
+void ReplaceEngine::ListAddItem(RecentTermList& lst, const std::string& sItem, CompareMode CaseSense) {
   const int count = lst.ListCount();
   for (int i = 0; i < count; ++i)
     if (containsTerm(lst.List(i), sItem, CaseSense)) return;
@@ -109,17 +107,17 @@ void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
     }
 
     const Failure& failure = outcome.failure;
-    const int button = host_.fileFailed(myFile.path, failure);
+    const MessageAnswer button = host_.fileFailed(myFile.path, failure);
     if (!failure.isFileSystemFailure()) {
-      host_.showMessage(messages::operationStopped(nReplacements), kStyleInformation, kApplicationTitle);
+      host_.showMessage(messages::operationStopped(nReplacements), MessageStyle::Information, kApplicationTitle);
       bStop = true;
       return;
     }
-    if (button == kButtonAbort) {
+    if (button == MessageAnswer::Abort) {
       bStop = true;
       return;
     }
-    if (button != kButtonRetry) return;  // Ignore: skip this file
+    if (button != MessageAnswer::Retry) return;  // Ignore: skip this file
   }
 }
 
@@ -149,7 +147,7 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
     if (!ended() && !yielder_->poll()) bAbandoned = true;
     if (ended()) return false;
   }
-  if (host_.recursiveValue() != kChecked) return true;
+  if (host_.recursiveValue() != CheckValue::Checked) return true;
   for (const std::string& sub : listing.folders) {
     if (isVersionControlFolder(sub)) continue;
     if (!walkFolder(folder.get(), sub, path + sub + "/", pattern)) return false;

@@ -36,12 +36,12 @@ class ReplaceEngine {
   void cmdReplace_Click();
 
   // Appends `sItem` to a recent-term list unless an entry already contains it.
-  static void ListAddItem(RecentTermList& lst, const std::string& sItem, int CaseSense);
+  static void ListAddItem(RecentTermList& lst, const std::string& sItem, CompareMode CaseSense);
 
   // The run state, readable after a run.
   const std::string& findTerm() const { return strFindTerm; }
   const std::string& replaceTerm() const { return strReplaceTerm; }
-  int compareMode() const { return nCompare; }
+  CompareMode compareMode() const { return nCompare; }
   std::int64_t replacements() const { return nReplacements; }
   bool stopped() const { return bStop; }
   // True when the host's stop request ended the run (no report was shown).
@@ -63,7 +63,7 @@ class ReplaceEngine {
 
   std::string strFindTerm;
   std::string strReplaceTerm;
-  int nCompare = 1;
+  CompareMode nCompare = CompareMode::Text;
   std::int64_t nReplacements = 0;
   bool bStop = false;
   int nFileIndex = 0;

@@ -44,9 +44,9 @@ bool termFindsNothing(std::string_view term, TextEncoding encoding) {
 
 }  // namespace
 
-TermMatcher::TermMatcher(std::string_view term, int compare, TextEncoding encoding)
+TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncoding encoding)
     : term_(term),
-      compare_(compare == kBinaryCompare ? kBinaryCompare : kTextCompare),
+      compare_(compare),
       findsNothing_(termFindsNothing(term, encoding)),
       occursInZeros_(!findsNothing_ && term.find_first_not_of('\0') == std::string_view::npos),
       startsWithLineFeed_(!term.empty() && term.front() == LF),
@@ -55,9 +55,9 @@ TermMatcher::TermMatcher(std::string_view term, int compare, TextEncoding encodi
   if (isUtf16(encoding)) {
     const auto order =
         encoding == TextEncoding::Utf16LE ? utf16::ByteOrder::LittleEndian : utf16::ByteOrder::BigEndian;
-    utf16_.emplace(term, compare_ == kTextCompare, order);
+    utf16_.emplace(term, compare_ == CompareMode::Text, order);
     maxLength_ = utf16_->maxOccurrenceLength();
-  } else if (compare_ == kBinaryCompare) {
+  } else if (compare_ == CompareMode::Binary) {
     exact_.emplace(term, false);
   } else if (foldsLikeAscii(term)) {
     exact_.emplace(term, true);
@@ -161,9 +161,9 @@ bool TermMatcher::insideCharacter(const unsigned char* data, std::size_t at, std
   return false;
 }
 
-bool containsTerm(std::string_view text, std::string_view term, int compare) {
+bool containsTerm(std::string_view text, std::string_view term, CompareMode compare) {
   if (text.empty()) return false;
-  if (compare == kBinaryCompare) return text.find(term) != std::string_view::npos;
+  if (compare == CompareMode::Binary) return text.find(term) != std::string_view::npos;
   const std::vector<char32_t> haystack = utf8::foldedUnits(text);
   const std::vector<char32_t> needle = utf8::foldedUnits(term);
   return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();

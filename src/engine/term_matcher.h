@@ -5,6 +5,7 @@
 #include "engine/match_result.h"
 #include "engine/text_encoding.h"
 #include "engine/utf16_matcher.h"
+#include "vocabulary/vocabulary.h"
 
 #include <cstddef>
 #include <optional>
@@ -13,10 +14,6 @@
 #include <vector>
 
 namespace sorvane {
-
-// Comparison modes of a run: 0 exact bytes, 1 case-insensitive by Unicode simple case folding.
-inline constexpr int kBinaryCompare = 0;
-inline constexpr int kTextCompare = 1;
 
 // Finds occurrences of one term in a window of a stream of text in one encoding (the text
 // after any byte order mark). Line ends (CR LF, or CR alone) bound occurrences: an occurrence
@@ -32,7 +29,7 @@ class TermMatcher {
 
   // `term` is UTF-8. Text with a UTF-8 byte order mark is searched as 8-bit text; UTF-32 text
   // is never searched.
-  TermMatcher(std::string_view term, int compare, TextEncoding encoding = TextEncoding::Bytes);
+  TermMatcher(std::string_view term, CompareMode compare, TextEncoding encoding = TextEncoding::Bytes);
 
   // Searches data[from, to) for the leftmost occurrence. data[from - kLookback, from) must be
   // the bytes that precede `from` in the stream, where there are any. `atEnd` says that no byte
@@ -57,7 +54,7 @@ class TermMatcher {
                        bool& needMore) const;
 
   std::string term_;
-  int compare_;
+  CompareMode compare_;
   bool findsNothing_;
   bool occursInZeros_;
   bool startsWithLineFeed_;
@@ -71,6 +68,6 @@ class TermMatcher {
 
 // True when `text` contains `term` under the comparison mode (an empty term is in every
 // non-empty text; nothing is in an empty text).
-bool containsTerm(std::string_view text, std::string_view term, int compare);
+bool containsTerm(std::string_view text, std::string_view term, CompareMode compare);
 
 }  // namespace sorvane

@@ -1,10 +1,8 @@
 #include "file_selection/file_list_commands.h"
 
 #include "engine/failure.h"
-#include "engine/host.h"
 #include "engine/messages.h"
-#include "main_window/frm_sorvane.h"
-#include "main_window/window_replace_host.h"
+#include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
@@ -12,13 +10,13 @@
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "settings/stored_folder.h"
+#include "vocabulary/vocabulary.h"
 
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
-#include <QPushButton>
 #include <QUrl>
 
 namespace sorvane::file_selection {
@@ -39,10 +37,10 @@ int nullPosition(const QString& text, int from) {
 int filterIndexFrom(const QString& stored) {
   bool isNumber = false;
   stored.trimmed().toDouble(&isNumber);
-  if (!isNumber)
-    throw platform::DialogError{kErrorTypeMismatch, QStringLiteral("Sorvane"), QStringLiteral("Type mismatch")};
+  const QString source = QString::fromLatin1(kApplicationTitle);
+  if (!isNumber) throw platform::DialogError{kErrorTypeMismatch, source, QStringLiteral("Type mismatch")};
   const std::optional<int> index = settings::textToInteger16(stored);
-  if (!index) throw platform::DialogError{kErrorOverflow, QStringLiteral("Sorvane"), QStringLiteral("Overflow")};
+  if (!index) throw platform::DialogError{kErrorOverflow, source, QStringLiteral("Overflow")};
   return *index;
 }
 
@@ -59,20 +57,18 @@ const QString kOpenFilter = QStringLiteral(
     "All Files (*.*)|*.*|JavaScript Files (*.js)|*.js|HTML Files (*.htm;*.html)|*.htm;*.html|Text Files"
     "(*.txt)|*.txt");
 
-FileListCommands::FileListCommands(ui::frmSorvane& window, settings::SettingsStore& store)
-    : window_(window), store_(store) {
-  connect(window.cmdOpen, &QPushButton::clicked, this, &FileListCommands::cmdOpen_Click);
-  connect(window.cmdClose, &QPushButton::clicked, this, &FileListCommands::cmdClose_Click);
-  connect(window.cmdCloseAll, &QPushButton::clicked, this, &FileListCommands::cmdCloseAll_Click);
-  window.lstFiles->setAcceptDrops(true);
-  window.lstFiles->viewport()->setAcceptDrops(true);
-  window.lstFiles->setDragDropMode(QAbstractItemView::DropOnly);
-  window.lstFiles->viewport()->installEventFilter(this);
+FileListCommands::FileListCommands(QListWidget& list, platform::CommonDialog& dialog, settings::SettingsStore& store,
+                                   const platform::Services& services)
+    : list_(list), dialog_(dialog), store_(store), services_(services) {
+  list.setAcceptDrops(true);
+  list.viewport()->setAcceptDrops(true);
+  list.setDragDropMode(QAbstractItemView::DropOnly);
+  list.viewport()->installEventFilter(this);
 }
 
 void FileListCommands::cmdOpen_Click() {
   if (busy_) return;
-  platform::CommonDialog& dialog = window_.CommonDialog1;
+  platform::CommonDialog& dialog = dialog_;
   dialog.CancelError = true;
   try {
     using namespace settings;
@@ -89,7 +85,7 @@ void FileListCommands::cmdOpen_Click() {
 
     ZemPathFile = dialog.FileName;
     ZemNextNull = nullPosition(ZemPathFile, 1);
-    bListWasEmpty = window_.lstFiles->count() == 0;
+    bListWasEmpty = list_.count() == 0;
     if (ZemNextNull == 0) {
       AddListItem(ZemPathFile);
       store_.SaveSetting(kSectionSettings, kPath, dialog.FileName.left(dialog.FileName.size() - dialog.FileTitle.size()));
@@ -104,7 +100,7 @@ void FileListCommands::cmdOpen_Click() {
       if (ZemNextNull == 0) break;
       ZemFile = ZemPathFile.mid(ZemPreviousNull, ZemNextNull - ZemPreviousNull - 1);
       AddListItem(ZemPath + QLatin1Char('/') + ZemFile);
-      window_.services().eventPump.processPendingEvents();
+      services_.eventPump.processPendingEvents();
     }
     busy_ = false;
     ZemFile = ZemPathFile.right(ZemPathFile.size() - ZemPreviousNull);
@@ -120,40 +116,39 @@ void FileListCommands::showOpenFailure(int number, const QString& source, const 
                              ? "Windows cannot open this many files at once. Try opening fewer files."
                              : "The following error occured:";
   const Failure failure{number, source.toStdString(), description.toStdString()};
-  window_.services().messageBoxes.show(&window_, ui::fromEngineText(messages::failureReport(headline, failure)),
-                                       kStyleCritical, QString::fromLatin1(kApplicationTitle));
+  services_.messageBoxes.show(list_.window(), QString::fromStdString(messages::failureReport(headline, failure)),
+                              MessageStyle::Critical, QString::fromLatin1(kApplicationTitle));
 }
 
 void FileListCommands::AddListItem(const QString& NewListItem) {
-  if (bListWasEmpty || CheckForListDuplicate(NewListItem) == 0) window_.lstFiles->addItem(NewListItem);
+  if (bListWasEmpty || CheckForListDuplicate(NewListItem) == 0) list_.addItem(NewListItem);
 }
 
 int FileListCommands::CheckForListDuplicate(const QString& NewListItem) const {
   const QString wanted = NewListItem.toUpper();
-  for (int i = 0; i < window_.lstFiles->count(); ++i)
-    if (window_.lstFiles->item(i)->text().toUpper() == wanted) return kDuplicate;
+  for (int i = 0; i < list_.count(); ++i)
+    if (list_.item(i)->text().toUpper() == wanted) return kDuplicate;
   return 0;
 }
 
 void FileListCommands::cmdClose_Click() {
-  QListWidget& list = *window_.lstFiles;
-  if (busy_ || list.currentRow() == -1 || list.count() < 1) return;
+  if (busy_ || list_.currentRow() == -1 || list_.count() < 1) return;
   busy_ = true;
-  for (int i = list.count() - 1; i >= 0; --i) {
-    if (!list.item(i)->isSelected()) continue;
-    delete list.takeItem(i);
-    window_.services().eventPump.processPendingEvents();
+  for (int i = list_.count() - 1; i >= 0; --i) {
+    if (!list_.item(i)->isSelected()) continue;
+    delete list_.takeItem(i);
+    services_.eventPump.processPendingEvents();
   }
   busy_ = false;
 }
 
 void FileListCommands::cmdCloseAll_Click() {
-  if (!busy_) window_.lstFiles->clear();
+  if (!busy_) list_.clear();
 }
 
 void FileListCommands::lstFiles_OLEDragDrop(const QStringList& droppedFiles) {
   if (busy_) return;
-  bListWasEmpty = window_.lstFiles->count() == 0;
+  bListWasEmpty = list_.count() == 0;
   for (const QString& name : droppedFiles) {
     const QFileInfo entry(name);
     // Plain files only: folders, hidden files and anything else are passed over in silence.
@@ -162,7 +157,7 @@ void FileListCommands::lstFiles_OLEDragDrop(const QStringList& droppedFiles) {
 }
 
 bool FileListCommands::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != window_.lstFiles->viewport()) return false;
+  if (watched != list_.viewport()) return false;
   switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {

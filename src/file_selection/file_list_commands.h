@@ -1,14 +1,18 @@
 #pragma once
 
+#include "platform/services.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+class QListWidget;
+
+namespace sorvane::platform {
+class CommonDialog;
+}
 namespace sorvane::settings {
 class SettingsStore;
-}
-namespace sorvane::ui {
-class frmSorvane;
 }
 
 namespace sorvane::file_selection {
@@ -17,11 +21,12 @@ namespace sorvane::file_selection {
 extern const QString kOpenFilter;
 
 // The file list's commands: Open, Close, Close All and dropping files onto the list. Built on
-// a window, it answers that window's buttons and drops.
+// the list, it takes the drops itself; its messages have the list's window for their parent.
 class FileListCommands final : public QObject {
   Q_OBJECT
  public:
-  FileListCommands(ui::frmSorvane& window, settings::SettingsStore& store);
+  FileListCommands(QListWidget& list, platform::CommonDialog& dialog, settings::SettingsStore& store,
+                   const platform::Services& services);
 
   void cmdOpen_Click();
   void cmdClose_Click();
@@ -40,8 +45,10 @@ class FileListCommands final : public QObject {
  private:
   void showOpenFailure(int number, const QString& source, const QString& description);
 
-  ui::frmSorvane& window_;
+  QListWidget& list_;
+  platform::CommonDialog& dialog_;
   settings::SettingsStore& store_;
+  platform::Services services_;
   bool bListWasEmpty = false;
   // Set while a batch yields to the window: no other list command may change the list then.
   bool busy_ = false;

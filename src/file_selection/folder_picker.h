@@ -1,22 +1,33 @@
 #pragma once
 
-#include <QObject>
+#include <QString>
 
-namespace sorvane::ui {
-class frmSorvane;
+class QWidget;
+
+namespace sorvane::platform {
+class FileDialogs;
 }
 
 namespace sorvane::file_selection {
 
-// The Browse command: the folder of folder mode, chosen in a folder dialog.
-class FolderPicker final : public QObject {
-  Q_OBJECT
+// Where a chosen folder is shown: the main window's folder label and lists.
+class FolderTarget {
  public:
-  explicit FolderPicker(ui::frmSorvane& window);
+  virtual ~FolderTarget() = default;
+  virtual void showFolder(const QString& folder) = 0;
+};
+
+// The Browse command: the folder of folder mode, chosen in a folder dialog over `dialogParent`.
+class FolderPicker {
+ public:
+  FolderPicker(FolderTarget& target, platform::FileDialogs& dialogs, QWidget& dialogParent)
+      : target_(target), dialogs_(dialogs), dialogParent_(dialogParent) {}
   void cmdBrowse_Click();
 
  private:
-  ui::frmSorvane& window_;
+  FolderTarget& target_;
+  platform::FileDialogs& dialogs_;
+  QWidget& dialogParent_;
 };
 
 }  // namespace sorvane::file_selection

@@ -4,20 +4,22 @@
 
 namespace sorvane::ui {
 
-int checkValue(const QCheckBox& box) {
+CheckValue checkValue(const QCheckBox& box) {
   switch (box.checkState()) {
     case Qt::Checked:
-      return 1;
+      return CheckValue::Checked;
     case Qt::PartiallyChecked:
-      return 2;
+      return CheckValue::Grayed;
     default:
-      return 0;
+      return CheckValue::Cleared;
   }
 }
 
-void setCheckValue(QCheckBox& box, int value) {
-  box.setTristate(value == 2);
-  box.setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+void setCheckValue(QCheckBox& box, CheckValue value) {
+  box.setTristate(value == CheckValue::Grayed);
+  box.setCheckState(value == CheckValue::Checked  ? Qt::Checked
+                    : value == CheckValue::Grayed ? Qt::PartiallyChecked
+                                                  : Qt::Unchecked);
 }
 
 void keepTwoStateForUser(QCheckBox& box) {

@@ -1,14 +1,14 @@
 #include "main_window/designed_indicator_style.h"
 
-#include "main_window/twips.h"
+#include "platform/twips.h"
 
 #include <algorithm>
 
 namespace sorvane::ui {
 namespace {
 
-constexpr Twips kIndicatorSize = 195;
-constexpr Twips kCaptionSpacing = 60;
+constexpr platform::Twips kIndicatorSize = 195;
+constexpr platform::Twips kCaptionSpacing = 60;
 
 }  // namespace
 
@@ -19,10 +19,10 @@ int DesignedIndicatorStyle::pixelMetric(PixelMetric metric, const QStyleOption* 
     case PM_IndicatorHeight:
     case PM_ExclusiveIndicatorWidth:
     case PM_ExclusiveIndicatorHeight:
-      return std::min(size, toPixels(kIndicatorSize));
+      return std::min(size, platform::toPixels(kIndicatorSize));
     case PM_CheckBoxLabelSpacing:
     case PM_RadioButtonLabelSpacing:
-      return std::min(size, toPixels(kCaptionSpacing));
+      return std::min(size, platform::toPixels(kCaptionSpacing));
     default:
       return size;
   }

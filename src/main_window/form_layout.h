@@ -1,8 +1,14 @@
 #pragma once
 
-#include "main_window/twips.h"
+#include "platform/twips.h"
+#include "vocabulary/vocabulary.h"
 
 namespace sorvane::ui {
+
+using platform::Twips;
+using platform::TwipsRect;
+using platform::toPixels;
+using platform::toTwips;
 
 // The geometry of every widget of the main window, in twips, relative to its container.
 struct MainWindowGeometry {
@@ -15,8 +21,6 @@ struct MainWindowGeometry {
   // As the window is designed, before start-up or any resize.
   static MainWindowGeometry designed();
 };
-
-enum class WindowState { Normal, Minimized, Maximized };
 
 // Designed client area and outer size of the main window.
 inline constexpr Twips kDesignedClientWidth = 8505;

@@ -1,81 +1,72 @@
 #pragma once
 
 #include "engine/replace_run.h"
+#include "file_selection/folder_picker.h"
 #include "main_window/form_layout.h"
+#include "main_window/main_window_widgets.h"
 #include "platform/common_dialog.h"
+#include "platform/outer_geometry.h"
+#include "platform/services.h"
 
 #include <QPointer>
-#include <QSize>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
-#include <optional>
-
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
 
 namespace sorvane {
-namespace platform {
-class EventPump;
-class MessageBoxes;
-}  // namespace platform
+namespace file_selection {
+class FileListCommands;
+}
+namespace settings {
+class SettingsStore;
+struct WindowPicture;
+}  // namespace settings
+namespace viewer {
+class FileViewer;
+}
 }  // namespace sorvane
 
 namespace sorvane::ui {
 
-class DirectoryList;
-class FileList;
 class WindowReplaceHost;
 
-// The desktop services the window reaches through the platform layer; tests stand in for them.
-struct WindowServices {
-  platform::MessageBoxes& messageBoxes;
-  platform::EventPump& eventPump;
-  platform::HelpEngine& helpEngine;
-  platform::FileDialogs& fileDialogs;
-};
-
-// The main window. Widgets are positioned in twips by Form_Resize; the handlers carry the
-// names the rest of the program uses for them.
-class frmSorvane final : public QWidget {
+// The main window. Its widgets are placed in twips by Form_Resize; its collaborators (the file
+// list's commands, the folder picker, the viewer, the replace run) each get the widgets or the
+// small interface they use.
+class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   Q_OBJECT
  public:
-  explicit frmSorvane(WindowServices services, EngineOptions engineOptions = {}, QWidget* parent = nullptr);
+  // The window keeps its settings in `store`: start-up reads them, the exit routine writes them.
+  frmSorvane(const platform::Services& services, settings::SettingsStore& store, EngineOptions engineOptions = {},
+             QWidget* parent = nullptr);
   ~frmSorvane() override;
 
-  // Widgets, in the order the window creates them.
-  QGroupBox* frameFolder;
-  FileList* File1;
-  DirectoryList* Dir1;
-  QCheckBox* chkRecursive;
-  QPushButton* cmdBrowse;
-  QLabel* lblFolder;
-  QGroupBox* frameFiles;
-  QCheckBox* chkRememberTheseFiles;
-  QPushButton* cmdOpen;
-  QPushButton* cmdClose;
-  QPushButton* cmdCloseAll;
-  QListWidget* lstFiles;
-  std::array<QRadioButton*, 2> optFolderFile;  // 0 folder mode, 1 file mode
-  QGroupBox* frameControls;
-  QComboBox* cmbFileTypes;
-  QCheckBox* chkCaseSensitive;
-  QComboBox* cmbReplace;
-  QComboBox* cmbFind;
-  QLabel* lblFileTypes;
-  QLabel* lblFind;
-  QLabel* lblReplace;
-  QPushButton* cmdHelp;
-  QPushButton* cmdExit;
-  QPushButton* cmdReplace;
-  platform::CommonDialog CommonDialog1;
+  // Start-up: restores the window as the user left it and shows it. Every step that fails (a
+  // value that does not convert, a folder that is gone) is skipped without a message.
+  void Form_Load();
+
+  // The window's outer size (frame and title bar included), in twips.
+  Twips outerWidth() const { return outer_.width(); }
+  Twips outerHeight() const { return outer_.height(); }
+  void setOuterSize(Twips width, Twips height) { outer_.resize(width, height); }
+  // The geometry Form_Resize last applied, in twips.
+  const MainWindowGeometry& layout() const { return geometry_; }
+  sorvane::MousePointer MousePointer() const;
+
+  // For tests, which drive the widgets as a user would.
+  const MainWindowWidgets& widgetsForTest() const { return widgets_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class WindowReplaceHost;  // the window's side of a run
 
   // Handlers.
   void Form_Resize();
@@ -88,61 +79,32 @@ class frmSorvane final : public QWidget {
   void DisableControls();
   void EnableControls();
 
+  void connectHandlers();
   // Shows the frame of one mode, hides the other and sizes the controls frame to match.
   void applyModeLayout(bool folderMode);
   // Turns one option button on or off as a stored value says; both may end up off.
   void setOptionValue(int index, bool on);
-  // What the Exit command saves before the program ends.
-  void setExitRoutine(std::function<void()> routine) { exitRoutine_ = std::move(routine); }
-
-  // The window's outer size (frame and title bar included), in twips.
-  Twips outerWidth() const;
-  Twips outerHeight() const;
-  void setOuterSize(Twips width, Twips height);
-
-  // The geometry Form_Resize last applied, in twips.
-  const MainWindowGeometry& layout() const { return geometry_; }
-  // The mouse pointer: 0 default, 11 hourglass.
-  int MousePointer() const;
-  WindowServices& services() { return services_; }
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  void createWidgets();
-  void connectHandlers();
-  void applyGeometry();
-  void fitRememberCaption();
-  void setDesignedTabOrder();
+  // The folder of folder mode, in the label, its tooltip and the two display lists.
+  void showFolder(const QString& folder) override;
   std::array<QWidget*, 15> runSensitiveControls() const;
-  static QString helpFilePath();
-  void completeOuterSize();
+  void restoreSize(const settings::WindowPicture& saved);
+  void restoreControls(const settings::WindowPicture& saved);
+  settings::WindowPicture picture() const;
+  void saveSettings();
 
-  WindowServices services_;
+  platform::Services services_;
+  settings::SettingsStore& store_;
+  MainWindowWidgets widgets_{};
+  platform::CommonDialog CommonDialog1;
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
-  QButtonGroup* optFolderFileGroup_ = nullptr;
+  platform::OuterGeometry outer_{*this};
   std::unique_ptr<WindowReplaceHost> replaceHost_;
   std::unique_ptr<ReplaceEngine> engine_;
-  bool shownBefore_ = false;
-  // The outer size last asked for, in twips, and what it came to in pixels: while the window
-  // keeps that pixel size it reports the twips exactly, whatever the rounding to pixels lost.
-  struct RequestedOuterSize {
-    Twips width;
-    Twips height;
-    QSize pixels;
-    bool frameKnown;
-  };
-  std::optional<RequestedOuterSize> requestedOuterSize_;
+  std::unique_ptr<file_selection::FileListCommands> fileList_;
+  std::unique_ptr<file_selection::FolderPicker> folderPicker_;
+  std::unique_ptr<viewer::FileViewer> viewer_;
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
-  std::function<void()> exitRoutine_;
 };
 
 }  // namespace sorvane::ui

@@ -15,10 +15,14 @@
 #include <QListWidget>
 
 namespace sorvane::ui {
+namespace {
 
+// Paths travel to and from the engine as the file system's bytes, texts as UTF-8.
 std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QString fromEngineText(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromEngineText(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
 
 int ComboTermList::ListCount() const { return box_.count(); }
 
@@ -27,40 +31,43 @@ std::string ComboTermList::List(int index) const { return box_.itemText(index).t
 void ComboTermList::AddItem(const std::string& item) { appendTerms(box_, {fromEngineText(item)}); }
 
 WindowReplaceHost::WindowReplaceHost(frmSorvane& window)
-    : window_(window), findTerms_(*window.cmbFind), replaceTerms_(*window.cmbReplace) {}
+    : window_(window),
+      widgets_(window.widgets_),
+      findTerms_(*widgets_.cmbFind),
+      replaceTerms_(*widgets_.cmbReplace) {}
 
 // Asked of the widget itself: a hidden window still has a mode.
-bool WindowReplaceHost::fileFrameVisible() const { return !window_.frameFiles->isHidden(); }
+bool WindowReplaceHost::fileFrameVisible() const { return !widgets_.frameFiles->isHidden(); }
 
-bool WindowReplaceHost::folderFrameVisible() const { return !window_.frameFolder->isHidden(); }
+bool WindowReplaceHost::folderFrameVisible() const { return !widgets_.frameFolder->isHidden(); }
 
-int WindowReplaceHost::fileListCount() const { return window_.lstFiles->count(); }
+int WindowReplaceHost::fileListCount() const { return widgets_.lstFiles->count(); }
 
 std::string WindowReplaceHost::fileListItem(int index) const {
-  return toPath(window_.lstFiles->item(index)->text());
+  return toPath(widgets_.lstFiles->item(index)->text());
 }
 
-std::string WindowReplaceHost::folderCaption() const { return toPath(window_.lblFolder->text()); }
+std::string WindowReplaceHost::folderCaption() const { return toPath(widgets_.lblFolder->text()); }
 
-std::string WindowReplaceHost::findText() const { return window_.cmbFind->currentText().toStdString(); }
+std::string WindowReplaceHost::findText() const { return widgets_.cmbFind->currentText().toStdString(); }
 
-std::string WindowReplaceHost::replaceText() const { return window_.cmbReplace->currentText().toStdString(); }
+std::string WindowReplaceHost::replaceText() const { return widgets_.cmbReplace->currentText().toStdString(); }
 
-std::string WindowReplaceHost::fileTypeText() const { return window_.cmbFileTypes->currentText().toStdString(); }
+std::string WindowReplaceHost::fileTypeText() const { return widgets_.cmbFileTypes->currentText().toStdString(); }
 
-int WindowReplaceHost::caseSensitiveValue() const { return checkValue(*window_.chkCaseSensitive); }
+CheckValue WindowReplaceHost::caseSensitiveValue() const { return checkValue(*widgets_.chkCaseSensitive); }
 
-int WindowReplaceHost::recursiveValue() const { return checkValue(*window_.chkRecursive); }
+CheckValue WindowReplaceHost::recursiveValue() const { return checkValue(*widgets_.chkRecursive); }
 
-int WindowReplaceHost::showMessage(const std::string& text, int style, const std::string& title) {
-  return window_.services().messageBoxes.show(&window_, fromEngineText(text), style, fromEngineText(title));
+MessageAnswer WindowReplaceHost::showMessage(const std::string& text, MessageStyle style, const std::string& title) {
+  return window_.services_.messageBoxes.show(&window_, fromEngineText(text), style, fromEngineText(title));
 }
 
-void WindowReplaceHost::processPendingEvents() { window_.services().eventPump.processPendingEvents(); }
+void WindowReplaceHost::processPendingEvents() { window_.services_.eventPump.processPendingEvents(); }
 
-void WindowReplaceHost::refreshFolderFiles() { window_.File1->Refresh(); }
+void WindowReplaceHost::refreshFolderFiles() { widgets_.File1->Refresh(); }
 
-void WindowReplaceHost::focusFind() { window_.cmbFind->setFocus(Qt::OtherFocusReason); }
+void WindowReplaceHost::focusFind() { widgets_.cmbFind->setFocus(Qt::OtherFocusReason); }
 
 void WindowReplaceHost::DisableControls() { window_.DisableControls(); }
 

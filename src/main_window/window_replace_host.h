@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/host.h"
+#include "main_window/main_window_widgets.h"
 
 #include <QString>
 
@@ -36,11 +37,11 @@ class WindowReplaceHost final : public ReplaceHost {
   std::string findText() const override;
   std::string replaceText() const override;
   std::string fileTypeText() const override;
-  int caseSensitiveValue() const override;
-  int recursiveValue() const override;
+  CheckValue caseSensitiveValue() const override;
+  CheckValue recursiveValue() const override;
   RecentTermList& findTerms() override { return findTerms_; }
   RecentTermList& replaceTerms() override { return replaceTerms_; }
-  int showMessage(const std::string& text, int style, const std::string& title) override;
+  MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) override;
   void processPendingEvents() override;
   bool stopRequested() const override { return stopRequested_; }
   void refreshFolderFiles() override;
@@ -53,13 +54,10 @@ class WindowReplaceHost final : public ReplaceHost {
 
  private:
   frmSorvane& window_;
+  const MainWindowWidgets& widgets_;
   ComboTermList findTerms_;
   ComboTermList replaceTerms_;
   bool stopRequested_ = false;
 };
-
-// Paths travel to and from the engine as the file system's bytes.
-std::string toPath(const QString& path);
-QString fromEngineText(const std::string& text);
 
 }  // namespace sorvane::ui

@@ -1,6 +1,7 @@
 #include "platform/help_window.h"
 
 #include "platform/dialog_error.h"
+#include "vocabulary/vocabulary.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -19,9 +20,11 @@ namespace {
 
 constexpr int kInvalidCall = 5;
 
+const QString kTitle = QString::fromLatin1(kApplicationTitle);
+
 QString cannotFindPage(const QString& path) {
-  return QStringLiteral("<h3>Sorvane Help</h3><p>Sorvane cannot find the help file:</p><p><b>%1</b></p>")
-      .arg(QDir::toNativeSeparators(path).toHtmlEscaped());
+  return QStringLiteral("<h3>%1 Help</h3><p>%1 cannot find the help file:</p><p><b>%2</b></p>")
+      .arg(kTitle, QDir::toNativeSeparators(path).toHtmlEscaped());
 }
 
 }  // namespace
@@ -30,7 +33,7 @@ HelpWindowEngine::~HelpWindowEngine() { delete window_; }
 
 void HelpWindowEngine::show(const QString& helpFile, int command) {
   if (command != kHelpContents)
-    throw DialogError{kInvalidCall, QStringLiteral("Sorvane"), QStringLiteral("Invalid procedure call or argument")};
+    throw DialogError{kInvalidCall, kTitle, QStringLiteral("Invalid procedure call or argument")};
   if (!window_) createWindow();
   showPage(helpFile.isEmpty() ? QString() : QFileInfo(helpFile).absoluteFilePath(), QString());
   window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
@@ -42,7 +45,7 @@ void HelpWindowEngine::show(const QString& helpFile, int command) {
 void HelpWindowEngine::createWindow() {
   window_ = new QWidget(nullptr, Qt::Window);
   window_->setObjectName(QStringLiteral("helpWindow"));
-  window_->setWindowTitle(QStringLiteral("Sorvane Help"));
+  window_->setWindowTitle(kTitle + QStringLiteral(" Help"));
   window_->resize(640, 520);
   // An open help window must not keep the program running once the main window closes.
   window_->setAttribute(Qt::WA_QuitOnClose, false);

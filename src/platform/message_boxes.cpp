@@ -6,44 +6,38 @@
 namespace sorvane::platform {
 namespace {
 
-constexpr int kCritical = 16;
-constexpr int kAbortRetryIgnore = 274;
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerAbort = 3;
-constexpr int kAnswerRetry = 4;
-constexpr int kAnswerIgnore = 5;
-
 // The message names the buttons in this order. Qt would sort standard buttons by the
 // desktop's habit; buttons that share one role keep the order they were added in.
-int askAbortRetryIgnore(QMessageBox& box) {
+MessageAnswer askAbortRetryIgnore(QMessageBox& box) {
   QPushButton* abort = box.addButton(QStringLiteral("&Abort"), QMessageBox::ActionRole);
   QPushButton* retry = box.addButton(QStringLiteral("&Retry"), QMessageBox::ActionRole);
   box.addButton(QStringLiteral("&Ignore"), QMessageBox::ActionRole);
   box.setDefaultButton(retry);
   // No escape button: Esc and the close box give no answer, one of the three must be chosen.
   box.exec();
-  if (box.clickedButton() == abort) return kAnswerAbort;
-  if (box.clickedButton() == retry) return kAnswerRetry;
-  return kAnswerIgnore;
+  if (box.clickedButton() == abort) return MessageAnswer::Abort;
+  if (box.clickedButton() == retry) return MessageAnswer::Retry;
+  return MessageAnswer::Ignore;
 }
 
 }  // namespace
 
-int QtMessageBoxes::show(QWidget* parent, const QString& text, int style, const QString& title) {
+MessageAnswer QtMessageBoxes::show(QWidget* parent, const QString& text, MessageStyle style,
+                                   const QString& title) {
   QString lines = text;
   lines.replace(QChar('\r'), QChar('\n'));
   QMessageBox box(parent);
   box.setWindowTitle(title);
   box.setTextFormat(Qt::PlainText);  // a file name such as "<b>.txt" is not markup
   box.setText(lines);
-  if (style == kAbortRetryIgnore) {
+  if (style == MessageStyle::AbortRetryIgnore) {
     box.setIcon(QMessageBox::Critical);
     return askAbortRetryIgnore(box);
   }
-  box.setIcon(style == kCritical ? QMessageBox::Critical : QMessageBox::Information);
+  box.setIcon(style == MessageStyle::Critical ? QMessageBox::Critical : QMessageBox::Information);
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
-  return kAnswerOk;
+  return MessageAnswer::Ok;
 }
 
 }  // namespace sorvane::platform

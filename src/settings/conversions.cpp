@@ -55,4 +55,6 @@ QString singleToText(float value) {
 
 QString booleanToText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
+QString checkValueToText(CheckValue value) { return QString::number(static_cast<int>(value)); }
+
 }  // namespace sorvane::settings

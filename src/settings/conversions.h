@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vocabulary/vocabulary.h"
+
 #include <QString>
 #include <optional>
 
@@ -18,5 +20,7 @@ long long leadingNumber(const QString& text);
 // A size as text: integral values without a decimal part.
 QString singleToText(float value);
 QString booleanToText(bool value);
+// A check state as its digit.
+QString checkValueToText(CheckValue value);
 
 }  // namespace sorvane::settings

@@ -36,8 +36,9 @@ inline const NumberedList kRecentReplaces{QStringLiteral("Number of recent repla
                                           QStringLiteral("Replace Term ")};
 inline const NumberedList kRememberedFiles{QStringLiteral("Number of files"), kSectionFiles, QStringLiteral("File ")};
 
-inline constexpr float kMinimumWidth = 8000;
-inline constexpr float kMinimumHeight = 4800;
+// The window's outer size in twips when none is stored.
+inline constexpr float kDefaultWidth = 8000;
+inline constexpr float kDefaultHeight = 4800;
 inline constexpr int kDefaultOpenFilterIndex = 2;
 
 }  // namespace sorvane::settings

@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "vocabulary/vocabulary.h"
+
 #include <QSettings>
 
 namespace sorvane::settings {
@@ -11,7 +13,8 @@ QString address(const QString& section, const QString& key) { return section + Q
 
 SettingsStore SettingsStore::forCurrentUser() {
   return SettingsStore(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                   QStringLiteral("Sorvane"), QStringLiteral("Sorvane")));
+                                                   QString::fromLatin1(kApplicationTitle),
+                                                   QString::fromLatin1(kApplicationTitle)));
 }
 
 SettingsStore SettingsStore::atFile(const QString& path) {

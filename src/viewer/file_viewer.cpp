@@ -1,11 +1,11 @@
 #include "viewer/file_viewer.h"
 
-#include "engine/host.h"
 #include "engine/messages.h"
-#include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
+#include "platform/mouse_pointer.h"
 #include "viewer/frm_view.h"
+#include "vocabulary/vocabulary.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -14,8 +14,6 @@
 
 namespace sorvane::viewer {
 namespace {
-
-constexpr int kHourglass = 11;  // the main window's mouse pointer while a file is read
 
 // The entry that has the focus, which after a double-click is the one double-clicked; without
 // one, the first selected entry.
@@ -28,18 +26,23 @@ std::optional<QString> entryToShow(const QListWidget& list) {
 
 }  // namespace
 
-FileViewer::FileViewer(ui::frmSorvane& window, ReadPacing pacing) : window_(window), pacing_(pacing) {}
+FileViewer::FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing)
+    : list_(list), services_(services), pacing_(pacing) {
+  connect(&list, &QListWidget::itemDoubleClicked, this, &FileViewer::lstFiles_DblClick);
+}
 
 FileViewer::~FileViewer() = default;
 
 frmView* FileViewer::view() const { return view_ && !view_->closed() ? view_.data() : nullptr; }
 
+QWidget& FileViewer::window() const { return *list_.window(); }
+
 void FileViewer::lstFiles_DblClick() {
   // The read under way owns the pointer and the viewer's next text; it finishes first.
   if (reading_) return;
-  window_.setCursor(Qt::WaitCursor);
-  if (const std::optional<QString> path = entryToShow(*window_.lstFiles)) showFile(*path);
-  window_.unsetCursor();
+  platform::setMousePointer(window(), MousePointer::Hourglass);
+  if (const std::optional<QString> path = entryToShow(list_)) showFile(*path);
+  platform::setMousePointer(window(), MousePointer::Default);
 }
 
 void FileViewer::showFile(const QString& path) {
@@ -59,23 +62,23 @@ void FileViewer::showFile(const QString& path) {
 }
 
 void FileViewer::processEventsDuringRead() {
-  window_.services().eventPump.processPendingEvents();
+  services_.eventPump.processPendingEvents();
   // A replace run started meanwhile has put the default pointer back; the read goes on.
-  if (window_.MousePointer() != kHourglass) window_.setCursor(Qt::WaitCursor);
+  platform::setMousePointer(window(), MousePointer::Hourglass);
 }
 
 void FileViewer::showFailure(const QString& path, const Failure& failure) {
-  window_.unsetCursor();
+  platform::setMousePointer(window(), MousePointer::Default);
   const std::string text =
       messages::failureReport("The file '" + path.toStdString() + "' could not be shown.", failure);
-  window_.services().messageBoxes.show(&window_, QString::fromStdString(text), kStyleCritical,
-                                       QString::fromUtf8(kApplicationTitle));
+  services_.messageBoxes.show(&window(), QString::fromStdString(text), MessageStyle::Critical,
+                              QString::fromLatin1(kApplicationTitle));
 }
 
 // A viewer the user closed may not be deleted yet (the deletion waits for the event loop);
 // it is let go and a new one made.
 frmView& FileViewer::openView() {
-  if (view() == nullptr) view_ = new frmView(&window_);
+  if (view() == nullptr) view_ = new frmView(&window());
   return *view_;
 }
 

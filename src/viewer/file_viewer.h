@@ -1,28 +1,29 @@
 #pragma once
 
+#include "platform/services.h"
 #include "viewer/viewer_text.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
-namespace sorvane::ui {
-class frmSorvane;
-}  // namespace sorvane::ui
+class QListWidget;
+class QWidget;
 
 namespace sorvane::viewer {
 
 class frmView;
 
-// Shows a listed file's text in the one viewer window, creating it on first use and again
-// after the user closed it.
+// Shows a double-clicked entry of a file list in the one viewer window, creating it on first
+// use and again after the user closed it. The viewer and the messages belong to the list's
+// window, which shows the hourglass while a file is read.
 class FileViewer final : public QObject {
   Q_OBJECT
  public:
-  explicit FileViewer(ui::frmSorvane& window, ReadPacing pacing = {});
+  FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing = {});
   ~FileViewer() override;
 
-  // The double-click handler of the main window's file list.
+  // The double-click handler of the file list.
   void lstFiles_DblClick();
 
   // The open viewer; null before the first file is shown and once the user has closed it.
@@ -33,8 +34,10 @@ class FileViewer final : public QObject {
   void processEventsDuringRead();
   void showFailure(const QString& path, const Failure& failure);
   frmView& openView();
+  QWidget& window() const;
 
-  ui::frmSorvane& window_;
+  QListWidget& list_;
+  platform::Services services_;
   ReadPacing pacing_;
   QPointer<frmView> view_;
   bool reading_ = false;

@@ -1,6 +1,5 @@
 #include "viewer/frm_view.h"
 
-#include "main_window/window_frame.h"
 #include "viewer/viewer_text_box.h"
 
 #include <QCloseEvent>
@@ -8,13 +7,13 @@
 namespace sorvane::viewer {
 namespace {
 
-constexpr ui::Twips kDesignedClientWidth = 6060;
-constexpr ui::Twips kDesignedClientHeight = 4380;
-constexpr ui::Twips kTextLeft = 120;
-constexpr ui::Twips kTextTop = 120;
+constexpr platform::Twips kDesignedClientWidth = 6060;
+constexpr platform::Twips kDesignedClientHeight = 4380;
+constexpr platform::Twips kTextLeft = 120;
+constexpr platform::Twips kTextTop = 120;
 // What the text box leaves of the outer size: its margins and the frame.
-constexpr ui::Twips kTextWidthAllowance = 360;
-constexpr ui::Twips kTextHeightAllowance = 600;
+constexpr platform::Twips kTextWidthAllowance = 360;
+constexpr platform::Twips kTextHeightAllowance = 600;
 
 }  // namespace
 
@@ -29,8 +28,8 @@ frmView::frmView(QWidget* owner)
   txtView->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtView->move(ui::toPixels(kTextLeft), ui::toPixels(kTextTop));
-  resize(ui::toPixels(kDesignedClientWidth), ui::toPixels(kDesignedClientHeight));
+  txtView->move(platform::toPixels(kTextLeft), platform::toPixels(kTextTop));
+  resize(platform::toPixels(kDesignedClientWidth), platform::toPixels(kDesignedClientHeight));
   Form_Resize();  // a hidden window gets its first resize event only when shown
 }
 
@@ -39,18 +38,14 @@ void frmView::setText(const QString& text) {
   txtView->showText(text);
 }
 
-ui::Twips frmView::outerWidth() const { return ui::toTwips(width()) + ui::frameExtraWidth(*this); }
-
-ui::Twips frmView::outerHeight() const { return ui::toTwips(height()) + ui::frameExtraHeight(*this); }
-
 // A size the text box cannot take (negative, when the viewer is made very small or is
 // minimized) leaves that dimension as it was.
 void frmView::Form_Resize() {
-  const ui::Twips width = outerWidth() - kTextWidthAllowance;
-  const ui::Twips height = outerHeight() - kTextHeightAllowance;
+  const platform::Twips width = outerWidth() - kTextWidthAllowance;
+  const platform::Twips height = outerHeight() - kTextHeightAllowance;
   QSize size = txtView->size();
-  if (width >= 0) size.setWidth(ui::toPixels(width));
-  if (height >= 0) size.setHeight(ui::toPixels(height));
+  if (width >= 0) size.setWidth(platform::toPixels(width));
+  if (height >= 0) size.setHeight(platform::toPixels(height));
   txtView->resize(size);
 }
 
@@ -67,12 +62,8 @@ void frmView::moveEvent(QMoveEvent* event) {
 
 void frmView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (shownBefore_) return;
-  shownBefore_ = true;
-  if (const QWidget* owner = parentWidget()) {
-    const QRect outer = frameGeometry();
-    move(owner->frameGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
-  }
+  const QWidget* owner = parentWidget();
+  outer_.centreOnFirstShow(owner != nullptr ? owner->frameGeometry() : QRect());
 }
 
 void frmView::closeEvent(QCloseEvent* event) {

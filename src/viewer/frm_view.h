@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main_window/twips.h"
+#include "platform/outer_geometry.h"
 
 #include <QString>
 #include <QWidget>
@@ -26,8 +26,8 @@ class frmView final : public QWidget {
   const QString& text() const { return text_; }
 
   // The window's outer size (frame and title bar included), in twips.
-  ui::Twips outerWidth() const;
-  ui::Twips outerHeight() const;
+  platform::Twips outerWidth() const { return outer_.width(); }
+  platform::Twips outerHeight() const { return outer_.height(); }
 
   // True once the user has closed it: it is about to be deleted and must not be shown again.
   bool closed() const { return closed_; }
@@ -39,9 +39,8 @@ class frmView final : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-
   QString text_;
-  bool shownBefore_ = false;
+  platform::OuterGeometry outer_{*this};
   bool closed_ = false;
 };
 

@@ -80,7 +80,7 @@ class FileRewrite : public ::testing::Test {
  protected:
   RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
                          SwapCalls calls = {}, std::size_t capacity = 16, WriteTuning tuning = {}) {
-    EncodedTerms terms(find, replace, kBinaryCompare);
+    EncodedTerms terms(find, replace, CompareMode::Binary);
     RewriteJob job{terms, false, capacity, calls, tuning};
     Yielder yielder(host, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);
@@ -377,7 +377,7 @@ TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   const RewriteOutcome isFolder = rewrite(folder / "sub.txt", "a", "b");
   EXPECT_EQ(isFolder.failure.number, 75);
   EXPECT_EQ(isFolder.failure.description, "Path/File access error");
-  EXPECT_EQ(isFolder.failure.source, "Sorvane");
+  EXPECT_EQ(isFolder.failure.source, kApplicationTitle);
 
   // Made read-only on purpose: refused for every user, root included.
   const std::string readOnly = folder / "read-only.txt";

@@ -14,7 +14,7 @@ struct Case {
   std::string text;
   std::string find;
   std::string replace;
-  int compare;
+  CompareMode compare;
   std::string expected;
   std::int64_t count;
 };
@@ -52,49 +52,50 @@ std::string be(std::u16string_view units) { return utf16File(units, true); }
 INSTANTIATE_TEST_SUITE_P(
     Engine, KnownRewrites,
     ::testing::Values(
-        Case{"no_overlap", "aaaa", "aa", "b", kBinaryCompare, "bb", 2},
-        Case{"inserted_text_not_searched_again", "aaa", "a", "aa", kBinaryCompare, "aaaaaa", 3},
-        Case{"binary_is_case_sensitive", "ABC abc", "abc", "x", kBinaryCompare, "ABC x", 1},
-        Case{"text_ignores_case", "ABC abc", "abc", "x", kTextCompare, "x x", 2},
-        Case{"text_folds_unicode", "\xC3\x84" "BC|\xC3\xA4" "bc", "\xC3\xA4" "bc", "-", kTextCompare, "-|-", 2},
-        Case{"text_kelvin_and_long_s", "ma" + kKelvin + "e Ma" + kLongS + "k", "MAKE", "x", kTextCompare,
+        Case{"no_overlap", "aaaa", "aa", "b", CompareMode::Binary, "bb", 2},
+        Case{"inserted_text_not_searched_again", "aaa", "a", "aa", CompareMode::Binary, "aaaaaa", 3},
+        Case{"binary_is_case_sensitive", "ABC abc", "abc", "x", CompareMode::Binary, "ABC x", 1},
+        Case{"text_ignores_case", "ABC abc", "abc", "x", CompareMode::Text, "x x", 2},
+        Case{"text_folds_unicode", "\xC3\x84" "BC|\xC3\xA4" "bc", "\xC3\xA4" "bc", "-", CompareMode::Text, "-|-", 2},
+        Case{"text_kelvin_and_long_s", "ma" + kKelvin + "e Ma" + kLongS + "k", "MAKE", "x", CompareMode::Text,
              "x Ma" + kLongS + "k", 1},
-        Case{"text_long_s_matches_s", "u" + kLongS + "e", "USE", "x", kTextCompare, "x", 1},
-        Case{"line_ends_kept_as_they_are", "ab\r\nab\rab\nab", "ab", "X", kBinaryCompare, "X\r\nX\rX\nX", 4},
-        Case{"no_line_end_added", "x", "x", "y", kBinaryCompare, "y", 1},
-        Case{"empty_text", "", "x", "y", kBinaryCompare, "", 0},
-        Case{"empty_term_finds_nothing", "abc\r\n", "", "y", kBinaryCompare, "abc\r\n", 0},
-        Case{"term_with_cr_finds_nothing", "a\r\nb", "a\r", "y", kBinaryCompare, "a\r\nb", 0},
-        Case{"crlf_pair_is_not_text", "a\r\nb", "\nb", "y", kBinaryCompare, "a\r\nb", 0},
-        Case{"lone_lf_is_text", "a\nb\r\n\nb", "\nb", "Y", kBinaryCompare, "aY\r\nY", 2},
-        Case{"lf_term_in_text_mode", "a\r\nB\n\nb", "\nB", "Y", kTextCompare, "a\r\nB\nY", 1},
-        Case{"nul_and_binary_bytes_kept", std::string("\0\xFF\x80x\0", 5), "x", "yy", kBinaryCompare,
+        Case{"text_long_s_matches_s", "u" + kLongS + "e", "USE", "x", CompareMode::Text, "x", 1},
+        Case{"line_ends_kept_as_they_are", "ab\r\nab\rab\nab", "ab", "X", CompareMode::Binary, "X\r\nX\rX\nX", 4},
+        Case{"no_line_end_added", "x", "x", "y", CompareMode::Binary, "y", 1},
+        Case{"empty_text", "", "x", "y", CompareMode::Binary, "", 0},
+        Case{"empty_term_finds_nothing", "abc\r\n", "", "y", CompareMode::Binary, "abc\r\n", 0},
+        Case{"term_with_cr_finds_nothing", "a\r\nb", "a\r", "y", CompareMode::Binary, "a\r\nb", 0},
+        Case{"crlf_pair_is_not_text", "a\r\nb", "\nb", "y", CompareMode::Binary, "a\r\nb", 0},
+        Case{"lone_lf_is_text", "a\nb\r\n\nb", "\nb", "Y", CompareMode::Binary, "aY\r\nY", 2},
+        Case{"lf_term_in_text_mode", "a\r\nB\n\nb", "\nB", "Y", CompareMode::Text, "a\r\nB\nY", 1},
+        Case{"nul_and_binary_bytes_kept", std::string("\0\xFF\x80x\0", 5), "x", "yy", CompareMode::Binary,
              std::string("\0\xFF\x80yy\0", 6), 1},
-        Case{"invalid_bytes_match_themselves", "x\xFF\xFE|\xC3\xBF", "\xFF", "#", kTextCompare, "x#\xFE|\xC3\xBF", 1},
-        Case{"stray_continuation_not_inside_a_character", "\xC3\xA4|\xA4", "\xA4", "#", kTextCompare,
+        Case{"invalid_bytes_match_themselves", "x\xFF\xFE|\xC3\xBF", "\xFF", "#", CompareMode::Text, "x#\xFE|\xC3\xBF", 1},
+        Case{"stray_continuation_not_inside_a_character", "\xC3\xA4|\xA4", "\xA4", "#", CompareMode::Text,
              "\xC3\xA4|#", 1},
-        Case{"truncated_sequence_at_end", "ab\xE2\x84", "\xE2", "#", kTextCompare, "ab#\x84", 1},
-        Case{"long_replacement", "a-a", "a", std::string(3000, 'z'), kBinaryCompare,
+        Case{"truncated_sequence_at_end", "ab\xE2\x84", "\xE2", "#", CompareMode::Text, "ab#\x84", 1},
+        Case{"long_replacement", "a-a", "a", std::string(3000, 'z'), CompareMode::Binary,
              std::string(3000, 'z') + "-" + std::string(3000, 'z'), 2},
         Case{"utf8_mark_kept_and_never_matched", "\xEF\xBB\xBF" "ab\xEF\xBB\xBF", "\xEF\xBB\xBF", "#",
-             kBinaryCompare, "\xEF\xBB\xBF" "ab#", 1},
-        Case{"utf8_mark_then_term_at_start", "\xEF\xBB\xBF" "Ab", "ab", "x", kTextCompare, "\xEF\xBB\xBF" "x", 1},
-        Case{"utf16_mark_never_matched", le(u"\uFEFF"), "\xEF\xBB\xBF", "x", kBinaryCompare, le(u"x"), 1},
-        Case{"utf16le_replacement_in_utf16", le(u"hello\r\n"), "h", "xy", kBinaryCompare, le(u"xyello\r\n"), 1},
-        Case{"utf16be_ignores_case", be(u"Hello H\u00C9LLO"), "h\xC3\xA9llo", "bye", kTextCompare, be(u"Hello bye"), 1},
-        Case{"utf16_surrogate_pairs_fold", le(u"\U00010400x\U00010428"), "\xF0\x90\x90\xA8", "#", kTextCompare,
+             CompareMode::Binary, "\xEF\xBB\xBF" "ab#", 1},
+        Case{"utf8_mark_then_term_at_start", "\xEF\xBB\xBF" "Ab", "ab", "x", CompareMode::Text, "\xEF\xBB\xBF" "x", 1},
+        Case{"utf16_mark_never_matched", le(u"\uFEFF"), "\xEF\xBB\xBF", "x", CompareMode::Binary, le(u"x"), 1},
+        Case{"utf16le_replacement_in_utf16", le(u"hello\r\n"), "h", "xy", CompareMode::Binary, le(u"xyello\r\n"), 1},
+        Case{"utf16be_ignores_case", be(u"Hello H\u00C9LLO"), "h\xC3\xA9llo", "bye", CompareMode::Text,
+             be(u"Hello bye"), 1},
+        Case{"utf16_surrogate_pairs_fold", le(u"\U00010400x\U00010428"), "\xF0\x90\x90\xA8", "#", CompareMode::Text,
              le(u"#x#"), 2},
-        Case{"utf16_misaligned_bytes_never_match", le(u"x\u6100\u4200"), "a", "#", kTextCompare,
+        Case{"utf16_misaligned_bytes_never_match", le(u"x\u6100\u4200"), "a", "#", CompareMode::Text,
              le(u"x\u6100\u4200"), 0},
-        Case{"utf16_line_ends_are_code_units", le(u"\u0D00\na\u010D\r\na"), "\na", "Y", kBinaryCompare,
+        Case{"utf16_line_ends_are_code_units", le(u"\u0D00\na\u010D\r\na"), "\na", "Y", CompareMode::Binary,
              le(u"\u0D00Y\u010D\r\na"), 1},
         Case{"utf16_lone_surrogates_and_odd_byte_kept", le(u"\xD800" u"a\xDC00" u"a") + "\x01", "A", "bb",
-             kTextCompare, le(u"\xD800" u"bb\xDC00" u"bb") + "\x01", 2},
+             CompareMode::Text, le(u"\xD800" u"bb\xDC00" u"bb") + "\x01", 2},
         Case{"utf16_lone_high_surrogate_is_no_character", le(u"a\xD800\xE000"), "a\xF0\x90\x90\x80", "#",
-             kTextCompare, le(u"a\xD800\xE000"), 0},
-        Case{"utf16_term_not_utf8_matches_nothing", le(u"\u00FF"), "\xFF", "x", kBinaryCompare, le(u"\u00FF"), 0},
-        Case{"utf16_replacement_not_utf8_refused", be(u"a"), "a", "\xFF", kBinaryCompare, be(u"a"), 0},
-        Case{"utf32_refused", std::string("\xFF\xFE\0\0a\0\0\0", 8), "a", "b", kBinaryCompare,
+             CompareMode::Text, le(u"a\xD800\xE000"), 0},
+        Case{"utf16_term_not_utf8_matches_nothing", le(u"\u00FF"), "\xFF", "x", CompareMode::Binary, le(u"\u00FF"), 0},
+        Case{"utf16_replacement_not_utf8_refused", be(u"a"), "a", "\xFF", CompareMode::Binary, be(u"a"), 0},
+        Case{"utf32_refused", std::string("\xFF\xFE\0\0a\0\0\0", 8), "a", "b", CompareMode::Binary,
              std::string("\xFF\xFE\0\0a\0\0\0", 8), 0}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
@@ -130,12 +131,12 @@ Holes someZeroRunsAsHoles(const std::string& text, std::mt19937& random) {
 // declared holes, which the rewriter may pass over unread.
 TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
   // Among them letters whose UTF-16 bytes hold a CR or LF byte, and surrogate pairs.
-  const std::vector<std::string> characters = {"a", "A", "b", "\r", "\n", "\r\n", "\xC3\xA4", "\xC3\x84", kKelvin,
-                                               "k", "\xC4\x8D", "\xE0\xB4\x80", "\xE0\xA8\x8D",
+  const std::vector<std::string> characters = {"a", "A", "b", "z", "Z", "\r", "\n", "\r\n", "\xC3\xA4", "\xC3\x84",
+                                               kKelvin, "k", "\xC4\x8D", "\xE0\xB4\x80", "\xE0\xA8\x8D",
                                                "\xF0\x90\x90\x80", "\xF0\x90\x90\xA8", std::string(1, '\0'),
                                                std::string(40, '\0')};
   const std::vector<std::string> invalidBytes = {"\xFF", "\xA4", "\xC3"};
-  const std::vector<std::string> terms = {"a",  "ab",           "aA",   "\n",   "\na", "k",
+  const std::vector<std::string> terms = {"a",  "ab",           "aA",   "\n",   "\na", "k",   "z", "Z\xC3\xA4",
                                           "\xC3\xA4" "a", "\xA4", "\xC3", "bab", "abab", "aAbA",
                                           "\xC4\x8D",     "a\xF0\x90\x90\x80", "\xF0\x90\x90\xA8\r",
                                           std::string("a\0", 2), std::string("\0", 1), std::string("\0b", 2)};
@@ -168,8 +169,9 @@ TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
       text = utf16Of(text, bigEndian);
       expected.output = utf16Of(expected.output, bigEndian);
     }
-    const Rewritten actual = rewriteText(text, find, "<>", ignoreCase ? kTextCompare : kBinaryCompare, chunk, capacity,
-                                         someZeroRunsAsHoles(text, random));
+    const CompareMode compare = ignoreCase ? CompareMode::Text : CompareMode::Binary;
+    const Rewritten actual =
+        rewriteText(text, find, "<>", compare, chunk, capacity, someZeroRunsAsHoles(text, random));
     ASSERT_EQ(actual.output, expected.output) << "round " << round;
     ASSERT_EQ(actual.count, expected.count) << "round " << round;
     holesSkipped += !actual.refused && actual.bytesRead < text.size();
@@ -181,17 +183,17 @@ TEST(StreamRewriter, LongLineDoesNotGrowTheBuffer) {
   // A line far longer than the buffer still streams, with an occurrence across every chunk end.
   std::string text;
   for (int i = 0; i < 20000; ++i) text += "xyneedlez";
-  const Rewritten result = rewriteText(text, "needle", "N", kBinaryCompare, 4096, 64);
+  const Rewritten result = rewriteText(text, "needle", "N", CompareMode::Binary, 4096, 64);
   EXPECT_EQ(result.count, 20000);
   EXPECT_EQ(result.output.size(), text.size() - 20000 * 5);
 }
 
 TEST(ContainsTerm, FollowsTheRecentTermRule) {
-  EXPECT_TRUE(containsTerm("foobar", "foo", kBinaryCompare));
-  EXPECT_FALSE(containsTerm("foobar", "FOO", kBinaryCompare));
-  EXPECT_TRUE(containsTerm("foobar", "FOO", kTextCompare));
-  EXPECT_TRUE(containsTerm("x", "", kBinaryCompare));
-  EXPECT_FALSE(containsTerm("", "", kBinaryCompare));
+  EXPECT_TRUE(containsTerm("foobar", "foo", CompareMode::Binary));
+  EXPECT_FALSE(containsTerm("foobar", "FOO", CompareMode::Binary));
+  EXPECT_TRUE(containsTerm("foobar", "FOO", CompareMode::Text));
+  EXPECT_TRUE(containsTerm("x", "", CompareMode::Binary));
+  EXPECT_FALSE(containsTerm("", "", CompareMode::Binary));
 }
 
 }  // namespace

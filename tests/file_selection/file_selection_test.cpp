@@ -1,7 +1,5 @@
 #include "file_selection/file_list_commands.h"
-#include "file_selection/folder_picker.h"
-#include "main_window/folder_views.h"
-#include "main_window/frm_sorvane.h"
+#include "platform/common_dialog.h"
 #include "scripted_platform.h"
 #include "settings/settings_store.h"
 #include "temp_folder.h"
@@ -10,10 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
@@ -24,11 +20,14 @@ namespace {
 using file_selection::FileListCommands;
 using platform::OpenFilesAnswer;
 
+// A list with several selected entries, as the main window holds it.
 class FileSelection : public ::testing::Test {
  protected:
+  void SetUp() override { list->setSelectionMode(QAbstractItemView::ExtendedSelection); }
+
   QStringList entries() const {
     QStringList items;
-    for (int i = 0; i < window.lstFiles->count(); ++i) items.append(window.lstFiles->item(i)->text());
+    for (int i = 0; i < list->count(); ++i) items.append(list->item(i)->text());
     return items;
   }
   QString stored(const QString& key) const { return store.GetSetting("Settings", key, "<absent>"); }
@@ -36,96 +35,83 @@ class FileSelection : public ::testing::Test {
   QString folderPath() const { return QString::fromStdString(folder.path()); }
 
   TempFolder folder;
-  ScriptedMessageBoxes boxes;
-  CountingEventPump pump;
-  RecordingHelpEngine help;
-  ScriptedFileDialogs dialogs;
+  ScriptedServices scripted;
   settings::SettingsStore store = settings::SettingsStore::atFile(QString::fromStdString(folder / "store.conf"));
-  ui::frmSorvane window{{boxes, pump, help, dialogs}};
-  FileListCommands files{window, store};
-  file_selection::FolderPicker picker{window};
+  QWidget window;
+  QListWidget* list = new QListWidget(&window);
+  platform::CommonDialog dialog{scripted.help, scripted.dialogs, &window};
+  FileListCommands files{*list, dialog, store, scripted.services()};
 };
 
 TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
-  dialogs.nextFiles = OpenFilesAnswer{{path("a.txt")}, 0};
-  window.cmdOpen->click();
+  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("a.txt")}, 0};
+  files.cmdOpen_Click();
   EXPECT_EQ(entries(), QStringList{path("a.txt")});
   EXPECT_EQ(stored("Path"), folderPath() + "/");
   EXPECT_EQ(stored("OpenFilterIndex"), "1");
   // First use: the home folder and the second filter.
-  ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-  EXPECT_EQ(dialogs.fileRequests[0].startFolder, QDir::homePath());
-  EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 1);
-  EXPECT_TRUE(boxes.shown.empty());
+  ASSERT_EQ(scripted.dialogs.fileRequests.size(), 1u);
+  EXPECT_EQ(scripted.dialogs.fileRequests[0].startFolder, QDir::homePath());
+  EXPECT_EQ(scripted.dialogs.fileRequests[0].filterIndex, 1);
+  EXPECT_TRUE(scripted.boxes.shown.empty());
 
-  // The next dialog starts where the file was; the program's own folder is no starting point.
-  window.cmdOpen->click();
-  EXPECT_EQ(dialogs.fileRequests[1].startFolder, folderPath() + "/");
+  // The next dialog starts where the file was; cancelled, it changes nothing.
+  files.cmdOpen_Click();
+  EXPECT_EQ(scripted.dialogs.fileRequests[1].startFolder, folderPath() + "/");
+  EXPECT_EQ(entries(), QStringList{path("a.txt")});
+  EXPECT_EQ(stored("OpenFilterIndex"), "1");
+  EXPECT_TRUE(scripted.boxes.shown.empty());
+  // The program's own folder is no starting point.
   store.SaveSetting("Settings", "Path", QCoreApplication::applicationDirPath());
-  window.cmdOpen->click();
-  EXPECT_EQ(dialogs.fileRequests[2].startFolder, QDir::homePath());
+  files.cmdOpen_Click();
+  EXPECT_EQ(scripted.dialogs.fileRequests[2].startFolder, QDir::homePath());
 }
 
+// A batch into an empty list is not checked for duplicates; into a list that holds entries, it is.
 TEST_F(FileSelection, OpenSeveralFilesInDialogOrderWithoutDuplicates) {
-  dialogs.nextFiles = OpenFilesAnswer{{path("b.txt"), path("a.txt")}, 2};
-  window.cmdOpen->click();
-  EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt")}));
+  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("b.txt"), path("a.txt"), path("a.txt")}, 2};
+  files.cmdOpen_Click();
+  EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("a.txt")}));
   EXPECT_EQ(stored("Path"), folderPath() + "/");
   EXPECT_EQ(stored("OpenFilterIndex"), "3");
-  EXPECT_EQ(pump.calls, 1);  // after each name but the last
+  EXPECT_EQ(scripted.pump.calls, 2);  // after each name but the last
 
   // The stored index opens the next dialog; a duplicate in another letter case adds nothing.
-  dialogs.nextFiles = OpenFilesAnswer{{path("A.TXT"), path("c.txt")}, 2};
-  window.cmdOpen->click();
-  EXPECT_EQ(dialogs.fileRequests[1].filterIndex, 2);
-  EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("c.txt")}));
-}
-
-TEST_F(FileSelection, BatchIntoAnEmptyListIsNotChecked) {
-  dialogs.nextFiles = OpenFilesAnswer{{path("a.txt"), path("a.txt")}, 0};
-  window.cmdOpen->click();
-  EXPECT_EQ(entries().size(), 2);
-}
-
-TEST_F(FileSelection, CancelChangesNothing) {
-  store.SaveSetting("Settings", "OpenFilterIndex", "4");
-  window.cmdOpen->click();
-  EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 3);
-  EXPECT_TRUE(entries().isEmpty());
-  EXPECT_EQ(stored("OpenFilterIndex"), "4");
-  EXPECT_EQ(stored("Path"), "<absent>");
-  EXPECT_TRUE(boxes.shown.empty());
+  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("A.TXT"), path("c.txt")}, 2};
+  files.cmdOpen_Click();
+  EXPECT_EQ(scripted.dialogs.fileRequests[1].filterIndex, 2);
+  EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("a.txt"), path("c.txt")}));
 }
 
 TEST_F(FileSelection, FailuresShowTheirMessages) {
   QStringList many;
   for (int i = 0; i < 400; ++i) many.append(path(std::string(100, 'x') + std::to_string(i)));
-  dialogs.nextFiles = OpenFilesAnswer{many, 0};
-  window.cmdOpen->click();
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text,
+  scripted.dialogs.nextFiles = OpenFilesAnswer{many, 0};
+  files.cmdOpen_Click();
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].text,
             "Windows cannot open this many files at once. Try opening fewer files.\r\r"
             "Error number:  20476\rError generated by: CommonDialog\rError description: Buffer too small");
-  EXPECT_EQ(boxes.shown[0].style, 16);
-  EXPECT_EQ(boxes.shown[0].title, "Sorvane");
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::Critical);
+  EXPECT_EQ(scripted.boxes.shown[0].title, kApplicationTitle);
   EXPECT_TRUE(entries().isEmpty());
 
   store.SaveSetting("Settings", "OpenFilterIndex", "two");
-  window.cmdOpen->click();
-  EXPECT_EQ(boxes.shown[1].text, "The following error occured:\r\r"
+  files.cmdOpen_Click();
+  EXPECT_EQ(scripted.boxes.shown[1].text, "The following error occured:\r\r"
                                  "Error number:  13\rError generated by: Sorvane\rError description: Type mismatch");
-  EXPECT_EQ(dialogs.fileRequests.size(), 1u);  // the dialog never opened
+  EXPECT_EQ(scripted.dialogs.fileRequests.size(), 1u);  // the dialog never opened
 }
 
 TEST_F(FileSelection, DropAddsOnlyPlainVisibleFiles) {
   writeFile(folder / "plain.txt", "");
   writeFile(folder / ".hidden.txt", "");
   std::filesystem::create_directory(folder / "sub");
-  window.lstFiles->addItem(path("PLAIN.TXT").replace(folderPath(), folderPath()));
+  list->addItem(path("PLAIN.TXT"));
   files.lstFiles_OLEDragDrop({path("sub"), path(".hidden.txt"), path("plain.txt"), path("missing.txt")});
   EXPECT_EQ(entries(), (QStringList{path("PLAIN.TXT")}));  // plain.txt is a duplicate ignoring case
 
-  window.lstFiles->clear();
+  list->clear();
   files.lstFiles_OLEDragDrop({path("sub"), path(".hidden.txt"), path("plain.txt")});
   EXPECT_EQ(entries(), QStringList{path("plain.txt")});
 }
@@ -135,7 +121,7 @@ TEST_F(FileSelection, DropAddsOnlyPlainVisibleFiles) {
 TEST_F(FileSelection, DropEventsOnTheListAcceptFilesOnly) {
   writeFile(folder / "dropped.txt", "");
   QObject& handler = files;
-  QWidget* target = window.lstFiles->viewport();
+  QWidget* target = list->viewport();
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(path("dropped.txt")), QUrl("https://example.org/x.txt")});
   QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -157,36 +143,20 @@ TEST_F(FileSelection, DropEventsOnTheListAcceptFilesOnly) {
 }
 
 TEST_F(FileSelection, CloseRemovesTheSelectedEntries) {
-  window.lstFiles->addItems({"0", "1", "2", "3", "4"});
-  window.cmdClose->click();  // no current entry: nothing
+  list->addItems({"0", "1", "2", "3", "4"});
+  files.cmdClose_Click();  // no current entry: nothing
   EXPECT_EQ(entries().size(), 5);
-  window.lstFiles->setCurrentRow(0);
-  for (const int row : {2, 3}) window.lstFiles->item(row)->setSelected(true);
+  list->setCurrentRow(0);
+  for (const int row : {2, 3}) list->item(row)->setSelected(true);
   // A second Close while the first yields must not remove positions that are gone.
-  pump.onPump = [&] { window.cmdClose->click(); };
-  window.cmdClose->click();
+  scripted.pump.onPump = [&] { files.cmdClose_Click(); };
+  files.cmdClose_Click();
   EXPECT_EQ(entries(), (QStringList{"1", "4"}));
 
-  window.cmdCloseAll->click();
+  files.cmdCloseAll_Click();
   EXPECT_TRUE(entries().isEmpty());
-  window.cmdCloseAll->click();
-  EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(FileSelection, BrowseShowsTheFolderInFourPlacesOrChangesNothing) {
-  writeFile(folder / "inside.txt", "");
-  window.lblFolder->setText("before");
-  window.cmdBrowse->click();  // cancelled
-  EXPECT_EQ(window.lblFolder->text(), "before");
-  EXPECT_EQ(dialogs.folderTitles, std::vector<QString>{"Select a folder"});
-
-  dialogs.nextFolder = folderPath();
-  window.cmdBrowse->click();
-  EXPECT_EQ(window.lblFolder->text(), folderPath());
-  EXPECT_EQ(window.lblFolder->toolTip(), folderPath());
-  EXPECT_EQ(window.Dir1->path(), folderPath());
-  EXPECT_EQ(window.File1->path(), folderPath());
-  EXPECT_FALSE(window.File1->findItems("inside.txt", Qt::MatchExactly).isEmpty());
+  files.cmdCloseAll_Click();
+  EXPECT_TRUE(scripted.boxes.shown.empty());
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at = end;
   }
   const sorvane::testing::Rewritten actual =
-      sorvane::testing::rewriteText(text, find, replace, ignoreCase ? sorvane::kTextCompare : sorvane::kBinaryCompare,
+      sorvane::testing::rewriteText(text, find, replace, ignoreCase ? sorvane::CompareMode::Text : sorvane::CompareMode::Binary,
                                     chunk, capacity, std::move(holes));
   if (actual.output != expected.output || actual.count != expected.count || actual.refused != expected.refused)
     std::abort();

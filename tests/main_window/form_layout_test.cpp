@@ -2,84 +2,71 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 namespace sorvane::ui {
 namespace {
 
-MainWindowGeometry layoutAt(Twips W, Twips H, const MainWindowGeometry& from = MainWindowGeometry::designed()) {
-  return Form_Resize(from, W, H, WindowState::Normal);
-}
+using G = MainWindowGeometry;
+constexpr auto Left = &TwipsRect::Left;
+constexpr auto Top = &TwipsRect::Top;
+constexpr auto Width = &TwipsRect::Width;
+constexpr auto Height = &TwipsRect::Height;
 
-TEST(FormLayout, HeightThresholdSetsTheFramesAndButtons) {
-  const MainWindowGeometry g = layoutAt(8625, 4800);
-  EXPECT_EQ(g.frameFolder.Top, 480);
-  EXPECT_EQ(g.frameFolder.Height, 3720);
-  EXPECT_EQ(g.frameFiles.Height, 3720);
-  EXPECT_EQ(g.Dir1.Height, 2820);
-  EXPECT_EQ(g.File1.Height, 2820);
-  EXPECT_EQ(g.lstFiles.Height, 3360);
-  EXPECT_EQ(g.cmdReplace.Top, 3885);
-  EXPECT_EQ(g.cmdExit.Top, 3885);
-  EXPECT_EQ(g.cmdHelp.Top, 3885);
-}
+struct Expected {
+  TwipsRect G::*widget;
+  Twips TwipsRect::*property;
+  Twips value;
+};
 
-TEST(FormLayout, BelowTheHeightThresholdTheLastTallLayoutStays) {
-  const MainWindowGeometry g = layoutAt(8625, 4799, layoutAt(8625, 6000));
-  EXPECT_EQ(g.frameFolder.Top, 480);
-  EXPECT_EQ(g.frameFolder.Height, 4920);
-  EXPECT_EQ(g.frameFiles.Height, 4920);
-  EXPECT_EQ(g.cmdReplace.Top, 5085);
-  EXPECT_EQ(g.cmdHelp.Top, 5085);
-}
+struct Case {
+  const char* name;
+  Twips W, H;
+  std::vector<Expected> expected;
+  std::optional<std::pair<Twips, Twips>> before = std::nullopt;  // the size laid out last; none: as designed
+  WindowState state = WindowState::Normal;
+};
 
-TEST(FormLayout, WidthThresholdSwitchesBetweenFixedAndHalfWidths) {
-  const MainWindowGeometry narrow = layoutAt(7999, 6000);
-  EXPECT_EQ(narrow.frameFolder.Width, 3765);
-  EXPECT_EQ(narrow.frameFiles.Width, 3765);
-  EXPECT_EQ(narrow.frameControls.Width, 3765);
-  EXPECT_EQ(narrow.frameControls.Left, 4005);
+const Case kCases[] = {
+    {"height_threshold", 8625, 4800,
+     {{&G::frameFolder, Top, 480}, {&G::frameFolder, Height, 3720}, {&G::frameFiles, Top, 480},
+      {&G::frameFiles, Height, 3720}, {&G::Dir1, Height, 2820}, {&G::File1, Height, 2820}, {&G::lstFiles, Height, 3360},
+      {&G::cmdReplace, Top, 3885}, {&G::cmdExit, Top, 3885}, {&G::cmdHelp, Top, 3885}}},
+    {"below_the_height_threshold_the_last_tall_layout_stays", 8625, 4799,
+     {{&G::frameFolder, Top, 480}, {&G::frameFolder, Height, 4920}, {&G::frameFiles, Height, 4920},
+      {&G::cmdReplace, Top, 5085}, {&G::cmdHelp, Top, 5085}},
+     std::pair{8625.0F, 6000.0F}},
+    {"narrow", 7999, 6000,
+     {{&G::frameFolder, Width, 3765}, {&G::frameFiles, Width, 3765}, {&G::frameControls, Width, 3765},
+      {&G::frameControls, Left, 4005}}},
+    {"wide_from_the_width_threshold", 8000, 6000, {{&G::frameFolder, Width, 3760}, {&G::frameControls, Left, 4000}}},
+    {"half_twips_are_kept", 8001, 6000, {{&G::frameFolder, Width, 3760.5F}, {&G::frameControls, Left, 4000.5F}}},
+    {"wide", 10000, 7000,
+     {{&G::frameFolder, Width, 4760}, {&G::frameFiles, Width, 4760}, {&G::frameControls, Left, 5000},
+      {&G::lblFolder, Width, 3305}, {&G::cmdBrowse, Left, 3545}, {&G::cmdOpen, Left, 3545}, {&G::cmdClose, Left, 3545},
+      {&G::cmdCloseAll, Left, 3545}, {&G::chkRememberTheseFiles, Left, 3545}, {&G::Dir1, Width, 2200},
+      {&G::File1, Width, 2200}, {&G::File1, Left, 2440}, {&G::lstFiles, Width, 3305}, {&G::lblFind, Width, 4520},
+      {&G::cmbFind, Width, 4520}, {&G::lblReplace, Width, 4520}, {&G::cmbReplace, Width, 4520},
+      {&G::chkCaseSensitive, Width, 4520}, {&G::lblFileTypes, Width, 4520}, {&G::cmbFileTypes, Width, 4520},
+      {&G::cmdExit, Left, 8665}, {&G::cmdReplace, Left, 7510}, {&G::cmdHelp, Left, 5975}}},
+    {"widened_then_narrowed", 7000, 6000,
+     {{&G::frameFolder, Width, 3765}, {&G::frameFiles, Width, 3765}, {&G::frameControls, Width, 3765},
+      {&G::frameControls, Left, 4005}},
+     std::pair{10000.0F, 6000.0F}},
+    {"minimized_changes_nothing", 100, 100,
+     {{&G::frameFolder, Width, 4260}, {&G::frameFolder, Height, 4920}, {&G::cmdReplace, Top, 5085}},
+     std::pair{9000.0F, 6000.0F}, WindowState::Minimized},
+};
 
-  const MainWindowGeometry wide = layoutAt(8000, 6000);
-  EXPECT_EQ(wide.frameFolder.Width, 3760);
-  EXPECT_EQ(wide.frameControls.Left, 4000);
-
-  const MainWindowGeometry odd = layoutAt(8001, 6000);  // half twips are kept
-  EXPECT_FLOAT_EQ(odd.frameFolder.Width, 3760.5F);
-  EXPECT_FLOAT_EQ(odd.frameControls.Left, 4000.5F);
-}
-
-TEST(FormLayout, WideWindowPlacesEveryWidget) {
-  const MainWindowGeometry g = layoutAt(10000, 7000);
-  EXPECT_EQ(g.frameFolder.Width, 4760);
-  EXPECT_EQ(g.frameControls.Left, 5000);
-  EXPECT_EQ(g.lblFolder.Width, 3305);
-  for (const TwipsRect& r : {g.cmdBrowse, g.cmdOpen, g.cmdClose, g.cmdCloseAll, g.chkRememberTheseFiles})
-    EXPECT_EQ(r.Left, 3545);
-  EXPECT_EQ(g.Dir1.Width, 2200);
-  EXPECT_EQ(g.File1.Width, 2200);
-  EXPECT_EQ(g.File1.Left, 2440);
-  EXPECT_EQ(g.lstFiles.Width, 3305);
-  for (const TwipsRect& r : {g.lblFind, g.cmbFind, g.lblReplace, g.cmbReplace, g.chkCaseSensitive, g.lblFileTypes,
-                             g.cmbFileTypes})
-    EXPECT_EQ(r.Width, 4520);
-  EXPECT_EQ(g.cmdExit.Left, 8665);
-  EXPECT_EQ(g.cmdReplace.Left, 7510);
-  EXPECT_EQ(g.cmdHelp.Left, 5975);
-}
-
-TEST(FormLayout, WidenThenNarrowReturnsToTheFixedWidths) {
-  const MainWindowGeometry g = layoutAt(7000, 6000, layoutAt(10000, 6000));
-  EXPECT_EQ(g.frameFolder.Width, 3765);
-  EXPECT_EQ(g.frameFiles.Width, 3765);
-  EXPECT_EQ(g.frameControls.Width, 3765);
-  EXPECT_EQ(g.frameControls.Left, 4005);
-}
-
-TEST(FormLayout, MinimizedWindowChangesNothing) {
-  const MainWindowGeometry before = layoutAt(9000, 6000);
-  const MainWindowGeometry after = Form_Resize(before, 100, 100, WindowState::Minimized);
-  EXPECT_EQ(after.frameFolder.Width, before.frameFolder.Width);
-  EXPECT_EQ(after.frameFolder.Height, before.frameFolder.Height);
-  EXPECT_EQ(after.cmdReplace.Top, before.cmdReplace.Top);
+TEST(FormLayout, PlacesTheWidgetsAsTheWindowSizeSays) {
+  for (const Case& c : kCases) {
+    G from = G::designed();
+    if (c.before) from = Form_Resize(from, c.before->first, c.before->second, WindowState::Normal);
+    const G g = Form_Resize(from, c.W, c.H, c.state);
+    for (std::size_t i = 0; i < c.expected.size(); ++i)
+      EXPECT_EQ(g.*c.expected[i].widget.*c.expected[i].property, c.expected[i].value) << c.name << ", value " << i;
+  }
 }
 
 }  // namespace

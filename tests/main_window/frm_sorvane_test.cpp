@@ -1,13 +1,15 @@
+#include "main_window/frm_sorvane.h"
+
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
-#include "main_window/frm_sorvane.h"
+#include "main_window/main_window_widgets.h"
 #include "main_window/term_box.h"
 #include "scripted_platform.h"
+#include "settings/settings_store.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,18 +23,58 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyleOptionButton>
-#include <QToolTip>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <QToolTip>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <tuple>
 
 namespace sorvane::testing {
 namespace {
 
-using ui::frmSorvane;
+// A main window on scripted services and a store in a temporary folder, started as the program
+// starts it. Each start is a new run of the program on the same store.
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { start(); }
+
+  ui::frmSorvane& start() {
+    window.reset();
+    store = std::make_unique<settings::SettingsStore>(settings::SettingsStore::atFile(storePath()));
+    EngineOptions yieldingOften;
+    yieldingOften.yieldInterval = std::chrono::nanoseconds(0);
+    yieldingOften.bufferCapacity = 64;
+    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, yieldingOften);
+    window->Form_Load();
+    return *window;
+  }
+
+  const ui::MainWindowWidgets& w() const { return window->widgetsForTest(); }
+
+  void showActive() {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  // Keys as an earlier run (or a user) left them, for the next start to read.
+  void seed(const QString& section, const QString& key, const QString& value) {
+    settings::SettingsStore seeded = settings::SettingsStore::atFile(storePath());
+    seeded.SaveSetting(section, key, value);
+    seeded.sync();
+  }
+  QString stored(const QString& section, const QString& key) const {
+    return settings::SettingsStore::atFile(storePath()).GetSetting(section, key, QStringLiteral("<absent>"));
+  }
+  QString storePath() const { return QString::fromStdString(folder / "Sorvane.conf"); }
+
+  TempFolder folder;
+  ScriptedServices scripted;
+  std::unique_ptr<settings::SettingsStore> store;
+  std::unique_ptr<ui::frmSorvane> window;
+};
 
 // The frame alone, without its widgets, on the window's background.
 QImage drawnAlone(QWidget& frame) {
@@ -67,340 +109,370 @@ bool eventually(Condition condition) {
   return condition();
 }
 
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* type : {"All Files (*.*)", "HTML Files (*.htm, *.html)", "JavaScript Files (*.js)", "Text Files (*.txt)"})
-      window.cmbFileTypes->addItem(QString::fromLatin1(type));
-    window.optFolderFile_Click(0);  // as start-up applies the mode
-  }
-
-  void showActive() {
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  }
-
-  void fileMode() {
-    window.optFolderFile[1]->click();
-    ASSERT_TRUE(window.frameFiles->isVisibleTo(&window));
-  }
-
-  std::vector<QWidget*> runSensitive() const {
-    return {window.lstFiles,   window.cmdOpen,    window.cmdClose,         window.cmdCloseAll, window.lblFolder,
-            window.cmdBrowse,  window.chkRecursive, window.lblFind,        window.lblReplace,  window.cmbFind,
-            window.cmbReplace, window.chkCaseSensitive, window.cmdHelp,    window.cmdReplace,  window.cmdExit};
-  }
-
-  static EngineOptions yieldingOften() {
-    EngineOptions options;
-    options.yieldInterval = std::chrono::nanoseconds(0);
-    options.bufferCapacity = 64;
-    return options;
-  }
-
-  ScriptedMessageBoxes boxes;
-  CountingEventPump pump;
-  RecordingHelpEngine help;
-  ScriptedFileDialogs dialogs;
-  frmSorvane window{{boxes, pump, help, dialogs}, yieldingOften()};
-};
-
-TEST_F(MainWindow, CaptionsAndAccessKeysAreAsDesigned) {
-  EXPECT_EQ(window.windowTitle(), "Sorvane");
-  EXPECT_EQ(window.windowIcon().availableSizes().size(), 2);
-  EXPECT_EQ(window.frameFolder->title(), "Rename All Files in this Folder");
-  EXPECT_EQ(window.frameFiles->title(), "Select File(s) to Rename");
-  EXPECT_TRUE(window.frameControls->title().isEmpty());
-  EXPECT_EQ(window.chkRecursive->text(), "Find and replace text in all sub-folders");
-  EXPECT_EQ(window.chkRememberTheseFiles->text(), "Remember these files");
-  EXPECT_EQ(window.chkCaseSensitive->text(), "Case Sensitive");
-  EXPECT_EQ(window.optFolderFile[0]->text(), "Select a Folder");
-  EXPECT_EQ(window.optFolderFile[1]->text(), "Select File(s)");
-  EXPECT_EQ(window.lblFind->text(), "Find every occurrence of:");
-  EXPECT_EQ(window.lblReplace->text(), "Replace with:");
-  EXPECT_EQ(window.lblFileTypes->text(), "Find and replace text in these files:");
-  EXPECT_EQ(window.cmdBrowse->text(), "&Browse...");
-  EXPECT_EQ(window.cmdOpen->text(), "&Open...");
-  EXPECT_EQ(window.cmdClose->text(), "&Close");
-  EXPECT_EQ(window.cmdCloseAll->text(), "Close &All");
-  EXPECT_EQ(window.cmdHelp->text(), "&Help");
-  EXPECT_EQ(window.cmdExit->text(), "E&xit");
-  EXPECT_EQ(window.cmdReplace->text(), "&Replace");
-  EXPECT_TRUE(window.optFolderFile[0]->isChecked());
-  EXPECT_TRUE(window.cmbFind->isEditable());
-  EXPECT_FALSE(window.cmbFileTypes->isEditable());
-  EXPECT_EQ(window.lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
-  EXPECT_FALSE(window.Dir1->isEnabled());
-  EXPECT_FALSE(window.File1->isEnabled());
+std::vector<QWidget*> runSensitive(const ui::MainWindowWidgets& w) {
+  return {w.lstFiles, w.cmdOpen, w.cmdClose,   w.cmdCloseAll, w.lblFolder,        w.cmdBrowse, w.chkRecursive, w.lblFind,
+          w.lblReplace, w.cmbFind, w.cmbReplace, w.chkCaseSensitive, w.cmdHelp, w.cmdReplace, w.cmdExit};
 }
 
-TEST_F(MainWindow, AccessKeysActivateTheirButtons) {
+QStringList entriesOf(const QComboBox& box) {
+  QStringList entries;
+  for (int i = 0; i < box.count(); ++i) entries.append(box.itemText(i));
+  return entries;
+}
+
+TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
+  EXPECT_EQ(window->windowTitle(), "Sorvane Version 2.1.0");
+  EXPECT_FALSE(window->isMaximized());
+  EXPECT_EQ(window->outerWidth(), 8000);
+  EXPECT_EQ(window->outerHeight(), 4800);
+  EXPECT_TRUE(w().frameFolder->isVisible());
+  EXPECT_TRUE(w().lblFolder->text().isEmpty());  // no folder chosen: a run rewrites nothing
+  EXPECT_TRUE(w().Dir1->path().isEmpty());
+  QStringList types;
+  for (const FileType& type : kFileTypes) types.append(type.caption);
+  EXPECT_EQ(entriesOf(*w().cmbFileTypes), types);
+  EXPECT_EQ(w().cmbFileTypes->currentIndex(), 0);
+  // Only listed types can be picked, files can be selected in ranges, the folder lists take no input.
+  EXPECT_FALSE(w().cmbFileTypes->isEditable());
+  EXPECT_EQ(w().lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
+  EXPECT_FALSE(w().Dir1->isEnabled() || w().File1->isEnabled());
+}
+
+TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
+  const QString data = QString::fromStdString(folder.path());
+  w().optFolderFile[1]->click();
+  w().lblFolder->setText(data);
+  w().cmbFind->setEditText("find me");
+  ui::appendTerms(*w().cmbFind, {"one", "two"});
+  ui::appendTerms(*w().cmbReplace, {"", "x"});
+  w().cmbReplace->setEditText("replace me");
+  ui::setCheckValue(*w().chkCaseSensitive, CheckValue::Cleared);
+  ui::setCheckValue(*w().chkRecursive, CheckValue::Grayed);
+  ui::setCheckValue(*w().chkRememberTheseFiles, CheckValue::Checked);
+  w().cmbFileTypes->setCurrentIndex(3);
+  w().lstFiles->addItems({"/a/1.txt", "/gone/3.txt"});
+  window->setOuterSize(9600, 7200);
+  w().cmdExit->click();
+
+  start();
+  EXPECT_EQ(window->outerWidth(), 9600);
+  EXPECT_EQ(window->outerHeight(), 7200);
+  EXPECT_EQ(window->layout().frameFolder.Height, 7200 - 1080);
+  EXPECT_TRUE(w().optFolderFile[1]->isChecked());
+  EXPECT_TRUE(w().frameFiles->isVisible());
+  EXPECT_FALSE(w().cmbFileTypes->isVisible());
+  EXPECT_EQ(w().lblFolder->text(), data);
+  EXPECT_EQ(w().lblFolder->toolTip(), data);
+  EXPECT_EQ(w().File1->path(), data);
+  EXPECT_EQ(w().cmbFind->currentText(), "find me");
+  EXPECT_EQ(entriesOf(*w().cmbFind), (QStringList{"one", "two"}));
+  EXPECT_EQ(w().cmbReplace->currentText(), "replace me");
+  EXPECT_EQ(entriesOf(*w().cmbReplace), (QStringList{"", "x"}));
+  EXPECT_EQ(ui::checkValue(*w().chkCaseSensitive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w().chkRecursive), CheckValue::Grayed);
+  EXPECT_EQ(ui::checkValue(*w().chkRememberTheseFiles), CheckValue::Checked);
+  EXPECT_EQ(w().cmbFileTypes->currentText(), kFileTypes[3].caption);
+  ASSERT_EQ(w().lstFiles->count(), 2);
+  EXPECT_EQ(w().lstFiles->item(1)->text(), "/gone/3.txt");
+}
+
+TEST_F(MainWindow, TheSizeHasAMinimumAndTheStateDecidesWhatIsKept) {
+  seed("Settings", "Window Width", "5000");
+  seed("Settings", "Window Height", "9000.5");
+  start();
+  EXPECT_EQ(window->outerWidth(), 8000);
+  EXPECT_NEAR(window->outerHeight(), 9000.5, 8);
+  window->showMaximized();
+  window->showMinimized();  // minimized from maximized: the window is both
+  w().cmdExit->click();
+  EXPECT_EQ(stored("Settings", "Window Maximized"), "<absent>");
+
+  start().showMaximized();
+  w().cmdExit->click();
+  EXPECT_EQ(stored("Settings", "Window Maximized"), "True");
+  EXPECT_EQ(stored("Settings", "Window Width"), "5000");
+  EXPECT_TRUE(start().isMaximized());
+}
+
+TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesigned) {
+  for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
+           {"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"},
+           {"File Types To Search", "Text files (*.txt)"}, {"Select a Folder", "False"}, {"Select Files", "False"}})
+    seed("Settings", key, text);
+  start();
+  EXPECT_EQ(window->outerWidth(), 8625);  // as designed
+  EXPECT_EQ(ui::checkValue(*w().chkCaseSensitive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w().chkRecursive), CheckValue::Checked);
+  EXPECT_EQ(w().lblFolder->text(), "/no/such/folder");
+  EXPECT_TRUE(w().Dir1->path().isEmpty());
+  EXPECT_EQ(w().cmbFileTypes->currentIndex(), -1);
+  EXPECT_FALSE(w().optFolderFile[0]->isChecked());
+  EXPECT_FALSE(w().optFolderFile[1]->isChecked());
+  EXPECT_TRUE(w().frameFiles->isVisible());  // neither on: the file-mode layout
+}
+
+// The order a user meets pressing Tab from the first control, in each mode.
+TEST_F(MainWindow, TabGoesThroughTheControlsInTheStartupOrder) {
   showActive();
-  QSignalSpy exitClicks(window.cmdExit, &QPushButton::clicked);
-  QSignalSpy browseClicks(window.cmdBrowse, &QPushButton::clicked);
-  QSignalSpy openClicks(window.cmdOpen, &QPushButton::clicked);
+  const auto tabbing = [this] {
+    std::vector<QWidget*> seen;
+    w().optFolderFile[0]->isChecked() ? w().optFolderFile[0]->setFocus() : w().optFolderFile[1]->setFocus();
+    for (QWidget* at = QApplication::focusWidget(); seen.empty() || at != seen.front(); at = QApplication::focusWidget()) {
+      seen.push_back(at);
+      if (seen.size() > 30) break;
+      QTest::keyClick(at, Qt::Key_Tab);
+    }
+    return seen;
+  };
+  EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[0], w().cmdBrowse, w().chkRecursive, w().cmbFind,
+                                               w().cmbReplace, w().chkCaseSensitive, w().cmbFileTypes, w().cmdHelp,
+                                               w().cmdReplace, w().cmdExit}));
+  w().optFolderFile[1]->click();
+  EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[1], w().lstFiles, w().cmdOpen, w().cmdClose,
+                                               w().cmdCloseAll, w().chkRememberTheseFiles, w().cmbFind,
+                                               w().cmbReplace, w().chkCaseSensitive, w().cmdHelp, w().cmdReplace,
+                                               w().cmdExit}));
+}
 
-  QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
-  EXPECT_TRUE(eventually([&] { return help.command == 3; }));
-  EXPECT_TRUE(help.file.endsWith("/Sorvane Help.hlp"));
+TEST_F(MainWindow, ClosingDuringARunSavesAndLeavesTheFileWholeWithoutAReport) {
+  const std::string path = folder / "long.txt";
+  const std::string text = std::string(5000, 'x') + "old";
+  writeFile(path, text);
+  w().optFolderFile[1]->click();
+  w().lstFiles->addItem(QString::fromStdString(path));
+  w().cmbFind->setEditText("old");
+  scripted.pump.onPump = [&] {
+    if (scripted.pump.calls == 2) window->close();
+  };
+  w().cmdReplace->click();
+  EXPECT_TRUE(scripted.boxes.shown.empty());
+  EXPECT_EQ(readFile(path), text);
+  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Sorvane.conf", "long.txt"}));
+  EXPECT_EQ(stored("Settings", "Select Files"), "True");
+  EXPECT_EQ(stored("Terms", "Find Term 0"), "old");
+}
 
-  window.lblFolder->setText(QString());
-  QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
-  ASSERT_TRUE(eventually([&] { return boxes.shown.size() == 1; }));
-  EXPECT_EQ(boxes.shown[0].text, "Made 0 replacements.");
+TEST_F(MainWindow, TheIconHoldsAHandDrawnImageForEachSize) {
+  const QIcon icon = window->windowIcon();
+  for (const int side : {16, 32}) {
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(side, side))) << side;
+    const QImage image(QStringLiteral(":/icons/sorvane-%1.xpm").arg(side));
+    EXPECT_EQ(image.size(), QSize(side, side));
+    EXPECT_LE(image.colorCount(), 16);
+    EXPECT_TRUE(image.hasAlphaChannel());  // the background shows around the page
+  }
+}
 
-  QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
-  QTest::keyClick(&window, Qt::Key_B, Qt::AltModifier);
-  EXPECT_TRUE(eventually([&] { return browseClicks.count() == 1; }));
+TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
+  showActive();
+  QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
+  QSignalSpy openClicks(w().cmdOpen, &QPushButton::clicked);
+
+  QTest::keyClick(window.get(), Qt::Key_H, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return scripted.help.command == platform::kHelpContents; }));
+  EXPECT_TRUE(scripted.help.file.endsWith("/Sorvane Help.hlp"));
+
+  QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
+  ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 1; }));
+  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
+
+  QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
+  QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return scripted.dialogs.folderTitles.size() == 1; }));
   EXPECT_EQ(openClicks.count(), 0);
-  window.optFolderFile[1]->click();
-  QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
-  EXPECT_TRUE(eventually([&] { return openClicks.count() == 1; }));
-  QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
+  w().optFolderFile[1]->click();
+  QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return scripted.dialogs.fileRequests.size() == 1; }));
+  QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return exitClicks.count() == 1; }));
 }
 
-TEST_F(MainWindow, EnterReplacesAndEscExits) {
+TEST_F(MainWindow, EnterReplacesAFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
   showActive();
-  QSignalSpy exitClicks(window.cmdExit, &QPushButton::clicked);
-  window.lblFolder->setText(QString());
-  window.cmbFind->setFocus();
-  QTest::keyClick(window.cmbFind, Qt::Key_Return);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Made 0 replacements.");
+  w().cmbFind->setFocus();
+  QTest::keyClick(w().cmbFind, Qt::Key_Return);
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
+  // Help that cannot be shown ends the command without a message.
+  scripted.help.fail = true;
+  w().cmdHelp->setFocus();
+  QTest::keyClick(w().cmdHelp, Qt::Key_Return);
+  scripted.help.fail = false;
+  QTest::keyClick(w().cmdHelp, Qt::Key_Return);
+  EXPECT_EQ(scripted.help.command, platform::kHelpContents);
+  EXPECT_EQ(scripted.boxes.shown.size(), 1u);
 
-  QTest::keyClick(window.cmbFind, Qt::Key_Escape);
-  EXPECT_EQ(exitClicks.count(), 1);
-
-  // A focused button takes Enter for itself.
-  window.cmdHelp->setFocus();
-  QTest::keyClick(window.cmdHelp, Qt::Key_Return);
-  EXPECT_EQ(help.command, 3);
-  EXPECT_EQ(boxes.shown.size(), 1u);
+  w().cmbFind->setEditText("by esc");
+  QTest::keyClick(w().cmbFind, Qt::Key_Escape);
+  EXPECT_EQ(stored("Settings", "Text Find"), "by esc");
+  start();
+  w().cmbFind->setEditText("by close");
+  window->close();
+  EXPECT_EQ(stored("Settings", "Text Find"), "by close");
+  EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(MainWindow, ModeSwitchAppliesItsFiveSettings) {
-  showActive();
-  fileMode();
-  EXPECT_FALSE(window.frameFolder->isVisible());
-  EXPECT_TRUE(window.frameFiles->isVisible());
-  EXPECT_EQ(window.layout().frameControls.Height, 2175);
-  EXPECT_EQ(window.frameControls->height(), 145);
-  EXPECT_FALSE(window.lblFileTypes->isVisible());
-  EXPECT_FALSE(window.cmbFileTypes->isVisible());
-
-  window.optFolderFile[0]->click();
-  EXPECT_TRUE(window.frameFolder->isVisible());
-  EXPECT_FALSE(window.frameFiles->isVisible());
-  EXPECT_EQ(window.layout().frameControls.Height, 3015);
-  EXPECT_TRUE(window.lblFileTypes->isVisible());
-  EXPECT_TRUE(window.cmbFileTypes->isVisible());
-  // Both mode frames share one place.
-  EXPECT_EQ(window.frameFolder->geometry(), window.frameFiles->geometry());
+  for (const bool folderMode : {false, true}) {
+    w().optFolderFile[folderMode ? 0 : 1]->click();
+    EXPECT_EQ(w().frameFolder->isVisible(), folderMode);
+    EXPECT_EQ(w().frameFiles->isVisible(), !folderMode);
+    EXPECT_EQ(window->layout().frameControls.Height, folderMode ? 3015 : 2175);
+    EXPECT_EQ(w().frameControls->height(), folderMode ? 201 : 145);
+    EXPECT_EQ(w().lblFileTypes->isVisible(), folderMode);
+    EXPECT_EQ(w().cmbFileTypes->isVisible(), folderMode);
+  }
+  EXPECT_EQ(w().frameFolder->geometry(), w().frameFiles->geometry());  // one place for both
 }
 
 TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
   showActive();
-  window.cmbFind->setEditText("abc");
-  window.cmbReplace->setEditText("xyz");
-  window.cmdHelp->setFocus();
-  QTest::keyClick(window.cmdHelp, Qt::Key_Tab, Qt::ShiftModifier);  // designed order: cmbFind precedes
-  window.cmbFind->setFocus(Qt::TabFocusReason);
+  w().cmbFind->setEditText("abc");
+  w().cmbReplace->setEditText("xyz");
+  w().cmbReplace->setFocus();
+  QTest::keyClick(w().cmbReplace, Qt::Key_Tab, Qt::ShiftModifier);
   QCoreApplication::processEvents();
-  EXPECT_EQ(window.cmbFind->lineEdit()->selectedText(), "abc");
-  QTest::keyClicks(window.cmbFind, "new");
-  EXPECT_EQ(window.cmbFind->currentText(), "new");
+  ASSERT_TRUE(w().cmbFind->hasFocus());
+  EXPECT_EQ(w().cmbFind->lineEdit()->selectedText(), "abc");
+  QTest::keyClicks(w().cmbFind, "new");
+  EXPECT_EQ(w().cmbFind->currentText(), "new");
 
-  QTest::mouseClick(window.cmbReplace->lineEdit(), Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(w().cmbReplace->lineEdit(), Qt::LeftButton, {}, QPoint(5, 5));
   QCoreApplication::processEvents();
-  EXPECT_EQ(window.cmbReplace->lineEdit()->selectedText(), "xyz");
+  EXPECT_EQ(w().cmbReplace->lineEdit()->selectedText(), "xyz");
 }
 
 TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
   showActive();
-  fileMode();
+  w().optFolderFile[1]->click();
   std::vector<bool> enabledDuringBox;
-  int pointerDuringBox = -1;
-  boxes.onShow = [&](const ShownBox&) {
-    for (QWidget* control : runSensitive()) enabledDuringBox.push_back(control->isEnabled());
-    pointerDuringBox = window.MousePointer();
+  MousePointer pointerDuringBox = MousePointer::Default;
+  scripted.boxes.onShow = [&](const ShownBox&) {
+    for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
+    pointerDuringBox = window->MousePointer();
   };
-  window.cmbFind->setFocus();
-  QTest::keyClick(window.cmbFind, Qt::Key_Return);
-  EXPECT_TRUE(window.cmbFind->hasFocus());
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "You must open at least one file in which to perform the replacement.");
-  EXPECT_EQ(boxes.shown[0].style, 16);
-  EXPECT_EQ(boxes.shown[0].title, "Sorvane");
+  w().cmbFind->setFocus();
+  QTest::keyClick(w().cmbFind, Qt::Key_Return);
+  EXPECT_TRUE(w().cmbFind->hasFocus());
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
   EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
-  EXPECT_EQ(pointerDuringBox, 11);
-  for (QWidget* control : runSensitive()) EXPECT_TRUE(control->isEnabled());
-  EXPECT_EQ(window.MousePointer(), 0);
-  EXPECT_TRUE(window.optFolderFile[0]->isEnabled());  // left as they are
-  EXPECT_TRUE(window.cmbFileTypes->isEnabled());
+  EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
+  for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
+  EXPECT_EQ(window->MousePointer(), MousePointer::Default);
+  EXPECT_TRUE(w().optFolderFile[0]->isEnabled());  // left as they are
+  EXPECT_TRUE(w().cmbFileTypes->isEnabled());
 }
 
-// No completion: the recent terms must not turn what is typed into another term.
-TEST_F(MainWindow, TheTermTypedIsTheTermReplaced) {
-  TempFolder folder;
+// No completion: the recent terms must not turn what is typed into another term. The terms run are
+// recorded, and a cleared Case Sensitive box lets case be ignored.
+TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   const std::string path = folder / "terms.txt";
-  fileMode();
-  window.lstFiles->addItem(QString::fromStdString(path));
-  ui::setCheckValue(*window.chkCaseSensitive, 1);
+  w().optFolderFile[1]->click();
+  w().lstFiles->addItem(QString::fromStdString(path));
   showActive();
-  for (const auto& [recent, typed, expected] :
-       {std::tuple{"foobar", "foo", "X Xbar FOOBAR"}, std::tuple{"FOOBAR", "foobar", "foo X FOOBAR"}}) {
+  for (const auto& [recent, typed, caseSensitive, expected] :
+       {std::tuple{"foobar", "foo", CheckValue::Checked, "X Xbar FOOBAR"},
+        std::tuple{"FOOBAR", "foobar", CheckValue::Checked, "foo X FOOBAR"},
+        std::tuple{"", "Foo", CheckValue::Cleared, "X Xbar XBAR"}}) {
     writeFile(path, "foo foobar FOOBAR");
-    boxes.shown.clear();
-    window.cmbFind->clear();
-    ui::appendTerms(*window.cmbFind, {recent});
-    window.cmbReplace->setEditText("X");
-    window.cmbFind->setFocus();
-    QTest::keyClicks(window.cmbFind, typed);
-    QTest::keyClick(window.cmbFind, Qt::Key_Return);
-    ASSERT_EQ(boxes.shown.size(), 1u) << typed;
+    scripted.boxes.shown.clear();
+    w().cmbFind->clear();
+    if (*recent != '\0') ui::appendTerms(*w().cmbFind, {recent});
+    ui::setCheckValue(*w().chkCaseSensitive, caseSensitive);
+    w().cmbReplace->setEditText("X");
+    w().cmbFind->setFocus();
+    QTest::keyClicks(w().cmbFind, typed);
+    QTest::keyClick(w().cmbFind, Qt::Key_Return);
+    ASSERT_EQ(scripted.boxes.shown.size(), 1u) << typed;
     EXPECT_EQ(readFile(path), expected) << typed;
   }
+  EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
+  EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
 }
 
-TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
-  TempFolder folder;
-  writeFile(folder / "a.txt", "Old old\r\nOLD");
-  writeFile(folder / "b.txt", std::string("\xFE\xFF\0o\0L\0d\0!", 10));  // UTF-16 BE
-  fileMode();
-  window.lstFiles->addItems({QString::fromStdString(folder / "a.txt"), QString::fromStdString(folder / "b.txt")});
-  window.cmbFind->setEditText("old");
-  window.cmbReplace->setEditText("new");
-  ui::setCheckValue(*window.chkCaseSensitive, 0);
-  bool disabledDuringRun = false;
-  boxes.onShow = [&](const ShownBox&) {
-    disabledDuringRun = !window.cmdReplace->isEnabled() && window.MousePointer() == 11;
-  };
-
-  window.cmdReplace->click();
-
-  EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
-  EXPECT_EQ(readFile(folder / "b.txt"), std::string("\xFE\xFF\0n\0e\0w\0!", 10));
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Made 4 replacements.");
-  EXPECT_EQ(boxes.shown[0].style, 64);
-  EXPECT_TRUE(disabledDuringRun);
-  EXPECT_EQ(window.cmbFind->count(), 1);
-  EXPECT_EQ(window.cmbFind->itemText(0), "old");
-  EXPECT_EQ(window.cmbReplace->itemText(0), "new");
-  EXPECT_TRUE(window.cmdReplace->isEnabled());
-}
-
-TEST_F(MainWindow, FolderRunUsesTheFolderTypeAndRecursion) {
-  TempFolder folder;
+TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   std::filesystem::create_directory(folder / "sub");
   writeFile(folder / "page.html", "old");
   writeFile(folder / "notes.txt", "old");
   writeFile(folder / "sub/deep.htm", "old");
-  window.lblFolder->setText(QString::fromStdString(folder.path()));
-  window.File1->setPath(QString::fromStdString(folder.path()));
-  window.cmbFileTypes->setCurrentIndex(1);
-  ui::setCheckValue(*window.chkRecursive, 1);
-  window.cmbFind->setEditText("old");
-  window.cmbReplace->setEditText("new");
+  const QString chosen = QString::fromStdString(folder.path());
+  w().cmdBrowse->click();  // cancelled: nothing changes
+  EXPECT_TRUE(w().lblFolder->text().isEmpty());
+  scripted.dialogs.nextFolder = chosen;
+  w().cmdBrowse->click();
+  EXPECT_EQ(scripted.dialogs.folderTitles, (std::vector<QString>{"Select a folder", "Select a folder"}));
+  EXPECT_EQ(w().lblFolder->text(), chosen);
+  EXPECT_EQ(w().lblFolder->toolTip(), chosen);
+  EXPECT_EQ(w().Dir1->path(), chosen);
+  EXPECT_EQ(w().File1->count(), 2);
+
+  w().cmbFileTypes->setCurrentIndex(1);
+  ui::setCheckValue(*w().chkRecursive, CheckValue::Checked);
+  w().cmbFind->setEditText("old");
+  w().cmbReplace->setEditText("new");
   writeFile(folder / "later.txt", "");  // the run refreshes the file list
-
-  window.cmdReplace->click();
-
-  EXPECT_EQ(boxes.shown.back().text, "Made 2 replacements.");
+  w().cmdReplace->click();
+  EXPECT_EQ(scripted.boxes.shown.back().text, "Made 2 replacements.");
   EXPECT_EQ(readFile(folder / "sub/deep.htm"), "new");
   EXPECT_EQ(readFile(folder / "notes.txt"), "old");
-  EXPECT_EQ(window.File1->count(), 3);
-}
-
-TEST_F(MainWindow, ClosingDuringARunLeavesTheFileWholeAndShowsNoReport) {
-  TempFolder folder;
-  const std::string text = std::string(10000, 'x') + "old";
-  writeFile(folder / "long.txt", text);
-  fileMode();
-  window.lstFiles->addItem(QString::fromStdString(folder / "long.txt"));
-  window.cmbFind->setEditText("old");
-  window.show();
-  pump.onPump = [&] {
-    if (pump.calls == 3) window.close();
-  };
-  window.cmdReplace->click();
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(readFile(folder / "long.txt"), text);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+  EXPECT_EQ(w().File1->count(), 3);
 }
 
 TEST_F(MainWindow, GrayedBoxTogglesOnlyBetweenClearAndTicked) {
-  ui::setCheckValue(*window.chkRecursive, 2);
-  EXPECT_EQ(ui::checkValue(*window.chkRecursive), 2);
-  std::vector<int> seen;
+  ui::setCheckValue(*w().chkRecursive, CheckValue::Grayed);
+  std::vector<CheckValue> seen;
   for (int click = 0; click < 4; ++click) {
-    window.chkRecursive->click();
-    seen.push_back(ui::checkValue(*window.chkRecursive));
+    w().chkRecursive->click();
+    seen.push_back(ui::checkValue(*w().chkRecursive));
   }
-  EXPECT_EQ(seen, (std::vector<int>{1, 0, 1, 0}));
-}
-
-TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {
-  window.show();
-  window.setOuterSize(9600, 7200);
-  EXPECT_EQ(window.outerWidth(), 9600);
-  EXPECT_EQ(window.outerHeight(), 7200);
-  EXPECT_EQ(window.layout().frameFolder.Height, 7200 - 1080);
+  EXPECT_EQ(seen, (std::vector<CheckValue>{CheckValue::Checked, CheckValue::Cleared, CheckValue::Checked,
+                                           CheckValue::Cleared}));
 }
 
 // Frames as designed: every widget clear of its frame's caption and border, in both modes, at the
 // designed size and a large one; tick boxes whole; wrapped captions at the window's font.
 TEST_F(MainWindow, FramesAndTheirWidgetsAreDrawnWhole) {
-  window.show();
-  const std::pair<QWidget*, const char*> named[] = {
-      {window.File1, "File1"}, {window.Dir1, "Dir1"}, {window.chkRecursive, "chkRecursive"},
-      {window.cmdBrowse, "cmdBrowse"}, {window.lblFolder, "lblFolder"},
-      {window.chkRememberTheseFiles, "chkRememberTheseFiles"}, {window.cmdOpen, "cmdOpen"},
-      {window.cmdClose, "cmdClose"}, {window.cmdCloseAll, "cmdCloseAll"}, {window.lstFiles, "lstFiles"},
-      {window.cmbFileTypes, "cmbFileTypes"}, {window.chkCaseSensitive, "chkCaseSensitive"},
-      {window.cmbReplace, "cmbReplace"}, {window.cmbFind, "cmbFind"}, {window.lblFileTypes, "lblFileTypes"},
-      {window.lblFind, "lblFind"}, {window.lblReplace, "lblReplace"}};
   const auto expectClearOfTheFrames = [&](const char* size) {
-    for (QRadioButton* mode : window.optFolderFile) {
+    for (QRadioButton* mode : w().optFolderFile) {
       mode->click();
-      for (const auto& [widget, name] : named) {
-        if (!widget->isVisibleTo(&window)) continue;
-        EXPECT_FALSE(crossesItsFrame(*widget)) << name << ", " << size << ", " << qPrintable(mode->text());
-      }
+      for (QWidget* frame : {w().frameFolder, w().frameFiles, w().frameControls})
+        for (QWidget* widget : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+          if (!widget->isVisibleTo(window.get())) continue;
+          EXPECT_FALSE(crossesItsFrame(*widget)) << widget->metaObject()->className() << " at " << widget->x() << ", "
+                                                 << widget->y() << ", " << size << ", " << qPrintable(mode->text());
+        }
     }
   };
+  window->setOuterSize(8625, 8850);
   expectClearOfTheFrames("designed");
-  window.setOuterSize(10000, 7000);
+  window->setOuterSize(10000, 7000);
   expectClearOfTheFrames("10000 x 7000");
 
-  for (QCheckBox* box : {window.chkRecursive, window.chkCaseSensitive, window.chkRememberTheseFiles}) {
+  for (QCheckBox* box : {w().chkRecursive, w().chkCaseSensitive, w().chkRememberTheseFiles}) {
     QStyleOptionButton option;
     option.initFrom(box);
     EXPECT_TRUE(box->rect().contains(box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box)))
         << qPrintable(box->text());
   }
-  const QCheckBox& remember = *window.chkRememberTheseFiles;
+  const QCheckBox& remember = *w().chkRememberTheseFiles;
   const int captionLeft = remember.style()->pixelMetric(QStyle::PM_IndicatorWidth) +
                           remember.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
   const QRect room(0, 0, remember.width() - captionLeft, remember.height());
-  const QRect caption = QFontMetrics(window.font()).boundingRect(room, Qt::TextWordWrap, remember.text());
-  EXPECT_EQ(remember.font(), window.font());
+  const QRect caption = QFontMetrics(window->font()).boundingRect(room, Qt::TextWordWrap, remember.text());
+  EXPECT_EQ(remember.font(), window->font());
   EXPECT_TRUE(room.contains(caption)) << caption.width() << " x " << caption.height() << " in " << room.width()
                                       << " x " << room.height();
-  EXPECT_GT(caption.height(), QFontMetrics(window.font()).height());  // it does wrap
+  EXPECT_GT(caption.height(), QFontMetrics(window->font()).height());  // it does wrap
 }
 
 TEST_F(MainWindow, LongNamesAreShortenedInTheMiddleNotScrolled) {
-  TempFolder folder;
   const std::string longName = std::string(150, 'n') + ".txt";
   writeFile(folder / longName, "");
-  window.File1->setPath(QString::fromStdString(folder.path()));
-  window.lstFiles->addItem(QString::fromStdString(folder / longName));
+  w().File1->setPath(QString::fromStdString(folder.path()));
+  w().lstFiles->addItem(QString::fromStdString(folder / longName));
   showActive();
-  for (QListWidget* list : {static_cast<QListWidget*>(window.File1), window.lstFiles}) {
-    window.optFolderFile[list == window.File1 ? 0 : 1]->click();
+  for (QListWidget* list : {static_cast<QListWidget*>(w().File1), w().lstFiles}) {
+    w().optFolderFile[list == w().File1 ? 0 : 1]->click();
     QCoreApplication::processEvents();
     EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
     const QRect entry = list->visualItemRect(list->item(0));

@@ -82,10 +82,12 @@ TEST(QtMessageBoxes, AbortRetryIgnoreKeepsItsOrderOnEveryDesktop) {
   for (const auto layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
                             QDialogButtonBox::GnomeLayout, QDialogButtonBox::AndroidLayout}) {
     QApplication::setStyle(new ButtonLayoutStyle(layout));
-    for (const auto& [caption, number] : {std::pair{"&Abort", 3}, std::pair{"&Retry", 4}, std::pair{"&Ignore", 5}}) {
+    for (const auto& [caption, answer] : {std::pair{"&Abort", MessageAnswer::Abort}, std::pair{"&Retry", MessageAnswer::Retry},
+                                          std::pair{"&Ignore", MessageAnswer::Ignore}}) {
       Seen seen;
       answerNextBox(caption, seen);
-      EXPECT_EQ(boxes.show(nullptr, "first\rsecond", 274, "Sorvane"), number) << layout;
+      EXPECT_EQ(boxes.show(nullptr, "first\rsecond", MessageStyle::AbortRetryIgnore, kApplicationTitle), answer)
+          << layout;
       EXPECT_EQ(seen.buttonsLeftToRight, (QStringList{"&Abort", "&Retry", "&Ignore"})) << layout;
       EXPECT_EQ(seen.preselected, "&Retry");
       EXPECT_FALSE(seen.closedByEsc);
@@ -98,13 +100,15 @@ TEST(QtMessageBoxes, AbortRetryIgnoreKeepsItsOrderOnEveryDesktop) {
 
 TEST(QtMessageBoxes, CriticalAndInformationHaveOnlyOkAndShowPlainText) {
   QtMessageBoxes boxes;
-  for (const auto& [style, icon] : {std::pair{16, QMessageBox::Critical}, std::pair{64, QMessageBox::Information}}) {
+  for (const auto& [style, icon] : {std::pair{MessageStyle::Critical, QMessageBox::Critical},
+                                    std::pair{MessageStyle::Information, QMessageBox::Information}}) {
     Seen seen;
     answerNextBox(QString(), seen);  // Esc answers a box with only one button
-    EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", style, "Sorvane"), 1);
+    const QString text = "The file '/tmp/<b>x.txt'\rcould not be read.";
+    EXPECT_EQ(boxes.show(nullptr, text, style, kApplicationTitle), MessageAnswer::Ok);
     EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
     EXPECT_EQ(seen.format, Qt::PlainText);
-    EXPECT_EQ(seen.title, "Sorvane");
+    EXPECT_EQ(seen.title, kApplicationTitle);
     EXPECT_EQ(seen.icon, icon);
     EXPECT_EQ(seen.buttonsLeftToRight.size(), 1);
     EXPECT_TRUE(seen.closedByEsc);

@@ -27,13 +27,6 @@ bool isTemporaryName(const std::string& name) {
   return name.rfind(".sorvane-", 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
 }
 
-std::string lastLine(const std::string& text) {
-  const auto end = text.find_last_not_of('\n');
-  const auto start = text.rfind('\n', end);
-  const auto from = start == std::string::npos ? 0 : start + 1;
-  return text.substr(from, end - from + 1);
-}
-
 class Reliability : public ::testing::Test {
  protected:
   // Runs the front end as "nobody" when the tests run as root, whom permissions do not stop.

@@ -1,10 +1,11 @@
 #include "reference_replace.h"
 
-#include "engine/utf8_units.h"
-
 #include <optional>
+#include <unicode/uchar.h>
 #include <vector>
 
+// Deliberately apart from the engine: its own decoding, and folding straight from ICU for every
+// character, so that a fault in the engine's fast paths cannot hide in the model as well.
 namespace sorvane::testing {
 namespace {
 
@@ -16,22 +17,57 @@ struct Unit {
   char32_t value;  // folded where case is ignored
 };
 
-// Lone surrogates and a last odd byte of UTF-16 text equal no character.
+// Values no character has: a byte outside any UTF-8 character equals only itself, lone
+// surrogates and a last odd byte of UTF-16 text equal nothing else.
+constexpr char32_t kStrayByte = 0x200000;
 constexpr char32_t kNoCharacter = 0x400000;
+
+char32_t fold(char32_t character) {
+  return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(character), U_FOLD_CASE_DEFAULT));
+}
+
+// The character of the UTF-8 sequence that starts at text[at], and its length in bytes; nothing
+// when none starts there (a stray byte, or a sequence that is cut short, overlong, a surrogate or
+// beyond U+10FFFF).
+std::optional<std::pair<char32_t, std::size_t>> characterAt(const std::string& text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  std::size_t length = 1;
+  char32_t value = lead;
+  if (lead >= 0xC0 && lead < 0xE0) {
+    length = 2;
+    value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead < 0xF0) {
+    length = 3;
+    value = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead < 0xF8) {
+    length = 4;
+    value = lead & 0x07;
+  } else if (lead >= 0x80) {
+    return std::nullopt;
+  }
+  if (at + length > text.size()) return std::nullopt;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return std::nullopt;
+    value = value << 6 | (byte(at + i) & 0x3F);
+  }
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < kSmallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return std::nullopt;
+  return std::pair{value, length};
+}
 
 std::vector<Unit> bytesUnits(const std::string& text, bool ignoreCase) {
   std::vector<Unit> units;
-  const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = begin + text.size();
-  for (const auto* p = begin; p < end;) {
-    if (!ignoreCase) {  // every byte is its own unit
-      units.push_back({static_cast<std::size_t>(p - begin), 1, *p});
-      ++p;
-      continue;
+  for (std::size_t at = 0; at < text.size();) {
+    const auto character = ignoreCase ? characterAt(text, at) : std::nullopt;
+    if (character) {
+      units.push_back({at, character->second, fold(character->first)});
+      at += character->second;
+    } else {
+      const auto value = static_cast<unsigned char>(text[at]);
+      units.push_back({at, 1, ignoreCase && value >= 0x80 ? kStrayByte + value : value});
+      ++at;
     }
-    const utf8::Unit unit = utf8::decodeUnit(p, end);
-    units.push_back({static_cast<std::size_t>(p - begin), unit.length, utf8::foldUnit(unit.value)});
-    p += unit.length;
   }
   return units;
 }
@@ -52,67 +88,40 @@ std::vector<Unit> utf16Units(const std::string& text, Form form, bool ignoreCase
     if (!ignoreCase) {
       units.push_back({at, 2, unit});
     } else if (high && at + 4 <= text.size() && codeUnit(at + 2) >= 0xDC00 && codeUnit(at + 2) <= 0xDFFF) {
-      const char32_t character = 0x10000 + ((unit - 0xD800) << 10) + (codeUnit(at + 2) - 0xDC00);
-      units.push_back({at, 4, utf8::foldUnit(character)});
+      units.push_back({at, 4, fold(0x10000 + ((unit - 0xD800) << 10) + (codeUnit(at + 2) - 0xDC00))});
       at += 2;
     } else {
-      units.push_back({at, 2, high || low ? kNoCharacter + unit : utf8::foldUnit(unit)});
+      units.push_back({at, 2, high || low ? kNoCharacter + unit : fold(unit)});
     }
   }
   if (at < text.size()) units.push_back({at, 1, kNoCharacter + 0x10000});
   return units;
 }
 
-// The characters of a UTF-8 text; nothing when it is not valid.
-std::optional<std::vector<char32_t>> charactersOf(const std::string& text) {
-  std::vector<char32_t> characters;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    const utf8::Unit unit = utf8::decodeUnit(p, end);
-    if (unit.value >= utf8::kInvalidByteBase) return std::nullopt;
-    characters.push_back(unit.value);
-    p += unit.length;
-  }
-  return characters;
+std::vector<Unit> unitsOf(const std::string& text, Form form, bool ignoreCase) {
+  return form == Form::Bytes ? bytesUnits(text, ignoreCase) : utf16Units(text, form, ignoreCase);
 }
 
-std::vector<char32_t> codeUnitsOf(const std::vector<char32_t>& characters) {
-  std::vector<char32_t> units;
-  for (const char32_t c : characters) {
-    if (c < 0x10000) {
-      units.push_back(c);
-    } else {
-      units.push_back(0xD800 + ((c - 0x10000) >> 10));
-      units.push_back(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-  }
-  return units;
-}
-
-// The find term as the units it must equal; nothing when it matches nothing.
-std::optional<std::vector<char32_t>> termUnits(const std::string& find, Form form, bool ignoreCase) {
-  std::vector<char32_t> values;
-  if (form == Form::Bytes) {
-    for (const Unit& unit : bytesUnits(find, ignoreCase)) values.push_back(unit.value);
-    return values;
-  }
-  const std::optional<std::vector<char32_t>> characters = charactersOf(find);
-  if (!characters) return std::nullopt;
-  if (!ignoreCase) return codeUnitsOf(*characters);
-  for (const char32_t c : *characters) values.push_back(utf8::foldUnit(c));
-  return values;
-}
-
-std::optional<std::string> replacementBytes(const std::string& replace, Form form) {
-  if (form == Form::Bytes) return replace;
-  const std::optional<std::vector<char32_t>> characters = charactersOf(replace);
-  if (!characters) return std::nullopt;
+// A UTF-8 text in the form's encoding; nothing when it has none (UTF-16 needs valid UTF-8).
+std::optional<std::string> encoded(const std::string& text, Form form) {
+  if (form == Form::Bytes) return text;
   std::string bytes;
-  for (const char32_t unit : codeUnitsOf(*characters)) {
+  const auto append = [&](char32_t unit) {
     const auto high = static_cast<char>(unit >> 8);
     const auto low = static_cast<char>(unit & 0xFF);
     bytes += form == Form::Utf16LE ? std::string{low, high} : std::string{high, low};
+  };
+  for (std::size_t at = 0; at < text.size();) {
+    const auto character = characterAt(text, at);
+    if (!character) return std::nullopt;
+    const char32_t c = character->first;
+    if (c < 0x10000) {
+      append(c);
+    } else {
+      append(0xD800 + ((c - 0x10000) >> 10));
+      append(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+    at += character->second;
   }
   return bytes;
 }
@@ -135,9 +144,13 @@ ReferenceResult referenceReplace(const std::string& text, const std::string& fin
     mark = 3;
   }
   const std::string body = text.substr(mark);
-  const std::vector<Unit> units = form == Form::Bytes ? bytesUnits(body, ignoreCase) : utf16Units(body, form, ignoreCase);
-  const std::optional<std::vector<char32_t>> term = termUnits(find, form, ignoreCase);
-  const std::optional<std::string> replacement = replacementBytes(replace, form);
+  const std::vector<Unit> units = unitsOf(body, form, ignoreCase);
+  std::optional<std::vector<char32_t>> term;  // the values an occurrence's units have
+  if (const std::optional<std::string> findBytes = encoded(find, form)) {
+    term.emplace();
+    for (const Unit& unit : unitsOf(*findBytes, form, ignoreCase)) term->push_back(unit.value);
+  }
+  const std::optional<std::string> replacement = encoded(replace, form);
   const auto raw = [&](std::size_t from, std::size_t to) {  // the bytes of units [from, to)
     return body.substr(units[from].offset, units[to - 1].offset + units[to - 1].length - units[from].offset);
   };

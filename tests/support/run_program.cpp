@@ -83,4 +83,11 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   return run;
 }
 
+std::string lastLine(const std::string& text) {
+  const auto end = text.find_last_not_of('\n');
+  const auto start = text.rfind('\n', end);
+  const auto from = start == std::string::npos ? 0 : start + 1;
+  return text.substr(from, end - from + 1);
+}
+
 }  // namespace sorvane::testing

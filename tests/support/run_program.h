@@ -23,6 +23,9 @@ struct ProgramOptions {
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const ProgramOptions& options = {});
 
+// The last line of a program's output, without its line end.
+std::string lastLine(const std::string& text);
+
 // The ids of the user "nobody", whom permission tests run as when they start as root.
 uid_t unprivilegedUser();
 gid_t unprivilegedGroup();

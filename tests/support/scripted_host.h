@@ -19,7 +19,7 @@ class ScriptedTermList final : public RecentTermList {
 
 struct ShownMessage {
   std::string text;
-  int style;
+  MessageStyle style;
   std::string title;
 };
 
@@ -33,14 +33,14 @@ class ScriptedHost final : public ReplaceHost {
   std::string folder;
   std::string find;
   std::string replace;
-  std::string fileType = "All Files (*.*)";
-  int caseSensitive = 1;
-  int recursive = 0;
+  std::string fileType = kFileTypes[0].caption;
+  CheckValue caseSensitive = CheckValue::Checked;
+  CheckValue recursive = CheckValue::Cleared;
   ScriptedTermList findList;
   ScriptedTermList replaceList;
 
   // Answers for the Abort/Retry/Ignore dialog, in order; Ignore when the script runs out.
-  std::deque<int> answers;
+  std::deque<MessageAnswer> answers;
   // Runs when a dialog is shown, before it is answered (e.g. to put a missing file back).
   std::function<void(const ShownMessage&)> onMessage;
   // Runs on every yield.
@@ -60,17 +60,17 @@ class ScriptedHost final : public ReplaceHost {
   std::string findText() const override { return find; }
   std::string replaceText() const override { return replace; }
   std::string fileTypeText() const override { return fileType; }
-  int caseSensitiveValue() const override { return caseSensitive; }
-  int recursiveValue() const override { return recursive; }
+  CheckValue caseSensitiveValue() const override { return caseSensitive; }
+  CheckValue recursiveValue() const override { return recursive; }
   RecentTermList& findTerms() override { return findList; }
   RecentTermList& replaceTerms() override { return replaceList; }
 
-  int showMessage(const std::string& text, int style, const std::string& title) override {
+  MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) override {
     messages.push_back({text, style, title});
     if (onMessage) onMessage(messages.back());
-    if (style != kStyleAbortRetryIgnore) return kButtonOk;
-    if (answers.empty()) return kButtonIgnore;
-    const int answer = answers.front();
+    if (style != MessageStyle::AbortRetryIgnore) return MessageAnswer::Ok;
+    if (answers.empty()) return MessageAnswer::Ignore;
+    const MessageAnswer answer = answers.front();
     answers.pop_front();
     return answer;
   }

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "platform/dialog_error.h"
-#include "qt_printers.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_engine.h"
 #include "platform/message_boxes.h"
+#include "platform/services.h"
+#include "qt_printers.h"
 
 #include <QString>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -18,25 +18,20 @@ namespace sorvane::testing {
 
 struct ShownBox {
   QString text;
-  int style;
+  MessageStyle style;
   QString title;
 };
 
-// Message boxes that answer from a script and record what they were asked to show.
+// Message boxes that record what they were asked to show; a file that failed is skipped.
 class ScriptedMessageBoxes final : public platform::MessageBoxes {
  public:
-  std::deque<int> answers;  // for Abort/Retry/Ignore boxes; Ignore when it runs out
   std::function<void(const ShownBox&)> onShow;
   std::vector<ShownBox> shown;
 
-  int show(QWidget*, const QString& text, int style, const QString& title) override {
+  MessageAnswer show(QWidget*, const QString& text, MessageStyle style, const QString& title) override {
     shown.push_back({text, style, title});
     if (onShow) onShow(shown.back());
-    if (style != 274) return 1;
-    if (answers.empty()) return 5;
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return style == MessageStyle::AbortRetryIgnore ? MessageAnswer::Ignore : MessageAnswer::Ok;
   }
 };
 
@@ -56,7 +51,7 @@ class RecordingHelpEngine final : public platform::HelpEngine {
   int command = 0;
   bool fail = false;
   void show(const QString& helpFile, int helpCommand) override {
-    if (fail) throw platform::DialogError{5, QStringLiteral("Sorvane"), QStringLiteral("Invalid procedure call or argument")};
+    if (fail) throw platform::DialogError{5, kApplicationTitle, QStringLiteral("Invalid procedure call or argument")};
     file = helpFile;
     command = helpCommand;
   }
@@ -70,7 +65,8 @@ class ScriptedFileDialogs final : public platform::FileDialogs {
   std::vector<platform::OpenFilesRequest> fileRequests;
   std::vector<QString> folderTitles;
 
-  std::optional<platform::OpenFilesAnswer> chooseFilesToOpen(QWidget*, const platform::OpenFilesRequest& request) override {
+  std::optional<platform::OpenFilesAnswer> chooseFilesToOpen(QWidget*,
+                                                             const platform::OpenFilesRequest& request) override {
     fileRequests.push_back(request);
     return std::exchange(nextFiles, std::nullopt);
   }
@@ -78,6 +74,15 @@ class ScriptedFileDialogs final : public platform::FileDialogs {
     folderTitles.push_back(title);
     return std::exchange(nextFolder, std::nullopt);
   }
+};
+
+// One of each scripted service, handed out as the window and its collaborators take them.
+struct ScriptedServices {
+  ScriptedMessageBoxes boxes;
+  CountingEventPump pump;
+  RecordingHelpEngine help;
+  ScriptedFileDialogs dialogs;
+  platform::Services services() { return {boxes, pump, help, dialogs}; }
 };
 
 }  // namespace sorvane::testing

@@ -1,6 +1,6 @@
 #include "viewer/file_viewer.h"
 
-#include "main_window/frm_sorvane.h"
+#include "platform/mouse_pointer.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 #include "viewer/frm_view.h"
@@ -8,12 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -23,175 +20,134 @@
 namespace sorvane::testing {
 namespace {
 
-using viewer::FileViewer;
 using viewer::frmView;
 
-// Designed viewer: client 6060 x 4380 twips, the text box at 120, 120.
+// Designed viewer: client 6060 x 4380 twips, the text box at 120, 120, leaving 360 x 600 twips
+// of the outer size.
 const QSize kDesignedSize(404, 292);
 const QPoint kTextPosition(8, 8);
-// The text box leaves 360 x 600 twips of the outer size.
 const QSize kTextAllowance(24, 40);
 
 QString qpath(const std::string& path) { return QString::fromStdString(path); }
 
+// A window with a file list, as the main window holds it.
 class Viewer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // As the program wires it.
-    QObject::connect(window.lstFiles, &QListWidget::itemDoubleClicked, &viewer, &FileViewer::lstFiles_DblClick);
-  }
+  void SetUp() override { files->resize(400, 300); }
 
   // Lists the files, each holding the given text.
-  void list(const std::vector<std::pair<std::string, std::string>>& files) {
-    for (const auto& [name, content] : files) {
+  void list(const std::vector<std::pair<std::string, std::string>>& named) {
+    for (const auto& [name, content] : named) {
       writeFile(folder / name, content);
-      window.lstFiles->addItem(qpath(folder / name));
+      files->addItem(qpath(folder / name));
     }
   }
 
-  void doubleClick(int row) {
-    window.lstFiles->setCurrentRow(row);
+  frmView* doubleClick(int row) {
+    files->setCurrentRow(row);
     viewer.lstFiles_DblClick();
+    return viewer.view();
   }
 
-  static void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-  static bool textFollowsOuterSize(const frmView& view) {
-    return view.txtView->pos() == kTextPosition && view.txtView->size() == view.frameGeometry().size() - kTextAllowance;
+  bool shownAsDesigned(const frmView& view) const {
+    const QPoint offset = view.frameGeometry().center() - window.frameGeometry().center();
+    return view.isVisible() && view.size() == kDesignedSize && view.txtView->pos() == kTextPosition &&
+           view.txtView->size() == view.frameGeometry().size() - kTextAllowance && std::abs(offset.x()) <= 1 &&
+           std::abs(offset.y()) <= 1;
   }
 
-  static bool centredOver(const QWidget& view, const QWidget& owner) {
-    const QPoint offset = view.frameGeometry().center() - owner.frameGeometry().center();
-    return std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1;
-  }
+  MousePointer pointer() const { return platform::mousePointer(window); }
 
   TempFolder folder;
-  ScriptedMessageBoxes boxes;
-  CountingEventPump pump;
-  RecordingHelpEngine help;
-  ScriptedFileDialogs dialogs;
-  ui::frmSorvane window{{boxes, pump, help, dialogs}};
+  ScriptedServices scripted;
+  QWidget window;
+  QListWidget* files = new QListWidget(&window);
   // Small chunks and a yield after each, so a short file is a long read.
-  FileViewer viewer{window, {4, std::chrono::nanoseconds(0)}};
+  viewer::FileViewer viewer{*files, scripted.services(), {4, std::chrono::nanoseconds(0)}};
 };
 
-TEST_F(Viewer, NothingToShowShowsNothing) {
+TEST_F(Viewer, TheCurrentEntryElseTheFirstSelectedIsShown) {
   viewer.lstFiles_DblClick();  // an empty list
   EXPECT_EQ(viewer.view(), nullptr);
-  list({{"a.txt", "alpha"}});
-  window.lstFiles->setCurrentItem(nullptr);
-  window.lstFiles->clearSelection();
+  list({{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}});
+  files->setCurrentItem(nullptr);
+  files->clearSelection();
   viewer.lstFiles_DblClick();  // entries, none current or selected
   EXPECT_EQ(viewer.view(), nullptr);
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(window.MousePointer(), 0);
+  files->item(2)->setSelected(true);
+  files->item(1)->setSelected(true);
+  ASSERT_EQ(files->currentRow(), -1);
+  viewer.lstFiles_DblClick();
+  ASSERT_NE(viewer.view(), nullptr);
+  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "b.txt"));
+  EXPECT_TRUE(scripted.boxes.shown.empty());
 }
 
-TEST_F(Viewer, DoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
+TEST_F(Viewer, ADoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
   list({{"a.txt", "first\r\nsecond"}, {"b.txt", "line one\rline two\nstill two"}});
-  window.optFolderFile[1]->click();
   window.move(300, 200);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  int pointerDuringRead = -1;
-  pump.onPump = [&] { pointerDuringRead = window.MousePointer(); };
+  MousePointer pointerDuringRead = MousePointer::Default;
+  scripted.pump.onPump = [&] { pointerDuringRead = pointer(); };
 
-  QListWidget& files = *window.lstFiles;
-  const QPoint second = files.visualItemRect(files.item(1)).center();
-  QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);  // the double-click's first press
-  QTest::mouseDClick(files.viewport(), Qt::LeftButton, {}, second);
+  const QPoint second = files->visualItemRect(files->item(1)).center();
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, second);  // the double-click's first press
+  QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, second);
 
   frmView* view = viewer.view();
   ASSERT_NE(view, nullptr);
-  EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(view->windowTitle(), qpath(folder / "b.txt"));
   EXPECT_EQ(view->text(), "line one\r\nline two\nstill two\r\n");
-  EXPECT_EQ(pointerDuringRead, 11);
-  EXPECT_EQ(window.MousePointer(), 0);
-  EXPECT_EQ(view->size(), kDesignedSize);
-  EXPECT_TRUE(textFollowsOuterSize(*view));
-  EXPECT_TRUE(centredOver(*view, window));
+  EXPECT_EQ(pointerDuringRead, MousePointer::Hourglass);
+  EXPECT_EQ(pointer(), MousePointer::Default);
+  EXPECT_TRUE(shownAsDesigned(*view));
 }
 
-TEST_F(Viewer, ASecondFileReplacesTheFirstInTheSameWindowWhereTheUserLeftIt) {
+TEST_F(Viewer, OneViewerStaysWhereTheUserLeftItUntilClosedThenComesBackAsDesigned) {
   list({{"empty.txt", ""}, {"b.txt", "beta"}});
-  doubleClick(0);
-  QPointer<frmView> first = viewer.view();
+  QPointer<frmView> first = doubleClick(0);
   ASSERT_TRUE(first);  // an empty file is shown too
-  EXPECT_EQ(first->windowTitle(), qpath(folder / "empty.txt"));
   EXPECT_TRUE(first->text().isEmpty());
   first->setGeometry(50, 60, 500, 400);
 
-  doubleClick(1);
-
-  EXPECT_EQ(viewer.view(), first.data());
+  EXPECT_EQ(doubleClick(1), first.data());
   EXPECT_EQ(first->windowTitle(), qpath(folder / "b.txt"));
   EXPECT_EQ(first->text(), "beta\r\n");
   EXPECT_EQ(first->txtView->toPlainText(), "beta\n");
   EXPECT_EQ(first->geometry(), QRect(50, 60, 500, 400));
-}
-
-TEST_F(Viewer, ClosingDestroysTheViewerAndTheNextComesBackAsDesigned) {
-  list({{"a.txt", "alpha"}});
-  doubleClick(0);
-  QPointer<frmView> first = viewer.view();
-  first->setGeometry(50, 60, 500, 400);
 
   first->close();
   EXPECT_EQ(viewer.view(), nullptr);
-  deleteClosedWindows();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(first.isNull());
-
-  doubleClick(0);
-  frmView* again = viewer.view();
+  frmView* again = doubleClick(0);
   ASSERT_NE(again, nullptr);
-  EXPECT_TRUE(again->isVisible());
-  EXPECT_EQ(again->size(), kDesignedSize);
-  EXPECT_TRUE(textFollowsOuterSize(*again));
-  EXPECT_TRUE(centredOver(*again, window));
+  EXPECT_TRUE(shownAsDesigned(*again));
 }
 
 TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
   list({{"gone.txt", "text"}, {"a.txt", "alpha"}});
-  window.lstFiles->addItem(qpath(folder.path()));  // a folder
   std::filesystem::remove(folder / "gone.txt");
-  doubleClick(0);
+  EXPECT_EQ(doubleClick(0), nullptr);
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].text, "The file '" + qpath(folder / "gone.txt") +
+                                              "' could not be shown.\r\rError number:  53\r"
+                                              "Error generated by: Sorvane\rError description: File not found");
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::Critical);
+  EXPECT_EQ(scripted.boxes.shown[0].title, kApplicationTitle);
+  EXPECT_EQ(pointer(), MousePointer::Default);
 
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "The file '" + qpath(folder / "gone.txt") +
-                                     "' could not be shown.\r\rError number:  53\r"
-                                     "Error generated by: Sorvane\rError description: File not found");
-  EXPECT_EQ(boxes.shown[0].style, 16);
-  EXPECT_EQ(boxes.shown[0].title, "Sorvane");
-  EXPECT_EQ(viewer.view(), nullptr);
-  EXPECT_EQ(window.MousePointer(), 0);
-
-  doubleClick(1);
-  doubleClick(2);
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_TRUE(boxes.shown[1].text.contains("Error number:  75\r"));
-  ASSERT_NE(viewer.view(), nullptr);
-  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
-  EXPECT_EQ(viewer.view()->text(), "alpha\r\n");
-}
-
-TEST_F(Viewer, WithoutACurrentEntryTheFirstSelectedOneIsShown) {
-  list({{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}});
-  window.lstFiles->setCurrentItem(nullptr);
-  window.lstFiles->item(2)->setSelected(true);
-  window.lstFiles->item(1)->setSelected(true);
-  ASSERT_EQ(window.lstFiles->currentRow(), -1);
-
-  viewer.lstFiles_DblClick();
-  ASSERT_NE(viewer.view(), nullptr);
-  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "b.txt"));
+  frmView* view = doubleClick(1);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(doubleClick(0), view);
+  EXPECT_EQ(view->windowTitle(), qpath(folder / "a.txt"));  // the failure left it as it was
+  EXPECT_EQ(view->text(), "alpha\r\n");
 }
 
 TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
   list({{"a.txt", "alpha"}});
-  doubleClick(0);
-  frmView& view = *viewer.view();
-
+  frmView& view = *doubleClick(0);
   const int designedWidth = view.txtView->width();
   const QSize frame = view.frameGeometry().size() - view.size();
   const QSize fitting = QSize(300, 300) + frame - kTextAllowance;  // for a 300 x 300 viewer
@@ -200,56 +156,40 @@ TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
   EXPECT_EQ(view.txtView->size(), QSize(designedWidth, fitting.height()));
   view.resize(300, 10);
   EXPECT_EQ(view.txtView->size(), fitting);
-  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Viewer, ASecondDoubleClickDuringAReadIsIgnored) {
   list({{"a.txt", std::string(40, 'a')}, {"b.txt", "beta"}});
-  int nested = 0;
-  int pointerAfterNested = -1;
-  pump.onPump = [&] {
-    ++nested;
+  MousePointer pointerAfterNested = MousePointer::Default;
+  scripted.pump.onPump = [&] {
     doubleClick(1);
-    pointerAfterNested = window.MousePointer();
+    pointerAfterNested = pointer();
   };
-
-  doubleClick(0);
-
-  EXPECT_GT(nested, 1);
-  EXPECT_EQ(pointerAfterNested, 11);
-  ASSERT_NE(viewer.view(), nullptr);
+  ASSERT_NE(doubleClick(0), nullptr);
+  EXPECT_GT(scripted.pump.calls, 1);
+  EXPECT_EQ(pointerAfterNested, MousePointer::Hourglass);
   EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
   EXPECT_EQ(viewer.view()->text().toStdString(), std::string(40, 'a') + "\r\n");
-  EXPECT_EQ(window.MousePointer(), 0);
+  EXPECT_EQ(pointer(), MousePointer::Default);
 }
 
-TEST_F(Viewer, AReplaceRunDuringTheReadLeavesTheShownTextWhollyOld) {
+// A replace run yields to the window while the read does: it swaps the file for its rewrite (a new
+// file renamed over it) and puts the default pointer back when it ends.
+TEST_F(Viewer, AFileRewrittenDuringTheReadIsShownWhollyOldUnderTheHourglass) {
   std::string old;
   for (int i = 0; i < 50; ++i) old += "old line\r\n";
   list({{"a.txt", old}});
-  window.optFolderFile[1]->click();
-  window.cmbFind->setEditText("old");
-  window.cmbReplace->setEditText("new");
-  bool replaced = false;
-  int pointerAfterRun = -1;
-  pump.onPump = [&] {
-    if (replaced) {
-      if (window.cmdReplace->isEnabled()) pointerAfterRun = window.MousePointer();
-      return;  // the run yields through the same pump
-    }
-    replaced = true;
-    window.cmdReplace_Click();
+  MousePointer pointerAfterRun = MousePointer::Default;
+  scripted.pump.onPump = [&] {
+    if (scripted.pump.calls == 2) pointerAfterRun = pointer();
+    if (scripted.pump.calls != 1) return;
+    writeFile(folder / "rewrite.tmp", "new line\r\n");
+    std::filesystem::rename(folder / "rewrite.tmp", folder / "a.txt");
+    platform::setMousePointer(window, MousePointer::Default);
   };
-
-  doubleClick(0);
-
-  ASSERT_TRUE(replaced);
-  EXPECT_EQ(pointerAfterRun, 11);  // the read goes on under the hourglass
-  EXPECT_EQ(window.MousePointer(), 0);
-  ASSERT_FALSE(boxes.shown.empty());
-  EXPECT_EQ(boxes.shown.back().text, "Made 50 replacements.");
-  EXPECT_EQ(readFile(folder / "a.txt").substr(0, 10), "new line\r\n");
-  ASSERT_NE(viewer.view(), nullptr);
+  ASSERT_NE(doubleClick(0), nullptr);
+  EXPECT_EQ(pointerAfterRun, MousePointer::Hourglass);
+  EXPECT_EQ(pointer(), MousePointer::Default);
   EXPECT_EQ(viewer.view()->text().toStdString(), old);
 }
 

@@ -1,5 +1,6 @@
 #include "viewer/viewer_text.h"
 #include "viewer/windows_1252.h"
+#include "vocabulary/vocabulary.h"
 
 #include "temp_folder.h"
 
@@ -26,7 +27,8 @@ std::size_t openDescriptors() {
   return static_cast<std::size_t>(std::distance(fds, std::filesystem::directory_iterator()));
 }
 
-TEST(ViewerText, EveryLineEndsInCrLfWhateverItEndedInAndWhereverAChunkEnds) {
+// Every line ends in CR LF whatever it ended in, in every encoding, wherever a chunk ends.
+TEST(ViewerText, EveryEncodingIsDecodedIntoCrLfEndedLinesWhereverAChunkEnds) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"", ""},
       {"one line, no end", "one line, no end\r\n"},
@@ -37,20 +39,6 @@ TEST(ViewerText, EveryLineEndsInCrLfWhateverItEndedInAndWhereverAChunkEnds) {
       {"\r\n\r\n", "\r\n\r\n"},
       {"\r\r\n\n\r", "\r\n\r\n\n\r\n"},
       {"\n", "\n\r\n"},
-  };
-  TempFolder folder;
-  for (const auto& [content, shown] : cases) {
-    writeFile(folder / "f.txt", content);
-    for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 20}) {
-      const auto read = readViewerText(folder / "f.txt", {}, chunksOf(chunk));
-      ASSERT_FALSE(read.failure);
-      EXPECT_EQ(read.text.toStdString(), shown) << "chunks of " << chunk << " reading [" << content << "]";
-    }
-  }
-}
-
-TEST(ViewerText, EveryEncodingIsDecodedWhereverAChunkEnds) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
       // Line ends are code units: 0D 01 is the letter U+010D, 0A 0D the letter U+0D0A.
       {std::string("\xFF\xFE" "a\0\r\0\n\0\x0D\x01\r\0\x0A\x0D", 14), "a\r\n\u010D\r\n\u0D0A\r\n"},
       {std::string("\xFE\xFF\0a\x0D\x0A\0\r\xD8\x01\xDC\x37", 12), "a\u0D0A\r\n\U00010437\r\n"},
@@ -122,18 +110,20 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);  // must be refused, not waited on
   writeFile(folder / "ok.txt", "text");
   writeFile(folder / "utf32.txt", std::string("\xFF\xFE\0\0", 4));  // not text
+  writeFile(folder / "utf32be.txt", std::string("\0\0\xFE\xFF\0\0\0a", 8));
   const std::size_t before = openDescriptors();
 
   const std::vector<std::pair<std::string, int>> cases = {{folder / "gone.txt", 53},
                                                           {folder / "nofolder/x.txt", 76},
                                                           {folder / "sub", 75},
                                                           {folder / "pipe", 68},
-                                                          {folder / "utf32.txt", 75}};
+                                                          {folder / "utf32.txt", 75},
+                                                          {folder / "utf32be.txt", 75}};
   for (const auto& [path, number] : cases) {
     const auto read = readViewerText(path, {});
     ASSERT_TRUE(read.failure) << path;
     EXPECT_EQ(read.failure->number, number) << path;
-    EXPECT_EQ(read.failure->source, "Sorvane");
+    EXPECT_EQ(read.failure->source, kApplicationTitle);
     EXPECT_TRUE(read.text.isEmpty());
   }
   EXPECT_EQ(readViewerText(folder / "gone.txt", {}).failure->description, "File not found");

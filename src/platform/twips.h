@@ -4,7 +4,7 @@
 
 // The window is designed in twips (1/1440 inch); Qt places widgets in device-independent
 // pixels. Every conversion goes through here.
-namespace sorvane::ui {
+namespace sorvane::platform {
 
 using Twips = float;  // single precision, as the layout arithmetic is specified
 
@@ -20,4 +20,4 @@ struct TwipsRect {
   Twips Height = 0;
 };
 
-}  // namespace sorvane::ui
+}  // namespace sorvane::platform

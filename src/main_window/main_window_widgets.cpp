@@ -1,0 +1,86 @@
+#include "main_window/main_window_widgets.h"
+
+#include "main_window/check_value.h"
+#include "main_window/designed_indicator_style.h"
+#include "main_window/elided_path_delegate.h"
+#include "main_window/folder_views.h"
+#include "main_window/frame_box.h"
+#include "main_window/wrapping_check_box.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <initializer_list>
+
+namespace sorvane::ui {
+namespace {
+
+QComboBox* createTermBox(QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);  // only a run records a term
+  box->setDuplicatesEnabled(true);
+  // The text that runs is exactly the text typed: a completion would turn "ol" into "old".
+  box->setCompleter(nullptr);
+  return box;
+}
+
+}  // namespace
+
+MainWindowWidgets createWidgets(QWidget& window) {
+  MainWindowWidgets w{};
+  w.frameFolder = new FrameBox(QStringLiteral("Rename All Files in this Folder"), &window);
+  w.File1 = new FileList(w.frameFolder);
+  w.Dir1 = new DirectoryList(w.frameFolder);
+  w.chkRecursive = new QCheckBox(QStringLiteral("Find and replace text in all sub-folders"), w.frameFolder);
+  w.cmdBrowse = new QPushButton(QStringLiteral("&Browse..."), w.frameFolder);
+  w.lblFolder = new QLabel(QStringLiteral("lblFolder"), w.frameFolder);
+  w.lblFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  w.lblFolder->setTextFormat(Qt::PlainText);
+
+  w.frameFiles = new FrameBox(QStringLiteral("Select File(s) to Rename"), &window);
+  w.chkRememberTheseFiles = new WrappingCheckBox(QStringLiteral("Remember these files"), w.frameFiles);
+  w.cmdOpen = new QPushButton(QStringLiteral("&Open..."), w.frameFiles);
+  w.cmdClose = new QPushButton(QStringLiteral("&Close"), w.frameFiles);
+  w.cmdCloseAll = new QPushButton(QStringLiteral("Close &All"), w.frameFiles);
+  w.lstFiles = new QListWidget(w.frameFiles);
+  w.lstFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  showEntriesElided(*w.lstFiles);
+  showEntriesElided(*w.File1);
+
+  w.optFolderFile[1] = new QRadioButton(QStringLiteral("Select File(s)"), &window);
+  w.optFolderFile[0] = new QRadioButton(QStringLiteral("Select a Folder"), &window);
+  w.optFolderFileGroup = new QButtonGroup(&window);
+  w.optFolderFileGroup->addButton(w.optFolderFile[0], 0);
+  w.optFolderFileGroup->addButton(w.optFolderFile[1], 1);
+  w.optFolderFile[0]->setChecked(true);
+
+  w.frameControls = new FrameBox(&window);
+  w.cmbFileTypes = new QComboBox(w.frameControls);
+  w.chkCaseSensitive = new QCheckBox(QStringLiteral("Case Sensitive"), w.frameControls);
+  w.cmbReplace = createTermBox(w.frameControls);
+  w.cmbFind = createTermBox(w.frameControls);
+  w.lblFileTypes = new QLabel(QStringLiteral("Find and replace text in these files:"), w.frameControls);
+  w.lblFind = new QLabel(QStringLiteral("Find every occurrence of:"), w.frameControls);
+  w.lblReplace = new QLabel(QStringLiteral("Replace with:"), w.frameControls);
+
+  w.cmdHelp = new QPushButton(QStringLiteral("&Help"), &window);
+  w.cmdExit = new QPushButton(QStringLiteral("E&xit"), &window);
+  w.cmdReplace = new QPushButton(QStringLiteral("&Replace"), &window);
+  // Enter and Esc are routed by the window; no button grabs Enter on its own.
+  for (QPushButton* button : {w.cmdBrowse, w.cmdOpen, w.cmdClose, w.cmdCloseAll, w.cmdHelp, w.cmdExit, w.cmdReplace})
+    button->setAutoDefault(false);
+  for (QCheckBox* box : {w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive}) keepTwoStateForUser(*box);
+  auto* designedIndicators = new DesignedIndicatorStyle;
+  designedIndicators->setParent(&window);
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive, w.optFolderFile[0], w.optFolderFile[1]})
+    button->setStyle(designedIndicators);
+  return w;
+}
+
+}  // namespace sorvane::ui

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace sorvane::ui {
+
+class DirectoryList;
+class FileList;
+
+// The widgets of the main window by their names, in the order the window creates them.
+struct MainWindowWidgets {
+  QGroupBox* frameFolder;
+  FileList* File1;
+  DirectoryList* Dir1;
+  QCheckBox* chkRecursive;
+  QPushButton* cmdBrowse;
+  QLabel* lblFolder;
+  QGroupBox* frameFiles;
+  QCheckBox* chkRememberTheseFiles;
+  QPushButton* cmdOpen;
+  QPushButton* cmdClose;
+  QPushButton* cmdCloseAll;
+  QListWidget* lstFiles;
+  std::array<QRadioButton*, 2> optFolderFile;  // 0 folder mode, 1 file mode
+  QButtonGroup* optFolderFileGroup;
+  QGroupBox* frameControls;
+  QComboBox* cmbFileTypes;
+  QCheckBox* chkCaseSensitive;
+  QComboBox* cmbReplace;
+  QComboBox* cmbFind;
+  QLabel* lblFileTypes;
+  QLabel* lblFind;
+  QLabel* lblReplace;
+  QPushButton* cmdHelp;
+  QPushButton* cmdExit;
+  QPushButton* cmdReplace;
+};
+
+// Creates the widgets on `window` with their designed captions and behaviour; Form_Resize gives
+// them their places.
+MainWindowWidgets createWidgets(QWidget& window);
+
+}  // namespace sorvane::ui

@@ -1,0 +1,185 @@
+#include "settings/conversions.h"
+#include "settings/numbered_list.h"
+#include "settings/settings_store.h"
+#include "settings/window_picture.h"
+#include "qt_printers.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+namespace sorvane::settings {
+namespace {
+
+TEST(Conversions, BehaveAsStoredSettingsExpect) {
+  EXPECT_EQ(textToBoolean("TRUE"), true);
+  EXPECT_EQ(textToBoolean("false"), false);
+  EXPECT_EQ(textToBoolean("0"), false);
+  EXPECT_EQ(textToBoolean("-1"), true);
+  EXPECT_EQ(textToBoolean("yes"), std::nullopt);
+  EXPECT_EQ(textToInteger16("2"), 2);
+  EXPECT_EQ(textToInteger16("2.5"), 2);  // halves round to even
+  EXPECT_EQ(textToInteger16("32768"), std::nullopt);
+  EXPECT_EQ(textToInteger16("one"), std::nullopt);
+  EXPECT_EQ(leadingNumber("12abc"), 12);
+  EXPECT_EQ(leadingNumber("-1"), -1);
+  EXPECT_EQ(leadingNumber("abc"), 0);
+  EXPECT_EQ(leadingNumber(""), 0);
+  EXPECT_EQ(singleToText(9600), "9600");
+  EXPECT_EQ(singleToText(4000.5F), "4000.5");
+  EXPECT_EQ(textToSingle("4000.5"), 4000.5F);
+}
+
+TEST(SettingsStore, ValuesComeBackExactlyAsWritten) {
+  testing::TempFolder folder;
+  const QString path = QString::fromStdString(folder / "store.conf");
+  const QStringList values = {"",   "True", " padded ", "@at", "a=b;c", "semi;colon", "quote\"d", "ünïcødé",
+                              "line\nbreak", "back\\slash", "#hash", "[section]"};
+  {
+    SettingsStore store = SettingsStore::atFile(path);
+    for (qsizetype i = 0; i < values.size(); ++i) store.SaveSetting("Terms", "Find Term " + QString::number(i), values[i]);
+    store.DeleteSetting("Terms", "Absent Key");
+    ASSERT_TRUE(store.sync());
+  }
+  SettingsStore store = SettingsStore::atFile(path);
+  for (qsizetype i = 0; i < values.size(); ++i)
+    EXPECT_EQ(store.GetSetting("Terms", "Find Term " + QString::number(i), "<absent>"), values[i]);
+  EXPECT_EQ(store.GetSetting("Terms", "Find Term 99", "<absent>"), "<absent>");
+  EXPECT_EQ(store.GetSetting("Nowhere", "Window Width", "8000"), "8000");
+}
+
+TEST(SettingsStore, UnwritableStoreReportsFailure) {
+  testing::TempFolder folder;
+  testing::writeFile(folder / "a-file", "");  // a file where the store's folder should be: even root fails
+  SettingsStore store = SettingsStore::atFile(QString::fromStdString(folder / "a-file/store.conf"));
+  store.SaveSetting("Settings", "Path", "/x");
+  EXPECT_FALSE(store.sync());
+}
+
+// A store in a temporary file, as an earlier run (or a user) left it.
+class Picture : public ::testing::Test {
+ protected:
+  QString stored(const QString& section, const QString& key) const {
+    return store.GetSetting(section, key, QStringLiteral("<absent>"));
+  }
+
+  testing::TempFolder folder;
+  SettingsStore store = SettingsStore::atFile(QString::fromStdString(folder / "Sorvane.conf"));
+};
+
+TEST_F(Picture, AnEmptyStoreGivesTheFirstStart) {
+  const WindowPicture first = readWindowPicture(store);
+  EXPECT_EQ(first.state, WindowState::Normal);
+  EXPECT_EQ(first.width, 8000);
+  EXPECT_EQ(first.height, 4800);
+  EXPECT_EQ(first.folderMode, true);
+  EXPECT_EQ(first.fileMode, false);
+  EXPECT_TRUE(first.folder.isEmpty());  // no folder chosen: a folder run rewrites nothing
+  EXPECT_EQ(first.recursive, CheckValue::Cleared);
+  EXPECT_EQ(first.caseSensitive, CheckValue::Checked);
+  EXPECT_EQ(first.rememberFiles, CheckValue::Cleared);
+  EXPECT_EQ(first.fileType, kFileTypes[0].caption);
+  EXPECT_TRUE(first.findText.isEmpty() && first.replaceText.isEmpty());
+  EXPECT_FALSE(first.recentFinds || first.recentReplaces || first.files);
+}
+
+// Each value in its text form; the next start reads the lists once: after that the entries live
+// in the window alone.
+TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
+  WindowPicture exit;
+  exit.width = 9600;
+  exit.height = 4000.5F;
+  exit.folderMode = false;
+  exit.fileMode = true;
+  exit.caseSensitive = CheckValue::Cleared;
+  exit.rememberFiles = CheckValue::Checked;
+  exit.recentFinds = QStringList{"one", "two"};
+  exit.recentReplaces = QStringList{};
+  exit.files = QStringList{"/a/1.txt", "/gone/3.txt"};
+  writeWindowPicture(store, exit);
+  for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
+           {"Window Maximized", "False"}, {"Window Width", "9600"}, {"Window Height", "4000.5"},
+           {"Select a Folder", "False"}, {"Select Files", "True"}, {"Case Sensitive", "0"},
+           {"Remember These Files", "1"}, {"Number of recent finds", "1"}, {"Number of recent replaces", "-1"},
+           {"Number of files", "1"}})
+    EXPECT_EQ(stored("Settings", key), text) << qPrintable(key);
+  EXPECT_EQ(stored("Terms", "Find Term 1"), "two");
+  EXPECT_EQ(stored("Files", "File 1"), "/gone/3.txt");
+
+  const WindowPicture start = readWindowPicture(store);
+  EXPECT_EQ(start.recentFinds, exit.recentFinds);
+  EXPECT_EQ(start.recentReplaces, QStringList{});  // a count of -1: an empty list
+  EXPECT_EQ(start.files, exit.files);
+  EXPECT_EQ(stored("Terms", "Find Term 0"), "<absent>");
+  EXPECT_EQ(stored("Files", "File 0"), "<absent>");
+  EXPECT_EQ(stored("Settings", "Number of files"), "<absent>");
+  EXPECT_EQ(stored("Settings", "Number of recent finds"), "1");
+}
+
+TEST_F(Picture, CountsSayHowManyEntriesAreRead) {
+  store.SaveSetting("Settings", "Number of recent finds", "2");
+  for (const char* key : {"Find Term 0", "Find Term 1", "Find Term 2", "Find Term 3"}) store.SaveSetting("Terms", key, key);
+  store.SaveSetting("Settings", "Number of recent replaces", "x7");  // no number: one entry, index 0
+  store.SaveSetting("Terms", "Replace Term 0", "r0");
+  store.SaveSetting("Terms", "Replace Term 1", "r1");
+  store.SaveSetting("Settings", "Number of files", "1");  // a run that never exited: File 0 and 1 are gone
+  const WindowPicture start = readWindowPicture(store);
+  EXPECT_EQ(start.recentFinds, (QStringList{"Find Term 0", "Find Term 1", "Find Term 2"}));
+  EXPECT_EQ(start.recentReplaces, QStringList{"r0"});
+  EXPECT_EQ(start.files, QStringList{});
+  EXPECT_EQ(stored("Terms", "Find Term 3"), "Find Term 3");  // beyond the count: untouched
+}
+
+TEST_F(Picture, TheWindowStateDecidesTheGeometryKept) {
+  store.SaveSetting("Settings", "Window Width", "5000");
+  WindowPicture exit;
+  exit.width = 9000;
+  exit.state = WindowState::Minimized;
+  writeWindowPicture(store, exit);
+  EXPECT_EQ(stored("Settings", "Window Maximized"), "<absent>");
+  exit.state = WindowState::Maximized;
+  writeWindowPicture(store, exit);
+  EXPECT_EQ(stored("Settings", "Window Maximized"), "True");
+  EXPECT_EQ(stored("Settings", "Window Width"), "5000");  // the normal size of an earlier exit
+  EXPECT_EQ(readWindowPicture(store).width, std::nullopt);
+
+  store.SaveSetting("Settings", "Window Maximized", "true");  // not exactly "True"
+  const WindowPicture normal = readWindowPicture(store);
+  EXPECT_EQ(normal.state, WindowState::Normal);
+  EXPECT_EQ(normal.width, 5000);  // the minimum is the window's to apply
+}
+
+TEST_F(Picture, FilesAreWrittenOnlyWhileRememberingIsTicked) {
+  for (const CheckValue remember : {CheckValue::Cleared, CheckValue::Grayed}) {
+    WindowPicture exit;
+    exit.rememberFiles = remember;
+    exit.files = QStringList{"/x.txt"};
+    writeWindowPicture(store, exit);
+    EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << static_cast<int>(remember);
+  }
+}
+
+TEST_F(Picture, TextsThatDoNotConvertGiveNoValue) {
+  for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
+           {"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "-1"},
+           {"Select a Folder", "yes"}, {"Remember These Files", "2"}})
+    store.SaveSetting("Settings", key, text);
+  const WindowPicture start = readWindowPicture(store);
+  EXPECT_FALSE(start.width || start.caseSensitive || start.recursive || start.folderMode);
+  EXPECT_EQ(start.height, 4800);
+  EXPECT_EQ(start.rememberFiles, CheckValue::Grayed);
+}
+
+// Earlier versions stored the program's own folder when none was chosen; it is no choice.
+TEST_F(Picture, TheProgramsOwnFolderIsNotAChosenFolder) {
+  for (const QString& own : {QCoreApplication::applicationDirPath(), QCoreApplication::applicationDirPath() + "/"}) {
+    store.SaveSetting("Settings", "Path", own);
+    EXPECT_TRUE(readWindowPicture(store).folder.isEmpty()) << qPrintable(own);
+  }
+  store.SaveSetting("Settings", "Path", QString::fromStdString(folder.path()) + "/");
+  EXPECT_EQ(readWindowPicture(store).folder, QString::fromStdString(folder.path()) + "/");
+}
+
+}  // namespace
+}  // namespace sorvane::settings
