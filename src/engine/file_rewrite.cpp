@@ -75,6 +75,7 @@ RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yie
 
   ReplacementFile replacement(folder, name, file.path, source.descriptor(), source.openedStatus(),
                               std::string(job.replacement), job.swap);
+  replacement.keepOriginalIn(job.journal);
   if (!rewriter.run(source, replacement)) {
     if (source.stopped()) return RewriteOutcome::stopped();
     return RewriteOutcome::failed(source.failure() ? *source.failure() : *replacement.failure());

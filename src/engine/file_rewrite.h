@@ -2,6 +2,7 @@
 
 #include "engine/failure.h"
 #include "engine/replacement_file.h"
+#include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
 #include "engine/term_matcher.h"
 
@@ -19,6 +20,7 @@ struct RewriteJob {
   bool dryRun = false;  // count the occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
+  RunJournal* journal = nullptr;
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,

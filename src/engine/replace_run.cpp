@@ -50,6 +50,9 @@ void ReplaceEngine::cmdReplace_Click() {
   bAbandoned = false;
   matcher_ = std::make_unique<TermMatcher>(strFindTerm, nCompare);
   yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
+  // A dry run writes nothing, so there is nothing to take back.
+  RunJournal* journal = options_.dryRun ? nullptr : options_.journal;
+  if (journal) journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
@@ -64,6 +67,7 @@ void ReplaceEngine::cmdReplace_Click() {
     FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
     if (!bAbandoned) host_.refreshFolderFiles();
   }
+  if (journal) journal->runEnded(nReplacements);
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 
@@ -85,7 +89,8 @@ void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (matcher_->findsNothing()) return;
 
-  const RewriteJob job{*matcher_, strReplaceTerm, options_.dryRun, options_.bufferCapacity, options_.swap};
+  const RewriteJob job{*matcher_, strReplaceTerm, options_.dryRun, options_.bufferCapacity, options_.swap,
+                       options_.journal};
   while (true) {  // each pass is one complete attempt; Retry goes round again
     RewriteOutcome outcome;
     try {

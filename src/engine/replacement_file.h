@@ -2,6 +2,7 @@
 
 #include "engine/failure.h"
 #include "engine/file_attributes.h"
+#include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
 
 #include <cstdint>
@@ -59,6 +60,8 @@ class ReplacementFile final : public RewriteSink {
   bool keep(std::string_view bytes) override;
   bool replace(std::string_view occurrence) override;
 
+  // Hands the original to `journal` just before the swap, so the run can be taken back.
+  void keepOriginalIn(RunJournal* journal) { journal_ = journal; }
   // Makes the new content durable, gives it the target's attributes and moves it over the target.
   bool commit();
   const std::optional<Failure>& failure() const { return failure_; }
@@ -82,6 +85,7 @@ class ReplacementFile final : public RewriteSink {
   struct stat sourceStatus_;
   std::string replacement_;
   SwapCalls calls_;
+  RunJournal* journal_ = nullptr;
   std::string temporaryName_;  // empty while the temporary file has no name
   int temporaryFd_ = -1;
   std::uint64_t untouchedPrefix_ = 0;  // bytes kept before the first occurrence

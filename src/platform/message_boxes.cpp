@@ -15,6 +15,8 @@ int QtMessageBoxes::show(QWidget* parent, const QString& text, int style, const 
   lines.replace(QChar('\r'), QChar('\n'));
   QMessageBox box(parent);
   box.setWindowTitle(title);
+  // Paths and terms are shown as they are; Qt would take a name holding "<b>" for markup.
+  box.setTextFormat(Qt::PlainText);
   box.setText(lines);
   if (style == kAbortRetryIgnore) {
     box.setIcon(QMessageBox::Critical);

@@ -15,6 +15,7 @@ struct Seen {
   QString text;
   QString title;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
+  Qt::TextFormat format = Qt::AutoText;
   qsizetype buttons = 0;
   bool retryIsDefault = false;
 };
@@ -27,6 +28,7 @@ Seen& answerNextBox(QMessageBox::StandardButton button, Seen& seen) {
     seen.text = box->text();
     seen.title = box->windowTitle();
     seen.icon = box->icon();
+    seen.format = box->textFormat();
     seen.buttons = box->buttons().size();
     seen.retryIsDefault = box->defaultButton() != nullptr && box->defaultButton() == box->button(QMessageBox::Retry);
     box->button(button)->click();
@@ -57,6 +59,7 @@ TEST(QtMessageBoxes, CriticalAndInformationHaveOnlyOk) {
     EXPECT_EQ(boxes.show(nullptr, "Made 1 replacements.", style, "Sorvane"), 1);
     EXPECT_EQ(seen.icon, icon);
     EXPECT_EQ(seen.buttons, 1);
+    EXPECT_EQ(seen.format, Qt::PlainText);
   }
 }
 

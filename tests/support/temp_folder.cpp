@@ -42,6 +42,21 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() { removeTree(AT_FDCWD, path_); }
 
+TemporaryStateHome::TemporaryStateHome() {
+  if (const char* previous = std::getenv("XDG_STATE_HOME")) {
+    previous_ = previous;
+    hadPrevious_ = true;
+  }
+  ::setenv("XDG_STATE_HOME", path().c_str(), 1);
+}
+
+TemporaryStateHome::~TemporaryStateHome() {
+  if (hadPrevious_)
+    ::setenv("XDG_STATE_HOME", previous_.c_str(), 1);
+  else
+    ::unsetenv("XDG_STATE_HOME");
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream content;

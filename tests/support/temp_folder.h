@@ -22,6 +22,18 @@ class TempFolder {
   std::string path_;
 };
 
+// A temporary folder that stands in for the user's state folder (XDG_STATE_HOME) while it
+// lives, so no test keeps runs in the real one.
+class TemporaryStateHome : public TempFolder {
+ public:
+  TemporaryStateHome();
+  ~TemporaryStateHome();
+
+ private:
+  std::string previous_;
+  bool hadPrevious_ = false;
+};
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 // The names in a folder, sorted.
