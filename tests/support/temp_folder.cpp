@@ -33,10 +33,11 @@ void removeTree(int parent, const std::string& name) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/sorvane-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+TempFolder::TempFolder() : TempFolder(std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") {}
+
+TempFolder::TempFolder(const std::string& base) {
+  std::string pattern = base + "/sorvane-test-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed in " + base);
   path_ = pattern;
 }
 

@@ -10,6 +10,7 @@ namespace sorvane::testing {
 class TempFolder {
  public:
   TempFolder();
+  explicit TempFolder(const std::string& base);  // inside `base` instead of $TMPDIR or /tmp
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
