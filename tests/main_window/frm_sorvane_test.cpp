@@ -1,5 +1,7 @@
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
+#include "journal/run_recorder.h"
+#include "journal/undo.h"
 #include "main_window/frm_sorvane.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
@@ -18,7 +20,9 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace sorvane::testing {
 namespace {
@@ -57,18 +61,21 @@ class MainWindow : public ::testing::Test {
             window.cmbReplace, window.chkCaseSensitive, window.cmdHelp,    window.cmdReplace,  window.cmdExit};
   }
 
-  static EngineOptions yieldingOften() {
+  EngineOptions yieldingOftenJournaled() {
     EngineOptions options;
     options.yieldInterval = std::chrono::nanoseconds(0);
     options.bufferCapacity = 64;
+    options.journal = &journal;
     return options;
   }
 
+  TemporaryStateHome state;
+  journal::RunRecorder journal{state.path(), "sorvane"};
   ScriptedMessageBoxes boxes;
   CountingEventPump pump;
   RecordingHelpEngine help;
   ScriptedFileDialogs dialogs;
-  frmSorvane window{{boxes, pump, help, dialogs}, yieldingOften()};
+  frmSorvane window{{boxes, pump, help, dialogs}, yieldingOftenJournaled()};
 };
 
 TEST_F(MainWindow, CaptionsAndAccessKeysAreAsDesigned) {
@@ -204,10 +211,13 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControls) {
   EXPECT_TRUE(window.cmbFileTypes->isEnabled());
 }
 
-TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
+TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFilesAndCanBeTakenBack) {
   TempFolder folder;
   writeFile(folder / "a.txt", "Old old\r\nOLD");
   writeFile(folder / "b.txt", "no match");
+  ::chmod((folder / "a.txt").c_str(), 0640);
+  const timespec old[2] = {{1000000000, 0}, {1000000000, 987654321}};
+  ::utimensat(AT_FDCWD, (folder / "a.txt").c_str(), old, 0);
   fileMode();
   window.lstFiles->addItems({QString::fromStdString(folder / "a.txt"), QString::fromStdString(folder / "b.txt")});
   window.cmbFind->setEditText("old");
@@ -229,6 +239,16 @@ TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFiles) {
   EXPECT_EQ(window.cmbFind->itemText(0), "old");
   EXPECT_EQ(window.cmbReplace->itemText(0), "new");
   EXPECT_TRUE(window.cmdReplace->isEnabled());
+
+  const journal::UndoOutcome undo = journal::undoLastRun(state.path(), false);
+  EXPECT_TRUE(undo.complete());
+  EXPECT_EQ(undo.run.frontEnd, "sorvane");
+  EXPECT_EQ(readFile(folder / "a.txt"), "Old old\r\nOLD");
+  struct stat st {};
+  ::stat((folder / "a.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, old[1].tv_sec);
+  EXPECT_EQ(st.st_mtim.tv_nsec, old[1].tv_nsec);
 }
 
 TEST_F(MainWindow, FolderRunUsesTheFolderTypeAndRecursion) {
