@@ -50,9 +50,7 @@ void ReplaceEngine::cmdReplace_Click() {
   bAbandoned = false;
   matcher_ = std::make_unique<TermMatcher>(strFindTerm, nCompare);
   yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
-  // A dry run writes nothing, so there is nothing to take back.
-  RunJournal* journal = options_.dryRun ? nullptr : options_.journal;
-  if (journal) journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
+  if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
@@ -67,7 +65,7 @@ void ReplaceEngine::cmdReplace_Click() {
     FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
     if (!bAbandoned) host_.refreshFolderFiles();
   }
-  if (journal) journal->runEnded(nReplacements);
+  if (options_.journal) options_.journal->runEnded(nReplacements);
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 

@@ -131,7 +131,8 @@ TEST_F(Journal, EachUndoTakesBackTheNextOlderRunRestoringBytesModeAndTimeAndLeav
   dryRun.dryRun = true;
   dryRun.journal = &recorder;
   ReplaceEngine(dryHost, dryRun).cmdReplace_Click();
-  EXPECT_TRUE(namesIn(state.path()).empty()) << "a dry run keeps nothing";
+  run(recorder, {plain});
+  EXPECT_TRUE(namesIn(state.path()).empty()) << "a dry run, or a run that rewrites nothing, keeps nothing";
 
   run(recorder, {a, b, c, plain});
   const FileState cFirstRun = FileState::of(c);
@@ -269,15 +270,19 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_EQ(outcome.leftAlone[0].path, big);
   EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
   EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::InProgress);
+  // Its file was never replaced: it is as it was, so nothing is left alone.
   concurrent.runEnded(1);
-  EXPECT_EQ(undoLastRun(state.path(), false).run.frontEnd, "other");
+  const UndoOutcome unreplaced = undoLastRun(state.path(), false);
+  EXPECT_EQ(unreplaced.run.frontEnd, "other");
+  EXPECT_TRUE(unreplaced.complete());
+  EXPECT_TRUE(unreplaced.restored.empty());
 }
 
 TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   fs::create_directory(folder / "sub");
   const std::string a = folder / "a.txt", b = folder / "sub/b.txt", c = folder / "c.txt", victim = folder / "victim";
   for (const std::string& path : {a, b, c}) writeFile(path, "old");
-  writeFile(victim, "victim");
+  writeFile(victim, "vic");  // as long as the original it stands in for
   RunRecorder recorder(state.path(), "test");
   run(recorder, {a, b, c});
   const std::string runFolder = runsFolder() + "/" + namesIn(runsFolder()).back();
@@ -344,7 +349,7 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   EXPECT_EQ(outcome.leftAlone[1].reason, "the journal's copy is missing or damaged");
   EXPECT_EQ(readFile(a), "new");
   EXPECT_EQ(readFile(folder / "real-sub/b.txt"), "new");
-  EXPECT_EQ(readFile(victim), "victim");
+  EXPECT_EQ(readFile(victim), "vic");
   EXPECT_EQ(readFile(c), "old");
 }
 
