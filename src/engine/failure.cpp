@@ -58,4 +58,10 @@ Failure failureFromErrno(int error, const std::string& path) {
 
 Failure outOfMemoryFailure() { return make(7, "Out of memory"); }
 
+Failure notTextFailure() { return make(75, "Path/File access error: not a text file (UTF-32)"); }
+
+Failure unwritableReplacementFailure() {
+  return make(75, "Path/File access error: the replacement is not valid UTF-8, so it cannot be written as UTF-16");
+}
+
 }  // namespace sorvane

@@ -19,4 +19,11 @@ Failure failureFromErrno(int error, const std::string& path);
 
 Failure outOfMemoryFailure();
 
+// A file whose byte order mark announces UTF-32: not text this program reads or writes.
+Failure notTextFailure();
+
+// A UTF-16 file holds an occurrence, but the replacement is not valid UTF-8 and so has no
+// UTF-16 form.
+Failure unwritableReplacementFailure();
+
 }  // namespace sorvane

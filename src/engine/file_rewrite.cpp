@@ -2,6 +2,7 @@
 
 #include "engine/file_descriptor.h"
 #include "engine/source_file.h"
+#include "engine/text_rewrite.h"
 
 #include <cerrno>
 #include <climits>
@@ -50,6 +51,10 @@ bool openFolderOf(const std::string& path, FileDescriptor& folder, std::string& 
   return false;
 }
 
+RewriteOutcome endedBySource(const SourceFile& source) {
+  return source.stopped() ? RewriteOutcome::stopped() : RewriteOutcome::failed(*source.failure());
+}
+
 }  // namespace
 
 RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
@@ -64,28 +69,32 @@ RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yie
 
   SourceFile source(yielder);
   if (!source.open(folder, name, file.path)) return RewriteOutcome::failed(*source.failure());
-  StreamRewriter rewriter(job.matcher, job.bufferCapacity);
+  TextRewrite text(source, job.terms, job.bufferCapacity);
+  if (!text.start()) return endedBySource(source);
+  // Read as UTF-16, its characters would be garbled; it is left as it is.
+  if (text.encoding() == TextEncoding::Utf32) return RewriteOutcome::failed(notTextFailure());
+  if (text.matcher().findsNothing()) return RewriteOutcome::done(0);
 
-  if (job.dryRun) {
+  if (job.dryRun || !text.replacement()) {
     CountingSink counter;
-    if (!rewriter.run(source, counter))
-      return source.stopped() ? RewriteOutcome::stopped() : RewriteOutcome::failed(*source.failure());
-    return RewriteOutcome::done(rewriter.occurrences());
+    if (!text.run(counter)) return endedBySource(source);
+    if (!job.dryRun && text.occurrences() > 0) return RewriteOutcome::failed(unwritableReplacementFailure());
+    return RewriteOutcome::done(text.occurrences());
   }
 
-  ReplacementFile replacement(folder, name, file.path, source.descriptor(), source.openedStatus(),
-                              std::string(job.replacement), job.swap);
+  ReplacementFile replacement(folder, name, file.path, source.descriptor(), source.openedStatus(), *text.replacement(),
+                              job.swap);
   replacement.keepOriginalIn(job.journal);
-  if (!rewriter.run(source, replacement)) {
+  if (!text.run(replacement)) {
     if (source.stopped()) return RewriteOutcome::stopped();
     return RewriteOutcome::failed(source.failure() ? *source.failure() : *replacement.failure());
   }
-  if (rewriter.occurrences() == 0) return RewriteOutcome::done(0);
+  if (text.occurrences() == 0) return RewriteOutcome::done(0);
 
   // Another program wrote to the file while it was read: swapping now would drop its bytes.
   if (!source.unchangedSinceOpened()) return RewriteOutcome::failed(failureFromErrno(EBUSY, file.path));
   if (!replacement.commit()) return RewriteOutcome::failed(*replacement.failure());
-  return RewriteOutcome::done(rewriter.occurrences());
+  return RewriteOutcome::done(text.occurrences());
 }
 
 }  // namespace sorvane

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/encoded_terms.h"
 #include "engine/failure.h"
 #include "engine/replacement_file.h"
 #include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
-#include "engine/term_matcher.h"
 
 #include <cstdint>
 #include <string>
@@ -15,8 +15,7 @@ namespace sorvane {
 class Yielder;
 
 struct RewriteJob {
-  const TermMatcher& matcher;
-  std::string_view replacement;
+  EncodedTerms& terms;
   bool dryRun = false;  // count the occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
@@ -48,8 +47,9 @@ struct RewriteOutcome {
   static RewriteOutcome failed(Failure failure) { return {Kind::Failed, 0, std::move(failure)}; }
 };
 
-// One attempt on one file. A file named by a path that is a symbolic link is rewritten at the
-// link's target, and the link stays a link; a name in a folder must be the file itself.
+// One attempt on one file, as text in the encoding its byte order mark announces. A file named by
+// a path that is a symbolic link is rewritten at the link's target, and the link stays a link; a
+// name in a folder must be the file itself.
 RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
 
 }  // namespace sorvane

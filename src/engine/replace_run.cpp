@@ -1,5 +1,6 @@
 #include "engine/replace_run.h"
 
+#include "engine/encoded_terms.h"
 #include "engine/file_descriptor.h"
 #include "engine/file_rewrite.h"
 #include "engine/file_types.h"
@@ -48,7 +49,7 @@ void ReplaceEngine::cmdReplace_Click() {
   nFileIndex = 0;
   bStop = false;
   bAbandoned = false;
-  matcher_ = std::make_unique<TermMatcher>(strFindTerm, nCompare);
+  terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
   yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
@@ -85,10 +86,9 @@ void ReplaceEngine::ListAddItem(RecentTermList& lst, const std::string& sItem, i
 
 void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
-  if (matcher_->findsNothing()) return;
+  if (terms_->findsNothing()) return;
 
-  const RewriteJob job{*matcher_, strReplaceTerm, options_.dryRun, options_.bufferCapacity, options_.swap,
-                       options_.journal};
+  const RewriteJob job{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, options_.journal};
   while (true) {  // each pass is one complete attempt; Retry goes round again
     RewriteOutcome outcome;
     try {

@@ -14,7 +14,7 @@
 
 namespace sorvane {
 
-class TermMatcher;
+class EncodedTerms;
 
 // How a host wants its runs carried out; the window uses the defaults.
 struct EngineOptions {
@@ -60,7 +60,7 @@ class ReplaceEngine {
 
   ReplaceHost& host_;
   EngineOptions options_;
-  std::unique_ptr<TermMatcher> matcher_;
+  std::unique_ptr<EncodedTerms> terms_;
   std::unique_ptr<Yielder> yielder_;
 
   std::string strFindTerm;

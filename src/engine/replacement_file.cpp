@@ -72,8 +72,11 @@ bool ReplacementFile::replace(std::string_view) {
 }
 
 bool ReplacementFile::create() {
-  // A read-only target stays as it is, even where its folder would allow the swap.
+  // A read-only target stays as it is, even where its folder would allow the swap. Root passes
+  // the access check, so the write bits are asked too: whoever runs the program, no write bit
+  // means the file was made read-only on purpose.
   if (::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0) return fail(errno);
+  if ((sourceStatus_.st_mode & 0222) == 0) return fail(EACCES);
 
   temporaryFd_ = calls_.createUnnamed(folder_);
   if (temporaryFd_ < 0) {

@@ -1,16 +1,18 @@
 #include "engine/term_matcher.h"
 
+#include "engine/case_variants.h"
+#include "engine/utf16_units.h"
 #include "engine/utf8_units.h"
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 namespace sorvane {
 namespace {
 
 constexpr char CR = '\r';
 constexpr char LF = '\n';
+constexpr std::size_t kLongestSequence = 4;  // bytes of one UTF-8 character
 
 unsigned char utf8LeadByte(char32_t c) {
   if (c < 0x80) return static_cast<unsigned char>(c);
@@ -19,50 +21,42 @@ unsigned char utf8LeadByte(char32_t c) {
   return static_cast<unsigned char>(0xF0 | (c >> 18));
 }
 
-// The characters whose simple case folding is another character, by what they fold to.
-const std::unordered_multimap<char32_t, char32_t>& foldedFrom() {
-  static const auto table = [] {
-    std::unordered_multimap<char32_t, char32_t> inverse;
-    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
-      if (c == 0xD800) c = 0xE000;  // surrogates are never decoded
-      if (const char32_t folded = utf8::foldUnit(c); folded != c) inverse.emplace(folded, c);
-    }
-    return inverse;
-  }();
-  return table;
-}
-
 // Every byte that can begin a unit whose folded form is `folded`.
 std::vector<unsigned char> leadBytesFoldingTo(char32_t folded) {
   if (folded >= utf8::kInvalidByteBase) return {static_cast<unsigned char>(folded - utf8::kInvalidByteBase)};
-  std::vector<unsigned char> bytes = {utf8LeadByte(folded)};
-  const auto [first, last] = foldedFrom().equal_range(folded);
-  for (auto it = first; it != last; ++it) bytes.push_back(utf8LeadByte(it->second));
+  std::vector<unsigned char> bytes;
+  for (const char32_t variant : caseVariants(folded)) bytes.push_back(utf8LeadByte(variant));
   return bytes;  // duplicates are harmless: the scanner keeps each byte once
-}
-
-// True when every text that matches the term ignoring case is the term with some ASCII
-// letters in the other case. K and S are out: the Kelvin sign and the long s fold to them.
-bool foldsLikeAscii(std::string_view term) {
-  return std::all_of(term.begin(), term.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x80 && byte != 'k' && byte != 'K' && byte != 's' && byte != 'S';
-  });
 }
 
 bool isContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
+bool isUtf16(TextEncoding encoding) {
+  return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
+}
+
+// Every CR of a text is part of a line end, so a term holding one never occurs.
+bool termFindsNothing(std::string_view term, TextEncoding encoding) {
+  if (term.empty() || term.find(CR) != std::string_view::npos) return true;
+  if (encoding == TextEncoding::Utf32) return true;
+  return isUtf16(encoding) && !utf16::fromUtf8(term, utf16::ByteOrder::LittleEndian);
+}
+
 }  // namespace
 
-TermMatcher::TermMatcher(std::string_view term, int compare)
+TermMatcher::TermMatcher(std::string_view term, int compare, TextEncoding encoding)
     : term_(term),
       compare_(compare == kBinaryCompare ? kBinaryCompare : kTextCompare),
-      // Every CR of a text is part of a line end, so a term holding one never occurs.
-      findsNothing_(term.empty() || term.find(CR) != std::string_view::npos),
+      findsNothing_(termFindsNothing(term, encoding)),
       startsWithLineFeed_(!term.empty() && term.front() == LF),
       maxLength_(term.size()) {
   if (findsNothing_) return;
-  if (compare_ == kBinaryCompare) {
+  if (isUtf16(encoding)) {
+    const auto order =
+        encoding == TextEncoding::Utf16LE ? utf16::ByteOrder::LittleEndian : utf16::ByteOrder::BigEndian;
+    utf16_.emplace(term, compare_ == kTextCompare, order);
+    maxLength_ = utf16_->maxOccurrenceLength();
+  } else if (compare_ == kBinaryCompare) {
     exact_.emplace(term, false);
   } else if (foldsLikeAscii(term)) {
     exact_.emplace(term, true);
@@ -79,6 +73,7 @@ TermMatcher::TermMatcher(std::string_view term, int compare)
 TermMatcher::Result TermMatcher::find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   if (findsNothing_) return Result{Result::Kind::Settled, to};
   if (exact_) return findExact(data, from, to, atEnd);
+  if (utf16_) return utf16_->find(reinterpret_cast<const unsigned char*>(data), from, to, atEnd);
   return findFolded(reinterpret_cast<const unsigned char*>(data), from, to, atEnd);
 }
 
@@ -151,10 +146,10 @@ TermMatcher::Verdict TermMatcher::matchFoldedAt(const unsigned char* data, std::
 }
 
 // A stray continuation byte of the term matches only a byte that is not part of a valid
-// character; looks back (within kLookback) for a valid sequence that covers `at`.
+// character; looks back for a valid sequence that covers `at`.
 bool TermMatcher::insideCharacter(const unsigned char* data, std::size_t at, std::size_t to, bool atEnd,
                                   bool& needMore) const {
-  for (std::size_t back = 1; back <= kLookback && back <= at; ++back) {
+  for (std::size_t back = 1; back < kLongestSequence && back <= at; ++back) {
     const utf8::Unit unit = utf8::decodeUnit(data + at - back, data + to);
     if (unit.truncated && !atEnd) {
       needMore = true;

@@ -2,6 +2,9 @@
 
 #include "engine/byte_set_scanner.h"
 #include "engine/exact_searcher.h"
+#include "engine/match_result.h"
+#include "engine/text_encoding.h"
+#include "engine/utf16_matcher.h"
 
 #include <cstddef>
 #include <optional>
@@ -15,26 +18,21 @@ namespace sorvane {
 inline constexpr int kBinaryCompare = 0;
 inline constexpr int kTextCompare = 1;
 
-// Finds occurrences of one term in a window of a byte stream. Line ends (CR LF, or CR alone)
-// bound occurrences: an occurrence never includes a CR, nor the LF that follows one.
-// An empty term has no occurrence.
+// Finds occurrences of one term in a window of a stream of text in one encoding (the text
+// after any byte order mark). Line ends (CR LF, or CR alone) bound occurrences: an occurrence
+// never includes a CR, nor the LF that follows one. An empty term has no occurrence, and a term
+// that is not valid UTF-8 has none in UTF-16 text.
 class TermMatcher {
  public:
-  // Bytes before `from` that find() may read to judge where an occurrence may start.
-  static constexpr std::size_t kLookback = 3;
+  // Bytes before `from` that find() may read to judge where an occurrence may start. Even, so
+  // that a stream that keeps them keeps two-byte code units at even offsets.
+  static constexpr std::size_t kLookback = 4;
 
-  struct Result {
-    enum class Kind {
-      Found,     // an occurrence at [position, position + length)
-      Settled,   // no occurrence starts before `position`; the bytes before it are final
-      NeedMore,  // an occurrence may start at `position` but runs past the data
-    };
-    Kind kind;
-    std::size_t position;
-    std::size_t length = 0;
-  };
+  using Result = MatchResult;
 
-  TermMatcher(std::string_view term, int compare);
+  // `term` is UTF-8. Text with a UTF-8 byte order mark is searched as 8-bit text; UTF-32 text
+  // is never searched.
+  TermMatcher(std::string_view term, int compare, TextEncoding encoding = TextEncoding::Bytes);
 
   // Searches data[from, to) for the leftmost occurrence. data[from - kLookback, from) must be
   // the bytes that precede `from` in the stream, where there are any. `atEnd` says that no byte
@@ -63,6 +61,7 @@ class TermMatcher {
   std::vector<char32_t> foldedTerm_;
   std::optional<ExactSearcher> exact_;
   std::optional<ByteSetScanner> firstUnitBytes_;
+  std::optional<Utf16Matcher> utf16_;
   bool startsWithStrayContinuation_ = false;
 };
 

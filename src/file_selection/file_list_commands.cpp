@@ -11,8 +11,9 @@
 #include "settings/conversions.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
+#include "settings/stored_folder.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
@@ -75,7 +76,8 @@ void FileListCommands::cmdOpen_Click() {
   dialog.CancelError = true;
   try {
     using namespace settings;
-    dialog.InitDir = store_.GetSetting(kSectionSettings, kPath, QCoreApplication::applicationDirPath());
+    const QString folder = storedFolder(store_);
+    dialog.InitDir = folder.isEmpty() ? QDir::homePath() : folder;
     dialog.FileName.clear();
     dialog.MaxFileSize = kMaxSelectionLength;
     dialog.Flags = kOpenFlags;

@@ -2,7 +2,10 @@
 
 #include "engine/replace_run.h"
 #include "main_window/check_value.h"
+#include "main_window/elided_path_delegate.h"
+#include "main_window/designed_indicator_style.h"
 #include "main_window/folder_views.h"
+#include "main_window/frame_box.h"
 #include "main_window/window_icon.h"
 #include "main_window/window_frame.h"
 #include "main_window/window_replace_host.h"
@@ -25,6 +28,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <initializer_list>
 
 namespace sorvane::ui {
 namespace {
@@ -42,6 +46,8 @@ QComboBox* createTermBox(QWidget* parent) {
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);  // only a run records a term
   box->setDuplicatesEnabled(true);
+  // The text that runs is exactly the text typed: a completion would turn "ol" into "old".
+  box->setCompleter(nullptr);
   return box;
 }
 
@@ -74,7 +80,7 @@ frmSorvane::frmSorvane(WindowServices services, EngineOptions engineOptions, QWi
 frmSorvane::~frmSorvane() = default;
 
 void frmSorvane::createWidgets() {
-  frameFolder = new QGroupBox(QStringLiteral("Rename All Files in this Folder"), this);
+  frameFolder = new FrameBox(QStringLiteral("Rename All Files in this Folder"), this);
   File1 = new FileList(frameFolder);
   Dir1 = new DirectoryList(frameFolder);
   chkRecursive = new QCheckBox(QStringLiteral("Find and replace text in all sub-folders"), frameFolder);
@@ -83,13 +89,15 @@ void frmSorvane::createWidgets() {
   lblFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   lblFolder->setTextFormat(Qt::PlainText);
 
-  frameFiles = new QGroupBox(QStringLiteral("Select File(s) to Rename"), this);
+  frameFiles = new FrameBox(QStringLiteral("Select File(s) to Rename"), this);
   chkRememberTheseFiles = new WrappingCheckBox(QStringLiteral("Remember these files"), frameFiles);
   cmdOpen = new QPushButton(QStringLiteral("&Open..."), frameFiles);
   cmdClose = new QPushButton(QStringLiteral("&Close"), frameFiles);
   cmdCloseAll = new QPushButton(QStringLiteral("Close &All"), frameFiles);
   lstFiles = new QListWidget(frameFiles);
   lstFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  showEntriesElided(*lstFiles);
+  showEntriesElided(*File1);
 
   optFolderFile[1] = new QRadioButton(QStringLiteral("Select File(s)"), this);
   optFolderFile[0] = new QRadioButton(QStringLiteral("Select a Folder"), this);
@@ -98,7 +106,7 @@ void frmSorvane::createWidgets() {
   optFolderFileGroup_->addButton(optFolderFile[1], 1);
   optFolderFile[0]->setChecked(true);
 
-  frameControls = new QGroupBox(this);
+  frameControls = new FrameBox(this);
   cmbFileTypes = new QComboBox(frameControls);
   chkCaseSensitive = new QCheckBox(QStringLiteral("Case Sensitive"), frameControls);
   cmbReplace = createTermBox(frameControls);
@@ -114,6 +122,11 @@ void frmSorvane::createWidgets() {
   for (QPushButton* button : {cmdBrowse, cmdOpen, cmdClose, cmdCloseAll, cmdHelp, cmdExit, cmdReplace})
     button->setAutoDefault(false);
   for (QCheckBox* box : {chkRecursive, chkRememberTheseFiles, chkCaseSensitive}) keepTwoStateForUser(*box);
+  auto* designedIndicators = new DesignedIndicatorStyle;
+  designedIndicators->setParent(this);
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           chkRecursive, chkRememberTheseFiles, chkCaseSensitive, optFolderFile[0], optFolderFile[1]})
+    button->setStyle(designedIndicators);
 }
 
 // The designed tab sequence, by tab index; labels and frames are in it but never take focus.
@@ -154,6 +167,15 @@ void frmSorvane::applyGeometry() {
       {cmdReplace, &g.cmdReplace},
   };
   for (const auto& [widget, rect] : widgets) place(widget, *rect);
+  fitRememberCaption();
+}
+
+// The caption keeps the window's font, so its lines may need more room than designed: the box
+// grows downward, and rightward into the frame's margin when one word needs it.
+void frmSorvane::fitRememberCaption() {
+  auto& box = static_cast<WrappingCheckBox&>(*chkRememberTheseFiles);  // both made so in createWidgets
+  const auto& frame = static_cast<const FrameBox&>(*frameFiles);
+  box.resize(box.sizeForCaption(box.size(), frame.innerRect().right() + 1 - box.x()));
 }
 
 Twips frmSorvane::outerWidth() const {
@@ -277,13 +299,17 @@ std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
 }
 
 void frmSorvane::DisableControls() {
+  focusBeforeRun_ = focusWidget();
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
   setCursor(Qt::WaitCursor);
 }
 
+// Disabling the focused control moved the focus on; it goes back where the run found it.
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
   unsetCursor();
+  if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisibleTo(this))
+    focusBeforeRun_->setFocus(Qt::OtherFocusReason);
 }
 
 int frmSorvane::MousePointer() const { return cursor().shape() == Qt::WaitCursor ? 11 : 0; }

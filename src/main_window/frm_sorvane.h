@@ -4,6 +4,7 @@
 #include "main_window/form_layout.h"
 #include "platform/common_dialog.h"
 
+#include <QPointer>
 #include <QSize>
 #include <QWidget>
 #include <array>
@@ -118,6 +119,7 @@ class frmSorvane final : public QWidget {
   void createWidgets();
   void connectHandlers();
   void applyGeometry();
+  void fitRememberCaption();
   void setDesignedTabOrder();
   std::array<QWidget*, 15> runSensitiveControls() const;
   static QString helpFilePath();
@@ -139,6 +141,7 @@ class frmSorvane final : public QWidget {
   };
   std::optional<RequestedOuterSize> requestedOuterSize_;
   bool exiting_ = false;
+  QPointer<QWidget> focusBeforeRun_;
   std::function<void()> exitRoutine_;
 };
 

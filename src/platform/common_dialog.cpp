@@ -9,14 +9,13 @@ namespace {
 
 const QString kSource = QStringLiteral("CommonDialog");
 
-// "HTML Files (*.htm;*.html)" with pattern "*.htm;*.html" becomes "HTML Files (*.htm *.html)":
-// Qt reads the patterns from the description's last parentheses, separated by blanks.
+// The description is shown as it is; Qt takes the patterns from the last parentheses, separated
+// by blanks. "*.*" is every name, with or without a dot, as it is for a folder run.
 QString qtNameFilter(const QString& description, const QString& patterns) {
-  const QString spaced = QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' '));
-  const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-  if (open >= 0 && description.endsWith(QLatin1Char(')')))
-    return description.left(open + 1) + spaced + QLatin1Char(')');
-  return description + QStringLiteral(" (") + spaced + QLatin1Char(')');
+  QStringList qtPatterns = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+  for (QString& pattern : qtPatterns)
+    if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+  return description + QStringLiteral(" (") + qtPatterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
 QStringList qtNameFilters(const QString& filter) {

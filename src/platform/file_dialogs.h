@@ -10,7 +10,7 @@ namespace sorvane::platform {
 
 struct OpenFilesRequest {
   QString startFolder;
-  QStringList nameFilters;  // Qt's form: "Description (*.a *.b)"
+  QStringList nameFilters;  // Qt's form, "Caption (*.a *.b)", of which only the caption is shown
   int filterIndex = 0;      // 0-based
 };
 

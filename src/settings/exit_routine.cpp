@@ -33,7 +33,8 @@ QStringList itemsOf(const QListWidget& list) {
 void saveWindowSettings(const ui::frmSorvane& w, SettingsStore& store) {
   auto save = [&store](const QString& key, const QString& value) { store.SaveSetting(kSectionSettings, key, value); };
 
-  if (w.isMaximized()) {
+  // Minimized, no window key is written; a window minimized from maximized reports both states.
+  if (w.isMaximized() && !w.isMinimized()) {
     save(kWindowMaximized, booleanToText(true));  // the normal size of an earlier exit stays
   } else if (!w.isMinimized()) {
     save(kWindowMaximized, booleanToText(false));

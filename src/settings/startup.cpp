@@ -8,12 +8,12 @@
 #include "settings/numbered_list.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
+#include "settings/stored_folder.h"
 #include "engine/file_types.h"
 #include "sorvane/version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -63,12 +63,12 @@ bool restoreCheck(QCheckBox& box, const QString& text) {
 }
 
 void restoreOptions(frmSorvane& w, const SettingsStore& store) {
-  const QString defaultPath = QCoreApplication::applicationDirPath();
   if (const auto on = textToBoolean(setting(store, kSelectAFolder, QStringLiteral("True")))) w.setOptionValue(0, *on);
-  w.lblFolder->setText(setting(store, kPath, defaultPath));
-  w.lblFolder->setToolTip(setting(store, kPath, defaultPath));
-  w.Dir1->setPath(setting(store, kPath, defaultPath));
-  w.File1->setPath(setting(store, kPath, defaultPath));
+  // No folder chosen yet: the folder stays empty, so a run in folder mode rewrites nothing.
+  w.lblFolder->setText(storedFolder(store));
+  w.lblFolder->setToolTip(storedFolder(store));
+  w.Dir1->setPath(storedFolder(store));
+  w.File1->setPath(storedFolder(store));
   restoreCheck(*w.chkRecursive, setting(store, kCheckboxRecursive, QStringLiteral("0")));
   if (const auto on = textToBoolean(setting(store, kSelectFiles, QStringLiteral("False")))) w.setOptionValue(1, *on);
   w.cmbFind->setEditText(setting(store, kTextFind, QString()));

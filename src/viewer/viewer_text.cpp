@@ -1,7 +1,8 @@
 #include "viewer/viewer_text.h"
 
+#include "viewer/viewer_decoder.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <stdexcept>
@@ -12,47 +13,6 @@
 
 namespace sorvane::viewer {
 namespace {
-
-// Rewrites line ends to CR LF as the bytes arrive; a CR at the end of one chunk may be the
-// first half of a CR LF split across two.
-class LineEnds {
- public:
-  explicit LineEnds(std::string& out) : out_(out) {}
-
-  void append(std::string_view bytes) {
-    std::size_t at = 0;
-    if (afterCr_ && !bytes.empty()) {
-      afterCr_ = false;
-      if (bytes.front() == '\n') at = 1;
-    }
-    while (at < bytes.size()) {
-      const void* found = std::memchr(bytes.data() + at, '\r', bytes.size() - at);
-      const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data())
-                                    : bytes.size();
-      if (end > at) {
-        out_.append(bytes.data() + at, end - at);
-        lineOpen_ = true;
-      }
-      if (!found) return;
-      out_.append("\r\n");
-      lineOpen_ = false;
-      at = end + 1;
-      if (at == bytes.size()) afterCr_ = true;
-      else if (bytes[at] == '\n') ++at;
-    }
-  }
-
-  // The end of the file ends the last line.
-  void finish() {
-    if (lineOpen_) out_.append("\r\n");
-    lineOpen_ = false;
-  }
-
- private:
-  std::string& out_;
-  bool afterCr_ = false;
-  bool lineOpen_ = false;
-};
 
 class Descriptor {
  public:
@@ -87,10 +47,7 @@ ViewerText readViewerText(const std::string& path, const std::function<void()>& 
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
   try {
-    std::string bytes;
-    // Lone CRs grow the text by one byte each; most files have none.
-    bytes.reserve(static_cast<std::size_t>(status.st_size) + 2);
-    LineEnds lines(bytes);
+    ViewerDecoder decoder(static_cast<std::size_t>(status.st_size));
     std::vector<char> chunk(pacing.chunkSize > 0 ? pacing.chunkSize : 1);
     auto lastYield = std::chrono::steady_clock::now();
     while (true) {
@@ -100,15 +57,14 @@ ViewerText readViewerText(const std::string& path, const std::function<void()>& 
         return failed(errno, path);
       }
       if (got == 0) break;
-      lines.append(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+      decoder.append(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
       if (std::chrono::steady_clock::now() - lastYield >= pacing.interval) {
         if (processEvents) processEvents();
         lastYield = std::chrono::steady_clock::now();
       }
     }
-    lines.finish();
     file.close();  // before the text is shown, so the file is free for a replace run
-    return {QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())), std::nullopt};
+    return decoder.finish();
   } catch (const std::bad_alloc&) {
     return {QString(), outOfMemoryFailure()};
   } catch (const std::length_error&) {  // larger than a text can be

@@ -25,9 +25,9 @@ struct ViewerText {
 };
 
 // Reads the whole file at `path` (file-system bytes) through a descriptor of its own, closed
-// before returning. Lines end at CR LF or a lone CR (a lone LF belongs to the line); each
-// line is followed by CR LF in the text, the last one included. The bytes are decoded as
-// UTF-8, invalid sequences becoming U+FFFD. `processEvents` runs between chunks.
+// before returning, and decodes it as ViewerDecoder does: in the encoding its byte order mark
+// announces, else as UTF-8 or Windows-1252, with every line followed by CR LF.
+// `processEvents` runs between chunks.
 ViewerText readViewerText(const std::string& path, const std::function<void()>& processEvents,
                           const ReadPacing& pacing = {});
 

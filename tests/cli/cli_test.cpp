@@ -43,6 +43,25 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
   EXPECT_EQ(readFile(folder / "a.txt"), "Old \r\n");
 }
 
+TEST_F(Cli, Utf16FilesAreRewrittenInUtf16AndUtf32FilesAreRefused) {
+  writeFile(folder / "le.txt", std::string("\xFF\xFE" "h\0e\0l\0l\0o\0\r\0\n\0", 16));
+  writeFile(folder / "be.txt", std::string("\xFE\xFF\0x\0Y\0E", 8));
+  writeFile(folder / "utf32.txt", std::string("\0\0\xFE\xFF\0\0\0h", 8));
+  Finished run = runCli({"--find", "h", "--replace", "xy", folder / "le.txt", folder / "be.txt", folder / "utf32.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
+  EXPECT_EQ(run.err, "sorvane-cli: " + folder / "utf32.txt" +
+                         ": Path/File access error: not a text file (UTF-32) (error 75)\n");
+  EXPECT_EQ(readFile(folder / "le.txt"), std::string("\xFF\xFE" "x\0y\0e\0l\0l\0o\0\r\0\n\0", 18));
+  EXPECT_EQ(readFile(folder / "utf32.txt"), std::string("\0\0\xFE\xFF\0\0\0h", 8));
+
+  run = runCli({"--find", "XYE", "--replace", "\xC3\xA9", "--ignore-case", "--list", folder / "le.txt",
+                folder / "be.txt"});
+  EXPECT_EQ(run.out, folder / "le.txt: 1\n" + folder / "be.txt: 1\n" + "Made 2 replacements.\n");
+  EXPECT_EQ(readFile(folder / "le.txt"), std::string("\xFF\xFE" "\xE9\0l\0l\0o\0\r\0\n\0", 14));
+  EXPECT_EQ(readFile(folder / "be.txt"), std::string("\xFE\xFF\0\xE9", 4));
+}
+
 TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   std::filesystem::create_directories(folder / "sub");
   writeFile(folder / "sub/b.txt", "needle needle");

@@ -58,8 +58,8 @@ class FileRewrite : public ::testing::Test {
  protected:
   RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
                          SwapCalls calls = {}, std::size_t capacity = 16) {
-    TermMatcher matcher(find, kBinaryCompare);
-    RewriteJob job{matcher, replace, false, capacity, calls};
+    EncodedTerms terms(find, replace, kBinaryCompare);
+    RewriteJob job{terms, false, capacity, calls};
     Yielder yielder(host, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);
   }
@@ -219,6 +219,40 @@ TEST_F(FileRewrite, StopRequestAbandonsTheFileUntouched) {
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"long.txt"});
 }
 
+// A file saved as UTF-16 by a Windows editor: rewritten as 8-bit text, everything after the
+// replacement came out shifted by one byte.
+TEST_F(FileRewrite, Utf16HelloWithHReplacedByXyStaysAlignedUtf16) {
+  const std::string path = folder / "u.txt";
+  writeFile(path, std::string("\xFF\xFE" "h\0e\0l\0l\0o\0\r\0\n\0", 16));
+
+  const RewriteOutcome outcome = rewrite(path, "h", "xy");
+
+  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
+  EXPECT_EQ(outcome.replacements, 1);
+  EXPECT_EQ(readFile(path), std::string("\xFF\xFE" "x\0y\0e\0l\0l\0o\0\r\0\n\0", 18));
+}
+
+TEST_F(FileRewrite, TextThatCannotBeWrittenIsLeftAsItIs) {
+  const std::string utf32 = folder / "utf32.txt";
+  const std::string utf16 = folder / "utf16.txt";
+  writeFile(utf32, std::string("\xFF\xFE\0\0h\0\0\0", 8));
+  writeFile(utf16, std::string("\xFE\xFF\0h", 4));
+
+  const RewriteOutcome notText = rewrite(utf32, "h", "x");
+  EXPECT_EQ(notText.kind, RewriteOutcome::Kind::Failed);
+  EXPECT_EQ(notText.failure.number, 75);
+  EXPECT_NE(notText.failure.description.find("UTF-32"), std::string::npos);
+  // Its UTF-8 form is not valid, so the replacement has no UTF-16 form.
+  EXPECT_EQ(rewrite(utf16, "h", "\xE9").failure.number, 75);
+  const RewriteOutcome notUtf8 = rewrite(utf16, "\xE9", "x");
+  EXPECT_EQ(notUtf8.kind, RewriteOutcome::Kind::Done);
+  EXPECT_EQ(notUtf8.replacements, 0);
+
+  EXPECT_EQ(readFile(utf32), std::string("\xFF\xFE\0\0h\0\0\0", 8));
+  EXPECT_EQ(readFile(utf16), std::string("\xFE\xFF\0h", 4));
+  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"utf16.txt", "utf32.txt"}));
+}
+
 TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   fs::create_directory(folder / "sub.txt");
   EXPECT_EQ(rewrite(folder / "missing.txt", "a", "b").failure.number, 53);
@@ -227,6 +261,15 @@ TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   EXPECT_EQ(isFolder.failure.number, 75);
   EXPECT_EQ(isFolder.failure.description, "Path/File access error");
   EXPECT_EQ(isFolder.failure.source, "Sorvane");
+
+  // Made read-only on purpose: refused for every user, root included.
+  const std::string readOnly = folder / "read-only.txt";
+  writeFile(readOnly, "a");
+  ::chmod(readOnly.c_str(), 0444);
+  const RewriteOutcome refused = rewrite(readOnly, "a", "b");
+  EXPECT_EQ(refused.failure.number, 70);
+  EXPECT_EQ(refused.failure.description, "Permission denied");
+  EXPECT_EQ(readFile(readOnly), "a");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/stream_rewriter.h"
+#include "engine/text_rewrite.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -45,16 +46,21 @@ class StringSink final : public RewriteSink {
 struct Rewritten {
   std::string output;
   std::int64_t count;
+  bool refused = false;  // left as it was: UTF-32, or a replacement with no form in the text's encoding
 };
 
+// What a file holding `text` holds after its rewrite, and the count, as rewriteFile makes them.
 inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
                              int compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1) {
-  TermMatcher matcher(find, compare);
-  StreamRewriter rewriter(matcher, capacity);
+  EncodedTerms terms(find, replace, compare);
   ChunkedSource source(text, chunk);
-  StringSink sink(replace);
-  rewriter.run(source, sink);
-  return {sink.output, rewriter.occurrences()};
+  TextRewrite rewrite(source, terms, capacity);
+  rewrite.start();
+  if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
+  StringSink sink(rewrite.replacement().value_or(""));
+  rewrite.run(sink);
+  if (!rewrite.replacement() && rewrite.occurrences() > 0) return {text, 0, true};
+  return {sink.output, rewrite.occurrences()};
 }
 
 }  // namespace sorvane::testing

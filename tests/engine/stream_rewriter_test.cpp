@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <unicode/ustring.h>
 
 namespace sorvane::testing {
 namespace {
@@ -35,6 +36,19 @@ TEST_P(KnownRewrites, GiveExpectedBytesAndCountWhateverTheChunking) {
 const std::string kKelvin = "\xE2\x84\xAA";  // KELVIN SIGN folds to k
 const std::string kLongS = "\xC5\xBF";       // LATIN SMALL LETTER LONG S folds to s
 
+// A file's bytes: a byte order mark, then the code units.
+std::string utf16File(std::u16string_view units, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : units) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+std::string le(std::u16string_view units) { return utf16File(units, false); }
+std::string be(std::u16string_view units) { return utf16File(units, true); }
+
 INSTANTIATE_TEST_SUITE_P(
     Engine, KnownRewrites,
     ::testing::Values(
@@ -56,26 +70,68 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"lf_term_in_text_mode", "a\r\nB\n\nb", "\nB", "Y", kTextCompare, "a\r\nB\nY", 1},
         Case{"nul_and_binary_bytes_kept", std::string("\0\xFF\x80x\0", 5), "x", "yy", kBinaryCompare,
              std::string("\0\xFF\x80yy\0", 6), 1},
-        Case{"invalid_bytes_match_themselves", "\xFF\xFE|\xC3\xBF", "\xFF", "#", kTextCompare, "#\xFE|\xC3\xBF", 1},
+        Case{"invalid_bytes_match_themselves", "x\xFF\xFE|\xC3\xBF", "\xFF", "#", kTextCompare, "x#\xFE|\xC3\xBF", 1},
         Case{"stray_continuation_not_inside_a_character", "\xC3\xA4|\xA4", "\xA4", "#", kTextCompare,
              "\xC3\xA4|#", 1},
         Case{"truncated_sequence_at_end", "ab\xE2\x84", "\xE2", "#", kTextCompare, "ab#\x84", 1},
         Case{"long_replacement", "a-a", "a", std::string(3000, 'z'), kBinaryCompare,
-             std::string(3000, 'z') + "-" + std::string(3000, 'z'), 2}),
+             std::string(3000, 'z') + "-" + std::string(3000, 'z'), 2},
+        Case{"utf8_mark_kept_and_never_matched", "\xEF\xBB\xBF" "ab\xEF\xBB\xBF", "\xEF\xBB\xBF", "#",
+             kBinaryCompare, "\xEF\xBB\xBF" "ab#", 1},
+        Case{"utf8_mark_then_term_at_start", "\xEF\xBB\xBF" "Ab", "ab", "x", kTextCompare, "\xEF\xBB\xBF" "x", 1},
+        Case{"utf16_mark_never_matched", le(u"\uFEFF"), "\xEF\xBB\xBF", "x", kBinaryCompare, le(u"x"), 1},
+        Case{"utf16le_replacement_in_utf16", le(u"hello\r\n"), "h", "xy", kBinaryCompare, le(u"xyello\r\n"), 1},
+        Case{"utf16be_ignores_case", be(u"Hello H\u00C9LLO"), "h\xC3\xA9llo", "bye", kTextCompare, be(u"Hello bye"), 1},
+        Case{"utf16_surrogate_pairs_fold", le(u"\U00010400x\U00010428"), "\xF0\x90\x90\xA8", "#", kTextCompare,
+             le(u"#x#"), 2},
+        Case{"utf16_misaligned_bytes_never_match", le(u"x\u6100\u4200"), "a", "#", kTextCompare,
+             le(u"x\u6100\u4200"), 0},
+        Case{"utf16_line_ends_are_code_units", le(u"\u0D00\na\u010D\r\na"), "\na", "Y", kBinaryCompare,
+             le(u"\u0D00Y\u010D\r\na"), 1},
+        Case{"utf16_lone_surrogates_and_odd_byte_kept", le(u"\xD800" u"a\xDC00" u"a") + "\x01", "A", "bb",
+             kTextCompare, le(u"\xD800" u"bb\xDC00" u"bb") + "\x01", 2},
+        Case{"utf16_lone_high_surrogate_is_no_character", le(u"a\xD800\xE000"), "a\xF0\x90\x90\x80", "#",
+             kTextCompare, le(u"a\xD800\xE000"), 0},
+        Case{"utf16_term_not_utf8_matches_nothing", le(u"\u00FF"), "\xFF", "x", kBinaryCompare, le(u"\u00FF"), 0},
+        Case{"utf16_replacement_not_utf8_refused", be(u"a"), "a", "\xFF", kBinaryCompare, be(u"a"), 0},
+        Case{"utf32_refused", std::string("\xFF\xFE\0\0a\0\0\0", 8), "a", "b", kBinaryCompare,
+             std::string("\xFF\xFE\0\0a\0\0\0", 8), 0}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
-// Random texts built from the characters that matter at boundaries, checked against the
-// plain model with random read sizes.
-TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTexts) {
-  const std::vector<std::string> alphabet = {"a", "A", "b", "\r", "\n", "\r\n", "\xC3\xA4", "\xC3\x84", kKelvin,
-                                             "k", "\xFF", "\xA4", "\xC3", std::string(1, '\0')};
+// The UTF-16 bytes of a valid UTF-8 text, by a converter that is not the engine's.
+std::string utf16Of(const std::string& utf8, bool bigEndian) {
+  std::u16string units(utf8.size() + 1, u'\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8(reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()), &length, utf8.data(),
+                static_cast<int32_t>(utf8.size()), &status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  units.resize(static_cast<std::size_t>(length));
+  return utf16File(units, bigEndian);
+}
+
+// Random texts built from the characters that matter at boundaries, checked against the plain
+// model with random read sizes. Valid texts are also tried with a UTF-8 mark and as UTF-16: the
+// model then runs on the UTF-8 text, and its result is converted.
+TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
+  // Among them letters whose UTF-16 bytes hold a CR or LF byte, and surrogate pairs.
+  const std::vector<std::string> characters = {"a", "A", "b", "\r", "\n", "\r\n", "\xC3\xA4", "\xC3\x84", kKelvin,
+                                               "k", "\xC4\x8D", "\xE0\xB4\x80", "\xE0\xA8\x8D",
+                                               "\xF0\x90\x90\x80", "\xF0\x90\x90\xA8", std::string(1, '\0')};
+  const std::vector<std::string> invalidBytes = {"\xFF", "\xA4", "\xC3"};
   const std::vector<std::string> terms = {"a",  "ab",           "aA",   "\n",   "\na", "k",
-                                          "\xC3\xA4" "a", "\xA4", "\xC3", "bab", "abab", "aAbA"};
+                                          "\xC3\xA4" "a", "\xA4", "\xC3", "bab", "abab", "aAbA",
+                                          "\xC4\x8D",     "a\xF0\x90\x90\x80", "\xF0\x90\x90\xA8\r"};
+  enum Form { Bytes, Utf8Mark, Utf16LE, Utf16BE };
   std::mt19937 random(20261206);
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 4000; ++round) {
+    const auto form = static_cast<Form>(random() % 4);
     std::string text;
     const int length = static_cast<int>(random() % 200);
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    for (int i = 0; i < length; ++i) {
+      if (form == Bytes && random() % 8 == 0) text += invalidBytes[random() % invalidBytes.size()];
+      else text += characters[random() % characters.size()];
+    }
     const std::string& find = terms[random() % terms.size()];
     const bool ignoreCase = random() % 2 == 0;
     // Small reads and buffers cross every boundary; large ones reach the vector loops.
@@ -83,7 +139,17 @@ TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTexts) {
     const std::size_t chunk = small ? 1 + random() % 7 : 4096;
     const std::size_t capacity = small ? 1 + random() % 16 : 4096;
 
-    const ReferenceResult expected = referenceReplace(text, find, "<>", ignoreCase);
+    ReferenceResult expected = referenceReplace(text, find, "<>", ignoreCase);
+    if (form == Utf8Mark) {
+      text = "\xEF\xBB\xBF" + text;
+      expected.output = "\xEF\xBB\xBF" + expected.output;
+    } else if (form != Bytes) {
+      // A term that is not valid UTF-8 cannot occur in UTF-16 text; FF FE 00 00 announces UTF-32.
+      if (find == "\xA4" || find == "\xC3" || (form == Utf16LE && text.starts_with('\0'))) expected = {text, 0};
+      const bool bigEndian = form == Utf16BE;
+      text = utf16Of(text, bigEndian);
+      expected.output = utf16Of(expected.output, bigEndian);
+    }
     const Rewritten actual = rewriteText(text, find, "<>", ignoreCase ? kTextCompare : kBinaryCompare, chunk, capacity);
     ASSERT_EQ(actual.output, expected.output) << "round " << round;
     ASSERT_EQ(actual.count, expected.count) << "round " << round;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -51,13 +52,18 @@ TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
   EXPECT_EQ(entries(), QStringList{path("a.txt")});
   EXPECT_EQ(stored("Path"), folderPath() + "/");
   EXPECT_EQ(stored("OpenFilterIndex"), "1");
-  // First use: the executable's folder and the second filter.
+  // First use: the home folder and the second filter.
   ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-  EXPECT_EQ(dialogs.fileRequests[0].startFolder, QCoreApplication::applicationDirPath());
+  EXPECT_EQ(dialogs.fileRequests[0].startFolder, QDir::homePath());
   EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 1);
-  EXPECT_EQ(dialogs.fileRequests[0].nameFilters,
-            (QStringList{"All Files (*.*)", "JavaScript Files (*.js)", "HTML Files (*.htm *.html)", "Text Files(*.txt)"}));
   EXPECT_TRUE(boxes.shown.empty());
+
+  // The next dialog starts where the file was; the program's own folder is no starting point.
+  window.cmdOpen->click();
+  EXPECT_EQ(dialogs.fileRequests[1].startFolder, folderPath() + "/");
+  store.SaveSetting("Settings", "Path", QCoreApplication::applicationDirPath());
+  window.cmdOpen->click();
+  EXPECT_EQ(dialogs.fileRequests[2].startFolder, QDir::homePath());
 }
 
 TEST_F(FileSelection, OpenSeveralFilesInDialogOrderWithoutDuplicates) {

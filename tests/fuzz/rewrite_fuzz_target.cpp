@@ -1,5 +1,6 @@
 // Fuzz target for the rewrite core: the engine's streaming rewrite must give the same bytes
-// and count as the plain reference model, for any text, terms, comparison and chunking.
+// and count as the plain reference model, for any text (in any encoding its first bytes
+// announce), terms, comparison and chunking.
 //
 // Input layout: byte 0 chooses the comparison (bit 0), the read size (bits 1-3) and the
 // buffer size (bits 4-7); byte 1 is the find term's length, then the term; the next byte is the
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const sorvane::testing::ReferenceResult expected = sorvane::testing::referenceReplace(text, find, replace, ignoreCase);
   const sorvane::testing::Rewritten actual = sorvane::testing::rewriteText(
       text, find, replace, ignoreCase ? sorvane::kTextCompare : sorvane::kBinaryCompare, chunk, capacity);
-  if (actual.output != expected.output || actual.count != expected.count) std::abort();
+  if (actual.output != expected.output || actual.count != expected.count || actual.refused != expected.refused)
+    std::abort();
   return 0;
 }

@@ -1,8 +1,9 @@
-#include "main_window/check_value.h"
-#include "main_window/folder_views.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
+#include "main_window/check_value.h"
+#include "main_window/folder_views.h"
 #include "main_window/frm_sorvane.h"
+#include "main_window/term_box.h"
 #include "scripted_platform.h"
 #include "temp_folder.h"
 
@@ -12,22 +13,56 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace sorvane::testing {
 namespace {
 
 using ui::frmSorvane;
+
+// The frame alone, without its widgets, on the window's background.
+QImage drawnAlone(QWidget& frame) {
+  QImage image(frame.size(), QImage::Format_RGB32);
+  image.fill(frame.palette().color(QPalette::Window));
+  frame.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+  return image;
+}
+
+// Whether `widget` covers anything its frame draws in another colour than the frame's inside
+// (its border, its caption, the strip outside the border), or reaches beyond the frame.
+bool crossesItsFrame(QWidget& widget) {
+  QWidget& frame = *widget.parentWidget();
+  if (!frame.rect().contains(widget.geometry())) return true;
+  const QImage alone = drawnAlone(frame);
+  const QRgb inside = alone.pixel(frame.rect().center());
+  const auto differs = [inside](QRgb pixel) {
+    return std::abs(qRed(pixel) - qRed(inside)) + std::abs(qGreen(pixel) - qGreen(inside)) +
+               std::abs(qBlue(pixel) - qBlue(inside)) > 24;
+  };
+  const QRect area = widget.geometry();
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (differs(alone.pixel(x, y))) return true;
+  return false;
+}
 
 // Access keys press their button with a short animation: the click comes a moment later.
 template <typename Condition>
@@ -189,16 +224,18 @@ TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
   EXPECT_EQ(window.cmbReplace->lineEdit()->selectedText(), "xyz");
 }
 
-TEST_F(MainWindow, EmptyListRefusalReenablesTheControls) {
+TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
+  showActive();
   fileMode();
-  QCoreApplication::processEvents();
   std::vector<bool> enabledDuringBox;
   int pointerDuringBox = -1;
   boxes.onShow = [&](const ShownBox&) {
     for (QWidget* control : runSensitive()) enabledDuringBox.push_back(control->isEnabled());
     pointerDuringBox = window.MousePointer();
   };
-  window.cmdReplace->click();
+  window.cmbFind->setFocus();
+  QTest::keyClick(window.cmbFind, Qt::Key_Return);
+  EXPECT_TRUE(window.cmbFind->hasFocus());
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "You must open at least one file in which to perform the replacement.");
   EXPECT_EQ(boxes.shown[0].style, 16);
@@ -211,10 +248,33 @@ TEST_F(MainWindow, EmptyListRefusalReenablesTheControls) {
   EXPECT_TRUE(window.cmbFileTypes->isEnabled());
 }
 
+// No completion: the recent terms must not turn what is typed into another term.
+TEST_F(MainWindow, TheTermTypedIsTheTermReplaced) {
+  TempFolder folder;
+  const std::string path = folder / "terms.txt";
+  fileMode();
+  window.lstFiles->addItem(QString::fromStdString(path));
+  ui::setCheckValue(*window.chkCaseSensitive, 1);
+  showActive();
+  for (const auto& [recent, typed, expected] :
+       {std::tuple{"foobar", "foo", "X Xbar FOOBAR"}, std::tuple{"FOOBAR", "foobar", "foo X FOOBAR"}}) {
+    writeFile(path, "foo foobar FOOBAR");
+    boxes.shown.clear();
+    window.cmbFind->clear();
+    ui::appendTerms(*window.cmbFind, {recent});
+    window.cmbReplace->setEditText("X");
+    window.cmbFind->setFocus();
+    QTest::keyClicks(window.cmbFind, typed);
+    QTest::keyClick(window.cmbFind, Qt::Key_Return);
+    ASSERT_EQ(boxes.shown.size(), 1u) << typed;
+    EXPECT_EQ(readFile(path), expected) << typed;
+  }
+}
+
 TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFilesAndCanBeTakenBack) {
   TempFolder folder;
   writeFile(folder / "a.txt", "Old old\r\nOLD");
-  writeFile(folder / "b.txt", "no match");
+  writeFile(folder / "b.txt", std::string("\xFE\xFF\0o\0L\0d\0!", 10));  // UTF-16 BE
   ::chmod((folder / "a.txt").c_str(), 0640);
   const timespec old[2] = {{1000000000, 0}, {1000000000, 987654321}};
   ::utimensat(AT_FDCWD, (folder / "a.txt").c_str(), old, 0);
@@ -231,8 +291,9 @@ TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFilesAndCanBeTakenBack)
   window.cmdReplace->click();
 
   EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
+  EXPECT_EQ(readFile(folder / "b.txt"), std::string("\xFE\xFF\0n\0e\0w\0!", 10));
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Made 3 replacements.");
+  EXPECT_EQ(boxes.shown[0].text, "Made 4 replacements.");
   EXPECT_EQ(boxes.shown[0].style, 64);
   EXPECT_TRUE(disabledDuringRun);
   EXPECT_EQ(window.cmbFind->count(), 1);
@@ -244,6 +305,7 @@ TEST_F(MainWindow, ReplaceFromTheWidgetsRewritesTheListedFilesAndCanBeTakenBack)
   EXPECT_TRUE(undo.complete());
   EXPECT_EQ(undo.run.frontEnd, "sorvane");
   EXPECT_EQ(readFile(folder / "a.txt"), "Old old\r\nOLD");
+  EXPECT_EQ(readFile(folder / "b.txt"), std::string("\xFE\xFF\0o\0L\0d\0!", 10));
   struct stat st {};
   ::stat((folder / "a.txt").c_str(), &st);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -307,6 +369,68 @@ TEST_F(MainWindow, OuterSizeRoundTripsInTwips) {
   EXPECT_EQ(window.outerWidth(), 9600);
   EXPECT_EQ(window.outerHeight(), 7200);
   EXPECT_EQ(window.layout().frameFolder.Height, 7200 - 1080);
+}
+
+// Frames as designed: every widget clear of its frame's caption and border, in both modes, at the
+// designed size and a large one; tick boxes whole; wrapped captions at the window's font.
+TEST_F(MainWindow, FramesAndTheirWidgetsAreDrawnWhole) {
+  window.show();
+  const std::pair<QWidget*, const char*> named[] = {
+      {window.File1, "File1"}, {window.Dir1, "Dir1"}, {window.chkRecursive, "chkRecursive"},
+      {window.cmdBrowse, "cmdBrowse"}, {window.lblFolder, "lblFolder"},
+      {window.chkRememberTheseFiles, "chkRememberTheseFiles"}, {window.cmdOpen, "cmdOpen"},
+      {window.cmdClose, "cmdClose"}, {window.cmdCloseAll, "cmdCloseAll"}, {window.lstFiles, "lstFiles"},
+      {window.cmbFileTypes, "cmbFileTypes"}, {window.chkCaseSensitive, "chkCaseSensitive"},
+      {window.cmbReplace, "cmbReplace"}, {window.cmbFind, "cmbFind"}, {window.lblFileTypes, "lblFileTypes"},
+      {window.lblFind, "lblFind"}, {window.lblReplace, "lblReplace"}};
+  const auto expectClearOfTheFrames = [&](const char* size) {
+    for (QRadioButton* mode : window.optFolderFile) {
+      mode->click();
+      for (const auto& [widget, name] : named) {
+        if (!widget->isVisibleTo(&window)) continue;
+        EXPECT_FALSE(crossesItsFrame(*widget)) << name << ", " << size << ", " << qPrintable(mode->text());
+      }
+    }
+  };
+  expectClearOfTheFrames("designed");
+  window.setOuterSize(10000, 7000);
+  expectClearOfTheFrames("10000 x 7000");
+
+  for (QCheckBox* box : {window.chkRecursive, window.chkCaseSensitive, window.chkRememberTheseFiles}) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    EXPECT_TRUE(box->rect().contains(box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box)))
+        << qPrintable(box->text());
+  }
+  const QCheckBox& remember = *window.chkRememberTheseFiles;
+  const int captionLeft = remember.style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                          remember.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+  const QRect room(0, 0, remember.width() - captionLeft, remember.height());
+  const QRect caption = QFontMetrics(window.font()).boundingRect(room, Qt::TextWordWrap, remember.text());
+  EXPECT_EQ(remember.font(), window.font());
+  EXPECT_TRUE(room.contains(caption)) << caption.width() << " x " << caption.height() << " in " << room.width()
+                                      << " x " << room.height();
+  EXPECT_GT(caption.height(), QFontMetrics(window.font()).height());  // it does wrap
+}
+
+TEST_F(MainWindow, LongNamesAreShortenedInTheMiddleNotScrolled) {
+  TempFolder folder;
+  const std::string longName = std::string(150, 'n') + ".txt";
+  writeFile(folder / longName, "");
+  window.File1->setPath(QString::fromStdString(folder.path()));
+  window.lstFiles->addItem(QString::fromStdString(folder / longName));
+  showActive();
+  for (QListWidget* list : {static_cast<QListWidget*>(window.File1), window.lstFiles}) {
+    window.optFolderFile[list == window.File1 ? 0 : 1]->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    const QRect entry = list->visualItemRect(list->item(0));
+    EXPECT_TRUE(list->viewport()->rect().contains(entry));
+    QHelpEvent tip(QEvent::ToolTip, entry.center(), list->viewport()->mapToGlobal(entry.center()));
+    QCoreApplication::sendEvent(list->viewport(), &tip);
+    EXPECT_EQ(QToolTip::text(), list->item(0)->text());
+    QToolTip::hideText();
+  }
 }
 
 }  // namespace

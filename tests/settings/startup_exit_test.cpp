@@ -80,9 +80,9 @@ TEST_F(StartupAndExit, EmptyStoreGivesTheDefaults) {
   EXPECT_EQ(w.outerHeight(), 4800);
   EXPECT_TRUE(w.optFolderFile[0]->isChecked());
   EXPECT_TRUE(w.frameFolder->isVisible());
-  EXPECT_EQ(w.lblFolder->text(), QCoreApplication::applicationDirPath());
-  EXPECT_EQ(w.lblFolder->toolTip(), QCoreApplication::applicationDirPath());
-  EXPECT_EQ(w.Dir1->path(), QCoreApplication::applicationDirPath());
+  EXPECT_TRUE(w.lblFolder->text().isEmpty());  // no folder chosen: a run rewrites nothing
+  EXPECT_TRUE(w.lblFolder->toolTip().isEmpty());
+  EXPECT_TRUE(w.Dir1->path().isEmpty());
   EXPECT_EQ(ui::checkValue(*w.chkCaseSensitive), 1);
   EXPECT_EQ(ui::checkValue(*w.chkRecursive), 0);
   EXPECT_EQ(ui::checkValue(*w.chkRememberTheseFiles), 0);
@@ -144,13 +144,28 @@ TEST_F(StartupAndExit, EveryKeyRoundTripsThroughExitAndStartup) {
   EXPECT_EQ(stored("Settings", "Number of recent finds"), "1");
 }
 
+// Earlier versions stored the program's own folder when none was chosen; it is no choice.
+TEST_F(StartupAndExit, TheProgramsOwnFolderIsNotAChosenFolder) {
+  for (const QString& own : {QCoreApplication::applicationDirPath(), QCoreApplication::applicationDirPath() + "/"}) {
+    seed("Settings", "Path", own);
+    frmSorvane& w = start();
+    EXPECT_TRUE(w.lblFolder->text().isEmpty()) << qPrintable(own);
+    EXPECT_TRUE(w.File1->path().isEmpty());
+    window.reset();
+  }
+  seed("Settings", "Path", QString::fromStdString(folder.path()) + "/");
+  EXPECT_EQ(start().lblFolder->text(), QString::fromStdString(folder.path()) + "/");
+  EXPECT_EQ(window->File1->path(), QString::fromStdString(folder.path()) + "/");
+}
+
 TEST_F(StartupAndExit, GeometryFollowsTheWindowState) {
   seed("Settings", "Window Width", "5000");
   seed("Settings", "Window Height", "9000.5");
   frmSorvane& w = start();
   EXPECT_EQ(w.outerWidth(), 8000);  // the minimum
   EXPECT_NEAR(w.outerHeight(), 9000.5, 8);
-  w.showMinimized();
+  w.showMaximized();
+  w.showMinimized();  // minimized from maximized: the window is both
   exit();
   EXPECT_EQ(stored("Settings", "Window Width"), "5000");  // a minimized exit writes no geometry
   EXPECT_EQ(stored("Settings", "Window Maximized"), "<absent>");

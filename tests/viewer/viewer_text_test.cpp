@@ -1,4 +1,5 @@
 #include "viewer/viewer_text.h"
+#include "viewer/windows_1252.h"
 
 #include "temp_folder.h"
 
@@ -6,6 +7,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <unicode/ucnv.h>
 #include <utility>
 #include <vector>
 
@@ -47,14 +49,60 @@ TEST(ViewerText, EveryLineEndsInCrLfWhateverItEndedInAndWhereverAChunkEnds) {
   }
 }
 
-TEST(ViewerText, BytesThatAreNotUtf8ShowAsReplacementCharacters) {
+TEST(ViewerText, EveryEncodingIsDecodedWhereverAChunkEnds) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      // Line ends are code units: 0D 01 is the letter U+010D, 0A 0D the letter U+0D0A.
+      {std::string("\xFF\xFE" "a\0\r\0\n\0\x0D\x01\r\0\x0A\x0D", 14), "a\r\n\u010D\r\n\u0D0A\r\n"},
+      {std::string("\xFE\xFF\0a\x0D\x0A\0\r\xD8\x01\xDC\x37", 12), "a\u0D0A\r\n\U00010437\r\n"},
+      // A lone surrogate and a last odd byte are no characters.
+      {std::string("\xFF\xFE\x00\xD8" "a\0\x01", 7), "\uFFFDa\uFFFD\r\n"},
+      {"\xFF\xFE", ""},
+      {"\xEF\xBB\xBF" "caf\xC3\xA9", "caf\u00E9\r\n"},
+      {"caf\xC3\xA9\r\n", "caf\u00E9\r\n"},
+      {"caf\xE9 \x80 \x93q\x94\rx", "caf\u00E9 \u20AC \u201Cq\u201D\r\nx\r\n"},  // Windows-1252
+      {"\xFF", "\u00FF\r\n"},
+  };
   TempFolder folder;
-  // A two-byte character split across chunks, a byte that is never UTF-8, a stray
-  // continuation byte, and a sequence cut short by the line end.
-  writeFile(folder / "f.txt", "caf\xC3\xA9 \xFF\x80 x\xC3\rend");
-  const auto read = readViewerText(folder / "f.txt", {}, chunksOf(4));
-  ASSERT_FALSE(read.failure);
-  EXPECT_EQ(read.text, QString::fromUtf8("café \uFFFD\uFFFD x\uFFFD\r\nend\r\n"));
+  for (const auto& [content, shown] : cases) {
+    writeFile(folder / "f.txt", content);
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 20}) {
+      const auto read = readViewerText(folder / "f.txt", {}, chunksOf(chunk));
+      ASSERT_FALSE(read.failure);
+      EXPECT_EQ(read.text.toStdString(), shown) << "chunks of " << chunk << " reading [" << content << "]";
+    }
+  }
+}
+
+// Only the start of a file tells UTF-8 from Windows-1252: reading it all would delay the viewer.
+TEST(ViewerText, Utf8IsToldByTheFirst64KiB) {
+  const std::string window(64 * 1024 - 1, 'a');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {window + "\xC3\xA9", window + "\u00E9\r\n"},  // a character across the edge
+      {window + "a\xE9", window + "a\uFFFD\r\n"},     // past the edge
+      {window + "\xE9", window + "\u00E9\r\n"},
+      {"abc\xC3", "abc\u00C3\r\n"},  // cut short by the end of the file
+  };
+  TempFolder folder;
+  for (const auto& [content, shown] : cases) {
+    writeFile(folder / "f.txt", content);
+    const auto read = readViewerText(folder / "f.txt", {}, chunksOf(1000));
+    EXPECT_EQ(read.text.toStdString(), shown) << content.substr(content.size() - 4);
+  }
+}
+
+TEST(ViewerText, Windows1252AgreesWithIcu) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* converter = ucnv_open("windows-1252", &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const char in = static_cast<char>(byte);
+    UChar out[4] = {};
+    status = U_ZERO_ERROR;
+    const int32_t length = ucnv_toUChars(converter, out, 4, &in, 1, &status);
+    if (length != 1 || out[0] == 0xFFFD || out[0] == 0x1A) continue;  // unassigned in ICU's table
+    EXPECT_EQ(viewer::fromWindows1252(std::string_view(&in, 1)), QString(QChar(out[0]))) << byte;
+  }
+  ucnv_close(converter);
 }
 
 TEST(ViewerText, YieldsByTimeNotByChunk) {
@@ -73,10 +121,14 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
   std::filesystem::create_directory(folder / "sub");
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);  // must be refused, not waited on
   writeFile(folder / "ok.txt", "text");
+  writeFile(folder / "utf32.txt", std::string("\xFF\xFE\0\0", 4));  // not text
   const std::size_t before = openDescriptors();
 
-  const std::vector<std::pair<std::string, int>> cases = {
-      {folder / "gone.txt", 53}, {folder / "nofolder/x.txt", 76}, {folder / "sub", 75}, {folder / "pipe", 68}};
+  const std::vector<std::pair<std::string, int>> cases = {{folder / "gone.txt", 53},
+                                                          {folder / "nofolder/x.txt", 76},
+                                                          {folder / "sub", 75},
+                                                          {folder / "pipe", 68},
+                                                          {folder / "utf32.txt", 75}};
   for (const auto& [path, number] : cases) {
     const auto read = readViewerText(path, {});
     ASSERT_TRUE(read.failure) << path;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/term_matcher.h"
+#include "engine/text_encoding.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sorvane {
+
+// The find and replace terms of a run (UTF-8), in the form each text encoding needs. The form
+// for an encoding is made when a file in it first comes up, and kept for the rest of the run.
+class EncodedTerms {
+ public:
+  EncodedTerms(std::string find, std::string replace, int compare);
+  EncodedTerms(const EncodedTerms&) = delete;  // rewriters hold on to its matchers
+  EncodedTerms& operator=(const EncodedTerms&) = delete;
+
+  // True when no text in any encoding holds the find term (it is empty, or holds a line end).
+  bool findsNothing() { return matcher(TextEncoding::Bytes).findsNothing(); }
+
+  const TermMatcher& matcher(TextEncoding encoding) { return form(encoding).matcher; }
+  // The replacement as bytes of `encoding`; nothing when it cannot be written in it (text that
+  // is not valid UTF-8 has no UTF-16 form).
+  const std::optional<std::string>& replacement(TextEncoding encoding) { return form(encoding).replacement; }
+
+ private:
+  struct Form {
+    TermMatcher matcher;
+    std::optional<std::string> replacement;
+  };
+  Form& form(TextEncoding encoding);
+
+  std::string find_;
+  std::string replace_;
+  int compare_;
+  std::array<std::unique_ptr<Form>, 5> forms_;  // by encoding
+};
+
+}  // namespace sorvane

@@ -1,0 +1,160 @@
+// The real dialogs, answered by a timer as a user would answer them.
+
+#include "platform/common_dialog.h"
+#include "platform/file_dialogs.h"
+#include "platform/message_boxes.h"
+#include "scripted_platform.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+
+namespace sorvane::platform {
+namespace {
+
+using testing::TempFolder;
+
+// What the message box showed, noted just before it is answered.
+struct Seen {
+  QString text;
+  Qt::TextFormat format = Qt::AutoText;
+  QString title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttonsLeftToRight;
+  QString preselected;
+  bool closedByEsc = false;
+};
+
+// Presses the button captioned `caption` on the message box that opens next.
+void answerNextBox(const QString& caption, Seen& seen) {
+  QTimer::singleShot(0, [caption, &seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    seen.text = label->text();
+    seen.format = label->textFormat();
+    seen.title = box->windowTitle();
+    seen.icon = box->icon();
+    QList<QAbstractButton*> buttons = box->buttons();
+    std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+    for (QAbstractButton* button : buttons) seen.buttonsLeftToRight.append(button->text());
+    seen.preselected = box->defaultButton() ? box->defaultButton()->text() : QString();
+    QTest::keyClick(box, Qt::Key_Escape);
+    seen.closedByEsc = !box->isVisible();
+    if (seen.closedByEsc) return;
+    for (QAbstractButton* button : buttons)
+      if (button->text() == caption) button->click();
+  });
+}
+
+// Puts the dialog buttons in the order of one desktop's habit.
+class ButtonLayoutStyle final : public QProxyStyle {
+ public:
+  explicit ButtonLayoutStyle(QDialogButtonBox::ButtonLayout layout)
+      : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), layout_(layout) {}
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_DialogButtonLayout) return layout_;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+
+ private:
+  QDialogButtonBox::ButtonLayout layout_;
+};
+
+TEST(QtMessageBoxes, AbortRetryIgnoreKeepsItsOrderOnEveryDesktop) {
+  const QString originalStyle = QApplication::style()->name();
+  QtMessageBoxes boxes;
+  for (const auto layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
+                            QDialogButtonBox::GnomeLayout, QDialogButtonBox::AndroidLayout}) {
+    QApplication::setStyle(new ButtonLayoutStyle(layout));
+    for (const auto& [caption, number] : {std::pair{"&Abort", 3}, std::pair{"&Retry", 4}, std::pair{"&Ignore", 5}}) {
+      Seen seen;
+      answerNextBox(caption, seen);
+      EXPECT_EQ(boxes.show(nullptr, "first\rsecond", 274, "Sorvane"), number) << layout;
+      EXPECT_EQ(seen.buttonsLeftToRight, (QStringList{"&Abort", "&Retry", "&Ignore"})) << layout;
+      EXPECT_EQ(seen.preselected, "&Retry");
+      EXPECT_FALSE(seen.closedByEsc);
+      EXPECT_EQ(seen.text, "first\nsecond");  // CR is a line break
+      EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    }
+  }
+  QApplication::setStyle(QStyleFactory::create(originalStyle));
+}
+
+TEST(QtMessageBoxes, CriticalAndInformationHaveOnlyOkAndShowPlainText) {
+  QtMessageBoxes boxes;
+  for (const auto& [style, icon] : {std::pair{16, QMessageBox::Critical}, std::pair{64, QMessageBox::Information}}) {
+    Seen seen;
+    answerNextBox(QString(), seen);  // Esc answers a box with only one button
+    EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", style, "Sorvane"), 1);
+    EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
+    EXPECT_EQ(seen.format, Qt::PlainText);
+    EXPECT_EQ(seen.title, "Sorvane");
+    EXPECT_EQ(seen.icon, icon);
+    EXPECT_EQ(seen.buttonsLeftToRight.size(), 1);
+    EXPECT_TRUE(seen.closedByEsc);
+  }
+}
+
+// Notes the filter captions and the names the open dialog lists, then picks the second filter
+// and types `name` and Enter.
+void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStringList& captions, QStringList& shown) {
+  auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  for (int i = 0; i < types->count(); ++i) captions.append(types->itemText(i));
+  const auto* view = chooser.findChild<QListView*>(QStringLiteral("listView"));
+  const auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rows() > 0; }));
+  QTest::qWait(50);  // the rest of the folder's batch
+  for (int row = 0; row < rows(); ++row) shown.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
+  QTest::keyClick(types, Qt::Key_Down);
+  auto* edit = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  QTest::keyClicks(edit, name);
+  QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// "All Files (*.*)" is every file, names without a dot included, as in a folder run; the
+// captions read as the filter list gives them.
+TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
+  TempFolder folder;
+  testing::writeFile(folder / "README", "");
+  testing::writeFile(folder / "page.js", "");
+  testing::RecordingHelpEngine help;
+  QtFileDialogs fileDialogs;
+  CommonDialog dialog(help, fileDialogs, nullptr);
+  dialog.InitDir = QString::fromStdString(folder.path());
+  dialog.Filter = "All Files (*.*)|*.*|JavaScript Files (*.js)|*.js|HTML Files (*.htm;*.html)|*.htm;*.html|Text Files"
+                  "(*.txt)|*.txt";
+  dialog.FilterIndex = 1;
+  QStringList captions, shown;
+  QTimer::singleShot(0, [&] {
+    auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(chooser, nullptr);
+    chooseTheNextFilterAndOpen(*chooser, QStringLiteral("page.js"), captions, shown);
+    chooser->close();  // nothing once answered; a check that failed on the way leaves it open
+  });
+  dialog.ShowOpen();
+  EXPECT_EQ(captions, (QStringList{"All Files (*.*)", "JavaScript Files (*.js)", "HTML Files (*.htm;*.html)",
+                                   "Text Files(*.txt)"}));
+  shown.sort();
+  EXPECT_EQ(shown, (QStringList{"README", "page.js"}));
+  EXPECT_EQ(dialog.FileName, QString::fromStdString(folder / "page.js"));
+  EXPECT_EQ(dialog.FilterIndex, 2);
+}
+
+}  // namespace
+}  // namespace sorvane::platform
