@@ -1,3 +1,6 @@
+#include "journal/journal_texts.h"
+#include "journal/run_recorder.h"
+#include "journal/undo.h"
 #include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
@@ -8,17 +11,39 @@
 #include <QApplication>
 #include <csignal>
 
+namespace {
+
+// The launcher's "Undo Last Replace": takes back the newest run and says how it went, without
+// the main window.
+int undoLastRun(sorvane::platform::MessageBoxes& messageBoxes) {
+  using namespace sorvane;
+  const journal::UndoOutcome outcome = journal::undoLastRun(journal::defaultStateHome(), false);
+  const journal::texts::Message message = journal::texts::undoMessage(outcome);
+  messageBoxes.show(nullptr, QString::fromStdString(message.text),
+                    message.critical ? MessageStyle::Critical : MessageStyle::Information,
+                    QString::fromLatin1(kApplicationTitle));
+  return outcome.complete() ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a rewrite fails and is reported instead
   QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
+  if (QApplication::arguments().contains(QStringLiteral("--undo-last-run"))) return undoLastRun(messageBoxes);
+
+  // The window's runs are journaled too; where the journal cannot be written they go on as designed.
+  sorvane::journal::RunRecorder journal(sorvane::journal::defaultStateHome(), "sorvane");
+  sorvane::EngineOptions engineOptions;
+  engineOptions.journal = &journal;
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;
   sorvane::settings::SettingsStore store = sorvane::settings::SettingsStore::forCurrentUser();
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store);
+  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store, engineOptions);
   window.Form_Load();
   return QApplication::exec();
 }

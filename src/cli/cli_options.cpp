@@ -84,13 +84,26 @@ std::string usageError(const CliOptions& options, bool haveFind, bool haveType) 
   return {};
 }
 
+// --undo and --history stand alone; a dry run of --undo is the one combination.
+std::string journalCommandError(const CLI::App& app, const CliOptions& options) {
+  const std::string command = options.undo ? "--undo" : "--history";
+  for (const CLI::Option* option : app.get_options()) {
+    const std::string name = option->get_name();
+    if (option->count() == 0 || name == command || (options.undo && name == "--dry-run")) continue;
+    return command + " cannot go with " + (name == "FILE" ? std::string("FILE") : name);
+  }
+  return {};
+}
+
 }  // namespace
 
 const char* const kUsage =
     "Usage:\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error] FILE...\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              --folder DIR [--type TYPE] [--recursive]\n"
+    "              [--no-undo] FILE...\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
+    "              [--no-undo] --folder DIR [--type TYPE] [--recursive]\n"
+    "  sorvane-cli --undo [--dry-run] | --history\n"
     "  sorvane-cli --help | --version\n"
     "\n"
     "Replaces every occurrence of TEXT in each FILE, or in the files of DIR of the given type\n"
@@ -103,7 +116,14 @@ const char* const kUsage =
     "listed, is reported on standard error as \"sorvane-cli: PATH: DESCRIPTION (error N)\" and\n"
     "skipped; --stop-on-error ends the run at the first failing file. \"--\" ends the options.\n"
     "\n"
-    "Exit status: 0 every file done, 1 a file or folder failed or the run was stopped, 2 usage error.\n";
+    "Every run that rewrites a file keeps the originals in $XDG_STATE_HOME/sorvane/runs (by default\n"
+    "~/.local/state/sorvane/runs), the last 10 runs within 1 GiB; --no-undo keeps nothing. --undo\n"
+    "takes back the newest run not taken back yet, restoring each file that is still as the run\n"
+    "left it and naming on standard error those changed since; with --dry-run it only says what\n"
+    "it would do. --history lists the kept runs, newest first.\n"
+    "\n"
+    "Exit status: 0 every file done, 1 a file or folder failed or the run was stopped, 2 usage error.\n"
+    "--undo: 0 every file restored, 1 a file left alone or nothing to undo.\n";
 
 std::optional<CliOptions> parseArguments(const std::vector<std::string>& arguments, std::string& error) {
   CliOptions options;
@@ -122,6 +142,9 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   app.add_flag("--list", options.list);
   app.add_flag("--stop-on-error", options.stopOnError);
   app.add_flag("--recursive", options.recursive);
+  app.add_flag("--no-undo", options.noUndo);
+  app.add_flag("--undo", options.undo);
+  app.add_flag("--history", options.history);
   app.add_flag("--help", options.help);
   app.add_flag("--version", options.version);
   app.add_option("FILE", options.files);
@@ -133,6 +156,11 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
     return std::nullopt;
   }
   if (options.help || options.version) return options;
+  if (options.undo || options.history) {
+    error = journalCommandError(app, options);
+    if (!error.empty()) return std::nullopt;
+    return options;
+  }
   if (folderOption->count() > 0) options.folder = folder;
 
   error = usageError(options, find->count() > 0, typeOption->count() > 0);

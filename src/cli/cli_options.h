@@ -19,6 +19,9 @@ struct CliOptions {
   std::optional<std::string> folder;  // folder mode when set
   std::string fileType = kFileTypes[0].caption;
   std::vector<std::string> files;
+  bool noUndo = false;   // run without keeping what it replaces
+  bool undo = false;     // take back the newest run instead of running
+  bool history = false;  // list the kept runs instead of running
   bool help = false;
   bool version = false;
 };

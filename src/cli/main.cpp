@@ -1,10 +1,13 @@
 #include "cli/cli_host.h"
+#include "cli/cli_journal.h"
 #include "cli/cli_options.h"
 #include "cli/distinct_files.h"
 #include "engine/replace_run.h"
+#include "journal/run_recorder.h"
 #include "sorvane/version.h"
 
 #include <iostream>
+#include <optional>
 
 int main(int argc, char** argv) {
   using namespace sorvane;
@@ -24,12 +27,21 @@ int main(int argc, char** argv) {
     std::cout << "sorvane-cli " << kVersionText << '\n';
     return 0;
   }
+  const std::string stateHome = journal::defaultStateHome();
+  if (options->undo) return cli::undoCommand(stateHome, options->dryRun, std::cout, std::cerr);
+  if (options->history) return cli::historyCommand(stateHome, std::cout, std::cerr);
   options->files = cli::distinctFiles(options->files);
 
   cli::installStopSignals();
   cli::CliHost host(*options, std::cout, std::cerr);
   EngineOptions engineOptions;
   engineOptions.dryRun = options->dryRun;
+  std::optional<journal::RunRecorder> recorder;
+  if (!options->noUndo) {
+    recorder.emplace(stateHome, "sorvane-cli");
+    recorder->onFailure([](const std::string& why) { std::cerr << "sorvane-cli: undo journal: " << why << '\n'; });
+    engineOptions.journal = &*recorder;
+  }
   ReplaceEngine engine(host, engineOptions);
   engine.cmdReplace_Click();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <unistd.h>
+#include <utility>
 
 namespace sorvane {
 
@@ -12,6 +13,11 @@ class FileDescriptor {
   ~FileDescriptor() { reset(); }
   FileDescriptor(const FileDescriptor&) = delete;  // one owner closes it once
   FileDescriptor& operator=(const FileDescriptor&) = delete;
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.fd_, -1));
+    return *this;
+  }
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }

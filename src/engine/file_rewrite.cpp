@@ -85,6 +85,7 @@ RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yie
 
   ReplacementFile replacement(folder, name, file.path, source.descriptor(), source.openedStatus(), *text.replacement(),
                               job.swap, job.writing, yielder);
+  replacement.keepOriginalIn(job.journal);
   if (!text.run(replacement)) {
     if (source.stopped() || replacement.stopped()) return RewriteOutcome::stopped();
     return RewriteOutcome::failed(source.failure() ? *source.failure() : *replacement.failure());

@@ -3,6 +3,7 @@
 #include "engine/encoded_terms.h"
 #include "engine/failure.h"
 #include "engine/replacement_file.h"
+#include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct RewriteJob {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
   WriteTuning writing;
+  RunJournal* journal = nullptr;
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,

@@ -49,6 +49,7 @@ void ReplaceEngine::cmdReplace_Click() {
   bAbandoned = false;
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
   yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
+  if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
@@ -63,6 +64,7 @@ void ReplaceEngine::cmdReplace_Click() {
     FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
     if (!bAbandoned) host_.refreshFolderFiles();
   }
+  if (options_.journal) options_.journal->runEnded(nReplacements);
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 
@@ -84,7 +86,8 @@ void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (terms_->findsNothing()) return;
 
-  const RewriteJob job{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{}};
+  const RewriteJob job{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{},
+                      options_.journal};
   while (true) {  // each pass is one complete attempt; Retry goes round again
     RewriteOutcome outcome;
     try {

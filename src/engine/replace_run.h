@@ -3,6 +3,7 @@
 #include "engine/file_rewrite.h"
 #include "engine/host.h"
 #include "engine/replacement_file.h"
+#include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
 #include "engine/yielder.h"
 
@@ -21,6 +22,7 @@ struct EngineOptions {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
   SwapCalls swap;
+  RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
 };
 
 // The replace run: from the Replace command to the report, over the file list or a folder

@@ -3,6 +3,7 @@
 #include "engine/failure.h"
 #include "engine/file_attributes.h"
 #include "engine/replacement_writer.h"
+#include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
 
 #include <cstdint>
@@ -65,6 +66,8 @@ class ReplacementFile final : public RewriteSink {
   // Puts everything the source gave into the temporary file; until then, some of it may still be
   // read from the source.
   bool finishWriting();
+  // Hands the original to `journal` just before the swap, so the run can be taken back.
+  void keepOriginalIn(RunJournal* journal) { journal_ = journal; }
   // Makes the new content durable, gives it the target's attributes and moves it over the target.
   bool commit();
   const std::optional<Failure>& failure() const { return failure_; }
@@ -89,6 +92,7 @@ class ReplacementFile final : public RewriteSink {
   SwapCalls calls_;
   WriteTuning tuning_;
   Yielder& yielder_;
+  RunJournal* journal_ = nullptr;
   std::string temporaryName_;  // empty while the temporary file has no name
   int temporaryFd_ = -1;
   std::unique_ptr<ReplacementWriter> writer_;

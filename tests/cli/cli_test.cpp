@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace sorvane::testing {
@@ -14,6 +16,7 @@ Finished runCli(const std::vector<std::string>& arguments) { return runProgram(S
 
 class Cli : public ::testing::Test {
  protected:
+  TemporaryStateHome state;
   TempFolder folder;
 };
 
@@ -68,6 +71,9 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
            {{"--find", "x", "--folder", folder / "none"}, "no such folder"},
            {{"--find", "x", "--folder", file}, "is not a folder"},
            {{"--find", "x", "--folder", ""}, "--folder needs a folder name"},
+           {{"--undo", "--find", "x"}, "--undo cannot go with --find"},
+           {{"--history", file}, "--history cannot go with FILE"},
+           {{"--undo", "--history"}, "--undo cannot go with --history"},
            {{"--find", "x", "--folder", folder.path(), "--type", "Text"},
             "the types are \"All Files (*.*)\" (all), \"HTML Files (*.htm, *.html)\" (html), "
             "\"JavaScript Files (*.js)\" (js), \"Text Files (*.txt)\" (txt)"},
@@ -85,11 +91,54 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
 TEST_F(Cli, HelpAndVersion) {
   const Finished help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--stop-on-error", "--list", "--version", "all, html, js, txt", "(error N)"})
+  for (const char* option : {"--stop-on-error", "--list", "--version", "all, html, js, txt", "(error N)", "--no-undo",
+                             "--undo", "--history", "~/.local/state/sorvane/runs"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const Finished version = runCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "sorvane-cli 2.1.0\n");
+}
+
+TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
+  const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
+  for (const std::string& path : {a, b, c}) writeFile(path, "old old");
+  Finished undo = runCli({"--undo"});
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo.out, "Nothing to undo.\n");
+
+  EXPECT_EQ(runCli({"--find", "old", "--replace", "new", a, b}).status, 0);
+  EXPECT_EQ(runCli({"--find", "old", "--replace", "new", "--no-undo", c}).status, 0);
+  const Finished history = runCli({"--history"});
+  EXPECT_EQ(history.status, 0);
+  ASSERT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 1) << history.out;
+  EXPECT_EQ(history.out.substr(19), "  sorvane-cli  \"old\" \u2192 \"new\"  2 files  4 replacements  not taken back\n");
+
+  const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\".\n";
+  undo = runCli({"--undo", "--dry-run"});
+  EXPECT_EQ(undo.status, 0);
+  EXPECT_EQ(undo.out, "Would take back " + title + "would restore " + b + "\nwould restore " + a + "\nWould restore 2 files.\n");
+  EXPECT_EQ(readFile(a), "new new");
+
+  writeFile(b, "edited");
+  undo = runCli({"--undo"});
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo.out, "Taking back " + title + "Restored 1 files. 1 left alone.\n");
+  EXPECT_EQ(undo.err, "sorvane-cli: " + b + ": changed since the run; left alone\n");
+  EXPECT_EQ(readFile(a), "old old");
+  EXPECT_EQ(readFile(b), "edited");
+  EXPECT_EQ(readFile(c), "new new");
+  EXPECT_EQ(runCli({"--undo"}).out, "Nothing to undo.\n");
+
+  // A journal that cannot be written is told once; the run itself goes on as ever.
+  const std::string notAFolder = folder / "state";
+  writeFile(notAFolder, "");
+  ::setenv("XDG_STATE_HOME", notAFolder.c_str(), 1);
+  writeFile(c, "old");
+  const Finished unjournaled = runCli({"--find", "old", "--replace", "new", a, c});
+  EXPECT_EQ(unjournaled.status, 0);
+  EXPECT_EQ(lastLine(unjournaled.out), "Made 3 replacements.");
+  EXPECT_EQ(unjournaled.err.rfind("sorvane-cli: undo journal: " + notAFolder + ": ", 0), 0u) << unjournaled.err;
+  EXPECT_EQ(std::count(unjournaled.err.begin(), unjournaled.err.end(), '\n'), 1) << unjournaled.err;
 }
 
 }  // namespace

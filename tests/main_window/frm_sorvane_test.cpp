@@ -1,5 +1,7 @@
 #include "main_window/frm_sorvane.h"
 
+#include "journal/run_recorder.h"
+#include "journal/undo.h"
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
 #include "main_window/main_window_widgets.h"
@@ -28,8 +30,10 @@
 #include <QTest>
 #include <QToolTip>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace sorvane::testing {
@@ -47,6 +51,7 @@ class MainWindow : public ::testing::Test {
     EngineOptions yieldingOften;
     yieldingOften.yieldInterval = std::chrono::nanoseconds(0);
     yieldingOften.bufferCapacity = 64;
+    yieldingOften.journal = &journal;
     window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, yieldingOften);
     window->Form_Load();
     return *window;
@@ -71,6 +76,8 @@ class MainWindow : public ::testing::Test {
   QString storePath() const { return QString::fromStdString(folder / "Sorvane.conf"); }
 
   TempFolder folder;
+  TemporaryStateHome state;
+  journal::RunRecorder journal{state.path(), "sorvane"};
   ScriptedServices scripted;
   std::unique_ptr<settings::SettingsStore> store;
   std::unique_ptr<ui::frmSorvane> window;
@@ -375,6 +382,9 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
         std::tuple{"FOOBAR", "foobar", CheckValue::Checked, "foo X FOOBAR"},
         std::tuple{"", "Foo", CheckValue::Cleared, "X Xbar XBAR"}}) {
     writeFile(path, "foo foobar FOOBAR");
+    ::chmod(path.c_str(), 0640);
+    const timespec before[2] = {{1000000000, 0}, {1000000000, 987654321}};
+    ::utimensat(AT_FDCWD, path.c_str(), before, 0);
     scripted.boxes.shown.clear();
     w().cmbFind->clear();
     if (*recent != '\0') ui::appendTerms(*w().cmbFind, {recent});
@@ -388,6 +398,17 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   }
   EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
   EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
+
+  // The window's last run is journaled and taken back whole: bytes, mode and time.
+  const journal::UndoOutcome undo = journal::undoLastRun(state.path(), false);
+  EXPECT_TRUE(undo.complete());
+  EXPECT_EQ(undo.run.frontEnd, "sorvane");
+  EXPECT_EQ(readFile(path), "foo foobar FOOBAR");
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
 }
 
 TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {

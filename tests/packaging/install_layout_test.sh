@@ -9,7 +9,7 @@ build_dir=$2
 source_dir=$3
 
 # scripts/build-packages.txt installs these; without them the checks below cannot run.
-for tool in desktop-file-validate file groff gzip; do
+for tool in desktop-file-validate appstreamcli file groff gzip; do
   if ! command -v "$tool" >/dev/null; then
     echo "FAIL: $tool is not installed (see scripts/build-packages.txt)" >&2
     exit 1
@@ -39,6 +39,7 @@ expected_files=(
   bin/sorvane-cli
   "share/sorvane/Sorvane Help.hlp"
   share/applications/sorvane.desktop
+  share/metainfo/org.sorvane.Sorvane.metainfo.xml
   share/icons/hicolor/16x16/apps/sorvane.png
   share/icons/hicolor/32x32/apps/sorvane.png
   share/icons/hicolor/48x48/apps/sorvane.png
@@ -69,13 +70,25 @@ if [ -f "$desktop_file" ]; then
   if ! complaints=$(desktop-file-validate "$desktop_file" 2>&1) || [ -n "$complaints" ]; then
     fail "desktop-file-validate does not accept sorvane.desktop: $complaints"
   fi
-  exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop_file")
+  exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop_file" | head -n 1)
   if [ -z "$exec_program" ] || [ ! -x "$installed/bin/$exec_program" ]; then
     fail "Exec=$exec_program in sorvane.desktop is not an installed program"
   fi
+  # The launcher's undo action runs an installed program with the option the window reads.
+  action=$(sed -n '/^\[Desktop Action undo-last-run\]/,/^\[/{/^Name=\|^Exec=/p}' "$desktop_file")
+  [ "$action" = $'Name=Undo Last Replace\nExec=sorvane --undo-last-run' ] ||
+    fail "sorvane.desktop has no \"Undo Last Replace\" action running sorvane --undo-last-run: '$action'"
   icon_name=$(sed -n 's/^Icon=//p' "$desktop_file")
   [ -f "$installed/share/icons/hicolor/scalable/apps/$icon_name.svg" ] ||
     fail "Icon=$icon_name in sorvane.desktop has no installed icon"
+fi
+
+metainfo=$installed/share/metainfo/org.sorvane.Sorvane.metainfo.xml
+if [ -f "$metainfo" ]; then
+  appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+    fail "appstreamcli does not accept the metainfo: $(cat "$work/appstream.log")"
+  launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+  [ -f "$installed/share/applications/$launchable" ] || fail "the metainfo launches $launchable, which is not installed"
 fi
 
 # The PNGs must be real images of their folder's size, or the desktop scales or drops them.

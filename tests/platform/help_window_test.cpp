@@ -52,7 +52,8 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   settle();
   const QString text = browser->toPlainText();
   for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "Finding and replacing",
-                            "The viewer", "What Sorvane remembers", "The keyboard", "The command line"})
+                            "Taking a run back", "The viewer", "What Sorvane remembers", "The keyboard", "The command line",
+                            "~/.local/state/sorvane/runs/", "Undo Last Replace"})
     EXPECT_TRUE(text.contains(QLatin1String(title))) << title;
 
   browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -32,15 +33,20 @@ class Reliability : public ::testing::Test {
   // Runs the front end as "nobody" when the tests run as root, whom permissions do not stop.
   // The build folder may lie where "nobody" cannot reach (a root-only home): it runs a copy.
   ProgramRun runUnprivileged(const std::vector<std::string>& arguments) {
-    const std::string cli = programFolder / "sorvane-cli";
+    const std::string cli = programFolder / "sorvane-cli", userState = programFolder / "state";
     if (!fs::exists(cli)) {
       ::chmod(programFolder.path().c_str(), 0755);
       fs::copy_file(kCli, cli);
       ::chmod(cli.c_str(), 0755);
+      fs::create_directory(userState);  // the user's own journal
+      giveAway(userState);
     }
+    ::setenv("XDG_STATE_HOME", userState.c_str(), 1);
     ProgramOptions asUser;
     asUser.asUnprivileged = true;
-    return runProgram(cli, arguments, asUser);
+    ProgramRun run = runProgram(cli, arguments, asUser);
+    ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+    return run;
   }
 
   // Hands a file or folder to "nobody" when the tests run as root.
@@ -50,6 +56,7 @@ class Reliability : public ::testing::Test {
     }
   }
 
+  TemporaryStateHome state;
   TempFolder folder;
   TempFolder programFolder;
 };
@@ -76,6 +83,40 @@ TEST_F(Reliability, KilledMidRewriteLeavesOldOrNewContent) {
     }
   }
   std::cout << "killed runs: " << old << " left the old text, " << fresh << " the new\n";
+}
+
+TEST_F(Reliability, UndoAfterAKillAtAnyMomentRestoresEveryFileTheRunFinished) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 60; ++i) {
+    fs::create_directories(folder / ("d" + std::to_string(i % 7)));
+    texts.push_back(std::string(static_cast<std::size_t>(i) * 400, 'x') + "needle " + std::to_string(i) + "\r\n");
+  }
+  const auto path = [&](int i) { return folder / ("d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt"); };
+  const std::vector<std::string> run = {"--find", "needle", "--replace", "thread", "--folder", folder.path(), "--recursive"};
+  std::mt19937 random(11);
+  int finished = 0;
+  long wholeRun = 0;  // microseconds; the first round is not killed and times the run
+  for (int round = 0; round < 8; ++round) {
+    for (int i = 0; i < 60; ++i) writeFile(path(i), texts[static_cast<std::size_t>(i)]);
+    ProgramOptions options;
+    if (round > 0) options.killAfterMicroseconds = static_cast<int>(random() % static_cast<unsigned long>(wholeRun));
+    const auto start = std::chrono::steady_clock::now();
+    runProgram(kCli, run, options);
+    if (round == 0)
+      wholeRun = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    for (int i = 0; i < 60; ++i) finished += readFile(path(i)) != texts[static_cast<std::size_t>(i)];
+    const ProgramRun undo = runProgram(kCli, {"--undo"});
+    for (int i = 0; i < 60; ++i)
+      ASSERT_EQ(readFile(path(i)), texts[static_cast<std::size_t>(i)]) << "round " << round << ", file " << i << "\n"
+                                                                       << undo.out << undo.err;
+    for (int d = 0; d < 7; ++d) {
+      const std::string sub = folder / ("d" + std::to_string(d));
+      for (const std::string& name : namesIn(sub))
+        if (isTemporaryName(name)) fs::remove(sub + "/" + name);
+    }
+  }
+  std::cout << "killed runs had finished " << finished << " files in all, every one restored\n";
+  EXPECT_GT(finished, 0);
 }
 
 TEST_F(Reliability, FileSizeLimitIsReportedAsDiskFullAndTheSourceStays) {

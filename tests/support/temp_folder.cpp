@@ -33,14 +33,30 @@ void removeTree(int parent, const std::string& name) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/sorvane-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+TempFolder::TempFolder() : TempFolder(std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") {}
+
+TempFolder::TempFolder(const std::string& base) {
+  std::string pattern = base + "/sorvane-test-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed in " + base);
   path_ = pattern;
 }
 
 TempFolder::~TempFolder() { removeTree(AT_FDCWD, path_); }
+
+TemporaryStateHome::TemporaryStateHome() {
+  if (const char* previous = std::getenv("XDG_STATE_HOME")) {
+    previous_ = previous;
+    hadPrevious_ = true;
+  }
+  ::setenv("XDG_STATE_HOME", path().c_str(), 1);
+}
+
+TemporaryStateHome::~TemporaryStateHome() {
+  if (hadPrevious_)
+    ::setenv("XDG_STATE_HOME", previous_.c_str(), 1);
+  else
+    ::unsetenv("XDG_STATE_HOME");
+}
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

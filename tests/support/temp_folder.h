@@ -10,6 +10,7 @@ namespace sorvane::testing {
 class TempFolder {
  public:
   TempFolder();
+  explicit TempFolder(const std::string& base);  // inside `base` instead of $TMPDIR or /tmp
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -20,6 +21,18 @@ class TempFolder {
 
  private:
   std::string path_;
+};
+
+// A temporary folder that stands in for the user's state folder (XDG_STATE_HOME) while it
+// lives, so no test keeps runs in the real one.
+class TemporaryStateHome : public TempFolder {
+ public:
+  TemporaryStateHome();
+  ~TemporaryStateHome();
+
+ private:
+  std::string previous_;
+  bool hadPrevious_ = false;
 };
 
 std::string readFile(const std::string& path);

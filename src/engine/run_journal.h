@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <sys/stat.h>
+
+namespace sorvane {
+
+// What identifies one version of a file: a rewrite gives the file a new inode, and an edit a
+// new size or modification time.
+struct FileFingerprint {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+
+  static FileFingerprint of(const struct stat& status) {
+    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+  }
+  bool operator==(const FileFingerprint& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+// The file a rewrite is about to replace: `name` in the folder open as `folder`, read through
+// `descriptor`, whose status when it was opened is `status`. `path` is how the user named it.
+struct OriginalFile {
+  int folder;
+  const std::string& name;
+  const std::string& path;
+  int descriptor;
+  const struct stat& status;
+};
+
+// Where a run keeps what it replaces, so that it can be taken back. Its failures are its own:
+// the run rewrites the same whatever it does.
+class RunJournal {
+ public:
+  virtual ~RunJournal() = default;
+
+  virtual void runStarted(const std::string& find, const std::string& replace, int compareMode) = 0;
+  // Called once the new content is on disk and before it takes the original's name; whatever
+  // the journal keeps of the original must be durable when this returns.
+  virtual void aboutToReplace(const OriginalFile& original, const FileFingerprint& replacement) = 0;
+  virtual void runEnded(std::int64_t replacements) = 0;
+};
+
+}  // namespace sorvane

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/file_descriptor.h"
+#include "journal/manifest.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sorvane::journal {
+
+// The user's state folder: $XDG_STATE_HOME when it is an absolute path, else ~/.local/state.
+std::string defaultStateHome();
+
+// The folder of kept runs, <state home>/sorvane/runs, one folder per run, named so that the
+// names sort oldest first. Below the state home nothing is reached through a symbolic link,
+// and a folder that is not the user's or that others may enter is refused: the journal holds
+// copies of the user's files and decides what undo writes where.
+class JournalFolder {
+ public:
+  // Opens the folder, making what is missing (mode 0700) when `create` is set. Without it, a
+  // journal that does not exist yet opens as an empty one. On failure `error` says why.
+  static std::optional<JournalFolder> open(const std::string& stateHome, bool create, std::string& error);
+
+  const std::string& path() const { return path_; }
+  int descriptor() const { return folder_.get(); }
+  bool exists() const { return folder_.valid(); }
+
+  // The names of the run folders, oldest first.
+  std::vector<std::string> runNames() const;
+  // A run's folder, checked as the journal's own folders are.
+  FileDescriptor openRun(const std::string& name, std::string& error) const;
+  // A new run's folder, named after the time it starts.
+  FileDescriptor createRun(std::string& name, std::string& error) const;
+  // Removes a run's folder and what it holds.
+  void removeRun(const std::string& name) const;
+
+  // Held while runs are created or pruned, so no two processes prune one another's new run.
+  class Lock {
+   public:
+    explicit Lock(const JournalFolder& folder);
+    bool held() const { return fd_.valid(); }
+
+   private:
+    FileDescriptor fd_;
+  };
+
+ private:
+  JournalFolder(std::string path, FileDescriptor folder) : path_(std::move(path)), folder_(std::move(folder)) {}
+
+  std::string path_;
+  FileDescriptor folder_;
+};
+
+// Takes the lock a run holds while it writes its folder; false while another process holds it.
+bool tryLockRun(int runFolder);
+
+// The run a folder describes, or nothing with `error` saying why it cannot be read.
+std::optional<RunRecord> readRun(int runFolder, std::string& error);
+
+// Text for an errno, as the system words it.
+std::string systemError(int error);
+
+}  // namespace sorvane::journal

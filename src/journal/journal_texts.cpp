@@ -1,0 +1,81 @@
+#include "journal/journal_texts.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace sorvane::journal::texts {
+namespace {
+
+constexpr std::size_t kNamedInMessage = 10;
+
+// A term in quotes, its control characters made visible so it stays on its line.
+std::string shownTerm(const std::string& term) {
+  std::string shown = "\"";
+  for (const char c : term) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+      continue;
+    }
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+    shown += escape;
+  }
+  return shown + "\"";
+}
+
+std::string terms(const RunRecord& run) {
+  return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == 1 ? " (ignoring case)" : "");
+}
+
+}  // namespace
+
+std::string localTime(const timespec& when) {
+  tm local{};
+  ::localtime_r(&when.tv_sec, &local);
+  char text[32];
+  return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local));
+}
+
+std::string runTitle(const RunRecord& run) { return localTime(run.started) + ", " + terms(run); }
+
+std::string historyLine(const RunRecord& run, bool inProgress) {
+  const std::string replacements =
+      run.replacements ? std::to_string(*run.replacements) + " replacements" : std::string("did not finish");
+  const char* state = inProgress ? "in progress" : run.undone ? "taken back" : "not taken back";
+  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + std::to_string(run.files.size()) +
+         " files  " + replacements + "  " + state;
+}
+
+std::string undoReport(const UndoOutcome& outcome, bool dryRun) {
+  const std::string restored = std::to_string(outcome.restored.size());
+  const std::string leftAlone = std::to_string(outcome.leftAlone.size());
+  if (dryRun) {
+    return "Would restore " + restored + " files." +
+           (outcome.leftAlone.empty() ? "" : " " + leftAlone + " would be left alone.");
+  }
+  return "Restored " + restored + " files." + (outcome.leftAlone.empty() ? "" : " " + leftAlone + " left alone.");
+}
+
+Message undoMessage(const UndoOutcome& outcome) {
+  switch (outcome.kind) {
+    case UndoOutcome::Kind::NothingToUndo:
+      return {kNothingToUndo, false};
+    case UndoOutcome::Kind::InProgress:
+      return {"The run of " + runTitle(outcome.run) + " is still in progress, so nothing was taken back.", true};
+    case UndoOutcome::Kind::Refused:
+      return {"The undo journal cannot be used, so nothing was taken back:\r" + outcome.error, true};
+    case UndoOutcome::Kind::TakenBack:
+      break;
+  }
+  Message message{"Took back the run of " + runTitle(outcome.run) + ".\r\r" + undoReport(outcome, false), false};
+  for (std::size_t i = 0; i < outcome.leftAlone.size() && i < kNamedInMessage; ++i)
+    message.text += "\r" + outcome.leftAlone[i].path + ": " + outcome.leftAlone[i].reason;
+  if (outcome.leftAlone.size() > kNamedInMessage)
+    message.text += "\rand " + std::to_string(outcome.leftAlone.size() - kNamedInMessage) + " more";
+  if (!outcome.error.empty()) message.text += "\r\r" + outcome.error;
+  message.critical = !outcome.leftAlone.empty() || !outcome.error.empty();
+  return message;
+}
+
+}  // namespace sorvane::journal::texts

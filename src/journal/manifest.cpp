@@ -1,0 +1,209 @@
+#include "journal/manifest.h"
+
+#include <charconv>
+#include <algorithm>
+
+namespace sorvane::journal {
+namespace {
+
+constexpr std::string_view kMagic = "sorvane-journal 1";
+constexpr std::string_view kHex = "0123456789ABCDEF";
+
+std::string escaped(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > ' ' && byte < 0x7F && byte != '%') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> unescaped(std::string_view field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '%') {
+      out += field[i];
+      continue;
+    }
+    if (i + 2 >= field.size()) return std::nullopt;
+    const auto high = kHex.find(field[i + 1]), low = kHex.find(field[i + 2]);
+    if (high == std::string_view::npos || low == std::string_view::npos) return std::nullopt;
+    out += static_cast<char>(high << 4 | low);
+    i += 2;
+  }
+  return out;
+}
+
+std::string timeField(const timespec& t) { return std::to_string(t.tv_sec) + "." + std::to_string(t.tv_nsec); }
+
+const char* keptName(Kept kept) {
+  switch (kept) {
+    case Kept::Link:
+      return "link";
+    case Kept::Copy:
+      return "copy";
+    case Kept::None:
+      break;
+  }
+  return "none";
+}
+
+// Reads the blank-separated fields of one line, each checked as it is taken.
+class Fields {
+ public:
+  explicit Fields(std::string_view line) : rest_(line) {}
+
+  std::optional<std::string_view> next() {
+    if (rest_.empty()) return std::nullopt;
+    const auto blank = rest_.find(' ');
+    const std::string_view field = rest_.substr(0, blank);
+    rest_ = blank == std::string_view::npos ? std::string_view() : rest_.substr(blank + 1);
+    if (field.empty()) return std::nullopt;
+    return field;
+  }
+
+  template <typename Number>
+  bool number(Number& value, int base = 10) {
+    const auto field = next();
+    if (!field) return false;
+    const auto [end, error] = std::from_chars(field->data(), field->data() + field->size(), value, base);
+    return error == std::errc() && end == field->data() + field->size();
+  }
+
+  bool text(std::string& value) {
+    const auto field = next();
+    if (!field) return false;
+    auto decoded = unescaped(*field);
+    if (!decoded) return false;
+    value = std::move(*decoded);
+    return true;
+  }
+
+  bool time(timespec& value) {
+    const auto field = next();
+    if (!field) return false;
+    const char* end = field->data() + field->size();
+    const auto seconds = std::from_chars(field->data(), end, value.tv_sec);
+    if (seconds.ec != std::errc() || seconds.ptr == end || *seconds.ptr != '.') return false;
+    const auto nanoseconds = std::from_chars(seconds.ptr + 1, end, value.tv_nsec);
+    return nanoseconds.ec == std::errc() && nanoseconds.ptr == end && value.tv_nsec >= 0 && value.tv_nsec < 1000000000;
+  }
+
+  bool done() const { return rest_.empty(); }
+
+ private:
+  std::string_view rest_;
+};
+
+bool parseKept(std::string_view field, Kept& kept) {
+  for (const Kept candidate : {Kept::Link, Kept::Copy, Kept::None}) {
+    if (field == keptName(candidate)) {
+      kept = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool parseFile(Fields& fields, FileRecord& file) {
+  std::optional<std::string_view> kept;
+  FileFingerprint& w = file.written;
+  return fields.number(file.index) && file.index > 0 && fields.text(file.path) && isPlainAbsolutePath(file.path) &&
+         (kept = fields.next()) && parseKept(*kept, file.kept) && fields.number(file.size) &&
+         fields.number(file.mode, 8) && fields.number(file.owner) && fields.number(file.group) &&
+         fields.time(file.modified) && fields.number(file.keptBytes) && fields.number(w.device) &&
+         fields.number(w.inode) && fields.number(w.size) && fields.time(w.modified) && fields.done();
+}
+
+bool parseRunLine(std::string_view line, RunRecord& run) {
+  Fields fields(line);
+  return fields.next() == "run" && fields.time(run.started) && fields.text(run.frontEnd) && fields.text(run.find) &&
+         fields.text(run.replace) && fields.number(run.compareMode) && fields.done();
+}
+
+bool parseRecordLine(std::string_view line, RunRecord& run) {
+  Fields fields(line);
+  const auto kind = fields.next();
+  if (kind == "file") {
+    FileRecord file;
+    if (!parseFile(fields, file)) return false;
+    run.files.push_back(std::move(file));
+    return true;
+  }
+  if (kind == "end") {
+    std::int64_t replacements = 0;
+    if (!fields.number(replacements) || !fields.done()) return false;
+    run.replacements = replacements;
+    return true;
+  }
+  timespec when{};
+  if (kind == "undone" && fields.time(when) && fields.done()) {
+    run.undone = true;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool isPlainAbsolutePath(const std::string& path) {
+  if (path.size() < 2 || path[0] != '/' || path.back() == '/' || path.find('\0') != std::string::npos) return false;
+  for (std::size_t start = 1; start <= path.size();) {
+    const auto end = std::min(path.find('/', start), path.size());
+    const std::string_view step(path.data() + start, end - start);
+    if (step.empty() || step == "." || step == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::uint64_t RunRecord::keptBytes() const {
+  std::uint64_t total = 0;
+  for (const FileRecord& file : files) total += file.keptBytes;
+  return total;
+}
+
+std::string headerLines(const RunRecord& run) {
+  return std::string(kMagic) + "\nrun " + timeField(run.started) + " " + escaped(run.frontEnd) + " " +
+         escaped(run.find) + " " + escaped(run.replace) + " " + std::to_string(run.compareMode) + "\n";
+}
+
+std::string fileLine(const FileRecord& file) {
+  char mode[16];
+  const auto end = std::to_chars(mode, mode + sizeof mode, static_cast<unsigned>(file.mode), 8).ptr;
+  const FileFingerprint& w = file.written;
+  return "file " + std::to_string(file.index) + " " + escaped(file.path) + " " + keptName(file.kept) + " " +
+         std::to_string(file.size) + " " + std::string(mode, end) + " " + std::to_string(file.owner) + " " +
+         std::to_string(file.group) + " " + timeField(file.modified) + " " + std::to_string(file.keptBytes) + " " +
+         std::to_string(w.device) + " " + std::to_string(w.inode) + " " + std::to_string(w.size) + " " +
+         timeField(w.modified) + "\n";
+}
+
+std::string endLine(std::int64_t replacements) { return "end " + std::to_string(replacements) + "\n"; }
+
+std::string undoneLine(const timespec& when) { return "undone " + timeField(when) + "\n"; }
+
+std::optional<RunRecord> parseManifest(std::string_view text) {
+  RunRecord run;
+  // The first line names the format, the second describes the run, records follow. A run
+  // killed before its second line was written recorded nothing.
+  for (int lineNumber = 1;; ++lineNumber) {
+    const auto newline = text.find('\n');
+    if (newline == std::string_view::npos) return run;  // what is left never got its line end
+    const std::string_view line = text.substr(0, newline);
+    text.remove_prefix(newline + 1);
+    const bool understood = lineNumber == 1   ? line == kMagic
+                            : lineNumber == 2 ? parseRunLine(line, run)
+                                              : parseRecordLine(line, run);
+    if (!understood) return std::nullopt;
+  }
+}
+
+}  // namespace sorvane::journal

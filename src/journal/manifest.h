@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/run_journal.h"
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A run's manifest: one line per record, appended as the run goes, fields separated by blanks,
+// every byte that is not plain printable ASCII written as %XX so paths and terms of any bytes
+// fit on a line.
+namespace sorvane::journal {
+
+inline constexpr std::string_view kManifestName = "manifest";
+
+// How a rewritten file's original was kept in the run's folder.
+enum class Kept { Link, Copy, None };
+
+struct FileRecord {
+  int index = 0;     // the kept original's name in the run's folder, in decimal
+  std::string path;  // absolute, the file system's bytes
+  Kept kept = Kept::None;
+  // The original as it was before the run.
+  off_t size = 0;
+  mode_t mode = 0;
+  uid_t owner = 0;
+  gid_t group = 0;
+  timespec modified{};
+  std::uint64_t keptBytes = 0;  // disk space the kept original holds
+  FileFingerprint written;      // what the run put in its place
+};
+
+struct RunRecord {
+  timespec started{};
+  std::string frontEnd;
+  std::string find;
+  std::string replace;
+  int compareMode = 0;
+  std::vector<FileRecord> files;
+  std::optional<std::int64_t> replacements;  // known once the run has ended
+  bool undone = false;
+
+  std::uint64_t keptBytes() const;
+};
+
+std::string headerLines(const RunRecord& run);
+std::string fileLine(const FileRecord& file);
+std::string endLine(std::int64_t replacements);
+std::string undoneLine(const timespec& when);
+
+// A path undo may write to: absolute, without "." or ".." steps and without NUL bytes.
+bool isPlainAbsolutePath(const std::string& path);
+
+// The run a manifest describes. Nothing when a complete line is not understood or names a
+// path that is not absolute, so a damaged or forged manifest is refused as a whole. A last
+// line without its line end is a record whose write never finished: its file was not yet
+// replaced, so it is passed over.
+std::optional<RunRecord> parseManifest(std::string_view text);
+
+}  // namespace sorvane::journal

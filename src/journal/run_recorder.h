@@ -1,0 +1,77 @@
+#pragma once
+
+#include "engine/file_descriptor.h"
+#include "engine/replacement_file.h"
+#include "engine/run_journal.h"
+#include "journal/journal_folder.h"
+#include "journal/manifest.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace sorvane::journal {
+
+// How much the journal keeps: the newest runs, and the disk space of their originals.
+struct JournalLimits {
+  int runs = 10;
+  std::uint64_t bytes = std::uint64_t{1} << 30;
+};
+
+// The calls that keep an original and make its record durable; a seam, so tests can watch
+// their order or make a link fail.
+struct JournalCalls {
+  LinkCall link = &::linkat;
+  int (*flush)(int fd) = &::fsync;
+};
+
+// Journals the runs of one front end. Nothing is written until a run is about to replace its
+// first file; the run's folder is then made and locked, and the oldest runs are pruned. Each
+// original is hard-linked into the run's folder, which costs no copy; where that is
+// impossible it is copied within the size limit. Its record is durable before the original
+// loses its name.
+class RunRecorder final : public RunJournal {
+ public:
+  RunRecorder(std::string stateHome, std::string frontEnd, JournalLimits limits = {}, JournalCalls calls = {});
+  ~RunRecorder() override;
+  RunRecorder(const RunRecorder&) = delete;  // holds a run's folder locked
+  RunRecorder& operator=(const RunRecorder&) = delete;
+
+  // Told once per run, the first time the journal cannot keep something; the run goes on.
+  void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
+
+  void runStarted(const std::string& find, const std::string& replace, int compareMode) override;
+  void aboutToReplace(const OriginalFile& original, const FileFingerprint& replacement) override;
+  void runEnded(std::int64_t replacements) override;
+
+ private:
+  bool openRun();
+  // Prunes the oldest finished runs until `needed` more bytes fit beside the kept ones.
+  void prune(std::uint64_t needed);
+  bool makeRoom(std::uint64_t bytes);
+  Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
+  bool copy(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
+  bool append(const std::string& text);
+  void warn(const std::string& why);  // reported once per run
+  void fail(const std::string& why);  // and nothing more is written for this run
+  void closeRun();
+
+  std::string stateHome_;
+  std::string frontEnd_;
+  JournalLimits limits_;
+  JournalCalls calls_;
+  std::function<void(const std::string&)> report_;
+
+  RunRecord run_;
+  bool failed_ = false;
+  bool reported_ = false;
+  std::optional<JournalFolder> folder_;
+  std::string runName_;
+  FileDescriptor runFolder_;
+  FileDescriptor manifest_;
+  std::uint64_t othersKept_ = 0;  // bytes the other kept runs hold
+  std::uint64_t kept_ = 0;        // bytes this run holds
+};
+
+}  // namespace sorvane::journal

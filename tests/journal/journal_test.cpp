@@ -1,0 +1,357 @@
+#include "engine/replace_run.h"
+#include "journal/history.h"
+#include "journal/journal_folder.h"
+#include "journal/journal_texts.h"
+#include "journal/run_recorder.h"
+#include "journal/undo.h"
+#include "run_program.h"
+#include "scripted_host.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sorvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using journal::JournalLimits;
+using journal::Kept;
+using journal::RunRecorder;
+using journal::UndoOutcome;
+using journal::undoLastRun;
+
+// What a user would notice of a file: its bytes, mode, owner and modification time.
+struct FileState {
+  std::string bytes;
+  mode_t mode;
+  uid_t owner;
+  timespec modified;
+
+  static FileState of(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return {readFile(path), st.st_mode, st.st_uid, st.st_mtim};
+  }
+  bool operator==(const FileState& other) const {
+    return bytes == other.bytes && mode == other.mode && owner == other.owner &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+void PrintTo(const FileState& state, std::ostream* out) {
+  *out << '"' << state.bytes << "\" mode " << std::oct << state.mode << std::dec << " mtime " << state.modified.tv_sec
+       << '.' << state.modified.tv_nsec;
+}
+
+void writeOld(const std::string& path, const std::string& content, mode_t mode) {
+  writeFile(path, content);
+  ::chmod(path.c_str(), mode);
+  const timespec times[2] = {{1000000000, 5}, {1000000000, 123456789}};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+// The order in which a run keeps an original, makes its record durable and swaps the file.
+std::vector<std::string> events;
+
+int watchedLink(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+  events.push_back("link");
+  return ::linkat(fromFolder, from, toFolder, to, flags);
+}
+
+int watchedFlush(int fd) {
+  struct stat st {};
+  ::fstat(fd, &st);
+  if (S_ISDIR(st.st_mode)) {
+    events.push_back("flush folder");
+  } else {
+    std::ifstream manifest(pathOf(fd));
+    int records = 0;
+    for (std::string line; std::getline(manifest, line);) records += line.rfind("file ", 0) == 0;
+    events.push_back("flush " + std::to_string(records) + " records");
+  }
+  return ::fsync(fd);
+}
+
+int watchedRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  events.push_back(std::string("rename ") + to);
+  return ::renameat(fromFolder, from, toFolder, to);
+}
+
+int crossDeviceLink(int, const char*, int, const char*, int) {
+  errno = EXDEV;
+  return -1;
+}
+
+class Journal : public ::testing::Test {
+ protected:
+  void run(RunRecorder& recorder, const std::vector<std::string>& files, const std::string& find = "old",
+           const std::string& replace = "new", SwapCalls swap = {}) {
+    ScriptedHost host;
+    host.files = files;
+    host.find = find;
+    host.replace = replace;
+    EngineOptions options;
+    options.journal = &recorder;
+    options.swap = swap;
+    ReplaceEngine(host, options).cmdReplace_Click();
+  }
+
+  std::string runsFolder() const { return state / "sorvane/runs"; }
+  std::vector<journal::KeptRun> kept() const {
+    std::string error;
+    auto runs = journal::keptRuns(state.path(), error);
+    EXPECT_EQ(error, "");
+    return runs;
+  }
+
+  TempFolder state;
+  TempFolder folder;
+};
+
+TEST_F(Journal, EachUndoTakesBackTheNextOlderRunRestoringBytesModeAndTimeAndLeavesEditedFilesAlone) {
+  const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt", plain = folder / "plain.txt";
+  writeOld(a, "old a\r\n", 0640);
+  writeOld(b, "old b", 0604);
+  writeOld(c, "old c", 0600);
+  writeOld(plain, "nothing", 0644);
+  const FileState aBefore = FileState::of(a), cBefore = FileState::of(c);
+  RunRecorder recorder(state.path(), "test");
+
+  ScriptedHost dryHost;
+  dryHost.files = {a, b};
+  dryHost.find = "old";
+  EngineOptions dryRun;
+  dryRun.dryRun = true;
+  dryRun.journal = &recorder;
+  ReplaceEngine(dryHost, dryRun).cmdReplace_Click();
+  run(recorder, {plain});
+  EXPECT_TRUE(namesIn(state.path()).empty()) << "a dry run, or a run that rewrites nothing, keeps nothing";
+
+  run(recorder, {a, b, c, plain});
+  const FileState cFirstRun = FileState::of(c);
+  run(recorder, {c}, "new", "newer");
+  std::ofstream(b, std::ios::app) << " edited";
+  const FileState bEdited = FileState::of(b);
+  EXPECT_EQ(kept().size(), 2u);
+
+  UndoOutcome outcome = undoLastRun(state.path(), false);
+  EXPECT_TRUE(outcome.complete());
+  EXPECT_EQ(outcome.run.find, "new");
+  EXPECT_EQ(FileState::of(c), cFirstRun);
+  journal::texts::Message message = journal::texts::undoMessage(outcome);
+  EXPECT_FALSE(message.critical);
+  EXPECT_NE(message.text.find(", \"new\" \u2192 \"newer\".\r\rRestored 1 files."), std::string::npos) << message.text;
+
+  outcome = undoLastRun(state.path(), true);
+  EXPECT_EQ(outcome.restored, (std::vector<std::string>{c, a}));  // last rewritten first
+  EXPECT_EQ(readFile(a), "new a\r\n");
+
+  outcome = undoLastRun(state.path(), false);
+  EXPECT_EQ(outcome.kind, UndoOutcome::Kind::TakenBack);
+  EXPECT_EQ(FileState::of(a), aBefore);
+  EXPECT_EQ(FileState::of(c), cBefore);
+  EXPECT_EQ(FileState::of(b), bEdited);
+  ASSERT_EQ(outcome.leftAlone.size(), 1u);
+  EXPECT_EQ(outcome.leftAlone[0].path, b);
+  EXPECT_EQ(journal::texts::undoReport(outcome, false), "Restored 2 files. 1 left alone.");
+  message = journal::texts::undoMessage(outcome);
+  EXPECT_TRUE(message.critical);
+  EXPECT_NE(message.text.find(", \"old\" \u2192 \"new\".\r\rRestored 2 files. 1 left alone.\r" + b +
+                              ": changed since the run"),
+            std::string::npos)
+      << message.text;
+
+  EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::NothingToUndo);
+  const auto runs = kept();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_TRUE(runs[1].record->undone);
+  EXPECT_EQ(journal::texts::historyLine(*runs[1].record, false).substr(19),
+            "  test  \"old\" \u2192 \"new\"  3 files  3 replacements  taken back");
+}
+
+TEST_F(Journal, OriginalIsLinkedAndItsRecordFlushedBeforeTheRename) {
+  writeFile(folder / "a.txt", "old");
+  writeFile(folder / "b.txt", "old");
+  events.clear();
+  RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
+  SwapCalls swap;
+  swap.rename = &watchedRename;
+  run(recorder, {folder / "a.txt", folder / "b.txt"}, "old", "new", swap);
+  EXPECT_EQ(events, (std::vector<std::string>{"link", "flush 1 records", "flush folder", "rename a.txt", "link",
+                                              "flush 2 records", "flush folder", "rename b.txt"}));
+  const FileDescriptor runFolder(::open((runsFolder() + "/" + namesIn(runsFolder()).back()).c_str(), O_RDONLY));
+  std::string error;
+  const auto record = journal::readRun(runFolder.get(), error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->files.at(0).kept, Kept::Link);
+}
+
+TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
+  struct stat shm {}, here {};
+  const bool haveShm = ::stat("/dev/shm", &shm) == 0 && ::stat(folder.path().c_str(), &here) == 0 &&
+                       shm.st_dev != here.st_dev && ::access("/dev/shm", W_OK) == 0;
+  std::optional<TempFolder> elsewhere;
+  if (haveShm) elsewhere.emplace("/dev/shm");
+  const std::string path = folder / "a.txt";
+  for (const bool forced : {true, false}) {
+    if (!forced && !elsewhere) continue;
+    writeOld(path, std::string(300000, 'x') + "old\r\n", 0640);
+    const FileState before = FileState::of(path);
+    RunRecorder recorder(forced ? state.path() : elsewhere->path(), "test", {},
+                         forced ? journal::JournalCalls{&crossDeviceLink, &::fsync} : journal::JournalCalls{});
+    run(recorder, {path});
+    EXPECT_EQ(readFile(path), std::string(300000, 'x') + "new\r\n");
+    const UndoOutcome outcome = undoLastRun(forced ? state.path() : elsewhere->path(), false);
+    EXPECT_TRUE(outcome.complete()) << (forced ? "forced EXDEV" : "/dev/shm");
+    ASSERT_EQ(outcome.run.files.size(), 1u);
+    EXPECT_EQ(outcome.run.files[0].kept, Kept::Copy);
+    EXPECT_EQ(FileState::of(path), before) << (forced ? "forced EXDEV" : "/dev/shm");
+  }
+  EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
+  if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
+}
+
+TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
+  for (int i = 0; i < 5; ++i) writeFile(folder / ("small" + std::to_string(i) + ".txt"), "old");
+  writeFile(folder / "busy.txt", "old");
+  const std::string big = folder / "big.txt", large = folder / "large.txt";
+  writeFile(large, "old" + std::string(100000, 'l'));
+  const auto diskBytes = [](const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return static_cast<std::uint64_t>(st.st_blocks) * 512;
+  };
+  // Room for the large file beside one small run, not beside two.
+  const std::uint64_t limit = diskBytes(large) + diskBytes(folder / "busy.txt");
+  writeFile(big, "old" + std::string(2 * limit, 'b'));
+  const JournalLimits limits{3, limit};
+
+  // Another process's run, still writing: it holds its folder's lock all along.
+  RunRecorder concurrent(state.path(), "other", limits);
+  concurrent.runStarted("old", "new", 0);
+  {
+    const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
+    const FileDescriptor file(::open((folder / "busy.txt").c_str(), O_RDONLY));
+    struct stat st {};
+    ::fstat(file.get(), &st);
+    const std::string name = "busy.txt", path = folder / "busy.txt";
+    concurrent.aboutToReplace({parent.get(), name, path, file.get(), st}, FileFingerprint{});
+  }
+
+  RunRecorder recorder(state.path(), "test", limits);
+  for (int i = 0; i < 5; ++i) run(recorder, {folder / ("small" + std::to_string(i) + ".txt")});
+  auto runs = kept();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].record->files.at(0).path, folder / "small4.txt");
+  EXPECT_EQ(runs[1].record->files.at(0).path, folder / "small3.txt");
+  EXPECT_TRUE(runs[2].inProgress);
+  EXPECT_EQ(journal::texts::historyLine(*runs[2].record, true).substr(19),
+            "  other  \"old\" \u2192 \"new\"  1 files  did not finish  in progress");
+
+  // Past the limit a file is rewritten without a copy; older runs make room for the newest.
+  const FileState largeBefore = FileState::of(large);
+  run(recorder, {big, large});
+  EXPECT_EQ(readFile(big), "new" + std::string(2 * limit, 'b'));
+  runs = kept();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_TRUE(runs[1].inProgress);
+  EXPECT_LE(runs[0].record->keptBytes() + runs[1].record->keptBytes(), limit);
+
+  const UndoOutcome outcome = undoLastRun(state.path(), false);
+  EXPECT_EQ(FileState::of(large), largeBefore);
+  ASSERT_EQ(outcome.leftAlone.size(), 1u);
+  EXPECT_EQ(outcome.leftAlone[0].path, big);
+  EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
+  EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::InProgress);
+  // Its file was never replaced: it is as it was, so nothing is left alone.
+  concurrent.runEnded(1);
+  const UndoOutcome unreplaced = undoLastRun(state.path(), false);
+  EXPECT_EQ(unreplaced.run.frontEnd, "other");
+  EXPECT_TRUE(unreplaced.complete());
+  EXPECT_TRUE(unreplaced.restored.empty());
+}
+
+TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
+  fs::create_directory(folder / "sub");
+  const std::string a = folder / "a.txt", b = folder / "sub/b.txt", c = folder / "c.txt", victim = folder / "victim";
+  for (const std::string& path : {a, b, c}) writeFile(path, "old");
+  writeFile(victim, "vic");  // as long as the original it stands in for
+  RunRecorder recorder(state.path(), "test");
+  run(recorder, {a, b, c});
+  const std::string runFolder = runsFolder() + "/" + namesIn(runsFolder()).back();
+  const std::string manifest = runFolder + "/manifest", text = readFile(manifest);
+
+  struct Case {
+    const char* what;
+    std::function<void()> spoil;
+    std::string says;
+  };
+  std::vector<Case> cases = {
+      {"relative path",
+       [&] {
+         std::string forged = text;
+         forged.replace(forged.find(c), c.size(), "c.txt");
+         writeFile(manifest, forged);
+       },
+       "its manifest cannot be read"},
+      {"unknown line", [&] { writeFile(manifest, text + "file 9 /tmp/x.txt\n"); }, "its manifest cannot be read"},
+      {"manifest a link",
+       [&] {
+         fs::rename(manifest, runFolder + "/real");
+         fs::create_symlink("real", manifest);
+       },
+       "its manifest cannot be opened"},
+      {"journal open to others", [&] { ::chmod(runsFolder().c_str(), 0755); }, "is open to others"},
+      {"journal a link",
+       [&] {
+         fs::rename(runsFolder(), state / "sorvane/elsewhere");
+         fs::create_directory_symlink("elsewhere", runsFolder());
+       },
+       "is a symbolic link"},
+  };
+  if (::geteuid() == 0)
+    cases.push_back({"journal not the user's",
+                     [&] { ASSERT_EQ(::chown(runFolder.c_str(), unprivilegedUser(), unprivilegedGroup()), 0); },
+                     "is not yours"});
+  for (const Case& hostile : cases) {
+    hostile.spoil();
+    const UndoOutcome outcome = undoLastRun(state.path(), false);
+    EXPECT_EQ(outcome.kind, UndoOutcome::Kind::Refused) << hostile.what;
+    EXPECT_NE(outcome.error.find(hostile.says), std::string::npos) << hostile.what << ": " << outcome.error;
+    for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << hostile.what;
+    // Put the journal back as it was.
+    if (fs::is_symlink(runsFolder())) {
+      fs::remove(runsFolder());
+      fs::rename(state / "sorvane/elsewhere", runsFolder());
+    }
+    if (fs::is_symlink(manifest)) fs::rename(runFolder + "/real", manifest);
+    ::chmod(runsFolder().c_str(), 0700);
+    ::chown(runFolder.c_str(), ::geteuid(), ::getegid());
+    writeFile(manifest, text);
+  }
+
+  // A kept original turned into a link, and a folder on a recorded path turned into one.
+  fs::remove(runFolder + "/1");
+  fs::create_symlink(victim, runFolder + "/1");
+  fs::rename(folder / "sub", folder / "real-sub");
+  fs::create_directory_symlink("real-sub", folder / "sub");
+  const UndoOutcome outcome = undoLastRun(state.path(), false);
+  EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
+  ASSERT_EQ(outcome.leftAlone.size(), 2u);
+  EXPECT_EQ(outcome.leftAlone[0].path, b);
+  EXPECT_EQ(outcome.leftAlone[1].reason, "the journal's copy is missing or damaged");
+  EXPECT_EQ(readFile(a), "new");
+  EXPECT_EQ(readFile(folder / "real-sub/b.txt"), "new");
+  EXPECT_EQ(readFile(victim), "vic");
+  EXPECT_EQ(readFile(c), "old");
+}
+
+}  // namespace
+}  // namespace sorvane::testing
