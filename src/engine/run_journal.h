@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vocabulary/vocabulary.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -40,7 +42,7 @@ class RunJournal {
  public:
   virtual ~RunJournal() = default;
 
-  virtual void runStarted(const std::string& find, const std::string& replace, int compareMode) = 0;
+  virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
   // Called once the new content is on disk and before it takes the original's name; whatever
   // the journal keeps of the original must be durable when this returns.
   virtual void aboutToReplace(const OriginalFile& original, const FileFingerprint& replacement) = 0;

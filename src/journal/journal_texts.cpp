@@ -25,7 +25,7 @@ std::string shownTerm(const std::string& term) {
 }
 
 std::string terms(const RunRecord& run) {
-  return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == 1 ? " (ignoring case)" : "");
+  return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == CompareMode::Text ? " (ignoring case)" : "");
 }
 
 }  // namespace

@@ -77,6 +77,14 @@ class Fields {
     return error == std::errc() && end == field->data() + field->size();
   }
 
+  bool compareMode(CompareMode& value) {
+    int number = -1;
+    if (!this->number(number)) return false;
+    if (number != static_cast<int>(CompareMode::Binary) && number != static_cast<int>(CompareMode::Text)) return false;
+    value = static_cast<CompareMode>(number);
+    return true;
+  }
+
   bool text(std::string& value) {
     const auto field = next();
     if (!field) return false;
@@ -125,7 +133,7 @@ bool parseFile(Fields& fields, FileRecord& file) {
 bool parseRunLine(std::string_view line, RunRecord& run) {
   Fields fields(line);
   return fields.next() == "run" && fields.time(run.started) && fields.text(run.frontEnd) && fields.text(run.find) &&
-         fields.text(run.replace) && fields.number(run.compareMode) && fields.done();
+         fields.text(run.replace) && fields.compareMode(run.compareMode) && fields.done();
 }
 
 bool parseRecordLine(std::string_view line, RunRecord& run) {
@@ -172,7 +180,7 @@ std::uint64_t RunRecord::keptBytes() const {
 
 std::string headerLines(const RunRecord& run) {
   return std::string(kMagic) + "\nrun " + timeField(run.started) + " " + escaped(run.frontEnd) + " " +
-         escaped(run.find) + " " + escaped(run.replace) + " " + std::to_string(run.compareMode) + "\n";
+         escaped(run.find) + " " + escaped(run.replace) + " " + std::to_string(static_cast<int>(run.compareMode)) + "\n";
 }
 
 std::string fileLine(const FileRecord& file) {

@@ -38,7 +38,7 @@ struct RunRecord {
   std::string frontEnd;
   std::string find;
   std::string replace;
-  int compareMode = 0;
+  CompareMode compareMode = CompareMode::Binary;
   std::vector<FileRecord> files;
   std::optional<std::int64_t> replacements;  // known once the run has ended
   bool undone = false;

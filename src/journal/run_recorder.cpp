@@ -49,7 +49,7 @@ RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLim
 
 RunRecorder::~RunRecorder() { closeRun(); }
 
-void RunRecorder::runStarted(const std::string& find, const std::string& replace, int compareMode) {
+void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) {
   closeRun();
   run_ = RunRecord{};
   ::clock_gettime(CLOCK_REALTIME, &run_.started);

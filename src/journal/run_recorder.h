@@ -41,7 +41,7 @@ class RunRecorder final : public RunJournal {
   // Told once per run, the first time the journal cannot keep something; the run goes on.
   void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
-  void runStarted(const std::string& find, const std::string& replace, int compareMode) override;
+  void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
   void aboutToReplace(const OriginalFile& original, const FileFingerprint& replacement) override;
   void runEnded(std::int64_t replacements) override;
 

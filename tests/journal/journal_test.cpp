@@ -235,7 +235,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
 
   // Another process's run, still writing: it holds its folder's lock all along.
   RunRecorder concurrent(state.path(), "other", limits);
-  concurrent.runStarted("old", "new", 0);
+  concurrent.runStarted("old", "new", CompareMode::Binary);
   {
     const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
     const FileDescriptor file(::open((folder / "busy.txt").c_str(), O_RDONLY));
