@@ -60,7 +60,7 @@ class ReplacementFile final : public RewriteSink {
   bool keep(std::string_view bytes) override;
   bool replace(std::string_view occurrence) override;
 
-  // Hands the original to `journal` just before the swap, so the run can be taken back.
+  // Hands the original to `journal` before the swap, so the run can be taken back.
   void keepOriginalIn(RunJournal* journal) { journal_ = journal; }
   // Makes the new content durable, gives it the target's attributes and moves it over the target.
   bool commit();
