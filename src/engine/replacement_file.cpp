@@ -157,12 +157,13 @@ bool ReplacementFile::commit() {
   // root, the set-id bits.
   if (const int error = copyFileAttributes(sourceFd_, sourceStatus_, temporaryFd_, calls_.setAttribute))
     return fail(error);
+  struct stat written {};
+  if (journal_ && ::fstat(temporaryFd_, &written) == 0)
+    journal_->keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, FileFingerprint::of(written));
   // The content must be on disk before the name points at it, or a crash could leave the
   // target empty.
   if (::fdatasync(temporaryFd_) != 0) return fail(errno);
-  struct stat written {};
-  if (journal_ && ::fstat(temporaryFd_, &written) == 0)
-    journal_->aboutToReplace({folder_, name_, path_, sourceFd_, sourceStatus_}, FileFingerprint::of(written));
+  if (journal_) journal_->makeKeptDurable();
   if (temporaryName_.empty() && !linkUnnamed()) return false;
   const int fd = temporaryFd_;
   temporaryFd_ = -1;

@@ -66,7 +66,7 @@ class ReplacementFile final : public RewriteSink {
   // Puts everything the source gave into the temporary file; until then, some of it may still be
   // read from the source.
   bool finishWriting();
-  // Hands the original to `journal` just before the swap, so the run can be taken back.
+  // Hands the original to `journal` before the swap, so the run can be taken back.
   void keepOriginalIn(RunJournal* journal) { journal_ = journal; }
   // Makes the new content durable, gives it the target's attributes and moves it over the target.
   bool commit();

@@ -69,6 +69,7 @@ Message undoMessage(const UndoOutcome& outcome) {
       break;
   }
   Message message{"Took back the run of " + runTitle(outcome.run) + ".\r\r" + undoReport(outcome, false), false};
+  if (!outcome.leftAlone.empty()) message.text += "\r";
   for (std::size_t i = 0; i < outcome.leftAlone.size() && i < kNamedInMessage; ++i)
     message.text += "\r" + outcome.leftAlone[i].path + ": " + outcome.leftAlone[i].reason;
   if (outcome.leftAlone.size() > kNamedInMessage)

@@ -62,7 +62,7 @@ void RunRecorder::runStarted(const std::string& find, const std::string& replace
   kept_ = 0;
 }
 
-void RunRecorder::aboutToReplace(const OriginalFile& original, const FileFingerprint& replacement) {
+void RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) {
   if (failed_ || (!runFolder_.valid() && !openRun())) return;
   FileRecord file;
   file.index = static_cast<int>(run_.files.size()) + 1;
@@ -75,10 +75,18 @@ void RunRecorder::aboutToReplace(const OriginalFile& original, const FileFingerp
   file.modified = original.status.st_mtim;
   file.kept = keep(original, std::to_string(file.index), file.keptBytes);
   file.written = replacement;
-  if (!append(fileLine(file)) || calls_.flush(manifest_.get()) != 0 || calls_.flush(runFolder_.get()) != 0)
-    return fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
+  if (!append(fileLine(file))) return fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
+  // Starts writing the record now, so the flush of the new content can carry it too.
+  ::sync_file_range(manifest_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
   kept_ += file.keptBytes;
   run_.files.push_back(std::move(file));
+}
+
+void RunRecorder::makeKeptDurable() {
+  if (failed_ || !manifest_.valid()) return;
+  // The record, then the folder that holds the kept original's name.
+  if (calls_.flush(manifest_.get()) != 0 || calls_.flush(runFolder_.get()) != 0)
+    fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
 }
 
 void RunRecorder::runEnded(std::int64_t replacements) {

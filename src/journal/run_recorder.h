@@ -42,7 +42,8 @@ class RunRecorder final : public RunJournal {
   void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
   void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
-  void aboutToReplace(const OriginalFile& original, const FileFingerprint& replacement) override;
+  void keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) override;
+  void makeKeptDurable() override;
   void runEnded(std::int64_t replacements) override;
 
  private:

@@ -9,6 +9,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace sorvane::journal {
 namespace {

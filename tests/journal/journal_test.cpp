@@ -163,7 +163,7 @@ TEST_F(Journal, EachUndoTakesBackTheNextOlderRunRestoringBytesModeAndTimeAndLeav
   EXPECT_EQ(journal::texts::undoReport(outcome, false), "Restored 2 files. 1 left alone.");
   message = journal::texts::undoMessage(outcome);
   EXPECT_TRUE(message.critical);
-  EXPECT_NE(message.text.find(", \"old\" \u2192 \"new\".\r\rRestored 2 files. 1 left alone.\r" + b +
+  EXPECT_NE(message.text.find(", \"old\" \u2192 \"new\".\r\rRestored 2 files. 1 left alone.\r\r" + b +
                               ": changed since the run"),
             std::string::npos)
       << message.text;
@@ -242,7 +242,8 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
     struct stat st {};
     ::fstat(file.get(), &st);
     const std::string name = "busy.txt", path = folder / "busy.txt";
-    concurrent.aboutToReplace({parent.get(), name, path, file.get(), st}, FileFingerprint{});
+    concurrent.keepOriginal({parent.get(), name, path, file.get(), st}, FileFingerprint{});
+    concurrent.makeKeptDurable();
   }
 
   RunRecorder recorder(state.path(), "test", limits);
