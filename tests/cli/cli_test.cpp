@@ -43,10 +43,12 @@ TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   writeFile(folder / "a.txt", "needle");
   writeFile(folder / "c.js", "needle");
   writeFile(folder / "d.txt", "nothing");
-  const Finished run =
-      runCli({"--find", "needle", "--dry-run", "--list", "--folder", folder.path(), "--type", "TXT", "--recursive"});
+  writeFile(folder / "u16.txt", std::string("\xFF\xFE" "N\0e\0e\0d\0l\0e\0", 14));  // counted in its own encoding
+  const Finished run = runCli({"--find", "needle", "--ignore-case", "--dry-run", "--list", "--folder", folder.path(),
+                               "--type", "TXT", "--recursive"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, folder / "a.txt: 1\n" + folder / "sub/b.txt: 2\n" + "Found 3 occurrences.\n");
+  EXPECT_EQ(run.out, folder / "a.txt: 1\n" + folder / "u16.txt: 1\n" + folder / "sub/b.txt: 2\n" +
+                         "Found 4 occurrences.\n");
   EXPECT_EQ(readFile(folder / "sub/b.txt"), "needle needle");
 }
 
