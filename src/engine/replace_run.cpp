@@ -48,7 +48,12 @@ void ReplaceEngine::cmdReplace_Click() {
   bStop = false;
   bAbandoned = false;
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
-  yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
+  yielder_ = std::make_unique<Yielder>(
+      [this] {
+        host_.processPendingEvents();
+        return !host_.stopRequested();
+      },
+      options_.yieldInterval);
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {
