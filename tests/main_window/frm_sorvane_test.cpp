@@ -135,6 +135,10 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
   EXPECT_TRUE(w().frameFolder->isVisible());
   EXPECT_TRUE(w().lblFolder->text().isEmpty());  // no folder chosen: a run rewrites nothing
   EXPECT_TRUE(w().Dir1->path().isEmpty());
+  EXPECT_EQ(ui::checkValue(*w().chkRecursive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w().chkCaseSensitive), CheckValue::Checked);
+  EXPECT_EQ(ui::checkValue(*w().chkRememberTheseFiles), CheckValue::Cleared);
+  EXPECT_TRUE(w().cmbFind->currentText().isEmpty() && w().cmbReplace->count() == 0 && w().lstFiles->count() == 0);
   QStringList types;
   for (const FileType& type : kFileTypes) types.append(type.caption);
   EXPECT_EQ(entriesOf(*w().cmbFileTypes), types);
