@@ -298,12 +298,8 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
   EXPECT_TRUE(eventually([&] { return exitClicks.count() == 1; }));
 }
 
-TEST_F(MainWindow, EnterReplacesAFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
+TEST_F(MainWindow, AFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
   showActive();
-  w().cmbFind->setFocus();
-  QTest::keyClick(w().cmbFind, Qt::Key_Return);
-  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
   // Help that cannot be shown ends the command without a message.
   scripted.help.fail = true;
   w().cmdHelp->setFocus();
@@ -311,7 +307,7 @@ TEST_F(MainWindow, EnterReplacesAFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveA
   scripted.help.fail = false;
   QTest::keyClick(w().cmdHelp, Qt::Key_Return);
   EXPECT_EQ(scripted.help.command, platform::kHelpContents);
-  EXPECT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_TRUE(scripted.boxes.shown.empty());
 
   w().cmbFind->setEditText("by esc");
   QTest::keyClick(w().cmbFind, Qt::Key_Escape);
