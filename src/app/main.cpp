@@ -1,6 +1,6 @@
-#include "journal/journal_texts.h"
+#include "app/undo_from_launcher.h"
+#include "journal/journal_folder.h"
 #include "journal/run_recorder.h"
-#include "journal/undo.h"
 #include "main_window/frm_sorvane.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialogs.h"
@@ -10,22 +10,7 @@
 
 #include <QApplication>
 #include <csignal>
-
-namespace {
-
-// The launcher's "Undo Last Replace": takes back the newest run and says how it went, without
-// the main window.
-int undoLastRun(sorvane::platform::MessageBoxes& messageBoxes) {
-  using namespace sorvane;
-  const journal::UndoOutcome outcome = journal::undoLastRun(journal::defaultStateHome(), false);
-  const journal::texts::Message message = journal::texts::undoMessage(outcome);
-  messageBoxes.show(nullptr, QString::fromStdString(message.text),
-                    message.critical ? MessageStyle::Critical : MessageStyle::Information,
-                    QString::fromLatin1(kApplicationTitle));
-  return outcome.complete() ? 0 : 1;
-}
-
-}  // namespace
+#include <optional>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -33,7 +18,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
-  if (QApplication::arguments().contains(QStringLiteral("--undo-last-run"))) return undoLastRun(messageBoxes);
+  if (const std::optional<int> status = sorvane::app::undoFromLauncher(QApplication::arguments(), messageBoxes,
+                                                                      sorvane::journal::defaultStateHome()))
+    return *status;
 
   // The window's runs are journaled too; where the journal cannot be written they go on as designed.
   sorvane::journal::RunRecorder journal(sorvane::journal::defaultStateHome(), "sorvane");

@@ -10,4 +10,9 @@ MessageAnswer ReplaceHost::fileFailed(const std::string& fileName, const Failure
   return showMessage(messages::fileSystemFailure(fileName, failure), MessageStyle::AbortRetryIgnore, kApplicationTitle);
 }
 
+bool yieldTo(ReplaceHost& host) {
+  host.processPendingEvents();
+  return !host.stopRequested();
+}
+
 }  // namespace sorvane

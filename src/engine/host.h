@@ -57,4 +57,7 @@ class ReplaceHost {
   virtual void EnableControls() = 0;
 };
 
+// Hands the host its pending events and says whether the run goes on: what a run's Yielder calls.
+bool yieldTo(ReplaceHost& host);
+
 }  // namespace sorvane

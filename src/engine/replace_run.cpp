@@ -48,7 +48,7 @@ void ReplaceEngine::cmdReplace_Click() {
   bStop = false;
   bAbandoned = false;
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
-  yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
+  yielder_ = std::make_unique<Yielder>([this] { return yieldTo(host_); }, options_.yieldInterval);
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {

@@ -1,30 +1,24 @@
 #include "engine/source_file.h"
 
+#include "engine/regular_file.h"
 #include "engine/yielder.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace sorvane {
-
-SourceFile::~SourceFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
 
 bool SourceFile::open(int folder, const std::string& name, const std::string& path) {
   folder_ = folder;
   name_ = name;
   path_ = path;
-  // Non-blocking, so that a named pipe given as a file cannot hang the run before it is refused.
-  fd_ = ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
-  if (fd_ < 0) return fail(errno);
-  if (::fstat(fd_, &opened_) != 0) return fail(errno);
-  if (S_ISDIR(opened_.st_mode)) return fail(EISDIR);
-  if (!S_ISREG(opened_.st_mode)) return fail(ENXIO);
-  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  OpenedFile file = openRegularFile(folder, name, FinalLink::Refuse);
+  if (file.error != 0) return fail(file.error);
+  fd_ = std::move(file.descriptor);
+  opened_ = file.status;
   return true;
 }
 
@@ -34,7 +28,7 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
     return false;
   }
   while (true) {
-    const ssize_t n = ::pread(fd_, into, capacity, static_cast<off_t>(offset_));
+    const ssize_t n = ::pread(fd_.get(), into, capacity, static_cast<off_t>(offset_));
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
       offset_ += got;
@@ -47,7 +41,7 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
 std::uint64_t SourceFile::zerosAhead() {
   if (offset_ < dataEnd_) return 0;
   const off_t at = static_cast<off_t>(offset_);
-  const off_t data = ::lseek(fd_, at, SEEK_DATA);
+  const off_t data = ::lseek(fd_.get(), at, SEEK_DATA);
   if (data < 0) {
     // ENXIO: no data from here to the end. Anything else: the file system cannot tell.
     if (errno == ENXIO && at < opened_.st_size) return static_cast<std::uint64_t>(opened_.st_size - at);
@@ -55,7 +49,7 @@ std::uint64_t SourceFile::zerosAhead() {
     return 0;
   }
   if (data > at) return static_cast<std::uint64_t>(data - at);
-  const off_t hole = ::lseek(fd_, at, SEEK_HOLE);
+  const off_t hole = ::lseek(fd_.get(), at, SEEK_HOLE);
   dataEnd_ = hole > at ? static_cast<std::uint64_t>(hole) : UINT64_MAX;
   return 0;
 }
@@ -68,7 +62,7 @@ bool SourceFile::skip(std::uint64_t length) {
 bool SourceFile::unchangedSinceOpened() const {
   struct stat now {};
   struct stat named {};
-  if (::fstat(fd_, &now) != 0 || ::fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (::fstat(fd_.get(), &now) != 0 || ::fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) return false;
   return now.st_size == opened_.st_size && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
          now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec && named.st_dev == opened_.st_dev &&
          named.st_ino == opened_.st_ino;

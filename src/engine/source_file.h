@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/failure.h"
+#include "engine/file_descriptor.h"
 #include "engine/stream_rewriter.h"
 
 #include <cstdint>
@@ -17,9 +18,6 @@ class Yielder;
 class SourceFile final : public ByteSource {
  public:
   explicit SourceFile(Yielder& yielder) : yielder_(yielder) {}
-  ~SourceFile() override;
-  SourceFile(const SourceFile&) = delete;  // owns a descriptor
-  SourceFile& operator=(const SourceFile&) = delete;
 
   // Opens `name` in the folder open as `folder` for reading, if it is a regular file: anything
   // else (a folder, a device, a symbolic link) is refused. `path` names it in failures.
@@ -32,7 +30,7 @@ class SourceFile final : public ByteSource {
   // name still names it.
   bool unchangedSinceOpened() const;
 
-  int descriptor() const { return fd_; }
+  int descriptor() const { return fd_.get(); }
   const struct stat& openedStatus() const { return opened_; }
   bool stopped() const { return stopped_; }
   const std::optional<Failure>& failure() const { return failure_; }
@@ -44,7 +42,7 @@ class SourceFile final : public ByteSource {
   int folder_ = -1;
   std::string name_;
   std::string path_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   struct stat opened_ {};
   // Read at this offset, not at the descriptor's, which the writer's hole walk moves.
   std::uint64_t offset_ = 0;

@@ -1,21 +1,17 @@
 #include "engine/yielder.h"
 
-#include "engine/host.h"
+#include <utility>
 
 namespace sorvane {
 
-Yielder::Yielder(ReplaceHost& host, std::chrono::nanoseconds interval)
-    : host_(host), interval_(interval), last_(std::chrono::steady_clock::now()) {}
+Yielder::Yielder(std::function<bool()> yield, std::chrono::nanoseconds interval)
+    : yield_(std::move(yield)), interval_(interval), last_(std::chrono::steady_clock::now()) {}
 
 bool Yielder::poll() {
-  if (std::chrono::steady_clock::now() - last_ < interval_) return !host_.stopRequested();
-  return yieldNow();
-}
-
-bool Yielder::yieldNow() {
-  host_.processPendingEvents();
+  if (std::chrono::steady_clock::now() - last_ < interval_) return goOn_;
+  goOn_ = yield_();
   last_ = std::chrono::steady_clock::now();
-  return !host_.stopRequested();
+  return goOn_;
 }
 
 }  // namespace sorvane

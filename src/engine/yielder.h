@@ -1,28 +1,27 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 namespace sorvane {
 
-class ReplaceHost;
-
-// Gives the host its pending events by time rather than by step, so a long run stays
-// responsive without paying for a yield on every line.
+// Yields by time rather than by step, so a long task stays responsive without paying for a
+// yield on every line.
 class Yielder {
  public:
   static constexpr std::chrono::milliseconds kDefaultInterval{20};
 
-  explicit Yielder(ReplaceHost& host, std::chrono::nanoseconds interval = kDefaultInterval);
+  // `yield` hands out the pending events and says whether to go on.
+  explicit Yielder(std::function<bool()> yield, std::chrono::nanoseconds interval = kDefaultInterval);
 
-  // Yields when the interval has passed. False once the host asks the run to stop.
+  // Yields when the interval has passed; says what the last yield said.
   bool poll();
-  // Yields now. False once the host asks the run to stop.
-  bool yieldNow();
 
  private:
-  ReplaceHost& host_;
+  std::function<bool()> yield_;
   std::chrono::nanoseconds interval_;
   std::chrono::steady_clock::time_point last_;
+  bool goOn_ = true;
 };
 
 }  // namespace sorvane

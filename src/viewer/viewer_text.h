@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/failure.h"
+#include "engine/yielder.h"
 
 #include <QString>
 #include <chrono>
@@ -15,7 +16,7 @@ namespace sorvane::viewer {
 // long file neither freezes the window nor pays for a yield per line.
 struct ReadPacing {
   std::size_t chunkSize = 1024 * 1024;
-  std::chrono::nanoseconds interval = std::chrono::milliseconds(20);
+  std::chrono::nanoseconds interval = Yielder::kDefaultInterval;
 };
 
 // The text of a file as the viewer shows it, or why it could not be read.

@@ -82,7 +82,7 @@ class FileRewrite : public ::testing::Test {
                          SwapCalls calls = {}, std::size_t capacity = 16, WriteTuning tuning = {}) {
     EncodedTerms terms(find, replace, CompareMode::Binary);
     RewriteJob job{terms, false, capacity, calls, tuning};
-    Yielder yielder(host, std::chrono::nanoseconds(0));  // yield on every read
+    Yielder yielder([this] { return yieldTo(host); }, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);
   }
 

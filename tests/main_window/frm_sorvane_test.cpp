@@ -135,6 +135,10 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
   EXPECT_TRUE(w().frameFolder->isVisible());
   EXPECT_TRUE(w().lblFolder->text().isEmpty());  // no folder chosen: a run rewrites nothing
   EXPECT_TRUE(w().Dir1->path().isEmpty());
+  EXPECT_EQ(ui::checkValue(*w().chkRecursive), CheckValue::Cleared);
+  EXPECT_EQ(ui::checkValue(*w().chkCaseSensitive), CheckValue::Checked);
+  EXPECT_EQ(ui::checkValue(*w().chkRememberTheseFiles), CheckValue::Cleared);
+  EXPECT_TRUE(w().cmbFind->currentText().isEmpty() && w().cmbReplace->count() == 0 && w().lstFiles->count() == 0);
   QStringList types;
   for (const FileType& type : kFileTypes) types.append(type.caption);
   EXPECT_EQ(entriesOf(*w().cmbFileTypes), types);
@@ -294,12 +298,8 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
   EXPECT_TRUE(eventually([&] { return exitClicks.count() == 1; }));
 }
 
-TEST_F(MainWindow, EnterReplacesAFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
+TEST_F(MainWindow, AFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
   showActive();
-  w().cmbFind->setFocus();
-  QTest::keyClick(w().cmbFind, Qt::Key_Return);
-  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
   // Help that cannot be shown ends the command without a message.
   scripted.help.fail = true;
   w().cmdHelp->setFocus();
@@ -307,7 +307,7 @@ TEST_F(MainWindow, EnterReplacesAFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveA
   scripted.help.fail = false;
   QTest::keyClick(w().cmdHelp, Qt::Key_Return);
   EXPECT_EQ(scripted.help.command, platform::kHelpContents);
-  EXPECT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_TRUE(scripted.boxes.shown.empty());
 
   w().cmbFind->setEditText("by esc");
   QTest::keyClick(w().cmbFind, Qt::Key_Escape);

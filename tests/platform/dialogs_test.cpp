@@ -76,43 +76,46 @@ class ButtonLayoutStyle final : public QProxyStyle {
   QDialogButtonBox::ButtonLayout layout_;
 };
 
-TEST(QtMessageBoxes, AbortRetryIgnoreKeepsItsOrderOnEveryDesktop) {
+// On every desktop's button order: Abort, Retry, Ignore in that order, Retry preselected, no
+// escape; Critical and Information only OK, which Esc answers. The text is plain, a CR a line break.
+TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
   const QString originalStyle = QApplication::style()->name();
   QtMessageBoxes boxes;
+  struct Press {
+    MessageStyle style;
+    const char* caption;  // none: Esc answers
+    MessageAnswer answer;
+    QMessageBox::Icon icon;
+  };
+  const Press presses[] = {{MessageStyle::AbortRetryIgnore, "&Abort", MessageAnswer::Abort, QMessageBox::Critical},
+                           {MessageStyle::AbortRetryIgnore, "&Retry", MessageAnswer::Retry, QMessageBox::Critical},
+                           {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical},
+                           {MessageStyle::Critical, "", MessageAnswer::Ok, QMessageBox::Critical},
+                           {MessageStyle::Information, "", MessageAnswer::Ok, QMessageBox::Information}};
   for (const auto layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
                             QDialogButtonBox::GnomeLayout, QDialogButtonBox::AndroidLayout}) {
     QApplication::setStyle(new ButtonLayoutStyle(layout));
-    for (const auto& [caption, answer] : {std::pair{"&Abort", MessageAnswer::Abort}, std::pair{"&Retry", MessageAnswer::Retry},
-                                          std::pair{"&Ignore", MessageAnswer::Ignore}}) {
+    for (const Press& press : presses) {
       Seen seen;
-      answerNextBox(caption, seen);
-      EXPECT_EQ(boxes.show(nullptr, "first\rsecond", MessageStyle::AbortRetryIgnore, kApplicationTitle), answer)
-          << layout;
-      EXPECT_EQ(seen.buttonsLeftToRight, (QStringList{"&Abort", "&Retry", "&Ignore"})) << layout;
-      EXPECT_EQ(seen.preselected, "&Retry");
-      EXPECT_FALSE(seen.closedByEsc);
-      EXPECT_EQ(seen.text, "first\nsecond");  // CR is a line break
-      EXPECT_EQ(seen.icon, QMessageBox::Critical);
+      answerNextBox(press.caption, seen);
+      EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", press.style, kApplicationTitle),
+                press.answer)
+          << layout << " " << press.caption;
+      const bool threeButtons = press.style == MessageStyle::AbortRetryIgnore;
+      if (threeButtons) {
+        EXPECT_EQ(seen.buttonsLeftToRight, (QStringList{"&Abort", "&Retry", "&Ignore"})) << layout;
+        EXPECT_EQ(seen.preselected, "&Retry");
+      } else {
+        EXPECT_EQ(seen.buttonsLeftToRight.size(), 1);
+      }
+      EXPECT_EQ(seen.closedByEsc, !threeButtons);
+      EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
+      EXPECT_EQ(seen.format, Qt::PlainText);
+      EXPECT_EQ(seen.title, kApplicationTitle);
+      EXPECT_EQ(seen.icon, press.icon);
     }
   }
   QApplication::setStyle(QStyleFactory::create(originalStyle));
-}
-
-TEST(QtMessageBoxes, CriticalAndInformationHaveOnlyOkAndShowPlainText) {
-  QtMessageBoxes boxes;
-  for (const auto& [style, icon] : {std::pair{MessageStyle::Critical, QMessageBox::Critical},
-                                    std::pair{MessageStyle::Information, QMessageBox::Information}}) {
-    Seen seen;
-    answerNextBox(QString(), seen);  // Esc answers a box with only one button
-    const QString text = "The file '/tmp/<b>x.txt'\rcould not be read.";
-    EXPECT_EQ(boxes.show(nullptr, text, style, kApplicationTitle), MessageAnswer::Ok);
-    EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
-    EXPECT_EQ(seen.format, Qt::PlainText);
-    EXPECT_EQ(seen.title, kApplicationTitle);
-    EXPECT_EQ(seen.icon, icon);
-    EXPECT_EQ(seen.buttonsLeftToRight.size(), 1);
-    EXPECT_TRUE(seen.closedByEsc);
-  }
 }
 
 // Notes the filter captions and the names the open dialog lists, then picks the second filter
