@@ -23,8 +23,10 @@ bool SourceFile::open(int folder, const std::string& name, const std::string& pa
   if (::fstat(fd_, &opened_) != 0) return fail(errno);
   if (S_ISDIR(opened_.st_mode)) return fail(EISDIR);
   if (!S_ISREG(opened_.st_mode)) return fail(ENXIO);
-  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // Of the flags F_SETFL changes, only O_NONBLOCK was asked for.
+  ::fcntl(fd_, F_SETFL, 0);
+  // A file the kernel's usual read-ahead covers gains nothing from a longer one.
+  if (opened_.st_size > kSequentialHintFrom) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   return true;
 }
 
@@ -33,11 +35,18 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
     stopped_ = true;
     return false;
   }
+  if (ended_) {
+    got = 0;
+    return true;
+  }
   while (true) {
     const ssize_t n = ::pread(fd_, into, capacity, static_cast<off_t>(offset_));
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
       offset_ += got;
+      // A short read at or past the size the file had when opened is its end: asking again
+      // would only hear so. A file that grows meanwhile is caught before any swap.
+      ended_ = got < capacity && offset_ >= static_cast<std::uint64_t>(opened_.st_size);
       return true;
     }
     if (errno != EINTR) return fail(errno);

@@ -38,6 +38,8 @@ class SourceFile final : public ByteSource {
   const std::optional<Failure>& failure() const { return failure_; }
 
  private:
+  static constexpr off_t kSequentialHintFrom = 128 * 1024;
+
   bool fail(int error);
 
   Yielder& yielder_;
@@ -49,6 +51,7 @@ class SourceFile final : public ByteSource {
   // Read at this offset, not at the descriptor's, which the writer's hole walk moves.
   std::uint64_t offset_ = 0;
   std::uint64_t dataEnd_ = 0;  // the bytes before it, from offset_ on, are known to be data
+  bool ended_ = false;         // the last read reached the end of the file
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };
