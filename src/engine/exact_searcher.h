@@ -6,9 +6,9 @@
 
 namespace sorvane {
 
-// Finds a fixed byte string, optionally ignoring the case of ASCII letters. Compares the
-// needle's first and last bytes sixteen positions at a time and checks the rest only where
-// both agree; nothing is prepared per call, which matters when occurrences are dense.
+// Finds a fixed byte string, optionally ignoring the case of ASCII letters. Compares two of the
+// needle's bytes, the rarest in common text, sixteen positions at a time and checks the rest
+// only where both agree; nothing is prepared per call, which matters when occurrences are dense.
 class ExactSearcher {
  public:
   // `needle` must not be empty.
@@ -22,6 +22,8 @@ class ExactSearcher {
 
   std::string needle_;  // letters lowered when case is ignored
   std::string fold_;    // per byte: 0x20 where a letter's case is ignored, else 0
+  std::size_t rare_ = 0;       // where the needle's rarest byte is
+  std::size_t nextRare_ = 0;   // where its next rarest is, elsewhere when the needle is longer
 };
 
 }  // namespace sorvane
