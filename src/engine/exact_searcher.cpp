@@ -15,7 +15,7 @@ bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 
 }  // namespace
 
-ExactSearcher::ExactSearcher(std::string_view needle, bool ignoreAsciiCase)
+ExactSearcher::ExactSearcher(std::string_view needle, bool ignoreAsciiCase, std::optional<utf16::ByteOrder> utf16Order)
     : needle_(needle), fold_(needle.size(), '\0') {
   // x | 0x20 equals a lower-case letter exactly when x is that letter in either case.
   for (std::size_t i = 0; ignoreAsciiCase && i < needle_.size(); ++i) {
@@ -23,12 +23,23 @@ ExactSearcher::ExactSearcher(std::string_view needle, bool ignoreAsciiCase)
     fold_[i] = 0x20;
     needle_[i] = static_cast<char>(needle_[i] | 0x20);
   }
+
+  // In UTF-16 only the low byte of a code unit tells characters apart: the high byte is shared
+  // by a whole script (zero for ASCII), so it is never the rare one.
+  const std::size_t n = needle_.size();
+  const std::size_t step = utf16Order ? 2 : 1;
+  const std::size_t from = utf16Order == utf16::ByteOrder::BigEndian ? 1 : 0;
   const auto rank = [&](std::size_t i) { return kByteFrequencyRank[static_cast<unsigned char>(needle_[i])]; };
-  for (std::size_t i = 1; i < needle_.size(); ++i)
+  rare_ = from;
+  for (std::size_t i = from; i < n; i += step)
     if (rank(i) < rank(rare_)) rare_ = i;
-  nextRare_ = rare_ == 0 ? needle_.size() - 1 : 0;
-  for (std::size_t i = 0; i < needle_.size(); ++i)
-    if (i != rare_ && rank(i) < rank(nextRare_)) nextRare_ = i;
+  nextRare_ = rare_ == n - 1 ? 0 : n - 1;  // a needle of one code unit has no other to choose
+  bool chosen = false;
+  for (std::size_t i = from; i < n; i += step) {
+    if (i == rare_ || (chosen && rank(i) >= rank(nextRare_))) continue;
+    nextRare_ = i;
+    chosen = true;
+  }
 }
 
 // Candidates are frequent and needles short: an inline loop beats a call to memcmp.
