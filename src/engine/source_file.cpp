@@ -23,7 +23,7 @@ bool SourceFile::open(int folder, const std::string& name, const std::string& pa
   if (::fstat(fd_, &opened_) != 0) return fail(errno);
   if (S_ISDIR(opened_.st_mode)) return fail(EISDIR);
   if (!S_ISREG(opened_.st_mode)) return fail(ENXIO);
-  // Of the flags F_SETFL changes, only O_NONBLOCK was asked for.
+  // O_NONBLOCK is the only flag it was opened with that F_SETFL can change: clearing all clears it.
   ::fcntl(fd_, F_SETFL, 0);
   // A file the kernel's usual read-ahead covers gains nothing from a longer one.
   if (opened_.st_size > kSequentialHintFrom) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
