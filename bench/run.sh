@@ -221,7 +221,7 @@ rm -rf "$WORK"/out/tree-*
 echo
 echo "Tree dry run: counting the same tree's occurrences"
 if wants sorvane; then
-    if "$SORVANE" --help | grep -q -- --jobs; then
+    if [[ $("$SORVANE" --help) == *--jobs* ]]; then
         measure dry-cs-sorvane-j1 nothing "$SORVANE" --jobs 1 --dry-run --folder "$TREE" --recursive --find needle
         measure dry-cs-sorvane nothing "$SORVANE" --dry-run --folder "$TREE" --recursive --find needle
         sorvane_said "$TREE"
