@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Times sorvane-cli against sd, sed -i and plain cp on generated data and
-# prints a table and each goal as met or missed. A benchmark, not a test: it
+# Times sorvane-cli against sd, sed -i, perl -pi, ripgrep and plain cp on
+# generated data and a copy of the system's C headers, and prints a table and
+# each goal as met or missed. A benchmark, not a test: it
 # reports figures, run it by hand on a quiet machine: it runs one tool at a time
 # and shows the load average, since other work beside it skews every figure.
 # See bench/README.md for what it measures and the knobs below.
@@ -17,11 +18,14 @@ BUILD_DIR=${BENCH_BUILD_DIR:-$ROOT/build}
 REPEAT=${BENCH_REPEAT:-3}
 BIG_MIB=${BENCH_BIG_MIB:-256}
 TREE_FILES=${BENCH_TREE_FILES:-20000}
+BIG_TREE_FILES=${BENCH_BIG_TREE_FILES:-200000}
+HEADERS=${BENCH_HEADERS:-/usr/include}
 NOEOL_MIB=${BENCH_NOEOL_MIB:-1024}
 SPARSE_MIB=${BENCH_SPARSE_MIB:-1024}
 HOLES_MIB=${BENCH_HOLES_MIB:-2048}
-TOOLS=" ${BENCH_TOOLS:-sorvane sd sed cp} "   # drop a tool to skip its runs
+TOOLS=" ${BENCH_TOOLS:-sorvane sd sed cp perl rg} "   # drop a tool to skip its runs
 GOAL_PEAK_MIB=32
+GOAL_BIG_TREE_PEAK_MIB=64
 
 die() { echo "run.sh: $*" >&2; exit 1; }
 wants() { [[ $TOOLS == *" $1 "* ]]; }
@@ -31,7 +35,7 @@ wants() { [[ $TOOLS == *" $1 "* ]]; }
 # --- Packages: install only what is missing ----------------------------------
 # What sorvane-cli is built from, and what it is compared with.
 mapfile -t packages < scripts/build-packages.txt
-scripts/ensure-packages.sh "${packages[@]}" sd time coreutils sed
+scripts/ensure-packages.sh "${packages[@]}" sd time coreutils sed findutils perl ripgrep
 
 # sd renamed its fixed-string flag in later versions; use what this one has.
 if sd --help 2>&1 | grep -q -- '--fixed-strings'; then SD_FIXED=-F; else SD_FIXED=-s; fi
@@ -67,6 +71,8 @@ TREE=$DATA/tree-${TREE_FILES}
 NOEOL=$DATA/noeol-${NOEOL_MIB}MiB.txt
 SPARSE=$DATA/sparsehits-${SPARSE_MIB}MiB.txt
 HOLES=$DATA/holes-${HOLES_MIB}MiB.txt
+BIG_TREE=$DATA/tree-${BIG_TREE_FILES}
+REAL=$DATA/headers   # copied once, so later package updates do not change the figures
 
 # generate KIND TARGET SIZE: writes to a temporary name first, so an
 # interrupted run never leaves half a data set that looks complete.
@@ -82,9 +88,14 @@ generate tree "$TREE" "$TREE_FILES"
 wants sorvane && generate noeol "$NOEOL" "$NOEOL_MIB"
 generate sparsehits "$SPARSE" "$SPARSE_MIB"
 wants sorvane && generate holes "$HOLES" "$HOLES_MIB"
+wants sorvane && generate tree "$BIG_TREE" "$BIG_TREE_FILES"
+if [[ ! -e $REAL ]]; then
+    echo "Copying $HEADERS to $REAL"
+    rm -rf "$REAL.part"; cp -a "$HEADERS" "$REAL.part"; mv "$REAL.part" "$REAL"
+fi
 
 # --- Measuring ----------------------------------------------------------------
-declare -A SECS PEAK
+declare -A SECS PEAK CPU
 RUN_FILE=$WORK/run.txt
 RUN_TREE=$WORK/run-tree
 
@@ -93,35 +104,41 @@ fresh_noeol() { rm -f "$RUN_FILE"; cp "$NOEOL" "$RUN_FILE"; }
 fresh_sparse() { rm -f "$RUN_FILE"; cp "$SPARSE" "$RUN_FILE"; }
 fresh_holes() { rm -f "$RUN_FILE"; cp --sparse=always "$HOLES" "$RUN_FILE"; }
 fresh_tree()  { rm -rf "$RUN_TREE"; cp -r "$TREE" "$RUN_TREE"; }
+fresh_big_tree() { rm -rf "$RUN_TREE"; cp -r "$BIG_TREE" "$RUN_TREE"; }
+fresh_real()  { rm -rf "$RUN_TREE"; cp -a "$REAL" "$RUN_TREE"; }
+nothing()     { :; }   # a dry run changes nothing: the data itself serves every run
 no_big()      { rm -f "$RUN_FILE"; }
 no_tree()     { rm -rf "$RUN_TREE"; }
 
 # measure KEY PREPARE CMD...: runs CMD REPEAT times, each time on data made
-# fresh by PREPARE outside the timing; keeps the median wall time and the
+# fresh by PREPARE outside the timing; keeps the median wall time, the median
+# CPU time (user + system: steadier than wall time beside other work) and the
 # highest peak RSS. The command's stdout of the last run stays in $WORK/stdout.
 # Wall time comes from EPOCHREALTIME, not time's %e: %e has only 10 ms steps,
 # too coarse next to cp, which copies 256 MiB in well under a second.
 measure() {
-    local key=$1 prepare=$2 i t t0 t1 kib peak=0
+    local key=$1 prepare=$2 i t t0 t1 kib user system peak=0
     shift 2
-    local -a secs=()
+    local -a secs=() cpus=()
     printf '  %-22s' "$key"
     for ((i = 1; i <= REPEAT; i++)); do
         "$prepare"
         sync   # flush the copy now, or its write-back would be timed too
         t0=$EPOCHREALTIME
-        /usr/bin/time -f '%e %M' -o "$WORK/time" "$@" >"$WORK/stdout" 2>"$WORK/stderr" ||
+        /usr/bin/time -f '%e %M %U %S' -o "$WORK/time" "$@" >"$WORK/stdout" 2>"$WORK/stderr" ||
             { echo; cat "$WORK/stderr" >&2; die "$key failed: $*"; }
         t1=$EPOCHREALTIME
-        read -r _ kib <"$WORK/time"
+        read -r _ kib user system <"$WORK/time"
         t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
         secs+=("$t")
+        cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')")
         if ((kib > peak)); then peak=$kib; fi
         printf ' %7ss' "$t"
     done
     echo
     # Median; for an even count, the lower of the middle two.
     SECS[$key]=$(printf '%s\n' "${secs[@]}" | sort -g | sed -n "$(((REPEAT + 1) / 2))p")
+    CPU[$key]=$(printf '%s\n' "${cpus[@]}" | sort -g | sed -n "$(((REPEAT + 1) / 2))p")
     PEAK[$key]=$peak
 }
 
@@ -135,7 +152,8 @@ compare() {
     local a=$WORK/out/$1 b=$WORK/out/$2
     [[ -e $a && -e $b ]] || return 0
     local diffs
-    if [[ -d $a ]]; then diffs=$(diff -rq "$a" "$b" | head -n 5 || true)
+    # Links are compared as links: the headers hold some that point nowhere.
+    if [[ -d $a ]]; then diffs=$(diff -rq --no-dereference "$a" "$b" | head -n 5 || true)
     else diffs=$(cmp "$a" "$b" 2>&1 | head -n 5 || true); fi
     if [[ -z $diffs ]]; then echo "    $1 vs $2: outputs agree"
     else printf '    %s vs %s: OUTPUTS DIFFER\n      %s\n' "$1" "$2" "${diffs//$'\n'/$'\n'      }"; fi
@@ -144,7 +162,8 @@ compare() {
 sh_find() { echo "find \"\$1\" -type f -name '*.txt' -print0 | xargs -0 $1"; }
 
 echo
-echo "Sorvane benchmark: $(nproc) cores, $(uname -r), $(sd --version), $(sed --version | head -n 1)"
+echo "Sorvane benchmark: $(nproc) cores, $(uname -r), $(sd --version), $(sed --version | head -n 1)," \
+     "$(rg --version | sed -n 1p), perl $(perl -e 'print $^V')"
 echo "Data in $DATA (hot page cache), $REPEAT runs each, times in seconds"
 echo "Load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg) (above 0.5 the figures are not a quiet machine's)"
 echo
@@ -200,6 +219,47 @@ compare tree-cs-sd tree-cs-sed
 rm -rf "$WORK"/out/tree-*
 
 echo
+echo "Tree dry run: counting the same tree's occurrences"
+if wants sorvane; then
+    if [[ $("$SORVANE" --help) == *--jobs* ]]; then
+        measure dry-cs-sorvane-j1 nothing "$SORVANE" --jobs 1 --dry-run --folder "$TREE" --recursive --find needle
+        measure dry-cs-sorvane nothing "$SORVANE" --dry-run --folder "$TREE" --recursive --find needle
+        sorvane_said "$TREE"
+    else
+        echo "  skipped: no --jobs"
+    fi
+fi
+if wants rg; then
+    measure dry-cs-rg-j1 nothing rg -j1 -c -F needle "$TREE"
+    measure dry-cs-rg nothing rg -c -F needle "$TREE"
+    echo "    rg: $(awk -F: '{ n += $NF } END { print n }' "$WORK/stdout") lines holding the term (-c counts lines)"
+fi
+
+echo
+echo "Real tree: a copy of $HEADERS, $(find "$REAL" -type f | wc -l) files, $(du -sh "$REAL" | cut -f1), \"the\" -> \"THE\""
+if wants sorvane; then
+    measure real-cs-sorvane fresh_real "$SORVANE" --folder "$RUN_TREE" --recursive --find the --replace THE
+    echo "    sorvane-cli: $(tail -n 1 "$WORK/stdout")"; keep real-cs-sorvane
+fi
+if wants perl; then
+    # perl does not flush what it writes; sync makes it as durable as sorvane-cli's rewrite.
+    # shellcheck disable=SC2016 # $1 is for the inner bash
+    measure real-cs-perl+sync fresh_real bash -c 'find "$1" -type f -exec perl -pi -e "s/the/THE/g" {} + && sync' \
+        _ "$RUN_TREE"
+    keep real-cs-perl+sync
+fi
+compare real-cs-sorvane real-cs-perl+sync
+rm -rf "$WORK"/out/real-*
+
+if wants sorvane; then
+    echo
+    echo "Big tree, $BIG_TREE_FILES files, memory check (one run)"
+    REPEAT=1 measure bigtree-cs-sorvane fresh_big_tree "$SORVANE" --folder "$RUN_TREE" --recursive \
+        --find needle --replace thread
+    sorvane_said "$BIG_TREE"; no_tree
+fi
+
+echo
 echo "Sparse hits: $(du -h "$SPARSE" | cut -f1) of text, $(tail -n 1 "$SPARSE.info" | grep -o '^planted [0-9]*' | cut -d' ' -f2) occurrences"
 if wants sorvane; then
     measure sparse-cs-sorvane fresh_sparse "$SORVANE" --find needle --replace thread "$RUN_FILE"
@@ -238,14 +298,15 @@ ratio() { # ratio A B: A/B with two decimals, "-" if either is missing or B is 0
 }
 
 echo
-printf '%-6s %-8s %-9s %9s %9s %10s %7s\n' test tool case seconds "peak MiB" "x sorvane" "x cp"
+printf '%-7s %-10s %-9s %9s %7s %9s %10s %7s\n' test tool case seconds "cpu s" "peak MiB" "x sorvane" "x cp"
 for key in big-cs-sorvane big-cs-noundo big-cs-sd big-cs-sed big-cs-cp big-cs-cp+fsync big-ci-sorvane big-ci-sd \
-           big-ci-sed tree-cs-sorvane tree-cs-noundo tree-cs-sd tree-cs-sed tree-cs-cp sparse-cs-sorvane sparse-cs-cp \
+           big-ci-sed tree-cs-sorvane tree-cs-noundo tree-cs-sd tree-cs-sed tree-cs-cp dry-cs-sorvane-j1 dry-cs-sorvane \
+           dry-cs-rg-j1 dry-cs-rg real-cs-sorvane real-cs-perl+sync bigtree-cs-sorvane sparse-cs-sorvane sparse-cs-cp \
            sparse-cs-cp+fsync holes-cs-sorvane noeol-cs-sorvane; do
     [[ -n ${SECS[$key]:-} ]] || continue
     IFS=- read -r test kase tool <<<"$key"
-    printf '%-6s %-8s %-9s %9s %9s %10s %7s\n' "$test" "$tool" \
-        "$([[ $kase == cs ]] && echo sensitive || echo ignore)" "${SECS[$key]}" \
+    printf '%-7s %-10s %-9s %9s %7s %9s %10s %7s\n' "$test" "$tool" \
+        "$([[ $kase == cs ]] && echo sensitive || echo ignore)" "${SECS[$key]}" "${CPU[$key]}" \
         "$(awk -v k="${PEAK[$key]}" 'BEGIN { printf "%.1f", k / 1024 }')" \
         "$(ratio "${SECS[$key]}" "${SECS[$test-$kase-sorvane]:-}")" \
         "$(ratio "${SECS[$key]}" "${SECS[$test-cs-cp]:-}")"
@@ -280,7 +341,17 @@ if wants sorvane; then
         check "$test: the undo journal adds under 5% to --no-undo" \
             "${SECS[$test-cs-sorvane]} < 1.05 * ${SECS[$test-cs-noundo]}"
     done
+    check "tree: replace in under 0.5 s" "${SECS[tree-cs-sorvane]} < 0.5"
+    if [[ -n ${SECS[dry-cs-sorvane]:-} && -n ${SECS[dry-cs-rg]:-} ]]; then
+        check "tree dry run, --jobs 1: at most 1.5x rg -j1" "${SECS[dry-cs-sorvane-j1]} <= 1.5 * ${SECS[dry-cs-rg-j1]}"
+        check "tree dry run, default jobs: at most 1.0x rg" "${SECS[dry-cs-sorvane]} <= ${SECS[dry-cs-rg]}"
+    fi
+    if [[ -n ${SECS[real-cs-perl+sync]:-} ]]; then
+        check "real tree: at most 0.5x perl -pi + sync" "${SECS[real-cs-sorvane]} <= 0.5 * ${SECS[real-cs-perl+sync]}"
+    fi
     for key in big-cs-sorvane big-ci-sorvane tree-cs-sorvane sparse-cs-sorvane holes-cs-sorvane noeol-cs-sorvane; do
         check "$key: peak memory under $GOAL_PEAK_MIB MiB" "${PEAK[$key]} < $GOAL_PEAK_MIB * 1024"
     done
+    check "bigtree-cs-sorvane: peak memory under $GOAL_BIG_TREE_PEAK_MIB MiB" \
+        "${PEAK[bigtree-cs-sorvane]} < $GOAL_BIG_TREE_PEAK_MIB * 1024"
 fi

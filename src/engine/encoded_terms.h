@@ -4,6 +4,7 @@
 #include "engine/text_encoding.h"
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,10 @@ class EncodedTerms {
   // True when no text in any encoding holds the find term (it is empty, or holds a line end).
   bool findsNothing() { return matcher(TextEncoding::Bytes).findsNothing(); }
 
+  // The fewest bytes a file can hold an occurrence in: over 8-bit text and UTF-16 with its byte
+  // order mark, and, ignoring case, over every character that folds like each of the term's.
+  std::size_t shortestMatchingFile() const { return shortestMatchingFile_; }
+
   const TermMatcher& matcher(TextEncoding encoding) { return form(encoding).matcher; }
   // The replacement as bytes of `encoding`; nothing when it cannot be written in it (text that
   // is not valid UTF-8 has no UTF-16 form).
@@ -36,6 +41,7 @@ class EncodedTerms {
   std::string find_;
   std::string replace_;
   CompareMode compare_;
+  std::size_t shortestMatchingFile_;
   std::array<std::unique_ptr<Form>, 5> forms_;  // by encoding
 };
 

@@ -4,6 +4,7 @@
 #include "engine/source_file.h"
 #include "engine/text_rewrite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -70,7 +71,10 @@ RewriteOutcome rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yie
 
   SourceFile source(yielder);
   if (!source.open(folder, name, file.path)) return RewriteOutcome::failed(*source.failure());
-  TextRewrite text(source, job.terms, job.bufferCapacity);
+  const auto size = static_cast<std::uint64_t>(source.openedStatus().st_size);
+  if (size < job.terms.shortestMatchingFile()) return RewriteOutcome::done(0);
+  // One byte over the size lets the first read see the end of a small file.
+  TextRewrite text(source, job.terms, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
   if (!text.start()) return endedBySource(source);
   // Read as UTF-16, its characters would be garbled; it is left as it is.
   if (text.encoding() == TextEncoding::Utf32) return RewriteOutcome::failed(notTextFailure());

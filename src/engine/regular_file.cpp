@@ -6,6 +6,9 @@
 namespace sorvane {
 namespace {
 
+// A file the kernel's usual read-ahead covers gains nothing from a longer one.
+constexpr off_t kSequentialHintFrom = 128 * 1024;
+
 OpenedFile failed(int error) {
   OpenedFile file;
   file.error = error;
@@ -24,8 +27,9 @@ OpenedFile openRegularFile(int folder, const std::string& name, FinalLink link) 
   if (::fstat(fd, &file.status) != 0) return failed(errno);
   if (S_ISDIR(file.status.st_mode)) return failed(EISDIR);
   if (!S_ISREG(file.status.st_mode)) return failed(ENXIO);  // a device could be read forever
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // O_NONBLOCK is the only flag it was opened with that F_SETFL can change: clearing all clears it.
+  ::fcntl(fd, F_SETFL, 0);
+  if (file.status.st_size > kSequentialHintFrom) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return file;
 }
 

@@ -27,11 +27,18 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
     stopped_ = true;
     return false;
   }
+  if (ended_) {
+    got = 0;
+    return true;
+  }
   while (true) {
     const ssize_t n = ::pread(fd_.get(), into, capacity, static_cast<off_t>(offset_));
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
       offset_ += got;
+      // A short read at or past the size the file had when opened is its end: asking again
+      // would only hear so. A file that grows meanwhile is caught before any swap.
+      ended_ = got < capacity && offset_ >= static_cast<std::uint64_t>(opened_.st_size);
       return true;
     }
     if (errno != EINTR) return fail(errno);

@@ -47,6 +47,7 @@ class SourceFile final : public ByteSource {
   // Read at this offset, not at the descriptor's, which the writer's hole walk moves.
   std::uint64_t offset_ = 0;
   std::uint64_t dataEnd_ = 0;  // the bytes before it, from offset_ on, are known to be data
+  bool ended_ = false;         // the last read reached the end of the file
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

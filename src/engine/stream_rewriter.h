@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace sorvane {
 
@@ -55,7 +55,10 @@ class StreamRewriter {
   bool skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position, std::size_t length);
 
   const TermMatcher& matcher_;
-  std::vector<char> buffer_;
+  // Left uninitialized: every byte is read into before it is looked at, and clearing a
+  // buffer per file of a tree costs more than reading the file.
+  std::size_t size_;
+  std::unique_ptr<char[]> buffer_;
   std::int64_t occurrences_ = 0;
 };
 

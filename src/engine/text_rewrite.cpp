@@ -1,7 +1,6 @@
 #include "engine/text_rewrite.h"
 
 #include <algorithm>
-#include <array>
 
 namespace sorvane {
 
@@ -9,15 +8,16 @@ TextRewrite::TextRewrite(ByteSource& source, EncodedTerms& terms, std::size_t ca
     : source_(source), terms_(terms), capacity_(capacity) {}
 
 bool TextRewrite::start() {
-  std::array<char, kEncodingSignatureLength> first{};
+  // The first read is also the rewriter's: a small file is read whole in one call.
+  head_.resize(std::clamp(capacity_, kEncodingSignatureLength, kLargestHead));
   std::size_t have = 0;
-  while (have < first.size()) {
+  while (have < kEncodingSignatureLength) {
     std::size_t got = 0;
-    if (!source_.read(first.data() + have, first.size() - have, got)) return false;
+    if (!source_.read(head_.data() + have, head_.size() - have, got)) return false;
     if (got == 0) break;
     have += got;
   }
-  head_.assign(first.data(), have);
+  head_.resize(have);
   encoding_ = encodingOf(head_);
   return true;
 }

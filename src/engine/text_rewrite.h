@@ -34,6 +34,9 @@ class TextRewrite final : private ByteSource {
   std::int64_t occurrences() const { return occurrences_; }
 
  private:
+  // The most start() reads: it holds the bytes twice, so a large file's first read stays short.
+  static constexpr std::size_t kLargestHead = 64 * 1024;
+
   // The rewriter's input: the first bytes after the byte order mark, then the rest of the source.
   bool read(char* into, std::size_t capacity, std::size_t& got) override;
   std::uint64_t zerosAhead() override { return headServed_ == head_.size() ? source_.zerosAhead() : 0; }

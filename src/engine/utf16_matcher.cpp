@@ -24,7 +24,7 @@ Utf16Matcher::Utf16Matcher(std::string_view term, bool ignoreCase, utf16::ByteOr
     // Byte-wise folding of ASCII letters is right here too: their high bytes must be zero.
     const std::string bytes = utf16::fromUtf8(term, order).value();
     termBytes_ = maxLength_ = bytes.size();
-    exact_.emplace(bytes, ignoreCase);
+    exact_.emplace(bytes, ignoreCase, order);
     return;
   }
   foldedTerm_ = utf8::foldedUnits(term);

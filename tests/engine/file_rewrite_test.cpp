@@ -80,7 +80,7 @@ class FileRewrite : public ::testing::Test {
  protected:
   RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
                          SwapCalls calls = {}, std::size_t capacity = 16, WriteTuning tuning = {}) {
-    EncodedTerms terms(find, replace, CompareMode::Binary);
+    EncodedTerms terms(find, replace, compare);
     RewriteJob job{terms, false, capacity, calls, tuning};
     Yielder yielder([this] { return yieldTo(host); }, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);
@@ -88,6 +88,7 @@ class FileRewrite : public ::testing::Test {
 
   TempFolder folder;
   ScriptedHost host;
+  CompareMode compare = CompareMode::Binary;
 };
 
 TEST_F(FileRewrite, FileWithoutOccurrenceIsNotTouched) {
@@ -302,7 +303,7 @@ TEST_F(FileRewrite, LongStretchCopyYieldsAndAChangeDuringItIsCaught) {
   WriteTuning tuning;
   tuning.kernelCopyFrom = 1;
   tuning.copyStep = 100;
-  constexpr int kYieldInCopy = 20;  // the reads take three
+  constexpr int kYieldInCopy = 20;  // the reads take two
 
   writeFile(path, text);
   host.onYield = [&] { host.stop = host.yields >= kYieldInCopy; };
@@ -347,6 +348,39 @@ TEST_F(FileRewrite, Utf16HelloWithHReplacedByXyStaysAlignedUtf16) {
   EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
   EXPECT_EQ(outcome.replacements, 1);
   EXPECT_EQ(readFile(path), std::string("\xFF\xFE" "x\0y\0e\0l\0l\0o\0\r\0\n\0", 18));
+}
+
+// A file shorter than the term's shortest occurrence, in every encoding and case it may take, is
+// done unread: the stop request that every read notices never comes up. At exactly that length
+// it is rewritten. Ignoring case, "k" finds the three-byte Kelvin sign in one byte, and the
+// three-byte small A with stroke finds its two-byte capital; a byte that is not UTF-8 finds only
+// itself; three CJK characters take eight bytes as UTF-16 with its mark, against nine as UTF-8.
+TEST_F(FileRewrite, FileTooShortForAnyOccurrenceIsDoneUnread) {
+  const std::string cjk = "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD";
+  const std::string cjkUtf16("\xFF\xFE" "\x2D\x4E\x2D\x4E\x2D\x4E", 8);
+  struct Case {
+    CompareMode compare;
+    std::string find, shortest, rewritten;
+  };
+  for (const Case& c : {Case{CompareMode::Text, "\xE2\x84\xAA", "k", "x"},
+                        Case{CompareMode::Text, "\xE2\xB1\xA5", "\xC8\xBA", "x"},
+                        Case{CompareMode::Text, "a\xE9", "A\xE9", "x"},
+                        Case{CompareMode::Binary, cjk, cjkUtf16, std::string("\xFF\xFE" "x\0", 4)},
+                        Case{CompareMode::Text, cjk, cjkUtf16, std::string("\xFF\xFE" "x\0", 4)},
+                        Case{CompareMode::Binary, "needle", "needle", "x"}}) {
+    compare = c.compare;
+    const std::string path = folder / "short.txt", shorter = c.shortest.substr(0, c.shortest.size() - 1);
+    writeFile(path, c.shortest);
+    EXPECT_EQ(rewrite(path, c.find, "x").replacements, 1) << c.shortest;
+    EXPECT_EQ(readFile(path), c.rewritten);
+
+    writeFile(path, shorter);
+    host.stop = true;
+    const RewriteOutcome unread = rewrite(path, c.find, "x");
+    host.stop = false;
+    EXPECT_EQ(unread.kind, RewriteOutcome::Kind::Done) << c.shortest;
+    EXPECT_EQ(readFile(path), shorter);
+  }
 }
 
 TEST_F(FileRewrite, TextThatCannotBeWrittenIsLeftAsItIs) {
