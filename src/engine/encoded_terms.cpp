@@ -8,6 +8,7 @@ EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode co
     : find_(std::move(find)), replace_(std::move(replace)), compare_(compare) {}
 
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
+  const std::lock_guard lock(formsMutex_);
   std::unique_ptr<Form>& slot = forms_[static_cast<std::size_t>(encoding)];
   if (slot) return *slot;
   std::optional<std::string> replacement = replace_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 
 namespace sorvane {
@@ -13,6 +14,8 @@ class Yielder {
   static constexpr std::chrono::milliseconds kDefaultInterval{20};
 
   explicit Yielder(ReplaceHost& host, std::chrono::nanoseconds interval = kDefaultInterval);
+  // For a helper thread, which must never call the host: it only stops once `stop` is set.
+  explicit Yielder(const std::atomic<bool>& stop);
 
   // Yields when the interval has passed. False once the host asks the run to stop.
   bool poll();
@@ -20,8 +23,9 @@ class Yielder {
   bool yieldNow();
 
  private:
-  ReplaceHost& host_;
-  std::chrono::nanoseconds interval_;
+  ReplaceHost* host_ = nullptr;
+  const std::atomic<bool>* stop_ = nullptr;
+  std::chrono::nanoseconds interval_{};
   std::chrono::steady_clock::time_point last_;
 };
 
