@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <sys/stat.h>
 
 namespace sorvane {
 namespace {
@@ -19,6 +20,13 @@ namespace {
 constexpr int kFlushThreads = 4;
 
 }  // namespace
+
+// A folder files were renamed into, once however many descriptors name it.
+struct ReplaceEngine::TouchedFolder {
+  dev_t device;
+  ino_t inode;
+  int fd;
+};
 
 struct ReplaceEngine::PendingFile {
   FileToRewrite file;
@@ -167,7 +175,7 @@ void ReplaceEngine::publishBatch() {
   });
   // Every new content is on disk: the originals' records follow, before the first rename.
   if (journal_ && replacesAny && !ended()) journal_->makeKeptDurable();
-  std::vector<int> folders;
+  std::vector<TouchedFolder> folders;
   for (const Pending& file : batch_) {
     if (ended()) break;
     publishInOrder(*file, folders);
@@ -175,12 +183,12 @@ void ReplaceEngine::publishBatch() {
   }
   if (ended()) cancel_ = true;
   // Makes the renames survive a power cut; a folder that refuses the flush loses nothing more.
-  for (const int folder : folders) options_.swap.flushFolder(folder);
+  for (const TouchedFolder& folder : folders) options_.swap.flushFolder(folder.fd);
   batch_.clear();
   batchBytes_ = 0;
 }
 
-void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<int>& folders) {
+void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders) {
   Status status = file.prepared->ok() ? file.flushed.value_or(succeeded()) : Status::endedAs(*file.prepared);
   while (true) {
     if (status.ok()) status = file.prepared->value().publish();
@@ -188,8 +196,7 @@ void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<int>& folders)
       const PreparedRewrite& done = file.prepared->value();
       // Only what was written counts, so a failed file or a retried one never inflates it.
       nReplacements += done.replacements();
-      if (done.replaces() && std::find(folders.begin(), folders.end(), done.folder()) == folders.end())
-        folders.push_back(done.folder());
+      if (done.replaces()) noteFolder(done.folder(), folders);
       host_.fileDone(file.file.path, done.replacements());
       return;
     }
@@ -203,6 +210,15 @@ void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<int>& folders)
     status = file.prepared->ok() ? file.prepared->value().flush() : Status::endedAs(*file.prepared);
     if (status.ok() && journal_ && file.prepared->value().replaces()) journal_->makeKeptDurable();
   }
+}
+
+void ReplaceEngine::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return;
+  const auto same = [&](const TouchedFolder& folder) {
+    return folder.device == status.st_dev && folder.inode == status.st_ino;
+  };
+  if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back({status.st_dev, status.st_ino, fd});
 }
 
 bool ReplaceEngine::retryAfter(const std::string& path, const Failure& failure) {

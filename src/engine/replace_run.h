@@ -76,6 +76,7 @@ class ReplaceEngine {
 
  private:
   struct PendingFile;
+  struct TouchedFolder;
   using Pending = std::shared_ptr<PendingFile>;
 
   // Rewrites one file, asking the user what to do when it fails; it may be put in place later,
@@ -98,7 +99,8 @@ class ReplaceEngine {
   void takeReady(std::size_t keepAhead);
   void accept(Pending file);
   void publishBatch();
-  void publishInOrder(PendingFile& file, std::vector<int>& folders);
+  void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
+  static void noteFolder(int fd, std::vector<TouchedFolder>& folders);
   // Shows a failure; true when the user asks to try the file again.
   bool retryAfter(const std::string& path, const Failure& failure);
   // Puts every file handed in so far in place, or at a stop, drops them.
