@@ -124,6 +124,16 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
   EXPECT_EQ(lastMessage().text, "Made 4 replacements.");
   EXPECT_EQ(lastMessage().style, MessageStyle::Information);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
+
+  // Listed twice, under its name and through a link, a file is read again after its first
+  // rewrite, as if one were done before the other began.
+  fs::create_symlink("c.txt", folder / "link.txt");
+  host.files = {folder / "c.txt", folder / "link.txt"};
+  host.find = "new";
+  host.replace = "newer new";
+  run();
+  EXPECT_EQ(readFile(folder / "c.txt"), "newer newer newer new");
+  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
 }
 
 TEST_F(ReplaceRun, TermsAreRecordedUnlessAnEntryContainsThem) {
