@@ -117,14 +117,6 @@ std::vector<std::string> withStretchesSorted(std::vector<std::string> list) {
   return list;
 }
 
-int failingFlushOfB(int fd) {
-  if (readFile("/proc/self/fd/" + std::to_string(fd)) == "new b") {
-    errno = EIO;
-    return -1;
-  }
-  return ::fdatasync(fd);
-}
-
 int crossDeviceLink(int, const char*, int, const char*, int) {
   errno = EXDEV;
   return -1;
@@ -244,34 +236,6 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     ASSERT_TRUE(record) << error;
     EXPECT_EQ(record->files.at(0).kept, Kept::Link);
   }
-}
-
-// Kept in the journal but never put in place (the user stopped the run at a failure before
-// them), files are as they were: undo passes them over in silence.
-TEST_F(Journal, UndoPassesOverFilesTheRunKeptButNeverReplaced) {
-  const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
-  for (const std::string& path : {a, b, c}) writeOld(path, "old " + fs::path(path).stem().string(), 0644);
-  const FileState aBefore = FileState::of(a), bBefore = FileState::of(b), cBefore = FileState::of(c);
-  RunRecorder recorder(state.path(), "test");
-  ScriptedHost host;
-  host.files = {a, b, c};
-  host.find = "old";
-  host.replace = "new";
-  host.answers = {MessageAnswer::Abort};
-  EngineOptions options;
-  options.journal = &recorder;
-  options.swap.flushData = &failingFlushOfB;
-  ReplaceEngine(host, options).cmdReplace_Click();
-  EXPECT_EQ(readFile(a), "new a");
-  EXPECT_EQ(FileState::of(c), cBefore);
-
-  const UndoOutcome outcome = undoLastRun(state.path(), false);
-  EXPECT_EQ(outcome.run.files.size(), 3u);
-  EXPECT_TRUE(outcome.complete());
-  EXPECT_EQ(outcome.restored, std::vector<std::string>{a});
-  EXPECT_TRUE(outcome.leftAlone.empty()) << outcome.leftAlone.at(0).path << ": " << outcome.leftAlone.at(0).reason;
-  for (const auto& [path, before] : {std::pair{a, aBefore}, std::pair{b, bBefore}, std::pair{c, cBefore}})
-    EXPECT_EQ(FileState::of(path), before) << path;
 }
 
 TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
