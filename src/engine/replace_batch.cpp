@@ -15,7 +15,7 @@
 namespace sorvane {
 namespace {
 
-// A run on one thread flushes on these: a flush waits on the disk, which takes several at once
+// Files and folders are flushed on these: a flush waits on the disk, which takes several at once
 // about as fast as one.
 constexpr int kFlushThreads = 4;
 
@@ -41,13 +41,15 @@ void ReplaceEngine::startBatches() {
   journal_ = options_.journal ? std::make_unique<LockedJournal>(*options_.journal) : nullptr;
   job_ = std::make_unique<RewriteJob>(
       RewriteJob{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{}, journal_.get()});
-  if (options_.jobs > 1 || !options_.dryRun)
-    helpers_ = std::make_unique<WorkerPool>(options_.jobs > 1 ? options_.jobs : kFlushThreads);
+  if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
+  if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
 }
 
 void ReplaceEngine::endBatches() {
   cancel_ = true;
-  helpers_.reset();  // joined: no helper touches a file any more
+  // Joined: no helper touches a file any more.
+  helpers_.reset();
+  flushers_.reset();
   // Files not put in place are dropped, and their temporary files with them.
   ahead_.clear();
   batch_.clear();
@@ -102,7 +104,7 @@ void ReplaceEngine::flushAhead(const Pending& file) {
     const std::lock_guard lock(readyMutex_);
     file->ready = false;
   }
-  helpers_->run([this, file] {
+  flushers_->run([this, file] {
     Status flushed = file->prepared->value().flush();
     {
       const std::lock_guard lock(readyMutex_);
@@ -182,8 +184,7 @@ void ReplaceEngine::publishBatch() {
     if (!ended() && !yielder_->poll()) bAbandoned = true;
   }
   if (ended()) cancel_ = true;
-  // Makes the renames survive a power cut; a folder that refuses the flush loses nothing more.
-  for (const TouchedFolder& folder : folders) options_.swap.flushFolder(folder.fd);
+  flushFolders(folders);
   batch_.clear();
   batchBytes_ = 0;
 }
@@ -210,6 +211,24 @@ void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<TouchedFolder>
     status = file.prepared->ok() ? file.prepared->value().flush() : Status::endedAs(*file.prepared);
     if (status.ok() && journal_ && file.prepared->value().replaces()) journal_->makeKeptDurable();
   }
+}
+
+void ReplaceEngine::flushFolders(const std::vector<TouchedFolder>& folders) {
+  std::size_t flushed = 0;
+  // Makes the renames survive a power cut; a folder that refuses the flush loses nothing more.
+  // All at once: the file system can take them together.
+  for (const TouchedFolder& folder : folders) {
+    flushers_->run([this, &flushed, fd = folder.fd] {
+      options_.swap.flushFolder(fd);
+      {
+        const std::lock_guard lock(readyMutex_);
+        ++flushed;
+      }
+      readySignal_.notify_all();
+    });
+  }
+  std::unique_lock lock(readyMutex_);
+  readySignal_.wait(lock, [&] { return flushed == folders.size(); });
 }
 
 void ReplaceEngine::noteFolder(int fd, std::vector<TouchedFolder>& folders) {

@@ -88,7 +88,8 @@ class ReplaceEngine {
   bool walkFolder(int parent, const std::string& name, const std::string& path, const class NamePattern& pattern);
   bool ended() const { return bStop || bAbandoned; }
 
-  // The batch (replace_batch.cpp); all on the run's thread but prepareAhead() and flushAhead().
+  // The batch (replace_batch.cpp); all on the run's thread but prepareAhead() and the tasks of
+  // flushAhead() and flushFolders().
   void startBatches();
   Result<PreparedRewrite> prepare(const FileToRewrite& file, Yielder& yielder);
   void prepareAhead(PendingFile& file);
@@ -101,6 +102,7 @@ class ReplaceEngine {
   void publishBatch();
   void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
   static void noteFolder(int fd, std::vector<TouchedFolder>& folders);
+  void flushFolders(const std::vector<TouchedFolder>& folders);
   // Shows a failure; true when the user asks to try the file again.
   bool retryAfter(const std::string& path, const Failure& failure);
   // Puts every file handed in so far in place, or at a stop, drops them.
@@ -119,7 +121,9 @@ class ReplaceEngine {
   std::mutex readyMutex_;
   std::condition_variable readySignal_;
   std::atomic<bool> cancel_{false};  // tells the helpers to drop what they have not done
-  std::unique_ptr<WorkerPool> helpers_;  // declared last: joined first, while what they use stands
+  // Declared last, so joined first, while what they use stands.
+  std::unique_ptr<WorkerPool> helpers_;   // read, write and flush files ahead (more than one job)
+  std::unique_ptr<WorkerPool> flushers_;  // flush files (one job) and folders
 
   std::string strFindTerm;
   std::string strReplaceTerm;
