@@ -105,7 +105,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   // Read as UTF-16, its characters would be garbled; it is left as it is.
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
   const auto counted = [&](std::int64_t replacements) {
-    return PreparedRewrite(replacements, file.path, file.folder, nullptr, nullptr);
+    return PreparedRewrite(replacements, file.path, nullptr, nullptr, nullptr);
   };
   if (text.matcher().findsNothing()) return counted(0);
 

@@ -37,6 +37,7 @@ struct ReplaceEngine::PendingFile {
 
 void ReplaceEngine::startBatches() {
   cancel_ = false;
+  batchReplacing_ = 0;
   batchBytes_ = 0;
   journal_ = options_.journal ? std::make_unique<LockedJournal>(*options_.journal) : nullptr;
   job_ = std::make_unique<RewriteJob>(
@@ -163,11 +164,16 @@ void ReplaceEngine::accept(Pending file) {
     }
     if (!file->flushed) flushAhead(file);
     batchBytes_ += prepared.size();
+    batchReplacing_ += prepared.replaces() ? 1 : 0;
+    // Nothing is left to do with the file but to report it: its folder may close.
+    if (!prepared.replaces()) file->file.folder.reset();
   }
   const bool failed = !file->prepared->ok();
   batch_.push_back(std::move(file));
   // A failure is shown once the files before it are in place.
-  if (failed || batch_.size() >= options_.batch.files || batchBytes_ >= options_.batch.bytes) publishBatch();
+  if (failed || batchReplacing_ >= options_.batch.files || batchBytes_ >= options_.batch.bytes ||
+      batch_.size() - batchReplacing_ >= options_.batch.unchangedFiles)
+    publishBatch();
 }
 
 void ReplaceEngine::publishBatch() {
@@ -186,6 +192,7 @@ void ReplaceEngine::publishBatch() {
   if (ended()) cancel_ = true;
   flushFolders(folders);
   batch_.clear();
+  batchReplacing_ = 0;
   batchBytes_ = 0;
 }
 

@@ -23,11 +23,13 @@ class EncodedTerms;
 class LockedJournal;
 class WorkerPool;
 
-// How many rewritten files wait for one flush of the journal and of their folders. Each holds a
-// few descriptors until it is in place.
+// How many rewritten files wait for one flush of the journal and of their folders: each holds a
+// few descriptors until it is in place. Files without an occurrence hold none, and wait for
+// the files before them in far greater numbers.
 struct BatchLimits {
   std::size_t files = 64;
   std::uint64_t bytes = std::uint64_t{64} << 20;
+  std::size_t unchangedFiles = 4096;
 };
 
 // How a host wants its runs carried out; the window uses the defaults.
@@ -117,6 +119,7 @@ class ReplaceEngine {
   std::unique_ptr<RewriteJob> job_;
   std::deque<Pending> ahead_;  // handed to the helpers, in run order
   std::vector<Pending> batch_;  // prepared, in run order, waiting to be put in place
+  std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
   std::uint64_t batchBytes_ = 0;
   std::mutex readyMutex_;
   std::condition_variable readySignal_;
