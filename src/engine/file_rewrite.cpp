@@ -82,6 +82,10 @@ bool PreparedRewrite::sameSource(const PreparedRewrite& other) const {
   return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
+void PreparedRewrite::keepOriginalIn(RunJournal* journal) {
+  if (replacement_ && journal) replacement_->keepOriginalIn(*journal);
+}
+
 Status PreparedRewrite::flush() { return replacement_ ? replacement_->flush() : succeeded(); }
 
 Status PreparedRewrite::publish() {
@@ -122,7 +126,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   if (!text.run(*replacement) || !replacement->finishWriting())
     return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), file.path));
   if (text.occurrences() == 0) return counted(0);
-  if (Status sealed = replacement->seal(job.journal); !sealed.ok()) return Result<PreparedRewrite>::endedAs(sealed);
+  if (Status sealed = replacement->seal(); !sealed.ok()) return Result<PreparedRewrite>::endedAs(sealed);
   return PreparedRewrite(text.occurrences(), file.path, file.folder, std::move(source), std::move(replacement));
 }
 
@@ -130,6 +134,7 @@ Result<std::int64_t> rewriteFile(const FileToRewrite& file, const RewriteJob& jo
   Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder);
   if (!prepared.ok()) return Result<std::int64_t>::endedAs(prepared);
   PreparedRewrite& rewrite = prepared.value();
+  rewrite.keepOriginalIn(job.journal);
   if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<std::int64_t>::endedAs(flushed);
   if (job.journal && rewrite.replaces()) job.journal->makeKeptDurable();
   if (Status published = rewrite.publish(); !published.ok()) return Result<std::int64_t>::endedAs(published);

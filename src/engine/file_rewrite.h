@@ -24,7 +24,7 @@ struct RewriteJob {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
   WriteTuning writing;
-  RunJournal* journal = nullptr;
+  RunJournal* journal = nullptr;  // keeps the original of a file rewritten alone
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,
@@ -38,9 +38,8 @@ struct FileToRewrite {
   static FileToRewrite named(std::string path) { return {std::move(path), nullptr, {}}; }
 };
 
-// One file between the stages of its rewrite: read, its new content written to a temporary file
-// with the file's attributes, and its original handed to the journal; not yet flushed, nor in
-// the file's place. Dropped before it is published, it leaves the file as it was and no
+// One file between the stages of its rewrite: read, and its new content written to a temporary
+// file with the file's attributes; not yet flushed, nor in the file's place. Dropped before it is published, it leaves the file as it was and no
 // temporary file behind.
 class PreparedRewrite {
  public:
@@ -58,6 +57,8 @@ class PreparedRewrite {
   // True when both replace the same file: named twice, it must be read again after its rewrite.
   bool sameSource(const PreparedRewrite& other) const;
 
+  // Hands the original to `journal`, if there is one and the file replaces something.
+  void keepOriginalIn(RunJournal* journal);
   // Makes the new content durable. May run on a helper thread while nothing else touches it.
   Status flush();
   // Puts the flushed content in the file's place, unless the file changed since it was read.

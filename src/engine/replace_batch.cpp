@@ -2,7 +2,6 @@
 // put in place in run order, with one flush of the journal and of each folder per batch.
 
 #include "engine/encoded_terms.h"
-#include "engine/locked_journal.h"
 #include "engine/messages.h"
 #include "engine/replace_run.h"
 #include "engine/worker_pool.h"
@@ -39,9 +38,10 @@ void ReplaceEngine::startBatches() {
   cancel_ = false;
   batchReplacing_ = 0;
   batchBytes_ = 0;
-  journal_ = options_.journal ? std::make_unique<LockedJournal>(*options_.journal) : nullptr;
+  // The journal is the run thread's: originals are handed to it in run order, as files are
+  // accepted into the batch.
   job_ = std::make_unique<RewriteJob>(
-      RewriteJob{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{}, journal_.get()});
+      RewriteJob{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{}, nullptr});
   if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
   if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
 }
@@ -162,6 +162,7 @@ void ReplaceEngine::accept(Pending file) {
       file->flushed.reset();
       return accept(std::move(file));
     }
+    file->prepared->value().keepOriginalIn(options_.journal);
     if (!file->flushed) flushAhead(file);
     batchBytes_ += prepared.size();
     batchReplacing_ += prepared.replaces() ? 1 : 0;
@@ -182,7 +183,7 @@ void ReplaceEngine::publishBatch() {
     return file->prepared->ok() && file->prepared->value().replaces() && file->flushed->ok();
   });
   // Every new content is on disk: the originals' records follow, before the first rename.
-  if (journal_ && replacesAny && !ended()) journal_->makeKeptDurable();
+  if (options_.journal && replacesAny && !ended()) options_.journal->makeKeptDurable();
   std::vector<TouchedFolder> folders;
   for (const Pending& file : batch_) {
     if (ended()) break;
@@ -215,8 +216,9 @@ void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<TouchedFolder>
     if (!retryAfter(file.file.path, *status.failure())) return;
     // A complete new attempt, put in place at once.
     file.prepared = prepare(file.file, *yielder_);
+    if (file.prepared->ok()) file.prepared->value().keepOriginalIn(options_.journal);
     status = file.prepared->ok() ? file.prepared->value().flush() : Status::endedAs(*file.prepared);
-    if (status.ok() && journal_ && file.prepared->value().replaces()) journal_->makeKeptDurable();
+    if (status.ok() && options_.journal && file.prepared->value().replaces()) options_.journal->makeKeptDurable();
   }
 }
 

@@ -5,7 +5,6 @@
 #include "engine/file_rewrite.h"
 #include "engine/file_types.h"
 #include "engine/folder_listing.h"
-#include "engine/locked_journal.h"
 #include "engine/messages.h"
 #include "engine/name_pattern.h"
 #include "engine/term_matcher.h"
@@ -51,7 +50,7 @@ void ReplaceEngine::cmdReplace_Click() {
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
   yielder_ = std::make_unique<Yielder>(host_, options_.yieldInterval);
   startBatches();
-  if (journal_) journal_->runStarted(strFindTerm, strReplaceTerm, nCompare);
+  if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
@@ -69,7 +68,7 @@ void ReplaceEngine::cmdReplace_Click() {
   }
   publishAll();
   endBatches();
-  if (journal_) journal_->runEnded(nReplacements);
+  if (options_.journal) options_.journal->runEnded(nReplacements);
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 

@@ -20,7 +20,6 @@
 namespace sorvane {
 
 class EncodedTerms;
-class LockedJournal;
 class WorkerPool;
 
 // How many rewritten files wait for one flush of the journal and of their folders: each holds a
@@ -115,7 +114,6 @@ class ReplaceEngine {
   EngineOptions options_;
   std::unique_ptr<EncodedTerms> terms_;
   std::unique_ptr<Yielder> yielder_;
-  std::unique_ptr<LockedJournal> journal_;
   std::unique_ptr<RewriteJob> job_;
   std::deque<Pending> ahead_;  // handed to the helpers, in run order
   std::vector<Pending> batch_;  // prepared, in run order, waiting to be put in place

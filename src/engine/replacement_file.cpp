@@ -151,7 +151,7 @@ bool ReplacementFile::finishWriting() {
   return (endStretch() && writer_->finish()) || writerFailed();
 }
 
-Status ReplacementFile::seal(RunJournal* journal) {
+Status ReplacementFile::seal() {
   // The buffer is needed no more, and a batch holds many sealed files.
   writer_.reset();
   // After the last write, which would clear file capabilities and, for a user other than
@@ -161,8 +161,12 @@ Status ReplacementFile::seal(RunJournal* journal) {
   struct stat written {};
   if (::fstat(temporaryFd_, &written) != 0) return failed(errno);
   size_ = static_cast<std::uint64_t>(written.st_size);
-  if (journal) journal->keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, FileFingerprint::of(written));
+  written_ = FileFingerprint::of(written);
   return succeeded();
+}
+
+void ReplacementFile::keepOriginalIn(RunJournal& journal) {
+  journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
 }
 
 Status ReplacementFile::flush() {

@@ -75,9 +75,11 @@ class ReplacementFile final : public RewriteSink {
   bool replaces() const { return temporaryFd_ >= 0; }
 
   // The stages of the swap, in this order, each once. The content is finished and written.
-  // Gives the new content the target's attributes and hands the original to `journal`, so the
-  // run can be taken back.
-  Status seal(RunJournal* journal);
+  // Gives the new content the target's attributes.
+  Status seal();
+  // Hands the original to `journal`, so the run can be taken back: before the swap, on the
+  // run's thread, in run order.
+  void keepOriginalIn(RunJournal& journal);
   // Makes the new content durable. May run on another thread while nothing else uses this file.
   Status flush();
   // Moves the flushed content over the target. The folder's flush, which makes the new name
@@ -119,6 +121,7 @@ class ReplacementFile final : public RewriteSink {
   // Where the kernel's copy of the current stretch begins; none while it goes through the buffer.
   std::optional<std::uint64_t> copyFrom_;
   std::uint64_t size_ = 0;
+  FileFingerprint written_;  // the new content's, once sealed
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

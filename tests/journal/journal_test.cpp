@@ -235,6 +235,10 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     const auto record = journal::readRun(runFolder.get(), error);
     ASSERT_TRUE(record) << error;
     EXPECT_EQ(record->files.at(0).kept, Kept::Link);
+    // In run order, whichever thread read the file: undo takes the last renamed back first.
+    std::vector<std::string> recorded;
+    for (const journal::FileRecord& file : record->files) recorded.push_back(fs::path(file.path).filename());
+    EXPECT_EQ(recorded, (std::vector<std::string>{"a.txt", "b.txt", "c.txt"})) << jobs << " jobs";
   }
 }
 
