@@ -82,15 +82,14 @@ Result<PreparedRewrite> ReplaceEngine::prepare(const FileToRewrite& file, Yielde
   }
 }
 
+// The flush comes later, once the original is kept: one flush then carries both where the file
+// system allows.
 void ReplaceEngine::prepareAhead(PendingFile& file) {
   Yielder yielder(cancel_);
   Result<PreparedRewrite> prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file.file, yielder);
-  std::optional<Status> flushed;
-  if (prepared.ok()) flushed = prepared.value().flush();
   {
     const std::lock_guard lock(readyMutex_);
     file.prepared = std::move(prepared);
-    file.flushed = std::move(flushed);
     file.ready = true;
   }
   readySignal_.notify_all();

@@ -39,8 +39,8 @@ struct EngineOptions {
   SwapCalls swap;
   RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
   // 1: files are read and written on the run's own thread, and only flushed on helper threads.
-  // More: that many threads read, write and flush files ahead, while the run's thread puts
-  // them in place in run order.
+  // More: that many threads read and write files ahead, while the run's thread puts them in
+  // place in run order.
   int jobs = 1;
   BatchLimits batch;
 };
@@ -123,8 +123,8 @@ class ReplaceEngine {
   std::condition_variable readySignal_;
   std::atomic<bool> cancel_{false};  // tells the helpers to drop what they have not done
   // Declared last, so joined first, while what they use stands.
-  std::unique_ptr<WorkerPool> helpers_;   // read, write and flush files ahead (more than one job)
-  std::unique_ptr<WorkerPool> flushers_;  // flush files (one job) and folders
+  std::unique_ptr<WorkerPool> helpers_;   // read and write files ahead (more than one job)
+  std::unique_ptr<WorkerPool> flushers_;  // flush files and folders
 
   std::string strFindTerm;
   std::string strReplaceTerm;

@@ -43,9 +43,9 @@ class RunJournal {
   virtual ~RunJournal() = default;
 
   virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
-  // Called once the new content is written, in run order: keeps the original and its record.
-  // Where this comes before the new content's flush (a run on one thread), their writes go to
-  // disk with that flush where the file system allows.
+  // Called once the new content is written, before it is flushed, in run order: keeps the
+  // original and its record. Their writes go to disk with the new content's flush where the
+  // file system allows.
   virtual void keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) = 0;
   // Called once per batch, when the new contents of the batch are on disk, before the first
   // takes its original's name: what was kept must be durable when this returns.
