@@ -8,14 +8,16 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sorvane::cli {
 namespace {
 
 // Short names of the file types, in the order of their texts.
 constexpr std::array<const char*, kFileTypes.size()> kShortTypeNames = {"all", "html", "js", "txt"};
-constexpr std::array<const char*, 4> kValueOptions = {"--find", "--replace", "--folder", "--type"};
+constexpr std::array<const char*, 5> kValueOptions = {"--find", "--replace", "--folder", "--type", "--jobs"};
 
 bool isShortName(const std::string& given, const std::string& lowercaseName) {
   return std::equal(given.begin(), given.end(), lowercaseName.begin(), lowercaseName.end(),
@@ -60,6 +62,21 @@ std::vector<std::string> reversedWithEmptyValuesSplit(const std::vector<std::str
   return out;
 }
 
+// One thread per processor that is online, as the default.
+int onlineProcessors() {
+  const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
+// A number of threads: digits only, from 1 to a bound no machine needs more than.
+std::optional<int> jobCount(const std::string& given) {
+  constexpr int kMostJobs = 1024;
+  int count = 0;
+  const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), count);
+  if (error != std::errc() || end != given.data() + given.size() || count < 1 || count > kMostJobs) return std::nullopt;
+  return count;
+}
+
 std::string folderError(const std::string& folder) {
   if (folder.empty()) return "--folder needs a folder name";
   struct stat st {};
@@ -100,9 +117,9 @@ std::string journalCommandError(const CLI::App& app, const CliOptions& options) 
 const char* const kUsage =
     "Usage:\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] FILE...\n"
+    "              [--no-undo] [--jobs N] FILE...\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] --folder DIR [--type TYPE] [--recursive]\n"
+    "              [--no-undo] [--jobs N] --folder DIR [--type TYPE] [--recursive]\n"
     "  sorvane-cli --undo [--dry-run] | --history\n"
     "  sorvane-cli --help | --version\n"
     "\n"
@@ -114,7 +131,9 @@ const char* const kUsage =
     "line feed alone is ordinary text). --dry-run counts without writing. --list prints\n"
     "\"PATH: N\" for each file that holds TEXT. A file that fails, or a folder that cannot be\n"
     "listed, is reported on standard error as \"sorvane-cli: PATH: DESCRIPTION (error N)\" and\n"
-    "skipped; --stop-on-error ends the run at the first failing file. \"--\" ends the options.\n"
+    "skipped; --stop-on-error ends the run at the first failing file. --jobs N rewrites files on\n"
+    "N threads (by default one per processor); the files, the lines printed and their order are\n"
+    "those of --jobs 1, the serial run. \"--\" ends the options.\n"
     "\n"
     "Every run that rewrites a file keeps the originals in $XDG_STATE_HOME/sorvane/runs (by default\n"
     "~/.local/state/sorvane/runs), the last 10 runs within 1 GiB; --no-undo keeps nothing. --undo\n"
@@ -137,6 +156,8 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   const CLI::Option* folderOption = app.add_option("--folder", folder);
   std::string type = options.fileType;
   const CLI::Option* typeOption = app.add_option("--type", type);
+  std::string jobs;
+  const CLI::Option* jobsOption = app.add_option("--jobs", jobs);
   app.add_flag("--ignore-case", options.ignoreCase);
   app.add_flag("--dry-run", options.dryRun);
   app.add_flag("--list", options.list);
@@ -162,6 +183,15 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
     return options;
   }
   if (folderOption->count() > 0) options.folder = folder;
+  options.jobs = onlineProcessors();
+  if (jobsOption->count() > 0) {
+    const auto count = jobCount(jobs);
+    if (!count) {
+      error = "--jobs needs a number of threads, 1 or more, not '" + jobs + "'";
+      return std::nullopt;
+    }
+    options.jobs = *count;
+  }
 
   error = usageError(options, find->count() > 0, typeOption->count() > 0);
   if (!error.empty()) return std::nullopt;

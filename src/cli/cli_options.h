@@ -19,6 +19,7 @@ struct CliOptions {
   std::optional<std::string> folder;  // folder mode when set
   std::string fileType = kFileTypes[0].caption;
   std::vector<std::string> files;
+  int jobs = 1;          // threads that rewrite files; 1 is the serial run
   bool noUndo = false;   // run without keeping what it replaces
   bool undo = false;     // take back the newest run instead of running
   bool history = false;  // list the kept runs instead of running

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   cli::CliHost host(*options, std::cout, std::cerr);
   EngineOptions engineOptions;
   engineOptions.dryRun = options->dryRun;
+  engineOptions.jobs = options->jobs;
   std::optional<journal::RunRecorder> recorder;
   if (!options->noUndo) {
     recorder.emplace(stateHome, "sorvane-cli");

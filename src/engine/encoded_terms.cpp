@@ -46,6 +46,7 @@ EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode co
       shortestMatchingFile_(sorvane::shortestMatchingFile(find_, compare_)) {}
 
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
+  const std::lock_guard lock(formsMutex_);
   std::unique_ptr<Form>& slot = forms_[static_cast<std::size_t>(encoding)];
   if (slot) return *slot;
   std::optional<std::string> replacement = replace_;

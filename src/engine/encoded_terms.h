@@ -6,13 +6,15 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
 namespace sorvane {
 
 // The find and replace terms of a run (UTF-8), in the form each text encoding needs. The form
-// for an encoding is made when a file in it first comes up, and kept for the rest of the run.
+// for an encoding is made when a file in it first comes up, and kept for the rest of the run;
+// the threads of a parallel run share them.
 class EncodedTerms {
  public:
   EncodedTerms(std::string find, std::string replace, CompareMode compare);
@@ -42,6 +44,7 @@ class EncodedTerms {
   std::string replace_;
   CompareMode compare_;
   std::size_t shortestMatchingFile_;
+  std::mutex formsMutex_;
   std::array<std::unique_ptr<Form>, 5> forms_;  // by encoding
 };
 

@@ -8,11 +8,11 @@
 #include "engine/messages.h"
 #include "engine/name_pattern.h"
 #include "engine/term_matcher.h"
+#include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <array>
 #include <fcntl.h>
-#include <new>
 
 namespace sorvane {
 namespace {
@@ -49,6 +49,7 @@ void ReplaceEngine::cmdReplace_Click() {
   bAbandoned = false;
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
   yielder_ = std::make_unique<Yielder>([this] { return yieldTo(host_); }, options_.yieldInterval);
+  startBatches();
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
 
   if (host_.fileFrameVisible()) {
@@ -62,8 +63,11 @@ void ReplaceEngine::cmdReplace_Click() {
     }
   } else if (host_.folderFrameVisible()) {
     FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
+    publishAll();
     if (!bAbandoned) host_.refreshFolderFiles();
   }
+  publishAll();
+  endBatches();
   if (options_.journal) options_.journal->runEnded(nReplacements);
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
@@ -82,48 +86,6 @@ void ReplaceEngine::ListAddItem(RecentTermList& lst, const std::string& sItem, C
   lst.AddItem(sItem);
 }
 
-void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
-  // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
-  if (terms_->findsNothing()) return;
-
-  const RewriteJob job{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{},
-                      options_.journal};
-  while (true) {  // each pass is one complete attempt; Retry goes round again
-    RewriteOutcome outcome;
-    try {
-      outcome = rewriteFile(myFile, job, *yielder_);
-    } catch (const std::bad_alloc&) {
-      outcome = RewriteOutcome::failed(outOfMemoryFailure());
-    }
-
-    switch (outcome.kind) {
-      case RewriteOutcome::Kind::Done:
-        // Only what was written counts, so a failed file or a retried one never inflates it.
-        nReplacements += outcome.replacements;
-        host_.fileDone(myFile.path, outcome.replacements);
-        return;
-      case RewriteOutcome::Kind::Stopped:
-        bAbandoned = true;
-        return;
-      case RewriteOutcome::Kind::Failed:
-        break;
-    }
-
-    const Failure& failure = outcome.failure;
-    const MessageAnswer button = host_.fileFailed(myFile.path, failure);
-    if (!failure.isFileSystemFailure()) {
-      host_.showMessage(messages::operationStopped(nReplacements), MessageStyle::Information, kApplicationTitle);
-      bStop = true;
-      return;
-    }
-    if (button == MessageAnswer::Abort) {
-      bStop = true;
-      return;
-    }
-    if (button != MessageAnswer::Retry) return;  // Ignore: skip this file
-  }
-}
-
 void ReplaceEngine::FindFilesAPI(std::string path, const std::string& SearchStr) {
   // An empty folder text names no folder; it must never become the root of the disk.
   if (path.empty()) return;
@@ -135,25 +97,29 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
                                const NamePattern& pattern) {
   // Each folder is opened within its parent, so no limit on the length of a path applies.
   // Below the starting folder a name that has become a link since its listing is refused.
-  const FileDescriptor folder(
+  // Shared with the files that wait in a batch to be put in place after the walk moved on.
+  const auto folder = std::make_shared<const FileDescriptor>(
       ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parent == AT_FDCWD ? 0 : O_NOFOLLOW)));
   // Listed once, before any file is rewritten, so the run never meets files it creates.
-  const FolderListing listing = folder.valid() ? listFolder(folder.get()) : FolderListing{{}, {}, errno};
+  const FolderListing listing = folder->valid() ? listFolder(folder->get()) : FolderListing{{}, {}, errno};
   if (listing.error != 0) {
+    // Told in run order: after every file before it is done.
+    publishAll();
+    if (ended()) return false;
     const std::string shown = path.size() > 1 ? path.substr(0, path.size() - 1) : path;
     host_.folderNotListed(shown, failureFromErrno(listing.error, path));
   }
   for (const std::string& file : listing.files) {
     // A temporary file of an unfinished rewrite is not the user's text.
     if (pattern.matches(file) && !ReplacementFile::isTemporaryName(file))
-      FindAndReplace(FileToRewrite{path + file, folder.get(), file});
+      FindAndReplace(FileToRewrite{path + file, folder, file});
     if (!ended() && !yielder_->poll()) bAbandoned = true;
     if (ended()) return false;
   }
   if (host_.recursiveValue() != CheckValue::Checked) return true;
   for (const std::string& sub : listing.folders) {
     if (isVersionControlFolder(sub)) continue;
-    if (!walkFolder(folder.get(), sub, path + sub + "/", pattern)) return false;
+    if (!walkFolder(folder->get(), sub, path + sub + "/", pattern)) return false;
   }
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
+#include <utility>
 
 namespace sorvane {
 namespace {
@@ -132,17 +133,17 @@ bool ReplacementFile::createNamed() {
   return fail(EEXIST);
 }
 
-bool ReplacementFile::linkUnnamed() {
+Status ReplacementFile::linkUnnamed() {
   const std::string source = descriptorPath(temporaryFd_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string name = randomTemporaryName();
     if (calls_.link(AT_FDCWD, source.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       temporaryName_ = std::move(name);
-      return true;
+      return succeeded();
     }
-    if (errno != EEXIST) return fail(errno);
+    if (errno != EEXIST) return failed(errno);
   }
-  return fail(EEXIST);
+  return failed(EEXIST);
 }
 
 bool ReplacementFile::finishWriting() {
@@ -150,29 +151,40 @@ bool ReplacementFile::finishWriting() {
   return (endStretch() && writer_->finish()) || writerFailed();
 }
 
-bool ReplacementFile::commit() {
-  if (temporaryFd_ < 0) return true;  // nothing was replaced, nothing to swap
-  if (!finishWriting()) return false;
+Status ReplacementFile::seal() {
+  // The buffer is needed no more, and a batch holds many sealed files.
+  writer_.reset();
   // After the last write, which would clear file capabilities and, for a user other than
   // root, the set-id bits.
   if (const int error = copyFileAttributes(sourceFd_, sourceStatus_, temporaryFd_, calls_.setAttribute))
-    return fail(error);
+    return failed(error);
   struct stat written {};
-  if (journal_ && ::fstat(temporaryFd_, &written) == 0)
-    journal_->keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, FileFingerprint::of(written));
+  if (::fstat(temporaryFd_, &written) != 0) return failed(errno);
+  size_ = static_cast<std::uint64_t>(written.st_size);
+  written_ = FileFingerprint::of(written);
+  return succeeded();
+}
+
+void ReplacementFile::keepOriginalIn(RunJournal& journal) {
+  journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
+}
+
+Status ReplacementFile::flush() {
   // The content must be on disk before the name points at it, or a crash could leave the
   // target empty.
-  if (::fdatasync(temporaryFd_) != 0) return fail(errno);
-  if (journal_) journal_->makeKeptDurable();
-  if (temporaryName_.empty() && !linkUnnamed()) return false;
-  const int fd = temporaryFd_;
-  temporaryFd_ = -1;
-  if (::close(fd) != 0) return fail(errno);
-  if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str()) != 0) return fail(errno);
+  if (calls_.flushData(temporaryFd_) != 0) return failed(errno);
+  return succeeded();
+}
+
+Status ReplacementFile::publish() {
+  if (temporaryName_.empty()) {
+    if (Status linked = linkUnnamed(); !linked.ok()) return linked;
+  }
+  const int fd = std::exchange(temporaryFd_, -1);
+  if (::close(fd) != 0) return failed(errno);
+  if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str()) != 0) return failed(errno);
   temporaryName_.clear();
-  // Makes the rename survive a power cut; a folder that refuses fsync loses nothing more.
-  ::fsync(folder_);
-  return true;
+  return succeeded();
 }
 
 void ReplacementFile::discard() {
@@ -187,6 +199,11 @@ bool ReplacementFile::fail(int error) {
   failure_ = failureFromErrno(error, path_);
   discard();
   return false;
+}
+
+Status ReplacementFile::failed(int error) {
+  fail(error);
+  return *failure_;
 }
 
 }  // namespace sorvane

@@ -3,6 +3,7 @@
 #include "engine/failure.h"
 #include "engine/file_attributes.h"
 #include "engine/replacement_writer.h"
+#include "engine/rewrite_result.h"
 #include "engine/run_journal.h"
 #include "engine/stream_rewriter.h"
 
@@ -24,18 +25,22 @@ using CreateUnnamedCall = int (*)(int folder);
 using RenameCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to);
 // Gives a file a name, as linkat(2) does.
 using LinkCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
+// Makes what was written to an open file or folder durable, as fdatasync(2) and fsync(2) do.
+using FlushCall = int (*)(int fd);
 
 // The system's unnamed file; a file system without it, or a system without /proc (through
 // which the file is named later), fails with EOPNOTSUPP.
 int createUnnamedFile(int folder);
 
-// The calls that create, label and name a replacement; a seam, so tests can watch each step or
-// make it fail.
+// The calls that create, label, flush and name a replacement; a seam, so tests can watch each
+// step or make it fail. `flushData` runs on helper threads.
 struct SwapCalls {
   CreateUnnamedCall createUnnamed = &createUnnamedFile;
   SetAttributeCall setAttribute = &::fsetxattr;
+  FlushCall flushData = &::fdatasync;
   LinkCall link = &::linkat;
   RenameCall rename = &::renameat;
+  FlushCall flushFolder = &::fsync;
 };
 
 // The new content of one file, written to a temporary file in the target's folder and swapped
@@ -66,10 +71,22 @@ class ReplacementFile final : public RewriteSink {
   // Puts everything the source gave into the temporary file; until then, some of it may still be
   // read from the source.
   bool finishWriting();
-  // Hands the original to `journal` before the swap, so the run can be taken back.
-  void keepOriginalIn(RunJournal* journal) { journal_ = journal; }
-  // Makes the new content durable, gives it the target's attributes and moves it over the target.
-  bool commit();
+  // True once an occurrence was written: there is new content to put in place.
+  bool replaces() const { return temporaryFd_ >= 0; }
+
+  // The stages of the swap, in this order, each once. The content is finished and written.
+  // Gives the new content the target's attributes.
+  Status seal();
+  // Hands the original to `journal`, so the run can be taken back: before the swap, on the
+  // run's thread, in run order.
+  void keepOriginalIn(RunJournal& journal);
+  // Makes the new content durable. May run on another thread while nothing else uses this file.
+  Status flush();
+  // Moves the flushed content over the target. The folder's flush, which makes the new name
+  // durable, is the caller's, once for all the files it moved into that folder.
+  Status publish();
+  // The size of the new content, known once sealed.
+  std::uint64_t size() const { return size_; }
   const std::optional<Failure>& failure() const { return failure_; }
   // True when the host asked the run to stop while a long stretch was being copied.
   bool stopped() const { return stopped_; }
@@ -77,11 +94,12 @@ class ReplacementFile final : public RewriteSink {
  private:
   bool create();
   bool createNamed();
-  bool linkUnnamed();
+  Status linkUnnamed();
   bool endStretch();
   bool writerFailed();
   void discard();
   bool fail(int error);
+  Status failed(int error);
 
   int folder_;
   std::string name_;
@@ -92,7 +110,6 @@ class ReplacementFile final : public RewriteSink {
   SwapCalls calls_;
   WriteTuning tuning_;
   Yielder& yielder_;
-  RunJournal* journal_ = nullptr;
   std::string temporaryName_;  // empty while the temporary file has no name
   int temporaryFd_ = -1;
   std::unique_ptr<ReplacementWriter> writer_;
@@ -103,6 +120,8 @@ class ReplacementFile final : public RewriteSink {
   std::uint64_t stretchStart_ = 0;  // where the bytes kept since the last occurrence begin
   // Where the kernel's copy of the current stretch begins; none while it goes through the buffer.
   std::optional<std::uint64_t> copyFrom_;
+  std::uint64_t size_ = 0;
+  FileFingerprint written_;  // the new content's, once sealed
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

@@ -43,11 +43,12 @@ class RunJournal {
   virtual ~RunJournal() = default;
 
   virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
-  // Called once the new content is written, before it is flushed: keeps the original and its
-  // record. Their writes go to disk with the new content's flush where the file system allows.
+  // Called once the new content is written, before it is flushed, in run order: keeps the
+  // original and its record. Their writes go to disk with the new content's flush where the
+  // file system allows.
   virtual void keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) = 0;
-  // Called once the new content is on disk, before it takes the original's name: what was kept
-  // must be durable when this returns.
+  // Called once per batch, when the new contents of the batch are on disk, before the first
+  // takes its original's name: what was kept must be durable when this returns.
   virtual void makeKeptDurable() = 0;
   virtual void runEnded(std::int64_t replacements) = 0;
 };

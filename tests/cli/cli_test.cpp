@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
+#include <sys/stat.h>
 
 namespace sorvane::testing {
 namespace {
@@ -52,6 +55,62 @@ TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   EXPECT_EQ(readFile(folder / "sub/b.txt"), "needle needle");
 }
 
+// A tree of files to rewrite, some of which fail: read-only ones, and UTF-32 ones, which are not
+// text. Returns each file's path below `root` and bytes.
+std::map<std::string, std::string> treeWithFailures(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (int i = 0; i < 150; ++i) {
+    const std::string name = "d" + std::to_string(i % 4) + "/e" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt";
+    std::string text;
+    for (int line = 0; line < i % 7; ++line) text += "line " + std::to_string(line) + (line % 2 ? " old" : "") + "\r\n";
+    if (i % 29 == 28) text = std::string("\xFF\xFE\0\0o\0\0\0", 8);
+    std::filesystem::create_directories(std::filesystem::path(root + "/" + name).parent_path());
+    writeFile(root + "/" + name, text);
+    if (i % 31 == 5) ::chmod((root + "/" + name).c_str(), 0444);
+  }
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files[entry.path().lexically_relative(root)] = readFile(entry.path());
+  return files;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) text.replace(at, from.size(), to);
+  return text;
+}
+
+// Rewritten on several threads, a tree comes out as a serial run leaves it, and the run prints
+// the same lines in the same order, with --stop-on-error too.
+TEST_F(Cli, ParallelRunMatchesTheSerialRunByteForByteAndLineForLine) {
+  for (const std::vector<std::string>& extra : {std::vector<std::string>{}, std::vector<std::string>{"--stop-on-error"}}) {
+    std::optional<Finished> serial;
+    std::map<std::string, std::string> serialFiles;
+    for (const char* jobs : {"1", "3"}) {
+      const TempFolder tree;
+      const auto before = treeWithFailures(tree.path());
+      std::vector<std::string> arguments = {"--find", "old", "--replace", "new", "--list", "--jobs", jobs,
+                                            "--folder", tree.path(), "--recursive"};
+      arguments.insert(arguments.end(), extra.begin(), extra.end());
+      Finished run = runCli(arguments);
+      run.out = replaced(run.out, tree.path(), "TREE");
+      run.err = replaced(run.err, tree.path(), "TREE");
+      std::map<std::string, std::string> after;
+      for (const auto& [name, bytes] : before) after[name] = readFile(tree / name);
+      if (!serial) {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("(error 75)"), std::string::npos) << run.err;
+        EXPECT_NE(after, before);
+        serial = run;
+        serialFiles = after;
+        continue;
+      }
+      EXPECT_EQ(run.status, serial->status);
+      EXPECT_EQ(run.out, serial->out);
+      EXPECT_EQ(run.err, serial->err);
+      EXPECT_TRUE(after == serialFiles) << "the files differ from the serial run's";
+    }
+  }
+}
+
 TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
   writeFile(folder / "file.txt", "x\r\n");
   const std::string file = folder / "file.txt";
@@ -76,6 +135,9 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
            {{"--undo", "--find", "x"}, "--undo cannot go with --find"},
            {{"--history", file}, "--history cannot go with FILE"},
            {{"--undo", "--history"}, "--undo cannot go with --history"},
+           {{"--find", "x", "--jobs", "0", file}, "--jobs needs a number of threads, 1 or more, not '0'"},
+           {{"--find", "x", "--jobs=2x", file}, "not '2x'"},
+           {{"--undo", "--jobs", "2"}, "--undo cannot go with --jobs"},
            {{"--find", "x", "--folder", folder.path(), "--type", "Text"},
             "the types are \"All Files (*.*)\" (all), \"HTML Files (*.htm, *.html)\" (html), "
             "\"JavaScript Files (*.js)\" (js), \"Text Files (*.txt)\" (txt)"},
@@ -94,7 +156,7 @@ TEST_F(Cli, HelpAndVersion) {
   const Finished help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--stop-on-error", "--list", "--version", "all, html, js, txt", "(error N)", "--no-undo",
-                             "--undo", "--history", "~/.local/state/sorvane/runs"})
+                             "--undo", "--history", "--jobs N", "~/.local/state/sorvane/runs"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const Finished version = runCli({"--version"});
   EXPECT_EQ(version.status, 0);

@@ -78,13 +78,16 @@ std::string writeSparseFile(const std::string& path, const std::vector<std::pair
 
 class FileRewrite : public ::testing::Test {
  protected:
-  RewriteOutcome rewrite(const std::string& path, const std::string& find, const std::string& replace,
+  Result<std::int64_t> rewrite(const std::string& path, const std::string& find, const std::string& replace,
                          SwapCalls calls = {}, std::size_t capacity = 16, WriteTuning tuning = {}) {
     EncodedTerms terms(find, replace, compare);
     RewriteJob job{terms, false, capacity, calls, tuning};
     Yielder yielder([this] { return yieldTo(host); }, std::chrono::nanoseconds(0));  // yield on every read
     return rewriteFile(FileToRewrite::named(path), job, yielder);
   }
+
+  // The failure's number, or 0 when there is none.
+  static int numberOf(const Result<std::int64_t>& outcome) { return outcome.failure() ? outcome.failure()->number : 0; }
 
   TempFolder folder;
   ScriptedHost host;
@@ -98,10 +101,10 @@ TEST_F(FileRewrite, FileWithoutOccurrenceIsNotTouched) {
   ::utimensat(AT_FDCWD, path.c_str(), old, 0);
   const struct stat before = statusOf(path);
 
-  const RewriteOutcome outcome = rewrite(path, "needle", "x");
+  const Result<std::int64_t> outcome = rewrite(path, "needle", "x");
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
-  EXPECT_EQ(outcome.replacements, 0);
+  EXPECT_TRUE(outcome.ok());
+  EXPECT_EQ(outcome.value(), 0);
   const struct stat after = statusOf(path);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
@@ -122,11 +125,11 @@ TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryF
   setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
   const auto attributes = attributesOf(path), plainAttributes = attributesOf(plain);
 
-  const RewriteOutcome outcome = rewrite(path, "needle", "pin");
-  EXPECT_EQ(rewrite(plain, "needle", "pin").kind, RewriteOutcome::Kind::Done);
+  const Result<std::int64_t> outcome = rewrite(path, "needle", "pin");
+  EXPECT_TRUE(rewrite(plain, "needle", "pin").ok());
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
-  EXPECT_EQ(outcome.replacements, 2);
+  EXPECT_TRUE(outcome.ok());
+  EXPECT_EQ(outcome.value(), 2);
   EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
   EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
   EXPECT_EQ(attributesOf(path), attributes);
@@ -143,16 +146,16 @@ TEST_F(FileRewrite, AttributeThatCannotBeCopiedFailsTheFileWhenItDecidesAccess) 
       !setAttribute(accessList, "system.posix_acl_access", accessListReadableByNobody()))
     GTEST_SKIP() << "the temporary folder's file system has no extended attributes";
   for (const std::string& path : {userAttribute, accessList}) {
-    const RewriteOutcome outcome = rewrite(path, "old", "new", refusing);
-    EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Failed) << path;
-    EXPECT_EQ(outcome.failure.number, 70) << path;
+    const Result<std::int64_t> outcome = rewrite(path, "old", "new", refusing);
+    ASSERT_TRUE(outcome.failure()) << path;
+    EXPECT_EQ(outcome.failure()->number, 70) << path;
     EXPECT_EQ(readFile(path), "old");
   }
   // Labels the process may not set are left out.
   const std::string labelled = folder / "labelled.txt";
   writeFile(labelled, "old");
   if (setAttribute(labelled, "trusted.note", "root's")) {
-    EXPECT_EQ(rewrite(labelled, "old", "new", refusing).kind, RewriteOutcome::Kind::Done);
+    EXPECT_TRUE(rewrite(labelled, "old", "new", refusing).ok());
     EXPECT_EQ(readFile(labelled), "new");
   }
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"acl.txt", "labelled.txt", "user.txt"}));
@@ -165,7 +168,7 @@ TEST_F(FileRewrite, TemporaryFileHasANameOnlyJustBeforeTheSwap) {
   watching.link = &watchingLink;
   watching.rename = &watchingRename;
   writeFile(path, text);
-  EXPECT_EQ(rewrite(path, "old", "new", watching).kind, RewriteOutcome::Kind::Done);
+  EXPECT_TRUE(rewrite(path, "old", "new", watching).ok());
   EXPECT_EQ(namesAtLink, std::vector<std::string>{"data.txt"});
   ASSERT_EQ(namesAtRename.size(), 2u);
   EXPECT_TRUE(ReplacementFile::isTemporaryName(namesAtRename[0])) << namesAtRename[0];
@@ -175,7 +178,7 @@ TEST_F(FileRewrite, TemporaryFileHasANameOnlyJustBeforeTheSwap) {
   namesAtLink.clear();
   namesAtRename.clear();
   writeFile(path, text);
-  EXPECT_EQ(rewrite(path, "old", "new", watching).kind, RewriteOutcome::Kind::Done);
+  EXPECT_TRUE(rewrite(path, "old", "new", watching).ok());
   EXPECT_TRUE(namesAtLink.empty());
   ASSERT_EQ(namesAtRename.size(), 2u);
   EXPECT_TRUE(ReplacementFile::isTemporaryName(namesAtRename[0])) << namesAtRename[0];
@@ -188,9 +191,9 @@ TEST_F(FileRewrite, LinkedFileIsRewrittenAtItsTargetAndTheLinkStays) {
   writeFile(folder / "real/target.txt", "old text");
   fs::create_symlink("real/target.txt", folder / "link.txt");
 
-  const RewriteOutcome outcome = rewrite(folder / "link.txt", "old", "new");
+  const Result<std::int64_t> outcome = rewrite(folder / "link.txt", "old", "new");
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
+  EXPECT_TRUE(outcome.ok());
   EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
   EXPECT_EQ(readFile(folder / "real/target.txt"), "new text");
   EXPECT_EQ(namesIn(folder / "real"), std::vector<std::string>{"target.txt"});
@@ -202,11 +205,11 @@ TEST_F(FileRewrite, FailedSwapKeepsSourceAndRemovesTemporaryFile) {
 
   SwapCalls failing;
   failing.rename = &failingRename;
-  const RewriteOutcome outcome = rewrite(path, "old", "new", failing);
+  const Result<std::int64_t> outcome = rewrite(path, "old", "new", failing);
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Failed);
-  EXPECT_EQ(outcome.failure.number, 74);
-  EXPECT_EQ(outcome.failure.description, "Can't rename with different drive");
+  ASSERT_TRUE(outcome.failure());
+  EXPECT_EQ(outcome.failure()->number, 74);
+  EXPECT_EQ(outcome.failure()->description, "Can't rename with different drive");
   EXPECT_EQ(readFile(path), "old old old");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"keep.txt"});
 }
@@ -222,10 +225,10 @@ TEST_F(FileRewrite, FileChangedDuringTheRewriteIsReportedNotOverwritten) {
     }
   };
 
-  const RewriteOutcome outcome = rewrite(path, "old", "new");
+  const Result<std::int64_t> outcome = rewrite(path, "old", "new");
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Failed);
-  EXPECT_EQ(outcome.failure.number, 75);
+  ASSERT_TRUE(outcome.failure());
+  EXPECT_EQ(outcome.failure()->number, 75);
   EXPECT_EQ(readFile(path), std::string(200, 'x') + "oldappended");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"growing.txt"});
 }
@@ -260,10 +263,10 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
     const std::string& find = terms[random() % terms.size()];
 
     const ReferenceResult expected = referenceReplace(text, find, "new!", false);
-    const RewriteOutcome outcome = rewrite(path, find, "new!", {}, 1 + random() % 64, tuning);
+    const Result<std::int64_t> outcome = rewrite(path, find, "new!", {}, 1 + random() % 64, tuning);
 
-    ASSERT_EQ(outcome.kind, RewriteOutcome::Kind::Done) << "round " << round;
-    ASSERT_EQ(outcome.replacements, expected.count) << "round " << round;
+    ASSERT_TRUE(outcome.ok()) << "round " << round;
+    ASSERT_EQ(outcome.value(), expected.count) << "round " << round;
     ASSERT_EQ(readFile(path), expected.output) << "round " << round;
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"sparse.txt"});
@@ -288,7 +291,7 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
                                          std::pair{WriteTuning{}, std::size_t{16}}, std::pair{tiny, std::size_t{4096}}}) {
     writeSparseFile(path, pieces, kSize);
     const blkcnt_t before = statusOf(path).st_blocks;
-    EXPECT_EQ(rewrite(path, "old", "newer", {}, capacity, tuning).replacements, 2);
+    EXPECT_EQ(rewrite(path, "old", "newer", {}, capacity, tuning).value(), 2);
     EXPECT_EQ(readFile(path), expected);
     // A shifted piece of text may straddle one more block than it did.
     EXPECT_LE(statusOf(path).st_blocks, before + 3 * 8);
@@ -307,7 +310,7 @@ TEST_F(FileRewrite, LongStretchCopyYieldsAndAChangeDuringItIsCaught) {
 
   writeFile(path, text);
   host.onYield = [&] { host.stop = host.yields >= kYieldInCopy; };
-  EXPECT_EQ(rewrite(path, "old", "new", {}, 1 << 20, tuning).kind, RewriteOutcome::Kind::Stopped);
+  EXPECT_TRUE(rewrite(path, "old", "new", {}, 1 << 20, tuning).stopped());
   EXPECT_EQ(readFile(path), text);
 
   host.stop = false;
@@ -318,9 +321,9 @@ TEST_F(FileRewrite, LongStretchCopyYieldsAndAChangeDuringItIsCaught) {
     const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
     ::utimensat(AT_FDCWD, path.c_str(), later, 0);
   };
-  const RewriteOutcome changed = rewrite(path, "old", "new", {}, 1 << 20, tuning);
-  EXPECT_EQ(changed.kind, RewriteOutcome::Kind::Failed);
-  EXPECT_EQ(changed.failure.number, 75);
+  const Result<std::int64_t> changed = rewrite(path, "old", "new", {}, 1 << 20, tuning);
+  ASSERT_TRUE(changed.failure());
+  EXPECT_EQ(changed.failure()->number, 75);
   EXPECT_EQ(readFile(path), text + "appended");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"long.txt"});
 }
@@ -330,9 +333,9 @@ TEST_F(FileRewrite, StopRequestAbandonsTheFileUntouched) {
   writeFile(path, std::string(1000, 'o'));
   host.onYield = [&] { host.stop = host.yields >= 3; };
 
-  const RewriteOutcome outcome = rewrite(path, "o", "0");
+  const Result<std::int64_t> outcome = rewrite(path, "o", "0");
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Stopped);
+  EXPECT_TRUE(outcome.stopped());
   EXPECT_EQ(readFile(path), std::string(1000, 'o'));
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"long.txt"});
 }
@@ -343,10 +346,10 @@ TEST_F(FileRewrite, Utf16HelloWithHReplacedByXyStaysAlignedUtf16) {
   const std::string path = folder / "u.txt";
   writeFile(path, std::string("\xFF\xFE" "h\0e\0l\0l\0o\0\r\0\n\0", 16));
 
-  const RewriteOutcome outcome = rewrite(path, "h", "xy");
+  const Result<std::int64_t> outcome = rewrite(path, "h", "xy");
 
-  EXPECT_EQ(outcome.kind, RewriteOutcome::Kind::Done);
-  EXPECT_EQ(outcome.replacements, 1);
+  EXPECT_TRUE(outcome.ok());
+  EXPECT_EQ(outcome.value(), 1);
   EXPECT_EQ(readFile(path), std::string("\xFF\xFE" "x\0y\0e\0l\0l\0o\0\r\0\n\0", 18));
 }
 
@@ -371,14 +374,14 @@ TEST_F(FileRewrite, FileTooShortForAnyOccurrenceIsDoneUnread) {
     compare = c.compare;
     const std::string path = folder / "short.txt", shorter = c.shortest.substr(0, c.shortest.size() - 1);
     writeFile(path, c.shortest);
-    EXPECT_EQ(rewrite(path, c.find, "x").replacements, 1) << c.shortest;
+    EXPECT_EQ(rewrite(path, c.find, "x").value(), 1) << c.shortest;
     EXPECT_EQ(readFile(path), c.rewritten);
 
     writeFile(path, shorter);
     host.stop = true;
-    const RewriteOutcome unread = rewrite(path, c.find, "x");
+    const Result<std::int64_t> unread = rewrite(path, c.find, "x");
     host.stop = false;
-    EXPECT_EQ(unread.kind, RewriteOutcome::Kind::Done) << c.shortest;
+    EXPECT_TRUE(unread.ok()) << c.shortest;
     EXPECT_EQ(readFile(path), shorter);
   }
 }
@@ -389,15 +392,15 @@ TEST_F(FileRewrite, TextThatCannotBeWrittenIsLeftAsItIs) {
   writeFile(utf32, std::string("\xFF\xFE\0\0h\0\0\0", 8));
   writeFile(utf16, std::string("\xFE\xFF\0h", 4));
 
-  const RewriteOutcome notText = rewrite(utf32, "h", "x");
-  EXPECT_EQ(notText.kind, RewriteOutcome::Kind::Failed);
-  EXPECT_EQ(notText.failure.number, 75);
-  EXPECT_NE(notText.failure.description.find("UTF-32"), std::string::npos);
+  const Result<std::int64_t> notText = rewrite(utf32, "h", "x");
+  ASSERT_TRUE(notText.failure());
+  EXPECT_EQ(notText.failure()->number, 75);
+  EXPECT_NE(notText.failure()->description.find("UTF-32"), std::string::npos);
   // Its UTF-8 form is not valid, so the replacement has no UTF-16 form.
-  EXPECT_EQ(rewrite(utf16, "h", "\xE9").failure.number, 75);
-  const RewriteOutcome notUtf8 = rewrite(utf16, "\xE9", "x");
-  EXPECT_EQ(notUtf8.kind, RewriteOutcome::Kind::Done);
-  EXPECT_EQ(notUtf8.replacements, 0);
+  EXPECT_EQ(numberOf(rewrite(utf16, "h", "\xE9")), 75);
+  const Result<std::int64_t> notUtf8 = rewrite(utf16, "\xE9", "x");
+  EXPECT_TRUE(notUtf8.ok());
+  EXPECT_EQ(notUtf8.value(), 0);
 
   EXPECT_EQ(readFile(utf32), std::string("\xFF\xFE\0\0h\0\0\0", 8));
   EXPECT_EQ(readFile(utf16), std::string("\xFE\xFF\0h", 4));
@@ -406,20 +409,22 @@ TEST_F(FileRewrite, TextThatCannotBeWrittenIsLeftAsItIs) {
 
 TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   fs::create_directory(folder / "sub.txt");
-  EXPECT_EQ(rewrite(folder / "missing.txt", "a", "b").failure.number, 53);
-  EXPECT_EQ(rewrite(folder / "nofolder/missing.txt", "a", "b").failure.number, 76);
-  const RewriteOutcome isFolder = rewrite(folder / "sub.txt", "a", "b");
-  EXPECT_EQ(isFolder.failure.number, 75);
-  EXPECT_EQ(isFolder.failure.description, "Path/File access error");
-  EXPECT_EQ(isFolder.failure.source, kApplicationTitle);
+  EXPECT_EQ(numberOf(rewrite(folder / "missing.txt", "a", "b")), 53);
+  EXPECT_EQ(numberOf(rewrite(folder / "nofolder/missing.txt", "a", "b")), 76);
+  const Result<std::int64_t> isFolder = rewrite(folder / "sub.txt", "a", "b");
+  ASSERT_TRUE(isFolder.failure());
+  EXPECT_EQ(isFolder.failure()->number, 75);
+  EXPECT_EQ(isFolder.failure()->description, "Path/File access error");
+  EXPECT_EQ(isFolder.failure()->source, kApplicationTitle);
 
   // Made read-only on purpose: refused for every user, root included.
   const std::string readOnly = folder / "read-only.txt";
   writeFile(readOnly, "a");
   ::chmod(readOnly.c_str(), 0444);
-  const RewriteOutcome refused = rewrite(readOnly, "a", "b");
-  EXPECT_EQ(refused.failure.number, 70);
-  EXPECT_EQ(refused.failure.description, "Permission denied");
+  const Result<std::int64_t> refused = rewrite(readOnly, "a", "b");
+  ASSERT_TRUE(refused.failure());
+  EXPECT_EQ(refused.failure()->number, 70);
+  EXPECT_EQ(refused.failure()->description, "Permission denied");
   EXPECT_EQ(readFile(readOnly), "a");
 }
 

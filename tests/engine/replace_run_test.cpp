@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -34,20 +35,46 @@ int recordingRename(int fromFolder, const char* from, int toFolder, const char* 
   return ::renameat(fromFolder, from, toFolder, to);
 }
 
+// Fails the flush of a new content holding `failFlushOf`, as many times as `failingFlushes` says.
+// Helper threads flush.
+std::string failFlushOf;
+std::atomic<int> failingFlushes{0};
+
+int flakyDataFlush(int fd) {
+  if (failingFlushes > 0 && readFile("/proc/self/fd/" + std::to_string(fd)).find(failFlushOf) != std::string::npos) {
+    --failingFlushes;
+    errno = EIO;
+    return -1;
+  }
+  return ::fdatasync(fd);
+}
+
+// True while the process holds the file open.
+bool isOpen(const std::string& path) {
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path(), error) == path) return true;
+  }
+  return false;
+}
+
 class ReplaceRun : public ::testing::Test {
  protected:
   void SetUp() override {
     swapped.clear();
     failSwapOf.clear();
+    failingFlushes = 0;
     failSwapErrno = EXDEV;
     host.find = "old";
     host.replace = "new";
   }
 
   // A run with small buffers; `yieldOften` yields at every chance, so the host can act mid-file.
-  void run(bool yieldOften = false) {
+  void run(bool yieldOften = false, int jobs = 1) {
     EngineOptions options;
+    options.jobs = jobs;
     options.swap.rename = &recordingRename;
+    options.swap.flushData = &flakyDataFlush;
     options.bufferCapacity = 8;
     if (yieldOften) options.yieldInterval = std::chrono::nanoseconds(0);
     ReplaceEngine engine(host, options);
@@ -100,6 +127,16 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
   EXPECT_EQ(lastMessage().text, "Made 4 replacements.");
   EXPECT_EQ(lastMessage().style, MessageStyle::Information);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
+
+  // Listed twice, under its name and through a link, a file is read again after its first
+  // rewrite, as if one were done before the other began.
+  fs::create_symlink("c.txt", folder / "link.txt");
+  host.files = {folder / "c.txt", folder / "link.txt"};
+  host.find = "new";
+  host.replace = "newer new";
+  run();
+  EXPECT_EQ(readFile(folder / "c.txt"), "newer newer newer new");
+  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
 }
 
 TEST_F(ReplaceRun, TermsAreRecordedUnlessAnEntryContainsThem) {
@@ -227,14 +264,48 @@ TEST_F(ReplaceRun, EmptyFindTermTouchesNothing) {
   EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
 }
 
-TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReport) {
-  host.files = {file("1.txt", "old"), file("2.txt", std::string(100, 'x') + "old")};
-  host.onYield = [&] { host.stop = true; };
+// A failure the disk reports for one file of a batch is shown for that file once the files
+// before it are in place; Retry puts it in place, Abort leaves the rest of the batch untouched.
+TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
+  for (const int jobs : {1, 3}) {
+    for (const MessageAnswer answer : {MessageAnswer::Retry, MessageAnswer::Abort}) {
+      host.files = {file("1.txt", "old 1"), file("2.txt", "old 2"), file("3.txt", "old 3")};
+      failFlushOf = "new 2";
+      failingFlushes = 1;
+      host.messages.clear();
+      host.answers = {answer};
+      std::vector<std::string> atTheDialog;
+      host.onMessage = [&](const ShownMessage& shown) {
+        if (shown.style == MessageStyle::AbortRetryIgnore)
+          atTheDialog = {readFile(folder / "1.txt"), readFile(folder / "2.txt"), readFile(folder / "3.txt")};
+      };
+      run(false, jobs);
+      ASSERT_EQ(host.messages.size(), 2u) << jobs << " jobs";
+      EXPECT_NE(host.messages[0].text.find("'" + folder / "2.txt" + "'"), std::string::npos);
+      EXPECT_NE(host.messages[0].text.find("Error number:  57"), std::string::npos);
+      EXPECT_EQ(atTheDialog, (std::vector<std::string>{"new 1", "old 2", "old 3"})) << jobs << " jobs";
+      const bool retried = answer == MessageAnswer::Retry;
+      EXPECT_EQ(readFile(folder / "2.txt"), retried ? "new 2" : "old 2");
+      EXPECT_EQ(readFile(folder / "3.txt"), retried ? "new 3" : "old 3");
+      EXPECT_EQ(lastMessage().text, retried ? "Made 3 replacements." : "Made 1 replacements.");
+      EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt", "3.txt"}));
+    }
+  }
+}
+
+// Stopped while the second file is read, the run drops the first, which waits in the batch:
+// nothing half written, no temporary file, nothing counted.
+TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
+  const std::string second = std::string(100, 'x') + "old";
+  host.files = {file("1.txt", "old"), file("2.txt", second)};
+  host.onYield = [&] { host.stop = host.stop || isOpen(folder / "2.txt"); };
   run(true);
   EXPECT_TRUE(abandoned);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(host.calls, std::vector<std::string>{"disable"});
-  EXPECT_EQ(readFile(folder / "2.txt"), std::string(100, 'x') + "old");
+  EXPECT_EQ(readFile(folder / "1.txt"), "old");
+  EXPECT_EQ(readFile(folder / "2.txt"), second);
+  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt"}));
 }
 
 class FolderRun : public ReplaceRun {

@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,11 +60,18 @@ void writeOld(const std::string& path, const std::string& content, mode_t mode) 
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-// The order in which a run keeps an original, makes its record durable and swaps the file.
+// The order in which a run keeps an original, flushes the new content, makes the record durable,
+// swaps the file and flushes its folder. Helper threads flush, so the list is guarded.
+std::mutex eventsMutex;
 std::vector<std::string> events;
 
+void record(std::string event) {
+  const std::lock_guard lock(eventsMutex);
+  events.push_back(std::move(event));
+}
+
 int watchedLink(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
-  events.push_back("link");
+  record("link");
   return ::linkat(fromFolder, from, toFolder, to, flags);
 }
 
@@ -69,19 +79,42 @@ int watchedFlush(int fd) {
   struct stat st {};
   ::fstat(fd, &st);
   if (S_ISDIR(st.st_mode)) {
-    events.push_back("flush folder");
+    record("flush folder");
   } else {
     std::ifstream manifest(pathOf(fd));
     int records = 0;
     for (std::string line; std::getline(manifest, line);) records += line.rfind("file ", 0) == 0;
-    events.push_back("flush " + std::to_string(records) + " records");
+    record("flush " + std::to_string(records) + " records");
   }
   return ::fsync(fd);
 }
 
+// The new content is named by what it holds: the file has no name yet.
+int watchedDataFlush(int fd) {
+  record("data " + readFile("/proc/self/fd/" + std::to_string(fd)));
+  return ::fdatasync(fd);
+}
+
 int watchedRename(int fromFolder, const char* from, int toFolder, const char* to) {
-  events.push_back(std::string("rename ") + to);
+  record(std::string("rename ") + to);
   return ::renameat(fromFolder, from, toFolder, to);
+}
+
+int watchedFolderFlush(int fd) {
+  record("sync " + fs::path(pathOf(fd)).filename().string());
+  return ::fsync(fd);
+}
+
+// Links and data flushes of one batch run on several threads: their order among themselves is
+// free, so each such stretch is sorted.
+std::vector<std::string> withStretchesSorted(std::vector<std::string> list) {
+  const auto free = [](const std::string& event) { return event == "link" || event.rfind("data ", 0) == 0; };
+  for (auto from = list.begin(); from != list.end();) {
+    const auto to = std::find_if_not(from, list.end(), free);
+    std::sort(from, to);
+    from = to == list.end() ? to : to + 1;
+  }
+  return list;
 }
 
 int crossDeviceLink(int, const char*, int, const char*, int) {
@@ -92,14 +125,12 @@ int crossDeviceLink(int, const char*, int, const char*, int) {
 class Journal : public ::testing::Test {
  protected:
   void run(RunRecorder& recorder, const std::vector<std::string>& files, const std::string& find = "old",
-           const std::string& replace = "new", SwapCalls swap = {}) {
+           const std::string& replace = "new", EngineOptions options = {}) {
     ScriptedHost host;
     host.files = files;
     host.find = find;
     host.replace = replace;
-    EngineOptions options;
     options.journal = &recorder;
-    options.swap = swap;
     ReplaceEngine(host, options).cmdReplace_Click();
   }
 
@@ -147,21 +178,39 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
             "  test  \"old\" \u2192 \"new\"  1 files  1 replacements  taken back");
 }
 
-TEST_F(Journal, OriginalIsLinkedAndItsRecordFlushedBeforeTheRename) {
-  writeFile(folder / "a.txt", "old");
-  writeFile(folder / "b.txt", "old");
-  events.clear();
-  RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
-  SwapCalls swap;
-  swap.rename = &watchedRename;
-  run(recorder, {folder / "a.txt", folder / "b.txt"}, "old", "new", swap);
-  EXPECT_EQ(events, (std::vector<std::string>{"link", "flush 1 records", "flush folder", "rename a.txt", "link",
-                                              "flush 2 records", "flush folder", "rename b.txt"}));
-  const FileDescriptor runFolder(::open((runsFolder() + "/" + namesIn(runsFolder()).back()).c_str(), O_RDONLY));
-  std::string error;
-  const auto record = journal::readRun(runFolder.get(), error);
-  ASSERT_TRUE(record) << error;
-  EXPECT_EQ(record->files.at(0).kept, Kept::Link);
+// Per batch: every original linked and every new content flushed, then the records made durable
+// once, then the renames in run order, then one flush of the folder; whether the run's own thread
+// reads the files (in two batches) or helpers do (in one, as they read ahead of the batch).
+TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
+  const std::string sync = "sync " + fs::path(folder.path()).filename().string();
+  const std::vector<std::string> twoBatches = {
+      "data new a", "data new b", "link", "link", "flush 2 records", "flush folder", "rename a.txt", "rename b.txt",
+      sync, "data new c", "link", "flush 3 records", "flush folder", "rename c.txt", sync};
+  const std::vector<std::string> oneBatch = {"data new a", "data new b", "data new c", "link", "link", "link",
+                                             "flush 3 records", "flush folder", "rename a.txt", "rename b.txt",
+                                             "rename c.txt", sync};
+  for (const auto& [jobs, batchFiles, expected] : {std::tuple{1, 2, twoBatches}, std::tuple{3, 3, oneBatch}}) {
+    for (const char* name : {"a", "b", "c"}) writeFile(folder / (name + std::string(".txt")), std::string("old ") + name);
+    events.clear();
+    RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
+    EngineOptions options;
+    options.swap.flushData = &watchedDataFlush;
+    options.swap.rename = &watchedRename;
+    options.swap.flushFolder = &watchedFolderFlush;
+    options.jobs = jobs;
+    options.batch.files = static_cast<std::size_t>(batchFiles);
+    run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, "old", "new", options);
+    EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
+    const FileDescriptor runFolder(::open((runsFolder() + "/" + namesIn(runsFolder()).back()).c_str(), O_RDONLY));
+    std::string error;
+    const auto record = journal::readRun(runFolder.get(), error);
+    ASSERT_TRUE(record) << error;
+    EXPECT_EQ(record->files.at(0).kept, Kept::Link);
+    // In run order, whichever thread read the file: undo takes the last renamed back first.
+    std::vector<std::string> recorded;
+    for (const journal::FileRecord& file : record->files) recorded.push_back(fs::path(file.path).filename());
+    EXPECT_EQ(recorded, (std::vector<std::string>{"a.txt", "b.txt", "c.txt"})) << jobs << " jobs";
+  }
 }
 
 TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
