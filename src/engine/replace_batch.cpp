@@ -205,7 +205,10 @@ void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<TouchedFolder>
       const PreparedRewrite& done = file.prepared->value();
       // Only what was written counts, so a failed file or a retried one never inflates it.
       nReplacements += done.replacements();
-      if (done.replaces()) noteFolder(done.folder(), folders);
+      if (done.replaces()) {
+        ++filesReplaced_;
+        noteFolder(done.folder(), folders);
+      }
       host_.fileDone(file.file.path, done.replacements());
       return;
     }

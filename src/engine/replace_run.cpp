@@ -44,6 +44,7 @@ void ReplaceEngine::cmdReplace_Click() {
   strFindTerm = host_.findText();
   strReplaceTerm = host_.replaceText();
   nReplacements = 0;
+  filesReplaced_ = 0;
   nFileIndex = 0;
   bStop = false;
   bAbandoned = false;
@@ -68,7 +69,7 @@ void ReplaceEngine::cmdReplace_Click() {
   }
   publishAll();
   endBatches();
-  if (options_.journal) options_.journal->runEnded(nReplacements);
+  if (options_.journal) options_.journal->runEnded(nReplacements, filesReplaced_);
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 

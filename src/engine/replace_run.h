@@ -130,6 +130,7 @@ class ReplaceEngine {
   std::string strReplaceTerm;
   CompareMode nCompare = CompareMode::Text;
   std::int64_t nReplacements = 0;
+  std::int64_t filesReplaced_ = 0;  // put in place, for the journal
   bool bStop = false;
   int nFileIndex = 0;
   bool bAbandoned = false;

@@ -50,7 +50,9 @@ class RunJournal {
   // Called once per batch, when the new contents of the batch are on disk, before the first
   // takes its original's name: what was kept must be durable when this returns.
   virtual void makeKeptDurable() = 0;
-  virtual void runEnded(std::int64_t replacements) = 0;
+  // `filesReplaced` counts the files put in place: a file kept but then not renamed (its flush
+  // failed, or the run was stopped) is not among them.
+  virtual void runEnded(std::int64_t replacements, std::int64_t filesReplaced) = 0;
 };
 
 }  // namespace sorvane

@@ -43,8 +43,9 @@ std::string historyLine(const RunRecord& run, bool inProgress) {
   const std::string replacements =
       run.replacements ? std::to_string(*run.replacements) + " replacements" : std::string("did not finish");
   const char* state = inProgress ? "in progress" : run.undone ? "taken back" : "not taken back";
-  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + std::to_string(run.files.size()) +
-         " files  " + replacements + "  " + state;
+  const std::int64_t files = run.filesReplaced.value_or(static_cast<std::int64_t>(run.files.size()));
+  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + std::to_string(files) + " files  " +
+         replacements + "  " + state;
 }
 
 std::string undoReport(const UndoOutcome& outcome, bool dryRun) {

@@ -147,7 +147,13 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
   }
   if (kind == "end") {
     std::int64_t replacements = 0;
-    if (!fields.number(replacements) || !fields.done()) return false;
+    if (!fields.number(replacements)) return false;
+    // An end line written before the files were counted has no count.
+    if (!fields.done()) {
+      std::int64_t filesReplaced = 0;
+      if (!fields.number(filesReplaced) || filesReplaced < 0 || !fields.done()) return false;
+      run.filesReplaced = filesReplaced;
+    }
     run.replacements = replacements;
     return true;
   }
@@ -194,7 +200,9 @@ std::string fileLine(const FileRecord& file) {
          timeField(w.modified) + "\n";
 }
 
-std::string endLine(std::int64_t replacements) { return "end " + std::to_string(replacements) + "\n"; }
+std::string endLine(std::int64_t replacements, std::int64_t filesReplaced) {
+  return "end " + std::to_string(replacements) + " " + std::to_string(filesReplaced) + "\n";
+}
 
 std::string undoneLine(const timespec& when) { return "undone " + timeField(when) + "\n"; }
 

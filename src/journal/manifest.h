@@ -41,6 +41,8 @@ struct RunRecord {
   CompareMode compareMode = CompareMode::Binary;
   std::vector<FileRecord> files;
   std::optional<std::int64_t> replacements;  // known once the run has ended
+  // Known once the run has ended; a journal written before it was recorded lacks it.
+  std::optional<std::int64_t> filesReplaced;
   bool undone = false;
 
   std::uint64_t keptBytes() const;
@@ -48,7 +50,7 @@ struct RunRecord {
 
 std::string headerLines(const RunRecord& run);
 std::string fileLine(const FileRecord& file);
-std::string endLine(std::int64_t replacements);
+std::string endLine(std::int64_t replacements, std::int64_t filesReplaced);
 std::string undoneLine(const timespec& when);
 
 // A path undo may write to: absolute, without "." or ".." steps and without NUL bytes.

@@ -89,8 +89,8 @@ void RunRecorder::makeKeptDurable() {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
 }
 
-void RunRecorder::runEnded(std::int64_t replacements) {
-  if (runFolder_.valid() && !failed_) append(endLine(replacements));
+void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
+  if (runFolder_.valid() && !failed_) append(endLine(replacements, filesReplaced));
   closeRun();
 }
 

@@ -44,7 +44,7 @@ class RunRecorder final : public RunJournal {
   void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
   void keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) override;
   void makeKeptDurable() override;
-  void runEnded(std::int64_t replacements) override;
+  void runEnded(std::int64_t replacements, std::int64_t filesReplaced) override;
 
  private:
   bool openRun();

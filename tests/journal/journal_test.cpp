@@ -291,8 +291,10 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_EQ(outcome.leftAlone[0].path, big);
   EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
   EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::InProgress);
-  // Its file was never replaced: it is as it was, so nothing is left alone.
-  concurrent.runEnded(1);
+  // Its file was never replaced: it is as it was, so nothing is left alone, nor counted.
+  concurrent.runEnded(0, 0);
+  EXPECT_EQ(journal::texts::historyLine(*kept().back().record, false).substr(19),
+            "  other  \"old\" \u2192 \"new\"  0 files  0 replacements  not taken back");
   const UndoOutcome unreplaced = undoLastRun(state.path(), false);
   EXPECT_EQ(unreplaced.run.frontEnd, "other");
   EXPECT_TRUE(unreplaced.complete());
