@@ -1,14 +1,13 @@
 #include "engine/folder_listing.h"
 
-#include "engine/file_descriptor.h"
 #include "engine/utf8_units.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <utility>
 
@@ -26,13 +25,17 @@ void sortByFoldedName(std::vector<std::string>& names) {
 
 // Most file systems tell an entry's type in the listing itself; only where one does not is the
 // entry looked at, without following a link.
-unsigned char typeOf(int folder, const dirent64& entry) {
+unsigned char typeOf(int folder, const dirent& entry) {
   if (entry.d_type != DT_UNKNOWN) return entry.d_type;
   struct stat st {};
   if (::fstatat(folder, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
   if (S_ISREG(st.st_mode)) return DT_REG;
   return S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
 }
+
+struct CloseDir {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
 
 FolderListing failed(int error) {
   FolderListing listing;
@@ -45,26 +48,28 @@ FolderListing failed(int error) {
 FolderListing listFolder(int folder) {
   // Opening "." through the folder needs the right to search it, and gives the listing its own
   // read position.
-  const FileDescriptor listed(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!listed.valid()) return failed(errno);
-  FolderListing listing;
-  alignas(dirent64) std::array<char, 32 * 1024> buffer;
-  while (true) {
-    const ssize_t got = ::getdents64(listed.get(), buffer.data(), buffer.size());
-    if (got < 0) return failed(errno);
-    if (got == 0) break;
-    for (ssize_t at = 0; at < got;) {
-      const auto& entry = *reinterpret_cast<const dirent64*>(buffer.data() + at);
-      at += entry.d_reclen;
-      if (std::strcmp(entry.d_name, ".") == 0 || std::strcmp(entry.d_name, "..") == 0) continue;
-      // An entry that cannot be examined is never rewritten.
-      const unsigned char type = typeOf(folder, entry);
-      if (type == DT_REG)
-        listing.files.emplace_back(entry.d_name);
-      else if (type == DT_DIR)
-        listing.folders.emplace_back(entry.d_name);
-    }
+  const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return failed(errno);
+  const std::unique_ptr<DIR, CloseDir> dir(::fdopendir(fd));
+  if (!dir) {
+    const int error = errno;
+    ::close(fd);
+    return failed(error);
   }
+  FolderListing listing;
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    if (entry == nullptr) break;
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    // An entry that cannot be examined is never rewritten.
+    const unsigned char type = typeOf(folder, *entry);
+    if (type == DT_REG)
+      listing.files.emplace_back(entry->d_name);
+    else if (type == DT_DIR)
+      listing.folders.emplace_back(entry->d_name);
+  }
+  if (errno != 0) return failed(errno);
   sortByFoldedName(listing.files);
   sortByFoldedName(listing.folders);
   return listing;

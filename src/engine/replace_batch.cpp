@@ -244,6 +244,8 @@ void ReplaceEngine::flushFolders(const std::vector<TouchedFolder>& folders) {
 }
 
 void ReplaceEngine::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
+  // The files of one walked folder share its descriptor: no need to ask the disk again.
+  if (std::any_of(folders.begin(), folders.end(), [&](const TouchedFolder& folder) { return folder.fd == fd; })) return;
   struct stat status {};
   if (::fstat(fd, &status) != 0) return;
   const auto same = [&](const TouchedFolder& folder) {
