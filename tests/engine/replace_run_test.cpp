@@ -1,13 +1,10 @@
-#include "engine/file_descriptor.h"
 #include "engine/file_types.h"
-#include "engine/folder_listing.h"
 #include "engine/replace_run.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -331,22 +328,6 @@ TEST_F(FolderRun, WalksFilesBeforeFoldersInNameOrder) {
   for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
   EXPECT_EQ(lastMessage().text, "Made 11 replacements.");
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
-}
-
-// Far more entries than one read of a folder returns: every one is listed, in order.
-TEST_F(FolderRun, FolderOfManyLongNamesIsListedWhole) {
-  const std::string many = folder / "many";
-  fs::create_directories(many + "/sub");
-  std::vector<std::string> names;
-  for (int i = 0; i < 1200; ++i) names.push_back(std::string(120, static_cast<char>('a' + i % 26)) + std::to_string(i));
-  for (const std::string& name : names) writeFile(many + "/" + name, "");
-  std::sort(names.begin(), names.end());
-
-  const FileDescriptor listed(::open(many.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  const FolderListing listing = listFolder(listed.get());
-  EXPECT_EQ(listing.error, 0);
-  EXPECT_EQ(listing.files, names);
-  EXPECT_EQ(listing.folders, std::vector<std::string>{"sub"});
 }
 
 TEST_F(FolderRun, FileTypesSelectTheirFiles) {
