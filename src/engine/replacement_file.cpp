@@ -166,7 +166,8 @@ Status ReplacementFile::seal() {
 }
 
 void ReplacementFile::keepOriginalIn(RunJournal& journal) {
-  journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
+  journal_ = &journal;
+  record_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
 }
 
 Status ReplacementFile::flush() {
@@ -184,6 +185,14 @@ Status ReplacementFile::publish() {
   if (::close(fd) != 0) return failed(errno);
   if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str()) != 0) return failed(errno);
   temporaryName_.clear();
+  if (journal_) {
+    // The rename set the status-change time. Another file under the name by now gets none, so
+    // undo finds the file changed and leaves it alone.
+    struct stat placed {};
+    const bool ours = ::fstatat(folder_, name_.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      placed.st_dev == written_.device && placed.st_ino == written_.inode;
+    journal_->putInPlace(record_, ours ? placed.st_ctim : timespec{});
+  }
   return succeeded();
 }
 

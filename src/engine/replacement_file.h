@@ -82,8 +82,9 @@ class ReplacementFile final : public RewriteSink {
   void keepOriginalIn(RunJournal& journal);
   // Makes the new content durable. May run on another thread while nothing else uses this file.
   Status flush();
-  // Moves the flushed content over the target. The folder's flush, which makes the new name
-  // durable, is the caller's, once for all the files it moved into that folder.
+  // Moves the flushed content over the target, and tells the journal that kept the original.
+  // The folder's flush, which makes the new name durable, is the caller's, once for all the
+  // files it moved into that folder.
   Status publish();
   // The size of the new content, known once sealed.
   std::uint64_t size() const { return size_; }
@@ -122,6 +123,8 @@ class ReplacementFile final : public RewriteSink {
   std::optional<std::uint64_t> copyFrom_;
   std::uint64_t size_ = 0;
   FileFingerprint written_;  // the new content's, once sealed
+  RunJournal* journal_ = nullptr;  // the journal that kept the original
+  int record_ = 0;                 // the original's record there
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

@@ -6,10 +6,14 @@
 namespace sorvane::journal {
 namespace {
 
-constexpr std::string_view kMagic = "sorvane-journal 1";
+constexpr std::string_view kMagic = "sorvane-journal 2";
+// Its runs have no placed lines: every file recorded before the end took its place.
+constexpr std::string_view kFirstMagic = "sorvane-journal 1";
+constexpr std::string_view kEmptyText = "%";
 constexpr std::string_view kHex = "0123456789ABCDEF";
 
 std::string escaped(std::string_view bytes) {
+  if (bytes.empty()) return std::string(kEmptyText);
   std::string out;
   out.reserve(bytes.size());
   for (const char c : bytes) {
@@ -26,6 +30,7 @@ std::string escaped(std::string_view bytes) {
 }
 
 std::optional<std::string> unescaped(std::string_view field) {
+  if (field == kEmptyText) return std::string();
   std::string out;
   for (std::size_t i = 0; i < field.size(); ++i) {
     if (field[i] != '%') {
@@ -157,12 +162,31 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
     run.replacements = replacements;
     return true;
   }
+  if (kind == "placed" || kind == "restored") {
+    int index = 0;
+    timespec changed{};
+    if (!fields.number(index) || (kind == "placed" && !fields.time(changed)) || !fields.done()) return false;
+    const auto file = std::find_if(run.files.begin(), run.files.end(), [&](const FileRecord& f) { return f.index == index; });
+    if (file == run.files.end()) return false;
+    if (kind == "placed") file->placedChange = changed;
+    if (kind == "restored") file->restored = true;
+    return true;
+  }
   timespec when{};
+  if (kind == "tried" && fields.time(when) && fields.done()) {
+    ++run.undoAttempts;
+    return true;
+  }
   if (kind == "undone" && fields.time(when) && fields.done()) {
     run.undone = true;
     return true;
   }
   return false;
+}
+
+// Once the run has ended, what never took its place is no longer the run's.
+void dropUnplaced(RunRecord& run) {
+  std::erase_if(run.files, [](const FileRecord& file) { return !file.placedChange; });
 }
 
 }  // namespace
@@ -204,22 +228,34 @@ std::string endLine(std::int64_t replacements, std::int64_t filesReplaced) {
   return "end " + std::to_string(replacements) + " " + std::to_string(filesReplaced) + "\n";
 }
 
+std::string placedLine(int index, const timespec& changed) {
+  return "placed " + std::to_string(index) + " " + timeField(changed) + "\n";
+}
+
+std::string restoredLine(int index) { return "restored " + std::to_string(index) + "\n"; }
+
+std::string triedLine(const timespec& when) { return "tried " + timeField(when) + "\n"; }
+
 std::string undoneLine(const timespec& when) { return "undone " + timeField(when) + "\n"; }
 
 std::optional<RunRecord> parseManifest(std::string_view text) {
   RunRecord run;
+  bool placesFiles = true;
   // The first line names the format, the second describes the run, records follow. A run
   // killed before its second line was written recorded nothing.
   for (int lineNumber = 1;; ++lineNumber) {
     const auto newline = text.find('\n');
-    if (newline == std::string_view::npos) return run;  // what is left never got its line end
+    if (newline == std::string_view::npos) break;  // what is left never got its line end
     const std::string_view line = text.substr(0, newline);
     text.remove_prefix(newline + 1);
-    const bool understood = lineNumber == 1   ? line == kMagic
+    if (lineNumber == 1) placesFiles = line != kFirstMagic;
+    const bool understood = lineNumber == 1   ? line == kMagic || line == kFirstMagic
                             : lineNumber == 2 ? parseRunLine(line, run)
                                               : parseRecordLine(line, run);
     if (!understood) return std::nullopt;
   }
+  if (placesFiles && run.replacements) dropUnplaced(run);
+  return run;
 }
 
 }  // namespace sorvane::journal

@@ -10,8 +10,16 @@
 #include <vector>
 
 // A run's manifest: one line per record, appended as the run goes, fields separated by blanks,
-// every byte that is not plain printable ASCII written as %XX so paths and terms of any bytes
-// fit on a line.
+// every byte that is not plain printable ASCII written as %XX and an empty text as a lone %, so
+// paths and terms of any bytes fit on a line and read back as they were.
+//
+// The lines, after the format's name and the run's own line:
+//   file N ...     the original of a file about to be replaced, kept as N in the run's folder
+//   placed N T     file N took its new content's place; T is its status-change time after that
+//   end R F        the run ended with R replacements in F files
+//   restored N     undo gave file N its original back
+//   tried T        an undo left some files for a reason that may pass; the next one tries them
+//   undone T       the run was taken back
 namespace sorvane::journal {
 
 inline constexpr std::string_view kManifestName = "manifest";
@@ -31,6 +39,11 @@ struct FileRecord {
   timespec modified{};
   std::uint64_t keptBytes = 0;  // disk space the kept original holds
   FileFingerprint written;      // what the run put in its place
+  // The new content's status-change time once it took its place, which no user can set: a
+  // file deleted and made again with the same inode, size and modification time still differs.
+  // None when the run was cut off before it was written, or in a journal written before.
+  std::optional<timespec> placedChange;
+  bool restored = false;  // undo gave it its original back
 };
 
 struct RunRecord {
@@ -44,13 +57,19 @@ struct RunRecord {
   // Known once the run has ended; a journal written before it was recorded lacks it.
   std::optional<std::int64_t> filesReplaced;
   bool undone = false;
+  int undoAttempts = 0;  // undos that left files for a reason that may pass
 
   std::uint64_t keptBytes() const;
+  // The files put in place without an original kept: undo cannot take them back.
+  std::int64_t filesWithoutCopy() const;
 };
 
 std::string headerLines(const RunRecord& run);
 std::string fileLine(const FileRecord& file);
 std::string endLine(std::int64_t replacements, std::int64_t filesReplaced);
+std::string placedLine(int index, const timespec& changed);
+std::string restoredLine(int index);
+std::string triedLine(const timespec& when);
 std::string undoneLine(const timespec& when);
 
 // A path undo may write to: absolute, without "." or ".." steps and without NUL bytes.
@@ -59,7 +78,9 @@ bool isPlainAbsolutePath(const std::string& path);
 // The run a manifest describes. Nothing when a complete line is not understood or names a
 // path that is not absolute, so a damaged or forged manifest is refused as a whole. A last
 // line without its line end is a record whose write never finished: its file was not yet
-// replaced, so it is passed over.
+// replaced, so it is passed over. Once a run has ended, a file never placed is no longer part
+// of it (a retried file's first attempt, a file dropped at a stop); a run cut off before its
+// end keeps every record, for undo to tell which files took their place.
 std::optional<RunRecord> parseManifest(std::string_view text);
 
 }  // namespace sorvane::journal

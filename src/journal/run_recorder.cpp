@@ -1,5 +1,6 @@
 #include "journal/run_recorder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -62,12 +63,15 @@ void RunRecorder::runStarted(const std::string& find, const std::string& replace
   kept_ = 0;
 }
 
-void RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) {
-  if (failed_ || (!runFolder_.valid() && !openRun())) return;
+int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) {
+  if (failed_ || (!runFolder_.valid() && !openRun())) return 0;
   FileRecord file;
   file.index = static_cast<int>(run_.files.size()) + 1;
   file.path = absolutePath(original);
-  if (file.path.empty()) return warn(original.path + ": no absolute path to record, so it cannot be taken back");
+  if (file.path.empty()) {
+    warn(original.path + ": no absolute path to record, so it cannot be taken back");
+    return 0;
+  }
   file.size = original.status.st_size;
   file.mode = original.status.st_mode & 07777;
   file.owner = original.status.st_uid;
@@ -75,23 +79,46 @@ void RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerpri
   file.modified = original.status.st_mtim;
   file.kept = keep(original, std::to_string(file.index), file.keptBytes);
   file.written = replacement;
-  if (!append(fileLine(file))) return fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
+  if (!manifest_.append(fileLine(file))) {
+    fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
+    return 0;
+  }
   // Starts writing the record now, so the flush of the new content can carry it too.
-  ::sync_file_range(manifest_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+  ::sync_file_range(manifest_.descriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
   kept_ += file.keptBytes;
   run_.files.push_back(std::move(file));
+  placed_.push_back(false);
+  return run_.files.back().index;
 }
 
 void RunRecorder::makeKeptDurable() {
   if (failed_ || !manifest_.valid()) return;
+  // The last batch's placings ride along; undo can tell them without, only less surely.
+  if (!placedLines_.empty() && manifest_.append(placedLines_)) placedLines_.clear();
   // The record, then the folder that holds the kept original's name.
-  if (calls_.flush(manifest_.get()) != 0 || calls_.flush(runFolder_.get()) != 0)
+  if (calls_.flush(manifest_.descriptor()) != 0 || calls_.flush(runFolder_.get()) != 0)
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
 }
 
+void RunRecorder::putInPlace(int record, const timespec& changed) {
+  if (record <= 0 || static_cast<std::size_t>(record) > placed_.size()) return;
+  placed_[static_cast<std::size_t>(record) - 1] = true;
+  placedLines_ += placedLine(record, changed);
+}
+
 void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
-  if (runFolder_.valid() && !failed_) append(endLine(replacements, filesReplaced));
+  if (runFolder_.valid() && !failed_ && manifest_.append(placedLines_ + endLine(replacements, filesReplaced)))
+    dropUnplaced();
   closeRun();
+}
+
+void RunRecorder::dropUnplaced() {
+  if (std::find(placed_.begin(), placed_.end(), true) == placed_.end()) {
+    folder_->removeRun(runName_);
+    return;
+  }
+  for (std::size_t i = 0; i < placed_.size(); ++i)
+    if (!placed_[i]) ::unlinkat(runFolder_.get(), std::to_string(i + 1).c_str(), 0);
 }
 
 bool RunRecorder::openRun() {
@@ -111,9 +138,7 @@ bool RunRecorder::openRun() {
     tryLockRun(runFolder_.get());  // a new folder: no one else knows it yet
     prune(0);
   }
-  manifest_.reset(::openat(runFolder_.get(), std::string(kManifestName).c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!manifest_.valid() || !append(headerLines(run_))) {
+  if (!manifest_.create(runFolder_.get()) || !manifest_.append(headerLines(run_))) {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
     return false;
   }
@@ -196,8 +221,6 @@ bool RunRecorder::copy(const OriginalFile& original, const std::string& name, st
   return true;
 }
 
-bool RunRecorder::append(const std::string& text) { return writeAll(manifest_.get(), text.data(), text.size()); }
-
 void RunRecorder::warn(const std::string& why) {
   if (!reported_ && report_) report_(why);
   reported_ = true;
@@ -209,7 +232,9 @@ void RunRecorder::fail(const std::string& why) {
 }
 
 void RunRecorder::closeRun() {
-  manifest_.reset();
+  manifest_ = ManifestFile();
+  placedLines_.clear();
+  placed_.clear();
   runFolder_.reset();  // and with it the run's lock
   folder_.reset();
   runName_.clear();

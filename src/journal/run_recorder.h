@@ -5,6 +5,7 @@
 #include "engine/run_journal.h"
 #include "journal/journal_folder.h"
 #include "journal/manifest.h"
+#include "journal/manifest_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -42,8 +43,9 @@ class RunRecorder final : public RunJournal {
   void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
   void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
-  void keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) override;
+  int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) override;
   void makeKeptDurable() override;
+  void putInPlace(int record, const timespec& changed) override;
   void runEnded(std::int64_t replacements, std::int64_t filesReplaced) override;
 
  private:
@@ -53,9 +55,10 @@ class RunRecorder final : public RunJournal {
   bool makeRoom(std::uint64_t bytes);
   Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
   bool copy(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
-  bool append(const std::string& text);
   void warn(const std::string& why);  // reported once per run
   void fail(const std::string& why);  // and nothing more is written for this run
+  // Drops what the run kept for files it never put in place; a run that put none leaves nothing.
+  void dropUnplaced();
   void closeRun();
 
   std::string stateHome_;
@@ -70,7 +73,9 @@ class RunRecorder final : public RunJournal {
   std::optional<JournalFolder> folder_;
   std::string runName_;
   FileDescriptor runFolder_;
-  FileDescriptor manifest_;
+  ManifestFile manifest_;
+  std::string placedLines_;          // written with the next batch's records, or at the end
+  std::vector<bool> placed_;         // by record number - 1
   std::uint64_t othersKept_ = 0;  // bytes the other kept runs hold
   std::uint64_t kept_ = 0;        // bytes this run holds
 };

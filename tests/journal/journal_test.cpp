@@ -291,14 +291,13 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_EQ(outcome.leftAlone[0].path, big);
   EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
   EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::InProgress);
-  // Its file was never replaced: it is as it was, so nothing is left alone, nor counted.
+  // Its file was never put in place: the run leaves nothing behind, and undo goes past it.
   concurrent.runEnded(0, 0);
-  EXPECT_EQ(journal::texts::historyLine(*kept().back().record, false).substr(19),
-            "  other  \"old\" \u2192 \"new\"  0 files  0 replacements  not taken back");
-  const UndoOutcome unreplaced = undoLastRun(state.path(), false);
-  EXPECT_EQ(unreplaced.run.frontEnd, "other");
-  EXPECT_TRUE(unreplaced.complete());
-  EXPECT_TRUE(unreplaced.restored.empty());
+  EXPECT_EQ(kept().size(), 1u);
+  struct stat busy {};
+  ::stat((folder / "busy.txt").c_str(), &busy);
+  EXPECT_EQ(busy.st_nlink, 1u) << "no link to the live file stays in the journal";
+  EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::NothingToUndo);
 }
 
 TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {

@@ -1,0 +1,87 @@
+#include "journal/manifest.h"
+#include "journal/manifest_file.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+
+namespace sorvane::testing {
+namespace {
+
+using journal::FileRecord;
+using journal::RunRecord;
+
+std::string everyByte() {
+  std::string bytes;
+  for (int byte = 0; byte < 256; ++byte) bytes += static_cast<char>(byte);
+  return bytes;
+}
+
+// Terms and paths of any bytes, the empty text among them, read back as they were written; a run
+// that has ended holds only the files that took their place.
+TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
+  for (const std::string& text : {std::string(), everyByte(), std::string("%"), std::string(" a  b ")}) {
+    RunRecord run;
+    run.started = {1700000000, 5};
+    run.frontEnd = "cli";
+    run.find = text.empty() ? "x" : text;
+    run.replace = text;
+    FileRecord placed;
+    placed.index = 1;
+    // Every byte a name may hold: all but NUL and the slash.
+    placed.path = "/d/" + everyByte().substr(1);
+    placed.path.erase(placed.path.find('/', 3), 1);
+    placed.kept = journal::Kept::Link;
+    FileRecord retried = placed;
+    retried.index = 2;
+    const std::string manifest = journal::headerLines(run) + journal::fileLine(placed) + journal::fileLine(retried) +
+                                 journal::placedLine(2, {1700000001, 7}) + journal::endLine(3, 1) +
+                                 journal::restoredLine(2) + journal::triedLine({1700000002, 0});
+    const auto read = journal::parseManifest(manifest);
+    ASSERT_TRUE(read) << manifest;
+    EXPECT_EQ(read->find, run.find);
+    EXPECT_EQ(read->replace, text);
+    ASSERT_EQ(read->files.size(), 1u) << "the attempt that never took its place is not the run's";
+    EXPECT_EQ(read->files[0].index, 2);
+    EXPECT_EQ(read->files[0].path, placed.path);
+    EXPECT_EQ(read->files[0].placedChange->tv_nsec, 7);
+    EXPECT_TRUE(read->files[0].restored);
+    EXPECT_EQ(read->undoAttempts, 1);
+    // Cut off before its end, a run keeps every record: undo tells which took their place.
+    EXPECT_EQ(journal::parseManifest(manifest.substr(0, manifest.find("end ")))->files.size(), 2u);
+  }
+}
+
+ssize_t fullDisk(int fd, const void* data, std::size_t size) {
+  const ssize_t n = ::write(fd, data, size / 2);
+  errno = ENOSPC;
+  return n > 0 ? n : -1;
+}
+
+// A line cut short by a full disk is cut back, and a tail torn by an earlier process is cut
+// before a mark follows it: the manifest always reads.
+TEST(Manifest, ATornLineIsCutBeforeAnythingFollowsIt) {
+  TempFolder folder;
+  const FileDescriptor runFolder(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
+  RunRecord run;
+  run.find = "old";
+  journal::ManifestFile manifest;
+  ASSERT_TRUE(manifest.create(runFolder.get()));
+  ASSERT_TRUE(manifest.append(journal::headerLines(run)));
+  manifest.write = &fullDisk;
+  EXPECT_FALSE(manifest.append(journal::endLine(1, 1)));
+  EXPECT_EQ(readFile(folder / "manifest"), journal::headerLines(run));
+
+  writeFile(folder / "manifest", journal::headerLines(run) + "end 1");
+  journal::ManifestFile reopened;
+  ASSERT_TRUE(reopened.open(runFolder.get()));
+  ASSERT_TRUE(reopened.append(journal::undoneLine({1, 0})));
+  const auto read = journal::parseManifest(readFile(folder / "manifest"));
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(read->undone);
+}
+
+}  // namespace
+}  // namespace sorvane::testing
