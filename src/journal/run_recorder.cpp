@@ -1,5 +1,7 @@
 #include "journal/run_recorder.h"
 
+#include "engine/file_copy.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -9,8 +11,6 @@
 
 namespace sorvane::journal {
 namespace {
-
-constexpr std::size_t kCopyChunk = 1024 * 1024;
 
 std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
@@ -31,17 +31,6 @@ std::string absolutePath(const OriginalFile& original) {
 }
 
 std::uint64_t diskBytes(const struct stat& status) { return static_cast<std::uint64_t>(status.st_blocks) * 512; }
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -207,13 +196,9 @@ bool RunRecorder::copy(const OriginalFile& original, const std::string& name, st
   const FileDescriptor kept(
       ::openat(runFolder_.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!kept.valid()) return false;
-  std::vector<char> buffer(kCopyChunk);
-  for (off_t offset = 0; offset < original.status.st_size;) {
-    const ssize_t got = ::pread(original.descriptor, buffer.data(), buffer.size(), offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got == 0) errno = EIO;  // shorter than when it was read
-    if (got <= 0 || !writeAll(kept.get(), buffer.data(), static_cast<std::size_t>(got))) return false;
-    offset += got;
+  if (const int error = copyFileData(original.descriptor, original.status.st_size, kept.get())) {
+    errno = error;
+    return false;
   }
   struct stat status {};
   if (calls_.flush(kept.get()) != 0 || ::fstat(kept.get(), &status) != 0) return false;

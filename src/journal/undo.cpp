@@ -1,5 +1,6 @@
 #include "journal/undo.h"
 
+#include "engine/file_copy.h"
 #include "engine/file_descriptor.h"
 #include "engine/replacement_file.h"
 #include "journal/journal_folder.h"
@@ -13,8 +14,6 @@
 
 namespace sorvane::journal {
 namespace {
-
-constexpr std::size_t kCopyChunk = 1024 * 1024;
 
 bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
@@ -59,22 +58,6 @@ int restoreAttributes(int fd, const FileRecord& file) {
   return 0;
 }
 
-bool copyAll(int from, int to) {
-  std::vector<char> buffer(kCopyChunk);
-  for (off_t offset = 0;;) {
-    const ssize_t got = ::pread(from, buffer.data(), buffer.size(), offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return got == 0;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t n = ::write(to, buffer.data() + done, static_cast<std::size_t>(got - done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += n;
-    }
-    offset += got;
-  }
-}
-
 // Where the journal is on another file system: a copy beside the file, flushed, then renamed.
 int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file) {
   std::string temporary;
@@ -85,7 +68,8 @@ int copyBeside(int kept, int folder, const std::string& name, const FileRecord& 
     if (!copy.valid() && errno != EEXIST) return errno;
   }
   if (!copy.valid()) return EEXIST;
-  int error = copyAll(kept, copy.get()) ? restoreAttributes(copy.get(), file) : errno;
+  int error = copyFileData(kept, file.size, copy.get());
+  if (error == 0) error = restoreAttributes(copy.get(), file);
   if (error == 0 && ::fdatasync(copy.get()) != 0) error = errno;
   if (error == 0 && ::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) error = errno;
   if (error != 0) ::unlinkat(folder, temporary.c_str(), 0);
