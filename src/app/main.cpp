@@ -6,6 +6,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
+#include "platform/progress_window.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
@@ -18,8 +19,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
-  if (const std::optional<int> status = sorvane::app::undoFromLauncher(QApplication::arguments(), messageBoxes,
-                                                                      sorvane::journal::defaultStateHome()))
+  sorvane::platform::QtProgressWindow undoProgress;
+  if (const std::optional<int> status = sorvane::app::undoFromLauncher(
+          QApplication::arguments(), messageBoxes, undoProgress, sorvane::journal::defaultStateHome()))
     return *status;
 
   // The window's runs are journaled too; where the journal cannot be written they go on as designed.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/message_boxes.h"
+#include "platform/progress_window.h"
 
 #include <QStringList>
 #include <optional>
@@ -8,10 +9,12 @@
 
 namespace sorvane::app {
 
-// The launcher's "Undo Last Replace", asked for by `--undo-last-run` among `arguments`: takes
-// back the newest run kept under `stateHome` and says how it went in a message box, without
-// the main window. Returns the exit status, or nothing when the arguments ask for the window.
+// The launcher's "Undo Last Replace", asked for by `--undo-last-run` among `arguments`: names
+// the newest run kept under `stateHome` in a question, takes it back when the answer is Yes,
+// showing its progress when it takes long, and says how it went in a message box, without the
+// main window. Returns the exit status (1 when the answer is No), or nothing when the
+// arguments ask for the window.
 std::optional<int> undoFromLauncher(const QStringList& arguments, platform::MessageBoxes& messageBoxes,
-                                    const std::string& stateHome);
+                                    platform::ProgressWindow& progress, const std::string& stateHome);
 
 }  // namespace sorvane::app

@@ -11,7 +11,9 @@ namespace sorvane::cli {
 using journal::UndoOutcome;
 
 int undoCommand(const std::string& stateHome, bool dryRun, std::ostream& out, std::ostream& err) {
-  const UndoOutcome outcome = journal::undoLastRun(stateHome, dryRun);
+  journal::UndoOptions options;
+  options.dryRun = dryRun;
+  const UndoOutcome outcome = journal::undoLastRun(stateHome, options);
   switch (outcome.kind) {
     case UndoOutcome::Kind::NothingToUndo:
       out << journal::texts::kNothingToUndo << '\n';
@@ -25,12 +27,14 @@ int undoCommand(const std::string& stateHome, bool dryRun, std::ostream& out, st
     case UndoOutcome::Kind::TakenBack:
       break;
   }
-  out << (dryRun ? "Would take back" : "Taking back") << " the run of " << journal::texts::runTitle(outcome.run)
-      << ".\n";
+  // The same words as the desktop's question, so a dry run shows what the question would ask.
+  out << (dryRun ? "Would take back " + journal::texts::undoSubject(outcome.run) + "." : journal::texts::takingBack(outcome.run))
+      << '\n';
   if (dryRun)
     for (const std::string& path : outcome.restored) out << "would restore " << path << '\n';
   for (const journal::LeftAlone& file : outcome.leftAlone)
-    err << "sorvane-cli: " << file.path << ": " << file.reason << (dryRun ? "; would be left alone\n" : "; left alone\n");
+    err << "sorvane-cli: " << file.path << ": " << file.reason << (dryRun ? "; would be left alone" : "; left alone")
+        << journal::texts::originalNote(file) << '\n';
   if (!outcome.error.empty()) err << "sorvane-cli: " << outcome.error << '\n';
   out << journal::texts::undoReport(outcome, dryRun) << '\n';
   return outcome.complete() ? 0 : 1;

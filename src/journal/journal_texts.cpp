@@ -28,6 +28,9 @@ std::string terms(const RunRecord& run) {
   return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == CompareMode::Text ? " (ignoring case)" : "");
 }
 
+// "1 file", "2 files".
+std::string files(std::size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
+
 }  // namespace
 
 std::string localTime(const timespec& when) {
@@ -43,19 +46,37 @@ std::string historyLine(const RunRecord& run, bool inProgress) {
   const std::string replacements =
       run.replacements ? std::to_string(*run.replacements) + " replacements" : std::string("did not finish");
   const char* state = inProgress ? "in progress" : run.undone ? "taken back" : "not taken back";
-  const std::int64_t files = run.filesReplaced.value_or(static_cast<std::int64_t>(run.files.size()));
-  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + std::to_string(files) + " files  " +
-         replacements + "  " + state;
+  const std::int64_t replaced = run.filesReplaced.value_or(static_cast<std::int64_t>(run.files.size()));
+  const std::int64_t withoutCopy = run.filesWithoutCopy();
+  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + std::to_string(replaced) + " files" +
+         (withoutCopy > 0 ? " (" + std::to_string(withoutCopy) + " without a copy)" : "") + "  " + replacements + "  " +
+         state;
 }
 
+std::string undoSubject(const RunRecord& run) {
+  if (run.undoAttempts == 0) return "the run of " + runTitle(run) + ", " + files(run.files.size());
+  return "the rest of the run of " + runTitle(run) + ", " + std::to_string(filesToTry(run).size()) + " of " +
+         files(run.files.size());
+}
+
+std::string undoQuestion(const RunRecord& run) { return "Take back " + undoSubject(run) + "?"; }
+
+std::string takingBack(const RunRecord& run) { return "Taking back " + undoSubject(run) + "."; }
+
 std::string undoReport(const UndoOutcome& outcome, bool dryRun) {
-  const std::string restored = std::to_string(outcome.restored.size());
   const std::string leftAlone = std::to_string(outcome.leftAlone.size());
   if (dryRun) {
-    return "Would restore " + restored + " files." +
+    return "Would restore " + files(outcome.restored.size()) + "." +
            (outcome.leftAlone.empty() ? "" : " " + leftAlone + " would be left alone.");
   }
-  return "Restored " + restored + " files." + (outcome.leftAlone.empty() ? "" : " " + leftAlone + " left alone.");
+  return "Restored " + files(outcome.restored.size()) + "." +
+         (outcome.leftAlone.empty()  ? ""
+          : outcome.triesAgain       ? " " + leftAlone + " left alone; the next undo tries the rest of the run."
+                                     : " " + leftAlone + " left alone.");
+}
+
+std::string originalNote(const LeftAlone& file) {
+  return file.original.empty() ? "" : "; its original is kept as " + file.original;
 }
 
 Message undoMessage(const UndoOutcome& outcome) {
@@ -69,10 +90,12 @@ Message undoMessage(const UndoOutcome& outcome) {
     case UndoOutcome::Kind::TakenBack:
       break;
   }
-  Message message{"Took back the run of " + runTitle(outcome.run) + ".\r\r" + undoReport(outcome, false), false};
+  Message message{std::string(outcome.triesAgain ? "Took back part of " : "Took back ") + undoSubject(outcome.run) +
+                      ".\r\r" + undoReport(outcome, false),
+                  false};
   if (!outcome.leftAlone.empty()) message.text += "\r";
   for (std::size_t i = 0; i < outcome.leftAlone.size() && i < kNamedInMessage; ++i)
-    message.text += "\r" + outcome.leftAlone[i].path + ": " + outcome.leftAlone[i].reason;
+    message.text += "\r" + outcome.leftAlone[i].path + ": " + outcome.leftAlone[i].reason + originalNote(outcome.leftAlone[i]);
   if (outcome.leftAlone.size() > kNamedInMessage)
     message.text += "\rand " + std::to_string(outcome.leftAlone.size() - kNamedInMessage) + " more";
   if (!outcome.error.empty()) message.text += "\r\r" + outcome.error;

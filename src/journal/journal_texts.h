@@ -14,10 +14,20 @@ inline constexpr const char* kNothingToUndo = "Nothing to undo.";
 std::string localTime(const timespec& when);
 // The run as the user knows it: its time and "find" → "replace".
 std::string runTitle(const RunRecord& run);
-// One line of the history: time, front end, terms, files, replacements, taken back or not.
+// One line of the history: time, front end, terms, files and how many have no copy to undo
+// them with, replacements, taken back or not.
 std::string historyLine(const RunRecord& run, bool inProgress);
+// What an undo of the run takes back: "the run of <title>, 3 files", or, once an undo left some
+// of its files to try again, "the rest of the run of <title>, 1 of 3 files".
+std::string undoSubject(const RunRecord& run);
+// The question the desktop asks before it takes the run back.
+std::string undoQuestion(const RunRecord& run);
+// "Taking back <subject>.", as the undo starts.
+std::string takingBack(const RunRecord& run);
 // "Restored N files." and how many were left alone, or what a dry run would do.
 std::string undoReport(const UndoOutcome& outcome, bool dryRun);
+// "; its original is kept as PATH" where the original of a file left alone is named, else nothing.
+std::string originalNote(const LeftAlone& file);
 
 struct Message {
   std::string text;  // lines broken by a lone CR

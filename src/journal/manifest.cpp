@@ -165,11 +165,10 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
   if (kind == "placed" || kind == "restored") {
     int index = 0;
     timespec changed{};
-    if (!fields.number(index) || (kind == "placed" && !fields.time(changed)) || !fields.done()) return false;
+    if (!fields.number(index) || !fields.time(changed) || !fields.done()) return false;
     const auto file = std::find_if(run.files.begin(), run.files.end(), [&](const FileRecord& f) { return f.index == index; });
     if (file == run.files.end()) return false;
-    if (kind == "placed") file->placedChange = changed;
-    if (kind == "restored") file->restored = true;
+    (kind == "placed" ? file->placedChange : file->restored) = changed;
     return true;
   }
   timespec when{};
@@ -202,6 +201,10 @@ bool isPlainAbsolutePath(const std::string& path) {
   return true;
 }
 
+std::int64_t RunRecord::filesWithoutCopy() const {
+  return std::count_if(files.begin(), files.end(), [](const FileRecord& file) { return file.kept == Kept::None; });
+}
+
 std::uint64_t RunRecord::keptBytes() const {
   std::uint64_t total = 0;
   for (const FileRecord& file : files) total += file.keptBytes;
@@ -232,7 +235,9 @@ std::string placedLine(int index, const timespec& changed) {
   return "placed " + std::to_string(index) + " " + timeField(changed) + "\n";
 }
 
-std::string restoredLine(int index) { return "restored " + std::to_string(index) + "\n"; }
+std::string restoredLine(int index, const timespec& changed) {
+  return "restored " + std::to_string(index) + " " + timeField(changed) + "\n";
+}
 
 std::string triedLine(const timespec& when) { return "tried " + timeField(when) + "\n"; }
 

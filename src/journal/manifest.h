@@ -17,7 +17,7 @@
 //   file N ...     the original of a file about to be replaced, kept as N in the run's folder
 //   placed N T     file N took its new content's place; T is its status-change time after that
 //   end R F        the run ended with R replacements in F files
-//   restored N     undo gave file N its original back
+//   restored N T   undo gave file N its original back; T is its status-change time after that
 //   tried T        an undo left some files for a reason that may pass; the next one tries them
 //   undone T       the run was taken back
 namespace sorvane::journal {
@@ -43,7 +43,9 @@ struct FileRecord {
   // file deleted and made again with the same inode, size and modification time still differs.
   // None when the run was cut off before it was written, or in a journal written before.
   std::optional<timespec> placedChange;
-  bool restored = false;  // undo gave it its original back
+  // Undo gave it its original back, which then had this status-change time: an undo of an
+  // older run that rewrote the same file knows it by it.
+  std::optional<timespec> restored;
 };
 
 struct RunRecord {
@@ -68,7 +70,7 @@ std::string headerLines(const RunRecord& run);
 std::string fileLine(const FileRecord& file);
 std::string endLine(std::int64_t replacements, std::int64_t filesReplaced);
 std::string placedLine(int index, const timespec& changed);
-std::string restoredLine(int index);
+std::string restoredLine(int index, const timespec& changed);
 std::string triedLine(const timespec& when);
 std::string undoneLine(const timespec& when);
 

@@ -1,133 +1,14 @@
 #include "journal/undo.h"
 
-#include "engine/file_copy.h"
-#include "engine/file_descriptor.h"
-#include "engine/replacement_file.h"
 #include "journal/journal_folder.h"
+#include "journal/manifest_file.h"
+#include "journal/run_restorer.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <random>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace sorvane::journal {
 namespace {
-
-bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-// Opens the folder of an absolute path one step at a time, relative to the step before, so no
-// limit on a path's length applies and no symbolic link is followed.
-FileDescriptor openParent(const std::string& path, std::string& name) {
-  FileDescriptor folder(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  std::size_t start = 1;
-  for (std::size_t slash; folder.valid() && (slash = path.find('/', start)) != std::string::npos; start = slash + 1) {
-    const std::string step = path.substr(start, slash - start);
-    int fd = ::openat(folder.get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    // A folder that may be searched but not read still leads to its files.
-    if (fd < 0 && errno == EACCES) fd = ::openat(folder.get(), step.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    folder.reset(fd);
-  }
-  name = path.substr(start);
-  return folder;
-}
-
-std::string temporaryName() {
-  static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string name(ReplacementFile::kTemporaryPrefix);
-  for (int i = 0; i < 6; ++i) name += alphabet[pick(generator)];
-  return name.append(ReplacementFile::kTemporarySuffix);
-}
-
-// Gives the open file the original's owner, mode and modification time, changing only what
-// differs, so a file the user may write but does not own can still come back.
-int restoreAttributes(int fd, const FileRecord& file) {
-  struct stat now {};
-  if (::fstat(fd, &now) != 0) return errno;
-  if ((now.st_uid != file.owner || now.st_gid != file.group) && ::fchown(fd, file.owner, file.group) != 0 &&
-      errno != EPERM)
-    return errno;
-  // After the owner: a change of owner clears the set-id bits.
-  if (::fstat(fd, &now) != 0) return errno;
-  if ((now.st_mode & 07777) != file.mode && ::fchmod(fd, file.mode) != 0) return errno;
-  const timespec times[2] = {{0, UTIME_OMIT}, file.modified};
-  if (!sameTime(now.st_mtim, file.modified) && ::futimens(fd, times) != 0) return errno;
-  return 0;
-}
-
-// Where the journal is on another file system: a copy beside the file, flushed, then renamed.
-int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file) {
-  std::string temporary;
-  FileDescriptor copy;
-  for (int attempt = 0; attempt < 100 && !copy.valid(); ++attempt) {
-    temporary = temporaryName();
-    copy.reset(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!copy.valid() && errno != EEXIST) return errno;
-  }
-  if (!copy.valid()) return EEXIST;
-  int error = copyFileData(kept, file.size, copy.get());
-  if (error == 0) error = restoreAttributes(copy.get(), file);
-  if (error == 0 && ::fdatasync(copy.get()) != 0) error = errno;
-  if (error == 0 && ::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) error = errno;
-  if (error != 0) ::unlinkat(folder, temporary.c_str(), 0);
-  return error;
-}
-
-class Restorer {
- public:
-  Restorer(int runFolder, bool dryRun, UndoOutcome& outcome) : runFolder_(runFolder), dryRun_(dryRun), outcome_(outcome) {}
-
-  void restore(const FileRecord& file) {
-    std::string name;
-    const FileDescriptor folder = openParent(file.path, name);
-    struct stat now {};
-    if (!folder.valid() || ::fstatat(folder.get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-      return leaveAlone(file, errno == ENOENT ? "it is gone" : systemError(errno));
-    if (!(FileFingerprint::of(now) == file.written)) {
-      // The run ended between keeping the original and replacing it: it is as it was.
-      if (now.st_size == file.size && sameTime(now.st_mtim, file.modified)) return;
-      return leaveAlone(file, "changed since the run");
-    }
-    if (file.kept == Kept::None) return leaveAlone(file, "no copy was kept");
-    const std::string keptName = std::to_string(file.index);
-    const FileDescriptor kept(::openat(runFolder_, keptName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat keptStatus {};
-    if (!kept.valid() || ::fstat(kept.get(), &keptStatus) != 0 || !S_ISREG(keptStatus.st_mode) ||
-        keptStatus.st_size != file.size)
-      return leaveAlone(file, "the journal's copy is missing or damaged");
-    if (!dryRun_) {
-      int error = restoreAttributes(kept.get(), file);
-      if (error == 0 && ::renameat(runFolder_, keptName.c_str(), folder.get(), name.c_str()) != 0) {
-        error = errno == EXDEV ? copyBeside(kept.get(), folder.get(), name, file) : errno;
-      }
-      if (error != 0) return leaveAlone(file, systemError(error));
-      ::fsync(folder.get());
-    }
-    outcome_.restored.push_back(file.path);
-  }
-
- private:
-  void leaveAlone(const FileRecord& file, std::string reason) {
-    outcome_.leftAlone.push_back({file.path, std::move(reason)});
-  }
-
-  int runFolder_;
-  bool dryRun_;
-  UndoOutcome& outcome_;
-};
-
-bool markUndone(int runFolder) {
-  const FileDescriptor manifest(
-      ::openat(runFolder, std::string(kManifestName).c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  const std::string line = undoneLine(now);
-  return manifest.valid() && ::write(manifest.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
-         ::fsync(manifest.get()) == 0;
-}
 
 UndoOutcome refused(std::string error) {
   UndoOutcome outcome;
@@ -136,35 +17,89 @@ UndoOutcome refused(std::string error) {
   return outcome;
 }
 
+// What the undo of a run taken back already says to the undo of an older one: each file the
+// later undo put back, which the older run may have rewritten too.
+void noteRestores(const RunRecord& run, LaterRestores& later) {
+  for (const FileRecord& file : run.files) later[file.path] = file.restored;
+}
+
 }  // namespace
 
-UndoOutcome undoLastRun(const std::string& stateHome, bool dryRun) {
+std::vector<const FileRecord*> filesToTry(const RunRecord& run) {
+  std::vector<const FileRecord*> files;
+  for (auto file = run.files.rbegin(); file != run.files.rend(); ++file)
+    if (!file->restored) files.push_back(&*file);
+  return files;
+}
+
+std::optional<RunToUndo> RunToUndo::choose(const std::string& stateHome, UndoOutcome& outcome) {
   std::string error;
   const auto journal = JournalFolder::open(stateHome, false, error);
-  if (!journal) return refused(error);
+  if (!journal) {
+    outcome = refused(error);
+    return std::nullopt;
+  }
+  // Held while the run is chosen, as runs hold it while they make and prune theirs; not while
+  // it is taken back, which would keep new runs waiting.
+  const JournalFolder::Lock lock(*journal);
+  if (journal->exists() && !lock.held()) {
+    outcome = refused(journal->path() + ": cannot be locked: " + systemError(errno));
+    return std::nullopt;
+  }
+  LaterRestores later;
   const std::vector<std::string> names = journal->runNames();
   for (auto name = names.rbegin(); name != names.rend(); ++name) {
-    const FileDescriptor run = journal->openRun(*name, error);
-    if (!run.valid()) return refused(error);
+    const std::string path = journal->path() + "/" + *name;
+    FileDescriptor run = journal->openRun(*name, error);
+    if (!run.valid()) {
+      outcome = refused(error);
+      return std::nullopt;
+    }
     const bool locked = tryLockRun(run.get());
     auto record = readRun(run.get(), error);
-    if (!record) return refused(journal->path() + "/" + *name + ": " + error);
-    if (record->undone) continue;
-    UndoOutcome outcome;
-    outcome.run = std::move(*record);
-    if (!locked) {
-      outcome.kind = UndoOutcome::Kind::InProgress;
-      return outcome;
+    if (!record) {
+      outcome = refused(path + ": " + error);
+      return std::nullopt;
     }
-    if (outcome.run.files.empty()) continue;
-    outcome.kind = UndoOutcome::Kind::TakenBack;
-    Restorer restorer(run.get(), dryRun, outcome);
-    for (auto file = outcome.run.files.rbegin(); file != outcome.run.files.rend(); ++file) restorer.restore(*file);
-    if (!dryRun && !markUndone(run.get()))
-      outcome.error = journal->path() + "/" + *name + ": cannot be marked as taken back: " + systemError(errno);
-    return outcome;
+    if (!record->undone && !locked) {
+      outcome = UndoOutcome{UndoOutcome::Kind::InProgress, {}, std::move(*record), {}, {}, false};
+      return std::nullopt;
+    }
+    if (record->undone || filesToTry(*record).empty()) {
+      noteRestores(*record, later);
+      continue;
+    }
+    return RunToUndo(path, std::move(run), std::move(*record), std::move(later));
   }
-  return {};
+  outcome = UndoOutcome{};
+  return std::nullopt;
+}
+
+UndoOutcome RunToUndo::takeBack(const UndoOptions& options) {
+  UndoOutcome outcome;
+  outcome.kind = UndoOutcome::Kind::TakenBack;
+  outcome.run = record_;
+  ManifestFile manifest;
+  // Nothing is restored that could not be marked: it would be tried again as changed.
+  if (!options.dryRun && !manifest.open(folder_.get()))
+    return refused(path_ + ": its manifest cannot be written: " + systemError(errno));
+  RunRestorer restorer(folder_.get(), path_, options, later_, outcome);
+  restorer.restore(filesToTry(record_), options.dryRun ? nullptr : &manifest);
+  if (options.dryRun) return outcome;
+  // Tried once more at most, so that one stubborn file never keeps the older runs from undo.
+  outcome.triesAgain = restorer.leftAnyThatMayPass() && record_.undoAttempts == 0;
+  if (!outcome.triesAgain) restorer.nameOriginals();
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (!manifest.append(outcome.triesAgain ? triedLine(now) : undoneLine(now)) || ::fdatasync(manifest.descriptor()) != 0)
+    outcome.error = path_ + ": cannot be marked as taken back: " + systemError(errno);
+  return outcome;
+}
+
+UndoOutcome undoLastRun(const std::string& stateHome, const UndoOptions& options) {
+  UndoOutcome outcome;
+  std::optional<RunToUndo> run = RunToUndo::choose(stateHome, outcome);
+  return run ? run->takeBack(options) : outcome;
 }
 
 }  // namespace sorvane::journal

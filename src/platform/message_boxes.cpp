@@ -20,6 +20,17 @@ MessageAnswer askAbortRetryIgnore(QMessageBox& box) {
   return MessageAnswer::Ignore;
 }
 
+// Yes, then No, on every desktop. No is preselected, and Esc or the close box answer it: what
+// the question asks for is done only when chosen.
+MessageAnswer askYesNo(QMessageBox& box) {
+  QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::ActionRole);
+  QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::ActionRole);
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
 }  // namespace
 
 MessageAnswer QtMessageBoxes::show(QWidget* parent, const QString& text, MessageStyle style,
@@ -33,6 +44,10 @@ MessageAnswer QtMessageBoxes::show(QWidget* parent, const QString& text, Message
   if (style == MessageStyle::AbortRetryIgnore) {
     box.setIcon(QMessageBox::Critical);
     return askAbortRetryIgnore(box);
+  }
+  if (style == MessageStyle::YesNoQuestion) {
+    box.setIcon(QMessageBox::Question);
+    return askYesNo(box);
   }
   box.setIcon(style == MessageStyle::Critical ? QMessageBox::Critical : QMessageBox::Information);
   box.setStandardButtons(QMessageBox::Ok);

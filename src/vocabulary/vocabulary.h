@@ -14,9 +14,10 @@ enum class MessageStyle {
   Critical = 16,           // critical icon, OK
   Information = 64,        // information icon, OK
   AbortRetryIgnore = 274,  // critical icon, Abort, Retry and Ignore, Retry preselected
+  YesNoQuestion = 292,     // question icon, Yes and No, No preselected
 };
 
-enum class MessageAnswer { Ok = 1, Abort = 3, Retry = 4, Ignore = 5 };
+enum class MessageAnswer { Ok = 1, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 // The user toggles a box between Cleared and Checked; only a stored value grays it.
 enum class CheckValue { Cleared = 0, Checked = 1, Grayed = 2 };

@@ -8,9 +8,11 @@
 namespace sorvane::testing {
 namespace {
 
-// The launcher's action after two command-line runs: each click takes back the next older run
-// and says which in its box; the window's own start is left to the window.
-TEST(UndoFromLauncher, EachClickTakesBackTheNextOlderRunAndSaysHowItWent) {
+// The launcher's action after two command-line runs, the second rewriting a file of the first:
+// each click names the run it would take back, in the words of the command line's dry run, and
+// takes it back only on Yes, showing its progress; then it says how it went. The window's own
+// start is left to the window.
+TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent) {
   const TemporaryStateHome state;
   const TempFolder folder;
   const std::string a = folder / "a.txt", b = folder / "b.txt";
@@ -19,35 +21,66 @@ TEST(UndoFromLauncher, EachClickTakesBackTheNextOlderRunAndSaysHowItWent) {
   ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"--find", "old", "--replace", "new", a, b}).status, 0);
   ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"--find", "new", "--replace", "newer", a}).status, 0);
   writeFile(b, "new b, edited");
+  const std::vector<std::string> runs = namesIn(state / "sorvane/runs");  // the lock, then the runs
+  const std::string firstRun = state / "sorvane/runs/" + runs.at(1);
+  const std::string dryRun = runProgram(SORVANE_CLI_PATH, {"--undo", "--dry-run"}).out;
   ScriptedMessageBoxes boxes;
-  const auto click = [&] { return app::undoFromLauncher({"sorvane", "--undo-last-run"}, boxes, state.path()); };
+  RecordingProgressWindow progress;
+  const auto click = [&] {
+    return app::undoFromLauncher({"sorvane", "--undo-last-run"}, boxes, progress, state.path());
+  };
 
-  EXPECT_EQ(app::undoFromLauncher({"sorvane"}, boxes, state.path()), std::nullopt);
+  EXPECT_EQ(app::undoFromLauncher({"sorvane"}, boxes, progress, state.path()), std::nullopt);
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(readFile(a), "newer a");
 
   struct Click {
+    MessageAnswer answer;
     std::optional<int> status;
+    std::string run;   // as the question names it after its time; none when nothing is asked
+    int tried;         // files the progress counts; none when nothing is tried
     MessageStyle style;
-    std::string says;
+    std::string says;  // the end of the box after it; none after No
     std::string a;
   };
   const std::vector<Click> clicks = {
-      {0, MessageStyle::Information, ", \"new\" \u2192 \"newer\".\r\rRestored 1 files.", "new a"},
-      {1, MessageStyle::Critical,
-       ", \"old\" \u2192 \"new\".\r\rRestored 1 files. 1 left alone.\r\r" + b + ": changed since the run", "old a"},
-      {1, MessageStyle::Information, "Nothing to undo.", "old a"},
+      {MessageAnswer::No, 1, "\"new\" \u2192 \"newer\", 1 file", -1, {}, "", "newer a"},
+      {MessageAnswer::Yes, 0, "\"new\" \u2192 \"newer\", 1 file", 1, MessageStyle::Information,
+       ", \"new\" \u2192 \"newer\", 1 file.\r\rRestored 1 file.", "new a"},
+      {MessageAnswer::Yes, 1, "\"old\" \u2192 \"new\", 2 files", 2, MessageStyle::Critical,
+       "Restored 1 file. 1 left alone.\r\r" + b + ": changed since the run; its original is kept as " + firstRun + "/2",
+       "old a"},
+      {MessageAnswer::Yes, 1, "", -1, MessageStyle::Information, "Nothing to undo.", "old a"},
   };
   for (std::size_t i = 0; i < clicks.size(); ++i) {
-    EXPECT_EQ(click(), clicks[i].status) << "click " << i;
-    ASSERT_EQ(boxes.shown.size(), i + 1);
-    EXPECT_EQ(boxes.shown[i].style, clicks[i].style) << "click " << i;
-    EXPECT_EQ(boxes.shown[i].title, "Sorvane");
-    const std::string text = boxes.shown[i].text.toStdString();
-    EXPECT_TRUE(text.ends_with(clicks[i].says)) << text;
-    EXPECT_EQ(readFile(a), clicks[i].a) << "click " << i;
+    const Click& expected = clicks[i];
+    boxes.shown.clear();
+    boxes.answerToQuestions = expected.answer;
+    progress.total = -1;
+    EXPECT_EQ(click(), expected.status) << "click " << i;
+    ASSERT_EQ(boxes.shown.size(), std::size_t{!expected.run.empty()} + !expected.says.empty()) << "click " << i;
+    if (!expected.run.empty()) {
+      const ShownBox& question = boxes.shown.front();
+      EXPECT_EQ(question.style, MessageStyle::YesNoQuestion);
+      EXPECT_TRUE(question.text.endsWith(QString::fromStdString(", " + expected.run + "?"))) << question.text.toStdString();
+      // The command line's dry run names the run in the same words.
+      if (i == 0) {
+        EXPECT_EQ(dryRun.substr(0, dryRun.find('\n')),
+                  "Would take back " + question.text.mid(10).chopped(1).toStdString() + ".");
+      }
+    }
+    if (!expected.says.empty()) {
+      const ShownBox& told = boxes.shown.back();
+      EXPECT_EQ(told.style, expected.style) << "click " << i;
+      EXPECT_EQ(told.title, "Sorvane");
+      EXPECT_TRUE(told.text.toStdString().ends_with(expected.says)) << told.text.toStdString();
+    }
+    EXPECT_EQ(progress.total, expected.tried) << "click " << i;
+    if (expected.tried > 0) {
+      EXPECT_EQ(progress.steps.back(), expected.tried);
+    }
+    EXPECT_FALSE(progress.shown);
+    EXPECT_EQ(readFile(a), expected.a) << "click " << i;
   }
-  EXPECT_TRUE(boxes.shown[0].text.startsWith("Took back the run of ")) << boxes.shown[0].text.toStdString();
   EXPECT_EQ(readFile(b), "new b, edited");
 }
 

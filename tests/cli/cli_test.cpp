@@ -177,7 +177,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   ASSERT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 1) << history.out;
   EXPECT_EQ(history.out.substr(19), "  sorvane-cli  \"old\" \u2192 \"new\"  2 files  4 replacements  not taken back\n");
 
-  const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\".\n";
+  const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\", 2 files.\n";
   undo = runCli({"--undo", "--dry-run"});
   EXPECT_EQ(undo.status, 0);
   EXPECT_EQ(undo.out, "Would take back " + title + "would restore " + b + "\nwould restore " + a + "\nWould restore 2 files.\n");
@@ -186,8 +186,10 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   writeFile(b, "edited");
   undo = runCli({"--undo"});
   EXPECT_EQ(undo.status, 1);
-  EXPECT_EQ(undo.out, "Taking back " + title + "Restored 1 files. 1 left alone.\n");
-  EXPECT_EQ(undo.err, "sorvane-cli: " + b + ": changed since the run; left alone\n");
+  EXPECT_EQ(undo.out, "Taking back " + title + "Restored 1 file. 1 left alone.\n");
+  const std::string runs = state / "sorvane/runs/";
+  EXPECT_EQ(undo.err, "sorvane-cli: " + b + ": changed since the run; left alone; its original is kept as " + runs +
+                          namesIn(runs).back() + "/2\n");
   EXPECT_EQ(readFile(a), "old old");
   EXPECT_EQ(readFile(b), "edited");
   EXPECT_EQ(readFile(c), "new new");

@@ -167,9 +167,9 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
 
   run(recorder, {a, plain});
   run(recorder, {a}, "new", "newer");
-  EXPECT_TRUE(undoLastRun(state.path(), false).complete());
+  EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(readFile(a), "new a\r\n");
-  EXPECT_TRUE(undoLastRun(state.path(), false).complete());
+  EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(FileState::of(a), aBefore);
   const auto runs = kept();
   ASSERT_EQ(runs.size(), 2u);
@@ -228,7 +228,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
                          forced ? journal::JournalCalls{&crossDeviceLink, &::fsync} : journal::JournalCalls{});
     run(recorder, {path});
     EXPECT_EQ(readFile(path), std::string(300000, 'x') + "new\r\n");
-    const UndoOutcome outcome = undoLastRun(forced ? state.path() : elsewhere->path(), false);
+    const UndoOutcome outcome = undoLastRun(forced ? state.path() : elsewhere->path());
     EXPECT_TRUE(outcome.complete()) << (forced ? "forced EXDEV" : "/dev/shm");
     ASSERT_EQ(outcome.run.files.size(), 1u);
     EXPECT_EQ(outcome.run.files[0].kept, Kept::Copy);
@@ -285,19 +285,19 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_TRUE(runs[1].inProgress);
   EXPECT_LE(runs[0].record->keptBytes() + runs[1].record->keptBytes(), limit);
 
-  const UndoOutcome outcome = undoLastRun(state.path(), false);
+  const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(FileState::of(large), largeBefore);
   ASSERT_EQ(outcome.leftAlone.size(), 1u);
   EXPECT_EQ(outcome.leftAlone[0].path, big);
   EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
-  EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::InProgress);
+  EXPECT_EQ(undoLastRun(state.path()).kind, UndoOutcome::Kind::InProgress);
   // Its file was never put in place: the run leaves nothing behind, and undo goes past it.
   concurrent.runEnded(0, 0);
   EXPECT_EQ(kept().size(), 1u);
   struct stat busy {};
   ::stat((folder / "busy.txt").c_str(), &busy);
   EXPECT_EQ(busy.st_nlink, 1u) << "no link to the live file stays in the journal";
-  EXPECT_EQ(undoLastRun(state.path(), false).kind, UndoOutcome::Kind::NothingToUndo);
+  EXPECT_EQ(undoLastRun(state.path()).kind, UndoOutcome::Kind::NothingToUndo);
 }
 
 TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
@@ -344,7 +344,7 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
                      "is not yours"});
   for (const Case& hostile : cases) {
     hostile.spoil();
-    const UndoOutcome outcome = undoLastRun(state.path(), false);
+    const UndoOutcome outcome = undoLastRun(state.path());
     EXPECT_EQ(outcome.kind, UndoOutcome::Kind::Refused) << hostile.what;
     EXPECT_NE(outcome.error.find(hostile.says), std::string::npos) << hostile.what << ": " << outcome.error;
     for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << hostile.what;
@@ -364,7 +364,7 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   fs::create_symlink(victim, runFolder + "/1");
   fs::rename(folder / "sub", folder / "real-sub");
   fs::create_directory_symlink("real-sub", folder / "sub");
-  const UndoOutcome outcome = undoLastRun(state.path(), false);
+  const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
   ASSERT_EQ(outcome.leftAlone.size(), 2u);
   EXPECT_EQ(outcome.leftAlone[0].path, b);

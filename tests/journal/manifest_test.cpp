@@ -38,7 +38,7 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
     retried.index = 2;
     const std::string manifest = journal::headerLines(run) + journal::fileLine(placed) + journal::fileLine(retried) +
                                  journal::placedLine(2, {1700000001, 7}) + journal::endLine(3, 1) +
-                                 journal::restoredLine(2) + journal::triedLine({1700000002, 0});
+                                 journal::restoredLine(2, {1700000003, 9}) + journal::triedLine({1700000002, 0});
     const auto read = journal::parseManifest(manifest);
     ASSERT_TRUE(read) << manifest;
     EXPECT_EQ(read->find, run.find);
@@ -47,7 +47,7 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
     EXPECT_EQ(read->files[0].index, 2);
     EXPECT_EQ(read->files[0].path, placed.path);
     EXPECT_EQ(read->files[0].placedChange->tv_nsec, 7);
-    EXPECT_TRUE(read->files[0].restored);
+    EXPECT_EQ(read->files[0].restored->tv_nsec, 9);
     EXPECT_EQ(read->undoAttempts, 1);
     // Cut off before its end, a run keeps every record: undo tells which took their place.
     EXPECT_EQ(journal::parseManifest(manifest.substr(0, manifest.find("end ")))->files.size(), 2u);

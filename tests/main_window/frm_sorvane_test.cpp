@@ -400,7 +400,7 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
 
   // The window's last run is journaled and taken back whole: bytes, mode and time.
-  const journal::UndoOutcome undo = journal::undoLastRun(state.path(), false);
+  const journal::UndoOutcome undo = journal::undoLastRun(state.path());
   EXPECT_TRUE(undo.complete());
   EXPECT_EQ(undo.run.frontEnd, "sorvane");
   EXPECT_EQ(readFile(path), "foo foobar FOOBAR");

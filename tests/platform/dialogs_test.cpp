@@ -39,9 +39,10 @@ struct Seen {
   bool closedByEsc = false;
 };
 
-// Presses the button captioned `caption` on the message box that opens next.
-void answerNextBox(const QString& caption, Seen& seen) {
-  QTimer::singleShot(0, [caption, &seen] {
+// Presses the button captioned `caption` on the message box that opens next, after Esc when
+// `escFirst`.
+void answerNextBox(const QString& caption, bool escFirst, Seen& seen) {
+  QTimer::singleShot(0, [caption, escFirst, &seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
@@ -53,7 +54,7 @@ void answerNextBox(const QString& caption, Seen& seen) {
     std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
     for (QAbstractButton* button : buttons) seen.buttonsLeftToRight.append(button->text());
     seen.preselected = box->defaultButton() ? box->defaultButton()->text() : QString();
-    QTest::keyClick(box, Qt::Key_Escape);
+    if (escFirst) QTest::keyClick(box, Qt::Key_Escape);
     seen.closedByEsc = !box->isVisible();
     if (seen.closedByEsc) return;
     for (QAbstractButton* button : buttons)
@@ -77,7 +78,8 @@ class ButtonLayoutStyle final : public QProxyStyle {
 };
 
 // On every desktop's button order: Abort, Retry, Ignore in that order, Retry preselected, no
-// escape; Critical and Information only OK, which Esc answers. The text is plain, a CR a line break.
+// escape; Yes then No, No preselected, which Esc answers; Critical and Information only OK, which
+// Esc answers. The text is plain, a CR a line break.
 TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
   const QString originalStyle = QApplication::style()->name();
   QtMessageBoxes boxes;
@@ -86,29 +88,33 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
     const char* caption;  // none: Esc answers
     MessageAnswer answer;
     QMessageBox::Icon icon;
+    QStringList buttons;  // left to right
+    QString preselected;  // none: the box's own choice on showing
   };
-  const Press presses[] = {{MessageStyle::AbortRetryIgnore, "&Abort", MessageAnswer::Abort, QMessageBox::Critical},
-                           {MessageStyle::AbortRetryIgnore, "&Retry", MessageAnswer::Retry, QMessageBox::Critical},
-                           {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical},
-                           {MessageStyle::Critical, "", MessageAnswer::Ok, QMessageBox::Critical},
-                           {MessageStyle::Information, "", MessageAnswer::Ok, QMessageBox::Information}};
+  const QStringList abortRetryIgnore = {"&Abort", "&Retry", "&Ignore"}, yesNo = {"&Yes", "&No"};
+  const Press presses[] = {
+      {MessageStyle::AbortRetryIgnore, "&Abort", MessageAnswer::Abort, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
+      {MessageStyle::AbortRetryIgnore, "&Retry", MessageAnswer::Retry, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
+      {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical, abortRetryIgnore,
+       "&Retry"},
+      {MessageStyle::YesNoQuestion, "&Yes", MessageAnswer::Yes, QMessageBox::Question, yesNo, "&No"},
+      {MessageStyle::YesNoQuestion, "", MessageAnswer::No, QMessageBox::Question, yesNo, "&No"},
+      {MessageStyle::Critical, "", MessageAnswer::Ok, QMessageBox::Critical, {"OK"}, ""},
+      {MessageStyle::Information, "", MessageAnswer::Ok, QMessageBox::Information, {"OK"}, ""}};
   for (const auto layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
                             QDialogButtonBox::GnomeLayout, QDialogButtonBox::AndroidLayout}) {
     QApplication::setStyle(new ButtonLayoutStyle(layout));
     for (const Press& press : presses) {
       Seen seen;
-      answerNextBox(press.caption, seen);
+      // Esc is tried on a box without an escape, to see it stay open, and answers where no button is named.
+      const bool noEscape = press.style == MessageStyle::AbortRetryIgnore;
+      answerNextBox(press.caption, noEscape || !*press.caption, seen);
       EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", press.style, kApplicationTitle),
                 press.answer)
           << layout << " " << press.caption;
-      const bool threeButtons = press.style == MessageStyle::AbortRetryIgnore;
-      if (threeButtons) {
-        EXPECT_EQ(seen.buttonsLeftToRight, (QStringList{"&Abort", "&Retry", "&Ignore"})) << layout;
-        EXPECT_EQ(seen.preselected, "&Retry");
-      } else {
-        EXPECT_EQ(seen.buttonsLeftToRight.size(), 1);
-      }
-      EXPECT_EQ(seen.closedByEsc, !threeButtons);
+      EXPECT_EQ(seen.buttonsLeftToRight, press.buttons) << layout;
+      EXPECT_EQ(seen.preselected, press.preselected) << layout;
+      EXPECT_EQ(seen.closedByEsc, !*press.caption);
       EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
       EXPECT_EQ(seen.format, Qt::PlainText);
       EXPECT_EQ(seen.title, kApplicationTitle);

@@ -5,6 +5,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_engine.h"
 #include "platform/message_boxes.h"
+#include "platform/progress_window.h"
 #include "platform/services.h"
 #include "qt_printers.h"
 
@@ -22,17 +23,38 @@ struct ShownBox {
   QString title;
 };
 
-// Message boxes that record what they were asked to show; a file that failed is skipped.
+// Message boxes that record what they were asked to show; a file that failed is skipped, and a
+// question gets `answerToQuestions`, by default the preselected No.
 class ScriptedMessageBoxes final : public platform::MessageBoxes {
  public:
   std::function<void(const ShownBox&)> onShow;
   std::vector<ShownBox> shown;
+  MessageAnswer answerToQuestions = MessageAnswer::No;
 
   MessageAnswer show(QWidget*, const QString& text, MessageStyle style, const QString& title) override {
     shown.push_back({text, style, title});
     if (onShow) onShow(shown.back());
+    if (style == MessageStyle::YesNoQuestion) return answerToQuestions;
     return style == MessageStyle::AbortRetryIgnore ? MessageAnswer::Ignore : MessageAnswer::Ok;
   }
+};
+
+// A progress window that notes what it was told.
+class RecordingProgressWindow final : public platform::ProgressWindow {
+ public:
+  QString label;
+  int total = -1;
+  std::vector<int> steps;
+  bool shown = false;  // started and not finished yet
+
+  void start(const QString& text, int all) override {
+    label = text;
+    total = all;
+    steps.clear();
+    shown = true;
+  }
+  void advance(int done) override { steps.push_back(done); }
+  void finish() override { shown = false; }
 };
 
 class CountingEventPump final : public platform::EventPump {

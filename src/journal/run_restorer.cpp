@@ -1,0 +1,270 @@
+#include "journal/run_restorer.h"
+
+#include "engine/file_copy.h"
+#include "journal/journal_folder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <latch>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sorvane::journal {
+namespace {
+
+// Files go back as many at a time as a run puts in place at once.
+constexpr std::size_t kBatchFiles = 64;
+// Copies and folders are flushed on these: a flush waits on the disk, which takes several at once
+// about as fast as one.
+constexpr int kFlushThreads = 4;
+
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// A failure a later attempt may not meet: a full disk or quota, a permission granted later, a
+// file system mounted read-only for a while, a device that failed once, a busy system.
+bool mayPass(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EIO:
+    case EBUSY:
+    case ETXTBSY:
+    case ENOMEM:
+    case EMFILE:
+    case ENFILE:
+    case EAGAIN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Opens an absolute folder one step at a time, each relative to the one before, so no limit on
+// a path's length applies and no symbolic link is followed.
+FileDescriptor openFolder(const std::string& path) {
+  FileDescriptor folder(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  for (std::size_t start = 1; folder.valid() && start < path.size();) {
+    const std::size_t slash = std::min(path.find('/', start), path.size());
+    const std::string step = path.substr(start, slash - start);
+    int fd = ::openat(folder.get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    // A folder that may be searched but not read still leads to its files.
+    if (fd < 0 && errno == EACCES) fd = ::openat(folder.get(), step.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    folder.reset(fd);
+    start = slash + 1;
+  }
+  return folder;
+}
+
+std::string temporaryName() {
+  static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::mt19937 generator{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string name(ReplacementFile::kTemporaryPrefix);
+  for (int i = 0; i < 6; ++i) name += alphabet[pick(generator)];
+  return name.append(ReplacementFile::kTemporarySuffix);
+}
+
+// Gives the open file the original's owner, mode and modification time, changing only what
+// differs, so a file the user may write but does not own can still come back.
+int restoreAttributes(int fd, const FileRecord& file) {
+  struct stat now {};
+  if (::fstat(fd, &now) != 0) return errno;
+  mode_t mode = file.mode;
+  if ((now.st_uid != file.owner || now.st_gid != file.group) && ::fchown(fd, file.owner, file.group) != 0) {
+    if (errno != EPERM) return errno;
+    // Set-id bits would lend the rights of whoever owns the file now: they go, as cp -p drops them.
+    mode &= ~(S_ISUID | S_ISGID);
+  }
+  // After the owner: a change of owner clears the set-id bits.
+  if (::fstat(fd, &now) != 0) return errno;
+  if ((now.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) return errno;
+  const timespec times[2] = {{0, UTIME_OMIT}, file.modified};
+  if (!sameTime(now.st_mtim, file.modified) && ::futimens(fd, times) != 0) return errno;
+  return 0;
+}
+
+// A copy of the kept original beside the file, under a temporary name, with the original's
+// attributes; the caller flushes it and renames it over the file. `temporary` names it once made.
+int copyBeside(int kept, int folder, const FileRecord& file, std::string& temporary, FileDescriptor& copy) {
+  for (int attempt = 0; attempt < 100 && !copy.valid(); ++attempt) {
+    const std::string name = temporaryName();
+    copy.reset(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (copy.valid()) temporary = name;
+    if (!copy.valid() && errno != EEXIST) return errno;
+  }
+  if (!copy.valid()) return EEXIST;
+  const int error = copyFileData(kept, file.size, copy.get());
+  return error != 0 ? error : restoreAttributes(copy.get(), file);
+}
+
+}  // namespace
+
+// One file whose original is ready to take its name.
+struct RunRestorer::Ready {
+  const FileRecord* file;
+  int folder;
+  std::string name;
+  FileDescriptor kept;
+  std::string temporary;  // the copy beside the file, where the journal lies on another file system
+  FileDescriptor copy;
+  int error = 0;  // readying it failed
+};
+
+struct RunRestorer::Folder {
+  std::string path;
+  FileDescriptor fd;
+  bool renamedInto = false;
+};
+
+RunRestorer::RunRestorer(int runFolder, std::string runPath, const UndoOptions& options, const LaterRestores& later,
+                         UndoOutcome& outcome)
+    : runFolder_(runFolder), runPath_(std::move(runPath)), options_(options), later_(later), outcome_(outcome) {
+  struct stat journal {};
+  if (::fstat(runFolder_, &journal) == 0) journalDevice_ = journal.st_dev;
+  if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
+}
+
+RunRestorer::~RunRestorer() = default;
+
+void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestFile* manifest) {
+  for (std::size_t start = 0; start < files.size(); start += kBatchFiles) {
+    const std::size_t end = std::min(files.size(), start + kBatchFiles);
+    std::vector<Ready> batch;
+    for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch);
+    // Every copy's data is on disk before the first takes its file's name.
+    std::latch flushed(std::count_if(batch.begin(), batch.end(), [](const Ready& ready) { return ready.copy.valid(); }));
+    for (Ready& ready : batch) {
+      if (!ready.copy.valid()) continue;
+      flushers_->run([&ready, &flushed] {
+        if (::fdatasync(ready.copy.get()) != 0) ready.error = errno;
+        flushed.count_down();
+      });
+    }
+    flushed.wait();
+    std::string marks;
+    for (Ready& ready : batch) putInPlace(ready, marks);
+    flushFolders();
+    // Marked once the renames are durable: a file marked restored is never tried again.
+    if (manifest && !marks.empty() && (!manifest->append(marks) || ::fdatasync(manifest->descriptor()) != 0) &&
+        outcome_.error.empty())
+      outcome_.error = runPath_ + ": the restored files cannot be marked: " + systemError(errno);
+    if (options_.progress) options_.progress(end, files.size());
+  }
+}
+
+void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
+  std::string name;
+  const int folder = folderOf(file.path, name);
+  struct stat now {};
+  if (folder < 0 || ::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+    const int error = errno;
+    return leaveAlone(file, error == ENOENT ? "it is gone" : systemError(error), mayPass(error));
+  }
+  if (!isAsTheRunLeftIt(now, file)) {
+    // The run ended between keeping the original and putting the file in place: it is as it was.
+    if (!file.placedChange && now.st_size == file.size && sameTime(now.st_mtim, file.modified)) return;
+    return leaveAlone(file, "changed since the run");
+  }
+  if (file.kept == Kept::None) return leaveAlone(file, "no copy was kept");
+  Ready ready{&file, folder, std::move(name),
+              FileDescriptor(::openat(runFolder_, std::to_string(file.index).c_str(),
+                                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
+              {}, {}, 0};
+  struct stat kept {};
+  if (!ready.kept.valid() || ::fstat(ready.kept.get(), &kept) != 0 || !S_ISREG(kept.st_mode) || kept.st_size != file.size)
+    return leaveAlone(file, "the journal's copy is missing or damaged");
+  if (options_.dryRun) {
+    outcome_.restored.push_back(file.path);
+    return;
+  }
+  ready.error = file.written.device == journalDevice_
+                    ? restoreAttributes(ready.kept.get(), file)
+                    : copyBeside(ready.kept.get(), folder, file, ready.temporary, ready.copy);
+  batch.push_back(std::move(ready));
+}
+
+bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
+  if (!(FileFingerprint::of(now) == file.written)) return false;
+  // The status-change time no one can set tells an edit that kept the size and put the
+  // modification time back.
+  if (!file.placedChange || sameTime(now.st_ctim, *file.placedChange)) return true;
+  // The undo of a later run that rewrote the file put this one back, which set the time anew.
+  const auto later = later_.find(file.path);
+  return later != later_.end() && later->second && sameTime(now.st_ctim, *later->second);
+}
+
+void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
+  const FileRecord& file = *ready.file;
+  const std::string keptName = std::to_string(file.index);
+  int error = ready.error;
+  if (error == 0 && ready.copy.valid()) {
+    if (options_.rename(ready.folder, ready.temporary.c_str(), ready.folder, ready.name.c_str()) != 0) error = errno;
+  } else if (error == 0 && options_.rename(runFolder_, keptName.c_str(), ready.folder, ready.name.c_str()) != 0) {
+    error = errno;
+    // A file system mounted twice is one that renames do not cross: a copy does.
+    if (error == EXDEV && (error = copyBeside(ready.kept.get(), ready.folder, file, ready.temporary, ready.copy)) == 0 &&
+        ::fdatasync(ready.copy.get()) != 0)
+      error = errno;
+    if (error == 0 && options_.rename(ready.folder, ready.temporary.c_str(), ready.folder, ready.name.c_str()) != 0)
+      error = errno;
+  }
+  if (error != 0) {
+    if (!ready.temporary.empty()) ::unlinkat(ready.folder, ready.temporary.c_str(), 0);
+    return leaveAlone(file, systemError(error), mayPass(error));
+  }
+  struct stat placed {};
+  ::fstat((ready.copy.valid() ? ready.copy : ready.kept).get(), &placed);
+  marks += restoredLine(file.index, placed.st_ctim);
+  outcome_.restored.push_back(file.path);
+  for (Folder& folder : folders_) folder.renamedInto = folder.renamedInto || folder.fd.get() == ready.folder;
+}
+
+int RunRestorer::folderOf(const std::string& path, std::string& name) {
+  const std::size_t slash = path.rfind('/');
+  name = path.substr(slash + 1);
+  const std::string parent = path.substr(0, slash);
+  for (const Folder& folder : folders_)
+    if (folder.path == parent) return folder.fd.get();
+  FileDescriptor fd = openFolder(parent);
+  if (!fd.valid()) return -1;
+  folders_.push_back({parent, std::move(fd)});
+  return folders_.back().fd.get();
+}
+
+void RunRestorer::flushFolders() {
+  // Makes the renames survive a power cut; all at once, as the file system can take them together.
+  std::latch flushed(std::count_if(folders_.begin(), folders_.end(), [](const Folder& f) { return f.renamedInto; }));
+  for (const Folder& folder : folders_) {
+    if (!folder.renamedInto) continue;
+    flushers_->run([fd = folder.fd.get(), &flushed] {
+      ::fsync(fd);
+      flushed.count_down();
+    });
+  }
+  flushed.wait();
+  folders_.clear();
+}
+
+void RunRestorer::nameOriginals() {
+  for (std::size_t i = 0; i < left_.size(); ++i) {
+    const FileRecord& file = *left_[i];
+    const std::string name = std::to_string(file.index);
+    struct stat kept {};
+    if (file.kept != Kept::None && ::fstatat(runFolder_, name.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(kept.st_mode) && kept.st_size == file.size)
+      outcome_.leftAlone[i].original = runPath_ + "/" + name;
+  }
+}
+
+void RunRestorer::leaveAlone(const FileRecord& file, std::string reason, bool mayPass) {
+  outcome_.leftAlone.push_back({file.path, std::move(reason), {}});
+  left_.push_back(&file);
+  leftAnyThatMayPass_ = leftAnyThatMayPass_ || mayPass;
+}
+
+}  // namespace sorvane::journal

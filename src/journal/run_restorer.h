@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/file_descriptor.h"
+#include "engine/worker_pool.h"
+#include "journal/manifest_file.h"
+#include "journal/undo.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sorvane::journal {
+
+// Puts a run's originals back, a batch at a time, the way the run put its files in place: each
+// file of the batch is checked and its original readied (copied beside it where the journal
+// lies on another file system, the copies flushed on helper threads), then the originals are
+// renamed in order, each folder is flushed once, and the batch's marks are written once.
+class RunRestorer {
+ public:
+  // `runPath` names the run's folder, open as `runFolder`, in what it tells.
+  RunRestorer(int runFolder, std::string runPath, const UndoOptions& options, const LaterRestores& later,
+              UndoOutcome& outcome);
+  ~RunRestorer();
+  RunRestorer(const RunRestorer&) = delete;  // owns its helper threads
+  RunRestorer& operator=(const RunRestorer&) = delete;
+
+  // Restores `files` in their order, marking each batch's restored files on `manifest` (none in
+  // a dry run); the first mark that cannot be written is noted in the outcome's error.
+  void restore(const std::vector<const FileRecord*>& files, ManifestFile* manifest);
+  // Some file was left for a reason that may pass: a later attempt may restore it.
+  bool leftAnyThatMayPass() const { return leftAnyThatMayPass_; }
+  // Names, for each file left alone, where its original lies.
+  void nameOriginals();
+
+ private:
+  struct Ready;
+  struct Folder;
+
+  void prepare(const FileRecord& file, std::vector<Ready>& batch);
+  bool isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const;
+  void putInPlace(Ready& ready, std::string& marks);
+  int folderOf(const std::string& path, std::string& name);
+  void flushFolders();
+  void leaveAlone(const FileRecord& file, std::string reason, bool mayPass = false);
+
+  int runFolder_;
+  std::string runPath_;
+  dev_t journalDevice_ = 0;
+  const UndoOptions& options_;
+  const LaterRestores& later_;
+  UndoOutcome& outcome_;
+  std::unique_ptr<WorkerPool> flushers_;
+  std::vector<Folder> folders_;  // the batch's, each flushed once
+  std::vector<const FileRecord*> left_;  // the records of outcome_.leftAlone, in its order
+  bool leftAnyThatMayPass_ = false;
+};
+
+}  // namespace sorvane::journal

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QProgressDialog;
+
+namespace sorvane::platform {
+
+// A small window that shows how far a task has come, once the task has taken about half a
+// second. The task runs on the thread that tells it, so the window is drawn as it is told.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  // A task of `total` steps begins; `label` says what it does.
+  virtual void start(const QString& label, int total) = 0;
+  virtual void advance(int done) = 0;
+  // The task is over: the window goes.
+  virtual void finish() = 0;
+};
+
+class QtProgressWindow final : public ProgressWindow {
+ public:
+  QtProgressWindow();
+  ~QtProgressWindow() override;
+  void start(const QString& label, int total) override;
+  void advance(int done) override;
+  void finish() override;
+
+ private:
+  std::unique_ptr<QProgressDialog> dialog_;
+};
+
+}  // namespace sorvane::platform
