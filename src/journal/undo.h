@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/file_descriptor.h"
-#include "engine/replacement_file.h"
 #include "journal/manifest.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -41,11 +41,14 @@ struct UndoOutcome {
   bool complete() const { return kind == Kind::TakenBack && leftAlone.empty() && error.empty(); }
 };
 
+// Moves a file to another name, or swaps two, as renameat2(2) does.
+using MoveCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags);
+
 struct UndoOptions {
   bool dryRun = false;  // only say what would be done
   // Told after each batch: how many of the files it tries are behind it, of how many.
   std::function<void(std::size_t done, std::size_t total)> progress;
-  RenameCall rename = &::renameat;  // a seam, so tests can make a restore fail
+  MoveCall move = &::renameat2;  // a seam, so tests can make a restore fail
 };
 
 // For each path a later run rewrote, the status-change time its undo's rename gave the file it
@@ -64,9 +67,10 @@ class RunToUndo {
 
   // Each file of the run that is still exactly what the run put in place gets its original
   // back in one atomic step, with its mode, owner and modification time, last rewritten first;
-  // a file changed since is left alone. Files go back in batches, as the run wrote them: each
-  // batch's copies flushed, its renames, then one flush of each folder and one write of the
-  // run's marks. With `dryRun`, only says what it would do.
+  // a file changed since is left alone. The original swaps places with what the run wrote,
+  // which stays in the run's folder until the run is pruned. Files go back in batches, as the
+  // run wrote them: each batch's copies flushed, its renames, then one flush of each folder and
+  // one write of the run's marks. With `dryRun`, only says what it would do.
   //
   // Each restored file is marked, and the run is marked taken back when done. When a file is
   // left for a reason that may pass, the run stays open once: the next undo tries the rest of
