@@ -6,6 +6,8 @@
 //   sorvane-bench-data sparsehits PATH [MiB] CR LF text with ~100 occurrences, default 1024 MiB
 //   sorvane-bench-data holes PATH [MiB]     a sparse file: text islands in holes, one occurrence
 //                                           at its end, default 2048 MiB
+//   sorvane-bench-data undotree DIR [folders] folders of 100 small CR LF .txt files, each holding
+//                                           the term twice, default 200 folders
 //
 // The same arguments always give byte-identical output (fixed-seed PRNG, no
 // clocks, no std::random_device), so figures from different runs and machines
@@ -240,6 +242,37 @@ int tree(const std::filesystem::path& dir, std::uint64_t files)
     return 0;
 }
 
+// Every file is rewritten, so the run keeps as many originals as there are files and its undo
+// puts each of them back: folders of 100 files of 1-4 KiB, the term in each file twice.
+int undotree(const std::filesystem::path& dir, std::uint64_t folders)
+{
+    constexpr int kFilesPerFolder = 100;
+    Rng rng(0x5EED0006);
+    Counts counts;
+    for (std::uint64_t folder = 0; folder < folders; ++folder) {
+        char name[32];
+        std::snprintf(name, sizeof name, "d%03llu", static_cast<unsigned long long>(folder));
+        std::filesystem::create_directories(dir / name);
+        for (int i = 0; i < kFilesPerFolder; ++i) {
+            char file[32];
+            std::snprintf(file, sizeof file, "file%02d.txt", i);
+            Writer out(dir / name / file);
+            put_word(out, kTerm, counts);
+            out.put(" at the start.\r\n");
+            const std::uint64_t size = 1024 + rng.below(3 * 1024);
+            while (out.size() < size) put_line(out, rng, 0, counts);
+            out.put("And a ");
+            put_word(out, kTerm, counts);
+            out.put(" at the end.\r\n");
+            out.close();
+        }
+    }
+    report(counts);
+    std::printf("%llu files, each holding the term twice\n",
+                static_cast<unsigned long long>(folders * kFilesPerFolder));
+    return 0;
+}
+
 int noeol(const std::filesystem::path& path, std::uint64_t mib)
 {
     Rng rng(0x5EED0003);
@@ -320,7 +353,8 @@ int usage()
                  "       sorvane-bench-data tree DIR [files]     (default 20000)\n"
                  "       sorvane-bench-data noeol PATH [MiB]     (default 1024)\n"
                  "       sorvane-bench-data sparsehits PATH [MiB] (default 1024)\n"
-                 "       sorvane-bench-data holes PATH [MiB]     (default 2048)\n");
+                 "       sorvane-bench-data holes PATH [MiB]     (default 2048)\n"
+                 "       sorvane-bench-data undotree DIR [folders] (default 200)\n");
     return 2;
 }
 
@@ -338,6 +372,7 @@ int main(int argc, char** argv)
         if (cmd == "noeol") return noeol(argv[2], n ? n : 1024);
         if (cmd == "sparsehits") return sparsehits(argv[2], n ? n : 1024);
         if (cmd == "holes") return holes(argv[2], n ? n : 2048);
+        if (cmd == "undotree") return undotree(argv[2], n ? n : 200);
     } catch (const std::exception& e) { // filesystem errors
         std::fprintf(stderr, "sorvane-bench-data: %s\n", e.what());
         return 1;

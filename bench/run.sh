@@ -19,6 +19,7 @@ REPEAT=${BENCH_REPEAT:-3}
 BIG_MIB=${BENCH_BIG_MIB:-256}
 TREE_FILES=${BENCH_TREE_FILES:-20000}
 BIG_TREE_FILES=${BENCH_BIG_TREE_FILES:-200000}
+UNDO_FOLDERS=${BENCH_UNDO_FOLDERS:-200}
 HEADERS=${BENCH_HEADERS:-/usr/include}
 NOEOL_MIB=${BENCH_NOEOL_MIB:-1024}
 SPARSE_MIB=${BENCH_SPARSE_MIB:-1024}
@@ -72,6 +73,7 @@ NOEOL=$DATA/noeol-${NOEOL_MIB}MiB.txt
 SPARSE=$DATA/sparsehits-${SPARSE_MIB}MiB.txt
 HOLES=$DATA/holes-${HOLES_MIB}MiB.txt
 BIG_TREE=$DATA/tree-${BIG_TREE_FILES}
+UNDO_TREE=$DATA/undotree-${UNDO_FOLDERS}
 REAL=$DATA/headers   # copied once, so later package updates do not change the figures
 
 # generate KIND TARGET SIZE: writes to a temporary name first, so an
@@ -89,6 +91,7 @@ wants sorvane && generate noeol "$NOEOL" "$NOEOL_MIB"
 generate sparsehits "$SPARSE" "$SPARSE_MIB"
 wants sorvane && generate holes "$HOLES" "$HOLES_MIB"
 wants sorvane && generate tree "$BIG_TREE" "$BIG_TREE_FILES"
+wants sorvane && generate undotree "$UNDO_TREE" "$UNDO_FOLDERS"
 if [[ ! -e $REAL ]]; then
     echo "Copying $HEADERS to $REAL"
     rm -rf "$REAL.part"; cp -a "$HEADERS" "$REAL.part"; mv "$REAL.part" "$REAL"
@@ -105,41 +108,78 @@ fresh_sparse() { rm -f "$RUN_FILE"; cp "$SPARSE" "$RUN_FILE"; }
 fresh_holes() { rm -f "$RUN_FILE"; cp --sparse=always "$HOLES" "$RUN_FILE"; }
 fresh_tree()  { rm -rf "$RUN_TREE"; cp -r "$TREE" "$RUN_TREE"; }
 fresh_big_tree() { rm -rf "$RUN_TREE"; cp -r "$BIG_TREE" "$RUN_TREE"; }
+fresh_undo_tree() { rm -rf "$RUN_TREE"; cp -r "$UNDO_TREE" "$RUN_TREE"; }
 fresh_real()  { rm -rf "$RUN_TREE"; cp -a "$REAL" "$RUN_TREE"; }
 nothing()     { :; }   # a dry run changes nothing: the data itself serves every run
 no_big()      { rm -f "$RUN_FILE"; }
 no_tree()     { rm -rf "$RUN_TREE"; }
 
-# measure KEY PREPARE CMD...: runs CMD REPEAT times, each time on data made
-# fresh by PREPARE outside the timing; keeps the median wall time, the median
-# CPU time (user + system: steadier than wall time beside other work) and the
-# highest peak RSS. The command's stdout of the last run stays in $WORK/stdout.
+# time_once CMD...: runs CMD once and sets T (wall seconds), C (CPU seconds: user + system) and
+# K (peak RSS in KiB). The command's stdout stays in $WORK/stdout.
 # Wall time comes from EPOCHREALTIME, not time's %e: %e has only 10 ms steps,
 # too coarse next to cp, which copies 256 MiB in well under a second.
+time_once() {
+    local t0 t1 user system
+    t0=$EPOCHREALTIME
+    /usr/bin/time -f '%e %M %U %S' -o "$WORK/time" "$@" >"$WORK/stdout" 2>"$WORK/stderr" ||
+        { echo; cat "$WORK/stderr" >&2; die "failed: $*"; }
+    t1=$EPOCHREALTIME
+    read -r _ K user system <"$WORK/time"
+    T=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
+    C=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
+}
+
+# median N...: the median; for an even count, the lower of the middle two.
+median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
+
+# measure KEY PREPARE CMD...: runs CMD REPEAT times, each time on data made
+# fresh by PREPARE outside the timing; keeps the median wall time, the median
+# CPU time (steadier than wall time beside other work) and the highest peak RSS.
 measure() {
-    local key=$1 prepare=$2 i t t0 t1 kib user system peak=0
+    local key=$1 prepare=$2 i peak=0
     shift 2
     local -a secs=() cpus=()
     printf '  %-22s' "$key"
     for ((i = 1; i <= REPEAT; i++)); do
         "$prepare"
         sync   # flush the copy now, or its write-back would be timed too
-        t0=$EPOCHREALTIME
-        /usr/bin/time -f '%e %M %U %S' -o "$WORK/time" "$@" >"$WORK/stdout" 2>"$WORK/stderr" ||
-            { echo; cat "$WORK/stderr" >&2; die "$key failed: $*"; }
-        t1=$EPOCHREALTIME
-        read -r _ kib user system <"$WORK/time"
-        t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
-        secs+=("$t")
-        cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')")
-        if ((kib > peak)); then peak=$kib; fi
-        printf ' %7ss' "$t"
+        time_once "$@"
+        secs+=("$T"); cpus+=("$C")
+        if ((K > peak)); then peak=$K; fi
+        printf ' %7ss' "$T"
     done
     echo
-    # Median; for an even count, the lower of the middle two.
-    SECS[$key]=$(printf '%s\n' "${secs[@]}" | sort -g | sed -n "$(((REPEAT + 1) / 2))p")
-    CPU[$key]=$(printf '%s\n' "${cpus[@]}" | sort -g | sed -n "$(((REPEAT + 1) / 2))p")
+    SECS[$key]=$(median "${secs[@]}")
+    CPU[$key]=$(median "${cpus[@]}")
     PEAK[$key]=$peak
+}
+
+# measure_run_then_undo TEST PREPARE CMD...: on data made fresh by PREPARE, runs CMD, then takes
+# it back with `sorvane-cli --undo`, at least 5 times in turns, so that run and undo meet the
+# same state of the machine. Each pair keeps its own journal, so no run prunes another's. Keeps
+# the medians as TEST-cs-sorvane (the run) and TEST-cs-takeback (the undo).
+measure_run_then_undo() {
+    local test=$1 prepare=$2 i pairs=$((REPEAT > 5 ? REPEAT : 5)) run_peak=0 undo_peak=0
+    shift 2
+    local -a run_secs=() run_cpus=() undo_secs=() undo_cpus=()
+    for ((i = 1; i <= pairs; i++)); do
+        "$prepare"
+        sync
+        XDG_STATE_HOME=$WORK/undo-state-$i time_once "$@"
+        run_secs+=("$T"); run_cpus+=("$C")
+        if ((K > run_peak)); then run_peak=$K; fi
+        sync   # the run's own write-back is not the undo's
+        XDG_STATE_HOME=$WORK/undo-state-$i time_once "$SORVANE" --undo
+        undo_secs+=("$T"); undo_cpus+=("$C")
+        if ((K > undo_peak)); then undo_peak=$K; fi
+        printf '  pair %d: run %7ss (CPU %5ss), undo %7ss (CPU %5ss)\n' "$i" "${run_secs[-1]}" "${run_cpus[-1]}" "$T" "$C"
+    done
+    SECS[$test-cs-sorvane]=$(median "${run_secs[@]}")
+    CPU[$test-cs-sorvane]=$(median "${run_cpus[@]}")
+    SECS[$test-cs-takeback]=$(median "${undo_secs[@]}")
+    CPU[$test-cs-takeback]=$(median "${undo_cpus[@]}")
+    PEAK[$test-cs-sorvane]=$run_peak
+    PEAK[$test-cs-takeback]=$undo_peak
 }
 
 # keep KEY: moves the last run's result aside so tools can be compared.
@@ -253,6 +293,15 @@ rm -rf "$WORK"/out/real-*
 
 if wants sorvane; then
     echo
+    echo "Undo: $(find "$UNDO_TREE" -type f | wc -l) files in $UNDO_FOLDERS folders, every one rewritten, then taken back"
+    measure_run_then_undo undo fresh_undo_tree "$SORVANE" --folder "$RUN_TREE" --recursive --find needle \
+        --replace thread
+    echo "    the undo: $(tail -n 1 "$WORK/stdout")"
+    if diff -rq "$UNDO_TREE" "$RUN_TREE" >/dev/null; then echo "    the tree is as it was"
+    else echo "    THE TREE DIFFERS FROM THE DATA after the undo"; fi
+    no_tree
+
+    echo
     echo "Big tree, $BIG_TREE_FILES files, memory check (one run)"
     REPEAT=1 measure bigtree-cs-sorvane fresh_big_tree "$SORVANE" --folder "$RUN_TREE" --recursive \
         --find needle --replace thread
@@ -302,7 +351,7 @@ printf '%-7s %-10s %-9s %9s %7s %9s %10s %7s\n' test tool case seconds "cpu s" "
 for key in big-cs-sorvane big-cs-noundo big-cs-sd big-cs-sed big-cs-cp big-cs-cp+fsync big-ci-sorvane big-ci-sd \
            big-ci-sed tree-cs-sorvane tree-cs-noundo tree-cs-sd tree-cs-sed tree-cs-cp dry-cs-sorvane-j1 dry-cs-sorvane \
            dry-cs-rg-j1 dry-cs-rg real-cs-sorvane real-cs-perl+sync bigtree-cs-sorvane sparse-cs-sorvane sparse-cs-cp \
-           sparse-cs-cp+fsync holes-cs-sorvane noeol-cs-sorvane; do
+           sparse-cs-cp+fsync holes-cs-sorvane noeol-cs-sorvane undo-cs-sorvane undo-cs-takeback; do
     [[ -n ${SECS[$key]:-} ]] || continue
     IFS=- read -r test kase tool <<<"$key"
     printf '%-7s %-10s %-9s %9s %7s %9s %10s %7s\n' "$test" "$tool" \
@@ -342,6 +391,8 @@ if wants sorvane; then
             "${SECS[$test-cs-sorvane]} < 1.05 * ${SECS[$test-cs-noundo]}"
     done
     check "tree: replace in under 0.5 s" "${SECS[tree-cs-sorvane]} < 0.5"
+    check "undo: taking the run back takes at most the run's time" \
+        "${SECS[undo-cs-takeback]} <= ${SECS[undo-cs-sorvane]}"
     if [[ -n ${SECS[dry-cs-sorvane]:-} && -n ${SECS[dry-cs-rg]:-} ]]; then
         check "tree dry run, --jobs 1: at most 1.5x rg -j1" "${SECS[dry-cs-sorvane-j1]} <= 1.5 * ${SECS[dry-cs-rg-j1]}"
         check "tree dry run, default jobs: at most 1.0x rg" "${SECS[dry-cs-sorvane]} <= ${SECS[dry-cs-rg]}"
