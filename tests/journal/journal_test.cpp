@@ -241,7 +241,8 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   const std::string path = folder / "a.txt";
   for (const bool forced : {true, false}) {
     if (!forced && !elsewhere) continue;
-    writeOld(path, std::string(300000, 'x') + "old\r\n", 0640);
+    // Set-id bits come back with their owner.
+    writeOld(path, std::string(300000, 'x') + "old\r\n", 06750);
     const FileState before = FileState::of(path);
     RunRecorder recorder(forced ? state.path() : elsewhere->path(), "test", {},
                          forced ? journal::JournalCalls{&crossDeviceLink, &::fsync} : journal::JournalCalls{});
@@ -397,28 +398,44 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
 
 // A file left for a reason that may pass keeps its run open for one more undo, which tries the
 // rest of the run and says so; left again, each file is named with where its original lies, and
-// the run counts as taken back, so the older runs follow. A mark torn off at the end of the
-// manifest is cut, never built on.
+// the run counts as taken back, so the older runs follow. A change does not pass, however little
+// shows it: an edit that keeps the size and puts the modification time back, another file of the
+// same size and time renamed over it. A mark torn off the end of the manifest is cut, never
+// built on.
 TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsFollow) {
   const std::string older = folder / "older.txt", a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt",
-                    d = folder / "d.txt";
-  for (const std::string& path : {older, a, b, c, d}) writeFile(path, "old");
+                    edited = folder / "d.txt", replaced = folder / "e.txt";
+  for (const std::string& path : {older, a, b, c, edited, replaced}) writeFile(path, "old");
   RunRecorder recorder(state.path(), "test");
   run(recorder, {older});
-  run(recorder, {a, b, c, d});
-  writeFile(d, "edited");  // a change does not pass
+  run(recorder, {a, b, c, edited, replaced});
+  struct stat was {};
+  const auto putTimeBack = [&](const std::string& path) {
+    const timespec times[2] = {was.st_atim, was.st_mtim};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  };
+  ::stat(edited.c_str(), &was);
+  std::fstream(edited, std::ios::in | std::ios::out) << "NEW";
+  putTimeBack(edited);
+  ::stat(replaced.c_str(), &was);
+  writeFile(replaced + ".other", "NEW");
+  putTimeBack(replaced + ".other");
+  fs::rename(replaced + ".other", replaced);
+
   const std::string runFolder = newestRun();
+  using Left = std::vector<std::pair<std::string, std::string>>;  // each file and where its original is named
   struct Attempt {
     std::map<std::string, int> failing;
     std::string subject;
-    std::vector<std::string> restored, leftAlone, originals;
+    std::vector<std::string> restored;
+    Left left;
     std::string report;
   };
   const Attempt attempts[] = {
-      {{{"b.txt", ENOSPC}, {"c.txt", EACCES}}, ", 4 files", {a}, {d, c, b}, {"", "", ""},
-       "Restored 1 file. 3 left alone; the next undo tries the rest of the run."},
-      {{{"c.txt", EROFS}}, ", 3 of 4 files", {b}, {d, c}, {runFolder + "/4", runFolder + "/3"},
-       "Restored 1 file. 2 left alone."},
+      {{{"b.txt", ENOSPC}, {"c.txt", EACCES}}, ", 5 files", {a}, {{replaced, ""}, {edited, ""}, {c, ""}, {b, ""}},
+       "Restored 1 file. 4 left alone; the next undo tries the rest of the run."},
+      {{{"c.txt", EROFS}}, ", 4 of 5 files", {b},
+       {{replaced, runFolder + "/5"}, {edited, runFolder + "/4"}, {c, runFolder + "/3"}}, "Restored 1 file. 3 left alone."},
   };
   for (const Attempt& attempt : attempts) {
     failingRestores = attempt.failing;
@@ -427,55 +444,20 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
     const UndoOutcome outcome = undoLastRun(state.path(), options);
     EXPECT_TRUE(journal::texts::undoSubject(outcome.run).ends_with(attempt.subject)) << attempt.report;
     EXPECT_EQ(outcome.restored, attempt.restored);
-    std::vector<std::string> left, originals;
+    Left left;
     for (const journal::LeftAlone& file : outcome.leftAlone) {
-      left.push_back(file.path);
-      originals.push_back(file.original);
+      left.emplace_back(file.path, file.original);
       if (!file.original.empty()) EXPECT_EQ(readFile(file.original), "old") << file.path;
+      if (file.path != c && file.path != b) EXPECT_EQ(file.reason, "changed since the run") << file.path;
     }
-    EXPECT_EQ(left, attempt.leftAlone);
-    EXPECT_EQ(originals, attempt.originals);
+    EXPECT_EQ(left, attempt.left);
     EXPECT_EQ(journal::texts::undoReport(outcome, false), attempt.report);
-    // Torn off as a full disk or a kill leaves it.
-    std::ofstream(runFolder + "/manifest", std::ios::app) << "restored 3";
+    std::ofstream(runFolder + "/manifest", std::ios::app) << "restored 3";  // as a full disk or a kill leaves it
   }
   failingRestores.clear();
-  EXPECT_EQ(readFile(a) + readFile(b) + readFile(c) + readFile(d), "oldoldnewedited");
+  EXPECT_EQ(readFile(a) + readFile(b) + readFile(c) + readFile(edited) + readFile(replaced), "oldoldnewNEWNEW");
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(readFile(older), "old");
-}
-
-// Taken back only while it is exactly what the run put in place: an edit that keeps the size
-// and puts the modification time back, or another file of the same size and time renamed over
-// it, is a change.
-TEST_F(Journal, AFileChangedSinceTheRunIsLeftAloneHoweverLittleShowsIt) {
-  const std::string edited = folder / "edited.txt", replaced = folder / "replaced.txt", kept = folder / "kept.txt";
-  for (const std::string& path : {edited, replaced, kept}) writeFile(path, "old");
-  RunRecorder recorder(state.path(), "test");
-  run(recorder, {edited, replaced, kept});
-  const auto putTimeBack = [](const std::string& path, const struct stat& was) {
-    const timespec times[2] = {was.st_atim, was.st_mtim};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-  };
-  struct stat was {};
-  ::stat(edited.c_str(), &was);
-  {
-    std::fstream inPlace(edited, std::ios::in | std::ios::out | std::ios::binary);
-    inPlace << "NEW";
-  }
-  putTimeBack(edited, was);
-  ::stat(replaced.c_str(), &was);
-  writeFile(replaced + ".other", "NEW");
-  putTimeBack(replaced + ".other", was);
-  fs::rename(replaced + ".other", replaced);
-
-  const UndoOutcome outcome = undoLastRun(state.path());
-  EXPECT_EQ(outcome.restored, std::vector<std::string>{kept});
-  ASSERT_EQ(outcome.leftAlone.size(), 2u);
-  for (const journal::LeftAlone& file : outcome.leftAlone) {
-    EXPECT_EQ(file.reason, "changed since the run") << file.path;
-    EXPECT_EQ(readFile(file.path), "NEW");
-  }
 }
 
 // The journal's lock is taken to choose a run, as runs take it to make theirs, and to list the
@@ -494,17 +476,13 @@ TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
     const FileDescriptor run(::open(runFolder.c_str(), O_RDONLY | O_DIRECTORY));
     runHeld = !journal::tryLockRun(run.get());
   };
-  std::future<UndoOutcome> undo;
-  std::future<std::vector<journal::KeptRun>> history;
-  {
-    std::string error;
-    const auto journal = journal::JournalFolder::open(state.path(), false, error);
-    const journal::JournalFolder::Lock held(*journal);
-    undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
-    history = std::async(std::launch::async, [&] { return kept(); });
-    EXPECT_EQ(undo.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-    EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
-  }
+  std::string error;
+  auto held = std::make_optional<journal::JournalFolder::Lock>(*journal::JournalFolder::open(state.path(), false, error));
+  auto undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
+  auto history = std::async(std::launch::async, [&] { return kept(); });
+  EXPECT_EQ(undo.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  held.reset();
   EXPECT_TRUE(undo.get().complete());
   EXPECT_EQ(history.get().size(), 1u);
   EXPECT_TRUE(journalFree);
@@ -512,39 +490,32 @@ TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
 }
 
 // Where the original's owner cannot be given back, neither are its set-id bits: they would lend
-// the rights of whoever undoes. Root gives back both.
+// the rights of whoever undoes.
 TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that another user takes back";
   const std::string path = folder / "tool";
-  for (const bool asRoot : {true, false}) {
-    writeFile(path, "old");
-    ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
-    ::chmod(path.c_str(), 06775);
-    // Kept as a copy, as for a user whom the kernel refuses a link to a set-id file.
-    RunRecorder recorder(state.path(), "test", {}, {&crossDeviceLink, &::fsync});
-    run(recorder, {path});
-    if (!asRoot) {
-      // The journal and the folder are the user's, as they would be had the user run it.
-      for (const auto& entry : fs::recursive_directory_iterator(state.path()))
-        ::lchown(entry.path().c_str(), unprivilegedUser(), unprivilegedGroup());
-      ::chown(state.path().c_str(), unprivilegedUser(), unprivilegedGroup());
-      ::chown(folder.path().c_str(), unprivilegedUser(), unprivilegedGroup());
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-      if (!asRoot && (::setgroups(0, nullptr) != 0 || ::setegid(unprivilegedGroup()) != 0 ||
-                      ::seteuid(unprivilegedUser()) != 0))
-        ::_exit(2);
-      ::_exit(undoLastRun(state.path()).complete() ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    EXPECT_EQ(status, 0) << (asRoot ? "root" : "user");
-    struct stat restored {};
-    ::stat(path.c_str(), &restored);
-    EXPECT_EQ(restored.st_mode & 07777, asRoot ? 06775u : 0775u) << (asRoot ? "root" : "user");
-    EXPECT_EQ(readFile(path), "old");
+  writeFile(path, "old");
+  ::chmod(path.c_str(), 06775);
+  // Kept as a copy, as for a user whom the kernel refuses a link to a set-id file.
+  RunRecorder recorder(state.path(), "test", {}, {&crossDeviceLink, &::fsync});
+  run(recorder, {path});
+  // The journal and the folder are the user's, as they would be had the user run it.
+  for (const auto& entry : fs::recursive_directory_iterator(state.path()))
+    ::lchown(entry.path().c_str(), unprivilegedUser(), unprivilegedGroup());
+  for (const std::string& own : {state.path(), folder.path()}) ::chown(own.c_str(), unprivilegedUser(), unprivilegedGroup());
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool asUser = ::setgroups(0, nullptr) == 0 && ::setegid(unprivilegedGroup()) == 0 &&
+                        ::seteuid(unprivilegedUser()) == 0;
+    ::_exit(asUser && undoLastRun(state.path()).complete() ? 0 : 1);
   }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  struct stat restored {};
+  ::stat(path.c_str(), &restored);
+  EXPECT_EQ(restored.st_mode & 07777, 0775u);
+  EXPECT_EQ(readFile(path), "old");
 }
 
 }  // namespace

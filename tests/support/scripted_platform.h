@@ -43,18 +43,11 @@ class ScriptedMessageBoxes final : public platform::MessageBoxes {
 class RecordingProgressWindow final : public platform::ProgressWindow {
  public:
   QString label;
-  int total = -1;
-  std::vector<int> steps;
-  bool shown = false;  // started and not finished yet
-
-  void start(const QString& text, int all) override {
-    label = text;
-    total = all;
-    steps.clear();
-    shown = true;
-  }
-  void advance(int done) override { steps.push_back(done); }
-  void finish() override { shown = false; }
+  int total = -1, done = -1;
+  bool open = false;
+  void start(const QString& text, int all) override { label = text, total = all, done = 0, open = true; }
+  void advance(int count) override { done = count; }
+  void finish() override { open = false; }
 };
 
 class CountingEventPump final : public platform::EventPump {
