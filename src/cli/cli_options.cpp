@@ -138,8 +138,9 @@ const char* const kUsage =
     "Every run that rewrites a file keeps the originals in $XDG_STATE_HOME/sorvane/runs (by default\n"
     "~/.local/state/sorvane/runs), the last 10 runs within 1 GiB; --no-undo keeps nothing. --undo\n"
     "takes back the newest run not taken back yet, restoring each file that is still as the run\n"
-    "left it and naming on standard error those changed since; with --dry-run it only says what\n"
-    "it would do. --history lists the kept runs, newest first.\n"
+    "left it and naming on standard error those changed since; a file left for a reason that may\n"
+    "pass (no space, no permission) is tried once more by the next --undo. With --dry-run it only\n"
+    "says what it would do. --history lists the kept runs, newest first.\n"
     "\n"
     "Exit status: 0 every file done, 1 a file or folder failed or the run was stopped, 2 usage error.\n"
     "--undo: 0 every file restored, 1 a file left alone or nothing to undo.\n";
