@@ -31,8 +31,13 @@ ReplaceEngine::~ReplaceEngine() = default;
 
 void ReplaceEngine::cmdReplace_Click() {
   host_.DisableControls();
-  if (host_.fileFrameVisible() && host_.fileListCount() < 1) {
-    host_.showMessage(messages::kEmptyFileList, MessageStyle::Critical, kApplicationTitle);
+  // An empty folder text would name the root of the disk: no one wants that run.
+  const bool fileMode = host_.fileFrameVisible();
+  const bool nothingToRun =
+      fileMode ? host_.fileListCount() < 1 : host_.folderFrameVisible() && host_.folderCaption().empty();
+  if (nothingToRun) {
+    host_.showMessage(fileMode ? messages::kEmptyFileList : messages::kNoFolderChosen, MessageStyle::Critical,
+                      kApplicationTitle);
     host_.EnableControls();
     return;
   }

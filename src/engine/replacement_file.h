@@ -100,6 +100,7 @@ class ReplacementFile final : public RewriteSink {
   bool writerFailed();
   void discard();
   bool fail(int error);
+  bool failToCreate(int error);
   Status failed(int error);
 
   int folder_;

@@ -324,6 +324,7 @@ TEST_F(FileRewrite, LongStretchCopyYieldsAndAChangeDuringItIsCaught) {
   const Result<std::int64_t> changed = rewrite(path, "old", "new", {}, 1 << 20, tuning);
   ASSERT_TRUE(changed.failure());
   EXPECT_EQ(changed.failure()->number, 75);
+  EXPECT_EQ(changed.failure()->description, "Path/File access error: changed while it was being read");
   EXPECT_EQ(readFile(path), text + "appended");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"long.txt"});
 }
@@ -426,6 +427,18 @@ TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   EXPECT_EQ(refused.failure()->number, 70);
   EXPECT_EQ(refused.failure()->description, "Permission denied");
   EXPECT_EQ(readFile(readOnly), "a");
+
+  // The file may be written, its folder may not: the folder is named as the cause.
+  SwapCalls lockedFolder;
+  lockedFolder.createUnnamed = [](int) {
+    errno = EACCES;
+    return -1;
+  };
+  writeFile(folder / "writable.txt", "a");
+  const Result<std::int64_t> folderRefused = rewrite(folder / "writable.txt", "a", "b", lockedFolder);
+  ASSERT_TRUE(folderRefused.failure());
+  EXPECT_EQ(folderRefused.failure()->number, 70);
+  EXPECT_EQ(folderRefused.failure()->description, "Permission denied (its folder cannot be written)");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "main_window/frm_sorvane.h"
 
+#include "engine/messages.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "main_window/check_value.h"
@@ -285,7 +286,7 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
 
   QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
   ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 1; }));
-  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
+  EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(messages::kNoFolderChosen));
 
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
@@ -349,25 +350,30 @@ TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
   EXPECT_EQ(w().cmbReplace->lineEdit()->selectedText(), "xyz");
 }
 
-TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
+// An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
+TEST_F(MainWindow, EmptyListOrFolderRefusalReenablesTheControlsAndLeavesTheFocus) {
   showActive();
-  w().optFolderFile[1]->click();
-  std::vector<bool> enabledDuringBox;
-  MousePointer pointerDuringBox = MousePointer::Default;
-  scripted.boxes.onShow = [&](const ShownBox&) {
-    for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
-    pointerDuringBox = window->MousePointer();
-  };
-  w().cmbFind->setFocus();
-  QTest::keyClick(w().cmbFind, Qt::Key_Return);
-  EXPECT_TRUE(w().cmbFind->hasFocus());
-  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
-  EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
-  for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
-  EXPECT_EQ(window->MousePointer(), MousePointer::Default);
-  EXPECT_TRUE(w().optFolderFile[0]->isEnabled());  // left as they are
-  EXPECT_TRUE(w().cmbFileTypes->isEnabled());
+  for (const auto& [mode, says] : {std::pair{1, messages::kEmptyFileList}, std::pair{0, messages::kNoFolderChosen}}) {
+    w().optFolderFile[mode]->click();
+    std::vector<bool> enabledDuringBox;
+    MousePointer pointerDuringBox = MousePointer::Default;
+    scripted.boxes.shown.clear();
+    scripted.boxes.onShow = [&](const ShownBox&) {
+      for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
+      pointerDuringBox = window->MousePointer();
+    };
+    w().cmbFind->setFocus();
+    QTest::keyClick(w().cmbFind, Qt::Key_Return);
+    EXPECT_TRUE(w().cmbFind->hasFocus());
+    ASSERT_EQ(scripted.boxes.shown.size(), 1u) << says;
+    EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(says));
+    EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
+    EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
+    for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
+    EXPECT_EQ(window->MousePointer(), MousePointer::Default);
+    EXPECT_TRUE(w().optFolderFile[0]->isEnabled());  // left as they are
+    EXPECT_TRUE(w().cmbFileTypes->isEnabled());
+  }
 }
 
 // No completion: the recent terms must not turn what is typed into another term. The terms run are
