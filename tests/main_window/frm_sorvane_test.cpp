@@ -4,6 +4,7 @@
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "main_window/check_value.h"
+#include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
 #include "main_window/main_window_widgets.h"
 #include "main_window/term_box.h"
@@ -167,6 +168,9 @@ TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
   w().cmdExit->click();
 
   start();
+  showActive();
+  EXPECT_TRUE(w().cmbFind->hasFocus()) << "typing goes into the find box at start-up";
+  EXPECT_TRUE(eventually([&] { return w().cmbFind->lineEdit()->selectedText() == "find me"; }));
   EXPECT_EQ(window->outerWidth(), 9600);
   EXPECT_EQ(window->outerHeight(), 7200);
   EXPECT_EQ(window->layout().frameFolder.Height, 7200 - 1080);
@@ -418,11 +422,13 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
 }
 
 TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
-  std::filesystem::create_directory(folder / "sub");
-  writeFile(folder / "page.html", "old");
-  writeFile(folder / "notes.txt", "old");
-  writeFile(folder / "sub/deep.htm", "old");
-  const QString chosen = QString::fromStdString(folder.path());
+  // Longer than the label: it shows the start and the end of the path, never a cut-off end.
+  const std::string root = folder / (std::string(60, 'l') + "/data");
+  std::filesystem::create_directories(root + "/sub");
+  writeFile(root + "/page.html", "old");
+  writeFile(root + "/notes.txt", "old");
+  writeFile(root + "/sub/deep.htm", "old");
+  const QString chosen = QString::fromStdString(root);
   w().cmdBrowse->click();  // cancelled: nothing changes
   EXPECT_TRUE(w().lblFolder->text().isEmpty());
   scripted.dialogs.nextFolder = chosen;
@@ -430,6 +436,8 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   EXPECT_EQ(scripted.dialogs.folderTitles, (std::vector<QString>{"Select a folder", "Select a folder"}));
   EXPECT_EQ(w().lblFolder->text(), chosen);
   EXPECT_EQ(w().lblFolder->toolTip(), chosen);
+  const QString shown = qobject_cast<ui::ElidedPathLabel*>(w().lblFolder)->shownText();
+  EXPECT_TRUE(shown.contains(QChar(0x2026)) && shown.endsWith("l/data") && shown.startsWith(chosen.left(4))) << shown.toStdString();
   EXPECT_EQ(w().Dir1->path(), chosen);
   EXPECT_EQ(w().File1->count(), 2);
 
@@ -437,11 +445,11 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   ui::setCheckValue(*w().chkRecursive, CheckValue::Checked);
   w().cmbFind->setEditText("old");
   w().cmbReplace->setEditText("new");
-  writeFile(folder / "later.txt", "");  // the run refreshes the file list
+  writeFile(root + "/later.txt", "");  // the run refreshes the file list
   w().cmdReplace->click();
   EXPECT_EQ(scripted.boxes.shown.back().text, "Made 2 replacements.");
-  EXPECT_EQ(readFile(folder / "sub/deep.htm"), "new");
-  EXPECT_EQ(readFile(folder / "notes.txt"), "old");
+  EXPECT_EQ(readFile(root + "/sub/deep.htm"), "new");
+  EXPECT_EQ(readFile(root + "/notes.txt"), "old");
   EXPECT_EQ(w().File1->count(), 3);
 }
 
