@@ -427,18 +427,6 @@ TEST_F(FileRewrite, FailuresCarryTheirNumbers) {
   EXPECT_EQ(refused.failure()->number, 70);
   EXPECT_EQ(refused.failure()->description, "Permission denied");
   EXPECT_EQ(readFile(readOnly), "a");
-
-  // The file may be written, its folder may not: the folder is named as the cause.
-  SwapCalls lockedFolder;
-  lockedFolder.createUnnamed = [](int) {
-    errno = EACCES;
-    return -1;
-  };
-  writeFile(folder / "writable.txt", "a");
-  const Result<std::int64_t> folderRefused = rewrite(folder / "writable.txt", "a", "b", lockedFolder);
-  ASSERT_TRUE(folderRefused.failure());
-  EXPECT_EQ(folderRefused.failure()->number, 70);
-  EXPECT_EQ(folderRefused.failure()->description, "Permission denied (its folder cannot be written)");
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unreadable + ": Permission denied (error 70)\n" +
-                         "sorvane-cli: " + inLocked + ": Permission denied (error 70)\n" +
+                         "sorvane-cli: " + inLocked + ": Permission denied (its folder cannot be written) (error 70)\n" +
                          "sorvane-cli: " + unlistable + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
   EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
