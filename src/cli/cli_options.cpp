@@ -117,9 +117,9 @@ std::string journalCommandError(const CLI::App& app, const CliOptions& options) 
 const char* const kUsage =
     "Usage:\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] [--jobs N] FILE...\n"
+    "              [--no-undo] [--no-progress] [--jobs N] FILE...\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] [--jobs N] --folder DIR [--type TYPE] [--recursive]\n"
+    "              [--no-undo] [--no-progress] [--jobs N] --folder DIR [--type TYPE] [--recursive]\n"
     "  sorvane-cli --undo [--dry-run] | --history\n"
     "  sorvane-cli --help | --version\n"
     "\n"
@@ -133,7 +133,9 @@ const char* const kUsage =
     "listed, is reported on standard error as \"sorvane-cli: PATH: DESCRIPTION (error N)\" and\n"
     "skipped; --stop-on-error ends the run at the first failing file. --jobs N rewrites files on\n"
     "N threads (by default one per processor); the files, the lines printed and their order are\n"
-    "those of --jobs 1, the serial run. \"--\" ends the options.\n"
+    "those of --jobs 1, the serial run. When standard error is a terminal, a run that lasts\n"
+    "more than a second keeps one line of progress on it, erased before the report;\n"
+    "--no-progress leaves it out. \"--\" ends the options.\n"
     "\n"
     "Every run that rewrites a file keeps the originals in $XDG_STATE_HOME/sorvane/runs (by default\n"
     "~/.local/state/sorvane/runs), the last 10 runs within 1 GiB; --no-undo keeps nothing. --undo\n"
@@ -164,6 +166,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   app.add_flag("--stop-on-error", options.stopOnError);
   app.add_flag("--recursive", options.recursive);
   app.add_flag("--no-undo", options.noUndo);
+  app.add_flag("--no-progress", options.noProgress);
   app.add_flag("--undo", options.undo);
   app.add_flag("--history", options.history);
   app.add_flag("--help", options.help);

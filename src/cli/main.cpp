@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   options->files = cli::distinctFiles(options->files);
 
   cli::installStopSignals();
-  cli::CliHost host(*options, std::cout, std::cerr);
+  cli::CliHost host(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal());
   EngineOptions engineOptions;
   engineOptions.dryRun = options->dryRun;
   engineOptions.jobs = options->jobs;
@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   ReplaceEngine engine(host, engineOptions);
   engine.cmdReplace_Click();
 
+  host.eraseProgress();
   if (engine.abandoned()) {
     std::cerr << "Operation stopped.\n";
     return 1;
