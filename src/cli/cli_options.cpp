@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "engine/replace_run.h"
 #include "vocabulary/vocabulary.h"
 
 #include <CLI/CLI.hpp>
@@ -60,12 +61,6 @@ std::vector<std::string> reversedWithEmptyValuesSplit(const std::vector<std::str
   }
   std::reverse(out.begin(), out.end());
   return out;
-}
-
-// One thread per processor that is online, as the default.
-int onlineProcessors() {
-  const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
-  return count > 0 ? static_cast<int>(count) : 1;
 }
 
 // A number of threads: digits only, from 1 to a bound no machine needs more than.

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace sorvane {
 namespace {
@@ -24,6 +25,11 @@ bool isVersionControlFolder(const std::string& name) {
 }
 
 }  // namespace
+
+int onlineProcessors() {
+  const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
 
 ReplaceEngine::ReplaceEngine(ReplaceHost& host, EngineOptions options) : host_(host), options_(options) {}
 
@@ -57,6 +63,7 @@ void ReplaceEngine::cmdReplace_Click() {
   yielder_ = std::make_unique<Yielder>([this] { return yieldTo(host_); }, options_.yieldInterval);
   startBatches();
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
+  host_.runBegins();
 
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
@@ -64,7 +71,7 @@ void ReplaceEngine::cmdReplace_Click() {
       FindAndReplace(FileToRewrite::named(host_.fileListItem(nFileIndex)));
       if (ended()) break;
       ++nFileIndex;
-      if (!yielder_->poll()) bAbandoned = true;
+      if (!yielder_->poll()) endedByHost();
       if (ended()) break;
     }
   } else if (host_.folderFrameVisible()) {
@@ -75,6 +82,7 @@ void ReplaceEngine::cmdReplace_Click() {
   publishAll();
   endBatches();
   if (options_.journal) options_.journal->runEnded(nReplacements, filesReplaced_);
+  host_.runEnds();
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 
@@ -119,7 +127,7 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
     // A temporary file of an unfinished rewrite is not the user's text.
     if (pattern.matches(file) && !ReplacementFile::isTemporaryName(file))
       FindAndReplace(FileToRewrite{path + file, folder, file});
-    if (!ended() && !yielder_->poll()) bAbandoned = true;
+    if (!ended() && !yielder_->poll()) endedByHost();
     if (ended()) return false;
   }
   if (host_.recursiveValue() != CheckValue::Checked) return true;

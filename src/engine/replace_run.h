@@ -31,7 +31,10 @@ struct BatchLimits {
   std::size_t unchangedFiles = 4096;
 };
 
-// How a host wants its runs carried out; the window uses the defaults.
+// One thread per processor that is online: how many jobs a run takes unless told otherwise.
+int onlineProcessors();
+
+// How a host wants its runs carried out.
 struct EngineOptions {
   bool dryRun = false;  // count occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
@@ -72,7 +75,7 @@ class ReplaceEngine {
   CompareMode compareMode() const { return nCompare; }
   std::int64_t replacements() const { return nReplacements; }
   bool stopped() const { return bStop; }
-  // True when the host's stop request ended the run (no report was shown).
+  // True when the host's request to go away ended the run (no report was shown).
   bool abandoned() const { return bAbandoned; }
 
  private:
@@ -104,6 +107,8 @@ class ReplaceEngine {
   void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
   static void noteFolder(int fd, std::vector<TouchedFolder>& folders);
   void flushFolders(const std::vector<TouchedFolder>& folders);
+  // The host's yield said to end the run: it is going away, or the user pressed Stop.
+  void endedByHost();
   // Shows a failure; true when the user asks to try the file again.
   bool retryAfter(const std::string& path, const Failure& failure);
   // Puts every file handed in so far in place, or at a stop, drops them.

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -54,6 +55,8 @@ class MainWindow : public ::testing::Test {
     yieldingOften.yieldInterval = std::chrono::nanoseconds(0);
     yieldingOften.bufferCapacity = 64;
     yieldingOften.journal = &journal;
+    yieldingOften.jobs = jobs;
+    yieldingOften.batch.files = batchFiles;
     window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, yieldingOften);
     window->Form_Load();
     return *window;
@@ -77,6 +80,8 @@ class MainWindow : public ::testing::Test {
   }
   QString storePath() const { return QString::fromStdString(folder / "Sorvane.conf"); }
 
+  int jobs = 1;
+  std::size_t batchFiles = 64;
   TempFolder folder;
   TemporaryStateHome state;
   journal::RunRecorder journal{state.path(), "sorvane"};
@@ -266,6 +271,56 @@ TEST_F(MainWindow, ClosingDuringARunSavesAndLeavesTheFileWholeWithoutAReport) {
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Sorvane.conf", "long.txt"}));
   EXPECT_EQ(stored("Settings", "Select Files"), "True");
   EXPECT_EQ(stored("Terms", "Find Term 0"), "old");
+}
+
+// Stop (its button, Esc, the close box of the progress window) ends a run as Abort does, serial
+// or parallel: every file is old or new, no file is opened after it, what was put in place is
+// in the report and comes back with undo.
+TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
+  constexpr int kFiles = 40;
+  const std::vector<std::pair<const char*, std::function<void(QProgressDialog&)>>> ways = {
+      {"Stop", [](QProgressDialog& progress) { progress.findChild<QPushButton*>()->click(); }},
+      {"Esc", [](QProgressDialog& progress) { QTest::keyClick(&progress, Qt::Key_Escape); }},
+      {"close box", [](QProgressDialog& progress) { progress.close(); }}};
+  batchFiles = 4;  // several batches, so a stop falls between two
+  for (const int parallel : {1, 3}) {
+    for (const auto& [way, stop] : ways) {
+      jobs = parallel;
+      start();
+      std::vector<std::string> paths;
+      w().optFolderFile[1]->click();
+      for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(folder / ("f" + std::to_string(i) + ".txt"));
+        writeFile(paths.back(), std::string(300, 'x') + "old");
+        w().lstFiles->addItem(QString::fromStdString(paths.back()));
+      }
+      w().cmbFind->setEditText("old");
+      w().cmbReplace->setEditText("new");
+      scripted.boxes.shown.clear();
+      bool stopped = false;
+      scripted.pump.onPump = [&, stop = stop] {
+        // Once the first batch is in place.
+        if (stopped || !readFile(paths[0]).ends_with("new")) return;
+        stopped = true;
+        stop(*window->findChild<QProgressDialog*>());
+      };
+      w().cmdReplace->click();
+      int replaced = 0;
+      for (const std::string& path : paths) {
+        const std::string now = readFile(path);
+        EXPECT_TRUE(now == std::string(300, 'x') + "old" || now == std::string(300, 'x') + "new") << path;
+        replaced += now.ends_with("new");
+      }
+      EXPECT_GT(replaced, 0) << way;
+      EXPECT_LT(replaced, kFiles) << way << ", " << parallel << " jobs";
+      ASSERT_EQ(scripted.boxes.shown.size(), 1u) << way;
+      EXPECT_EQ(scripted.boxes.shown[0].text, QStringLiteral("Made %1 replacements.").arg(replaced)) << way;
+      EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr) << "gone before the report";
+      EXPECT_EQ(journal::undoLastRun(state.path(), false).restored.size(), static_cast<std::size_t>(replaced));
+      scripted.pump.onPump = nullptr;
+      w().lstFiles->clear();
+    }
+  }
 }
 
 TEST_F(MainWindow, TheIconHoldsAHandDrawnImageForEachSize) {
