@@ -8,6 +8,7 @@
 #include "main_window/folder_views.h"
 #include "main_window/main_window_widgets.h"
 #include "main_window/term_box.h"
+#include "run_program.h"
 #include "scripted_platform.h"
 #include "settings/settings_store.h"
 #include "temp_folder.h"
@@ -320,6 +321,36 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
       scripted.pump.onPump = nullptr;
       w().lstFiles->clear();
     }
+  }
+}
+
+// The window's parallel run and the command line's agree on every byte and the count.
+TEST_F(MainWindow, AWindowRunAndACommandLineRunOfOneTreeAgree) {
+  std::vector<std::string> trees = {folder / "window", folder / "cli"};
+  for (const std::string& tree : trees) {
+    for (int f = 0; f < 3; ++f) {
+      const std::string sub = tree + "/d" + std::to_string(f);
+      std::filesystem::create_directories(sub);
+      for (int i = 0; i < 30; ++i)
+        writeFile(sub + "/" + std::to_string(i) + ".txt", i % 3 ? "old\r\nx old" : std::string("\xFF\xFEo\0l\0d\0", 8));
+    }
+  }
+  jobs = 3;
+  start();
+  scripted.dialogs.nextFolder = QString::fromStdString(trees[0]);
+  w().cmdBrowse->click();
+  ui::setCheckValue(*w().chkRecursive, CheckValue::Checked);
+  w().cmbFind->setEditText("old");
+  w().cmbReplace->setEditText("new");
+  w().cmdReplace->click();
+  const ProgramRun cli =
+      runProgram(SORVANE_CLI_PATH, {"--find", "old", "--replace", "new", "--folder", trees[1], "--recursive"});
+  EXPECT_EQ(scripted.boxes.shown.back().text.toStdString() + "\n", cli.out);
+  EXPECT_EQ(cli.out, "Made 150 replacements.\n");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(trees[0])) {
+    if (!entry.is_regular_file()) continue;
+    const std::string relative = entry.path().string().substr(trees[0].size());
+    EXPECT_EQ(readFile(entry.path()), readFile(trees[1] + relative)) << relative;
   }
 }
 
