@@ -175,7 +175,7 @@ Status ReplacementFile::seal() {
 
 void ReplacementFile::keepOriginalIn(RunJournal& journal) {
   journal_ = &journal;
-  record_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
+  attempt_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
 }
 
 Status ReplacementFile::flush() {
@@ -199,7 +199,7 @@ Status ReplacementFile::publish() {
     struct stat placed {};
     const bool ours = ::fstatat(folder_, name_.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
                       placed.st_dev == written_.device && placed.st_ino == written_.inode;
-    journal_->putInPlace(record_, ours ? placed.st_ctim : timespec{});
+    journal_->putInPlace(attempt_, ours ? placed.st_ctim : timespec{});
   }
   return succeeded();
 }
