@@ -71,10 +71,9 @@ int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprin
   file.kept = keep(original, name, file.keptBytes, why);
   if (file.kept == Kept::None) cannotTakeBack(attempt, original, why);
   file.written = replacement;
+  // Cut back when it fails; what was kept for it goes when the run ends, as it was never placed.
   if (!manifest_.append(fileLine(file))) {
-    const int error = errno;
-    ::unlinkat(runFolder_.get(), name.c_str(), 0);
-    fail(folder_->path() + "/" + runName_ + ": " + systemError(error));
+    fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
     return cannotTakeBack(attempt, original, "the journal failed");
   }
   // Starts writing the record now, so the flush of the new content can carry it too.

@@ -507,11 +507,12 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
   for (const auto& [fillsAt, calls, failure, restored] :
        {std::tuple{"", journal::JournalCalls{.lock = &lockTakenByAnother},
                    ": a new run cannot be locked: " + std::string(std::strerror(EWOULDBLOCK)), Files{}},
-        std::tuple{"sorvane-journal", journal::JournalCalls{.write = &fillingDisk}, full, Files{}},
-        std::tuple{"file 2 ", journal::JournalCalls{.write = &fillingDisk}, full, Files{a}}}) {
+        std::tuple{"sorvane-journal", journal::JournalCalls{.flush = &watchedFlush, .write = &fillingDisk}, full, Files{}},
+        std::tuple{"file 2 ", journal::JournalCalls{.flush = &watchedFlush, .write = &fillingDisk}, full, Files{a}}}) {
     for (const std::string& path : {a, b, c}) writeFile(path, "old " + path);
     fullAt = fillsAt;
     diskState = 0;
+    events.clear();
     onDataFlush = [&](const std::string& content) {
       if (content == "new " + b) writeFile(b, "old " + b + "+");  // b is retried
       return 0;
@@ -529,6 +530,8 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
     ASSERT_EQ(reports.size(), named.size() + 1) << fillsAt;
     EXPECT_TRUE(reports[0].ends_with(failure + "; nothing more of this run is kept for undo")) << reports[0];
     EXPECT_EQ(Files(reports.begin() + 1, reports.end()), named) << fillsAt;
+    EXPECT_EQ(std::count(events.begin(), events.end(), "flush 1 records") > 0, !restored.empty())
+        << "what was recorded before the failure is durable before its file's rename";
     // Nothing is kept for a file without a record, nor a run that can keep nothing.
     EXPECT_EQ(namesIn(restored.empty() ? runsFolder() : runFolder()),
               (restored.empty() ? Files{".lock"} : Files{"1", "manifest"})) << fillsAt;
