@@ -52,6 +52,11 @@ void CliHost::reportFailure(const std::string& path, const Failure& failure) {
        << std::flush;
 }
 
+void CliHost::journalReport(const std::string& report) {
+  progress_.erase();
+  err_ << "sorvane-cli: undo journal: " << report << '\n' << std::flush;
+}
+
 bool CliHost::stopRequested() const { return stopSignal != 0; }
 
 void installStopSignals() {

@@ -55,6 +55,9 @@ class CliHost final : public ReplaceHost {
   void EnableControls() override {}
 
   bool anyFailure() const { return anyFailure_; }
+  // What the undo journal says: its own failure, or a file it cannot take back. The run's
+  // outcome stays as it is.
+  void journalReport(const std::string& report);
   // Clears the progress line before the program prints a line of its own.
   void eraseProgress() { progress_.erase(); }
 

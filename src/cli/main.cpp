@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   std::optional<journal::RunRecorder> recorder;
   if (!options->noUndo) {
     recorder.emplace(stateHome, "sorvane-cli");
-    recorder->onFailure([](const std::string& why) { std::cerr << "sorvane-cli: undo journal: " << why << '\n'; });
+    recorder->onFailure([&host](const std::string& report) { host.journalReport(report); });
     engineOptions.journal = &*recorder;
   }
   ReplaceEngine engine(host, engineOptions);
