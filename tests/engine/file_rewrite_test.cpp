@@ -3,6 +3,7 @@
 #include "engine/yielder.h"
 #include "extended_attributes.h"
 #include "reference_replace.h"
+#include "run_program.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 
@@ -111,11 +112,14 @@ TEST_F(FileRewrite, FileWithoutOccurrenceIsNotTouched) {
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"plain.txt"});
 }
 
-TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
+TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
   const std::string path = folder / "data.txt", plain = folder / "plain.txt";
   std::string text = std::string(100, 'a') + "needle" + std::string(50, 'b') + "needle\n";
   writeFile(path, text);
   writeFile(plain, "needle");
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
+  }
   ::chmod(path.c_str(), 02640);
   setAttribute(path, "user.origin", "downloaded");
   setAttribute(path, "system.posix_acl_access", accessListReadableByNobody());
@@ -124,6 +128,7 @@ TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryF
   // New files in the folder now get an access list; a file that had none must not gain one.
   setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
   const auto attributes = attributesOf(path), plainAttributes = attributesOf(plain);
+  const struct stat before = statusOf(path);
 
   const Result<std::int64_t> outcome = rewrite(path, "needle", "pin");
   EXPECT_TRUE(rewrite(plain, "needle", "pin").ok());
@@ -132,6 +137,8 @@ TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryF
   EXPECT_EQ(outcome.value(), 2);
   EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
   EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
+  EXPECT_EQ(statusOf(path).st_uid, before.st_uid);
+  EXPECT_EQ(statusOf(path).st_gid, before.st_gid);
   EXPECT_EQ(attributesOf(path), attributes);
   EXPECT_EQ(attributesOf(plain), plainAttributes);
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
