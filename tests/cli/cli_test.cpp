@@ -27,12 +27,17 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
   writeFile(folder / "a.txt", "Old old\r\n");
   writeFile(folder / "-dash.txt", "old");
   std::filesystem::create_symlink("a.txt", folder / "link.txt");
-  // Named three times, a.txt is rewritten once: a second pass would find "old" in "bold".
+  std::filesystem::create_directory_symlink(".", folder / "here");
+  std::filesystem::create_hard_link(folder / "a.txt", folder / "hard.txt");
+  // Named four times, a.txt is rewritten once: a second pass would find "old" in "bold". Its
+  // hard link is a name of its own, rewritten too.
   const Finished run = runCli({"--find", "zzz", "--find", "old", "--replace", "bold", folder / "a.txt",
-                               folder / "link.txt", folder / "a.txt", "--", folder / "-dash.txt"});
+                               folder / "link.txt", folder / "a.txt", folder / "hard.txt", folder / "here/a.txt", "--",
+                               folder / "-dash.txt"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(lastLine(run.out), "Made 2 replacements.");
+  EXPECT_EQ(lastLine(run.out), "Made 3 replacements.");
   EXPECT_EQ(readFile(folder / "a.txt"), "Old bold\r\n");
+  EXPECT_EQ(readFile(folder / "hard.txt"), "Old bold\r\n");
   EXPECT_EQ(readFile(folder / "-dash.txt"), "bold");
 
   const Finished ignoring = runCli({"--find=BOLD", "--replace=", "--ignore-case", folder / "a.txt"});
