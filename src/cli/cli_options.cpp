@@ -63,9 +63,11 @@ std::vector<std::string> reversedWithEmptyValuesSplit(const std::vector<std::str
   return out;
 }
 
-// A number of threads: digits only, from 1 to a bound no machine needs more than.
+// More threads than any machine needs.
+constexpr int kMostJobs = 1024;
+
+// A number of threads: digits only, from 1 to kMostJobs.
 std::optional<int> jobCount(const std::string& given) {
-  constexpr int kMostJobs = 1024;
   int count = 0;
   const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), count);
   if (error != std::errc() || end != given.data() + given.size() || count < 1 || count > kMostJobs) return std::nullopt;
@@ -186,7 +188,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   if (jobsOption->count() > 0) {
     const auto count = jobCount(jobs);
     if (!count) {
-      error = "--jobs needs a number of threads, 1 or more, not '" + jobs + "'";
+      error = "--jobs needs a number of threads from 1 to " + std::to_string(kMostJobs) + ", not '" + jobs + "'";
       return std::nullopt;
     }
     options.jobs = *count;

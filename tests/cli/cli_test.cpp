@@ -140,8 +140,9 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
            {{"--undo", "--find", "x"}, "--undo cannot go with --find"},
            {{"--history", file}, "--history cannot go with FILE"},
            {{"--undo", "--history"}, "--undo cannot go with --history"},
-           {{"--find", "x", "--jobs", "0", file}, "--jobs needs a number of threads, 1 or more, not '0'"},
+           {{"--find", "x", "--jobs", "0", file}, "--jobs needs a number of threads from 1 to 1024, not '0'"},
            {{"--find", "x", "--jobs=2x", file}, "not '2x'"},
+           {{"--find", "x", "--jobs", "1025", file}, "not '1025'"},
            {{"--undo", "--jobs", "2"}, "--undo cannot go with --jobs"},
            {{"--find", "x", "--folder", folder.path(), "--type", "Text"},
             "the types are \"All Files (*.*)\" (all), \"HTML Files (*.htm, *.html)\" (html), "

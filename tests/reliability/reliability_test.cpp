@@ -170,6 +170,10 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
                          "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
   EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
   EXPECT_EQ(readFile(fine), "x");
+  // A folder that cannot be listed fails the run even when no file does.
+  const ProgramRun folderOnly = runUnprivileged({"--find", "needle", "--folder", unsearchable});
+  EXPECT_EQ(folderOnly.status, 1);
+  EXPECT_EQ(folderOnly.err, "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
   EXPECT_EQ(readFile(readOnly), "needle");
   EXPECT_EQ(readFile(inLocked), "needle");
   EXPECT_EQ(namesIn(lockedFolder), std::vector<std::string>{"inside.txt"});
