@@ -115,7 +115,8 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
   const auto folder = std::make_shared<const FileDescriptor>(
       ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parent == AT_FDCWD ? 0 : O_NOFOLLOW)));
   // Listed once, before any file is rewritten, so the run never meets files it creates.
-  const FolderListing listing = folder->valid() ? listFolder(folder->get()) : FolderListing{{}, {}, errno};
+  const FolderListing listing =
+      folder->valid() ? listFolder(folder->get(), options_.readEntry) : FolderListing{{}, {}, errno};
   if (listing.error != 0) {
     // Told in run order: after every file before it is done.
     publishAll();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/file_rewrite.h"
+#include "engine/folder_listing.h"
 #include "engine/host.h"
 #include "engine/replacement_file.h"
 #include "engine/run_journal.h"
@@ -40,6 +41,7 @@ struct EngineOptions {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
   SwapCalls swap;
+  ReadEntryCall readEntry = &::readdir;  // how folder runs read folders
   RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
   // 1: files are read and written on the run's own thread, and only flushed on helper threads.
   // More: that many threads read and write files ahead, while the run's thread puts them in
