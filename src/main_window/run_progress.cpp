@@ -27,7 +27,9 @@ RunProgress::RunProgress(QWidget& over, int total, std::function<void()> onStop)
   dialog_->setAutoReset(false);
   dialog_->setRange(0, total);  // 0 to 0: a walk does not know how many files it will meet
   label_->setText(QStringLiteral("Starting..."));
-  // Shows itself once this much time has passed, while the run hands out events.
+  // Shows itself once this much time has passed, while the run hands out events; the timer
+  // restarts with the new duration only while the value stands at the start.
+  dialog_->setValue(0);
   dialog_->setMinimumDuration(kShownAfterMilliseconds);
   // Stop and the close box cancel; Esc rejects, as in any dialog.
   connect(dialog_, &QProgressDialog::canceled, this, onStop);

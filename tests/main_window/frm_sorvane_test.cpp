@@ -7,6 +7,7 @@
 #include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
 #include "main_window/main_window_widgets.h"
+#include "main_window/run_progress.h"
 #include "main_window/term_box.h"
 #include "run_program.h"
 #include "scripted_platform.h"
@@ -288,22 +289,32 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
     for (const auto& [way, stop] : ways) {
       jobs = parallel;
       start();
+      // A folder run: it does not know how many files it will meet.
+      const std::string tree = folder / "tree";
+      std::filesystem::create_directory(tree);
       std::vector<std::string> paths;
-      w().optFolderFile[1]->click();
       for (int i = 0; i < kFiles; ++i) {
-        paths.push_back(folder / ("f" + std::to_string(i) + ".txt"));
+        paths.push_back(tree + "/f" + std::to_string(i) + ".txt");
         writeFile(paths.back(), std::string(300, 'x') + "old");
-        w().lstFiles->addItem(QString::fromStdString(paths.back()));
       }
+      scripted.dialogs.nextFolder = QString::fromStdString(tree);
+      w().cmdBrowse->click();
       w().cmbFind->setEditText("old");
       w().cmbReplace->setEditText("new");
       scripted.boxes.shown.clear();
       bool stopped = false;
-      scripted.pump.onPump = [&, stop = stop] {
+      scripted.pump.onPump = [&, stop = stop, way = way] {
         // Once the first batch is in place.
-        if (stopped || !readFile(paths[0]).ends_with("new")) return;
+        if (stopped || std::none_of(paths.begin(), paths.end(), [](auto& path) { return readFile(path).ends_with("new"); }))
+          return;
         stopped = true;
-        stop(*window->findChild<QProgressDialog*>());
+        auto& progress = *window->findChild<QProgressDialog*>();
+        if (parallel == 1 && std::string(way) == "Stop") {
+          // A run that lasts is shown after about half a second.
+          QTest::qWait(ui::RunProgress::kShownAfterMilliseconds + 200);
+          EXPECT_TRUE(progress.isVisible());
+        }
+        stop(progress);
       };
       w().cmdReplace->click();
       int replaced = 0;
@@ -319,7 +330,6 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
       EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr) << "gone before the report";
       EXPECT_EQ(journal::undoLastRun(state.path(), false).restored.size(), static_cast<std::size_t>(replaced));
       scripted.pump.onPump = nullptr;
-      w().lstFiles->clear();
     }
   }
 }
