@@ -28,6 +28,9 @@ int main(int argc, char** argv) {
   sorvane::journal::RunRecorder journal(sorvane::journal::defaultStateHome(), "sorvane");
   sorvane::EngineOptions engineOptions;
   engineOptions.journal = &journal;
+  // As fast as the command line: files are read and written ahead on every processor, while
+  // the window's own thread keeps every dialog and puts the files in place in run order.
+  engineOptions.jobs = sorvane::onlineProcessors();
   sorvane::platform::QtEventPump eventPump;
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;

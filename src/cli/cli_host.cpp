@@ -13,10 +13,11 @@ void onStopSignal(int) { stopSignal = 1; }
 
 }  // namespace
 
-CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err)
-    : options_(options), out_(out), err_(err) {}
+CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress)
+    : options_(options), out_(out), err_(err), progress_(err, showProgress, standardErrorColumns()) {}
 
 MessageAnswer CliHost::showMessage(const std::string& text, MessageStyle style, const std::string&) {
+  progress_.erase();
   std::string lines = text;
   std::replace(lines.begin(), lines.end(), '\r', '\n');
   if (style == MessageStyle::Information) {
@@ -35,15 +36,25 @@ MessageAnswer CliHost::fileFailed(const std::string& fileName, const Failure& fa
 }
 
 void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
-  if (options_.list && replacements > 0) out_ << fileName << ": " << replacements << '\n' << std::flush;
+  if (options_.list && replacements > 0) {
+    progress_.erase();
+    out_ << fileName << ": " << replacements << '\n' << std::flush;
+  }
+  progress_.fileDone(fileName, replacements);
 }
 
 void CliHost::folderNotListed(const std::string& folder, const Failure& failure) { reportFailure(folder, failure); }
 
 void CliHost::reportFailure(const std::string& path, const Failure& failure) {
+  progress_.erase();
   anyFailure_ = true;
   err_ << "sorvane-cli: " << path << ": " << failure.description << " (error " << failure.number << ")\n"
        << std::flush;
+}
+
+void CliHost::journalReport(const std::string& report) {
+  progress_.erase();
+  err_ << "sorvane-cli: undo journal: " << report << '\n' << std::flush;
 }
 
 bool CliHost::stopRequested() const { return stopSignal != 0; }

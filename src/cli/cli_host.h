@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/terminal_progress.h"
 #include "engine/host.h"
 
 #include <iosfwd>
@@ -21,10 +22,11 @@ class TermList final : public RecentTermList {
 };
 
 // The engine's host on a terminal: reports go to standard output, failures to standard error,
-// one line each, and each failure is answered as the options say.
+// one line each, and each failure is answered as the options say. With `showProgress`, a long
+// run keeps a line of progress on standard error.
 class CliHost final : public ReplaceHost {
  public:
-  CliHost(const CliOptions& options, std::ostream& out, std::ostream& err);
+  CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress = false);
 
   bool fileFrameVisible() const override { return !options_.folder; }
   bool folderFrameVisible() const override { return options_.folder.has_value(); }
@@ -53,6 +55,11 @@ class CliHost final : public ReplaceHost {
   void EnableControls() override {}
 
   bool anyFailure() const { return anyFailure_; }
+  // What the undo journal says: its own failure, or a file it cannot take back. The run's
+  // outcome stays as it is.
+  void journalReport(const std::string& report);
+  // Clears the progress line before the program prints a line of its own.
+  void eraseProgress() { progress_.erase(); }
 
  private:
   void reportFailure(const std::string& path, const Failure& failure);
@@ -62,6 +69,7 @@ class CliHost final : public ReplaceHost {
   std::ostream& err_;
   TermList findTerms_;
   TermList replaceTerms_;
+  TerminalProgress progress_;
   bool anyFailure_ = false;
 };
 

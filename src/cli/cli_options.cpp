@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "engine/replace_run.h"
 #include "vocabulary/vocabulary.h"
 
 #include <CLI/CLI.hpp>
@@ -62,15 +63,11 @@ std::vector<std::string> reversedWithEmptyValuesSplit(const std::vector<std::str
   return out;
 }
 
-// One thread per processor that is online, as the default.
-int onlineProcessors() {
-  const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
-  return count > 0 ? static_cast<int>(count) : 1;
-}
+// More threads than any machine needs.
+constexpr int kMostJobs = 1024;
 
-// A number of threads: digits only, from 1 to a bound no machine needs more than.
+// A number of threads: digits only, from 1 to kMostJobs.
 std::optional<int> jobCount(const std::string& given) {
-  constexpr int kMostJobs = 1024;
   int count = 0;
   const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), count);
   if (error != std::errc() || end != given.data() + given.size() || count < 1 || count > kMostJobs) return std::nullopt;
@@ -117,23 +114,26 @@ std::string journalCommandError(const CLI::App& app, const CliOptions& options) 
 const char* const kUsage =
     "Usage:\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] [--jobs N] FILE...\n"
+    "              [--no-undo] [--no-progress] [--jobs N] FILE...\n"
     "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] [--jobs N] --folder DIR [--type TYPE] [--recursive]\n"
+    "              [--no-undo] [--no-progress] [--jobs N] --folder DIR [--type TYPE] [--recursive]\n"
     "  sorvane-cli --undo [--dry-run] | --history\n"
     "  sorvane-cli --help | --version\n"
     "\n"
     "Replaces every occurrence of TEXT in each FILE, or in the files of DIR of the given type\n"
     "(\"All Files (*.*)\", \"HTML Files (*.htm, *.html)\", \"JavaScript Files (*.js)\",\n"
     "\"Text Files (*.txt)\", or for short all, html, js, txt), rewriting each file in place.\n"
-    "A file named twice, or under two names, is done once. Matching is case-sensitive unless\n"
-    "--ignore-case is given. TEXT cannot span a line end, so it holds no carriage return (a\n"
-    "line feed alone is ordinary text). --dry-run counts without writing. --list prints\n"
-    "\"PATH: N\" for each file that holds TEXT. A file that fails, or a folder that cannot be\n"
-    "listed, is reported on standard error as \"sorvane-cli: PATH: DESCRIPTION (error N)\" and\n"
-    "skipped; --stop-on-error ends the run at the first failing file. --jobs N rewrites files on\n"
-    "N threads (by default one per processor); the files, the lines printed and their order are\n"
-    "those of --jobs 1, the serial run. \"--\" ends the options.\n"
+    "A name that, its symbolic links followed, is the same entry of the same folder as an\n"
+    "earlier one is done once; a second hard link is a name of its own, and is rewritten too.\n"
+    "Matching is case-sensitive unless --ignore-case is given. TEXT cannot span a line end, so\n"
+    "it holds no carriage return (a line feed alone is ordinary text). --dry-run counts without\n"
+    "writing. --list prints \"PATH: N\" for each file that holds TEXT. A file that fails, or a\n"
+    "folder that cannot be listed, is reported on standard error as\n"
+    "\"sorvane-cli: PATH: DESCRIPTION (error N)\" and skipped; --stop-on-error ends the run at the\n"
+    "first failing file. --jobs N rewrites files on N threads (by default one per processor); the\n"
+    "files, the lines printed and their order are those of --jobs 1, the serial run. When\n"
+    "standard error is a terminal, a run that lasts more than a second keeps one line of progress\n"
+    "on it, erased before the report; --no-progress leaves it out. \"--\" ends the options.\n"
     "\n"
     "Every run that rewrites a file keeps the originals in $XDG_STATE_HOME/sorvane/runs (by default\n"
     "~/.local/state/sorvane/runs), the last 10 runs within 1 GiB; --no-undo keeps nothing. --undo\n"
@@ -165,6 +165,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   app.add_flag("--stop-on-error", options.stopOnError);
   app.add_flag("--recursive", options.recursive);
   app.add_flag("--no-undo", options.noUndo);
+  app.add_flag("--no-progress", options.noProgress);
   app.add_flag("--undo", options.undo);
   app.add_flag("--history", options.history);
   app.add_flag("--help", options.help);
@@ -188,7 +189,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   if (jobsOption->count() > 0) {
     const auto count = jobCount(jobs);
     if (!count) {
-      error = "--jobs needs a number of threads, 1 or more, not '" + jobs + "'";
+      error = "--jobs needs a number of threads from 1 to " + std::to_string(kMostJobs) + ", not '" + jobs + "'";
       return std::nullopt;
     }
     options.jobs = *count;

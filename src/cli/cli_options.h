@@ -21,6 +21,7 @@ struct CliOptions {
   std::vector<std::string> files;
   int jobs = 1;          // threads that rewrite files; 1 is the serial run
   bool noUndo = false;   // run without keeping what it replaces
+  bool noProgress = false;  // no progress line, even on a terminal
   bool undo = false;     // take back the newest run instead of running
   bool history = false;  // list the kept runs instead of running
   bool help = false;

@@ -33,19 +33,20 @@ int main(int argc, char** argv) {
   options->files = cli::distinctFiles(options->files);
 
   cli::installStopSignals();
-  cli::CliHost host(*options, std::cout, std::cerr);
+  cli::CliHost host(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal());
   EngineOptions engineOptions;
   engineOptions.dryRun = options->dryRun;
   engineOptions.jobs = options->jobs;
   std::optional<journal::RunRecorder> recorder;
   if (!options->noUndo) {
     recorder.emplace(stateHome, "sorvane-cli");
-    recorder->onFailure([](const std::string& why) { std::cerr << "sorvane-cli: undo journal: " << why << '\n'; });
+    recorder->onFailure([&host](const std::string& report) { host.journalReport(report); });
     engineOptions.journal = &*recorder;
   }
   ReplaceEngine engine(host, engineOptions);
   engine.cmdReplace_Click();
 
+  host.eraseProgress();
   if (engine.abandoned()) {
     std::cerr << "Operation stopped.\n";
     return 1;

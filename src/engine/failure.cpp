@@ -51,10 +51,15 @@ Failure failureFromErrno(int error, const std::string& path) {
       return outOfMemoryFailure();
     case EINVAL:
       return make(5, "Invalid procedure call or argument");
+    case EBUSY:
+      // What the rewrite reports when the file changed under it: another program wrote to it.
+      return make(75, "Path/File access error: changed while it was being read");
     default:
       return make(75, "Path/File access error");
   }
 }
+
+Failure unwritableFolderFailure() { return make(70, "Permission denied (its folder cannot be written)"); }
 
 Failure outOfMemoryFailure() { return make(7, "Out of memory"); }
 

@@ -19,6 +19,9 @@ Failure failureFromErrno(int error, const std::string& path);
 
 Failure outOfMemoryFailure();
 
+// The file may be written, but its folder may not: the new content cannot be made beside it.
+Failure unwritableFolderFailure();
+
 // A file whose byte order mark announces UTF-32: not text this program reads or writes.
 Failure notTextFailure();
 

@@ -10,9 +10,10 @@ using SetAttributeCall = int (*)(int fd, const char* name, const void* value, st
 
 // Gives the file open as `to` the owner, mode, extended attributes and access lists of the
 // file open as `from` (whose status is `fromStatus`). An owner the process may not give, and a
-// `security.*` or `trusted.*` attribute it may not set, are left out; `user.*` attributes and
-// access lists decide who may do what with the file, so one that cannot be copied makes the
-// whole copy fail rather than silently widen or narrow access. Returns 0 or an errno.
+// `security.*` or `trusted.*` attribute it may not set, are left out; a file left without its
+// owner loses its set-user-ID and set-group-ID bits. `user.*` attributes and access lists
+// decide who may do what with the file, so one that cannot be copied makes the whole copy fail
+// rather than silently widen or narrow access. Returns 0 or an errno.
 int copyFileAttributes(int from, const struct stat& fromStatus, int to, SetAttributeCall setAttribute);
 
 }  // namespace sorvane

@@ -102,7 +102,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   const FileToRewrite& file = opened.value();
   const int folder = file.folder->get();
 
-  auto source = std::make_unique<SourceFile>(yielder);
+  auto source = std::make_unique<SourceFile>(yielder, job.writing.seek);
   if (!source->open(folder, file.name, file.path))
     return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
   const auto size = static_cast<std::uint64_t>(source->openedStatus().st_size);

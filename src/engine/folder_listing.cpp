@@ -45,7 +45,7 @@ FolderListing failed(int error) {
 
 }  // namespace
 
-FolderListing listFolder(int folder) {
+FolderListing listFolder(int folder, ReadEntryCall readEntry) {
   // Opening "." through the folder needs the right to search it, and gives the listing its own
   // read position.
   const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -59,7 +59,7 @@ FolderListing listFolder(int folder) {
   FolderListing listing;
   while (true) {
     errno = 0;
-    const dirent* entry = ::readdir(dir.get());
+    const dirent* entry = readEntry(dir.get());
     if (entry == nullptr) break;
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     // An entry that cannot be examined is never rewritten.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dirent.h>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,11 @@ struct FolderListing {
   int error = 0;                     // errno when the folder could not be read; the lists are empty
 };
 
-// Lists the folder open as `folder`. A folder that can be read but not searched counts as
-// unreadable: none of its entries could be opened.
-FolderListing listFolder(int folder);
+// Reads a folder's next entry, as readdir(3) does; a seam, so tests can make a reading fail.
+using ReadEntryCall = dirent* (*)(DIR* folder);
+
+// Lists the folder open as `folder`, reading its entries through `readEntry`. A folder that can
+// be read but not searched counts as unreadable: none of its entries could be opened.
+FolderListing listFolder(int folder, ReadEntryCall readEntry);
 
 }  // namespace sorvane

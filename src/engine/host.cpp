@@ -12,7 +12,7 @@ MessageAnswer ReplaceHost::fileFailed(const std::string& fileName, const Failure
 
 bool yieldTo(ReplaceHost& host) {
   host.processPendingEvents();
-  return !host.stopRequested();
+  return !host.stopRequested() && !host.abortRequested();
 }
 
 }  // namespace sorvane

@@ -51,6 +51,13 @@ class ReplaceHost {
   virtual void processPendingEvents() = 0;
   // True once the host wants the run abandoned (e.g. the program is closing); read after each yield.
   virtual bool stopRequested() const = 0;
+  // True once the user asked the run to stop (a Stop button): it ends as after Abort, no file
+  // is opened after it, and the report follows. Read after each yield.
+  virtual bool abortRequested() const { return false; }
+  // The run begins to work on files, and has put its last one in place: a host may show its
+  // progress in between.
+  virtual void runBegins() {}
+  virtual void runEnds() {}
   virtual void refreshFolderFiles() = 0;  // the folder's file list shows current contents
   virtual void focusFind() = 0;
   virtual void DisableControls() = 0;

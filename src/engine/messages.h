@@ -10,6 +10,7 @@ namespace sorvane::messages {
 
 inline constexpr const char* kEmptyFileList =
     "You must open at least one file in which to perform the replacement.";
+inline constexpr const char* kNoFolderChosen = "You must choose a folder in which to perform the replacement.";
 
 std::string report(std::int64_t replacements);
 // The report of a run that only counted.

@@ -121,10 +121,7 @@ void ReplaceEngine::waitUntilReady(const PendingFile& file) {
   while (!readySignal_.wait_for(lock, Yielder::kDefaultInterval, [&] { return file.ready; })) {
     // The host keeps its events, and its stop request is heard, while the disk works.
     lock.unlock();
-    if (!bAbandoned && !yielder_->poll()) {
-      bAbandoned = true;
-      cancel_ = true;
-    }
+    if (!ended() && !yielder_->poll()) endedByHost();
     lock.lock();
   }
 }
@@ -145,8 +142,7 @@ void ReplaceEngine::takeReady(std::size_t keepAhead) {
 
 void ReplaceEngine::accept(Pending file) {
   if (file->prepared->stopped()) {
-    bAbandoned = true;
-    cancel_ = true;
+    endedByHost();
     return;
   }
   if (file->prepared->ok()) {
@@ -188,7 +184,7 @@ void ReplaceEngine::publishBatch() {
   for (const Pending& file : batch_) {
     if (ended()) break;
     publishInOrder(*file, folders);
-    if (!ended() && !yielder_->poll()) bAbandoned = true;
+    if (!ended() && !yielder_->poll()) endedByHost();
   }
   if (ended()) cancel_ = true;
   flushFolders(folders);
@@ -213,7 +209,7 @@ void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<TouchedFolder>
       return;
     }
     if (status.stopped()) {
-      bAbandoned = true;
+      endedByHost();
       return;
     }
     if (!retryAfter(file.file.path, *status.failure())) return;
@@ -252,6 +248,15 @@ void ReplaceEngine::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
     return folder.device == status.st_dev && folder.inode == status.st_ino;
   };
   if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back({status.st_dev, status.st_ino, fd});
+}
+
+void ReplaceEngine::endedByHost() {
+  // Going away, the host wants no report; a user's stop ends the run as Abort does.
+  if (host_.stopRequested())
+    bAbandoned = true;
+  else
+    bStop = true;
+  cancel_ = true;
 }
 
 bool ReplaceEngine::retryAfter(const std::string& path, const Failure& failure) {

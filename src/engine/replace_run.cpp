@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace sorvane {
 namespace {
@@ -25,14 +26,24 @@ bool isVersionControlFolder(const std::string& name) {
 
 }  // namespace
 
+int onlineProcessors() {
+  const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
 ReplaceEngine::ReplaceEngine(ReplaceHost& host, EngineOptions options) : host_(host), options_(options) {}
 
 ReplaceEngine::~ReplaceEngine() = default;
 
 void ReplaceEngine::cmdReplace_Click() {
   host_.DisableControls();
-  if (host_.fileFrameVisible() && host_.fileListCount() < 1) {
-    host_.showMessage(messages::kEmptyFileList, MessageStyle::Critical, kApplicationTitle);
+  // An empty folder text would name the root of the disk: no one wants that run.
+  const bool fileMode = host_.fileFrameVisible();
+  const bool nothingToRun =
+      fileMode ? host_.fileListCount() < 1 : host_.folderFrameVisible() && host_.folderCaption().empty();
+  if (nothingToRun) {
+    host_.showMessage(fileMode ? messages::kEmptyFileList : messages::kNoFolderChosen, MessageStyle::Critical,
+                      kApplicationTitle);
     host_.EnableControls();
     return;
   }
@@ -52,6 +63,7 @@ void ReplaceEngine::cmdReplace_Click() {
   yielder_ = std::make_unique<Yielder>([this] { return yieldTo(host_); }, options_.yieldInterval);
   startBatches();
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
+  host_.runBegins();
 
   if (host_.fileFrameVisible()) {
     // The count is read again on every pass: the list is the window's, not a copy.
@@ -59,7 +71,7 @@ void ReplaceEngine::cmdReplace_Click() {
       FindAndReplace(FileToRewrite::named(host_.fileListItem(nFileIndex)));
       if (ended()) break;
       ++nFileIndex;
-      if (!yielder_->poll()) bAbandoned = true;
+      if (!yielder_->poll()) endedByHost();
       if (ended()) break;
     }
   } else if (host_.folderFrameVisible()) {
@@ -70,6 +82,7 @@ void ReplaceEngine::cmdReplace_Click() {
   publishAll();
   endBatches();
   if (options_.journal) options_.journal->runEnded(nReplacements, filesReplaced_);
+  host_.runEnds();
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
 
@@ -102,7 +115,8 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
   const auto folder = std::make_shared<const FileDescriptor>(
       ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parent == AT_FDCWD ? 0 : O_NOFOLLOW)));
   // Listed once, before any file is rewritten, so the run never meets files it creates.
-  const FolderListing listing = folder->valid() ? listFolder(folder->get()) : FolderListing{{}, {}, errno};
+  const FolderListing listing =
+      folder->valid() ? listFolder(folder->get(), options_.readEntry) : FolderListing{{}, {}, errno};
   if (listing.error != 0) {
     // Told in run order: after every file before it is done.
     publishAll();
@@ -114,7 +128,7 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
     // A temporary file of an unfinished rewrite is not the user's text.
     if (pattern.matches(file) && !ReplacementFile::isTemporaryName(file))
       FindAndReplace(FileToRewrite{path + file, folder, file});
-    if (!ended() && !yielder_->poll()) bAbandoned = true;
+    if (!ended() && !yielder_->poll()) endedByHost();
     if (ended()) return false;
   }
   if (host_.recursiveValue() != CheckValue::Checked) return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/file_rewrite.h"
+#include "engine/folder_listing.h"
 #include "engine/host.h"
 #include "engine/replacement_file.h"
 #include "engine/run_journal.h"
@@ -31,12 +32,16 @@ struct BatchLimits {
   std::size_t unchangedFiles = 4096;
 };
 
-// How a host wants its runs carried out; the window uses the defaults.
+// One thread per processor that is online: how many jobs a run takes unless told otherwise.
+int onlineProcessors();
+
+// How a host wants its runs carried out.
 struct EngineOptions {
   bool dryRun = false;  // count occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
   SwapCalls swap;
+  ReadEntryCall readEntry = &::readdir;  // how folder runs read folders
   RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
   // 1: files are read and written on the run's own thread, and only flushed on helper threads.
   // More: that many threads read and write files ahead, while the run's thread puts them in
@@ -72,7 +77,7 @@ class ReplaceEngine {
   CompareMode compareMode() const { return nCompare; }
   std::int64_t replacements() const { return nReplacements; }
   bool stopped() const { return bStop; }
-  // True when the host's stop request ended the run (no report was shown).
+  // True when the host's request to go away ended the run (no report was shown).
   bool abandoned() const { return bAbandoned; }
 
  private:
@@ -104,6 +109,8 @@ class ReplaceEngine {
   void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
   static void noteFolder(int fd, std::vector<TouchedFolder>& folders);
   void flushFolders(const std::vector<TouchedFolder>& folders);
+  // The host's yield said to end the run: it is going away, or the user pressed Stop.
+  void endedByHost();
   // Shows a failure; true when the user asks to try the file again.
   bool retryAfter(const std::string& path, const Failure& failure);
   // Puts every file handed in so far in place, or at a stop, drops them.

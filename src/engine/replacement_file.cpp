@@ -113,7 +113,7 @@ bool ReplacementFile::create() {
   temporaryFd_ = calls_.createUnnamed(folder_);
   if (temporaryFd_ < 0) {
     // vfat, NFS and older kernels have no unnamed files.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return failToCreate(errno);
     if (!createNamed()) return false;
   }
   writer_ = std::make_unique<ReplacementWriter>(sourceFd_, temporaryFd_, tuning_, yielder_);
@@ -128,9 +128,17 @@ bool ReplacementFile::createNamed() {
       temporaryName_ = std::move(name);
       return true;
     }
-    if (errno != EEXIST) return fail(errno);
+    if (errno != EEXIST) return failToCreate(errno);
   }
   return fail(EEXIST);
+}
+
+bool ReplacementFile::failToCreate(int error) {
+  // The file itself passed the access check: what refuses is its folder.
+  if (error != EACCES && error != EPERM) return fail(error);
+  failure_ = unwritableFolderFailure();
+  discard();
+  return false;
 }
 
 Status ReplacementFile::linkUnnamed() {
@@ -167,7 +175,7 @@ Status ReplacementFile::seal() {
 
 void ReplacementFile::keepOriginalIn(RunJournal& journal) {
   journal_ = &journal;
-  record_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
+  attempt_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
 }
 
 Status ReplacementFile::flush() {
@@ -191,7 +199,7 @@ Status ReplacementFile::publish() {
     struct stat placed {};
     const bool ours = ::fstatat(folder_, name_.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
                       placed.st_dev == written_.device && placed.st_ino == written_.inode;
-    journal_->putInPlace(record_, ours ? placed.st_ctim : timespec{});
+    journal_->putInPlace(attempt_, ours ? placed.st_ctim : timespec{});
   }
   return succeeded();
 }

@@ -100,6 +100,7 @@ class ReplacementFile final : public RewriteSink {
   bool writerFailed();
   void discard();
   bool fail(int error);
+  bool failToCreate(int error);
   Status failed(int error);
 
   int folder_;
@@ -124,7 +125,7 @@ class ReplacementFile final : public RewriteSink {
   std::uint64_t size_ = 0;
   FileFingerprint written_;  // the new content's, once sealed
   RunJournal* journal_ = nullptr;  // the journal that kept the original
-  int record_ = 0;                 // the original's record there
+  int attempt_ = 0;                // its number there
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

@@ -23,6 +23,7 @@ ReplacementWriter::ReplacementWriter(int sourceFd, int outputFd, const WriteTuni
       yielder_(yielder),
       copyStep_(std::max<std::uint64_t>(tuning.copyStep, 1)),
       copyRange_(tuning.copyRange),
+      seek_(tuning.seek),
       buffer_(std::max<std::size_t>(tuning.bufferSize, 1)) {}
 
 bool ReplacementWriter::write(std::string_view bytes) {
@@ -89,14 +90,14 @@ bool ReplacementWriter::writeAt(const char* data, std::size_t size) {
 }
 
 void ReplacementWriter::findData(std::uint64_t offset) {
-  const off_t data = ::lseek(source_, static_cast<off_t>(offset), SEEK_DATA);
+  const off_t data = seek_(source_, static_cast<off_t>(offset), SEEK_DATA);
   if (data < 0) {
     // ENXIO: only a hole from here to the end. Anything else: the file system cannot tell.
     dataFrom_ = errno == ENXIO ? UINT64_MAX : offset;
     dataTo_ = UINT64_MAX;
     return;
   }
-  const off_t hole = ::lseek(source_, data, SEEK_HOLE);
+  const off_t hole = seek_(source_, data, SEEK_HOLE);
   dataFrom_ = static_cast<std::uint64_t>(data);
   dataTo_ = hole > data ? static_cast<std::uint64_t>(hole) : UINT64_MAX;
 }

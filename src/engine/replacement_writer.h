@@ -14,9 +14,11 @@ class Yielder;
 // Copies between two files inside the kernel, as copy_file_range(2) does.
 using CopyRangeCall = ssize_t (*)(int in, loff_t* inOffset, int out, loff_t* outOffset, std::size_t length,
                                   unsigned flags);
+// Finds where a file's data or holes begin, as lseek(2) does with SEEK_DATA and SEEK_HOLE.
+using SeekCall = off_t (*)(int fd, off_t offset, int whence);
 
 // How a replacement is written. Tests make the sizes tiny, so that every path runs on small
-// files, and stand in for the kernel's copy.
+// files, and stand in for the kernel's copy and its search for holes.
 struct WriteTuning {
   std::size_t bufferSize = 1024 * 1024;  // new bytes gathered per write
   // Unchanged stretches of the source at least this long are copied by the kernel instead of
@@ -25,6 +27,7 @@ struct WriteTuning {
   // The most the kernel copies between two chances for the host to process its events.
   std::uint64_t copyStep = 8 * 1024 * 1024;
   CopyRangeCall copyRange = &::copy_file_range;
+  SeekCall seek = &::lseek;  // used by the source's reading too
 };
 
 // Writes the new content of a file, in order: new bytes, gathered in a buffer, and stretches of
@@ -61,6 +64,7 @@ class ReplacementWriter {
   Yielder& yielder_;
   const std::uint64_t copyStep_;
   const CopyRangeCall copyRange_;
+  const SeekCall seek_;
   std::vector<char> buffer_;
   std::size_t filled_ = 0;
   std::uint64_t at_ = 0;       // where the next byte goes in the output

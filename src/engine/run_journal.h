@@ -45,15 +45,15 @@ class RunJournal {
   virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
   // Called once the new content is written, before it is flushed, in run order: keeps the
   // original and its record. Their writes go to disk with the new content's flush where the
-  // file system allows. Returns the record's number for putInPlace, 0 when nothing was recorded.
+  // file system allows. Returns the number putInPlace is to be given for this attempt.
   virtual int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) = 0;
   // Called once per batch, when the new contents of the batch are on disk, before the first
   // takes its original's name: what was kept must be durable when this returns.
   virtual void makeKeptDurable() = 0;
-  // The file recorded as `record` took its new content's place, where its status-change time is
-  // `changed`. A record never put in place (a failed flush, a stop, a retried first attempt) is
-  // no part of the run once it ends.
-  virtual void putInPlace(int record, const timespec& changed) = 0;
+  // The file kept as `attempt` took its new content's place, where its status-change time is
+  // `changed`. An attempt never put in place (a failed flush, a stop, a retried first attempt)
+  // is no part of the run once it ends.
+  virtual void putInPlace(int attempt, const timespec& changed) = 0;
   // `filesReplaced` counts the files put in place: a file kept but then not renamed (its flush
   // failed, or the run was stopped) is not among them.
   virtual void runEnded(std::int64_t replacements, std::int64_t filesReplaced) = 0;

@@ -48,7 +48,7 @@ bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
 std::uint64_t SourceFile::zerosAhead() {
   if (offset_ < dataEnd_) return 0;
   const off_t at = static_cast<off_t>(offset_);
-  const off_t data = ::lseek(fd_.get(), at, SEEK_DATA);
+  const off_t data = seek_(fd_.get(), at, SEEK_DATA);
   if (data < 0) {
     // ENXIO: no data from here to the end. Anything else: the file system cannot tell.
     if (errno == ENXIO && at < opened_.st_size) return static_cast<std::uint64_t>(opened_.st_size - at);
@@ -56,7 +56,7 @@ std::uint64_t SourceFile::zerosAhead() {
     return 0;
   }
   if (data > at) return static_cast<std::uint64_t>(data - at);
-  const off_t hole = ::lseek(fd_.get(), at, SEEK_HOLE);
+  const off_t hole = seek_(fd_.get(), at, SEEK_HOLE);
   dataEnd_ = hole > at ? static_cast<std::uint64_t>(hole) : UINT64_MAX;
   return 0;
 }

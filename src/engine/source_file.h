@@ -2,6 +2,7 @@
 
 #include "engine/failure.h"
 #include "engine/file_descriptor.h"
+#include "engine/replacement_writer.h"
 #include "engine/stream_rewriter.h"
 
 #include <cstdint>
@@ -17,7 +18,8 @@ class Yielder;
 // reads, tells where the file has holes, and notices when the file changes under the run.
 class SourceFile final : public ByteSource {
  public:
-  explicit SourceFile(Yielder& yielder) : yielder_(yielder) {}
+  // `seek` finds the file's holes, as lseek(2) does.
+  SourceFile(Yielder& yielder, SeekCall seek) : yielder_(yielder), seek_(seek) {}
 
   // Opens `name` in the folder open as `folder` for reading, if it is a regular file: anything
   // else (a folder, a device, a symbolic link) is refused. `path` names it in failures.
@@ -39,6 +41,7 @@ class SourceFile final : public ByteSource {
   bool fail(int error);
 
   Yielder& yielder_;
+  SeekCall seek_;
   int folder_ = -1;
   std::string name_;
   std::string path_;

@@ -139,16 +139,40 @@ FileDescriptor JournalFolder::openRun(const std::string& name, std::string& erro
   return run;
 }
 
-FileDescriptor JournalFolder::createRun(std::string& name, std::string& error) const {
+FileDescriptor JournalFolder::createRun(std::string& name, std::string& error, LockCall lock,
+                                        int (*flush)(int fd)) const {
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   for (int attempt = 0;; ++attempt) {
     name = runName(now, attempt);
-    if (::mkdirat(folder_.get(), name.c_str(), kPrivateFolder) == 0) return openRun(name, error);
-    if (errno != EEXIST) {
+    const std::string hidden = "." + name;
+    if (::mkdirat(folder_.get(), hidden.c_str(), kPrivateFolder) != 0) {
+      if (errno == EEXIST) continue;
       error = path_ + ": " + systemError(errno);
       return {};
     }
+    FileDescriptor run = openRun(hidden, error);
+    const bool locked = run.valid() && lock(run.get(), LOCK_EX | LOCK_NB) == 0;
+    if (locked && ::renameat(folder_.get(), hidden.c_str(), folder_.get(), name.c_str()) != 0) {
+      const int failure = errno;
+      ::unlinkat(folder_.get(), hidden.c_str(), AT_REMOVEDIR);
+      // A rename replaces only an empty folder, which recorded nothing; a name that holds a run
+      // is this process's own (on a coarse clock), and the next one is tried.
+      if (failure == EEXIST || failure == ENOTEMPTY) continue;
+      error = path_ + "/" + name + ": " + systemError(failure);
+      return {};
+    }
+    if (!locked) {
+      if (run.valid()) error = path_ + ": a new run cannot be locked: " + systemError(errno);
+      ::unlinkat(folder_.get(), hidden.c_str(), AT_REMOVEDIR);
+      return {};
+    }
+    if (flush(folder_.get()) != 0) {
+      error = path_ + ": " + systemError(errno);
+      removeRun(name);
+      return {};
+    }
+    return run;
   }
 }
 

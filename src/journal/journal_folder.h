@@ -9,6 +9,9 @@
 
 namespace sorvane::journal {
 
+// Takes or drops a lock, as flock(2) does; a seam, so tests can hold or refuse a run's lock.
+using LockCall = int (*)(int fd, int operation);
+
 // The user's state folder: $XDG_STATE_HOME when it is an absolute path, else ~/.local/state.
 std::string defaultStateHome();
 
@@ -30,8 +33,10 @@ class JournalFolder {
   std::vector<std::string> runNames() const;
   // A run's folder, checked as the journal's own folders are.
   FileDescriptor openRun(const std::string& name, std::string& error) const;
-  // A new run's folder, named after the time it starts.
-  FileDescriptor createRun(std::string& name, std::string& error) const;
+  // A new run's folder, named after the time it starts, locked with `lock`. It is made under a
+  // dot name, which no one lists, and takes its name once locked, so no one finds it unlocked;
+  // the name is then made durable with `flush`.
+  FileDescriptor createRun(std::string& name, std::string& error, LockCall lock, int (*flush)(int fd)) const;
   // Removes a run's folder and what it holds.
   void removeRun(const std::string& name) const;
 

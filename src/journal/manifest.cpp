@@ -1,7 +1,7 @@
 #include "journal/manifest.h"
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 
 namespace sorvane::journal {
 namespace {
@@ -141,13 +141,25 @@ bool parseRunLine(std::string_view line, RunRecord& run) {
          fields.text(run.replace) && fields.compareMode(run.compareMode) && fields.done();
 }
 
+// Where record `index` is, or belongs, among the records: they are kept in the order of their
+// numbers, which is the order they are written in.
+std::vector<FileRecord>::iterator numbered(std::vector<FileRecord>& files, int index) {
+  return std::lower_bound(files.begin(), files.end(), index,
+                          [](const FileRecord& file, int wanted) { return file.index < wanted; });
+}
+
 bool parseRecordLine(std::string_view line, RunRecord& run) {
   Fields fields(line);
   const auto kind = fields.next();
   if (kind == "file") {
     FileRecord file;
     if (!parseFile(fields, file)) return false;
-    run.files.push_back(std::move(file));
+    // A record written again is a retried file's later attempt, which takes the earlier's place.
+    const auto at = numbered(run.files, file.index);
+    if (at != run.files.end() && at->index == file.index)
+      *at = std::move(file);
+    else
+      run.files.insert(at, std::move(file));
     return true;
   }
   if (kind == "end") {
@@ -166,8 +178,8 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
     int index = 0;
     timespec changed{};
     if (!fields.number(index) || !fields.time(changed) || !fields.done()) return false;
-    const auto file = std::find_if(run.files.begin(), run.files.end(), [&](const FileRecord& f) { return f.index == index; });
-    if (file == run.files.end()) return false;
+    const auto file = numbered(run.files, index);
+    if (file == run.files.end() || file->index != index) return false;
     (kind == "placed" ? file->placedChange : file->restored) = changed;
     return true;
   }

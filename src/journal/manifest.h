@@ -14,7 +14,8 @@
 // paths and terms of any bytes fit on a line and read back as they were.
 //
 // The lines, after the format's name and the run's own line:
-//   file N ...     the original of a file about to be replaced, kept as N in the run's folder
+//   file N ...     the original of a file about to be replaced, kept as N in the run's folder;
+//                  written again for a retried file, whose later attempt takes the record over
 //   placed N T     file N took its new content's place; T is its status-change time after that
 //   end R F        the run ended with R replacements in F files
 //   restored N T   undo gave file N its original back; T is its status-change time after that

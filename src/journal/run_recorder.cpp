@@ -1,12 +1,12 @@
 #include "journal/run_recorder.h"
 
-#include "engine/file_copy.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace sorvane::journal {
@@ -32,6 +32,8 @@ std::string absolutePath(const OriginalFile& original) {
 
 std::uint64_t diskBytes(const struct stat& status) { return static_cast<std::uint64_t>(status.st_blocks) * 512; }
 
+constexpr const char* kNoRoom = "no room for its original within the journal's limit";
+
 }  // namespace
 
 RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLimits limits, JournalCalls calls)
@@ -48,40 +50,60 @@ void RunRecorder::runStarted(const std::string& find, const std::string& replace
   run_.replace = replace;
   run_.compareMode = compareMode;
   failed_ = false;
-  reported_ = false;
   kept_ = 0;
 }
 
 int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) {
-  if (failed_ || (!runFolder_.valid() && !openRun())) return 0;
+  attempts_.emplace_back();
+  const int attempt = static_cast<int>(attempts_.size());
+  if (failed_ || (!runFolder_.valid() && !openRun())) return cannotTakeBack(attempt, original, "the journal failed");
   FileRecord file;
-  file.index = static_cast<int>(run_.files.size()) + 1;
   file.path = absolutePath(original);
-  if (file.path.empty()) {
-    warn(original.path + ": no absolute path to record, so it cannot be taken back");
-    return 0;
-  }
+  if (file.path.empty()) return cannotTakeBack(attempt, original, "no absolute path to record");
+  file.index = recordFor(file.path, attempt);
   file.size = original.status.st_size;
   file.mode = original.status.st_mode & 07777;
   file.owner = original.status.st_uid;
   file.group = original.status.st_gid;
   file.modified = original.status.st_mtim;
-  file.kept = keep(original, std::to_string(file.index), file.keptBytes);
+  const std::string name = std::to_string(file.index);
+  std::string why;
+  file.kept = keep(original, name, file.keptBytes, why);
+  if (file.kept == Kept::None) cannotTakeBack(attempt, original, why);
   file.written = replacement;
+  // Cut back when it fails; what was kept for it goes when the run ends, as it was never placed.
   if (!manifest_.append(fileLine(file))) {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
-    return 0;
+    return cannotTakeBack(attempt, original, "the journal failed");
   }
   // Starts writing the record now, so the flush of the new content can carry it too.
   ::sync_file_range(manifest_.descriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
   kept_ += file.keptBytes;
-  run_.files.push_back(std::move(file));
-  placed_.push_back(false);
-  return run_.files.back().index;
+  records_[static_cast<std::size_t>(file.index) - 1].keptBytes = file.keptBytes;
+  attempts_[static_cast<std::size_t>(attempt) - 1].record = file.index;
+  return attempt;
+}
+
+int RunRecorder::recordFor(const std::string& path, int attempt) {
+  const int before = std::exchange(attemptOn_[path], attempt);
+  const int earlier = before ? attempts_[static_cast<std::size_t>(before) - 1].record : 0;
+  if (earlier == 0 || records_[static_cast<std::size_t>(earlier) - 1].placed) {
+    records_.emplace_back();
+    return static_cast<int>(records_.size());
+  }
+  // The earlier attempt never took its place (it failed, and this one retries it): it gives up
+  // its record, and what it kept, so undo finds one record of the file.
+  attempts_[static_cast<std::size_t>(before) - 1].record = 0;
+  Record& record = records_[static_cast<std::size_t>(earlier) - 1];
+  ::unlinkat(runFolder_.get(), std::to_string(earlier).c_str(), 0);
+  kept_ -= record.keptBytes;
+  record.keptBytes = 0;
+  return earlier;
 }
 
 void RunRecorder::makeKeptDurable() {
-  if (failed_ || !manifest_.valid()) return;
+  // After a failure too: what was recorded before it is durable before its files are renamed.
+  if (!manifest_.valid()) return;
   // The last batch's placings ride along; undo can tell them without, only less surely.
   if (!placedLines_.empty() && manifest_.append(placedLines_)) placedLines_.clear();
   // The record, then the folder that holds the kept original's name.
@@ -89,25 +111,32 @@ void RunRecorder::makeKeptDurable() {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
 }
 
-void RunRecorder::putInPlace(int record, const timespec& changed) {
-  if (record <= 0 || static_cast<std::size_t>(record) > placed_.size()) return;
-  placed_[static_cast<std::size_t>(record) - 1] = true;
-  placedLines_ += placedLine(record, changed);
+void RunRecorder::putInPlace(int number, const timespec& changed) {
+  if (number <= 0 || static_cast<std::size_t>(number) > attempts_.size()) return;
+  const Attempt& attempt = attempts_[static_cast<std::size_t>(number) - 1];
+  if (!attempt.unkept.empty() && report_) report_(attempt.unkept);
+  if (attempt.record == 0) return;
+  records_[static_cast<std::size_t>(attempt.record) - 1].placed = true;
+  placedLines_ += placedLine(attempt.record, changed);
 }
 
 void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
-  if (runFolder_.valid() && !failed_ && manifest_.append(placedLines_ + endLine(replacements, filesReplaced)))
+  // After a failure too: the files placed before it are still the run's.
+  if (runFolder_.valid()) {
+    if (manifest_.valid()) manifest_.append(placedLines_ + endLine(replacements, filesReplaced));
     dropUnplaced();
+  }
   closeRun();
 }
 
 void RunRecorder::dropUnplaced() {
-  if (std::find(placed_.begin(), placed_.end(), true) == placed_.end()) {
+  const auto placed = [](const Record& record) { return record.placed; };
+  if (std::none_of(records_.begin(), records_.end(), placed)) {
     folder_->removeRun(runName_);
     return;
   }
-  for (std::size_t i = 0; i < placed_.size(); ++i)
-    if (!placed_[i]) ::unlinkat(runFolder_.get(), std::to_string(i + 1).c_str(), 0);
+  for (std::size_t i = 0; i < records_.size(); ++i)
+    if (!records_[i].placed) ::unlinkat(runFolder_.get(), std::to_string(i + 1).c_str(), 0);
 }
 
 bool RunRecorder::openRun() {
@@ -119,14 +148,14 @@ bool RunRecorder::openRun() {
   }
   {
     const JournalFolder::Lock lock(*folder_);
-    if (lock.held()) runFolder_ = folder_->createRun(runName_, error);
+    if (lock.held()) runFolder_ = folder_->createRun(runName_, error, calls_.lock, calls_.flush);
     if (!runFolder_.valid()) {
       fail(lock.held() ? error : folder_->path() + ": " + systemError(errno));
       return false;
     }
-    tryLockRun(runFolder_.get());  // a new folder: no one else knows it yet
     prune(0);
   }
+  manifest_.write = calls_.write;
   if (!manifest_.create(runFolder_.get()) || !manifest_.append(headerLines(run_))) {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
     return false;
@@ -137,28 +166,31 @@ bool RunRecorder::openRun() {
 void RunRecorder::prune(std::uint64_t needed) {
   struct Candidate {
     std::string name;
+    FileDescriptor folder;  // holds its lock until the candidate is removed or kept
     std::uint64_t bytes;
-    bool removable;
     bool empty;
   };
-  std::vector<Candidate> others;
+  std::vector<Candidate> removable;
+  std::uint64_t total = 0;
+  std::size_t count = 0;
   for (const std::string& name : folder_->runNames()) {
     if (name == runName_) continue;
     std::string error;
-    const FileDescriptor run = folder_->openRun(name, error);
+    FileDescriptor run = folder_->openRun(name, error);
     if (!run.valid()) continue;  // not the journal's own: never touched
+    // A run being written, or taken back, is locked by its process and never pruned; nor is
+    // one read here removed by another meanwhile.
+    const bool locked = calls_.lock(run.get(), LOCK_EX | LOCK_NB) == 0;
     const auto record = readRun(run.get(), error);
-    // A run still being written is locked by its process and never pruned.
-    const bool removable = tryLockRun(run.get());
-    others.push_back({name, record ? record->keptBytes() : 0, removable, record && record->files.empty()});
+    const std::uint64_t bytes = record ? record->keptBytes() : 0;
+    total += bytes;
+    ++count;
+    if (locked) removable.push_back({name, std::move(run), bytes, record && record->files.empty()});
   }
-  std::uint64_t total = 0;
-  for (const Candidate& run : others) total += run.bytes;
-  std::size_t count = others.size();
-  for (const Candidate& run : others) {
+  for (const Candidate& run : removable) {
     const bool tooMany = count + 1 > static_cast<std::size_t>(limits_.runs);
     const bool tooLarge = total + needed > limits_.bytes;
-    if (!run.removable || !(tooMany || tooLarge || run.empty)) continue;
+    if (!(tooMany || tooLarge || run.empty)) continue;
     folder_->removeRun(run.name);
     total -= run.bytes;
     --count;
@@ -175,20 +207,29 @@ bool RunRecorder::makeRoom(std::uint64_t bytes) {
   return othersKept_ + kept_ + bytes <= limits_.bytes;
 }
 
-Kept RunRecorder::keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes) {
+Kept RunRecorder::keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes,
+                       std::string& why) {
   keptBytes = 0;
-  if (!makeRoom(diskBytes(original.status))) return Kept::None;
+  // What the original takes on disk, its holes left out, is what its link or copy takes.
+  const std::uint64_t bytes = diskBytes(original.status);
+  if (!makeRoom(bytes)) {
+    why = kNoRoom;
+    return Kept::None;
+  }
   // The original's own inode, read through the run's descriptor: no copy, and no other file
   // that has taken its name since.
   if (calls_.link(AT_FDCWD, descriptorPath(original.descriptor).c_str(), runFolder_.get(), name.c_str(),
                   AT_SYMLINK_FOLLOW) == 0) {
-    keptBytes = diskBytes(original.status);
+    keptBytes = bytes;
     return Kept::Link;
   }
   // On another file system, or where links are refused, the bytes themselves are kept.
-  if (copy(original, name, keptBytes)) return Kept::Copy;
-  warn(original.path + ": the journal cannot keep a copy (" + systemError(errno) + "), so it cannot be taken back");
+  const bool copied = copy(original, name, keptBytes);
+  // Where holes cannot be told from data, the copy takes more than the original did.
+  if (copied && (keptBytes <= bytes || makeRoom(keptBytes))) return Kept::Copy;
+  why = copied ? kNoRoom : "its original cannot be kept: " + systemError(errno);
   ::unlinkat(runFolder_.get(), name.c_str(), 0);
+  keptBytes = 0;
   return Kept::None;
 }
 
@@ -196,7 +237,7 @@ bool RunRecorder::copy(const OriginalFile& original, const std::string& name, st
   const FileDescriptor kept(
       ::openat(runFolder_.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!kept.valid()) return false;
-  if (const int error = copyFileData(original.descriptor, original.status.st_size, kept.get())) {
+  if (const int error = copyFileData(original.descriptor, original.status.st_size, kept.get(), calls_.seek)) {
     errno = error;
     return false;
   }
@@ -206,20 +247,24 @@ bool RunRecorder::copy(const OriginalFile& original, const std::string& name, st
   return true;
 }
 
-void RunRecorder::warn(const std::string& why) {
-  if (!reported_ && report_) report_(why);
-  reported_ = true;
+int RunRecorder::cannotTakeBack(int attempt, const OriginalFile& original, const std::string& why) {
+  Attempt& uncovered = attempts_[static_cast<std::size_t>(attempt) - 1];
+  uncovered.record = 0;
+  uncovered.unkept = original.path + ": cannot be taken back (" + why + ")";
+  return attempt;
 }
 
 void RunRecorder::fail(const std::string& why) {
-  warn(why + "; what the run rewrites from here on cannot be taken back");
+  if (!failed_ && report_) report_(why + "; nothing more of this run is kept for undo");
   failed_ = true;
 }
 
 void RunRecorder::closeRun() {
   manifest_ = ManifestFile();
   placedLines_.clear();
-  placed_.clear();
+  attempts_.clear();
+  records_.clear();
+  attemptOn_.clear();
   runFolder_.reset();  // and with it the run's lock
   folder_.reset();
   runName_.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/file_copy.h"
 #include "engine/file_descriptor.h"
 #include "engine/replacement_file.h"
 #include "engine/run_journal.h"
@@ -11,6 +12,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/file.h>
+#include <unordered_map>
+#include <vector>
 
 namespace sorvane::journal {
 
@@ -20,18 +24,21 @@ struct JournalLimits {
   std::uint64_t bytes = std::uint64_t{1} << 30;
 };
 
-// The calls that keep an original and make its record durable; a seam, so tests can watch
-// their order or make a link fail.
+// The calls that keep an original, make its record durable and lock runs; a seam, so tests can
+// watch their order, or make a link, a lock, a write or a search for data fail.
 struct JournalCalls {
   LinkCall link = &::linkat;
   int (*flush)(int fd) = &::fsync;
+  LockCall lock = &::flock;
+  SeekCall seek = &::lseek;
+  WriteCall write = &::write;
 };
 
 // Journals the runs of one front end. Nothing is written until a run is about to replace its
-// first file; the run's folder is then made and locked, and the oldest runs are pruned. Each
-// original is hard-linked into the run's folder, which costs no copy; where that is
-// impossible it is copied within the size limit. Its record is durable before the original
-// loses its name.
+// first file; the run's folder is then made and locked, and the oldest runs are pruned, each
+// locked until it is gone. Each original is hard-linked into the run's folder, which costs no
+// copy; where that is impossible it is copied within the size limit. Its record is durable
+// before the original loses its name. A retried file keeps one record, its last attempt's.
 class RunRecorder final : public RunJournal {
  public:
   RunRecorder(std::string stateHome, std::string frontEnd, JournalLimits limits = {}, JournalCalls calls = {});
@@ -39,7 +46,8 @@ class RunRecorder final : public RunJournal {
   RunRecorder(const RunRecorder&) = delete;  // holds a run's folder locked
   RunRecorder& operator=(const RunRecorder&) = delete;
 
-  // Told once per run, the first time the journal cannot keep something; the run goes on.
+  // Told once when the journal fails during a run, and once of each file put in place that
+  // cannot be taken back; the run goes on.
   void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
   void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
@@ -49,14 +57,27 @@ class RunRecorder final : public RunJournal {
   void runEnded(std::int64_t replacements, std::int64_t filesReplaced) override;
 
  private:
+  // One call of keepOriginal: the number it returns is its place here, plus one.
+  struct Attempt {
+    int record = 0;      // 0 when the attempt has none
+    std::string unkept;  // why its file cannot be taken back, with its path; empty when it can
+  };
+  struct Record {
+    std::uint64_t keptBytes = 0;
+    bool placed = false;
+  };
+
   bool openRun();
   // Prunes the oldest finished runs until `needed` more bytes fit beside the kept ones.
   void prune(std::uint64_t needed);
   bool makeRoom(std::uint64_t bytes);
-  Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
+  // The record an attempt on `path` is to write: the one an earlier attempt left unplaced, or a new one.
+  int recordFor(const std::string& path, int attempt);
+  Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes, std::string& why);
   bool copy(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
-  void warn(const std::string& why);  // reported once per run
-  void fail(const std::string& why);  // and nothing more is written for this run
+  // Notes that the attempt's file, once in place, cannot be taken back, and why; returns `attempt`.
+  int cannotTakeBack(int attempt, const OriginalFile& original, const std::string& why);
+  void fail(const std::string& why);  // reported, and nothing more is written for this run
   // Drops what the run kept for files it never put in place; a run that put none leaves nothing.
   void dropUnplaced();
   void closeRun();
@@ -69,13 +90,14 @@ class RunRecorder final : public RunJournal {
 
   RunRecord run_;
   bool failed_ = false;
-  bool reported_ = false;
   std::optional<JournalFolder> folder_;
   std::string runName_;
   FileDescriptor runFolder_;
   ManifestFile manifest_;
-  std::string placedLines_;          // written with the next batch's records, or at the end
-  std::vector<bool> placed_;         // by record number - 1
+  std::string placedLines_;  // written with the next batch's records, or at the end
+  std::vector<Attempt> attempts_;
+  std::vector<Record> records_;                     // by record number - 1
+  std::unordered_map<std::string, int> attemptOn_;  // the last attempt on each absolute path
   std::uint64_t othersKept_ = 0;  // bytes the other kept runs hold
   std::uint64_t kept_ = 0;        // bytes this run holds
 };

@@ -3,6 +3,7 @@
 #include "main_window/check_value.h"
 #include "main_window/designed_indicator_style.h"
 #include "main_window/elided_path_delegate.h"
+#include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
 #include "main_window/frame_box.h"
 #include "main_window/wrapping_check_box.h"
@@ -38,7 +39,7 @@ MainWindowWidgets createWidgets(QWidget& window) {
   w.Dir1 = new DirectoryList(w.frameFolder);
   w.chkRecursive = new QCheckBox(QStringLiteral("Find and replace text in all sub-folders"), w.frameFolder);
   w.cmdBrowse = new QPushButton(QStringLiteral("&Browse..."), w.frameFolder);
-  w.lblFolder = new QLabel(QStringLiteral("lblFolder"), w.frameFolder);
+  w.lblFolder = new ElidedPathLabel(QStringLiteral("lblFolder"), w.frameFolder);
   w.lblFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   w.lblFolder->setTextFormat(Qt::PlainText);
 

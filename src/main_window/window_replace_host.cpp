@@ -3,6 +3,7 @@
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
 #include "main_window/frm_sorvane.h"
+#include "main_window/run_progress.h"
 #include "main_window/term_box.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
@@ -36,6 +37,8 @@ WindowReplaceHost::WindowReplaceHost(frmSorvane& window)
       findTerms_(*widgets_.cmbFind),
       replaceTerms_(*widgets_.cmbReplace) {}
 
+WindowReplaceHost::~WindowReplaceHost() = default;
+
 // Asked of the widget itself: a hidden window still has a mode.
 bool WindowReplaceHost::fileFrameVisible() const { return !widgets_.frameFiles->isHidden(); }
 
@@ -64,6 +67,19 @@ MessageAnswer WindowReplaceHost::showMessage(const std::string& text, MessageSty
 }
 
 void WindowReplaceHost::processPendingEvents() { window_.services_.eventPump.processPendingEvents(); }
+
+void WindowReplaceHost::runBegins() {
+  abortRequested_ = false;
+  progress_ = std::make_unique<RunProgress>(window_, fileFrameVisible() ? fileListCount() : 0,
+                                            [this] { abortRequested_ = true; });
+}
+
+void WindowReplaceHost::fileDone(const std::string& fileName, std::int64_t replacements) {
+  progress_->fileDone(QFile::decodeName(QByteArray::fromStdString(fileName)), replacements);
+}
+
+// Before the report: the report is the run's last word.
+void WindowReplaceHost::runEnds() { progress_.reset(); }
 
 void WindowReplaceHost::refreshFolderFiles() { widgets_.File1->Refresh(); }
 

@@ -4,12 +4,14 @@
 #include "main_window/main_window_widgets.h"
 
 #include <QString>
+#include <memory>
 
 class QComboBox;
 
 namespace sorvane::ui {
 
 class frmSorvane;
+class RunProgress;
 
 // A recent-term list kept in the items of an editable combo box.
 class ComboTermList final : public RecentTermList {
@@ -28,6 +30,7 @@ class ComboTermList final : public RecentTermList {
 class WindowReplaceHost final : public ReplaceHost {
  public:
   explicit WindowReplaceHost(frmSorvane& window);
+  ~WindowReplaceHost() override;
 
   bool fileFrameVisible() const override;
   bool folderFrameVisible() const override;
@@ -44,6 +47,10 @@ class WindowReplaceHost final : public ReplaceHost {
   MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) override;
   void processPendingEvents() override;
   bool stopRequested() const override { return stopRequested_; }
+  bool abortRequested() const override { return abortRequested_; }
+  void runBegins() override;
+  void fileDone(const std::string& fileName, std::int64_t replacements) override;
+  void runEnds() override;
   void refreshFolderFiles() override;
   void focusFind() override;
   void DisableControls() override;
@@ -58,6 +65,8 @@ class WindowReplaceHost final : public ReplaceHost {
   ComboTermList findTerms_;
   ComboTermList replaceTerms_;
   bool stopRequested_ = false;
+  bool abortRequested_ = false;        // the user pressed Stop
+  std::unique_ptr<RunProgress> progress_;  // while a run is under way
 };
 
 }  // namespace sorvane::ui

@@ -27,12 +27,17 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
   writeFile(folder / "a.txt", "Old old\r\n");
   writeFile(folder / "-dash.txt", "old");
   std::filesystem::create_symlink("a.txt", folder / "link.txt");
-  // Named three times, a.txt is rewritten once: a second pass would find "old" in "bold".
+  std::filesystem::create_directory_symlink(".", folder / "here");
+  std::filesystem::create_hard_link(folder / "a.txt", folder / "hard.txt");
+  // Named four times, a.txt is rewritten once: a second pass would find "old" in "bold". Its
+  // hard link is a name of its own, rewritten too.
   const Finished run = runCli({"--find", "zzz", "--find", "old", "--replace", "bold", folder / "a.txt",
-                               folder / "link.txt", folder / "a.txt", "--", folder / "-dash.txt"});
+                               folder / "link.txt", folder / "a.txt", folder / "hard.txt", folder / "here/a.txt", "--",
+                               folder / "-dash.txt"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(lastLine(run.out), "Made 2 replacements.");
+  EXPECT_EQ(lastLine(run.out), "Made 3 replacements.");
   EXPECT_EQ(readFile(folder / "a.txt"), "Old bold\r\n");
+  EXPECT_EQ(readFile(folder / "hard.txt"), "Old bold\r\n");
   EXPECT_EQ(readFile(folder / "-dash.txt"), "bold");
 
   const Finished ignoring = runCli({"--find=BOLD", "--replace=", "--ignore-case", folder / "a.txt"});
@@ -135,8 +140,9 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
            {{"--undo", "--find", "x"}, "--undo cannot go with --find"},
            {{"--history", file}, "--history cannot go with FILE"},
            {{"--undo", "--history"}, "--undo cannot go with --history"},
-           {{"--find", "x", "--jobs", "0", file}, "--jobs needs a number of threads, 1 or more, not '0'"},
+           {{"--find", "x", "--jobs", "0", file}, "--jobs needs a number of threads from 1 to 1024, not '0'"},
            {{"--find", "x", "--jobs=2x", file}, "not '2x'"},
+           {{"--find", "x", "--jobs", "1025", file}, "not '1025'"},
            {{"--undo", "--jobs", "2"}, "--undo cannot go with --jobs"},
            {{"--find", "x", "--folder", folder.path(), "--type", "Text"},
             "the types are \"All Files (*.*)\" (all), \"HTML Files (*.htm, *.html)\" (html), "
@@ -195,7 +201,8 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   EXPECT_EQ(readFile(c), "new new");
   EXPECT_EQ(runCli({"--undo"}).out, "Nothing to undo.\n");
 
-  // A journal that cannot be written is told once; the run itself goes on as ever.
+  // A journal that cannot be written is told once, and each file it cannot take back is named;
+  // the run itself goes on as ever.
   const std::string notAFolder = folder / "state";
   writeFile(notAFolder, "");
   ::setenv("XDG_STATE_HOME", notAFolder.c_str(), 1);
@@ -203,8 +210,10 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   const Finished unjournaled = runCli({"--find", "old", "--replace", "new", a, c});
   EXPECT_EQ(unjournaled.status, 0);
   EXPECT_EQ(lastLine(unjournaled.out), "Made 3 replacements.");
-  EXPECT_EQ(unjournaled.err.rfind("sorvane-cli: undo journal: " + notAFolder + ": ", 0), 0u) << unjournaled.err;
-  EXPECT_EQ(std::count(unjournaled.err.begin(), unjournaled.err.end(), '\n'), 1) << unjournaled.err;
+  const std::string said = "sorvane-cli: undo journal: ";
+  EXPECT_EQ(unjournaled.err, said + notAFolder + ": Not a directory; nothing more of this run is kept for undo\n" +
+                                 said + a + ": cannot be taken back (the journal failed)\n" + said + c +
+                                 ": cannot be taken back (the journal failed)\n");
 }
 
 }  // namespace

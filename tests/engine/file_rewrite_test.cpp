@@ -3,6 +3,7 @@
 #include "engine/yielder.h"
 #include "extended_attributes.h"
 #include "reference_replace.h"
+#include "run_program.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 
@@ -61,6 +62,13 @@ ssize_t refusingCopy(int, loff_t*, int, loff_t*, std::size_t, unsigned) {
   return -1;
 }
 
+// A file system that fails to tell where data lies: every byte must then be read as data.
+off_t failingSeekData(int fd, off_t offset, int whence) {
+  if (whence != SEEK_DATA) return ::lseek(fd, offset, whence);
+  errno = EIO;
+  return -1;
+}
+
 // Writes `pieces` as a sparse file: the runs of zeros between them are never written, so those
 // of a block or more are holes. Returns the file's bytes.
 std::string writeSparseFile(const std::string& path, const std::vector<std::pair<std::size_t, std::string>>& pieces,
@@ -111,11 +119,14 @@ TEST_F(FileRewrite, FileWithoutOccurrenceIsNotTouched) {
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"plain.txt"});
 }
 
-TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
+TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
   const std::string path = folder / "data.txt", plain = folder / "plain.txt";
   std::string text = std::string(100, 'a') + "needle" + std::string(50, 'b') + "needle\n";
   writeFile(path, text);
   writeFile(plain, "needle");
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
+  }
   ::chmod(path.c_str(), 02640);
   setAttribute(path, "user.origin", "downloaded");
   setAttribute(path, "system.posix_acl_access", accessListReadableByNobody());
@@ -124,6 +135,7 @@ TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryF
   // New files in the folder now get an access list; a file that had none must not gain one.
   setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
   const auto attributes = attributesOf(path), plainAttributes = attributesOf(plain);
+  const struct stat before = statusOf(path);
 
   const Result<std::int64_t> outcome = rewrite(path, "needle", "pin");
   EXPECT_TRUE(rewrite(plain, "needle", "pin").ok());
@@ -132,6 +144,8 @@ TEST_F(FileRewrite, RewriteKeepsModeAttributesAndAccessListAndLeavesNoTemporaryF
   EXPECT_EQ(outcome.value(), 2);
   EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
   EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
+  EXPECT_EQ(statusOf(path).st_uid, before.st_uid);
+  EXPECT_EQ(statusOf(path).st_gid, before.st_gid);
   EXPECT_EQ(attributesOf(path), attributes);
   EXPECT_EQ(attributesOf(plain), plainAttributes);
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
@@ -235,7 +249,8 @@ TEST_F(FileRewrite, FileChangedDuringTheRewriteIsReportedNotOverwritten) {
 
 // Sparse files of text and holes, rewritten with every path forced on small inputs: reads and
 // buffers of a few bytes, the kernel's copy for stretches of any length, copies in small steps,
-// and the copy through the buffer where the kernel refuses. The bytes are the plain model's.
+// the copy through the buffer where the kernel refuses, and no search for holes where it fails.
+// The bytes are the plain model's.
 TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
   const std::string path = folder / "sparse.txt";
   const std::vector<std::string> words = {"old", "o", "ld", "\r\n", "x", "Old", std::string(1, '\0')};
@@ -260,6 +275,7 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
     tuning.kernelCopyFrom = 1 + random() % 64;
     tuning.copyStep = 1 + random() % 5000;
     if (random() % 4 == 0) tuning.copyRange = &refusingCopy;
+    if (random() % 4 == 0) tuning.seek = &failingSeekData;
     const std::string& find = terms[random() % terms.size()];
 
     const ReferenceResult expected = referenceReplace(text, find, "new!", false);
@@ -324,6 +340,7 @@ TEST_F(FileRewrite, LongStretchCopyYieldsAndAChangeDuringItIsCaught) {
   const Result<std::int64_t> changed = rewrite(path, "old", "new", {}, 1 << 20, tuning);
   ASSERT_TRUE(changed.failure());
   EXPECT_EQ(changed.failure()->number, 75);
+  EXPECT_EQ(changed.failure()->description, "Path/File access error: changed while it was being read");
   EXPECT_EQ(readFile(path), text + "appended");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"long.txt"});
 }

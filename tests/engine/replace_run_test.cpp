@@ -5,17 +5,51 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <utility>
 
 namespace sorvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
 const std::string CR = "\r";
+
+// What a run does, in order: "keep NAME" and "durable" from its journal, "rename NAME", and
+// "flush folder". Folders are flushed on helper threads, so the list is guarded.
+std::mutex eventsMutex;
+std::vector<std::string> events;
+
+void record(const std::string& event) {
+  const std::lock_guard lock(eventsMutex);
+  events.push_back(event);
+}
+
+class RecordingJournal final : public RunJournal {
+ public:
+  void runStarted(const std::string&, const std::string&, CompareMode) override {}
+  int keepOriginal(const OriginalFile& original, const FileFingerprint&) override {
+    record("keep " + original.name);
+    return 1;
+  }
+  void makeKeptDurable() override { record("durable"); }
+  void putInPlace(int, const timespec&) override {}
+  void runEnded(std::int64_t, std::int64_t) override {}
+};
+
+std::int64_t keptFiles() {
+  return std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.starts_with("keep "); });
+}
+
+int recordingFolderFlush(int fd) {
+  record("flush folder");
+  return ::fsync(fd);
+}
 
 // Records which files a run swaps in, in order, and can make chosen swaps fail.
 std::vector<std::string> swapped;
@@ -29,7 +63,19 @@ int recordingRename(int fromFolder, const char* from, int toFolder, const char* 
     return -1;
   }
   swapped.push_back(fs::path(target).lexically_relative(fs::temp_directory_path()).string());
+  record(std::string("rename ") + to);
   return ::renameat(fromFolder, from, toFolder, to);
+}
+
+// Reads folders as readdir(3) does, but fails with EIO half-way through the folder "sub".
+int entriesOfSub = 0;
+
+dirent* failingHalfWayThroughSub(DIR* folder) {
+  if (fs::path(pathOf(::dirfd(folder))).filename() == "sub" && ++entriesOfSub > 2) {
+    errno = EIO;
+    return nullptr;
+  }
+  return ::readdir(folder);
 }
 
 // Fails the flush of a new content holding `failFlushOf`, as many times as `failingFlushes` says.
@@ -68,10 +114,14 @@ class ReplaceRun : public ::testing::Test {
 
   // A run with small buffers; `yieldOften` yields at every chance, so the host can act mid-file.
   void run(bool yieldOften = false, int jobs = 1) {
+    events.clear();
     EngineOptions options;
     options.jobs = jobs;
     options.swap.rename = &recordingRename;
     options.swap.flushData = &flakyDataFlush;
+    options.swap.flushFolder = &recordingFolderFlush;
+    options.readEntry = readEntry;
+    options.journal = &journal;
     options.bufferCapacity = 8;
     if (yieldOften) options.yieldInterval = std::chrono::nanoseconds(0);
     ReplaceEngine engine(host, options);
@@ -99,6 +149,8 @@ class ReplaceRun : public ::testing::Test {
 
   TempFolder folder;
   ScriptedHost host;
+  RecordingJournal journal;
+  ReadEntryCall readEntry = &::readdir;
   CompareMode compareMode = CompareMode::Binary;
   bool abandoned = false;
 };
@@ -191,6 +243,7 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
   file("3.txt", "old");
   host.answers = {MessageAnswer::Abort};
   run();
+  EXPECT_EQ(keptFiles(), 1);
   EXPECT_EQ(readFile(folder / "3.txt"), "old");
   EXPECT_EQ(lastMessage().text, "Made 1 replacements.");
   EXPECT_EQ(host.calls.back(), "focus");
@@ -262,8 +315,13 @@ TEST_F(ReplaceRun, EmptyFindTermTouchesNothing) {
 }
 
 // A failure the disk reports for one file of a batch is shown for that file once the files
-// before it are in place; Retry puts it in place, Abort leaves the rest of the batch untouched.
+// before it are in place; Retry puts it in place, its original durable first, Abort leaves the
+// rest of the batch untouched. Either way the folder of the renames is flushed.
 TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
+  const std::vector<std::string> batch = {"keep 1.txt", "keep 2.txt", "keep 3.txt", "durable", "rename 1.txt"};
+  std::vector<std::string> afterRetry = batch, afterAbort = batch;
+  afterRetry.insert(afterRetry.end(), {"keep 2.txt", "durable", "rename 2.txt", "rename 3.txt", "flush folder"});
+  afterAbort.push_back("flush folder");
   for (const int jobs : {1, 3}) {
     for (const MessageAnswer answer : {MessageAnswer::Retry, MessageAnswer::Abort}) {
       host.files = {file("1.txt", "old 1"), file("2.txt", "old 2"), file("3.txt", "old 3")};
@@ -285,24 +343,33 @@ TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
       EXPECT_EQ(readFile(folder / "2.txt"), retried ? "new 2" : "old 2");
       EXPECT_EQ(readFile(folder / "3.txt"), retried ? "new 3" : "old 3");
       EXPECT_EQ(lastMessage().text, retried ? "Made 3 replacements." : "Made 1 replacements.");
+      EXPECT_EQ(events, retried ? afterRetry : afterAbort) << jobs << " jobs";
       EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt", "3.txt"}));
     }
   }
 }
 
 // Stopped while the second file is read, the run drops the first, which waits in the batch:
-// nothing half written, no temporary file, nothing counted.
+// nothing half written, no temporary file, nothing counted. Stopped between the renames, it
+// flushes the folder of those done.
 TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
   const std::string second = std::string(100, 'x') + "old";
-  host.files = {file("1.txt", "old"), file("2.txt", second)};
-  host.onYield = [&] { host.stop = host.stop || isOpen(folder / "2.txt"); };
-  run(true);
-  EXPECT_TRUE(abandoned);
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(host.calls, std::vector<std::string>{"disable"});
-  EXPECT_EQ(readFile(folder / "1.txt"), "old");
-  EXPECT_EQ(readFile(folder / "2.txt"), second);
-  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt"}));
+  const std::vector<std::string> renamedFirst = {"keep 1.txt", "keep 2.txt", "durable", "rename 1.txt", "flush folder"};
+  for (const bool betweenRenames : {false, true}) {
+    host.files = {file("1.txt", "old"), file("2.txt", second)};
+    host.calls.clear();
+    host.stop = false;
+    swapped.clear();
+    host.onYield = [&] { host.stop = host.stop || (betweenRenames ? !swapped.empty() : isOpen(folder / "2.txt")); };
+    run(true);
+    EXPECT_TRUE(abandoned);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.calls, std::vector<std::string>{"disable"});
+    EXPECT_EQ(events, betweenRenames ? renamedFirst : std::vector<std::string>{"keep 1.txt"});
+    EXPECT_EQ(readFile(folder / "1.txt"), betweenRenames ? "new" : "old");
+    EXPECT_EQ(readFile(folder / "2.txt"), second);
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt"}));
+  }
 }
 
 class FolderRun : public ReplaceRun {
@@ -312,6 +379,10 @@ class FolderRun : public ReplaceRun {
     host.fileMode = false;
     host.folderMode = true;
     host.folder = folder.path();
+    makeTree();
+  }
+
+  void makeTree() {
     for (const char* name : {"b.txt", "A.txt", "page.htm", "page.html", "script.js", "noext", ".hidden.txt",
                              "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", ".hg/store", ".svn/entries",
                              "notes.txt/inner.txt", ".sorvane-Ab3xY9.tmp"})
@@ -347,14 +418,22 @@ TEST_F(FolderRun, FileTypesSelectTheirFiles) {
   EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
 }
 
+// Whether Other/x.txt fails as it is read or as it is renamed: in the first case no file after
+// it is even opened.
 TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
   host.recursive = CheckValue::Checked;
-  failSwapOf = folder / "Other/x.txt";
-  host.answers = {MessageAnswer::Abort};
-  run();
-  EXPECT_EQ(swapped.size(), 8u);  // seven top-level files, then notes.txt/inner.txt
-  EXPECT_EQ(readFile(folder / "sub/z.txt"), "old");
-  EXPECT_EQ(lastMessage().text, "Made 8 replacements.");
+  for (const bool failsAsRead : {false, true}) {
+    makeTree();
+    if (failsAsRead) ::chmod((folder / "Other/x.txt").c_str(), 0444);
+    failSwapOf = failsAsRead ? "" : folder / "Other/x.txt";
+    swapped.clear();
+    host.answers = {MessageAnswer::Abort};
+    run();
+    EXPECT_EQ(keptFiles(), failsAsRead ? 8 : 11);
+    EXPECT_EQ(swapped.size(), 8u);  // seven top-level files, then notes.txt/inner.txt
+    EXPECT_EQ(readFile(folder / "sub/z.txt"), "old");
+    EXPECT_EQ(lastMessage().text, "Made 8 replacements.");
+  }
 }
 
 TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipped) {
@@ -377,13 +456,30 @@ TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipp
   EXPECT_EQ(lastMessage().text, "Made 5 replacements.");
 }
 
-TEST_F(FolderRun, FolderRemovedDuringTheWalkIsPassedOverAndToldToTheHost) {
+// A folder removed after its parent was listed, swapped for a link to a folder outside the tree,
+// or whose reading fails half-way, is passed over whole.
+TEST_F(FolderRun, FolderThatCannotBeListedWholeIsPassedOverAndToldToTheHost) {
   host.recursive = CheckValue::Checked;
-  host.onYield = [&] { fs::remove_all(folder / "sub"); };
-  run(true);
-  EXPECT_EQ(host.unlistedFolders, std::vector<std::string>{folder / "sub (76)"});
-  EXPECT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(lastMessage().text, "Made 9 replacements.");
+  const TempFolder outside;
+  writeFile(outside / "z.txt", "old");
+  for (const std::string how : {"removed", "read half-way", "linked outside"}) {
+    makeTree();
+    const bool halfWay = how == "read half-way";
+    readEntry = halfWay ? &failingHalfWayThroughSub : &::readdir;
+    entriesOfSub = 0;
+    host.unlistedFolders.clear();
+    host.messages.clear();
+    host.onYield = [&, changed = false]() mutable {
+      if (halfWay || std::exchange(changed, true)) return;
+      fs::remove_all(folder / "sub");
+      if (how == "linked outside") fs::create_directory_symlink(outside.path(), folder / "sub");
+    };
+    run(true);
+    EXPECT_EQ(host.unlistedFolders, std::vector<std::string>{folder / (halfWay ? "sub (57)" : "sub (76)")}) << how;
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "Made 9 replacements.");
+    EXPECT_EQ(readFile(outside / "z.txt"), "old");
+  }
 }
 
 TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -20,8 +21,10 @@
 #include <grp.h>
 #include <map>
 #include <mutex>
-#include <tuple>
+#include <set>
+#include <string_view>
 #include <sys/file.h>
+#include <tuple>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,8 +62,10 @@ void PrintTo(const FileState& state, std::ostream* out) {
        << '.' << state.modified.tv_nsec;
 }
 
-void writeOld(const std::string& path, const std::string& content, mode_t mode) {
+// A file of `length` bytes, when longer than `content`, is sparse: a hole follows the content.
+void writeOld(const std::string& path, const std::string& content, mode_t mode, off_t length = 0) {
   writeFile(path, content);
+  if (length > 0) ::truncate(path.c_str(), length);
   ::chmod(path.c_str(), mode);
   const timespec times[2] = {{1000000000, 5}, {1000000000, 123456789}};
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
@@ -88,16 +93,26 @@ int watchedFlush(int fd) {
     record("flush folder");
   } else {
     std::ifstream manifest(pathOf(fd));
-    int records = 0;
-    for (std::string line; std::getline(manifest, line);) records += line.rfind("file ", 0) == 0;
-    record("flush " + std::to_string(records) + " records");
+    std::set<std::string> records;  // by number: a retried file's is written again
+    for (std::string line; std::getline(manifest, line);)
+      if (line.rfind("file ", 0) == 0) records.insert(line.substr(0, line.find(' ', 5)));
+    record("flush " + std::to_string(records.size()) + " records");
   }
   return ::fsync(fd);
 }
 
+// Runs as each new content is flushed, on the flush's thread, given what it holds; an errno it
+// returns fails the flush.
+std::function<int(const std::string&)> onDataFlush;
+
 // The new content is named by what it holds: the file has no name yet.
 int watchedDataFlush(int fd) {
-  record("data " + readFile("/proc/self/fd/" + std::to_string(fd)));
+  const std::string content = readFile("/proc/self/fd/" + std::to_string(fd));
+  record("data " + content);
+  if (const int error = onDataFlush ? onDataFlush(content) : 0) {
+    errno = error;
+    return -1;
+  }
   return ::fdatasync(fd);
 }
 
@@ -139,21 +154,67 @@ int failingMove(int fromFolder, const char* from, int toFolder, const char* to, 
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
+// A file system that cannot tell data from holes.
+off_t blindSeek(int, off_t, int) {
+  errno = EINVAL;
+  return -1;
+}
+
+// A disk that runs full in the middle of the first manifest line that starts with `fullAt`.
+std::string fullAt;
+ssize_t fillingDisk(int fd, const void* data, std::size_t size) {
+  if (fullAt.empty() || !std::string_view(static_cast<const char*>(data), size).starts_with(fullAt))
+    return ::write(fd, data, size);
+  fullAt.clear();
+  ::write(fd, data, size / 2);
+  errno = ENOSPC;
+  return -1;
+}
+
+// Another process, that cannot lock a run folder made for a new run.
+int lockTakenByAnother(int fd, int operation) {
+  if (fs::path(pathOf(fd)).filename().string()[0] != '.') return ::flock(fd, operation);
+  errno = EWOULDBLOCK;
+  return -1;
+}
+
+// While pruning locks a run, another process tries to take the runs it locked before: none
+// must be free until pruning is done with it.
+std::string prunedFolder;
+std::vector<std::string> freedWhilePruning;
+int lockTriedByAnother(int fd, int operation) {
+  const int locked = ::flock(fd, operation);
+  const std::string name = fs::path(pathOf(fd)).filename();
+  for (const std::string& earlier : namesIn(prunedFolder)) {
+    if (earlier[0] == '.' || earlier >= name) continue;
+    const FileDescriptor other(::open((prunedFolder + "/" + earlier).c_str(), O_RDONLY | O_DIRECTORY));
+    if (::flock(other.get(), LOCK_EX | LOCK_NB) == 0) freedWhilePruning.push_back(earlier);
+  }
+  return locked;
+}
+
+nlink_t links(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_nlink;
+}
+
 class Journal : public ::testing::Test {
  protected:
-  void run(RunRecorder& recorder, const std::vector<std::string>& files, const std::string& find = "old",
-           const std::string& replace = "new", EngineOptions options = {}) {
+  // Replaces "old" with "new" in `files`, unless `script` sets the host otherwise.
+  void run(RunRecorder& recorder, const std::vector<std::string>& files, EngineOptions options = {},
+           const std::function<void(ScriptedHost&)>& script = {}) {
     ScriptedHost host;
     host.files = files;
-    host.find = find;
-    host.replace = replace;
+    host.find = "old";
+    host.replace = "new";
+    if (script) script(host);
     options.journal = &recorder;
     ReplaceEngine(host, options).cmdReplace_Click();
   }
+  std::string runFolder() const { return runsFolder() + "/" + namesIn(runsFolder()).back(); }
 
   std::string runsFolder() const { return state / "sorvane/runs"; }
-  // The newest run's folder: names sort oldest first, after the journal's lock.
-  std::string newestRun() const { return runsFolder() + "/" + namesIn(runsFolder()).back(); }
   std::vector<journal::KeptRun> kept() const {
     std::string error;
     auto runs = journal::keptRuns(state.path(), error);
@@ -168,24 +229,40 @@ class Journal : public ::testing::Test {
 // Which file of a run comes back, and which is left alone, the command-line and launcher tests
 // check; here, what comes back with the bytes, and which runs are kept at all.
 TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
-  const std::string a = folder / "a.txt", plain = folder / "plain.txt";
+  const std::string a = folder / "a.txt", plain = folder / "plain.txt", changing = folder / "changing.txt";
   writeOld(a, "old a\r\n", 0640);
   writeOld(plain, "nothing", 0604);
   const FileState aBefore = FileState::of(a);
   RunRecorder recorder(state.path(), "test");
 
-  ScriptedHost dryHost;
-  dryHost.files = {a};
-  dryHost.find = "old";
-  EngineOptions dryRun;
-  dryRun.dryRun = true;
-  dryRun.journal = &recorder;
-  ReplaceEngine(dryHost, dryRun).cmdReplace_Click();
-  run(recorder, {plain});
-  EXPECT_TRUE(namesIn(state.path()).empty()) << "a dry run, or a run that rewrites nothing, keeps nothing";
-
   run(recorder, {a, plain});
-  run(recorder, {a}, "new", "newer");
+  run(recorder, {a}, {}, [](ScriptedHost& host) {
+    host.find = "new";
+    host.replace = "newer";
+  });
+  // Runs that put nothing in place leave nothing behind, not even a link to the file, and undo
+  // goes past them: a dry run, a file without the term, one that changed while it was read (the
+  // run went on, or was aborted), one whose flush failed, a run stopped once it kept the original.
+  writeFile(changing, "old c");
+  const std::vector<std::string> keptRuns = namesIn(runsFolder());
+  for (const std::string how : {"dry run", "no term", "changed", "changed, abort", "flush failed", "stopped"}) {
+    onDataFlush = [&](const std::string&) {
+      if (how.starts_with("changed")) writeFile(changing, readFile(changing) + "+");
+      return how == "flush failed" ? EIO : 0;
+    };
+    EngineOptions options;
+    options.dryRun = how == "dry run";
+    options.swap.flushData = &watchedDataFlush;
+    options.yieldInterval = std::chrono::nanoseconds(0);
+    run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
+      host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
+      host.onYield = [&] { host.stop = how == "stopped" && links(changing) > 1; };
+    });
+    EXPECT_EQ(namesIn(runsFolder()), keptRuns) << how;
+    EXPECT_EQ(links(changing), 1u) << how;
+  }
+  onDataFlush = nullptr;
+
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(readFile(a), "new a\r\n");
   EXPECT_TRUE(undoLastRun(state.path()).complete());
@@ -197,20 +274,28 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
             "  test  \"old\" \u2192 \"new\"  1 files  1 replacements  taken back");
 }
 
-// Per batch: every original linked and every new content flushed, then the records made durable
-// once, then the renames in run order, then one flush of the folder; whether the run's own thread
-// reads the files (in two batches) or helpers do (in one, as they read ahead of the batch).
+// Per batch: the run's folder made durable first, every original linked and every new content
+// flushed, then the records made durable once, then the renames in run order, then one flush of
+// the folder; whether the run's own thread reads the files (in two batches) or helpers do (in
+// one, as they read ahead of the batch). A file that changed while it was read and is retried is
+// recorded again, durably before its rename, and keeps one record: its retry's.
 TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
   const std::string sync = "sync " + fs::path(folder.path()).filename().string();
-  const std::vector<std::string> twoBatches = {
-      "data new a", "data new b", "link", "link", "flush 2 records", "flush folder", "rename a.txt", "rename b.txt",
-      sync, "data new c", "link", "flush 3 records", "flush folder", "rename c.txt", sync};
-  const std::vector<std::string> oneBatch = {"data new a", "data new b", "data new c", "link", "link", "link",
-                                             "flush 3 records", "flush folder", "rename a.txt", "rename b.txt",
-                                             "rename c.txt", sync};
-  for (const auto& [jobs, batchFiles, expected] : {std::tuple{1, 2, twoBatches}, std::tuple{3, 3, oneBatch}}) {
-    for (const char* name : {"a", "b", "c"}) writeFile(folder / (name + std::string(".txt")), std::string("old ") + name);
+  const std::vector<std::string> retriedInTwoBatches = {
+      "flush folder", "data new a", "data new b", "link", "link", "flush 2 records", "flush folder", "rename a.txt",
+      "data new bx", "link", "flush 2 records", "flush folder", "rename b.txt", sync, "data new c", "link",
+      "flush 3 records", "flush folder", "rename c.txt", sync};
+  const std::vector<std::string> oneBatch = {"flush folder", "data new a", "data new b", "data new c", "link", "link",
+                                             "link", "flush 3 records", "flush folder", "rename a.txt",
+                                             "rename b.txt", "rename c.txt", sync};
+  for (const auto& [jobs, batchFiles, expected, retry] :
+       {std::tuple{1, 2, retriedInTwoBatches, true}, std::tuple{3, 3, oneBatch, false}}) {
+    for (const std::string name : {"a", "b", "c"}) writeFile(folder / (name + ".txt"), "old " + name);
     events.clear();
+    onDataFlush = [&](const std::string& content) {
+      if (retry && content == "new b") writeFile(folder / "b.txt", "old bx");
+      return 0;
+    };
     RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
     EngineOptions options;
     options.swap.flushData = &watchedDataFlush;
@@ -218,20 +303,38 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     options.swap.flushFolder = &watchedFolderFlush;
     options.jobs = jobs;
     options.batch.files = static_cast<std::size_t>(batchFiles);
-    run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, "old", "new", options);
+    run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
+        [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
+    onDataFlush = nullptr;
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
-    const FileDescriptor runFolder(::open((runsFolder() + "/" + namesIn(runsFolder()).back()).c_str(), O_RDONLY));
+    const FileDescriptor newest(::open(runFolder().c_str(), O_RDONLY));
     std::string error;
-    const auto record = journal::readRun(runFolder.get(), error);
+    const auto record = journal::readRun(newest.get(), error);
     ASSERT_TRUE(record) << error;
     EXPECT_EQ(record->files.at(0).kept, Kept::Link);
-    // In run order, whichever thread read the file: undo takes the last renamed back first.
+    // In run order, whichever thread read the file: undo takes the last renamed back first. Each
+    // marked with the status-change time its rename gave it, which a look-alike file lacks.
     std::vector<std::string> recorded;
-    for (const journal::FileRecord& file : record->files) recorded.push_back(fs::path(file.path).filename());
+    for (const journal::FileRecord& file : record->files) {
+      recorded.push_back(fs::path(file.path).filename());
+      struct stat now {};
+      ::stat(file.path.c_str(), &now);
+      const timespec placed = file.placedChange.value_or(timespec{});
+      EXPECT_EQ(std::pair(placed.tv_sec, placed.tv_nsec), std::pair(now.st_ctim.tv_sec, now.st_ctim.tv_nsec));
+    }
     EXPECT_EQ(recorded, (std::vector<std::string>{"a.txt", "b.txt", "c.txt"})) << jobs << " jobs";
+    // Cut off before its end, the run still holds one record of the retried file.
+    const std::string manifest = readFile(runFolder() + "/manifest");
+    EXPECT_EQ(journal::parseManifest(manifest.substr(0, manifest.find("\nend ") + 1))->files.size(), 3u);
+    EXPECT_TRUE(undoLastRun(state.path()).complete()) << jobs << " jobs";
+    EXPECT_EQ(readFile(folder / "b.txt"), retry ? "old bx" : "old b");
   }
 }
 
+// On another file system (/dev/shm, or a link that fails with EXDEV) the original is copied,
+// its holes left out, so a sparse file's copy fits a limit far below its length. Where holes
+// cannot be told from data, everything is copied rather than a hole assumed, and a copy that
+// then takes more than the limit is dropped.
 TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   struct stat shm {}, here {};
   const bool haveShm = ::stat("/dev/shm", &shm) == 0 && ::stat(folder.path().c_str(), &here) == 0 &&
@@ -239,20 +342,29 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   std::optional<TempFolder> elsewhere;
   if (haveShm) elsewhere.emplace("/dev/shm");
   const std::string path = folder / "a.txt";
-  for (const bool forced : {true, false}) {
-    if (!forced && !elsewhere) continue;
+  const JournalLimits small{10, 1 << 20};
+  const journal::JournalCalls exdev{.link = &crossDeviceLink}, blind{.link = &crossDeviceLink, .seek = &blindSeek};
+  const journal::JournalCalls linked{};
+  // What is tried, a length past the file's data for a sparse file, and how its original is kept.
+  std::vector<std::tuple<const char*, off_t, std::string, journal::JournalCalls, JournalLimits, Kept>> cases = {
+      {"forced EXDEV", 0, state.path(), exdev, {}, Kept::Copy},
+      {"sparse", 8 << 20, state.path(), exdev, small, Kept::Copy},
+      {"holes not told", 0, state.path(), blind, {}, Kept::Copy},
+      {"holes not told, past the limit", 8 << 20, state.path(), blind, small, Kept::None}};
+  if (haveShm) cases.emplace_back("/dev/shm", 0, elsewhere->path(), linked, JournalLimits{}, Kept::Copy);
+  for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
     // Set-id bits come back with their owner.
-    writeOld(path, std::string(300000, 'x') + "old\r\n", 06750);
+    writeOld(path, std::string(300000, 'x') + "old\r\n", 06750, length);
     const FileState before = FileState::of(path);
-    RunRecorder recorder(forced ? state.path() : elsewhere->path(), "test", {},
-                         forced ? journal::JournalCalls{&crossDeviceLink, &::fsync} : journal::JournalCalls{});
+    RunRecorder recorder(stateHome, "test", limits, calls);
     run(recorder, {path});
-    EXPECT_EQ(readFile(path), std::string(300000, 'x') + "new\r\n");
-    const UndoOutcome outcome = undoLastRun(forced ? state.path() : elsewhere->path());
-    EXPECT_TRUE(outcome.complete()) << (forced ? "forced EXDEV" : "/dev/shm");
-    ASSERT_EQ(outcome.run.files.size(), 1u);
-    EXPECT_EQ(outcome.run.files[0].kept, Kept::Copy);
-    EXPECT_EQ(FileState::of(path), before) << (forced ? "forced EXDEV" : "/dev/shm");
+    EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n") << what;
+    const UndoOutcome outcome = undoLastRun(stateHome);
+    ASSERT_EQ(outcome.run.files.size(), 1u) << what;
+    EXPECT_EQ(outcome.run.files[0].kept, kept) << what;
+    EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes) << what;
+    EXPECT_EQ(outcome.complete(), kept == Kept::Copy) << what;
+    if (kept == Kept::Copy) EXPECT_EQ(FileState::of(path), before) << what;
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
   if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
@@ -286,8 +398,12 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
     concurrent.makeKeptDurable();
   }
 
-  RunRecorder recorder(state.path(), "test", limits);
+  prunedFolder = runsFolder();
+  RunRecorder recorder(state.path(), "test", limits, {.lock = &lockTriedByAnother});
+  std::vector<std::string> reports;
+  recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
   for (int i = 0; i < 5; ++i) run(recorder, {folder / ("small" + std::to_string(i) + ".txt")});
+  EXPECT_EQ(freedWhilePruning, std::vector<std::string>{}) << "pruning let go of a run before it was done with it";
   auto runs = kept();
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[0].record->files.at(0).path, folder / "small4.txt");
@@ -300,6 +416,8 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   const FileState largeBefore = FileState::of(large);
   run(recorder, {big, large});
   EXPECT_EQ(readFile(big), "new" + std::string(2 * limit, 'b'));
+  EXPECT_EQ(reports, std::vector<std::string>{big + ": cannot be taken back (no room for its original within the "
+                                                    "journal's limit)"});
   runs = kept();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_NE(journal::texts::historyLine(*runs[0].record, false).find("  2 files (1 without a copy)  "), std::string::npos);
@@ -312,13 +430,6 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_EQ(outcome.leftAlone[0].path, big);
   EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
   EXPECT_EQ(undoLastRun(state.path()).kind, UndoOutcome::Kind::InProgress);
-  // Its file was never put in place: the run leaves nothing behind, and undo goes past it.
-  concurrent.runEnded(0, 0);
-  EXPECT_EQ(kept().size(), 1u);
-  struct stat busy {};
-  ::stat((folder / "busy.txt").c_str(), &busy);
-  EXPECT_EQ(busy.st_nlink, 1u) << "no link to the live file stays in the journal";
-  EXPECT_EQ(undoLastRun(state.path()).kind, UndoOutcome::Kind::NothingToUndo);
 }
 
 TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
@@ -396,6 +507,50 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   EXPECT_EQ(readFile(c), "old");
 }
 
+// A journal that fails says so once, keeps what it recorded before, and names each file put in
+// place that it cannot take back, once, even when retried: when another holds the lock of the
+// folder made for a new run, and when the disk fills up in the manifest's header or a record.
+TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
+  const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
+  const std::string full = std::string(": ") + std::strerror(ENOSPC);
+  const journal::JournalCalls filling{.flush = &watchedFlush, .write = &fillingDisk};
+  using Files = std::vector<std::string>;
+  for (const auto& [fillsAt, calls, failure, restored] :
+       {std::tuple{"", journal::JournalCalls{.lock = &lockTakenByAnother},
+                   ": a new run cannot be locked: " + std::string(std::strerror(EWOULDBLOCK)), Files{}},
+        std::tuple{"sorvane-journal", filling, full, Files{}}, std::tuple{"file 2 ", filling, full, Files{a}}}) {
+    for (const std::string& path : {a, b, c}) writeFile(path, "old " + path);
+    fullAt = fillsAt;
+    events.clear();
+    onDataFlush = [&](const std::string& content) {
+      if (content == "new " + b) writeFile(b, "old " + b + "+");  // b is retried
+      return 0;
+    };
+    RunRecorder recorder(state.path(), "test", {}, calls);
+    std::vector<std::string> reports;
+    recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
+    EngineOptions options;
+    options.swap.flushData = &watchedDataFlush;
+    run(recorder, {a, b, c}, options, [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
+    Files named;
+    for (const std::string& path : {a, b, c})
+      if (std::count(restored.begin(), restored.end(), path) == 0)
+        named.push_back(path + ": cannot be taken back (the journal failed)");
+    ASSERT_EQ(reports.size(), named.size() + 1) << fillsAt;
+    EXPECT_TRUE(reports[0].ends_with(failure + "; nothing more of this run is kept for undo")) << reports[0];
+    EXPECT_EQ(Files(reports.begin() + 1, reports.end()), named) << fillsAt;
+    EXPECT_EQ(std::count(events.begin(), events.end(), "flush 1 records") > 0, !restored.empty())
+        << "what was recorded before the failure is durable before its file's rename";
+    // Nothing is kept for a file without a record, nor a run that can keep nothing.
+    EXPECT_EQ(namesIn(restored.empty() ? runsFolder() : runFolder()),
+              (restored.empty() ? Files{".lock"} : Files{"1", "manifest"})) << fillsAt;
+    const UndoOutcome outcome = undoLastRun(state.path());
+    EXPECT_EQ(outcome.restored, restored) << fillsAt;
+    EXPECT_TRUE(outcome.error.empty() && outcome.leftAlone.empty()) << fillsAt << ": " << outcome.error;
+  }
+  onDataFlush = nullptr;
+}
+
 // A file left for a reason that may pass keeps its run open for one more undo, which tries the
 // rest of the run and says so; left again, each file is named with where its original lies, and
 // the run counts as taken back, so the older runs follow. A change does not pass, however little
@@ -422,7 +577,7 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
   putTimeBack(replaced + ".other");
   fs::rename(replaced + ".other", replaced);
 
-  const std::string runFolder = newestRun();
+  const std::string runPath = runFolder();
   using Left = std::vector<std::pair<std::string, std::string>>;  // each file and where its original is named
   struct Attempt {
     std::map<std::string, int> failing;
@@ -435,7 +590,7 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
       {{{"b.txt", ENOSPC}, {"c.txt", EACCES}}, ", 5 files", {a}, {{replaced, ""}, {edited, ""}, {c, ""}, {b, ""}},
        "Restored 1 file. 4 left alone; the next undo tries the rest of the run."},
       {{{"c.txt", EROFS}}, ", 4 of 5 files", {b},
-       {{replaced, runFolder + "/5"}, {edited, runFolder + "/4"}, {c, runFolder + "/3"}}, "Restored 1 file. 3 left alone."},
+       {{replaced, runPath + "/5"}, {edited, runPath + "/4"}, {c, runPath + "/3"}}, "Restored 1 file. 3 left alone."},
   };
   for (const Attempt& attempt : attempts) {
     failingRestores = attempt.failing;
@@ -452,7 +607,7 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
     }
     EXPECT_EQ(left, attempt.left);
     EXPECT_EQ(journal::texts::undoReport(outcome, false), attempt.report);
-    std::ofstream(runFolder + "/manifest", std::ios::app) << "restored 3";  // as a full disk or a kill leaves it
+    std::ofstream(runPath + "/manifest", std::ios::app) << "restored 3";  // as a full disk or a kill leaves it
   }
   failingRestores.clear();
   EXPECT_EQ(readFile(a) + readFile(b) + readFile(c) + readFile(edited) + readFile(replaced), "oldoldnewNEWNEW");
@@ -467,13 +622,13 @@ TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
   writeFile(folder / "a.txt", "old");
   RunRecorder recorder(state.path(), "test");
   run(recorder, {folder / "a.txt"});
-  const std::string runFolder = newestRun();
+  const std::string runPath = runFolder();
   bool journalFree = false, runHeld = false;
   journal::UndoOptions options;
   options.progress = [&](std::size_t, std::size_t) {
     const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
     journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
-    const FileDescriptor run(::open(runFolder.c_str(), O_RDONLY | O_DIRECTORY));
+    const FileDescriptor run(::open(runPath.c_str(), O_RDONLY | O_DIRECTORY));
     runHeld = !journal::tryLockRun(run.get());
   };
   std::string error;
@@ -497,7 +652,7 @@ TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   writeFile(path, "old");
   ::chmod(path.c_str(), 06775);
   // Kept as a copy, as for a user whom the kernel refuses a link to a set-id file.
-  RunRecorder recorder(state.path(), "test", {}, {&crossDeviceLink, &::fsync});
+  RunRecorder recorder(state.path(), "test", {}, journal::JournalCalls{.link = &crossDeviceLink});
   run(recorder, {path});
   // The journal and the folder are the user's, as they would be had the user run it.
   for (const auto& entry : fs::recursive_directory_iterator(state.path()))

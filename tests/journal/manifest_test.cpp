@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fcntl.h>
 
 namespace sorvane::testing {
@@ -54,26 +53,13 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
   }
 }
 
-ssize_t fullDisk(int fd, const void* data, std::size_t size) {
-  const ssize_t n = ::write(fd, data, size / 2);
-  errno = ENOSPC;
-  return n > 0 ? n : -1;
-}
-
-// A line cut short by a full disk is cut back, and a tail torn by an earlier process is cut
-// before a mark follows it: the manifest always reads.
+// A tail torn by an earlier process (killed, or out of space) is cut before a mark follows it:
+// the manifest always reads. (A line the recorder's own write cuts short is the journal test's.)
 TEST(Manifest, ATornLineIsCutBeforeAnythingFollowsIt) {
   TempFolder folder;
   const FileDescriptor runFolder(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
   RunRecord run;
   run.find = "old";
-  journal::ManifestFile manifest;
-  ASSERT_TRUE(manifest.create(runFolder.get()));
-  ASSERT_TRUE(manifest.append(journal::headerLines(run)));
-  manifest.write = &fullDisk;
-  EXPECT_FALSE(manifest.append(journal::endLine(1, 1)));
-  EXPECT_EQ(readFile(folder / "manifest"), journal::headerLines(run));
-
   writeFile(folder / "manifest", journal::headerLines(run) + "end 1");
   journal::ManifestFile reopened;
   ASSERT_TRUE(reopened.open(runFolder.get()));

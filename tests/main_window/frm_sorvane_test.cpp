@@ -1,11 +1,15 @@
 #include "main_window/frm_sorvane.h"
 
+#include "engine/messages.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "main_window/check_value.h"
+#include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
 #include "main_window/main_window_widgets.h"
+#include "main_window/run_progress.h"
 #include "main_window/term_box.h"
+#include "run_program.h"
 #include "scripted_platform.h"
 #include "settings/settings_store.h"
 #include "temp_folder.h"
@@ -22,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -52,6 +57,8 @@ class MainWindow : public ::testing::Test {
     yieldingOften.yieldInterval = std::chrono::nanoseconds(0);
     yieldingOften.bufferCapacity = 64;
     yieldingOften.journal = &journal;
+    yieldingOften.jobs = jobs;
+    yieldingOften.batch.files = batchFiles;
     window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, yieldingOften);
     window->Form_Load();
     return *window;
@@ -75,6 +82,8 @@ class MainWindow : public ::testing::Test {
   }
   QString storePath() const { return QString::fromStdString(folder / "Sorvane.conf"); }
 
+  int jobs = 1;
+  std::size_t batchFiles = 64;
   TempFolder folder;
   TemporaryStateHome state;
   journal::RunRecorder journal{state.path(), "sorvane"};
@@ -166,6 +175,9 @@ TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
   w().cmdExit->click();
 
   start();
+  showActive();
+  EXPECT_TRUE(w().cmbFind->hasFocus()) << "typing goes into the find box at start-up";
+  EXPECT_TRUE(eventually([&] { return w().cmbFind->lineEdit()->selectedText() == "find me"; }));
   EXPECT_EQ(window->outerWidth(), 9600);
   EXPECT_EQ(window->outerHeight(), 7200);
   EXPECT_EQ(window->layout().frameFolder.Height, 7200 - 1080);
@@ -263,6 +275,95 @@ TEST_F(MainWindow, ClosingDuringARunSavesAndLeavesTheFileWholeWithoutAReport) {
   EXPECT_EQ(stored("Terms", "Find Term 0"), "old");
 }
 
+// Stop (its button, Esc, the close box of the progress window) ends a run as Abort does, serial
+// or parallel: every file is old or new, no file is opened after it, what was put in place is
+// in the report and comes back with undo.
+TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
+  constexpr int kFiles = 40;
+  const std::vector<std::pair<const char*, std::function<void(QProgressDialog&)>>> ways = {
+      {"Stop", [](QProgressDialog& progress) { progress.findChild<QPushButton*>()->click(); }},
+      {"Esc", [](QProgressDialog& progress) { QTest::keyClick(&progress, Qt::Key_Escape); }},
+      {"close box", [](QProgressDialog& progress) { progress.close(); }}};
+  batchFiles = 4;  // several batches, so a stop falls between two
+  for (const int parallel : {1, 3}) {
+    for (const auto& [way, stop] : ways) {
+      jobs = parallel;
+      start();
+      // A folder run: it does not know how many files it will meet.
+      const std::string tree = folder / "tree";
+      std::filesystem::create_directory(tree);
+      std::vector<std::string> paths;
+      for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(tree + "/f" + std::to_string(i) + ".txt");
+        writeFile(paths.back(), std::string(300, 'x') + "old");
+      }
+      scripted.dialogs.nextFolder = QString::fromStdString(tree);
+      w().cmdBrowse->click();
+      w().cmbFind->setEditText("old");
+      w().cmbReplace->setEditText("new");
+      scripted.boxes.shown.clear();
+      bool stopped = false;
+      scripted.pump.onPump = [&, stop = stop, way = way] {
+        // Once the first batch is in place.
+        if (stopped || std::none_of(paths.begin(), paths.end(), [](auto& path) { return readFile(path).ends_with("new"); }))
+          return;
+        stopped = true;
+        auto& progress = *window->findChild<QProgressDialog*>();
+        if (parallel == 1 && std::string(way) == "Stop") {
+          // A run that lasts is shown after about half a second.
+          QTest::qWait(ui::RunProgress::kShownAfterMilliseconds + 200);
+          EXPECT_TRUE(progress.isVisible());
+        }
+        stop(progress);
+      };
+      w().cmdReplace->click();
+      int replaced = 0;
+      for (const std::string& path : paths) {
+        const std::string now = readFile(path);
+        EXPECT_TRUE(now == std::string(300, 'x') + "old" || now == std::string(300, 'x') + "new") << path;
+        replaced += now.ends_with("new");
+      }
+      EXPECT_GT(replaced, 0) << way;
+      EXPECT_LT(replaced, kFiles) << way << ", " << parallel << " jobs";
+      ASSERT_EQ(scripted.boxes.shown.size(), 1u) << way;
+      EXPECT_EQ(scripted.boxes.shown[0].text, QStringLiteral("Made %1 replacements.").arg(replaced)) << way;
+      EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr) << "gone before the report";
+      EXPECT_EQ(journal::undoLastRun(state.path()).restored.size(), static_cast<std::size_t>(replaced));
+      scripted.pump.onPump = nullptr;
+    }
+  }
+}
+
+// The window's parallel run and the command line's agree on every byte and the count.
+TEST_F(MainWindow, AWindowRunAndACommandLineRunOfOneTreeAgree) {
+  std::vector<std::string> trees = {folder / "window", folder / "cli"};
+  for (const std::string& tree : trees) {
+    for (int f = 0; f < 3; ++f) {
+      const std::string sub = tree + "/d" + std::to_string(f);
+      std::filesystem::create_directories(sub);
+      for (int i = 0; i < 30; ++i)
+        writeFile(sub + "/" + std::to_string(i) + ".txt", i % 3 ? "old\r\nx old" : std::string("\xFF\xFEo\0l\0d\0", 8));
+    }
+  }
+  jobs = 3;
+  start();
+  scripted.dialogs.nextFolder = QString::fromStdString(trees[0]);
+  w().cmdBrowse->click();
+  ui::setCheckValue(*w().chkRecursive, CheckValue::Checked);
+  w().cmbFind->setEditText("old");
+  w().cmbReplace->setEditText("new");
+  w().cmdReplace->click();
+  const ProgramRun cli =
+      runProgram(SORVANE_CLI_PATH, {"--find", "old", "--replace", "new", "--folder", trees[1], "--recursive"});
+  EXPECT_EQ(scripted.boxes.shown.back().text.toStdString() + "\n", cli.out);
+  EXPECT_EQ(cli.out, "Made 150 replacements.\n");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(trees[0])) {
+    if (!entry.is_regular_file()) continue;
+    const std::string relative = entry.path().string().substr(trees[0].size());
+    EXPECT_EQ(readFile(entry.path()), readFile(trees[1] + relative)) << relative;
+  }
+}
+
 TEST_F(MainWindow, TheIconHoldsAHandDrawnImageForEachSize) {
   const QIcon icon = window->windowIcon();
   for (const int side : {16, 32}) {
@@ -285,7 +386,7 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
 
   QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
   ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 1; }));
-  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
+  EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(messages::kNoFolderChosen));
 
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
@@ -349,25 +450,30 @@ TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
   EXPECT_EQ(w().cmbReplace->lineEdit()->selectedText(), "xyz");
 }
 
-TEST_F(MainWindow, EmptyListRefusalReenablesTheControlsAndLeavesTheFocus) {
+// An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
+TEST_F(MainWindow, EmptyListOrFolderRefusalReenablesTheControlsAndLeavesTheFocus) {
   showActive();
-  w().optFolderFile[1]->click();
-  std::vector<bool> enabledDuringBox;
-  MousePointer pointerDuringBox = MousePointer::Default;
-  scripted.boxes.onShow = [&](const ShownBox&) {
-    for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
-    pointerDuringBox = window->MousePointer();
-  };
-  w().cmbFind->setFocus();
-  QTest::keyClick(w().cmbFind, Qt::Key_Return);
-  EXPECT_TRUE(w().cmbFind->hasFocus());
-  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
-  EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
-  for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
-  EXPECT_EQ(window->MousePointer(), MousePointer::Default);
-  EXPECT_TRUE(w().optFolderFile[0]->isEnabled());  // left as they are
-  EXPECT_TRUE(w().cmbFileTypes->isEnabled());
+  for (const auto& [mode, says] : {std::pair{1, messages::kEmptyFileList}, std::pair{0, messages::kNoFolderChosen}}) {
+    w().optFolderFile[mode]->click();
+    std::vector<bool> enabledDuringBox;
+    MousePointer pointerDuringBox = MousePointer::Default;
+    scripted.boxes.shown.clear();
+    scripted.boxes.onShow = [&](const ShownBox&) {
+      for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
+      pointerDuringBox = window->MousePointer();
+    };
+    w().cmbFind->setFocus();
+    QTest::keyClick(w().cmbFind, Qt::Key_Return);
+    EXPECT_TRUE(w().cmbFind->hasFocus());
+    ASSERT_EQ(scripted.boxes.shown.size(), 1u) << says;
+    EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(says));
+    EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
+    EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
+    for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
+    EXPECT_EQ(window->MousePointer(), MousePointer::Default);
+    EXPECT_TRUE(w().optFolderFile[0]->isEnabled());  // left as they are
+    EXPECT_TRUE(w().cmbFileTypes->isEnabled());
+  }
 }
 
 // No completion: the recent terms must not turn what is typed into another term. The terms run are
@@ -412,11 +518,13 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
 }
 
 TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
-  std::filesystem::create_directory(folder / "sub");
-  writeFile(folder / "page.html", "old");
-  writeFile(folder / "notes.txt", "old");
-  writeFile(folder / "sub/deep.htm", "old");
-  const QString chosen = QString::fromStdString(folder.path());
+  // Longer than the label: it shows the start and the end of the path, never a cut-off end.
+  const std::string root = folder / (std::string(60, 'l') + "/data");
+  std::filesystem::create_directories(root + "/sub");
+  writeFile(root + "/page.html", "old");
+  writeFile(root + "/notes.txt", "old");
+  writeFile(root + "/sub/deep.htm", "old");
+  const QString chosen = QString::fromStdString(root);
   w().cmdBrowse->click();  // cancelled: nothing changes
   EXPECT_TRUE(w().lblFolder->text().isEmpty());
   scripted.dialogs.nextFolder = chosen;
@@ -424,6 +532,8 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   EXPECT_EQ(scripted.dialogs.folderTitles, (std::vector<QString>{"Select a folder", "Select a folder"}));
   EXPECT_EQ(w().lblFolder->text(), chosen);
   EXPECT_EQ(w().lblFolder->toolTip(), chosen);
+  const QString shown = qobject_cast<ui::ElidedPathLabel*>(w().lblFolder)->shownText();
+  EXPECT_TRUE(shown.contains(QChar(0x2026)) && shown.endsWith("l/data") && shown.startsWith(chosen.left(4))) << shown.toStdString();
   EXPECT_EQ(w().Dir1->path(), chosen);
   EXPECT_EQ(w().File1->count(), 2);
 
@@ -431,11 +541,11 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   ui::setCheckValue(*w().chkRecursive, CheckValue::Checked);
   w().cmbFind->setEditText("old");
   w().cmbReplace->setEditText("new");
-  writeFile(folder / "later.txt", "");  // the run refreshes the file list
+  writeFile(root + "/later.txt", "");  // the run refreshes the file list
   w().cmdReplace->click();
   EXPECT_EQ(scripted.boxes.shown.back().text, "Made 2 replacements.");
-  EXPECT_EQ(readFile(folder / "sub/deep.htm"), "new");
-  EXPECT_EQ(readFile(folder / "notes.txt"), "old");
+  EXPECT_EQ(readFile(root + "/sub/deep.htm"), "new");
+  EXPECT_EQ(readFile(root + "/notes.txt"), "old");
   EXPECT_EQ(w().File1->count(), 3);
 }
 

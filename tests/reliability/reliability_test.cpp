@@ -165,11 +165,15 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unreadable + ": Permission denied (error 70)\n" +
-                         "sorvane-cli: " + inLocked + ": Permission denied (error 70)\n" +
+                         "sorvane-cli: " + inLocked + ": Permission denied (its folder cannot be written) (error 70)\n" +
                          "sorvane-cli: " + unlistable + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
   EXPECT_EQ(lastLine(run.out), "Made 1 replacements.");
   EXPECT_EQ(readFile(fine), "x");
+  // A folder that cannot be listed fails the run even when no file does.
+  const ProgramRun folderOnly = runUnprivileged({"--find", "needle", "--folder", unsearchable});
+  EXPECT_EQ(folderOnly.status, 1);
+  EXPECT_EQ(folderOnly.err, "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
   EXPECT_EQ(readFile(readOnly), "needle");
   EXPECT_EQ(readFile(inLocked), "needle");
   EXPECT_EQ(namesIn(lockedFolder), std::vector<std::string>{"inside.txt"});
@@ -196,6 +200,25 @@ TEST_F(Reliability, UnprivilegedRewriteKeepsUserAttributesAndAccessListAndSkipsW
   EXPECT_EQ(readFile(path), "pin");
   EXPECT_EQ(attributesOf(path), attributes);
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"labelled.txt"});
+}
+
+// Another user's file that "nobody" may write becomes nobody's when rewritten: set-id, it would
+// then run as nobody, or with nobody's group.
+TEST_F(Reliability, RewriteThatCannotKeepTheOwnerDropsTheSetIdBits) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to own a file that another user rewrites";
+  ::chmod(folder.path().c_str(), 0777);
+  const std::string path = folder / "tool.sh";
+  for (const mode_t setId : {S_ISUID, S_ISGID}) {
+    fs::remove(path);
+    writeFile(path, "needle");
+    ::chmod(path.c_str(), setId | 0777);
+    const ProgramRun run = runUnprivileged({"--find", "needle", "--replace", "pin", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(readFile(path), "pin");
+    EXPECT_EQ(st.st_mode & 07777, 0777u) << "set-id bit " << std::oct << setId;
+  }
 }
 
 TEST_F(Reliability, HostileNamesAndLongPathsAreRewritten) {

@@ -1,0 +1,54 @@
+#include "main_window/run_progress.h"
+
+#include "vocabulary/vocabulary.h"
+
+#include <QLabel>
+#include <QProgressDialog>
+
+namespace sorvane::ui {
+namespace {
+
+// Wide enough for a path that tells files apart; longer ones lose their middle.
+constexpr int kPathWidthInAverageCharacters = 60;
+
+}  // namespace
+
+RunProgress::RunProgress(QWidget& over, int total, std::function<void()> onStop)
+    : dialog_(new QProgressDialog(&over)), label_(new QLabel(dialog_)) {
+  // A path is shown as it is, never read as markup.
+  label_->setTextFormat(Qt::PlainText);
+  label_->setMinimumWidth(label_->fontMetrics().averageCharWidth() * kPathWidthInAverageCharacters);
+  dialog_->setLabel(label_);
+  dialog_->setWindowTitle(QString::fromLatin1(kApplicationTitle));
+  dialog_->setWindowModality(Qt::NonModal);
+  dialog_->setCancelButtonText(QStringLiteral("Stop"));
+  // It closes when the run ends, not when a count reaches its end.
+  dialog_->setAutoClose(false);
+  dialog_->setAutoReset(false);
+  dialog_->setRange(0, total);  // 0 to 0: a walk does not know how many files it will meet
+  label_->setText(QStringLiteral("Starting..."));
+  // Shows itself once this much time has passed, while the run hands out events; the timer
+  // restarts with the new duration only while the value stands at the start.
+  dialog_->setValue(0);
+  dialog_->setMinimumDuration(kShownAfterMilliseconds);
+  // Stop and the close box cancel; Esc rejects, as in any dialog.
+  connect(dialog_, &QProgressDialog::canceled, this, onStop);
+  connect(dialog_, &QDialog::rejected, this, std::move(onStop));
+}
+
+RunProgress::~RunProgress() { delete dialog_; }
+
+void RunProgress::fileDone(const QString& path, std::int64_t replacements) {
+  ++files_;
+  replacements_ += replacements;
+  const QString shownPath = label_->fontMetrics().elidedText(path, Qt::ElideMiddle, label_->minimumWidth());
+  label_->setText(QStringLiteral("%1 %2 done, %3 %4 so far\n%5")
+                      .arg(files_)
+                      .arg(files_ == 1 ? QStringLiteral("file") : QStringLiteral("files"))
+                      .arg(replacements_)
+                      .arg(replacements_ == 1 ? QStringLiteral("replacement") : QStringLiteral("replacements"))
+                      .arg(shownPath));
+  if (dialog_->maximum() > 0) dialog_->setValue(std::min(files_, dialog_->maximum()));
+}
+
+}  // namespace sorvane::ui

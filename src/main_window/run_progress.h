@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QProgressDialog;
+class QWidget;
+
+namespace sorvane::ui {
+
+// The small window that shows a long run's progress over the main window: files done,
+// replacements so far, the file last put in place, and Stop. It appears only when the run lasts
+// longer than about half a second, and it is not modal: the main window's controls are disabled
+// already, and a modal window would swallow the main window's close request.
+class RunProgress final : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr int kShownAfterMilliseconds = 500;
+
+  // `total` files when they are known, else 0; `onStop` is called when the user asks to stop
+  // (Stop, Esc, the close box).
+  RunProgress(QWidget& over, int total, std::function<void()> onStop);
+  ~RunProgress() override;
+
+  void fileDone(const QString& path, std::int64_t replacements);
+  QProgressDialog& dialog() const { return *dialog_; }
+
+ private:
+  QProgressDialog* dialog_;  // owned by the window it shows over, deleted with this
+  QLabel* label_;
+  int files_ = 0;
+  std::int64_t replacements_ = 0;
+};
+
+}  // namespace sorvane::ui
