@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/text_encoding.h"
 #include "viewer/viewer_text.h"
 
+#include <QString>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -15,7 +15,8 @@ namespace sorvane::viewer {
 // kUtf8Window bytes are UTF-8 (a character cut off by the window's edge counts as UTF-8), and
 // as Windows-1252 otherwise. Lines end at CR LF or a lone CR, as characters of the text's own
 // encoding; each line is followed by CR LF in the text, the last one included. Bytes that form
-// no character show as U+FFFD.
+// no character show as U+FFFD. The bytes are decoded as they come, so finishing a long text
+// costs no more than a chunk.
 class ViewerDecoder {
  public:
   static constexpr std::size_t kUtf8Window = 64 * 1024;
@@ -28,22 +29,21 @@ class ViewerDecoder {
   ViewerText finish();
 
  private:
-  void takeEncoding();
-  void appendText(std::string_view bytes);
+  enum class Decoding { Utf8, Windows1252, Utf16LE, Utf16BE, NotText };
+
+  bool settleDecoding(bool atEnd);
+  void decode(std::string_view bytes);
+  void appendUtf8(std::string_view bytes);
   void appendUtf16(std::string_view bytes);
-  template <typename Char>
-  void appendLines(std::basic_string<Char>& out, std::basic_string_view<Char> text);
-  template <typename Char>
-  void endLastLine(std::basic_string<Char>& out);
+  void appendLines(QStringView text);
+  void endLastLine();
 
   std::size_t sizeHint_;
-  std::string head_;  // the first bytes, until they tell the encoding
-  std::optional<TextEncoding> encoding_;
-  std::string start_;  // 8-bit text: its first kUtf8Window bytes
-  bool beyondStart_ = false;
-  std::string bytes_;     // 8-bit and UTF-8 text, its lines ended by CR LF
-  std::u16string units_;  // UTF-16 text, its lines ended by CR LF
+  std::string held_;  // the first bytes, until they tell how the text is decoded
+  std::optional<Decoding> decoding_;
+  std::string utf8Tail_;  // UTF-8 after the last ASCII byte so far: it may go on in the next bytes
   std::optional<char> oddByte_;
+  QString text_;  // decoded, its lines ended by CR LF
   bool afterCr_ = false;
   bool lineOpen_ = false;
 };

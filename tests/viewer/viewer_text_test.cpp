@@ -54,6 +54,9 @@ TEST(ViewerText, EveryEncodingIsDecodedIntoCrLfEndedLinesWhereverAChunkEnds) {
       {kUtf8Window + "\xC3\xA9", kUtf8Window + "\u00E9\r\n"},  // a character across the edge
       {kUtf8Window + "a\xE9", kUtf8Window + "a\uFFFD\r\n"},     // past the edge
       {kUtf8Window + "\xE9", kUtf8Window + "\u00E9\r\n"},
+      // Bytes that form no character past it, each one U+FFFD, wherever the chunks cut them.
+      {kUtf8Window + "\xC3\xA9 x\xE2\x82y\xF0\x9F\x98\x80 \x80\xE2\x82",
+       kUtf8Window + "\u00E9 x\uFFFD\uFFFDy\U0001F600 \uFFFD\uFFFD\uFFFD\r\n"},
       {"abc\xC3", "abc\u00C3\r\n"},  // cut short by the end of the file
   };
   TempFolder folder;
