@@ -26,7 +26,7 @@ std::optional<QString> entryToShow(const QListWidget& list) {
 
 }  // namespace
 
-FileViewer::FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing)
+FileViewer::FileViewer(QListWidget& list, const platform::Services& services, LoadPacing pacing)
     : list_(list), services_(services), pacing_(pacing) {
   connect(&list, &QListWidget::itemDoubleClicked, this, &FileViewer::lstFiles_DblClick);
 }
@@ -38,18 +38,23 @@ frmView* FileViewer::view() const { return view_ && !view_->closed() ? view_.dat
 QWidget& FileViewer::window() const { return *list_.window(); }
 
 void FileViewer::lstFiles_DblClick() {
-  // The read under way owns the pointer and the viewer's next text; it finishes first.
-  if (reading_) return;
+  // The load under way owns the pointer and the viewer's next text; it finishes first.
+  if (loading_) return;
   platform::setMousePointer(window(), MousePointer::Hourglass);
   if (const std::optional<QString> path = entryToShow(list_)) showFile(*path);
   platform::setMousePointer(window(), MousePointer::Default);
 }
 
+// The text is packed for the viewer's box away from any widget, a chunk at a time like the
+// read, so neither step holds up the window and the viewer may be closed meanwhile.
 void FileViewer::showFile(const QString& path) {
   ViewerText read;
+  PackedText packed;
   {
-    const QScopedValueRollback<bool> underWay(reading_, true);
-    read = readViewerText(QFile::encodeName(path).toStdString(), [this] { processEventsDuringRead(); }, pacing_);
+    const QScopedValueRollback<bool> underWay(loading_, true);
+    const auto yield = [this] { processEventsDuringLoad(); };
+    read = readViewerText(QFile::encodeName(path).toStdString(), yield, pacing_);
+    if (!read.failure) packed = packText(read.text, kParagraphBudget, pacing_, yield);
   }
   if (read.failure) {
     showFailure(path, *read.failure);
@@ -57,13 +62,13 @@ void FileViewer::showFile(const QString& path) {
   }
   frmView& view = openView();
   view.setWindowTitle(path);
-  view.setText(read.text);
+  view.setText(std::move(packed));
   view.show();
 }
 
-void FileViewer::processEventsDuringRead() {
+void FileViewer::processEventsDuringLoad() {
   services_.eventPump.processPendingEvents();
-  // A replace run started meanwhile has put the default pointer back; the read goes on.
+  // A replace run started meanwhile has put the default pointer back; the load goes on.
   platform::setMousePointer(window(), MousePointer::Hourglass);
 }
 

@@ -16,11 +16,11 @@ class frmView;
 
 // Shows a double-clicked entry of a file list in the one viewer window, creating it on first
 // use and again after the user closed it. The viewer and the messages belong to the list's
-// window, which shows the hourglass while a file is read.
+// window, which shows the hourglass while a file is loaded.
 class FileViewer final : public QObject {
   Q_OBJECT
  public:
-  FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing = {});
+  FileViewer(QListWidget& list, const platform::Services& services, LoadPacing pacing = {});
   ~FileViewer() override;
 
   // The double-click handler of the file list.
@@ -31,16 +31,16 @@ class FileViewer final : public QObject {
 
  private:
   void showFile(const QString& path);
-  void processEventsDuringRead();
+  void processEventsDuringLoad();
   void showFailure(const QString& path, const Failure& failure);
   frmView& openView();
   QWidget& window() const;
 
   QListWidget& list_;
   platform::Services services_;
-  ReadPacing pacing_;
+  LoadPacing pacing_;
   QPointer<frmView> view_;
-  bool reading_ = false;
+  bool loading_ = false;
 };
 
 }  // namespace sorvane::viewer

@@ -33,10 +33,7 @@ frmView::frmView(QWidget* owner)
   Form_Resize();  // a hidden window gets its first resize event only when shown
 }
 
-void frmView::setText(const QString& text) {
-  text_ = text;
-  txtView->showText(text);
-}
+void frmView::setText(PackedText packed) { txtView->showText(std::move(packed)); }
 
 // A size the text box cannot take (negative, when the viewer is made very small or is
 // minimized) leaves that dimension as it was.

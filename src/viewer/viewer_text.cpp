@@ -20,7 +20,7 @@ ViewerText failed(int error, const std::string& path) { return {QString(), failu
 }  // namespace
 
 ViewerText readViewerText(const std::string& path, const std::function<void()>& processEvents,
-                          const ReadPacing& pacing) {
+                          const LoadPacing& pacing) {
   OpenedFile file = openRegularFile(AT_FDCWD, path, FinalLink::Follow);
   if (file.error != 0) return failed(file.error, path);
 

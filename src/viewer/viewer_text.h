@@ -1,23 +1,14 @@
 #pragma once
 
 #include "engine/failure.h"
-#include "engine/yielder.h"
+#include "viewer/load_pacing.h"
 
 #include <QString>
-#include <chrono>
-#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace sorvane::viewer {
-
-// How a file is read for the viewer: in chunks, handing the window its events by time so a
-// long file neither freezes the window nor pays for a yield per line.
-struct ReadPacing {
-  std::size_t chunkSize = 1024 * 1024;
-  std::chrono::nanoseconds interval = Yielder::kDefaultInterval;
-};
 
 // The text of a file as the viewer shows it, or why it could not be read.
 struct ViewerText {
@@ -30,6 +21,6 @@ struct ViewerText {
 // announces, else as UTF-8 or Windows-1252, with every line followed by CR LF.
 // `processEvents` runs between chunks.
 ViewerText readViewerText(const std::string& path, const std::function<void()>& processEvents,
-                          const ReadPacing& pacing = {});
+                          const LoadPacing& pacing = {});
 
 }  // namespace sorvane::viewer

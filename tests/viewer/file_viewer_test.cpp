@@ -98,7 +98,7 @@ TEST_F(Viewer, ADoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
   frmView* view = viewer.view();
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->windowTitle(), qpath(folder / "b.txt"));
-  EXPECT_EQ(view->text(), "line one\r\nline two\nstill two\r\n");
+  EXPECT_EQ(view->txtView->toPlainText(), "line one\nline two\nstill two\n");
   EXPECT_EQ(pointerDuringRead, MousePointer::Hourglass);
   EXPECT_EQ(pointer(), MousePointer::Default);
   EXPECT_TRUE(shownAsDesigned(*view));
@@ -108,12 +108,11 @@ TEST_F(Viewer, OneViewerStaysWhereTheUserLeftItUntilClosedThenComesBackAsDesigne
   list({{"empty.txt", ""}, {"b.txt", "beta"}});
   QPointer<frmView> first = doubleClick(0);
   ASSERT_TRUE(first);  // an empty file is shown too
-  EXPECT_TRUE(first->text().isEmpty());
+  EXPECT_TRUE(first->txtView->toPlainText().isEmpty());
   first->setGeometry(50, 60, 500, 400);
 
   EXPECT_EQ(doubleClick(1), first.data());
   EXPECT_EQ(first->windowTitle(), qpath(folder / "b.txt"));
-  EXPECT_EQ(first->text(), "beta\r\n");
   EXPECT_EQ(first->txtView->toPlainText(), "beta\n");
   EXPECT_EQ(first->geometry(), QRect(50, 60, 500, 400));
 
@@ -142,7 +141,7 @@ TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(doubleClick(0), view);
   EXPECT_EQ(view->windowTitle(), qpath(folder / "a.txt"));  // the failure left it as it was
-  EXPECT_EQ(view->text(), "alpha\r\n");
+  EXPECT_EQ(view->txtView->toPlainText(), "alpha\n");
 }
 
 TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
@@ -158,7 +157,7 @@ TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
   EXPECT_EQ(view.txtView->size(), fitting);
 }
 
-TEST_F(Viewer, ASecondDoubleClickDuringAReadIsIgnored) {
+TEST_F(Viewer, ASecondDoubleClickDuringALoadIsIgnored) {
   list({{"a.txt", std::string(40, 'a')}, {"b.txt", "beta"}});
   MousePointer pointerAfterNested = MousePointer::Default;
   scripted.pump.onPump = [&] {
@@ -166,10 +165,10 @@ TEST_F(Viewer, ASecondDoubleClickDuringAReadIsIgnored) {
     pointerAfterNested = pointer();
   };
   ASSERT_NE(doubleClick(0), nullptr);
-  EXPECT_GT(scripted.pump.calls, 1);
+  EXPECT_GE(scripted.pump.calls, 20);  // the read's ten chunks and the packing's eleven
   EXPECT_EQ(pointerAfterNested, MousePointer::Hourglass);
   EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
-  EXPECT_EQ(viewer.view()->text().toStdString(), std::string(40, 'a') + "\r\n");
+  EXPECT_EQ(viewer.view()->txtView->toPlainText().toStdString(), std::string(40, 'a') + "\n");
   EXPECT_EQ(pointer(), MousePointer::Default);
 }
 
@@ -179,6 +178,7 @@ TEST_F(Viewer, AFileRewrittenDuringTheReadIsShownWhollyOldUnderTheHourglass) {
   std::string old;
   for (int i = 0; i < 50; ++i) old += "old line\r\n";
   list({{"a.txt", old}});
+  const QString oldShown = QString::fromStdString(old).replace("\r\n", "\n");
   MousePointer pointerAfterRun = MousePointer::Default;
   scripted.pump.onPump = [&] {
     if (scripted.pump.calls == 2) pointerAfterRun = pointer();
@@ -190,7 +190,7 @@ TEST_F(Viewer, AFileRewrittenDuringTheReadIsShownWhollyOldUnderTheHourglass) {
   ASSERT_NE(doubleClick(0), nullptr);
   EXPECT_EQ(pointerAfterRun, MousePointer::Hourglass);
   EXPECT_EQ(pointer(), MousePointer::Default);
-  EXPECT_EQ(viewer.view()->text().toStdString(), old);
+  EXPECT_EQ(viewer.view()->txtView->toPlainText(), oldShown);
 }
 
 }  // namespace

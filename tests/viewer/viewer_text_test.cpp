@@ -15,13 +15,13 @@
 namespace sorvane::testing {
 namespace {
 
-using viewer::ReadPacing;
+using viewer::LoadPacing;
 using viewer::readViewerText;
 
 constexpr std::chrono::hours kNever{1};
 const std::string kUtf8Window(64 * 1024 - 1, 'a');  // all but the last byte of what tells UTF-8 apart
 
-ReadPacing chunksOf(std::size_t size, std::chrono::nanoseconds interval = kNever) { return {size, interval}; }
+LoadPacing chunksOf(std::size_t size, std::chrono::nanoseconds interval = kNever) { return {size, interval}; }
 
 std::size_t openDescriptors() {
   const std::filesystem::directory_iterator fds("/proc/self/fd");
