@@ -64,6 +64,7 @@ void FileViewer::showFile(const QString& path) {
   view.setWindowTitle(path);
   view.setText(std::move(packed));
   view.show();
+  view.activateWindow();  // an open viewer takes the keyboard again for its new file
 }
 
 void FileViewer::processEventsDuringLoad() {

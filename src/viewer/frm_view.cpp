@@ -3,6 +3,8 @@
 #include "viewer/viewer_text_box.h"
 
 #include <QCloseEvent>
+#include <QKeySequence>
+#include <QShortcut>
 
 namespace sorvane::viewer {
 namespace {
@@ -25,12 +27,16 @@ frmView::frmView(QWidget* owner)
   txtView->setObjectName(QStringLiteral("txtView"));
   txtView->setReadOnly(true);
   txtView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // The one widget that takes the keyboard, so it has it whenever the viewer is active.
+  txtView->setFocusPolicy(Qt::StrongFocus);
   txtView->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtView->move(platform::toPixels(kTextLeft), platform::toPixels(kTextTop));
   resize(platform::toPixels(kDesignedClientWidth), platform::toPixels(kDesignedClientHeight));
   Form_Resize();  // a hidden window gets its first resize event only when shown
+  auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(closeKey, &QShortcut::activated, this, &QWidget::close);
 }
 
 void frmView::setText(PackedText packed) { txtView->showText(std::move(packed)); }

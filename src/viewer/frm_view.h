@@ -10,7 +10,7 @@ namespace sorvane::viewer {
 class ViewerTextBox;
 
 // The viewer: a sizable tool window over the main window, showing one file's text read only.
-// It deletes itself when closed.
+// Its text box has the keyboard; Esc closes it. It deletes itself when closed.
 class frmView final : public QWidget {
   Q_OBJECT
  public:

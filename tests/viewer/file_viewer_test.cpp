@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QListWidget>
 #include <QPointer>
 #include <QTest>
@@ -83,7 +83,7 @@ TEST_F(Viewer, TheCurrentEntryElseTheFirstSelectedIsShown) {
   EXPECT_TRUE(scripted.boxes.shown.empty());
 }
 
-TEST_F(Viewer, ADoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
+TEST_F(Viewer, ADoubleClickedFileOpensADesignedViewerCentredOverTheWindowThatTakesTheKeyboardAndEscCloses) {
   list({{"a.txt", "first\r\nsecond"}, {"b.txt", "line one\rline two\nstill two"}});
   window.move(300, 200);
   window.show();
@@ -102,6 +102,16 @@ TEST_F(Viewer, ADoubleClickedFileOpensADesignedViewerCentredOverTheWindow) {
   EXPECT_EQ(pointerDuringRead, MousePointer::Hourglass);
   EXPECT_EQ(pointer(), MousePointer::Default);
   EXPECT_TRUE(shownAsDesigned(*view));
+
+  // It takes the keyboard from the window whenever a file is shown in it.
+  for (const int row : {1, 0}) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }));
+    ASSERT_EQ(doubleClick(row), view);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view->txtView; })) << row;
+  }
+  QTest::keyClick(view->txtView, Qt::Key_Escape);
+  EXPECT_EQ(viewer.view(), nullptr);
 }
 
 TEST_F(Viewer, OneViewerStaysWhereTheUserLeftItUntilClosedThenComesBackAsDesigned) {
