@@ -1,18 +1,23 @@
 #include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/help_window.h"
+#include "run_program.h"
 #include "vocabulary/vocabulary.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPalette>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -36,6 +41,30 @@ QTextBrowser* helpBrowser() {
 
 // Lets the browser lay out its text, so scrolling means something.
 void settle() { QApplication::processEvents(); }
+
+// The text of the section that the anchor `name` opens, up to the next section.
+QString sectionText(const QTextBrowser& browser, const QString& name) {
+  QString text;
+  bool inSection = false;
+  for (QTextBlock block = browser.document()->begin(); block.isValid(); block = block.next()) {
+    const bool opensSection = block.blockFormat().headingLevel() == 2;
+    if (opensSection && inSection) break;
+    inSection = inSection || (opensSection && block.begin().fragment().charFormat().anchorNames().contains(name));
+    if (inSection) text += block.text() + QLatin1Char('\n');
+  }
+  return text;
+}
+
+// The contrast ratio of two colours, from 1 (the same) to 21 (black and white).
+double contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 // One window for every request, not modal, reopened at the top of the contents; it goes with
 // the engine and never keeps the program running.
@@ -96,6 +125,50 @@ TEST(HelpWindowTest, EveryLinkInTheShippedHelpFileLeadsToASection) {
     ASSERT_TRUE(link.startsWith(QLatin1Char('#'))) << link.toStdString();
     EXPECT_TRUE(targets.contains(link.mid(1))) << link.toStdString();
   }
+}
+
+// Every piece of text stands out from what it is drawn on, on a light desktop and on a dark one.
+TEST(HelpWindowTest, EveryTextReadsOnItsBackgroundUnderLightAndDarkPalettes) {
+  const QPalette light = QApplication::palette();
+  QPalette dark = light;
+  for (const auto& [role, colour] : {std::pair{QPalette::Window, "#2b2b2b"}, {QPalette::WindowText, "#e0e0e0"},
+                                     {QPalette::Base, "#1e1e1e"}, {QPalette::AlternateBase, "#2d2d2d"},
+                                     {QPalette::Text, "#e0e0e0"}, {QPalette::Link, "#6cb4ff"}})
+    dark.setColor(role, QColor(colour));
+  for (const QPalette& palette : {light, dark}) {
+    QApplication::setPalette(palette);
+    HelpWindowEngine engine;
+    engine.show(kShippedHelpFile, kHelpContents);
+    for (QTextBlock block = helpBrowser()->document()->begin(); block.isValid(); block = block.next()) {
+      for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+        const QTextCharFormat format = fragment.fragment().charFormat();
+        const QColor text = format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
+                                                                              : palette.color(QPalette::Text);
+        const QColor ground = format.hasProperty(QTextFormat::BackgroundBrush) ? format.background().color()
+                                                                                : palette.color(QPalette::Base);
+        EXPECT_GE(contrast(text, ground), 4.5) << fragment.fragment().text().toStdString() << " on "
+                                               << palette.color(QPalette::Base).name().toStdString();
+      }
+    }
+  }
+  QApplication::setPalette(light);
+}
+
+// The help's command-line section names every option that `sorvane-cli --help` names.
+TEST(HelpWindowTest, TheCommandLineSectionNamesEveryOptionOfTheUsage) {
+  const testing::ProgramRun usage = testing::runProgram(SORVANE_CLI_PATH, {"--help"});
+  ASSERT_EQ(usage.status, 0);
+  HelpWindowEngine engine;
+  engine.show(kShippedHelpFile, kHelpContents);
+  const QString section = sectionText(*helpBrowser(), QStringLiteral("cli"));
+  ASSERT_TRUE(section.startsWith(QLatin1String("The command line"))) << section.left(80).toStdString();
+  int options = 0;
+  for (const QRegularExpressionMatch& option :
+       QRegularExpression(QStringLiteral("--[a-z][a-z-]*")).globalMatch(QString::fromStdString(usage.out))) {
+    ++options;
+    EXPECT_TRUE(section.contains(option.captured())) << option.captured().toStdString();
+  }
+  EXPECT_GE(options, 15);
 }
 
 TEST(HelpWindowTest, MissingOrUnreadableFileShowsWhereItWasLookedFor) {
