@@ -7,12 +7,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QWidget>
@@ -53,6 +56,14 @@ QString sectionText(const QTextBrowser& browser, const QString& name) {
     if (inSection) text += block.text() + QLatin1Char('\n');
   }
   return text;
+}
+
+// Clicks the first link whose text begins with `text`, as a user would.
+void clickLink(QTextBrowser& browser, const QString& text) {
+  QTextCursor link = browser.document()->find(text);
+  ASSERT_FALSE(link.isNull()) << text.toStdString();
+  link.setPosition(link.selectionStart() + 1);
+  QTest::mouseClick(browser.viewport(), Qt::LeftButton, {}, browser.cursorRect(link).center());
 }
 
 // The contrast ratio of two colours, from 1 (the same) to 21 (black and white).
@@ -152,6 +163,50 @@ TEST(HelpWindowTest, EveryTextReadsOnItsBackgroundUnderLightAndDarkPalettes) {
     }
   }
   QApplication::setPalette(light);
+}
+
+// Alt+Left goes back to where each link was followed from. Ctrl+F opens a find bar that finds
+// as it is typed, and the next place at each Enter, from the top after the last; Esc puts the
+// bar away, and only then closes the window.
+TEST(HelpWindowTest, BackRetracesTheLinksAndTheFindBarFindsAsItIsTyped) {
+  HelpWindowEngine engine;
+  engine.show(kShippedHelpFile, kHelpContents);
+  QWidget* window = helpWindows().front();
+  QTextBrowser& browser = *helpBrowser();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  settle();
+  const QScrollBar& scroll = *browser.verticalScrollBar();
+  clickLink(browser, QStringLiteral("The command line"));
+  const int atCommandLine = scroll.value();
+  ASSERT_GT(atCommandLine, 0);
+  clickLink(browser, QStringLiteral("take the run back"));
+  ASSERT_LT(scroll.value(), atCommandLine);
+  for (const int back : {atCommandLine, 0, 0}) {
+    QTest::keyClick(&browser, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(scroll.value(), back);
+  }
+
+  QTest::keyClick(&browser, Qt::Key_F, Qt::ControlModifier);
+  auto* findText = window->findChild<QLineEdit*>(QStringLiteral("helpFindText"));
+  ASSERT_TRUE(findText->isVisible());
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SORVANE-CLI --UNDO"));
+  const int first = browser.textCursor().selectionStart();
+  EXPECT_EQ(browser.textCursor().selectedText(), "sorvane-cli --undo");
+  EXPECT_GT(scroll.value(), 0);  // brought into view
+  QTest::keyClick(findText, Qt::Key_Return);
+  EXPECT_GT(browser.textCursor().selectionStart(), first);
+  QTest::keyClick(findText, Qt::Key_Return);  // it occurs twice
+  EXPECT_EQ(browser.textCursor().selectionStart(), first);
+  const QLabel* notFound = window->findChild<QLabel*>(QStringLiteral("helpNotFound"));
+  EXPECT_FALSE(notFound->isVisible());
+  QTest::keyClicks(findText, QStringLiteral("x"));
+  EXPECT_TRUE(notFound->isVisible());
+
+  QTest::keyClick(findText, Qt::Key_Escape);
+  EXPECT_FALSE(findText->isVisible());
+  EXPECT_TRUE(window->isVisible());
+  QTest::keyClick(&browser, Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
 }
 
 // The help's command-line section names every option that `sorvane-cli --help` names.
