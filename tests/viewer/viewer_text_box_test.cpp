@@ -44,13 +44,11 @@ class PackedTextBox : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&packed));
     plain.setPlainText(text);
     // In chunks of three characters, which split some CR LF pairs, serving the events between.
-    bool served = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [&served] { served = true; });
-    timer.start(0);
-    viewer::PackedText chunked = viewer::packText(text, 16, {3, std::chrono::nanoseconds(0)}, [] { QCoreApplication::processEvents(); });
-    EXPECT_TRUE(served) << "the events waited for the whole text";
+    int served = 0;
+    QTimer::singleShot(0, &packed, [&served] { ++served; });
+    const auto serve = [] { QCoreApplication::processEvents(); };
+    viewer::PackedText chunked = viewer::packText(text, 16, {3, std::chrono::nanoseconds(0)}, serve);
+    EXPECT_EQ(served, 1) << "the events waited for the whole text";
     packed.showText(std::move(chunked));
     QCoreApplication::processEvents();
   }
