@@ -26,7 +26,7 @@ std::optional<QString> entryToShow(const QListWidget& list) {
 
 }  // namespace
 
-FileViewer::FileViewer(QListWidget& list, const platform::Services& services, LoadPacing pacing)
+FileViewer::FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing)
     : list_(list), services_(services), pacing_(pacing) {
   connect(&list, &QListWidget::itemDoubleClicked, this, &FileViewer::lstFiles_DblClick);
 }
@@ -45,24 +45,23 @@ void FileViewer::lstFiles_DblClick() {
   platform::setMousePointer(window(), MousePointer::Default);
 }
 
-// The text is packed for the viewer's box away from any widget, a chunk at a time like the
-// read, so neither step holds up the window and the viewer may be closed meanwhile.
+// The text is packed for the viewer's box as it is read, away from any widget, so the window's
+// events are served between chunks and the viewer may be closed meanwhile.
 void FileViewer::showFile(const QString& path) {
-  ViewerText read;
-  PackedText packed;
+  TextPacker packer;
+  std::optional<Failure> failure;
   {
     const QScopedValueRollback<bool> underWay(loading_, true);
-    const auto yield = [this] { processEventsDuringLoad(); };
-    read = readViewerText(QFile::encodeName(path).toStdString(), yield, pacing_);
-    if (!read.failure) packed = packText(read.text, kParagraphBudget, pacing_, yield);
+    failure = readViewerText(QFile::encodeName(path).toStdString(), packer, [this] { processEventsDuringLoad(); },
+                             pacing_);
   }
-  if (read.failure) {
-    showFailure(path, *read.failure);
+  if (failure) {
+    showFailure(path, *failure);
     return;
   }
   frmView& view = openView();
   view.setWindowTitle(path);
-  view.setText(std::move(packed));
+  view.setText(packer.finish());
   view.show();
   view.activateWindow();  // an open viewer takes the keyboard again for its new file
 }

@@ -20,7 +20,7 @@ class frmView;
 class FileViewer final : public QObject {
   Q_OBJECT
  public:
-  FileViewer(QListWidget& list, const platform::Services& services, LoadPacing pacing = {});
+  FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing = {});
   ~FileViewer() override;
 
   // The double-click handler of the file list.
@@ -38,7 +38,7 @@ class FileViewer final : public QObject {
 
   QListWidget& list_;
   platform::Services services_;
-  LoadPacing pacing_;
+  ReadPacing pacing_;
   QPointer<frmView> view_;
   bool loading_ = false;
 };

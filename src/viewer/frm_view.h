@@ -21,7 +21,7 @@ class frmView final : public QWidget {
 
   void Form_Resize();
 
-  // Shows a text packed by packText in txtView.
+  // Shows a text packed by a TextPacker in txtView.
   void setText(PackedText packed);
 
   // The window's outer size (frame and title bar included), in twips.

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "viewer/load_pacing.h"
+#include "viewer/viewer_text_sink.h"
 
 #include <QString>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,10 +21,27 @@ struct PackedText {
 
 inline constexpr int kParagraphBudget = 32768;
 
-// Packs `text`, in which CR LF, a lone CR and a lone LF each end a line as in setPlainText,
-// `pacing.chunkSize` characters at a time; `betweenChunks` runs between them, by time. The
-// document belongs to no widget, so the box it is meant for may go away meanwhile.
-PackedText packText(const QString& text, int paragraphBudget = kParagraphBudget, const LoadPacing& pacing = {},
-                    const std::function<void()>& betweenChunks = {});
+// Packs a text, in which CR LF, a lone CR and a lone LF each end a line as in setPlainText, a
+// piece at a time as it comes. The document belongs to no widget, so the box it is meant for
+// may go away meanwhile.
+class TextPacker final : public ViewerTextSink {
+ public:
+  explicit TextPacker(int paragraphBudget = kParagraphBudget);
+
+  void start(qsizetype characters) override;
+  void append(QStringView text) override;
+  // The text packed so far; the packer is spent.
+  PackedText finish();
+
+ private:
+  int paragraphBudget_;
+  qsizetype paragraphSize_ = 0;  // paragraphs of at least this many characters are within the budget
+  PackedText packed_;
+  QTextCursor end_;
+  QTextBlock uncounted_;  // the last paragraph, which may still grow
+  QString piece_;
+  qsizetype inParagraph_ = 0;  // characters since the last paragraph end
+  bool afterCr_ = false;       // the last piece ended in CR, which an LF would join
+};
 
 }  // namespace sorvane::viewer

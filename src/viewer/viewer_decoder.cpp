@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace sorvane::viewer {
 namespace {
@@ -26,47 +27,39 @@ bool isUtf8(std::string_view bytes, bool cutOff) {
   return true;
 }
 
-void replaceLoneSurrogates(QString& text) {
-  QChar* const end = text.end();
-  for (QChar* c = text.begin(); c != end; ++c) {
-    if (c->isHighSurrogate() && c + 1 != end && c[1].isLowSurrogate())
-      ++c;
-    else if (c->isSurrogate())
-      *c = QChar(kReplacementCharacter);
-  }
-}
-
 }  // namespace
 
-ViewerDecoder::ViewerDecoder(std::size_t sizeHint) : sizeHint_(sizeHint) {}
+ViewerDecoder::ViewerDecoder(ViewerTextSink& sink, std::size_t fileSize) : sink_(sink), fileSize_(fileSize) {}
 
 void ViewerDecoder::append(std::string_view bytes) {
   if (decoding_) {
     decode(bytes);
-    return;
+  } else {
+    held_.append(bytes);
+    settleDecoding(false);
   }
-  held_.append(bytes);
-  settleDecoding(false);
+  handOn();
 }
 
-ViewerText ViewerDecoder::finish() {
+std::optional<Failure> ViewerDecoder::finish() {
   if (!decoding_) settleDecoding(true);
   switch (*decoding_) {
     case Decoding::NotText:
-      return {QString(), notTextFailure()};
+      return notTextFailure();
     case Decoding::Utf8:
       appendLines(QString::fromUtf8(utf8Tail_.data(), static_cast<qsizetype>(utf8Tail_.size())));
       break;
     case Decoding::Utf16LE:
     case Decoding::Utf16BE:
+      if (highSurrogate_) appendLines(QStringView(&kReplacementCharacter, 1));
       if (oddByte_) appendLines(QStringView(&kReplacementCharacter, 1));
-      replaceLoneSurrogates(text_);
       break;
     case Decoding::Windows1252:
       break;
   }
   endLastLine();
-  return {std::move(text_), std::nullopt};
+  handOn();
+  return std::nullopt;
 }
 
 // Decides how the text is decoded once the held bytes, or all of the file (`atEnd`), tell it,
@@ -95,9 +88,9 @@ bool ViewerDecoder::settleDecoding(bool atEnd) {
                                                                                  : Decoding::Windows1252;
       break;
   }
-  // Lone CRs grow the text by one character each; most files have none.
+  // About a character for each byte, or for each two in UTF-16.
   const bool twoBytesEach = decoding_ == Decoding::Utf16LE || decoding_ == Decoding::Utf16BE;
-  text_.reserve(static_cast<qsizetype>((twoBytesEach ? sizeHint_ / 2 : sizeHint_) + 2));
+  if (decoding_ != Decoding::NotText) sink_.start(static_cast<qsizetype>(twoBytesEach ? fileSize_ / 2 : fileSize_));
   decode(text);
   held_ = std::string();
   return true;
@@ -135,12 +128,14 @@ void ViewerDecoder::appendUtf8(std::string_view bytes) {
   utf8Tail_.assign(bytes.substr(whole));
 }
 
-// A code unit may be split between two chunks.
+// A code unit may be split between two chunks, and so may a surrogate pair; half a pair is no
+// character.
 void ViewerDecoder::appendUtf16(std::string_view bytes) {
   const auto order =
       decoding_ == Decoding::Utf16LE ? utf16::ByteOrder::LittleEndian : utf16::ByteOrder::BigEndian;
   std::u16string units;
-  units.reserve(bytes.size() / 2 + 1);
+  units.reserve(bytes.size() / 2 + 2);
+  if (highSurrogate_) units += *std::exchange(highSurrogate_, std::nullopt);
   std::size_t at = 0;
   if (oddByte_ && !bytes.empty()) {
     const unsigned char pair[2] = {static_cast<unsigned char>(*oddByte_), static_cast<unsigned char>(bytes[0])};
@@ -151,6 +146,16 @@ void ViewerDecoder::appendUtf16(std::string_view bytes) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   for (; at + 2 <= bytes.size(); at += 2) units += utf16::unitAt(data + at, order);
   if (at < bytes.size()) oddByte_ = bytes[at];
+  if (!units.empty() && utf16::isHighSurrogate(units.back())) {
+    highSurrogate_ = units.back();
+    units.pop_back();
+  }
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (utf16::isHighSurrogate(units[i]) && i + 1 < units.size() && utf16::isLowSurrogate(units[i + 1]))
+      ++i;
+    else if (utf16::isHighSurrogate(units[i]) || utf16::isLowSurrogate(units[i]))
+      units[i] = kReplacementCharacter;
+  }
   appendLines(units);
 }
 
@@ -183,6 +188,13 @@ void ViewerDecoder::appendLines(QStringView text) {
 void ViewerDecoder::endLastLine() {
   if (lineOpen_) text_.append(u"\r\n");
   lineOpen_ = false;
+}
+
+// Keeps the buffer, which the next chunk fills again.
+void ViewerDecoder::handOn() {
+  if (text_.isEmpty()) return;
+  sink_.append(text_);
+  text_.resize(0);
 }
 
 }  // namespace sorvane::viewer

@@ -7,7 +7,7 @@
 
 namespace sorvane::viewer {
 
-// A read-only plain-text box for a long text, packed by packText with several lines to a
+// A read-only plain-text box for a long text, packed by TextPacker with several lines to a
 // paragraph. The box keeps each paragraph's line count set, so the scroll bars measure lines
 // before the paragraphs are laid out, as they do with one line to a paragraph. Its text is set
 // through showText only.

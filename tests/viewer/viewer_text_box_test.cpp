@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -28,6 +27,14 @@ QString sampleText(int lines) {
   return text;
 }
 
+// Packs `text` three characters at a time, which splits some CR LF pairs.
+viewer::PackedText packInThrees(const QString& text) {
+  viewer::TextPacker packer(16);
+  packer.start(text.size());
+  for (qsizetype at = 0; at < text.size(); at += 3) packer.append(QStringView(text).mid(at, 3));
+  return packer.finish();
+}
+
 void prepare(QPlainTextEdit& box) {
   box.setLineWrapMode(QPlainTextEdit::NoWrap);
   box.setReadOnly(true);
@@ -43,13 +50,7 @@ class PackedTextBox : public ::testing::Test {
     prepare(packed);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&packed));
     plain.setPlainText(text);
-    // In chunks of three characters, which split some CR LF pairs, serving the events between.
-    int served = 0;
-    QTimer::singleShot(0, &packed, [&served] { ++served; });
-    const auto serve = [] { QCoreApplication::processEvents(); };
-    viewer::PackedText chunked = viewer::packText(text, 16, {3, std::chrono::nanoseconds(0)}, serve);
-    EXPECT_EQ(served, 1) << "the events waited for the whole text";
-    packed.showText(std::move(chunked));
+    packed.showText(packInThrees(text));
     QCoreApplication::processEvents();
   }
 
@@ -96,7 +97,7 @@ TEST_F(PackedTextBox, GivesBackTheLinesAsAPlainBoxDoes) {
 
 TEST_F(PackedTextBox, ANewTextReleasesTheOldDocument) {
   const QPointer<QTextDocument> first = packed.document();
-  packed.showText(viewer::packText(QStringLiteral("short\r\n")));
+  packed.showText(packInThrees(QStringLiteral("short\r\n")));
   EXPECT_TRUE(first.isNull());
   EXPECT_EQ(packed.document()->toPlainText(), "short\n");
   EXPECT_FALSE(packed.document()->isUndoRedoEnabled());
