@@ -1,8 +1,8 @@
 #include "journal/undo.h"
 
-#include "engine/file_copy.h"
-#include "engine/file_descriptor.h"
-#include "engine/replacement_file.h"
+#include "engine/files/file_copy.h"
+#include "engine/files/file_descriptor.h"
+#include "engine/files/replacement_file.h"
 #include "journal/journal_folder.h"
 
 #include <cerrno>

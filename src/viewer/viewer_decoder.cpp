@@ -1,7 +1,7 @@
 #include "viewer/viewer_decoder.h"
 
-#include "engine/utf16_units.h"
-#include "engine/utf8_units.h"
+#include "engine/text/utf16_units.h"
+#include "engine/text/utf8_units.h"
 #include "viewer/windows_1252.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/text_encoding.h"
+#include "engine/text/text_encoding.h"
 #include "viewer/viewer_text.h"
 
 #include <cstddef>
