@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <unistd.h>
 #include <utility>
 
@@ -29,5 +30,8 @@ class FileDescriptor {
  private:
   int fd_ = -1;
 };
+
+// The name through which the file open as `fd` can be reached, linked or read back (/proc).
+inline std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 }  // namespace sorvane

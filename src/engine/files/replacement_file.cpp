@@ -1,27 +1,17 @@
 #include "engine/files/replacement_file.h"
 
+#include "engine/files/file_descriptor.h"
+#include "engine/files/temporary_name.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <random>
 #include <utility>
 
 namespace sorvane {
 namespace {
 
-constexpr std::size_t kRandomCharacters = 6;
 constexpr int kNameAttempts = 100;
-
-std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
-std::string randomTemporaryName() {
-  static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static thread_local std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string name(ReplacementFile::kTemporaryPrefix);
-  for (std::size_t i = 0; i < kRandomCharacters; ++i) name += alphabet[pick(generator)];
-  return name.append(ReplacementFile::kTemporarySuffix);
-}
 
 }  // namespace
 
@@ -35,11 +25,6 @@ int createUnnamedFile(int folder) {
     return -1;
   }
   return fd;
-}
-
-bool ReplacementFile::isTemporaryName(std::string_view name) {
-  return name.size() == kTemporaryPrefix.size() + kRandomCharacters + kTemporarySuffix.size() &&
-         name.starts_with(kTemporaryPrefix) && name.ends_with(kTemporarySuffix);
 }
 
 ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,

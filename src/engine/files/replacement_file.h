@@ -47,16 +47,10 @@ struct SwapCalls {
 // in by an atomic rename. Until the first occurrence nothing is written: a file without one is
 // never touched. Long unchanged stretches are copied from the source by the kernel, its holes
 // left out. Where the file system allows, the temporary file has no name until just before the
-// rename, so a killed run leaves nothing behind. Whatever fails, the target keeps its bytes and
-// no temporary file remains.
+// rename, so a killed run leaves nothing behind; elsewhere it takes a name of temporary_name.h.
+// Whatever fails, the target keeps its bytes and no temporary file remains.
 class ReplacementFile final : public RewriteSink {
  public:
-  // A named temporary file is the prefix, six characters and the suffix, so a left-over one
-  // (after a kill) is recognisable.
-  static constexpr std::string_view kTemporaryPrefix = ".sorvane-";
-  static constexpr std::string_view kTemporarySuffix = ".tmp";
-  static bool isTemporaryName(std::string_view name);
-
   // The target is `name` in the folder open as `folder`; `path` names it in failures.
   ReplacementFile(int folder, std::string name, std::string path, int sourceFd, const struct stat& sourceStatus,
                   std::string replacement, const SwapCalls& calls, const WriteTuning& tuning, Yielder& yielder);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/files/file_copy.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -14,8 +16,6 @@ class Yielder;
 // Copies between two files inside the kernel, as copy_file_range(2) does.
 using CopyRangeCall = ssize_t (*)(int in, loff_t* inOffset, int out, loff_t* outOffset, std::size_t length,
                                   unsigned flags);
-// Finds where a file's data or holes begin, as lseek(2) does with SEEK_DATA and SEEK_HOLE.
-using SeekCall = off_t (*)(int fd, off_t offset, int whence);
 
 // How a replacement is written. Tests make the sizes tiny, so that every path runs on small
 // files, and stand in for the kernel's copy and its search for holes.

@@ -2,6 +2,7 @@
 
 #include "engine/files/file_descriptor.h"
 #include "engine/files/file_rewrite.h"
+#include "engine/files/temporary_name.h"
 #include "engine/run/file_types.h"
 #include "engine/run/folder_listing.h"
 #include "engine/run/messages.h"
@@ -126,7 +127,7 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
   }
   for (const std::string& file : listing.files) {
     // A temporary file of an unfinished rewrite is not the user's text.
-    if (pattern.matches(file) && !ReplacementFile::isTemporaryName(file))
+    if (pattern.matches(file) && !isTemporaryName(file))
       FindAndReplace(FileToRewrite{path + file, folder, file});
     if (!ended() && !yielder_->poll()) endedByHost();
     if (ended()) return false;

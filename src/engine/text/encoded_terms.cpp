@@ -10,14 +10,12 @@
 namespace sorvane {
 namespace {
 
-std::size_t utf8Length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
-
 // The fewest bytes of 8-bit text in which a unit folds to `folded`; a byte outside any
 // character matches only itself.
 std::size_t fewestBytesFoldingTo(char32_t folded) {
   if (folded >= utf8::kInvalidByteBase) return 1;
-  std::size_t fewest = utf8Length(folded);
-  for (const char32_t variant : caseVariants(folded)) fewest = std::min(fewest, utf8Length(variant));
+  std::size_t fewest = utf8::encodedLength(folded);
+  for (const char32_t variant : caseVariants(folded)) fewest = std::min(fewest, utf8::encodedLength(variant));
   return fewest;
 }
 

@@ -14,18 +14,11 @@ constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr std::size_t kLongestSequence = 4;  // bytes of one UTF-8 character
 
-unsigned char utf8LeadByte(char32_t c) {
-  if (c < 0x80) return static_cast<unsigned char>(c);
-  if (c < 0x800) return static_cast<unsigned char>(0xC0 | (c >> 6));
-  if (c < 0x10000) return static_cast<unsigned char>(0xE0 | (c >> 12));
-  return static_cast<unsigned char>(0xF0 | (c >> 18));
-}
-
 // Every byte that can begin a unit whose folded form is `folded`.
 std::vector<unsigned char> leadBytesFoldingTo(char32_t folded) {
   if (folded >= utf8::kInvalidByteBase) return {static_cast<unsigned char>(folded - utf8::kInvalidByteBase)};
   std::vector<unsigned char> bytes;
-  for (const char32_t variant : caseVariants(folded)) bytes.push_back(utf8LeadByte(variant));
+  for (const char32_t variant : caseVariants(folded)) bytes.push_back(utf8::leadByte(variant));
   return bytes;  // duplicates are harmless: the scanner keeps each byte once
 }
 

@@ -1,6 +1,5 @@
 #include "engine/text/utf8_units.h"
 
-#include <string>
 #include <unicode/uchar.h>
 
 namespace sorvane::utf8 {
@@ -14,25 +13,24 @@ Unit invalid(unsigned char byte, bool truncated = false) {
   return Unit{kInvalidByteBase + byte, 1, truncated};
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
+}  // namespace
+
+std::size_t encodedLength(char32_t character) {
+  return character < 0x80 ? 1 : character < 0x800 ? 2 : character < 0x10000 ? 3 : 4;
 }
 
-}  // namespace
+unsigned char leadByte(char32_t character) {
+  // By length: the marks of the lead byte, above the character's highest bits.
+  static constexpr unsigned char kMarks[] = {0, 0x00, 0xC0, 0xE0, 0xF0};
+  const std::size_t length = encodedLength(character);
+  return static_cast<unsigned char>(kMarks[length] | character >> (6 * (length - 1)));
+}
+
+void appendCharacter(std::string& out, char32_t character) {
+  out += static_cast<char>(leadByte(character));
+  for (std::size_t rest = encodedLength(character) - 1; rest-- > 0;)
+    out += static_cast<char>(0x80 | ((character >> (6 * rest)) & 0x3F));
+}
 
 Unit decodeUnit(const unsigned char* p, const unsigned char* end) {
   const unsigned char lead = p[0];
@@ -93,7 +91,7 @@ std::string foldedText(std::string_view text) {
     if (unit >= kInvalidByteBase)
       out += static_cast<char>(unit - kInvalidByteBase);
     else
-      appendUtf8(out, unit);
+      appendCharacter(out, unit);
   }
   return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct Unit {
 // Decodes the unit that starts at `p`; requires p < end. When the data ends inside what could
 // still become a valid sequence, `truncated` is set and the unit is the first byte alone.
 Unit decodeUnit(const unsigned char* p, const unsigned char* end);
+
+// The bytes a character takes in UTF-8, the first of them, and the character appended as UTF-8.
+std::size_t encodedLength(char32_t character);
+unsigned char leadByte(char32_t character);
+void appendCharacter(std::string& out, char32_t character);
 
 // Unicode simple case folding of one unit; invalid bytes fold to themselves.
 char32_t foldUnit(char32_t unit);

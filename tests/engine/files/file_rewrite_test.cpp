@@ -1,4 +1,5 @@
 #include "engine/files/file_rewrite.h"
+#include "engine/files/temporary_name.h"
 #include "engine/files/yielder.h"
 #include "extended_attributes.h"
 #include "reference_replace.h"
@@ -197,7 +198,7 @@ TEST_F(FileRewrite, TemporaryFileHasANameOnlyJustBeforeTheSwap) {
   EXPECT_TRUE(rewrite(path, "old", "new", watching).ok());
   EXPECT_EQ(namesAtLink, std::vector<std::string>{"data.txt"});
   ASSERT_EQ(namesAtRename.size(), 2u);
-  EXPECT_TRUE(ReplacementFile::isTemporaryName(namesAtRename[0])) << namesAtRename[0];
+  EXPECT_TRUE(isTemporaryName(namesAtRename[0])) << namesAtRename[0];
 
   // Where the file system has no unnamed files, a named one takes their place.
   watching.createUnnamed = &withoutUnnamedFiles;
@@ -207,7 +208,7 @@ TEST_F(FileRewrite, TemporaryFileHasANameOnlyJustBeforeTheSwap) {
   EXPECT_TRUE(rewrite(path, "old", "new", watching).ok());
   EXPECT_TRUE(namesAtLink.empty());
   ASSERT_EQ(namesAtRename.size(), 2u);
-  EXPECT_TRUE(ReplacementFile::isTemporaryName(namesAtRename[0])) << namesAtRename[0];
+  EXPECT_TRUE(isTemporaryName(namesAtRename[0])) << namesAtRename[0];
   EXPECT_EQ(readFile(path), "new " + std::string(100, '.') + " new");
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"data.txt"});
 }
