@@ -134,17 +134,15 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   return PreparedRewrite(text.occurrences(), file.path, file.folder, std::move(source), std::move(replacement));
 }
 
-Result<std::int64_t> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
+Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
   Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder);
-  if (!prepared.ok()) return Result<std::int64_t>::endedAs(prepared);
+  if (!prepared.ok()) return prepared;
   PreparedRewrite& rewrite = prepared.value();
   rewrite.keepOriginalIn(job.journal);
-  if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<std::int64_t>::endedAs(flushed);
+  if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<PreparedRewrite>::endedAs(flushed);
   if (job.journal && rewrite.replaces()) job.journal->makeKeptDurable();
-  if (Status published = rewrite.publish(); !published.ok()) return Result<std::int64_t>::endedAs(published);
-  // Makes the rename survive a power cut; a folder that refuses the flush loses nothing more.
-  if (rewrite.replaces()) job.swap.flushFolder(rewrite.folder());
-  return rewrite.replacements();
+  if (Status published = rewrite.publish(); !published.ok()) return Result<PreparedRewrite>::endedAs(published);
+  return prepared;
 }
 
 }  // namespace sorvane

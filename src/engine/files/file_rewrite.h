@@ -24,7 +24,7 @@ struct RewriteJob {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
   WriteTuning writing;
-  RunJournal* journal = nullptr;  // keeps the original of a file rewritten alone
+  RunJournal* journal = nullptr;  // keeps the originals; prepareRewrite() never touches it
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,
@@ -82,8 +82,9 @@ class PreparedRewrite {
 // a link; a name in a folder must be the file itself.
 Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
 
-// One whole attempt on one file alone, every stage and its folder's flush included: the
-// replacements it wrote.
-Result<std::int64_t> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
+// One whole attempt on one file alone, put in place at once: prepared, its original handed to the
+// job's journal, flushed, the journal made durable, and published. The flush of its folder(),
+// which makes the new name durable, is the caller's.
+Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
 
 }  // namespace sorvane

@@ -3,11 +3,12 @@
 #include "engine/files/file_descriptor.h"
 #include "engine/files/file_rewrite.h"
 #include "engine/files/temporary_name.h"
+#include "engine/files/yielder.h"
+#include "engine/run/batch_publisher.h"
 #include "engine/run/file_types.h"
 #include "engine/run/folder_listing.h"
 #include "engine/run/messages.h"
 #include "engine/run/name_pattern.h"
-#include "engine/run/worker_pool.h"
 #include "engine/text/encoded_terms.h"
 #include "engine/text/term_matcher.h"
 
@@ -56,13 +57,12 @@ void ReplaceEngine::cmdReplace_Click() {
   strFindTerm = host_.findText();
   strReplaceTerm = host_.replaceText();
   nReplacements = 0;
-  filesReplaced_ = 0;
   nFileIndex = 0;
   bStop = false;
   bAbandoned = false;
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
   yielder_ = std::make_unique<Yielder>([this] { return yieldTo(host_); }, options_.yieldInterval);
-  startBatches();
+  batches_ = std::make_unique<BatchPublisher>(options_, *terms_, *yielder_, static_cast<BatchHost&>(*this));
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
   host_.runBegins();
 
@@ -72,17 +72,18 @@ void ReplaceEngine::cmdReplace_Click() {
       FindAndReplace(FileToRewrite::named(host_.fileListItem(nFileIndex)));
       if (ended()) break;
       ++nFileIndex;
-      if (!yielder_->poll()) endedByHost();
+      yield();
       if (ended()) break;
     }
   } else if (host_.folderFrameVisible()) {
     FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
-    publishAll();
+    batches_->publishAll();
     if (!bAbandoned) host_.refreshFolderFiles();
   }
-  publishAll();
-  endBatches();
-  if (options_.journal) options_.journal->runEnded(nReplacements, filesReplaced_);
+  batches_->publishAll();
+  const std::int64_t filesReplaced = batches_->filesReplaced();
+  batches_.reset();
+  if (options_.journal) options_.journal->runEnded(nReplacements, filesReplaced);
   host_.runEnds();
   // A stop request means the host is going away: no report, and no widget is touched again.
   if (bAbandoned) return;
@@ -120,7 +121,7 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
       folder->valid() ? listFolder(folder->get(), options_.readEntry) : FolderListing{{}, {}, errno};
   if (listing.error != 0) {
     // Told in run order: after every file before it is done.
-    publishAll();
+    batches_->publishAll();
     if (ended()) return false;
     const std::string shown = path.size() > 1 ? path.substr(0, path.size() - 1) : path;
     host_.folderNotListed(shown, failureFromErrno(listing.error, path));
@@ -129,7 +130,7 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
     // A temporary file of an unfinished rewrite is not the user's text.
     if (pattern.matches(file) && !isTemporaryName(file))
       FindAndReplace(FileToRewrite{path + file, folder, file});
-    if (!ended() && !yielder_->poll()) endedByHost();
+    yield();
     if (ended()) return false;
   }
   if (host_.recursiveValue() != CheckValue::Checked) return true;
@@ -138,6 +139,44 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
     if (!walkFolder(folder->get(), sub, path + sub + "/", pattern)) return false;
   }
   return true;
+}
+
+void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
+  // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
+  if (terms_->findsNothing()) return;
+  batches_->add(myFile);
+}
+
+void ReplaceEngine::yield() {
+  if (!ended() && !yielder_->poll()) endedByHost();
+}
+
+void ReplaceEngine::endedByHost() {
+  // Going away, the host wants no report; a user's stop ends the run as Abort does.
+  if (host_.stopRequested())
+    bAbandoned = true;
+  else
+    bStop = true;
+  batches_->cancel();
+}
+
+void ReplaceEngine::fileDone(const std::string& path, std::int64_t replacements) {
+  nReplacements += replacements;
+  host_.fileDone(path, replacements);
+}
+
+bool ReplaceEngine::retryAfter(const std::string& path, const Failure& failure) {
+  const MessageAnswer button = host_.fileFailed(path, failure);
+  if (!failure.isFileSystemFailure()) {
+    host_.showMessage(messages::operationStopped(nReplacements), MessageStyle::Information, kApplicationTitle);
+    bStop = true;
+    return false;
+  }
+  if (button == MessageAnswer::Abort) {
+    bStop = true;
+    return false;
+  }
+  return button == MessageAnswer::Retry;
 }
 
 }  // namespace sorvane

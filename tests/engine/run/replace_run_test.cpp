@@ -1,5 +1,8 @@
+#include "engine/files/yielder.h"
+#include "engine/run/batch_publisher.h"
 #include "engine/run/file_types.h"
 #include "engine/run/replace_run.h"
+#include "engine/text/encoded_terms.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
 
@@ -9,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
@@ -369,6 +373,66 @@ TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
     EXPECT_EQ(readFile(folder / "1.txt"), betweenRenames ? "new" : "old");
     EXPECT_EQ(readFile(folder / "2.txt"), second);
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt"}));
+  }
+}
+
+// Holds each helper at its file's first write until the run's thread waits for the first file.
+std::mutex gateMutex;
+std::condition_variable gateSignal;
+bool gateOpen = false;
+
+int gatedCreateUnnamed(int folder) {
+  std::unique_lock lock(gateMutex);
+  gateSignal.wait(lock, [] { return gateOpen; });
+  return createUnnamedFile(folder);
+}
+
+// The run's side of the batches: it yields through `onYield` and never ends.
+class YieldingRun final : public BatchHost {
+ public:
+  std::function<void()> onYield;
+  void yield() override { onYield(); }
+  bool ended() const override { return false; }
+  void endedByHost() override {}
+  void fileDone(const std::string&, std::int64_t) override {}
+  bool retryAfter(const std::string&, const Failure&) override { return false; }
+};
+
+// The batch size sets how many files share one flush of the journal; the read-ahead bound, how
+// many files are handed to the helpers before the run's thread waits for the first.
+TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
+  for (const auto& [batchFiles, readAhead] : {std::pair<std::size_t, std::size_t>{2, 5}, {5, 2}}) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i) paths.push_back(file(std::to_string(i) + ".txt", "old"));
+    events.clear();
+    gateOpen = false;
+    EngineOptions options;
+    options.jobs = 2;
+    options.readAhead = readAhead;
+    options.batch.files = batchFiles;
+    options.swap.createUnnamed = &gatedCreateUnnamed;
+    options.journal = &journal;
+    EncodedTerms terms("old", "new", CompareMode::Binary);
+    Yielder yielder([] { return true; });
+    std::size_t handedIn = 0, handedInAtFirstWait = 0;
+    YieldingRun batchHost;
+    batchHost.onYield = [&] {
+      const std::lock_guard lock(gateMutex);
+      if (!gateOpen) handedInAtFirstWait = handedIn;
+      gateOpen = true;
+      gateSignal.notify_all();
+    };
+    {
+      BatchPublisher publisher(options, terms, yielder, batchHost);
+      for (const std::string& path : paths) {
+        ++handedIn;
+        publisher.add(FileToRewrite::named(path));
+      }
+      publisher.publishAll();
+    }
+    EXPECT_EQ(handedInAtFirstWait, readAhead + 1) << batchFiles << " files a batch";
+    EXPECT_EQ(std::count(events.begin(), events.end(), "durable"), static_cast<long>(paths.size() / batchFiles));
+    EXPECT_EQ(readFile(paths.back()), "new");
   }
 }
 

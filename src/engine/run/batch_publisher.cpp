@@ -1,8 +1,6 @@
-// The replace run's batches: files are read and written ahead, flushed on helper threads, and
-// put in place in run order, with one flush of the journal and of each folder per batch.
+#include "engine/run/batch_publisher.h"
 
-#include "engine/run/messages.h"
-#include "engine/run/replace_run.h"
+#include "engine/files/yielder.h"
 #include "engine/run/worker_pool.h"
 #include "engine/text/encoded_terms.h"
 
@@ -18,73 +16,72 @@ namespace {
 // about as fast as one.
 constexpr int kFlushThreads = 4;
 
+// A file that needs more memory than there is fails alone; the run goes on.
+template <typename Step>
+Result<PreparedRewrite> failingOutOfMemory(Step step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    return outOfMemoryFailure();
+  }
+}
+
 }  // namespace
 
 // A folder files were renamed into, once however many descriptors name it.
-struct ReplaceEngine::TouchedFolder {
+struct BatchPublisher::TouchedFolder {
   dev_t device;
   ino_t inode;
   int fd;
 };
 
-struct ReplaceEngine::PendingFile {
+struct BatchPublisher::PendingFile {
   FileToRewrite file;
   std::optional<Result<PreparedRewrite>> prepared;
   std::optional<Status> flushed;  // none until its flush has run
   bool ready = false;             // no helper works on it; guarded by readyMutex_
 };
 
-void ReplaceEngine::startBatches() {
-  cancel_ = false;
-  batchReplacing_ = 0;
-  batchBytes_ = 0;
-  // The journal is the run thread's: originals are handed to it in run order, as files are
-  // accepted into the batch.
-  job_ = std::make_unique<RewriteJob>(
-      RewriteJob{*terms_, options_.dryRun, options_.bufferCapacity, options_.swap, WriteTuning{}, nullptr});
+// The job's journal is only ever handed originals on the run's thread, in run order, as files
+// are accepted into the batch: preparing a file never touches it.
+BatchPublisher::BatchPublisher(const EngineOptions& options, EncodedTerms& terms, Yielder& yielder, BatchHost& host)
+    : options_(options),
+      yielder_(yielder),
+      host_(host),
+      job_{terms, options.dryRun, options.bufferCapacity, options.swap, WriteTuning{}, options.journal} {
   if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
   if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
 }
 
-void ReplaceEngine::endBatches() {
+BatchPublisher::~BatchPublisher() {
   cancel_ = true;
-  // Joined: no helper touches a file any more.
+  // Joined: no helper touches a file any more, so the files left can go.
   helpers_.reset();
   flushers_.reset();
-  // Files not put in place are dropped, and their temporary files with them.
-  ahead_.clear();
-  batch_.clear();
-  job_.reset();
 }
 
-void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
-  // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
-  if (terms_->findsNothing()) return;
+void BatchPublisher::add(const FileToRewrite& file) {
   auto pending = std::make_shared<PendingFile>();
-  pending->file = myFile;
+  pending->file = file;
   if (options_.jobs > 1) {
     ahead_.push_back(pending);
     helpers_->run([this, pending] { prepareAhead(*pending); });
     // Bounds the files ahead, and with them the descriptors held.
-    takeReady(options_.batch.files);
+    takeReady(options_.readAhead);
     return;
   }
-  pending->prepared = prepare(myFile, *yielder_);
+  pending->prepared = prepare(file, yielder_);
   pending->ready = true;
   accept(std::move(pending));
 }
 
-Result<PreparedRewrite> ReplaceEngine::prepare(const FileToRewrite& file, Yielder& yielder) {
-  try {
-    return prepareRewrite(file, *job_, yielder);
-  } catch (const std::bad_alloc&) {
-    return outOfMemoryFailure();
-  }
+Result<PreparedRewrite> BatchPublisher::prepare(const FileToRewrite& file, Yielder& yielder) {
+  return failingOutOfMemory([&] { return prepareRewrite(file, job_, yielder); });
 }
 
 // The flush comes later, once the original is kept: one flush then carries both where the file
 // system allows.
-void ReplaceEngine::prepareAhead(PendingFile& file) {
+void BatchPublisher::prepareAhead(PendingFile& file) {
   // A helper never calls the host: it only hears the run being cancelled.
   Yielder yielder([this] { return !cancel_.load(std::memory_order_relaxed); }, std::chrono::nanoseconds(0));
   Result<PreparedRewrite> prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file.file, yielder);
@@ -96,7 +93,7 @@ void ReplaceEngine::prepareAhead(PendingFile& file) {
   readySignal_.notify_all();
 }
 
-void ReplaceEngine::flushAhead(const Pending& file) {
+void BatchPublisher::flushAhead(const Pending& file) {
   if (!file->prepared->value().replaces()) {
     file->flushed = succeeded();
     return;
@@ -116,33 +113,33 @@ void ReplaceEngine::flushAhead(const Pending& file) {
   });
 }
 
-void ReplaceEngine::waitUntilReady(const PendingFile& file) {
+void BatchPublisher::waitUntilReady(const PendingFile& file) {
   std::unique_lock lock(readyMutex_);
   while (!readySignal_.wait_for(lock, Yielder::kDefaultInterval, [&] { return file.ready; })) {
     // The host keeps its events, and its stop request is heard, while the disk works.
     lock.unlock();
-    if (!ended() && !yielder_->poll()) endedByHost();
+    host_.yield();
     lock.lock();
   }
 }
 
-void ReplaceEngine::takeReady(std::size_t keepAhead) {
-  while (!ahead_.empty() && !ended()) {
+void BatchPublisher::takeReady(std::size_t keepAhead) {
+  while (!ahead_.empty() && !host_.ended()) {
     {
       const std::lock_guard lock(readyMutex_);
       if (ahead_.size() <= keepAhead && !ahead_.front()->ready) return;
     }
     waitUntilReady(*ahead_.front());
-    if (ended()) return;
+    if (host_.ended()) return;
     Pending front = std::move(ahead_.front());
     ahead_.pop_front();
     accept(std::move(front));
   }
 }
 
-void ReplaceEngine::accept(Pending file) {
+void BatchPublisher::accept(Pending file) {
   if (file->prepared->stopped()) {
-    endedByHost();
+    host_.endedByHost();
     return;
   }
   if (file->prepared->ok()) {
@@ -153,12 +150,12 @@ void ReplaceEngine::accept(Pending file) {
                        });
     if (again) {
       publishBatch();
-      if (ended()) return;
-      file->prepared = prepare(file->file, *yielder_);
+      if (host_.ended()) return;
+      file->prepared = prepare(file->file, yielder_);
       file->flushed.reset();
       return accept(std::move(file));
     }
-    file->prepared->value().keepOriginalIn(options_.journal);
+    file->prepared->value().keepOriginalIn(job_.journal);
     if (!file->flushed) flushAhead(file);
     batchBytes_ += prepared.size();
     batchReplacing_ += prepared.replaces() ? 1 : 0;
@@ -173,55 +170,49 @@ void ReplaceEngine::accept(Pending file) {
     publishBatch();
 }
 
-void ReplaceEngine::publishBatch() {
+void BatchPublisher::publishBatch() {
   for (const Pending& file : batch_) waitUntilReady(*file);
   const bool replacesAny = std::any_of(batch_.begin(), batch_.end(), [](const Pending& file) {
     return file->prepared->ok() && file->prepared->value().replaces() && file->flushed->ok();
   });
   // Every new content is on disk: the originals' records follow, before the first rename.
-  if (options_.journal && replacesAny && !ended()) options_.journal->makeKeptDurable();
+  if (job_.journal && replacesAny && !host_.ended()) job_.journal->makeKeptDurable();
   std::vector<TouchedFolder> folders;
   for (const Pending& file : batch_) {
-    if (ended()) break;
+    if (host_.ended()) break;
     publishInOrder(*file, folders);
-    if (!ended() && !yielder_->poll()) endedByHost();
+    host_.yield();
   }
-  if (ended()) cancel_ = true;
+  if (host_.ended()) cancel_ = true;
   flushFolders(folders);
   batch_.clear();
   batchReplacing_ = 0;
   batchBytes_ = 0;
 }
 
-void ReplaceEngine::publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders) {
+void BatchPublisher::publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders) {
   Status status = file.prepared->ok() ? file.flushed.value_or(succeeded()) : Status::endedAs(*file.prepared);
-  while (true) {
-    if (status.ok()) status = file.prepared->value().publish();
-    if (status.ok()) {
-      const PreparedRewrite& done = file.prepared->value();
-      // Only what was written counts, so a failed file or a retried one never inflates it.
-      nReplacements += done.replacements();
-      if (done.replaces()) {
-        ++filesReplaced_;
-        noteFolder(done.folder(), folders);
-      }
-      host_.fileDone(file.file.path, done.replacements());
-      return;
-    }
+  if (status.ok()) status = file.prepared->value().publish();
+  while (!status.ok()) {
     if (status.stopped()) {
-      endedByHost();
+      host_.endedByHost();
       return;
     }
-    if (!retryAfter(file.file.path, *status.failure())) return;
+    if (!host_.retryAfter(file.file.path, *status.failure())) return;
     // A complete new attempt, put in place at once.
-    file.prepared = prepare(file.file, *yielder_);
-    if (file.prepared->ok()) file.prepared->value().keepOriginalIn(options_.journal);
-    status = file.prepared->ok() ? file.prepared->value().flush() : Status::endedAs(*file.prepared);
-    if (status.ok() && options_.journal && file.prepared->value().replaces()) options_.journal->makeKeptDurable();
+    file.prepared = failingOutOfMemory([&] { return rewriteFile(file.file, job_, yielder_); });
+    status = file.prepared->ok() ? succeeded() : Status::endedAs(*file.prepared);
   }
+  const PreparedRewrite& done = file.prepared->value();
+  // Only what was written counts, so a failed file or a retried one never inflates it.
+  if (done.replaces()) {
+    ++filesReplaced_;
+    noteFolder(done.folder(), folders);
+  }
+  host_.fileDone(file.file.path, done.replacements());
 }
 
-void ReplaceEngine::flushFolders(const std::vector<TouchedFolder>& folders) {
+void BatchPublisher::flushFolders(const std::vector<TouchedFolder>& folders) {
   std::size_t flushed = 0;
   // Makes the renames survive a power cut; a folder that refuses the flush loses nothing more.
   // All at once: the file system can take them together.
@@ -239,7 +230,7 @@ void ReplaceEngine::flushFolders(const std::vector<TouchedFolder>& folders) {
   readySignal_.wait(lock, [&] { return flushed == folders.size(); });
 }
 
-void ReplaceEngine::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
+void BatchPublisher::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
   // The files of one walked folder share its descriptor: no need to ask the disk again.
   if (std::any_of(folders.begin(), folders.end(), [&](const TouchedFolder& folder) { return folder.fd == fd; })) return;
   struct stat status {};
@@ -250,32 +241,9 @@ void ReplaceEngine::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
   if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back({status.st_dev, status.st_ino, fd});
 }
 
-void ReplaceEngine::endedByHost() {
-  // Going away, the host wants no report; a user's stop ends the run as Abort does.
-  if (host_.stopRequested())
-    bAbandoned = true;
-  else
-    bStop = true;
-  cancel_ = true;
-}
-
-bool ReplaceEngine::retryAfter(const std::string& path, const Failure& failure) {
-  const MessageAnswer button = host_.fileFailed(path, failure);
-  if (!failure.isFileSystemFailure()) {
-    host_.showMessage(messages::operationStopped(nReplacements), MessageStyle::Information, kApplicationTitle);
-    bStop = true;
-    return false;
-  }
-  if (button == MessageAnswer::Abort) {
-    bStop = true;
-    return false;
-  }
-  return button == MessageAnswer::Retry;
-}
-
-void ReplaceEngine::publishAll() {
+void BatchPublisher::publishAll() {
   takeReady(0);
-  if (!ended()) publishBatch();
+  if (!host_.ended()) publishBatch();
 }
 
 }  // namespace sorvane
