@@ -39,8 +39,8 @@ struct FileToRewrite {
 };
 
 // One file between the stages of its rewrite: read, and its new content written to a temporary
-// file with the file's attributes; not yet flushed, nor in the file's place. Dropped before it is published, it leaves the file as it was and no
-// temporary file behind.
+// file with the file's attributes; not yet flushed, nor in the file's place. Dropped before it
+// is published, it leaves the file as it was and no temporary file behind.
 class PreparedRewrite {
  public:
   PreparedRewrite(PreparedRewrite&&) noexcept;
