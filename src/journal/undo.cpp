@@ -1,13 +1,12 @@
 #include "journal/undo.h"
 
-#include "engine/file_copy.h"
-#include "engine/file_descriptor.h"
-#include "engine/replacement_file.h"
+#include "engine/files/file_copy.h"
+#include "engine/files/file_descriptor.h"
+#include "engine/files/temporary_name.h"
 #include "journal/journal_folder.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -33,15 +32,6 @@ FileDescriptor openParent(const std::string& path, std::string& name) {
   return folder;
 }
 
-std::string temporaryName() {
-  static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string name(ReplacementFile::kTemporaryPrefix);
-  for (int i = 0; i < 6; ++i) name += alphabet[pick(generator)];
-  return name.append(ReplacementFile::kTemporarySuffix);
-}
-
 // Gives the open file the original's owner, mode and modification time, changing only what
 // differs, so a file the user may write but does not own can still come back.
 int restoreAttributes(int fd, const FileRecord& file) {
@@ -63,7 +53,7 @@ int copyBeside(int kept, int folder, const std::string& name, const FileRecord& 
   std::string temporary;
   FileDescriptor copy;
   for (int attempt = 0; attempt < 100 && !copy.valid(); ++attempt) {
-    temporary = temporaryName();
+    temporary = randomTemporaryName();
     copy.reset(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!copy.valid() && errno != EEXIST) return errno;
   }

@@ -1,6 +1,6 @@
 #include "viewer/file_viewer.h"
 
-#include "engine/messages.h"
+#include "engine/run/messages.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/mouse_pointer.h"

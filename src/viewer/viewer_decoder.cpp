@@ -1,8 +1,8 @@
 #include "viewer/viewer_decoder.h"
 
-#include "engine/text_encoding.h"
-#include "engine/utf16_units.h"
-#include "engine/utf8_units.h"
+#include "engine/text/text_encoding.h"
+#include "engine/text/utf16_units.h"
+#include "engine/text/utf8_units.h"
 #include "viewer/windows_1252.h"
 
 #include <algorithm>

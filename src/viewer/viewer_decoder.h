@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/failure.h"
+#include "engine/files/failure.h"
 #include "viewer/viewer_text_sink.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "viewer/viewer_text.h"
 
-#include "engine/regular_file.h"
-#include "engine/yielder.h"
+#include "engine/files/regular_file.h"
+#include "engine/files/yielder.h"
 #include "viewer/viewer_decoder.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/failure.h"
-#include "engine/yielder.h"
+#include "engine/files/failure.h"
+#include "engine/files/yielder.h"
 #include "viewer/viewer_text_sink.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "main_window/frm_sorvane.h"
 
-#include "engine/messages.h"
+#include "engine/run/messages.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "main_window/check_value.h"
