@@ -2,7 +2,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/terminal_progress.h"
-#include "engine/host.h"
+#include "engine/run/host.h"
 
 #include <iosfwd>
 #include <string>

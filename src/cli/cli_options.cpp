@@ -1,6 +1,6 @@
 #include "cli/cli_options.h"
 
-#include "engine/replace_run.h"
+#include "engine/run/replace_run.h"
 #include "vocabulary/vocabulary.h"
 
 #include <CLI/CLI.hpp>

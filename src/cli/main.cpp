@@ -2,7 +2,7 @@
 #include "cli/cli_journal.h"
 #include "cli/cli_options.h"
 #include "cli/distinct_files.h"
-#include "engine/replace_run.h"
+#include "engine/run/replace_run.h"
 #include "journal/run_recorder.h"
 #include "sorvane/version.h"
 

@@ -1,7 +1,7 @@
 #include "file_selection/file_list_commands.h"
 
-#include "engine/failure.h"
-#include "engine/messages.h"
+#include "engine/files/failure.h"
+#include "engine/run/messages.h"
 #include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/event_pump.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run_journal.h"
+#include "engine/files/run_journal.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/file_descriptor.h"
+#include "engine/files/file_descriptor.h"
 
 #include <string_view>
 #include <sys/types.h>

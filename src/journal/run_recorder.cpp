@@ -12,8 +12,6 @@
 namespace sorvane::journal {
 namespace {
 
-std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
 // The original's absolute path without symbolic links, as the kernel names its folder; past
 // the longest path the kernel names, the path the run was given.
 std::string absolutePath(const OriginalFile& original) {

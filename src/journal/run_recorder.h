@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/file_copy.h"
-#include "engine/file_descriptor.h"
-#include "engine/replacement_file.h"
-#include "engine/run_journal.h"
+#include "engine/files/file_copy.h"
+#include "engine/files/file_descriptor.h"
+#include "engine/files/replacement_file.h"
+#include "engine/files/run_journal.h"
 #include "journal/journal_folder.h"
 #include "journal/manifest.h"
 #include "journal/manifest_file.h"

@@ -1,15 +1,16 @@
 #include "journal/run_restorer.h"
 
-#include "engine/file_copy.h"
-#include "engine/replacement_file.h"
+#include "engine/files/file_copy.h"
+#include "engine/files/temporary_name.h"
 #include "journal/journal_folder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <latch>
-#include <random>
+#include <functional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace sorvane::journal {
@@ -19,7 +20,7 @@ namespace {
 constexpr std::size_t kBatchFiles = 64;
 // Copies and folders are flushed on these: a flush waits on the disk, which takes several at once
 // about as fast as one.
-constexpr int kFlushThreads = 4;
+constexpr std::size_t kFlushThreads = 4;
 
 bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
@@ -61,13 +62,15 @@ FileDescriptor openFolder(const std::string& path) {
   return folder;
 }
 
-std::string temporaryName() {
-  static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string name(ReplacementFile::kTemporaryPrefix);
-  for (int i = 0; i < 6; ++i) name += alphabet[pick(generator)];
-  return name.append(ReplacementFile::kTemporarySuffix);
+// Runs every task, several at once, and returns when all have run.
+void runTogether(const std::vector<std::function<void()>>& tasks) {
+  std::atomic<std::size_t> next = 0;
+  const auto work = [&] {
+    for (std::size_t task; (task = next++) < tasks.size();) tasks[task]();
+  };
+  std::vector<std::jthread> helpers;
+  for (std::size_t i = 1; i < std::min(tasks.size(), kFlushThreads); ++i) helpers.emplace_back(work);
+  work();
 }
 
 // Gives the open file the original's owner, mode and modification time, changing only what
@@ -93,7 +96,7 @@ int restoreAttributes(int fd, const FileRecord& file) {
 // attributes; the caller flushes it and renames it over the file. `temporary` names it once made.
 int copyBeside(int kept, int folder, const FileRecord& file, std::string& temporary, FileDescriptor& copy) {
   for (int attempt = 0; attempt < 100 && !copy.valid(); ++attempt) {
-    const std::string name = temporaryName();
+    const std::string name = randomTemporaryName();
     copy.reset(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (copy.valid()) temporary = name;
     if (!copy.valid() && errno != EEXIST) return errno;
@@ -116,21 +119,12 @@ struct RunRestorer::Ready {
   int error = 0;  // readying it failed
 };
 
-struct RunRestorer::Folder {
-  std::string path;
-  FileDescriptor fd;
-  bool renamedInto = false;
-};
-
 RunRestorer::RunRestorer(int runFolder, std::string runPath, const UndoOptions& options, const LaterRestores& later,
                          UndoOutcome& outcome)
     : runFolder_(runFolder), runPath_(std::move(runPath)), options_(options), later_(later), outcome_(outcome) {
   struct stat journal {};
   if (::fstat(runFolder_, &journal) == 0) journalDevice_ = journal.st_dev;
-  if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
 }
-
-RunRestorer::~RunRestorer() = default;
 
 void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestFile* manifest) {
   for (std::size_t start = 0; start < files.size(); start += kBatchFiles) {
@@ -138,15 +132,11 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
     std::vector<Ready> batch;
     for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch);
     // Every copy's data is on disk before the first takes its file's name.
-    std::latch flushed(std::count_if(batch.begin(), batch.end(), [](const Ready& ready) { return ready.copy.valid(); }));
+    std::vector<std::function<void()>> copies;
     for (Ready& ready : batch) {
-      if (!ready.copy.valid()) continue;
-      flushers_->run([&ready, &flushed] {
-        if (::fdatasync(ready.copy.get()) != 0) ready.error = errno;
-        flushed.count_down();
-      });
+      if (ready.copy.valid()) copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
     }
-    flushed.wait();
+    runTogether(copies);
     std::string marks;
     for (Ready& ready : batch) putInPlace(ready, marks);
     flushFolders();
@@ -244,16 +234,12 @@ int RunRestorer::folderOf(const std::string& path, std::string& name) {
 }
 
 void RunRestorer::flushFolders() {
-  // Makes the renames survive a power cut; all at once, as the file system can take them together.
-  std::latch flushed(std::count_if(folders_.begin(), folders_.end(), [](const Folder& f) { return f.renamedInto; }));
+  // Makes the renames survive a power cut; together, as the file system can take them at once.
+  std::vector<std::function<void()>> flushes;
   for (const Folder& folder : folders_) {
-    if (!folder.renamedInto) continue;
-    flushers_->run([fd = folder.fd.get(), &flushed] {
-      ::fsync(fd);
-      flushed.count_down();
-    });
+    if (folder.renamedInto) flushes.emplace_back([fd = folder.fd.get()] { ::fsync(fd); });
   }
-  flushed.wait();
+  runTogether(flushes);
   folders_.clear();
 }
 

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "engine/file_descriptor.h"
-#include "engine/worker_pool.h"
+#include "engine/files/file_descriptor.h"
 #include "journal/manifest_file.h"
 #include "journal/undo.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,16 +11,13 @@ namespace sorvane::journal {
 
 // Puts a run's originals back, a batch at a time, the way the run put its files in place: each
 // file of the batch is checked and its original readied (copied beside it where the journal
-// lies on another file system, the copies flushed on helper threads), then the originals are
+// lies on another file system, the copies flushed together on helper threads), then the originals are
 // renamed in order, each folder is flushed once, and the batch's marks are written once.
 class RunRestorer {
  public:
   // `runPath` names the run's folder, open as `runFolder`, in what it tells.
   RunRestorer(int runFolder, std::string runPath, const UndoOptions& options, const LaterRestores& later,
               UndoOutcome& outcome);
-  ~RunRestorer();
-  RunRestorer(const RunRestorer&) = delete;  // owns its helper threads
-  RunRestorer& operator=(const RunRestorer&) = delete;
 
   // Restores `files` in their order, marking each batch's restored files on `manifest` (none in
   // a dry run); the first mark that cannot be written is noted in the outcome's error.
@@ -34,7 +29,11 @@ class RunRestorer {
 
  private:
   struct Ready;
-  struct Folder;
+  struct Folder {
+    std::string path;
+    FileDescriptor fd;
+    bool renamedInto = false;
+  };
 
   void prepare(const FileRecord& file, std::vector<Ready>& batch);
   bool isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const;
@@ -49,7 +48,6 @@ class RunRestorer {
   const UndoOptions& options_;
   const LaterRestores& later_;
   UndoOutcome& outcome_;
-  std::unique_ptr<WorkerPool> flushers_;
   std::vector<Folder> folders_;  // the batch's, each flushed once
   std::vector<const FileRecord*> left_;  // the records of outcome_.leftAlone, in its order
   bool leftAnyThatMayPass_ = false;

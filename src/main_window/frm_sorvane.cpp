@@ -212,6 +212,10 @@ void frmSorvane::keyPressEvent(QKeyEvent* event) {
     if (widgets_.cmdExit->isEnabled()) widgets_.cmdExit->click();
     return;
   }
+  if (plain && event->key() == Qt::Key_F1 && widgets_.cmdHelp->isEnabled()) {
+    cmdHelp_Click();
+    return;
+  }
   QWidget::keyPressEvent(event);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/replace_run.h"
+#include "engine/run/replace_run.h"
 #include "file_selection/folder_picker.h"
 #include "main_window/form_layout.h"
 #include "main_window/main_window_widgets.h"

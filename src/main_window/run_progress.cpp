@@ -41,6 +41,8 @@ RunProgress::~RunProgress() { delete dialog_; }
 void RunProgress::fileDone(const QString& path, std::int64_t replacements) {
   ++files_;
   replacements_ += replacements;
+  if (sinceDrawn_.isValid() && sinceDrawn_.elapsed() < kRedrawEveryMilliseconds) return;
+  sinceDrawn_.start();
   const QString shownPath = label_->fontMetrics().elidedText(path, Qt::ElideMiddle, label_->minimumWidth());
   label_->setText(QStringLiteral("%1 %2 done, %3 %4 so far\n%5")
                       .arg(files_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -19,6 +20,8 @@ class RunProgress final : public QObject {
   Q_OBJECT
  public:
   static constexpr int kShownAfterMilliseconds = 500;
+  // Drawing a label costs more than rewriting a small file: the counts are shown this often.
+  static constexpr int kRedrawEveryMilliseconds = 100;
 
   // `total` files when they are known, else 0; `onStop` is called when the user asks to stop
   // (Stop, Esc, the close box).
@@ -31,6 +34,7 @@ class RunProgress final : public QObject {
  private:
   QProgressDialog* dialog_;  // owned by the window it shows over, deleted with this
   QLabel* label_;
+  QElapsedTimer sinceDrawn_;
   int files_ = 0;
   std::int64_t replacements_ = 0;
 };

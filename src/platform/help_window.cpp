@@ -1,6 +1,7 @@
 #include "platform/help_window.h"
 
 #include "platform/dialog_error.h"
+#include "platform/help_find_bar.h"
 #include "vocabulary/vocabulary.h"
 
 #include <QDesktopServices>
@@ -58,24 +59,41 @@ void HelpWindowEngine::createWindow() {
   browser_->document()->setDocumentMargin(12);
   QObject::connect(browser_, &QTextBrowser::anchorClicked, browser_, [this](const QUrl& url) { followLink(url); });
 
+  findBar_ = new HelpFindBar(*browser_, window_);
+  findBar_->hide();
+
   auto* layout = new QVBoxLayout(window_);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
   layout->addWidget(browser_);
+  layout->addWidget(findBar_);
 
+  auto* findKey = new QShortcut(QKeySequence::Find, window_);
+  QObject::connect(findKey, &QShortcut::activated, findBar_, &HelpFindBar::open);
+  auto* backKey = new QShortcut(QKeySequence(Qt::AltModifier | Qt::Key_Left), window_);
+  QObject::connect(backKey, &QShortcut::activated, browser_, [this] { goBack(); });
+  // Esc puts the find bar away first, then closes the window.
   auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
-  QObject::connect(closeKey, &QShortcut::activated, window_.data(), &QWidget::close);
+  QObject::connect(closeKey, &QShortcut::activated, browser_, [this] {
+    if (findBar_->isVisible()) {
+      findBar_->hide();
+      browser_->setFocus();
+    } else {
+      window_->close();
+    }
+  });
 }
 
 void HelpWindowEngine::showPage(const QString& path, const QString& anchor) {
+  shownFile_ = path;
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
     browser_->setSearchPaths({});
     browser_->setHtml(cannotFindPage(path));
     return;
   }
-  folder_ = QFileInfo(path).absolutePath();
   // Relative images and style sheets are looked up beside the help file.
-  browser_->setSearchPaths({folder_});
+  browser_->setSearchPaths({QFileInfo(path).absolutePath()});
   browser_->setHtml(QString::fromUtf8(file.readAll()));
   if (anchor.isEmpty()) {
     browser_->horizontalScrollBar()->setValue(0);
@@ -86,15 +104,26 @@ void HelpWindowEngine::showPage(const QString& path, const QString& anchor) {
 }
 
 void HelpWindowEngine::followLink(const QUrl& url) {
+  const Place here{shownFile_, browser_->verticalScrollBar()->value()};
   if (url.scheme().isEmpty() && url.path().isEmpty()) {
     browser_->scrollToAnchor(url.fragment());
   } else if (url.isRelative()) {
-    showPage(QDir(folder_).absoluteFilePath(url.path()), url.fragment());
+    showPage(QFileInfo(shownFile_).dir().absoluteFilePath(url.path()), url.fragment());
   } else if (url.isLocalFile()) {
     showPage(url.toLocalFile(), url.fragment());
   } else {
     QDesktopServices::openUrl(url);
+    return;  // the help stays where it is
   }
+  history_.push_back(here);
+}
+
+void HelpWindowEngine::goBack() {
+  if (history_.empty()) return;
+  const Place place = history_.back();
+  history_.pop_back();
+  if (place.file != shownFile_) showPage(place.file, QString());
+  browser_->verticalScrollBar()->setValue(place.top);
 }
 
 }  // namespace sorvane::platform

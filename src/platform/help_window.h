@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <vector>
 
 class QTextBrowser;
 class QUrl;
@@ -11,8 +12,11 @@ class QWidget;
 
 namespace sorvane::platform {
 
+class HelpFindBar;
+
 // Shows the help file in a help window of the program's own: one non-modal top-level
-// window, reused by every show(), destroyed with the engine.
+// window, reused by every show(), destroyed with the engine. Alt+Left goes back to where the
+// last link was followed from, Ctrl+F opens a find bar, Esc closes the find bar, then the window.
 class HelpWindowEngine final : public HelpEngine {
  public:
   HelpWindowEngine() = default;
@@ -29,10 +33,19 @@ class HelpWindowEngine final : public HelpEngine {
   // Loads the HTML file at `path` and scrolls to `anchor`, or to the top when it is empty.
   void showPage(const QString& path, const QString& anchor);
   void followLink(const QUrl& url);
+  void goBack();
+
+  // Where a followed link was followed from: the file and how far down it was.
+  struct Place {
+    QString file;
+    int top;
+  };
 
   QPointer<QWidget> window_;
   QTextBrowser* browser_ = nullptr;  // a child of window_
-  QString folder_;                   // the shown file's folder, for relative links
+  HelpFindBar* findBar_ = nullptr;   // a child of window_
+  QString shownFile_;                // for relative links
+  std::vector<Place> history_;       // the latest last
 };
 
 }  // namespace sorvane::platform

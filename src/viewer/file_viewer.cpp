@@ -1,6 +1,6 @@
 #include "viewer/file_viewer.h"
 
-#include "engine/messages.h"
+#include "engine/run/messages.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/mouse_pointer.h"
@@ -38,32 +38,37 @@ frmView* FileViewer::view() const { return view_ && !view_->closed() ? view_.dat
 QWidget& FileViewer::window() const { return *list_.window(); }
 
 void FileViewer::lstFiles_DblClick() {
-  // The read under way owns the pointer and the viewer's next text; it finishes first.
-  if (reading_) return;
+  // The load under way owns the pointer and the viewer's next text; it finishes first.
+  if (loading_) return;
   platform::setMousePointer(window(), MousePointer::Hourglass);
   if (const std::optional<QString> path = entryToShow(list_)) showFile(*path);
   platform::setMousePointer(window(), MousePointer::Default);
 }
 
+// The text is packed for the viewer's box as it is read, away from any widget, so the window's
+// events are served between chunks and the viewer may be closed meanwhile.
 void FileViewer::showFile(const QString& path) {
-  ViewerText read;
+  TextPacker packer;
+  std::optional<Failure> failure;
   {
-    const QScopedValueRollback<bool> underWay(reading_, true);
-    read = readViewerText(QFile::encodeName(path).toStdString(), [this] { processEventsDuringRead(); }, pacing_);
+    const QScopedValueRollback<bool> underWay(loading_, true);
+    failure = readViewerText(QFile::encodeName(path).toStdString(), packer, [this] { processEventsDuringLoad(); },
+                             pacing_);
   }
-  if (read.failure) {
-    showFailure(path, *read.failure);
+  if (failure) {
+    showFailure(path, *failure);
     return;
   }
   frmView& view = openView();
   view.setWindowTitle(path);
-  view.setText(read.text);
+  view.setText(packer.finish());
   view.show();
+  view.activateWindow();  // an open viewer takes the keyboard again for its new file
 }
 
-void FileViewer::processEventsDuringRead() {
+void FileViewer::processEventsDuringLoad() {
   services_.eventPump.processPendingEvents();
-  // A replace run started meanwhile has put the default pointer back; the read goes on.
+  // A replace run started meanwhile has put the default pointer back; the load goes on.
   platform::setMousePointer(window(), MousePointer::Hourglass);
 }
 

@@ -16,7 +16,7 @@ class frmView;
 
 // Shows a double-clicked entry of a file list in the one viewer window, creating it on first
 // use and again after the user closed it. The viewer and the messages belong to the list's
-// window, which shows the hourglass while a file is read.
+// window, which shows the hourglass while a file is loaded.
 class FileViewer final : public QObject {
   Q_OBJECT
  public:
@@ -31,7 +31,7 @@ class FileViewer final : public QObject {
 
  private:
   void showFile(const QString& path);
-  void processEventsDuringRead();
+  void processEventsDuringLoad();
   void showFailure(const QString& path, const Failure& failure);
   frmView& openView();
   QWidget& window() const;
@@ -40,7 +40,7 @@ class FileViewer final : public QObject {
   platform::Services services_;
   ReadPacing pacing_;
   QPointer<frmView> view_;
-  bool reading_ = false;
+  bool loading_ = false;
 };
 
 }  // namespace sorvane::viewer

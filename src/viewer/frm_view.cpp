@@ -3,6 +3,8 @@
 #include "viewer/viewer_text_box.h"
 
 #include <QCloseEvent>
+#include <QKeySequence>
+#include <QShortcut>
 
 namespace sorvane::viewer {
 namespace {
@@ -25,18 +27,19 @@ frmView::frmView(QWidget* owner)
   txtView->setObjectName(QStringLiteral("txtView"));
   txtView->setReadOnly(true);
   txtView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // The one widget that takes the keyboard, so it has it whenever the viewer is active.
+  txtView->setFocusPolicy(Qt::StrongFocus);
   txtView->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtView->move(platform::toPixels(kTextLeft), platform::toPixels(kTextTop));
   resize(platform::toPixels(kDesignedClientWidth), platform::toPixels(kDesignedClientHeight));
   Form_Resize();  // a hidden window gets its first resize event only when shown
+  auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(closeKey, &QShortcut::activated, this, &QWidget::close);
 }
 
-void frmView::setText(const QString& text) {
-  text_ = text;
-  txtView->showText(text);
-}
+void frmView::setText(PackedText packed) { txtView->showText(std::move(packed)); }
 
 // A size the text box cannot take (negative, when the viewer is made very small or is
 // minimized) leaves that dimension as it was.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/outer_geometry.h"
+#include "viewer/packed_text.h"
 
-#include <QString>
 #include <QWidget>
 
 namespace sorvane::viewer {
@@ -10,7 +10,7 @@ namespace sorvane::viewer {
 class ViewerTextBox;
 
 // The viewer: a sizable tool window over the main window, showing one file's text read only.
-// It deletes itself when closed.
+// Its text box has the keyboard; Esc closes it. It deletes itself when closed.
 class frmView final : public QWidget {
   Q_OBJECT
  public:
@@ -21,9 +21,8 @@ class frmView final : public QWidget {
 
   void Form_Resize();
 
-  // Shows `text` in txtView; the viewer keeps it as the text it shows.
-  void setText(const QString& text);
-  const QString& text() const { return text_; }
+  // Shows a text packed by a TextPacker in txtView.
+  void setText(PackedText packed);
 
   // The window's outer size (frame and title bar included), in twips.
   platform::Twips outerWidth() const { return outer_.width(); }
@@ -39,7 +38,6 @@ class frmView final : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QString text_;
   platform::OuterGeometry outer_{*this};
   bool closed_ = false;
 };

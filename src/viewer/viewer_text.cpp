@@ -1,7 +1,7 @@
 #include "viewer/viewer_text.h"
 
-#include "engine/regular_file.h"
-#include "engine/yielder.h"
+#include "engine/files/regular_file.h"
+#include "engine/files/yielder.h"
 #include "viewer/viewer_decoder.h"
 
 #include <cerrno>
@@ -13,19 +13,14 @@
 #include <vector>
 
 namespace sorvane::viewer {
-namespace {
 
-ViewerText failed(int error, const std::string& path) { return {QString(), failureFromErrno(error, path)}; }
-
-}  // namespace
-
-ViewerText readViewerText(const std::string& path, const std::function<void()>& processEvents,
-                          const ReadPacing& pacing) {
+std::optional<Failure> readViewerText(const std::string& path, ViewerTextSink& text,
+                                      const std::function<void()>& processEvents, const ReadPacing& pacing) {
   OpenedFile file = openRegularFile(AT_FDCWD, path, FinalLink::Follow);
-  if (file.error != 0) return failed(file.error, path);
+  if (file.error != 0) return failureFromErrno(file.error, path);
 
   try {
-    ViewerDecoder decoder(static_cast<std::size_t>(file.status.st_size));
+    ViewerDecoder decoder(text, static_cast<std::size_t>(file.status.st_size));
     std::vector<char> chunk(pacing.chunkSize > 0 ? pacing.chunkSize : 1);
     Yielder yielder(
         [&processEvents] {
@@ -37,7 +32,7 @@ ViewerText readViewerText(const std::string& path, const std::function<void()>& 
       const ssize_t got = ::read(file.descriptor.get(), chunk.data(), chunk.size());
       if (got < 0) {
         if (errno == EINTR) continue;
-        return failed(errno, path);
+        return failureFromErrno(errno, path);
       }
       if (got == 0) break;
       decoder.append(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
@@ -46,9 +41,9 @@ ViewerText readViewerText(const std::string& path, const std::function<void()>& 
     file.descriptor.reset();  // before the text is shown, so the file is free for a replace run
     return decoder.finish();
   } catch (const std::bad_alloc&) {
-    return {QString(), outOfMemoryFailure()};
+    return outOfMemoryFailure();
   } catch (const std::length_error&) {  // larger than a text can be
-    return {QString(), outOfMemoryFailure()};
+    return outOfMemoryFailure();
   }
 }
 

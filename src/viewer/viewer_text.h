@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/failure.h"
-#include "engine/yielder.h"
+#include "engine/files/failure.h"
+#include "engine/files/yielder.h"
+#include "viewer/viewer_text_sink.h"
 
-#include <QString>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -19,17 +19,12 @@ struct ReadPacing {
   std::chrono::nanoseconds interval = Yielder::kDefaultInterval;
 };
 
-// The text of a file as the viewer shows it, or why it could not be read.
-struct ViewerText {
-  QString text;
-  std::optional<Failure> failure;
-};
-
 // Reads the whole file at `path` (file-system bytes) through a descriptor of its own, closed
 // before returning, and decodes it as ViewerDecoder does: in the encoding its byte order mark
-// announces, else as UTF-8 or Windows-1252, with every line followed by CR LF.
-// `processEvents` runs between chunks.
-ViewerText readViewerText(const std::string& path, const std::function<void()>& processEvents,
-                          const ReadPacing& pacing = {});
+// announces, else as UTF-8 or Windows-1252, with every line followed by CR LF. The text goes to
+// `text` as each chunk is decoded, and `processEvents` runs between chunks. Says why the file
+// cannot be shown, if it cannot.
+std::optional<Failure> readViewerText(const std::string& path, ViewerTextSink& text,
+                                      const std::function<void()>& processEvents, const ReadPacing& pacing = {});
 
 }  // namespace sorvane::viewer

@@ -4,16 +4,12 @@
 #include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <vector>
 
 namespace sorvane::viewer {
 namespace {
-
-constexpr char16_t CR = u'\r';
-constexpr char16_t LF = u'\n';
 
 // Counts lines as the layout will, for paragraphs it has not laid out yet.
 class LineCountedLayout final : public QPlainTextDocumentLayout {
@@ -41,57 +37,15 @@ class LineCountedLayout final : public QPlainTextDocumentLayout {
   std::vector<int> lineCounts_;
 };
 
-qsizetype lineCount(const QString& text) {
-  qsizetype lines = 1;
-  const QChar* const end = text.constEnd();
-  for (const QChar* c = text.constBegin(); c != end; ++c) {
-    if (c->unicode() == LF || (c->unicode() == CR && (c + 1 == end || c[1].unicode() != LF))) ++lines;
-  }
-  return lines;
-}
-
-// The text with every `linesPerParagraph`-th line end a paragraph end and the others line
-// separators.
-QString packedLines(const QString& text, qsizetype linesPerParagraph) {
-  QString packed(text.size(), Qt::Uninitialized);
-  QChar* out = packed.data();
-  qsizetype inParagraph = 0;
-  const QChar* const end = text.constEnd();
-  for (const QChar* c = text.constBegin(); c != end; ++c) {
-    if (c->unicode() != CR && c->unicode() != LF) {
-      *out++ = *c;
-      continue;
-    }
-    if (c->unicode() == CR && c + 1 != end && c[1].unicode() == LF) ++c;
-    if (++inParagraph == linesPerParagraph) {
-      *out++ = QChar(LF);
-      inParagraph = 0;
-    } else {
-      *out++ = QChar(QChar::LineSeparator);
-    }
-  }
-  packed.truncate(out - packed.constData());
-  return packed;
-}
-
 }  // namespace
 
-ViewerTextBox::ViewerTextBox(QWidget* parent, int paragraphBudget)
-    : QPlainTextEdit(parent), paragraphBudget_(paragraphBudget > 0 ? paragraphBudget : 1) {}
+ViewerTextBox::ViewerTextBox(QWidget* parent) : QPlainTextEdit(parent) {}
 
-void ViewerTextBox::showText(const QString& text) {
-  const qsizetype linesPerParagraph = (lineCount(text) + paragraphBudget_ - 1) / paragraphBudget_;
-  auto* document = new QTextDocument(this);
-  document->setUndoRedoEnabled(false);
-  document->setDefaultFont(font());
-  QTextCursor(document).insertText(linesPerParagraph > 1 ? packedLines(text, linesPerParagraph) : text);
-
-  // Taken from the document itself: any paragraph end in the text is one for it too.
-  std::vector<int> lineCounts;
-  lineCounts.reserve(static_cast<std::size_t>(document->blockCount()));
-  for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next())
-    lineCounts.push_back(1 + static_cast<int>(block.text().count(QChar::LineSeparator)));
-  auto* layout = new LineCountedLayout(document, std::move(lineCounts));
+void ViewerTextBox::showText(PackedText packed) {
+  QTextDocument* document = packed.document.release();
+  document->setParent(this);
+  document->setDefaultFont(font());  // before the layout, which would lay everything out again
+  auto* layout = new LineCountedLayout(document, std::move(packed.lineCounts));
   document->setDocumentLayout(layout);
 
   const QPointer<QTextDocument> previous = ownDocument_;

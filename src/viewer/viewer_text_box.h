@@ -1,26 +1,23 @@
 #pragma once
 
+#include "viewer/packed_text.h"
+
 #include <QPlainTextEdit>
 #include <QPointer>
 
-class QTextDocument;
-
 namespace sorvane::viewer {
 
-// A read-only plain-text box that takes a long text in one go. A text document's cost grows
-// with its paragraphs, so past a budget of paragraphs several lines share one, joined by line
-// separators; the box keeps each paragraph's line count set, so the scroll bars measure lines
-// before the paragraphs are laid out, as they do with one line to a paragraph. Its text is
-// set through showText only.
+// A read-only plain-text box for a long text, packed by TextPacker with several lines to a
+// paragraph. The box keeps each paragraph's line count set, so the scroll bars measure lines
+// before the paragraphs are laid out, as they do with one line to a paragraph. Its text is set
+// through showText only.
 class ViewerTextBox final : public QPlainTextEdit {
   Q_OBJECT
  public:
-  static constexpr int kParagraphBudget = 32768;
+  explicit ViewerTextBox(QWidget* parent = nullptr);
 
-  explicit ViewerTextBox(QWidget* parent = nullptr, int paragraphBudget = kParagraphBudget);
-
-  // Replaces the text; CR LF, a lone CR and a lone LF each end a line, as in setPlainText.
-  void showText(const QString& text);
+  // Replaces the text with a packed one, taking its document over.
+  void showText(PackedText packed);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -32,7 +29,6 @@ class ViewerTextBox final : public QPlainTextEdit {
   template <typename Relayout>
   void keepingLineCounts(Relayout relayout);
 
-  int paragraphBudget_;
   QPointer<QTextDocument> ownDocument_;
 };
 

@@ -1,4 +1,4 @@
-#include "engine/replace_run.h"
+#include "engine/run/replace_run.h"
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/journal_texts.h"

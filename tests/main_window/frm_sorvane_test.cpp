@@ -1,6 +1,6 @@
 #include "main_window/frm_sorvane.h"
 
-#include "engine/messages.h"
+#include "engine/run/messages.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "main_window/check_value.h"
@@ -380,6 +380,9 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
   QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
   QSignalSpy openClicks(w().cmdOpen, &QPushButton::clicked);
 
+  QTest::keyClick(w().cmbFind, Qt::Key_F1);
+  EXPECT_EQ(scripted.help.command, platform::kHelpContents);
+  scripted.help.command = 0;
   QTest::keyClick(window.get(), Qt::Key_H, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.help.command == platform::kHelpContents; }));
   EXPECT_TRUE(scripted.help.file.endsWith("/Sorvane Help.hlp"));

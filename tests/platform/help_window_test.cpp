@@ -1,18 +1,25 @@
 #include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/help_window.h"
+#include "run_program.h"
 #include "vocabulary/vocabulary.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QWidget>
+#include <cmath>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -37,6 +44,14 @@ QTextBrowser* helpBrowser() {
 // Lets the browser lay out its text, so scrolling means something.
 void settle() { QApplication::processEvents(); }
 
+// Clicks the first link whose text begins with `text`, as a user would.
+void clickLink(QTextBrowser& browser, const QString& text) {
+  QTextCursor link = browser.document()->find(text);
+  ASSERT_FALSE(link.isNull()) << text.toStdString();
+  link.setPosition(link.selectionStart() + 1);
+  QTest::mouseClick(browser.viewport(), Qt::LeftButton, {}, browser.cursorRect(link).center());
+}
+
 // One window for every request, not modal, reopened at the top of the contents; it goes with
 // the engine and never keeps the program running.
 TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
@@ -58,6 +73,12 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
                             "Taking a run back", "The viewer", "What Sorvane remembers", "The keyboard", "The command line",
                             "~/.local/state/sorvane/runs/", "Undo Last Replace"})
     EXPECT_TRUE(text.contains(QLatin1String(title))) << title;
+  // The command-line section, the last, names every option that the usage names.
+  const QString usage = QString::fromStdString(testing::runProgram(SORVANE_CLI_PATH, {"--help"}).out);
+  ASSERT_TRUE(usage.startsWith(QLatin1String("Usage:")));
+  const QString commandLine = text.mid(text.lastIndexOf(QLatin1String("The command line")));
+  for (const QRegularExpressionMatch& option : QRegularExpression(QStringLiteral("--[a-z-]+")).globalMatch(usage))
+    EXPECT_TRUE(commandLine.contains(option.captured())) << option.captured().toStdString();
 
   browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());
   ASSERT_GT(browser->verticalScrollBar()->value(), 0);
@@ -76,26 +97,82 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   EXPECT_TRUE(window.isNull());
 }
 
-TEST(HelpWindowTest, EveryLinkInTheShippedHelpFileLeadsToASection) {
+// Every link leads to a section, and every piece of text stands out from what it is drawn on,
+// on a light desktop and on a dark one.
+TEST(HelpWindowTest, EveryLinkLeadsToASectionAndEveryTextReadsUnderLightAndDarkPalettes) {
+  const QPalette light = QApplication::palette();
+  QPalette dark = light;
+  for (const auto& [role, colour] : {std::pair{QPalette::Base, "#1e1e1e"}, {QPalette::Text, "#e0e0e0"},
+                                     {QPalette::Link, "#6cb4ff"}})
+    dark.setColor(role, QColor(colour));
+  for (const QPalette& palette : {light, dark}) {
+    QApplication::setPalette(palette);
+    HelpWindowEngine engine;
+    engine.show(kShippedHelpFile, kHelpContents);
+    QSet<QString> targets;
+    QStringList links;
+    for (QTextBlock block = helpBrowser()->document()->begin(); block.isValid(); block = block.next()) {
+      for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+        const QTextCharFormat format = fragment.fragment().charFormat();
+        for (const QString& name : format.anchorNames()) targets.insert(name);
+        if (format.isAnchor() && !format.anchorHref().isEmpty()) links.append(format.anchorHref());
+        const QColor text = format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
+                                                                              : palette.color(QPalette::Text);
+        const QColor ground = format.hasProperty(QTextFormat::BackgroundBrush) ? format.background().color()
+                                                                                : palette.color(QPalette::Base);
+        EXPECT_GE(std::abs(text.lightnessF() - ground.lightnessF()), 0.4)
+            << fragment.fragment().text().toStdString() << " on " << palette.color(QPalette::Base).name().toStdString();
+      }
+    }
+    EXPECT_GE(links.size(), 8);
+    for (const QString& link : links)
+      EXPECT_TRUE(link.startsWith(QLatin1Char('#')) && targets.contains(link.mid(1))) << link.toStdString();
+  }
+  QApplication::setPalette(light);
+}
+
+// Alt+Left goes back to where each link was followed from. Ctrl+F opens a find bar that finds
+// as it is typed, and the next place at each Enter, from the top after the last; Esc puts the
+// bar away, and only then closes the window.
+TEST(HelpWindowTest, BackRetracesTheLinksAndTheFindBarFindsAsItIsTyped) {
   HelpWindowEngine engine;
   engine.show(kShippedHelpFile, kHelpContents);
-  QTextBrowser* browser = helpBrowser();
-  ASSERT_NE(browser, nullptr);
+  QWidget* window = helpWindows().front();
+  QTextBrowser& browser = *helpBrowser();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  settle();
+  const QScrollBar& scroll = *browser.verticalScrollBar();
+  clickLink(browser, QStringLiteral("The command line"));
+  const int atCommandLine = scroll.value();
+  ASSERT_GT(atCommandLine, 0);
+  clickLink(browser, QStringLiteral("take the run back"));
+  ASSERT_LT(scroll.value(), atCommandLine);
+  for (const int back : {atCommandLine, 0, 0}) {
+    QTest::keyClick(&browser, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(scroll.value(), back);
+  }
 
-  QSet<QString> targets;
-  QStringList links;
-  for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
-    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
-      const QTextCharFormat format = fragment.fragment().charFormat();
-      for (const QString& name : format.anchorNames()) targets.insert(name);
-      if (format.isAnchor() && !format.anchorHref().isEmpty()) links.append(format.anchorHref());
-    }
-  }
-  ASSERT_GE(links.size(), 8);
-  for (const QString& link : links) {
-    ASSERT_TRUE(link.startsWith(QLatin1Char('#'))) << link.toStdString();
-    EXPECT_TRUE(targets.contains(link.mid(1))) << link.toStdString();
-  }
+  QTest::keyClick(&browser, Qt::Key_F, Qt::ControlModifier);
+  auto* findText = window->findChild<QLineEdit*>(QStringLiteral("helpFindText"));
+  ASSERT_TRUE(findText->isVisible());
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SORVANE-CLI --UNDO"));
+  const int first = browser.textCursor().selectionStart();
+  EXPECT_EQ(browser.textCursor().selectedText(), "sorvane-cli --undo");
+  EXPECT_GT(scroll.value(), 0);  // brought into view
+  QTest::keyClick(findText, Qt::Key_Return);
+  EXPECT_GT(browser.textCursor().selectionStart(), first);
+  QTest::keyClick(findText, Qt::Key_Return);  // it occurs twice
+  EXPECT_EQ(browser.textCursor().selectionStart(), first);
+  const QLabel* notFound = window->findChild<QLabel*>(QStringLiteral("helpNotFound"));
+  EXPECT_FALSE(notFound->isVisible());
+  QTest::keyClicks(findText, QStringLiteral("x"));
+  EXPECT_TRUE(notFound->isVisible());
+
+  QTest::keyClick(findText, Qt::Key_Escape);
+  EXPECT_FALSE(findText->isVisible());
+  EXPECT_TRUE(window->isVisible());
+  QTest::keyClick(&browser, Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
 }
 
 TEST(HelpWindowTest, MissingOrUnreadableFileShowsWhereItWasLookedFor) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/host.h"
+#include "engine/run/host.h"
 
 #include <deque>
 #include <functional>

@@ -23,6 +23,13 @@ const std::string kUtf8Window(64 * 1024 - 1, 'a');  // all but the last byte of 
 
 ReadPacing chunksOf(std::size_t size, std::chrono::nanoseconds interval = kNever) { return {size, interval}; }
 
+// Gathers the text a read hands on.
+struct Gathered final : viewer::ViewerTextSink {
+  QString text;
+  void start(qsizetype) override {}
+  void append(QStringView piece) override { text += piece; }
+};
+
 std::size_t openDescriptors() {
   const std::filesystem::directory_iterator fds("/proc/self/fd");
   return static_cast<std::size_t>(std::distance(fds, std::filesystem::directory_iterator()));
@@ -54,14 +61,17 @@ TEST(ViewerText, EveryEncodingIsDecodedIntoCrLfEndedLinesWhereverAChunkEnds) {
       {kUtf8Window + "\xC3\xA9", kUtf8Window + "\u00E9\r\n"},  // a character across the edge
       {kUtf8Window + "a\xE9", kUtf8Window + "a\uFFFD\r\n"},     // past the edge
       {kUtf8Window + "\xE9", kUtf8Window + "\u00E9\r\n"},
+      // Bytes that form no character past it, each one U+FFFD, wherever the chunks cut them.
+      {kUtf8Window + "\xC3\xA9 x\xE2\x82y\xF0\x9F\x98\x80 \x80\xE2\x82",
+       kUtf8Window + "\u00E9 x\uFFFD\uFFFDy\U0001F600 \uFFFD\uFFFD\uFFFD\r\n"},
       {"abc\xC3", "abc\u00C3\r\n"},  // cut short by the end of the file
   };
   TempFolder folder;
   for (const auto& [content, shown] : cases) {
     writeFile(folder / "f.txt", content);
     for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 20}) {
-      const auto read = readViewerText(folder / "f.txt", {}, chunksOf(chunk));
-      ASSERT_FALSE(read.failure);
+      Gathered read;
+      ASSERT_FALSE(readViewerText(folder / "f.txt", read, {}, chunksOf(chunk)));
       EXPECT_EQ(read.text.toStdString(), shown) << "chunks of " << chunk << " reading [" << content.substr(0, 40) << "]";
     }
   }
@@ -82,15 +92,18 @@ TEST(ViewerText, Windows1252AgreesWithIcu) {
   ucnv_close(converter);
 }
 
-TEST(ViewerText, YieldsByTimeNotByChunk) {
+// Each chunk's text is handed on before the window gets its events.
+TEST(ViewerText, HandsOnEachChunksTextAndYieldsByTimeNotByChunk) {
   TempFolder folder;
-  writeFile(folder / "f.txt", std::string(100, 'x'));
-  int yields = 0;
-  const auto count = [&] { ++yields; };
-  readViewerText(folder / "f.txt", count, chunksOf(10, kNever));
-  EXPECT_EQ(yields, 0);
-  readViewerText(folder / "f.txt", count, chunksOf(10, std::chrono::nanoseconds(0)));
-  EXPECT_EQ(yields, 10);
+  writeFile(folder / "f.txt", "\xEF\xBB\xBF" + std::string(97, 'x'));
+  Gathered read;
+  std::vector<qsizetype> handedOn;
+  const auto note = [&] { handedOn.push_back(read.text.size()); };
+  readViewerText(folder / "f.txt", read, note, chunksOf(10, kNever));
+  EXPECT_TRUE(handedOn.empty());
+  read.text.clear();
+  readViewerText(folder / "f.txt", read, note, chunksOf(10, std::chrono::nanoseconds(0)));
+  EXPECT_EQ(handedOn, (std::vector<qsizetype>{7, 17, 27, 37, 47, 57, 67, 77, 87, 97}));
 }
 
 TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
@@ -109,14 +122,16 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
                                                           {folder / "utf32.txt", 75},
                                                           {folder / "utf32be.txt", 75}};
   for (const auto& [path, number] : cases) {
-    const auto read = readViewerText(path, {});
-    ASSERT_TRUE(read.failure) << path;
-    EXPECT_EQ(read.failure->number, number) << path;
-    EXPECT_EQ(read.failure->source, kApplicationTitle);
+    Gathered read;
+    const auto failure = readViewerText(path, read, {});
+    ASSERT_TRUE(failure) << path;
+    EXPECT_EQ(failure->number, number) << path;
+    EXPECT_EQ(failure->source, kApplicationTitle);
     EXPECT_TRUE(read.text.isEmpty());
   }
-  EXPECT_EQ(readViewerText(folder / "gone.txt", {}).failure->description, "File not found");
-  EXPECT_FALSE(readViewerText(folder / "ok.txt", {}).failure);
+  Gathered read;
+  EXPECT_EQ(readViewerText(folder / "gone.txt", read, {})->description, "File not found");
+  EXPECT_FALSE(readViewerText(folder / "ok.txt", read, {}));
   EXPECT_EQ(openDescriptors(), before);
 }
 

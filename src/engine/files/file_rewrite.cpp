@@ -1,0 +1,148 @@
+#include "engine/files/file_rewrite.h"
+
+#include "engine/files/source_file.h"
+#include "engine/text/text_rewrite.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+
+namespace sorvane {
+namespace {
+
+class CountingSink final : public RewriteSink {
+ public:
+  bool keep(std::string_view) override { return true; }
+  bool replace(std::string_view) override { return true; }
+  bool keepHole(std::uint64_t) override { return true; }
+};
+
+// The path whose name the new content must take: the file itself, not a link to it.
+Result<std::string> resolveLinks(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  if (!resolved) return failureFromErrno(errno, path);
+  return std::string(resolved.get());
+}
+
+// Opens the folder of a file named by a path; the file's name in it replaces `file.name`.
+Result<FileToRewrite> withOwnFolder(FileToRewrite file) {
+  const Result<std::string> target = resolveLinks(file.path);
+  if (!target.ok()) return Result<FileToRewrite>::endedAs(target);
+  const std::string& resolved = target.value();
+  const auto slash = resolved.find_last_of('/');
+  const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
+  file.name = slash == std::string::npos ? resolved : resolved.substr(slash + 1);
+  auto folder = std::make_shared<FileDescriptor>(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // A folder the user may search but not read still holds files to rewrite; it is only not
+  // flushed after the swap.
+  if (!folder->valid() && errno == EACCES) folder->reset(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!folder->valid()) return failureFromErrno(errno, resolved);
+  file.folder = std::move(folder);
+  return file;
+}
+
+// Why the stream ended early: the source or the replacement stopped or failed.
+Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const std::string& path) {
+  if (source.stopped() || (replacement && replacement->stopped())) return Stopped{};
+  if (source.failure()) return *source.failure();
+  if (replacement && replacement->failure()) return *replacement->failure();
+  return failureFromErrno(EIO, path);  // neither says why: the read went wrong unnoticed
+}
+
+}  // namespace
+
+PreparedRewrite::PreparedRewrite(std::int64_t replacements, std::string path,
+                                 std::shared_ptr<const FileDescriptor> folder, std::unique_ptr<SourceFile> source,
+                                 std::unique_ptr<ReplacementFile> replacement)
+    : replacements_(replacements),
+      path_(std::move(path)),
+      folder_(std::move(folder)),
+      source_(std::move(source)),
+      replacement_(std::move(replacement)) {}
+
+PreparedRewrite::PreparedRewrite(PreparedRewrite&&) noexcept = default;
+PreparedRewrite& PreparedRewrite::operator=(PreparedRewrite&&) noexcept = default;
+// The replacement goes first: it removes its temporary file in the folder the source's holds.
+PreparedRewrite::~PreparedRewrite() { replacement_.reset(); }
+
+bool PreparedRewrite::replaces() const { return replacement_ != nullptr; }
+
+std::uint64_t PreparedRewrite::size() const { return replacement_ ? replacement_->size() : 0; }
+
+int PreparedRewrite::folder() const { return replacement_ ? folder_->get() : -1; }
+
+bool PreparedRewrite::sameSource(const PreparedRewrite& other) const {
+  if (!source_ || !other.source_) return false;
+  const struct stat& mine = source_->openedStatus();
+  const struct stat& theirs = other.source_->openedStatus();
+  return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+}
+
+void PreparedRewrite::keepOriginalIn(RunJournal* journal) {
+  if (replacement_ && journal) replacement_->keepOriginalIn(*journal);
+}
+
+Status PreparedRewrite::flush() { return replacement_ ? replacement_->flush() : succeeded(); }
+
+Status PreparedRewrite::publish() {
+  if (!replacement_) return succeeded();
+  // Another program wrote to the file since it was read: the swap would drop its bytes.
+  if (!source_->unchangedSinceOpened()) return failureFromErrno(EBUSY, path_);
+  return replacement_->publish();
+}
+
+Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const RewriteJob& job, Yielder& yielder) {
+  Result<FileToRewrite> opened = named.folder ? Result<FileToRewrite>(named) : withOwnFolder(named);
+  if (!opened.ok()) return Result<PreparedRewrite>::endedAs(opened);
+  const FileToRewrite& file = opened.value();
+  const int folder = file.folder->get();
+
+  auto source = std::make_unique<SourceFile>(yielder, job.writing.seek);
+  if (!source->open(folder, file.name, file.path))
+    return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+  const auto size = static_cast<std::uint64_t>(source->openedStatus().st_size);
+  if (size < job.terms.shortestMatchingFile()) return PreparedRewrite(0, file.path, nullptr, nullptr, nullptr);
+  // One byte over the size lets the first read see the end of a small file.
+  TextRewrite text(*source, job.terms, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
+  if (!text.start()) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+  // Read as UTF-16, its characters would be garbled; it is left as it is.
+  if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
+  const auto counted = [&](std::int64_t replacements) {
+    return PreparedRewrite(replacements, file.path, nullptr, nullptr, nullptr);
+  };
+  if (text.matcher().findsNothing()) return counted(0);
+
+  if (job.dryRun || !text.replacement()) {
+    CountingSink counter;
+    if (!text.run(counter)) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+    if (!job.dryRun && text.occurrences() > 0) return unwritableReplacementFailure();
+    return counted(text.occurrences());
+  }
+
+  auto replacement =
+      std::make_unique<ReplacementFile>(folder, file.name, file.path, source->descriptor(), source->openedStatus(),
+                                        *text.replacement(), job.swap, job.writing, yielder);
+  if (!text.run(*replacement) || !replacement->finishWriting())
+    return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), file.path));
+  if (text.occurrences() == 0) return counted(0);
+  if (Status sealed = replacement->seal(); !sealed.ok()) return Result<PreparedRewrite>::endedAs(sealed);
+  return PreparedRewrite(text.occurrences(), file.path, file.folder, std::move(source), std::move(replacement));
+}
+
+Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
+  Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder);
+  if (!prepared.ok()) return prepared;
+  PreparedRewrite& rewrite = prepared.value();
+  rewrite.keepOriginalIn(job.journal);
+  if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<PreparedRewrite>::endedAs(flushed);
+  if (job.journal && rewrite.replaces()) job.journal->makeKeptDurable();
+  if (Status published = rewrite.publish(); !published.ok()) return Result<PreparedRewrite>::endedAs(published);
+  return prepared;
+}
+
+}  // namespace sorvane

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "engine/files/failure.h"
+#include "engine/files/file_descriptor.h"
+#include "engine/files/replacement_file.h"
+#include "engine/files/rewrite_result.h"
+#include "engine/files/run_journal.h"
+#include "engine/text/encoded_terms.h"
+#include "engine/text/stream_rewriter.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+namespace sorvane {
+
+class SourceFile;
+class Yielder;
+
+struct RewriteJob {
+  EncodedTerms& terms;
+  bool dryRun = false;  // count the occurrences, write nothing
+  std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
+  SwapCalls swap;
+  WriteTuning writing;
+  RunJournal* journal = nullptr;  // keeps the originals; prepareRewrite() never touches it
+};
+
+// A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,
+// so that no limit on the length of a path limits how deep the file may lie. The folder is
+// shared, so it stays open while files in it wait to be put in place after the walk moved on.
+struct FileToRewrite {
+  std::string path;  // as the user sees it; opened by itself only when there is no folder
+  std::shared_ptr<const FileDescriptor> folder;  // an open folder, or none
+  std::string name;                              // the name within `folder`
+
+  static FileToRewrite named(std::string path) { return {std::move(path), nullptr, {}}; }
+};
+
+// One file between the stages of its rewrite: read, and its new content written to a temporary
+// file with the file's attributes; not yet flushed, nor in the file's place. Dropped before it
+// is published, it leaves the file as it was and no temporary file behind.
+class PreparedRewrite {
+ public:
+  PreparedRewrite(PreparedRewrite&&) noexcept;
+  PreparedRewrite& operator=(PreparedRewrite&&) noexcept;
+  ~PreparedRewrite();
+
+  std::int64_t replacements() const { return replacements_; }
+  // False when there is nothing to put in place: no occurrence, or a dry run.
+  bool replaces() const;
+  // What its flush has to write.
+  std::uint64_t size() const;
+  // The folder the new content is moved into, or -1 when it replaces nothing.
+  int folder() const;
+  // True when both replace the same file: named twice, it must be read again after its rewrite.
+  bool sameSource(const PreparedRewrite& other) const;
+
+  // Hands the original to `journal`, if there is one and the file replaces something.
+  void keepOriginalIn(RunJournal* journal);
+  // Makes the new content durable. May run on a helper thread while nothing else touches it.
+  Status flush();
+  // Puts the flushed content in the file's place, unless the file changed since it was read.
+  // The folder's flush is the caller's.
+  Status publish();
+
+ private:
+  friend Result<PreparedRewrite> prepareRewrite(const FileToRewrite&, const RewriteJob&, Yielder&);
+  PreparedRewrite(std::int64_t replacements, std::string path, std::shared_ptr<const FileDescriptor> folder,
+                  std::unique_ptr<SourceFile> source, std::unique_ptr<ReplacementFile> replacement);
+
+  std::int64_t replacements_ = 0;
+  std::string path_;
+  std::shared_ptr<const FileDescriptor> folder_;  // kept open until the file is in place
+  std::unique_ptr<SourceFile> source_;
+  std::unique_ptr<ReplacementFile> replacement_;  // none when it replaces nothing
+};
+
+// The first stage of a rewrite, as text in the encoding its byte order mark announces. A file
+// named by a path that is a symbolic link is rewritten at the link's target, and the link stays
+// a link; a name in a folder must be the file itself.
+Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
+
+// One whole attempt on one file alone, put in place at once: prepared, its original handed to the
+// job's journal, flushed, the journal made durable, and published. The flush of its folder(),
+// which makes the new name durable, is the caller's.
+Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
+
+}  // namespace sorvane

@@ -1,0 +1,211 @@
+#include "engine/files/replacement_file.h"
+
+#include "engine/files/file_descriptor.h"
+#include "engine/files/temporary_name.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <utility>
+
+namespace sorvane {
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+}  // namespace
+
+int createUnnamedFile(int folder) {
+  const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  // Without /proc the file could never be given a name.
+  if (::access(descriptorPath(fd).c_str(), F_OK) != 0) {
+    ::close(fd);
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return fd;
+}
+
+ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
+                                 const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls,
+                                 const WriteTuning& tuning, Yielder& yielder)
+    : folder_(folder),
+      name_(std::move(name)),
+      path_(std::move(path)),
+      sourceFd_(sourceFd),
+      sourceStatus_(sourceStatus),
+      replacement_(std::move(replacement)),
+      calls_(calls),
+      tuning_(tuning),
+      yielder_(yielder),
+      // A hole takes at least one block.
+      kernelCopyFrom_(sourceStatus.st_blocks * 512 < sourceStatus.st_size
+                          ? std::min<std::uint64_t>(tuning.kernelCopyFrom, sourceStatus.st_blksize)
+                          : tuning.kernelCopyFrom) {}
+
+ReplacementFile::~ReplacementFile() { discard(); }
+
+bool ReplacementFile::keep(std::string_view bytes) {
+  sourceOffset_ += bytes.size();
+  // Before the first occurrence, and in a stretch the kernel copies, the source has the bytes.
+  if (!writer_ || copyFrom_) return true;
+  if (sourceOffset_ - stretchStart_ >= kernelCopyFrom_) {
+    copyFrom_ = sourceOffset_ - bytes.size();
+    return true;
+  }
+  return writer_->write(bytes) || writerFailed();
+}
+
+bool ReplacementFile::keepHole(std::uint64_t length) {
+  if (writer_ && !copyFrom_) copyFrom_ = sourceOffset_;
+  sourceOffset_ += length;
+  return true;
+}
+
+bool ReplacementFile::replace(std::string_view occurrence) {
+  if (!writer_) {
+    if (!create()) return false;
+    copyFrom_ = 0;  // everything before the first occurrence
+  }
+  if (!endStretch() || !writer_->write(replacement_)) return writerFailed();
+  sourceOffset_ += occurrence.size();
+  stretchStart_ = sourceOffset_;
+  return true;
+}
+
+bool ReplacementFile::endStretch() {
+  if (!copyFrom_) return true;
+  const std::uint64_t from = *copyFrom_;
+  copyFrom_.reset();
+  return writer_->copy(from, sourceOffset_ - from);
+}
+
+bool ReplacementFile::writerFailed() {
+  if (!writer_->stopped()) return fail(writer_->error());
+  stopped_ = true;
+  discard();
+  return false;
+}
+
+bool ReplacementFile::create() {
+  // A read-only target stays as it is, even where its folder would allow the swap. Root passes
+  // the access check, so the write bits are asked too: whoever runs the program, no write bit
+  // means the file was made read-only on purpose.
+  if (::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0) return fail(errno);
+  if ((sourceStatus_.st_mode & 0222) == 0) return fail(EACCES);
+
+  temporaryFd_ = calls_.createUnnamed(folder_);
+  if (temporaryFd_ < 0) {
+    // vfat, NFS and older kernels have no unnamed files.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return failToCreate(errno);
+    if (!createNamed()) return false;
+  }
+  writer_ = std::make_unique<ReplacementWriter>(sourceFd_, temporaryFd_, tuning_, yielder_);
+  return true;
+}
+
+bool ReplacementFile::createNamed() {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = randomTemporaryName();
+    temporaryFd_ = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (temporaryFd_ >= 0) {
+      temporaryName_ = std::move(name);
+      return true;
+    }
+    if (errno != EEXIST) return failToCreate(errno);
+  }
+  return fail(EEXIST);
+}
+
+bool ReplacementFile::failToCreate(int error) {
+  // The file itself passed the access check: what refuses is its folder.
+  if (error != EACCES && error != EPERM) return fail(error);
+  failure_ = unwritableFolderFailure();
+  discard();
+  return false;
+}
+
+Status ReplacementFile::linkUnnamed() {
+  const std::string source = descriptorPath(temporaryFd_);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = randomTemporaryName();
+    if (calls_.link(AT_FDCWD, source.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temporaryName_ = std::move(name);
+      return succeeded();
+    }
+    if (errno != EEXIST) return failed(errno);
+  }
+  return failed(EEXIST);
+}
+
+bool ReplacementFile::finishWriting() {
+  if (!writer_) return true;
+  return (endStretch() && writer_->finish()) || writerFailed();
+}
+
+Status ReplacementFile::seal() {
+  // The buffer is needed no more, and a batch holds many sealed files.
+  writer_.reset();
+  // After the last write, which would clear file capabilities and, for a user other than
+  // root, the set-id bits.
+  if (const int error = copyFileAttributes(sourceFd_, sourceStatus_, temporaryFd_, calls_.setAttribute))
+    return failed(error);
+  struct stat written {};
+  if (::fstat(temporaryFd_, &written) != 0) return failed(errno);
+  size_ = static_cast<std::uint64_t>(written.st_size);
+  written_ = FileFingerprint::of(written);
+  return succeeded();
+}
+
+void ReplacementFile::keepOriginalIn(RunJournal& journal) {
+  journal_ = &journal;
+  attempt_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
+}
+
+Status ReplacementFile::flush() {
+  // The content must be on disk before the name points at it, or a crash could leave the
+  // target empty.
+  if (calls_.flushData(temporaryFd_) != 0) return failed(errno);
+  return succeeded();
+}
+
+Status ReplacementFile::publish() {
+  if (temporaryName_.empty()) {
+    if (Status linked = linkUnnamed(); !linked.ok()) return linked;
+  }
+  const int fd = std::exchange(temporaryFd_, -1);
+  if (::close(fd) != 0) return failed(errno);
+  if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str()) != 0) return failed(errno);
+  temporaryName_.clear();
+  if (journal_) {
+    // The rename set the status-change time. Another file under the name by now gets none, so
+    // undo finds the file changed and leaves it alone.
+    struct stat placed {};
+    const bool ours = ::fstatat(folder_, name_.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      placed.st_dev == written_.device && placed.st_ino == written_.inode;
+    journal_->putInPlace(attempt_, ours ? placed.st_ctim : timespec{});
+  }
+  return succeeded();
+}
+
+void ReplacementFile::discard() {
+  writer_.reset();  // its helper may still be writing to the file
+  if (temporaryFd_ >= 0) ::close(temporaryFd_);
+  temporaryFd_ = -1;
+  if (!temporaryName_.empty()) ::unlinkat(folder_, temporaryName_.c_str(), 0);
+  temporaryName_.clear();
+}
+
+bool ReplacementFile::fail(int error) {
+  failure_ = failureFromErrno(error, path_);
+  discard();
+  return false;
+}
+
+Status ReplacementFile::failed(int error) {
+  fail(error);
+  return *failure_;
+}
+
+}  // namespace sorvane

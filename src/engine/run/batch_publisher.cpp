@@ -1,0 +1,249 @@
+#include "engine/run/batch_publisher.h"
+
+#include "engine/files/yielder.h"
+#include "engine/run/worker_pool.h"
+#include "engine/text/encoded_terms.h"
+
+#include <algorithm>
+#include <new>
+#include <optional>
+#include <sys/stat.h>
+
+namespace sorvane {
+namespace {
+
+// Files and folders are flushed on these: a flush waits on the disk, which takes several at once
+// about as fast as one.
+constexpr int kFlushThreads = 4;
+
+// A file that needs more memory than there is fails alone; the run goes on.
+template <typename Step>
+Result<PreparedRewrite> failingOutOfMemory(Step step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    return outOfMemoryFailure();
+  }
+}
+
+}  // namespace
+
+// A folder files were renamed into, once however many descriptors name it.
+struct BatchPublisher::TouchedFolder {
+  dev_t device;
+  ino_t inode;
+  int fd;
+};
+
+struct BatchPublisher::PendingFile {
+  FileToRewrite file;
+  std::optional<Result<PreparedRewrite>> prepared;
+  std::optional<Status> flushed;  // none until its flush has run
+  bool ready = false;             // no helper works on it; guarded by readyMutex_
+};
+
+// The job's journal is only ever handed originals on the run's thread, in run order, as files
+// are accepted into the batch: preparing a file never touches it.
+BatchPublisher::BatchPublisher(const EngineOptions& options, EncodedTerms& terms, Yielder& yielder, BatchHost& host)
+    : options_(options),
+      yielder_(yielder),
+      host_(host),
+      job_{terms, options.dryRun, options.bufferCapacity, options.swap, WriteTuning{}, options.journal} {
+  if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
+  if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
+}
+
+BatchPublisher::~BatchPublisher() {
+  cancel_ = true;
+  // Joined: no helper touches a file any more, so the files left can go.
+  helpers_.reset();
+  flushers_.reset();
+}
+
+void BatchPublisher::add(const FileToRewrite& file) {
+  auto pending = std::make_shared<PendingFile>();
+  pending->file = file;
+  if (options_.jobs > 1) {
+    ahead_.push_back(pending);
+    helpers_->run([this, pending] { prepareAhead(*pending); });
+    // Bounds the files ahead, and with them the descriptors held.
+    takeReady(options_.readAhead);
+    return;
+  }
+  pending->prepared = prepare(file, yielder_);
+  pending->ready = true;
+  accept(std::move(pending));
+}
+
+Result<PreparedRewrite> BatchPublisher::prepare(const FileToRewrite& file, Yielder& yielder) {
+  return failingOutOfMemory([&] { return prepareRewrite(file, job_, yielder); });
+}
+
+// The flush comes later, once the original is kept: one flush then carries both where the file
+// system allows.
+void BatchPublisher::prepareAhead(PendingFile& file) {
+  // A helper never calls the host: it only hears the run being cancelled.
+  Yielder yielder([this] { return !cancel_.load(std::memory_order_relaxed); }, std::chrono::nanoseconds(0));
+  Result<PreparedRewrite> prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file.file, yielder);
+  {
+    const std::lock_guard lock(readyMutex_);
+    file.prepared = std::move(prepared);
+    file.ready = true;
+  }
+  readySignal_.notify_all();
+}
+
+void BatchPublisher::flushAhead(const Pending& file) {
+  if (!file->prepared->value().replaces()) {
+    file->flushed = succeeded();
+    return;
+  }
+  {
+    const std::lock_guard lock(readyMutex_);
+    file->ready = false;
+  }
+  flushers_->run([this, file] {
+    Status flushed = file->prepared->value().flush();
+    {
+      const std::lock_guard lock(readyMutex_);
+      file->flushed = std::move(flushed);
+      file->ready = true;
+    }
+    readySignal_.notify_all();
+  });
+}
+
+void BatchPublisher::waitUntilReady(const PendingFile& file) {
+  std::unique_lock lock(readyMutex_);
+  while (!readySignal_.wait_for(lock, Yielder::kDefaultInterval, [&] { return file.ready; })) {
+    // The host keeps its events, and its stop request is heard, while the disk works.
+    lock.unlock();
+    host_.yield();
+    lock.lock();
+  }
+}
+
+void BatchPublisher::takeReady(std::size_t keepAhead) {
+  while (!ahead_.empty() && !host_.ended()) {
+    {
+      const std::lock_guard lock(readyMutex_);
+      if (ahead_.size() <= keepAhead && !ahead_.front()->ready) return;
+    }
+    waitUntilReady(*ahead_.front());
+    if (host_.ended()) return;
+    Pending front = std::move(ahead_.front());
+    ahead_.pop_front();
+    accept(std::move(front));
+  }
+}
+
+void BatchPublisher::accept(Pending file) {
+  if (file->prepared->stopped()) {
+    host_.endedByHost();
+    return;
+  }
+  if (file->prepared->ok()) {
+    const PreparedRewrite& prepared = file->prepared->value();
+    // Named twice, a file is read again once its first rewrite is in place.
+    const bool again = prepared.replaces() && std::any_of(batch_.begin(), batch_.end(), [&](const Pending& other) {
+                         return other->prepared->ok() && prepared.sameSource(other->prepared->value());
+                       });
+    if (again) {
+      publishBatch();
+      if (host_.ended()) return;
+      file->prepared = prepare(file->file, yielder_);
+      file->flushed.reset();
+      return accept(std::move(file));
+    }
+    file->prepared->value().keepOriginalIn(job_.journal);
+    if (!file->flushed) flushAhead(file);
+    batchBytes_ += prepared.size();
+    batchReplacing_ += prepared.replaces() ? 1 : 0;
+    // Nothing is left to do with the file but to report it: its folder may close.
+    if (!prepared.replaces()) file->file.folder.reset();
+  }
+  const bool failed = !file->prepared->ok();
+  batch_.push_back(std::move(file));
+  // A failure is shown once the files before it are in place.
+  if (failed || batchReplacing_ >= options_.batch.files || batchBytes_ >= options_.batch.bytes ||
+      batch_.size() - batchReplacing_ >= options_.batch.unchangedFiles)
+    publishBatch();
+}
+
+void BatchPublisher::publishBatch() {
+  for (const Pending& file : batch_) waitUntilReady(*file);
+  const bool replacesAny = std::any_of(batch_.begin(), batch_.end(), [](const Pending& file) {
+    return file->prepared->ok() && file->prepared->value().replaces() && file->flushed->ok();
+  });
+  // Every new content is on disk: the originals' records follow, before the first rename.
+  if (job_.journal && replacesAny && !host_.ended()) job_.journal->makeKeptDurable();
+  std::vector<TouchedFolder> folders;
+  for (const Pending& file : batch_) {
+    if (host_.ended()) break;
+    publishInOrder(*file, folders);
+    host_.yield();
+  }
+  if (host_.ended()) cancel_ = true;
+  flushFolders(folders);
+  batch_.clear();
+  batchReplacing_ = 0;
+  batchBytes_ = 0;
+}
+
+void BatchPublisher::publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders) {
+  Status status = file.prepared->ok() ? file.flushed.value_or(succeeded()) : Status::endedAs(*file.prepared);
+  if (status.ok()) status = file.prepared->value().publish();
+  while (!status.ok()) {
+    if (status.stopped()) {
+      host_.endedByHost();
+      return;
+    }
+    if (!host_.retryAfter(file.file.path, *status.failure())) return;
+    // A complete new attempt, put in place at once.
+    file.prepared = failingOutOfMemory([&] { return rewriteFile(file.file, job_, yielder_); });
+    status = file.prepared->ok() ? succeeded() : Status::endedAs(*file.prepared);
+  }
+  const PreparedRewrite& done = file.prepared->value();
+  // Only what was written counts, so a failed file or a retried one never inflates it.
+  if (done.replaces()) {
+    ++filesReplaced_;
+    noteFolder(done.folder(), folders);
+  }
+  host_.fileDone(file.file.path, done.replacements());
+}
+
+void BatchPublisher::flushFolders(const std::vector<TouchedFolder>& folders) {
+  std::size_t flushed = 0;
+  // Makes the renames survive a power cut; a folder that refuses the flush loses nothing more.
+  // All at once: the file system can take them together.
+  for (const TouchedFolder& folder : folders) {
+    flushers_->run([this, &flushed, fd = folder.fd] {
+      options_.swap.flushFolder(fd);
+      {
+        const std::lock_guard lock(readyMutex_);
+        ++flushed;
+      }
+      readySignal_.notify_all();
+    });
+  }
+  std::unique_lock lock(readyMutex_);
+  readySignal_.wait(lock, [&] { return flushed == folders.size(); });
+}
+
+void BatchPublisher::noteFolder(int fd, std::vector<TouchedFolder>& folders) {
+  // The files of one walked folder share its descriptor: no need to ask the disk again.
+  if (std::any_of(folders.begin(), folders.end(), [&](const TouchedFolder& folder) { return folder.fd == fd; })) return;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return;
+  const auto same = [&](const TouchedFolder& folder) {
+    return folder.device == status.st_dev && folder.inode == status.st_ino;
+  };
+  if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back({status.st_dev, status.st_ino, fd});
+}
+
+void BatchPublisher::publishAll() {
+  takeReady(0);
+  if (!host_.ended()) publishBatch();
+}
+
+}  // namespace sorvane

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "engine/files/file_rewrite.h"
+#include "engine/run/batch_host.h"
+#include "engine/run/engine_options.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace sorvane {
+
+class EncodedTerms;
+class WorkerPool;
+class Yielder;
+
+// Puts a run's files in place, in batches and in run order. Each file's new content is written
+// to a temporary file, on the run's thread or, with more than one job, by helpers that read
+// ahead; it is flushed on helper threads. Then, for the batch, the journal is made durable
+// once, the files are renamed in run order, and each folder they went into is flushed once. A
+// failure is told for its file after the files before it are in place. Everything but the
+// helpers' reading, writing and flushing happens on the run's thread.
+class BatchPublisher {
+ public:
+  BatchPublisher(const EngineOptions& options, EncodedTerms& terms, Yielder& yielder, BatchHost& host);
+  // Drops the files not put in place, and their temporary files with them.
+  ~BatchPublisher();
+  BatchPublisher(const BatchPublisher&) = delete;  // its helpers work on its files
+  BatchPublisher& operator=(const BatchPublisher&) = delete;
+
+  // Hands in the run's next file. It may wait in the batch, or with a helper, before it is put
+  // in place.
+  void add(const FileToRewrite& file);
+  // Puts every file handed in so far in place, or, once the run has ended, leaves them.
+  void publishAll();
+  // Tells the helpers to drop what they have not done: the run has ended.
+  void cancel() { cancel_ = true; }
+  // The files put in place with new content, for the journal.
+  std::int64_t filesReplaced() const { return filesReplaced_; }
+
+ private:
+  struct PendingFile;
+  struct TouchedFolder;
+  using Pending = std::shared_ptr<PendingFile>;
+
+  Result<PreparedRewrite> prepare(const FileToRewrite& file, Yielder& yielder);
+  void prepareAhead(PendingFile& file);  // on a helper
+  void flushAhead(const Pending& file);
+  void waitUntilReady(const PendingFile& file);
+  // Moves the files the helpers finished, from the front, into the batch, waiting while more
+  // than `keepAhead` are ahead.
+  void takeReady(std::size_t keepAhead);
+  void accept(Pending file);
+  void publishBatch();
+  void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
+  static void noteFolder(int fd, std::vector<TouchedFolder>& folders);
+  void flushFolders(const std::vector<TouchedFolder>& folders);
+
+  const EngineOptions options_;
+  Yielder& yielder_;  // the run's
+  BatchHost& host_;
+  const RewriteJob job_;
+  std::deque<Pending> ahead_;  // handed to the helpers, in run order
+  std::vector<Pending> batch_;  // prepared, in run order, waiting to be put in place
+  std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
+  std::uint64_t batchBytes_ = 0;
+  std::int64_t filesReplaced_ = 0;
+  std::mutex readyMutex_;
+  std::condition_variable readySignal_;
+  std::atomic<bool> cancel_{false};  // tells the helpers to drop what they have not done
+  // Declared last, so joined first, while what they use stands.
+  std::unique_ptr<WorkerPool> helpers_;   // read and write files ahead (more than one job)
+  std::unique_ptr<WorkerPool> flushers_;  // flush files and folders
+};
+
+}  // namespace sorvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/files/replacement_file.h"
+#include "engine/files/run_journal.h"
+#include "engine/files/yielder.h"
+#include "engine/run/folder_listing.h"
+#include "engine/text/stream_rewriter.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace sorvane {
+
+// How many rewritten files wait for one flush of the journal and of their folders: each holds a
+// few descriptors until it is in place. Files without an occurrence hold none, and wait for
+// the files before them in far greater numbers.
+struct BatchLimits {
+  std::size_t files = 64;
+  std::uint64_t bytes = std::uint64_t{64} << 20;
+  std::size_t unchangedFiles = 4096;
+};
+
+// How a host wants its runs carried out.
+struct EngineOptions {
+  bool dryRun = false;  // count occurrences, write nothing
+  std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
+  std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
+  SwapCalls swap;
+  ReadEntryCall readEntry = &::readdir;  // how folder runs read folders
+  RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
+  // 1: files are read and written on the run's own thread, and only flushed on helper threads.
+  // More: that many threads read and write files ahead, while the run's thread puts them in
+  // place in run order.
+  int jobs = 1;
+  // With more than one job, the most files handed to the helpers that the batch has not taken
+  // yet: each holds descriptors and a buffer while it waits.
+  std::size_t readAhead = 64;
+  BatchLimits batch;
+};
+
+}  // namespace sorvane

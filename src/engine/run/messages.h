@@ -1,0 +1,25 @@
+#pragma once
+
+#include "engine/files/failure.h"
+
+#include <cstdint>
+#include <string>
+
+// The texts of the run's message boxes. Line breaks are a lone CR, which the hosts render.
+namespace sorvane::messages {
+
+inline constexpr const char* kEmptyFileList =
+    "You must open at least one file in which to perform the replacement.";
+inline constexpr const char* kNoFolderChosen = "You must choose a folder in which to perform the replacement.";
+
+std::string report(std::int64_t replacements);
+// The report of a run that only counted.
+std::string dryRunReport(std::int64_t occurrences);
+std::string fileSystemFailure(const std::string& fileName, const Failure& failure);
+std::string generalFailure(const std::string& fileName, const Failure& failure);
+std::string operationStopped(std::int64_t replacements);
+
+// A headline, a blank line, then the failure's number, source and description.
+std::string failureReport(const std::string& headline, const Failure& failure);
+
+}  // namespace sorvane::messages

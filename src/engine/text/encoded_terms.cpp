@@ -1,0 +1,57 @@
+#include "engine/text/encoded_terms.h"
+
+#include "engine/text/case_variants.h"
+#include "engine/text/utf16_units.h"
+#include "engine/text/utf8_units.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace sorvane {
+namespace {
+
+// The fewest bytes of 8-bit text in which a unit folds to `folded`; a byte outside any
+// character matches only itself.
+std::size_t fewestBytesFoldingTo(char32_t folded) {
+  if (folded >= utf8::kInvalidByteBase) return 1;
+  std::size_t fewest = utf8::encodedLength(folded);
+  for (const char32_t variant : caseVariants(folded)) fewest = std::min(fewest, utf8::encodedLength(variant));
+  return fewest;
+}
+
+std::size_t shortestIn8BitText(const std::string& find, CompareMode compare) {
+  if (compare == CompareMode::Binary || foldsLikeAscii(find)) return find.size();
+  const std::vector<char32_t> folded = utf8::foldedUnits(find);
+  return std::accumulate(folded.begin(), folded.end(), std::size_t{0},
+                         [](std::size_t sum, char32_t unit) { return sum + fewestBytesFoldingTo(unit); });
+}
+
+std::size_t shortestMatchingFile(const std::string& find, CompareMode compare) {
+  const std::size_t inBytes = shortestIn8BitText(find, compare);
+  // Text that is not valid UTF-8 has no UTF-16 form to be found in. Case folding never moves a
+  // character into or out of the Basic Multilingual Plane, so every case takes as many bytes.
+  const std::optional<std::string> inUtf16 = utf16::fromUtf8(find, utf16::ByteOrder::LittleEndian);
+  if (!inUtf16) return inBytes;
+  return std::min(inBytes, byteOrderMarkLength(TextEncoding::Utf16LE) + inUtf16->size());
+}
+
+}  // namespace
+
+EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode compare)
+    : find_(std::move(find)),
+      replace_(std::move(replace)),
+      compare_(compare),
+      shortestMatchingFile_(sorvane::shortestMatchingFile(find_, compare_)) {}
+
+EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
+  const std::lock_guard lock(formsMutex_);
+  std::unique_ptr<Form>& slot = forms_[static_cast<std::size_t>(encoding)];
+  if (slot) return *slot;
+  std::optional<std::string> replacement = replace_;
+  if (encoding == TextEncoding::Utf16LE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::LittleEndian);
+  if (encoding == TextEncoding::Utf16BE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::BigEndian);
+  slot = std::make_unique<Form>(Form{TermMatcher(find_, compare_, encoding), std::move(replacement)});
+  return *slot;
+}
+
+}  // namespace sorvane

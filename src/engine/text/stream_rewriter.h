@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/text/term_matcher.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace sorvane {
+
+// Where the rewriter's input comes from. A source may fail or decline to go on (a stop
+// request); either way it returns false and the rewrite ends.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Reads up to `capacity` bytes into `into`; got == 0 means the end of the input.
+  virtual bool read(char* into, std::size_t capacity, std::size_t& got) = 0;
+  // How many of the bytes from the read position on are zeros the source stores no data for (a
+  // hole in a sparse file); 0 where it knows of none.
+  virtual std::uint64_t zerosAhead() = 0;
+  // Passes over `length` of those zeros without reading them.
+  virtual bool skip(std::uint64_t length) = 0;
+};
+
+// Where the rewriter's output goes: the source's bytes in order, each occurrence
+// announced in place of its bytes. Returning false ends the rewrite.
+class RewriteSink {
+ public:
+  virtual ~RewriteSink() = default;
+  virtual bool keep(std::string_view bytes) = 0;
+  virtual bool replace(std::string_view occurrence) = 0;
+  // The next `length` bytes of the source, kept as they are: zeros that were skipped unread.
+  virtual bool keepHole(std::uint64_t length) = 0;
+};
+
+// Streams a source through a bounded buffer, replacing every occurrence of a term left to
+// right without overlap. Memory is fixed at construction: it never grows with the input,
+// its lines or the number of occurrences. A hole of the source, where it holds a long run of
+// zeros as no data at all, is passed on unread, unless the term itself can occur in zeros.
+class StreamRewriter {
+ public:
+  static constexpr std::size_t kDefaultCapacity = 256 * 1024;
+
+  // `capacity` may be as small as 1: the buffer is then just large enough for one occurrence.
+  StreamRewriter(const TermMatcher& matcher, std::size_t capacity = kDefaultCapacity);
+  StreamRewriter(const StreamRewriter&) = delete;  // owns a large buffer
+  StreamRewriter& operator=(const StreamRewriter&) = delete;
+
+  // True when the whole source went through; `occurrences` then counts the replacements.
+  bool run(ByteSource& source, RewriteSink& sink);
+  std::int64_t occurrences() const { return occurrences_; }
+
+ private:
+  bool skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position, std::size_t length);
+
+  const TermMatcher& matcher_;
+  // Left uninitialized: every byte is read into before it is looked at, and clearing a
+  // buffer per file of a tree costs more than reading the file.
+  std::size_t size_;
+  std::unique_ptr<char[]> buffer_;
+  std::int64_t occurrences_ = 0;
+};
+
+}  // namespace sorvane

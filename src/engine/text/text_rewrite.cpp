@@ -1,0 +1,42 @@
+#include "engine/text/text_rewrite.h"
+
+#include <algorithm>
+
+namespace sorvane {
+
+TextRewrite::TextRewrite(ByteSource& source, EncodedTerms& terms, std::size_t capacity)
+    : source_(source), terms_(terms), capacity_(capacity) {}
+
+bool TextRewrite::start() {
+  // The first read is also the rewriter's: a small file is read whole in one call.
+  head_.resize(std::clamp(capacity_, kEncodingSignatureLength, kLargestHead));
+  std::size_t have = 0;
+  while (have < kEncodingSignatureLength) {
+    std::size_t got = 0;
+    if (!source_.read(head_.data() + have, head_.size() - have, got)) return false;
+    if (got == 0) break;
+    have += got;
+  }
+  head_.resize(have);
+  encoding_ = encodingOf(head_);
+  return true;
+}
+
+bool TextRewrite::run(RewriteSink& sink) {
+  headServed_ = byteOrderMarkLength(encoding_);
+  if (!sink.keep(std::string_view(head_).substr(0, headServed_))) return false;
+  StreamRewriter rewriter(matcher(), capacity_);
+  const bool finished = rewriter.run(*this, sink);
+  occurrences_ = rewriter.occurrences();
+  return finished;
+}
+
+bool TextRewrite::read(char* into, std::size_t capacity, std::size_t& got) {
+  if (headServed_ == head_.size()) return source_.read(into, capacity, got);
+  got = std::min(capacity, head_.size() - headServed_);
+  head_.copy(into, got, headServed_);
+  headServed_ += got;
+  return true;
+}
+
+}  // namespace sorvane

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/text/encoded_terms.h"
+#include "engine/text/stream_rewriter.h"
+#include "engine/text/text_encoding.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sorvane {
+
+// Rewrites one stream as text in the encoding its first bytes announce. The byte order mark
+// goes to the sink as it is and is never searched; the text after it is searched with the
+// matcher for its encoding, and occurrences are replaced by the replacement in that encoding.
+class TextRewrite final : private ByteSource {
+ public:
+  TextRewrite(ByteSource& source, EncodedTerms& terms, std::size_t capacity = StreamRewriter::kDefaultCapacity);
+  TextRewrite(const TextRewrite&) = delete;  // the rewriter reads through it
+  TextRewrite& operator=(const TextRewrite&) = delete;
+
+  // Reads the first bytes of the stream to tell its encoding. False when the source failed or
+  // declined to go on.
+  bool start();
+  TextEncoding encoding() const { return encoding_; }
+  const TermMatcher& matcher() const { return terms_.matcher(encoding_); }
+  // The replacement in the stream's encoding; nothing when it cannot be written in it.
+  const std::optional<std::string>& replacement() const { return terms_.replacement(encoding_); }
+
+  // Passes the whole stream, from its first byte, to `sink` (after start()). True when it all
+  // went through; occurrences() then counts the replacements.
+  bool run(RewriteSink& sink);
+  std::int64_t occurrences() const { return occurrences_; }
+
+ private:
+  // The most start() reads: it holds the bytes twice, so a large file's first read stays short.
+  static constexpr std::size_t kLargestHead = 64 * 1024;
+
+  // The rewriter's input: the first bytes after the byte order mark, then the rest of the source.
+  bool read(char* into, std::size_t capacity, std::size_t& got) override;
+  std::uint64_t zerosAhead() override { return headServed_ == head_.size() ? source_.zerosAhead() : 0; }
+  bool skip(std::uint64_t length) override { return source_.skip(length); }
+
+  ByteSource& source_;
+  EncodedTerms& terms_;
+  std::size_t capacity_;
+  std::string head_;  // the bytes start() read
+  std::size_t headServed_ = 0;
+  TextEncoding encoding_ = TextEncoding::Bytes;
+  std::int64_t occurrences_ = 0;
+};
+
+}  // namespace sorvane

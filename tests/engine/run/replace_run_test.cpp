@@ -1,0 +1,594 @@
+#include "engine/files/yielder.h"
+#include "engine/run/batch_publisher.h"
+#include "engine/run/file_types.h"
+#include "engine/run/replace_run.h"
+#include "engine/text/encoded_terms.h"
+#include "scripted_host.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <condition_variable>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <utility>
+
+namespace sorvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string CR = "\r";
+
+// What a run does, in order: "keep NAME" and "durable" from its journal, "rename NAME", and
+// "flush folder". Folders are flushed on helper threads, so the list is guarded.
+std::mutex eventsMutex;
+std::vector<std::string> events;
+
+void record(const std::string& event) {
+  const std::lock_guard lock(eventsMutex);
+  events.push_back(event);
+}
+
+class RecordingJournal final : public RunJournal {
+ public:
+  void runStarted(const std::string&, const std::string&, CompareMode) override {}
+  int keepOriginal(const OriginalFile& original, const FileFingerprint&) override {
+    record("keep " + original.name);
+    return 1;
+  }
+  void makeKeptDurable() override { record("durable"); }
+  void putInPlace(int, const timespec&) override {}
+  void runEnded(std::int64_t, std::int64_t) override {}
+};
+
+std::int64_t keptFiles() {
+  return std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.starts_with("keep "); });
+}
+
+int recordingFolderFlush(int fd) {
+  record("flush folder");
+  return ::fsync(fd);
+}
+
+// Records which files a run swaps in, in order, and can make chosen swaps fail.
+std::vector<std::string> swapped;
+std::string failSwapOf;  // a target path whose swap fails
+int failSwapErrno = EXDEV;
+
+int recordingRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  const std::string target = pathOf(toFolder) + "/" + to;
+  if (failSwapOf == target) {
+    errno = failSwapErrno;
+    return -1;
+  }
+  swapped.push_back(fs::path(target).lexically_relative(fs::temp_directory_path()).string());
+  record(std::string("rename ") + to);
+  return ::renameat(fromFolder, from, toFolder, to);
+}
+
+// Reads folders as readdir(3) does, but fails with EIO half-way through the folder "sub".
+int entriesOfSub = 0;
+
+dirent* failingHalfWayThroughSub(DIR* folder) {
+  if (fs::path(pathOf(::dirfd(folder))).filename() == "sub" && ++entriesOfSub > 2) {
+    errno = EIO;
+    return nullptr;
+  }
+  return ::readdir(folder);
+}
+
+// Fails the flush of a new content holding `failFlushOf`, as many times as `failingFlushes` says.
+// Helper threads flush.
+std::string failFlushOf;
+std::atomic<int> failingFlushes{0};
+
+int flakyDataFlush(int fd) {
+  if (failingFlushes > 0 && readFile("/proc/self/fd/" + std::to_string(fd)).find(failFlushOf) != std::string::npos) {
+    --failingFlushes;
+    errno = EIO;
+    return -1;
+  }
+  return ::fdatasync(fd);
+}
+
+// True while the process holds the file open.
+bool isOpen(const std::string& path) {
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path(), error) == path) return true;
+  }
+  return false;
+}
+
+class ReplaceRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    swapped.clear();
+    failSwapOf.clear();
+    failingFlushes = 0;
+    failSwapErrno = EXDEV;
+    host.find = "old";
+    host.replace = "new";
+  }
+
+  // A run with small buffers; `yieldOften` yields at every chance, so the host can act mid-file.
+  void run(bool yieldOften = false, int jobs = 1) {
+    events.clear();
+    EngineOptions options;
+    options.jobs = jobs;
+    options.swap.rename = &recordingRename;
+    options.swap.flushData = &flakyDataFlush;
+    options.swap.flushFolder = &recordingFolderFlush;
+    options.readEntry = readEntry;
+    options.journal = &journal;
+    options.bufferCapacity = 8;
+    if (yieldOften) options.yieldInterval = std::chrono::nanoseconds(0);
+    ReplaceEngine engine(host, options);
+    engine.cmdReplace_Click();
+    compareMode = engine.compareMode();
+    abandoned = engine.abandoned();
+  }
+
+  std::string file(const std::string& name, const std::string& content) {
+    const std::string path = folder / name;
+    fs::create_directories(fs::path(path).parent_path());
+    writeFile(path, content);
+    return path;
+  }
+
+  // Swapped files relative to the test folder.
+  std::vector<std::string> swappedNames() const {
+    std::vector<std::string> names;
+    const std::string prefix = fs::path(folder.path()).filename().string() + "/";
+    for (const auto& name : swapped) names.push_back(name.substr(prefix.size()));
+    return names;
+  }
+
+  const ShownMessage& lastMessage() const { return host.messages.back(); }
+
+  TempFolder folder;
+  ScriptedHost host;
+  RecordingJournal journal;
+  ReadEntryCall readEntry = &::readdir;
+  CompareMode compareMode = CompareMode::Binary;
+  bool abandoned = false;
+};
+
+TEST_F(ReplaceRun, EmptyFileListIsRefusedAndChangesNothing) {
+  host.findList.items = {"x"};
+  run();
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(lastMessage().text, "You must open at least one file in which to perform the replacement.");
+  EXPECT_EQ(lastMessage().style, MessageStyle::Critical);
+  EXPECT_EQ(lastMessage().title, kApplicationTitle);
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
+  EXPECT_EQ(host.findList.items, std::vector<std::string>{"x"});
+  EXPECT_TRUE(host.replaceList.items.empty());
+}
+
+TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
+  host.files = {file("c.txt", "old"), file("a.txt", "old old\r\nold"), file("b.txt", "nothing")};
+  run();
+  EXPECT_EQ(swappedNames(), (std::vector<std::string>{"c.txt", "a.txt"}));
+  EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(lastMessage().text, "Made 4 replacements.");
+  EXPECT_EQ(lastMessage().style, MessageStyle::Information);
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
+
+  // Listed twice, under its name and through a link, a file is read again after its first
+  // rewrite, as if one were done before the other began.
+  fs::create_symlink("c.txt", folder / "link.txt");
+  host.files = {folder / "c.txt", folder / "link.txt"};
+  host.find = "new";
+  host.replace = "newer new";
+  run();
+  EXPECT_EQ(readFile(folder / "c.txt"), "newer newer newer new");
+  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
+}
+
+TEST_F(ReplaceRun, TermsAreRecordedUnlessAnEntryContainsThem) {
+  host.files = {file("a.txt", "")};
+  host.findList.items = {"foobar"};
+  host.replaceList.items = {"bar"};
+  for (const char* term : {"foo", "foobar2", "FOO"}) {
+    host.find = term;
+    host.replace = "";
+    run();
+  }
+  EXPECT_EQ(host.findList.items, (std::vector<std::string>{"foobar", "foobar2", "FOO"}));
+  // An empty term joins only a list without a non-empty entry.
+  EXPECT_EQ(host.replaceList.items, std::vector<std::string>{"bar"});
+  ScriptedTermList empty;
+  ReplaceEngine::ListAddItem(empty, "", CompareMode::Binary);
+  EXPECT_EQ(empty.items, std::vector<std::string>{""});
+}
+
+TEST_F(ReplaceRun, CaseSensitiveBoxChoosesTheComparison) {
+  host.files = {file("a.txt", "OLD old")};
+  host.caseSensitive = CheckValue::Grayed;  // counts as unchecked
+  run();
+  EXPECT_EQ(compareMode, CompareMode::Text);
+  EXPECT_EQ(readFile(folder / "a.txt"), "new new");
+  host.caseSensitive = CheckValue::Checked;
+  host.find = "NEW";
+  run();
+  EXPECT_EQ(compareMode, CompareMode::Binary);
+  EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
+}
+
+TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
+  const std::string missing = folder / "gone.txt";
+  host.files = {file("1.txt", "old"), missing, file("3.txt", "old")};
+
+  host.answers = {MessageAnswer::Ignore};
+  run();
+  const std::string expected = "The file '" + missing +
+                               "' could not be opened because of the following error occured." + CR + CR +
+                               "Error number:  53" + CR + "Error generated by: Sorvane" + CR +
+                               "Error description: File not found" + CR + CR +
+                               "Abort - Stop the find and replace process." + CR +
+                               "Retry - Attempt to open the file again." + CR +
+                               "Ignore - Skip this file and continue with the remaining files.";
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].text, expected);
+  EXPECT_EQ(host.messages[0].style, MessageStyle::AbortRetryIgnore);
+  EXPECT_EQ(host.messages[0].title, kApplicationTitle);
+  EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
+
+  // Abort: the third file is never opened, and the report still follows.
+  host.messages.clear();
+  file("1.txt", "old");
+  file("3.txt", "old");
+  host.answers = {MessageAnswer::Abort};
+  run();
+  EXPECT_EQ(keptFiles(), 1);
+  EXPECT_EQ(readFile(folder / "3.txt"), "old");
+  EXPECT_EQ(lastMessage().text, "Made 1 replacements.");
+  EXPECT_EQ(host.calls.back(), "focus");
+
+  // Retry until the file is back: it is rewritten once and counted once.
+  host.messages.clear();
+  file("1.txt", "x");
+  host.answers = {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Retry};
+  host.onMessage = [&](const ShownMessage&) {
+    if (host.messages.size() == 2) writeFile(missing, "old old");
+  };
+  run();
+  EXPECT_EQ(host.messages.size(), 3u);  // two dialogs, then the report
+  EXPECT_EQ(readFile(missing), "new new");
+  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
+}
+
+TEST_F(ReplaceRun, FailedSwapIsNotCountedAndTheSourceStays) {
+  host.files = {file("1.txt", "old"), file("2.txt", "old old"), file("3.txt", "old")};
+  failSwapOf = folder / "2.txt";
+  host.answers = {MessageAnswer::Ignore};
+  run();
+  EXPECT_EQ(readFile(folder / "2.txt"), "old old");
+  EXPECT_NE(host.messages[0].text.find("Error number:  74"), std::string::npos);
+  EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
+}
+
+TEST_F(ReplaceRun, GeneralFailureStopsTheRunWithTheCountSoFar) {
+  host.files = {file("1.txt", "old"), file("2.txt", "old"), file("3.txt", "old")};
+  failSwapOf = folder / "2.txt";
+  failSwapErrno = ENOMEM;
+  run();
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_EQ(host.messages[0].text, "The find and replace operation could not be performed on '" + failSwapOf +
+                                       "' because of the following error occured." + CR + CR +
+                                       "Error number:  7" + CR + "Error generated by: Sorvane" + CR +
+                                       "Error description: Out of memory");
+  EXPECT_EQ(host.messages[0].style, MessageStyle::Critical);
+  EXPECT_EQ(host.messages[1].text, "Operation stopped." + CR + CR + "Made 1 replacements.");
+  EXPECT_EQ(host.messages[1].style, MessageStyle::Information);
+  EXPECT_EQ(host.messages[2].text, "Made 1 replacements.");
+  EXPECT_EQ(readFile(folder / "3.txt"), "old");
+}
+
+TEST_F(ReplaceRun, FileWrittenToDuringTheRewriteIsRetriedWithItsNewBytes) {
+  const std::string path = file("log.txt", std::string(100, '.') + "old");
+  host.files = {path};
+  bool appended = false;
+  host.onYield = [&] {
+    if (appended) return;
+    appended = true;
+    writeFile(path, std::string(100, '.') + "old" + " and old again");
+  };
+  host.answers = {MessageAnswer::Retry};
+  run(true);
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
+  EXPECT_EQ(readFile(path), std::string(100, '.') + "new and new again");
+  EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
+}
+
+TEST_F(ReplaceRun, EmptyFindTermTouchesNothing) {
+  host.files = {file("a.txt", "abc"), folder / "missing.txt"};
+  host.find = "";
+  run();
+  EXPECT_TRUE(swapped.empty());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
+}
+
+// A failure the disk reports for one file of a batch is shown for that file once the files
+// before it are in place; Retry puts it in place, its original durable first, Abort leaves the
+// rest of the batch untouched. Either way the folder of the renames is flushed.
+TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
+  const std::vector<std::string> batch = {"keep 1.txt", "keep 2.txt", "keep 3.txt", "durable", "rename 1.txt"};
+  std::vector<std::string> afterRetry = batch, afterAbort = batch;
+  afterRetry.insert(afterRetry.end(), {"keep 2.txt", "durable", "rename 2.txt", "rename 3.txt", "flush folder"});
+  afterAbort.push_back("flush folder");
+  for (const int jobs : {1, 3}) {
+    for (const MessageAnswer answer : {MessageAnswer::Retry, MessageAnswer::Abort}) {
+      host.files = {file("1.txt", "old 1"), file("2.txt", "old 2"), file("3.txt", "old 3")};
+      failFlushOf = "new 2";
+      failingFlushes = 1;
+      host.messages.clear();
+      host.answers = {answer};
+      std::vector<std::string> atTheDialog;
+      host.onMessage = [&](const ShownMessage& shown) {
+        if (shown.style == MessageStyle::AbortRetryIgnore)
+          atTheDialog = {readFile(folder / "1.txt"), readFile(folder / "2.txt"), readFile(folder / "3.txt")};
+      };
+      run(false, jobs);
+      ASSERT_EQ(host.messages.size(), 2u) << jobs << " jobs";
+      EXPECT_NE(host.messages[0].text.find("'" + folder / "2.txt" + "'"), std::string::npos);
+      EXPECT_NE(host.messages[0].text.find("Error number:  57"), std::string::npos);
+      EXPECT_EQ(atTheDialog, (std::vector<std::string>{"new 1", "old 2", "old 3"})) << jobs << " jobs";
+      const bool retried = answer == MessageAnswer::Retry;
+      EXPECT_EQ(readFile(folder / "2.txt"), retried ? "new 2" : "old 2");
+      EXPECT_EQ(readFile(folder / "3.txt"), retried ? "new 3" : "old 3");
+      EXPECT_EQ(lastMessage().text, retried ? "Made 3 replacements." : "Made 1 replacements.");
+      EXPECT_EQ(events, retried ? afterRetry : afterAbort) << jobs << " jobs";
+      EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt", "3.txt"}));
+    }
+  }
+}
+
+// Stopped while the second file is read, the run drops the first, which waits in the batch:
+// nothing half written, no temporary file, nothing counted. Stopped between the renames, it
+// flushes the folder of those done.
+TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
+  const std::string second = std::string(100, 'x') + "old";
+  const std::vector<std::string> renamedFirst = {"keep 1.txt", "keep 2.txt", "durable", "rename 1.txt", "flush folder"};
+  for (const bool betweenRenames : {false, true}) {
+    host.files = {file("1.txt", "old"), file("2.txt", second)};
+    host.calls.clear();
+    host.stop = false;
+    swapped.clear();
+    host.onYield = [&] { host.stop = host.stop || (betweenRenames ? !swapped.empty() : isOpen(folder / "2.txt")); };
+    run(true);
+    EXPECT_TRUE(abandoned);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.calls, std::vector<std::string>{"disable"});
+    EXPECT_EQ(events, betweenRenames ? renamedFirst : std::vector<std::string>{"keep 1.txt"});
+    EXPECT_EQ(readFile(folder / "1.txt"), betweenRenames ? "new" : "old");
+    EXPECT_EQ(readFile(folder / "2.txt"), second);
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt"}));
+  }
+}
+
+// Holds each helper at its file's first write until the run's thread waits for the first file.
+std::mutex gateMutex;
+std::condition_variable gateSignal;
+bool gateOpen = false;
+
+int gatedCreateUnnamed(int folder) {
+  std::unique_lock lock(gateMutex);
+  gateSignal.wait(lock, [] { return gateOpen; });
+  return createUnnamedFile(folder);
+}
+
+// The run's side of the batches: it yields through `onYield` and never ends.
+class YieldingRun final : public BatchHost {
+ public:
+  std::function<void()> onYield;
+  void yield() override { onYield(); }
+  bool ended() const override { return false; }
+  void endedByHost() override {}
+  void fileDone(const std::string&, std::int64_t) override {}
+  bool retryAfter(const std::string&, const Failure&) override { return false; }
+};
+
+// The batch size sets how many files share one flush of the journal; the read-ahead bound, how
+// many files are handed to the helpers before the run's thread waits for the first.
+TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
+  for (const auto& [batchFiles, readAhead] : {std::pair<std::size_t, std::size_t>{2, 5}, {5, 2}}) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i) paths.push_back(file(std::to_string(i) + ".txt", "old"));
+    events.clear();
+    gateOpen = false;
+    EngineOptions options;
+    options.jobs = 2;
+    options.readAhead = readAhead;
+    options.batch.files = batchFiles;
+    options.swap.createUnnamed = &gatedCreateUnnamed;
+    options.journal = &journal;
+    EncodedTerms terms("old", "new", CompareMode::Binary);
+    Yielder yielder([] { return true; });
+    std::size_t handedIn = 0, handedInAtFirstWait = 0;
+    YieldingRun batchHost;
+    batchHost.onYield = [&] {
+      const std::lock_guard lock(gateMutex);
+      if (!gateOpen) handedInAtFirstWait = handedIn;
+      gateOpen = true;
+      gateSignal.notify_all();
+    };
+    {
+      BatchPublisher publisher(options, terms, yielder, batchHost);
+      for (const std::string& path : paths) {
+        ++handedIn;
+        publisher.add(FileToRewrite::named(path));
+      }
+      publisher.publishAll();
+    }
+    EXPECT_EQ(handedInAtFirstWait, readAhead + 1) << batchFiles << " files a batch";
+    EXPECT_EQ(std::count(events.begin(), events.end(), "durable"), static_cast<long>(paths.size() / batchFiles));
+    EXPECT_EQ(readFile(paths.back()), "new");
+  }
+}
+
+class FolderRun : public ReplaceRun {
+ protected:
+  void SetUp() override {
+    ReplaceRun::SetUp();
+    host.fileMode = false;
+    host.folderMode = true;
+    host.folder = folder.path();
+    makeTree();
+  }
+
+  void makeTree() {
+    for (const char* name : {"b.txt", "A.txt", "page.htm", "page.html", "script.js", "noext", ".hidden.txt",
+                             "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", ".hg/store", ".svn/entries",
+                             "notes.txt/inner.txt", ".sorvane-Ab3xY9.tmp"})
+      file(name, "old");
+  }
+};
+
+TEST_F(FolderRun, WalksFilesBeforeFoldersInNameOrder) {
+  host.recursive = CheckValue::Checked;
+  run();
+  EXPECT_EQ(swappedNames(), (std::vector<std::string>{".hidden.txt", "A.txt", "b.txt", "noext", "page.htm",
+                                                       "page.html", "script.js", "notes.txt/inner.txt",
+                                                       "Other/x.txt", "sub/z.txt", "sub/deeper/y.txt"}));
+  for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
+  EXPECT_EQ(lastMessage().text, "Made 11 replacements.");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
+}
+
+TEST_F(FolderRun, FileTypesSelectTheirFiles) {
+  host.fileType = kFileTypes[1].caption;
+  run();
+  EXPECT_EQ(swappedNames(), (std::vector<std::string>{"page.htm", "page.html"}));
+  swapped.clear();
+  host.fileType = kFileTypes[3].caption;
+  host.recursive = CheckValue::Cleared;
+  run();
+  EXPECT_EQ(swappedNames(), (std::vector<std::string>{".hidden.txt", "A.txt", "b.txt"}));
+  swapped.clear();
+  host.fileType = "Text files (*.txt)";  // not one of the four: matches nothing
+  host.recursive = CheckValue::Checked;
+  run();
+  EXPECT_TRUE(swapped.empty());
+  EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
+}
+
+// Whether Other/x.txt fails as it is read or as it is renamed: in the first case no file after
+// it is even opened.
+TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
+  host.recursive = CheckValue::Checked;
+  for (const bool failsAsRead : {false, true}) {
+    makeTree();
+    if (failsAsRead) ::chmod((folder / "Other/x.txt").c_str(), 0444);
+    failSwapOf = failsAsRead ? "" : folder / "Other/x.txt";
+    swapped.clear();
+    host.answers = {MessageAnswer::Abort};
+    run();
+    EXPECT_EQ(keptFiles(), failsAsRead ? 8 : 11);
+    EXPECT_EQ(swapped.size(), 8u);  // seven top-level files, then notes.txt/inner.txt
+    EXPECT_EQ(readFile(folder / "sub/z.txt"), "old");
+    EXPECT_EQ(lastMessage().text, "Made 8 replacements.");
+  }
+}
+
+TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipped) {
+  host.recursive = CheckValue::Checked;
+  host.fileType = kFileTypes[3].caption;
+  bool changed = false;
+  host.onYield = [&] {  // between files, after the folder was listed
+    if (changed) return;
+    changed = true;
+    fs::remove(folder / "b.txt");
+    fs::remove(folder / "A.txt");
+    fs::create_directory(folder / "A.txt");
+  };
+  run(true);
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_NE(host.messages[0].text.find("'" + folder / "A.txt" + "'"), std::string::npos);
+  EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
+  EXPECT_NE(host.messages[1].text.find("'" + folder / "b.txt" + "'"), std::string::npos);
+  EXPECT_NE(host.messages[1].text.find("Error number:  53"), std::string::npos);
+  EXPECT_EQ(lastMessage().text, "Made 5 replacements.");
+}
+
+// A folder removed after its parent was listed, swapped for a link to a folder outside the tree,
+// or whose reading fails half-way, is passed over whole.
+TEST_F(FolderRun, FolderThatCannotBeListedWholeIsPassedOverAndToldToTheHost) {
+  host.recursive = CheckValue::Checked;
+  const TempFolder outside;
+  writeFile(outside / "z.txt", "old");
+  for (const std::string how : {"removed", "read half-way", "linked outside"}) {
+    makeTree();
+    const bool halfWay = how == "read half-way";
+    readEntry = halfWay ? &failingHalfWayThroughSub : &::readdir;
+    entriesOfSub = 0;
+    host.unlistedFolders.clear();
+    host.messages.clear();
+    host.onYield = [&, changed = false]() mutable {
+      if (halfWay || std::exchange(changed, true)) return;
+      fs::remove_all(folder / "sub");
+      if (how == "linked outside") fs::create_directory_symlink(outside.path(), folder / "sub");
+    };
+    run(true);
+    EXPECT_EQ(host.unlistedFolders, std::vector<std::string>{folder / (halfWay ? "sub (57)" : "sub (76)")}) << how;
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "Made 9 replacements.");
+    EXPECT_EQ(readFile(outside / "z.txt"), "old");
+  }
+}
+
+TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
+  // Twenty folders of 250-byte names, made one within the other: the file's path is over 5,000
+  // bytes long.
+  const fs::path start = fs::current_path();
+  std::string deepPath = folder.path();
+  fs::current_path(folder.path());
+  for (char level = 'a'; level < 'a' + 20; ++level) {
+    fs::create_directory(std::string(250, level));
+    fs::current_path(std::string(250, level));
+    deepPath += "/" + std::string(250, level);
+  }
+  writeFile("deep.txt", "old");
+  deepPath += "/deep.txt";
+  ASSERT_GT(deepPath.size(), static_cast<std::size_t>(PATH_MAX));
+
+  host.recursive = CheckValue::Checked;
+  run();
+  EXPECT_EQ(lastMessage().text, "Made 12 replacements.");
+  EXPECT_EQ(readFile("deep.txt"), "new");
+  fs::current_path(start);
+
+  // Named by its whole path, the file cannot be reached: a failure like any other.
+  host.fileMode = true;
+  host.folderMode = false;
+  host.files = {deepPath};
+  host.find = "new";
+  run();
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_NE(host.messages[1].text.find("Error number:  75"), std::string::npos);
+}
+
+TEST_F(FolderRun, EmptyOrMissingFolderRewritesNothing) {
+  const std::string cwd = fs::current_path();
+  fs::current_path(folder.path());  // an empty folder text must not mean "here" nor "/"
+  host.folder = "";
+  host.recursive = CheckValue::Checked;
+  run();
+  fs::current_path(cwd);
+  host.folder = folder / "no such folder";
+  run();
+  EXPECT_TRUE(swapped.empty());
+  EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
+}
+
+}  // namespace
+}  // namespace sorvane::testing
