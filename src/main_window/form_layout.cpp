@@ -7,6 +7,9 @@ namespace {
 
 constexpr Twips kHeightThreshold = 4800;
 constexpr Twips kWidthThreshold = 8000;
+// Above the bottom row by a button's height and a gap; at the smallest window the band between
+// the controls frame and the row is 390 twips high, and this keeps the button inside it.
+constexpr Twips kAboveBottomRow = 352;
 
 }  // namespace
 
@@ -37,6 +40,7 @@ MainWindowGeometry MainWindowGeometry::designed() {
   g.cmdHelp = {3960, 3720, 1095, 315};
   g.cmdExit = {6600, 3720, 1095, 315};
   g.cmdReplace = {5400, 3720, 1095, 315};
+  g.cmdUndo = {6600, 3720 - kAboveBottomRow, 1095, 315};
   return g;
 }
 
@@ -97,6 +101,8 @@ MainWindowGeometry Form_Resize(const MainWindowGeometry& current, Twips W, Twips
   g.cmdReplace.Left = CL + CW - g.cmdReplace.Width - g.cmdExit.Width - 60;
   g.cmdExit.Left = CL + CW - g.cmdExit.Width;
   g.cmdHelp.Left = g.cmdReplace.Left - g.cmdReplace.Width - 440;
+  g.cmdUndo.Top = buttonsTop - kAboveBottomRow;
+  g.cmdUndo.Left = g.cmdExit.Left;
   return g;
 }
 

@@ -3,12 +3,17 @@
 #include "file_selection/file_list_commands.h"
 #include "main_window/folder_views.h"
 #include "main_window/help_file.h"
+#include "journal/history.h"
+#include "journal/journal_folder.h"
+#include "journal/journal_texts.h"
 #include "main_window/tab_order.h"
+#include "main_window/undo_newest_run.h"
 #include "main_window/widget_placement.h"
 #include "main_window/window_icon.h"
 #include "main_window/window_replace_host.h"
 #include "platform/dialog_error.h"
 #include "platform/mouse_pointer.h"
+#include "platform/progress_window.h"
 #include "viewer/file_viewer.h"
 
 #include <QButtonGroup>
@@ -45,7 +50,8 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
     : QWidget(parent),
       services_(services),
       store_(store),
-      CommonDialog1(services.helpEngine, services.fileDialogs, this) {
+      CommonDialog1(services.helpEngine, services.fileDialogs, this),
+      journalHome_(journal::defaultStateHome()) {
   setObjectName(QStringLiteral("frmSorvane"));
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
   setWindowIcon(ui::windowIcon());  // the program's icon, not QWidget::windowIcon()
@@ -74,6 +80,7 @@ void frmSorvane::connectHandlers() {
   connect(w.cmdHelp, &QPushButton::clicked, this, &frmSorvane::cmdHelp_Click);
   connect(w.cmdReplace, &QPushButton::clicked, this, &frmSorvane::cmdReplace_Click);
   connect(w.cmdExit, &QPushButton::clicked, this, &frmSorvane::cmdExit_Click);
+  connect(w.cmdUndo, &QPushButton::clicked, this, &frmSorvane::cmdUndo_Click);
   connect(w.cmdBrowse, &QPushButton::clicked, this, [this] { folderPicker_->cmdBrowse_Click(); });
   connect(w.cmdOpen, &QPushButton::clicked, fileList_.get(), &file_selection::FileListCommands::cmdOpen_Click);
   connect(w.cmdClose, &QPushButton::clicked, fileList_.get(), &file_selection::FileListCommands::cmdClose_Click);
@@ -104,6 +111,9 @@ void frmSorvane::resizeEvent(QResizeEvent* event) {
 void frmSorvane::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) Form_Resize();
+  // A run from the command line, or an undo from the launcher, may have changed what Undo takes
+  // back; not in the middle of a run, when Undo stays off.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && widgets_.cmdExit->isEnabled()) showRunToUndo();
 }
 
 void frmSorvane::optFolderFile_Click(int) {
@@ -162,6 +172,20 @@ void frmSorvane::cmdHelp_Click() {
 
 void frmSorvane::cmdReplace_Click() { engine_->cmdReplace_Click(); }
 
+void frmSorvane::cmdUndo_Click() {
+  DisableControls();
+  platform::QtProgressWindow progress;
+  undoNewestRun(this, services_.messageBoxes, progress, journalHome_);
+  EnableControls();
+}
+
+void frmSorvane::showRunToUndo() {
+  const std::optional<journal::RunRecord> run = journal::runToUndoNext(journalHome_);
+  widgets_.cmdUndo->setEnabled(run.has_value());
+  widgets_.cmdUndo->setToolTip(run ? QString::fromStdString("Take back " + journal::texts::undoSubject(*run))
+                                   : QStringLiteral("Nothing to undo"));
+}
+
 // The controls that could start another run or change its inputs, in the order they switch.
 std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
   const MainWindowWidgets& w = widgets_;
@@ -173,12 +197,14 @@ std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
 void frmSorvane::DisableControls() {
   focusBeforeRun_ = focusWidget();
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
+  widgets_.cmdUndo->setEnabled(false);
   platform::setMousePointer(*this, MousePointer::Hourglass);
 }
 
 // Disabling the focused control moved the focus on; it goes back where the run found it.
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
+  showRunToUndo();
   platform::setMousePointer(*this, MousePointer::Default);
   if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisibleTo(this))
     focusBeforeRun_->setFocus(Qt::OtherFocusReason);

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <string>
 
 namespace sorvane {
 namespace file_selection {
@@ -75,7 +76,10 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void cmbReplace_GotFocus();
   void cmdHelp_Click();
   void cmdReplace_Click();
+  void cmdUndo_Click();
   void cmdExit_Click();
+  // Enables Undo when a run can be taken back, its tooltip naming the run.
+  void showRunToUndo();
   void DisableControls();
   void EnableControls();
 
@@ -103,6 +107,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   std::unique_ptr<file_selection::FileListCommands> fileList_;
   std::unique_ptr<file_selection::FolderPicker> folderPicker_;
   std::unique_ptr<viewer::FileViewer> viewer_;
+  std::string journalHome_;  // where the runs the Undo button takes back are kept
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
 };

@@ -72,8 +72,10 @@ MainWindowWidgets createWidgets(QWidget& window) {
   w.cmdHelp = new QPushButton(QStringLiteral("&Help"), &window);
   w.cmdExit = new QPushButton(QStringLiteral("E&xit"), &window);
   w.cmdReplace = new QPushButton(QStringLiteral("&Replace"), &window);
+  w.cmdUndo = new QPushButton(QStringLiteral("&Undo"), &window);
   // Enter and Esc are routed by the window; no button grabs Enter on its own.
-  for (QPushButton* button : {w.cmdBrowse, w.cmdOpen, w.cmdClose, w.cmdCloseAll, w.cmdHelp, w.cmdExit, w.cmdReplace})
+  for (QPushButton* button :
+       {w.cmdBrowse, w.cmdOpen, w.cmdClose, w.cmdCloseAll, w.cmdHelp, w.cmdExit, w.cmdReplace, w.cmdUndo})
     button->setAutoDefault(false);
   for (QCheckBox* box : {w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive}) keepTwoStateForUser(*box);
   auto* designedIndicators = new DesignedIndicatorStyle;

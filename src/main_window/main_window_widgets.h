@@ -44,6 +44,7 @@ struct MainWindowWidgets {
   QPushButton* cmdHelp;
   QPushButton* cmdExit;
   QPushButton* cmdReplace;
+  QPushButton* cmdUndo;  // takes back the newest run
 };
 
 // Creates the widgets on `window` with their designed captions and behaviour; Form_Resize gives

@@ -48,6 +48,7 @@ void frmSorvane::Form_Load() {
   if (saved.recentFinds) appendTerms(*w.cmbFind, *saved.recentFinds);
   if (saved.recentReplaces) appendTerms(*w.cmbReplace, *saved.recentReplaces);
   if (saved.files) w.lstFiles->addItems(*saved.files);
+  showRunToUndo();
   // Typing goes into the find box at once, over the last term, as after a run.
   w.cmbFind->setFocus(Qt::OtherFocusReason);
 }

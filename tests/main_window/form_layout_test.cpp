@@ -69,5 +69,21 @@ TEST(FormLayout, PlacesTheWidgetsAsTheWindowSizeSays) {
   }
 }
 
+// Undo sits above Exit, with it at every size, inside the band between the controls frame (of
+// either mode) and the bottom row.
+TEST(FormLayout, UndoStaysAboveExitInsideItsBand) {
+  constexpr Twips kControlsHeights[] = {3015, 2175};  // folder mode, file mode
+  for (const auto& [W, H] : {std::pair{8000.0F, 4800.0F}, std::pair{7999.0F, 4799.0F}, std::pair{10000.0F, 6000.0F}}) {
+    const G g = Form_Resize(Form_Resize(G::designed(), 8000, 4800, WindowState::Normal), W, H, WindowState::Normal);
+    EXPECT_EQ(g.cmdUndo.Left, g.cmdExit.Left) << W << " x " << H;
+    EXPECT_EQ(g.cmdUndo.Width, g.cmdExit.Width);
+    EXPECT_EQ(g.cmdUndo.Top, g.cmdExit.Top - 352);
+    for (const Twips controlsHeight : kControlsHeights) {
+      EXPECT_GE(g.cmdUndo.Top, g.frameControls.Top + controlsHeight) << W << " x " << H;
+      EXPECT_LE(g.cmdUndo.Top + g.cmdUndo.Height, g.cmdExit.Top) << W << " x " << H;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sorvane::ui

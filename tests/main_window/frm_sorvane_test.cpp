@@ -139,6 +139,7 @@ QStringList entriesOf(const QComboBox& box) {
 TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
   EXPECT_EQ(window->windowTitle(), "Sorvane Version 2.1.0");
   EXPECT_FALSE(window->isMaximized());
+  EXPECT_FALSE(w().cmdUndo->isEnabled()) << "nothing to undo yet";
   EXPECT_EQ(window->outerWidth(), 8000);
   EXPECT_EQ(window->outerHeight(), 4800);
   EXPECT_TRUE(w().frameFolder->isVisible());
@@ -508,10 +509,23 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
   EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
 
-  // The window's last run is journaled and taken back whole: bytes, mode and time.
-  const journal::UndoOutcome undo = journal::undoLastRun(state.path());
-  EXPECT_TRUE(undo.complete());
-  EXPECT_EQ(undo.run.frontEnd, "sorvane");
+  // The window's last run is journaled, and Undo names it; No takes nothing back, Yes (Alt+U)
+  // takes the run back whole: bytes, mode and time. Then Undo names the run before.
+  EXPECT_TRUE(w().cmdUndo->isEnabled());
+  const QString tip = w().cmdUndo->toolTip();
+  EXPECT_TRUE(tip.startsWith("Take back the run of ") && tip.endsWith(QStringLiteral("\"Foo\" \u2192 \"X\" (ignoring case), 1 file")))
+      << tip.toStdString();
+  scripted.boxes.shown.clear();
+  w().cmdUndo->click();
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::YesNoQuestion);
+  EXPECT_EQ(scripted.boxes.shown[0].text, "T" + tip.mid(1) + "?");
+  EXPECT_EQ(readFile(path), "X Xbar XBAR");
+  scripted.boxes.answerToQuestions = MessageAnswer::Yes;
+  QTest::keyClick(window.get(), Qt::Key_U, Qt::AltModifier);
+  ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 3u; }));
+  EXPECT_TRUE(scripted.boxes.shown[2].text.startsWith("Took back the run of ")) << scripted.boxes.shown[2].text.toStdString();
+  EXPECT_NE(w().cmdUndo->toolTip(), tip) << "it names the run before";
   EXPECT_EQ(readFile(path), "foo foobar FOOBAR");
   struct stat st {};
   ::stat(path.c_str(), &st);
