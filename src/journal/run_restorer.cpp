@@ -1,5 +1,7 @@
 #include "journal/run_restorer.h"
 
+#include "engine/files/file_attributes.h"
+
 #include "engine/files/file_copy.h"
 #include "engine/files/temporary_name.h"
 #include "journal/journal_folder.h"
@@ -79,10 +81,8 @@ int restoreAttributes(int fd, const FileRecord& file) {
   struct stat now {};
   if (::fstat(fd, &now) != 0) return errno;
   mode_t mode = file.mode;
-  if ((now.st_uid != file.owner || now.st_gid != file.group) && ::fchown(fd, file.owner, file.group) != 0) {
-    if (errno != EPERM) return errno;
-    // Set-id bits would lend the rights of whoever owns the file now: they go, as cp -p drops them.
-    mode &= ~(S_ISUID | S_ISGID);
+  if (now.st_uid != file.owner || now.st_gid != file.group) {
+    if (const int error = giveOwner(fd, file.owner, file.group, mode)) return error;
   }
   // After the owner: a change of owner clears the set-id bits.
   if (::fstat(fd, &now) != 0) return errno;

@@ -1,6 +1,6 @@
 #include "main_window/run_progress.h"
 
-#include "vocabulary/vocabulary.h"
+#include "platform/progress_window.h"
 
 #include <QLabel>
 #include <QProgressDialog>
@@ -14,23 +14,10 @@ constexpr int kPathWidthInAverageCharacters = 60;
 }  // namespace
 
 RunProgress::RunProgress(QWidget& over, int total, std::function<void()> onStop)
-    : dialog_(new QProgressDialog(&over)), label_(new QLabel(dialog_)) {
-  // A path is shown as it is, never read as markup.
-  label_->setTextFormat(Qt::PlainText);
+    : dialog_(platform::newProgressDialog(&over, total)), label_(&platform::labelOf(*dialog_)) {
   label_->setMinimumWidth(label_->fontMetrics().averageCharWidth() * kPathWidthInAverageCharacters);
-  dialog_->setLabel(label_);
-  dialog_->setWindowTitle(QString::fromLatin1(kApplicationTitle));
-  dialog_->setWindowModality(Qt::NonModal);
-  dialog_->setCancelButtonText(QStringLiteral("Stop"));
-  // It closes when the run ends, not when a count reaches its end.
-  dialog_->setAutoClose(false);
-  dialog_->setAutoReset(false);
-  dialog_->setRange(0, total);  // 0 to 0: a walk does not know how many files it will meet
   label_->setText(QStringLiteral("Starting..."));
-  // Shows itself once this much time has passed, while the run hands out events; the timer
-  // restarts with the new duration only while the value stands at the start.
-  dialog_->setValue(0);
-  dialog_->setMinimumDuration(kShownAfterMilliseconds);
+  dialog_->setCancelButtonText(QStringLiteral("Stop"));
   // Stop and the close box cancel; Esc rejects, as in any dialog.
   connect(dialog_, &QProgressDialog::canceled, this, onStop);
   connect(dialog_, &QDialog::rejected, this, std::move(onStop));

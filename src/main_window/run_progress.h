@@ -19,7 +19,6 @@ namespace sorvane::ui {
 class RunProgress final : public QObject {
   Q_OBJECT
  public:
-  static constexpr int kShownAfterMilliseconds = 500;
   // Drawing a label costs more than rewriting a small file: the counts are shown this often.
   static constexpr int kRedrawEveryMilliseconds = 100;
 

@@ -3,24 +3,39 @@
 #include "vocabulary/vocabulary.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QProgressDialog>
 
 namespace sorvane::platform {
+
+QProgressDialog* newProgressDialog(QWidget* parent, int total) {
+  auto* dialog = new QProgressDialog(parent);
+  auto* label = new QLabel(dialog);
+  label->setTextFormat(Qt::PlainText);
+  dialog->setLabel(label);
+  dialog->setCancelButton(nullptr);
+  dialog->setWindowTitle(QString::fromLatin1(kApplicationTitle));
+  // The main window's controls are off already, and a modal window would swallow its close request.
+  dialog->setWindowModality(Qt::NonModal);
+  // It goes when its task ends, not when a count reaches its end.
+  dialog->setAutoClose(false);
+  dialog->setAutoReset(false);
+  dialog->setRange(0, total);
+  dialog->setMinimumDuration(kProgressShownAfterMilliseconds);
+  // The timer that shows it restarts with that duration only from the start value.
+  dialog->setValue(0);
+  return dialog;
+}
+
+QLabel& labelOf(QProgressDialog& dialog) { return *dialog.findChild<QLabel*>(); }
 
 QtProgressWindow::QtProgressWindow() = default;
 QtProgressWindow::~QtProgressWindow() = default;
 
 void QtProgressWindow::start(const QString& label, int total) {
   // No cancel button: a task stopped half way would leave the files half done.
-  dialog_ = std::make_unique<QProgressDialog>(label, QString(), 0, total);
-  dialog_->setWindowTitle(QString::fromLatin1(kApplicationTitle));
-  dialog_->setMinimumDuration(500);
-  // Nothing else of the program is open to block.
-  dialog_->setWindowModality(Qt::NonModal);
-  // It goes when finish() says so, not when the value reaches the total.
-  dialog_->setAutoClose(false);
-  dialog_->setAutoReset(false);
-  dialog_->setValue(0);
+  dialog_.reset(newProgressDialog(nullptr, total));
+  labelOf(*dialog_).setText(label);
 }
 
 void QtProgressWindow::advance(int done) {

@@ -3,9 +3,21 @@
 #include <QString>
 #include <memory>
 
+class QLabel;
 class QProgressDialog;
+class QWidget;
 
 namespace sorvane::platform {
+
+inline constexpr int kProgressShownAfterMilliseconds = 500;
+
+// A progress dialog as this program shows one, over `parent` or alone: not modal, shown once its
+// task has taken half a second, closed only when deleted, and its label plain text (a path or a
+// term is never read as markup). `total` steps, or 0 when the task cannot tell. No cancel button
+// until the caller gives it one.
+QProgressDialog* newProgressDialog(QWidget* parent, int total);
+// Its label.
+QLabel& labelOf(QProgressDialog& dialog);
 
 // A small window that shows how far a task has come, once the task has taken about half a
 // second. The task runs on the thread that tells it, so the window is drawn as it is told.

@@ -7,7 +7,7 @@
 #include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
 #include "main_window/main_window_widgets.h"
-#include "main_window/run_progress.h"
+#include "platform/progress_window.h"
 #include "main_window/term_box.h"
 #include "run_program.h"
 #include "scripted_platform.h"
@@ -312,7 +312,7 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
         auto& progress = *window->findChild<QProgressDialog*>();
         if (parallel == 1 && std::string(way) == "Stop") {
           // A run that lasts is shown after about half a second.
-          QTest::qWait(ui::RunProgress::kShownAfterMilliseconds + 200);
+          QTest::qWait(platform::kProgressShownAfterMilliseconds + 200);
           EXPECT_TRUE(progress.isVisible());
         }
         stop(progress);

@@ -70,14 +70,17 @@ int copyExtendedAttributes(int from, int to, SetAttributeCall setAttribute) {
 
 }  // namespace
 
+int giveOwner(int fd, uid_t owner, gid_t group, mode_t& mode) {
+  if (::fchown(fd, owner, group) == 0) return 0;
+  if (errno != EPERM) return errno;
+  mode &= ~mode_t{S_ISUID | S_ISGID};
+  return 0;
+}
+
 int copyFileAttributes(int from, const struct stat& fromStatus, int to, SetAttributeCall setAttribute) {
   mode_t mode = fromStatus.st_mode & 07777;
   // Owner first: a change of owner clears the set-id bits and file capabilities.
-  if (::fchown(to, fromStatus.st_uid, fromStatus.st_gid) != 0) {
-    if (errno != EPERM) return errno;
-    // The new file stays this process's: with its set-id bits it would run as this user, not the owner.
-    mode &= ~mode_t{S_ISUID | S_ISGID};
-  }
+  if (const int error = giveOwner(to, fromStatus.st_uid, fromStatus.st_gid, mode)) return error;
   if (const int error = copyExtendedAttributes(from, to, setAttribute)) return error;
   // Mode last, so the access list's mask and the group bits agree with the source's.
   if (::fchmod(to, mode) != 0) return errno;

@@ -16,4 +16,9 @@ using SetAttributeCall = int (*)(int fd, const char* name, const void* value, st
 // rather than silently widen or narrow access. Returns 0 or an errno.
 int copyFileAttributes(int from, const struct stat& fromStatus, int to, SetAttributeCall setAttribute);
 
+// Gives the file open as `fd` the owner `owner`:`group`. Where the process may not (EPERM), the
+// file stays its current owner's, and `mode`, the mode it is about to get, loses its set-id bits:
+// they would lend that owner's rights, as cp -p knows. Returns 0 or another errno.
+int giveOwner(int fd, uid_t owner, gid_t group, mode_t& mode);
+
 }  // namespace sorvane
