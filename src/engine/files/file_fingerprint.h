@@ -1,0 +1,28 @@
+#pragma once
+
+#include <ctime>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace sorvane {
+
+// What a file was when it was looked at: a later look that finds anything else means another
+// program wrote to it, renamed another file over it, or touched it and put its time back.
+struct FileFingerprint {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};  // the status-change time, which no program can set back
+
+  static FileFingerprint of(const struct stat& status) {
+    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+  }
+  friend bool operator==(const FileFingerprint& a, const FileFingerprint& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
+           a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+  }
+};
+
+}  // namespace sorvane

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/files/file_fingerprint.h"
+#include "engine/text/occurrence_choice.h"
+#include "vocabulary/vocabulary.h"
+
+#include <string>
+#include <vector>
+
+namespace sorvane {
+
+// A file a preview showed, and what the user kept of it.
+struct ChosenFile {
+  std::string path;
+  FileFingerprint fingerprint;  // as previewed: a file that differs is not rewritten
+  OccurrenceChoice occurrences;
+};
+
+// What a preview's Replace rewrites: these files, in this order, with these terms.
+struct ChosenRun {
+  std::string find;
+  std::string replace;
+  CompareMode compare = CompareMode::Text;
+  std::vector<ChosenFile> files;
+};
+
+}  // namespace sorvane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace sorvane {
+
+// Which occurrences of one file a run replaces, each named by its index in the file: 0 for the
+// first one the run meets, counting every occurrence, chosen or not. Every occurrence is chosen
+// but the ones dropped; the rest are copied through as they are.
+class OccurrenceChoice {
+ public:
+  // Drops an occurrence; indexes may come in any order.
+  void drop(std::int64_t index);
+  bool dropsAny() const { return !dropped_.empty(); }
+
+  // Asks about the occurrences in the order a run meets them, index after index, from 0. Cheap
+  // enough to ask for every occurrence of a file that holds millions.
+  class Cursor {
+   public:
+    explicit Cursor(const OccurrenceChoice& choice);
+    // Whether the next occurrence is replaced.
+    bool nextIsChosen();
+
+   private:
+    const std::vector<std::int64_t>& dropped_;
+    std::size_t nextDropped_ = 0;
+    std::int64_t index_ = 0;
+  };
+
+ private:
+  std::vector<std::int64_t> dropped_;  // sorted, no repeats
+};
+
+}  // namespace sorvane
