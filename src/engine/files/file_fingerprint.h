@@ -6,22 +6,34 @@
 
 namespace sorvane {
 
-// What a file was when it was looked at: a later look that finds anything else means another
-// program wrote to it, renamed another file over it, or touched it and put its time back.
+// What identifies one version of a file: a rewrite gives the file a new inode, and an edit a
+// new size or modification time.
 struct FileFingerprint {
   dev_t device = 0;
   ino_t inode = 0;
   off_t size = 0;
   timespec modified{};
-  timespec changed{};  // the status-change time, which no program can set back
 
   static FileFingerprint of(const struct stat& status) {
-    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
   }
-  friend bool operator==(const FileFingerprint& a, const FileFingerprint& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
-           a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+  bool operator==(const FileFingerprint& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+// A file as it was when it was looked at, down to its status-change time, which no program can
+// set back: a later look that finds anything else means another program wrote to it, renamed
+// another file over it, or touched it and put its modification time back.
+struct FileVersion {
+  FileFingerprint fingerprint;
+  timespec changed{};
+
+  static FileVersion of(const struct stat& status) { return {FileFingerprint::of(status), status.st_ctim}; }
+  bool operator==(const FileVersion& other) const {
+    return fingerprint == other.fingerprint && changed.tv_sec == other.changed.tv_sec &&
+           changed.tv_nsec == other.changed.tv_nsec;
   }
 };
 
