@@ -18,10 +18,14 @@ struct FileFingerprint {
   static FileFingerprint of(const struct stat& status) {
     return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
   }
+  // The same file with the same size and modification time, whatever its status-change time: all
+  // a fingerprint taken before a rename can tell, as the rename sets that time anew.
+  bool sameVersionAs(const FileFingerprint& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
   friend bool operator==(const FileFingerprint& a, const FileFingerprint& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
-           a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+    return a.sameVersionAs(b) && a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
   }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/files/file_fingerprint.h"
 #include "vocabulary/vocabulary.h"
 
 #include <cstdint>
@@ -8,23 +9,6 @@
 #include <sys/stat.h>
 
 namespace sorvane {
-
-// What identifies one version of a file: a rewrite gives the file a new inode, and an edit a
-// new size or modification time.
-struct FileFingerprint {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-
-  static FileFingerprint of(const struct stat& status) {
-    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-  }
-  bool operator==(const FileFingerprint& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
-  }
-};
 
 // The file a rewrite is about to replace: `name` in the folder open as `folder`, read through
 // `descriptor`, whose status when it was opened is `status`. `path` is how the user named it.
@@ -44,8 +28,9 @@ class RunJournal {
 
   virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
   // Called once the new content is written, before it is flushed, in run order: keeps the
-  // original and its record. Their writes go to disk with the new content's flush where the
-  // file system allows. Returns the number putInPlace is to be given for this attempt.
+  // original and its record. `replacement` is the new content's, taken before its rename. Their
+  // writes go to disk with the new content's flush where the file system allows. Returns the
+  // number putInPlace is to be given for this attempt.
   virtual int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) = 0;
   // Called once per batch, when the new contents of the batch are on disk, before the first
   // takes its original's name: what was kept must be durable when this returns.
