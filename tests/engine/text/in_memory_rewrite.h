@@ -75,8 +75,8 @@ struct Rewritten {
 
 // What a file holding `text` holds after its rewrite, and the count, as rewriteFile makes them.
 inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
-                             CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1, Holes holes = {},
-                             const OccurrenceChoice* choice = nullptr) {
+                             CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1,
+                             Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
   EncodedTerms terms(find, replace, compare);
   ChunkedSource source(text, chunk, std::move(holes));
   TextRewrite rewrite(source, terms, capacity);
