@@ -180,7 +180,7 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
-  if (!(FileFingerprint::of(now) == file.written)) return false;
+  if (!FileFingerprint::of(now).sameVersionAs(file.written)) return false;
   // The status-change time no one can set tells an edit that kept the size and put the
   // modification time back.
   if (!file.placedChange || sameTime(now.st_ctim, *file.placedChange)) return true;

@@ -129,7 +129,7 @@ std::optional<std::string> encoded(const std::string& text, Form form) {
 }  // namespace
 
 ReferenceResult referenceReplace(const std::string& text, const std::string& find, const std::string& replace,
-                                 bool ignoreCase) {
+                                 bool ignoreCase, const std::set<std::int64_t>& dropped) {
   if (text.starts_with(std::string("\xFF\xFE\0\0", 4)) || text.starts_with(std::string("\0\0\xFE\xFF", 4)))
     return {text, 0, true};
   Form form = Form::Bytes;
@@ -156,6 +156,7 @@ ReferenceResult referenceReplace(const std::string& text, const std::string& fin
   };
 
   ReferenceResult result{text.substr(0, mark)};
+  std::int64_t met = 0;  // occurrences met, dropped or not
   std::size_t i = 0;
   while (i < units.size()) {
     std::size_t end = i;  // the line is units [i, end)
@@ -164,8 +165,9 @@ ReferenceResult referenceReplace(const std::string& text, const std::string& fin
       bool match = term && !term->empty() && i + term->size() <= end;
       for (std::size_t k = 0; match && k < term->size(); ++k) match = units[i + k].value == (*term)[k];
       if (match) {
-        result.output += replacement.value_or("");
-        ++result.count;
+        const bool chosen = !dropped.contains(met++);
+        result.output += chosen ? replacement.value_or("") : raw(i, i + term->size());
+        result.count += chosen ? 1 : 0;
         i += term->size();
       } else {
         result.output += raw(i, i + 1);

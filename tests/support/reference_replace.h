@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace sorvane::testing {
@@ -17,8 +18,9 @@ struct ReferenceResult {
 // is kept and never searched. The text is split into lines (ended by CR LF or a lone CR), each
 // line's occurrences are replaced left to right without overlap, and every line end is kept as
 // it was. For UTF-16 the UTF-8 terms are converted: a find term that is not valid UTF-8 matches
-// nothing, and a text with an occurrence of a replacement that is not is refused.
+// nothing, and a text with an occurrence of a replacement that is not is refused. An occurrence
+// whose index (from 0, in the order they are met) is in `dropped` stays as it is, uncounted.
 ReferenceResult referenceReplace(const std::string& text, const std::string& find, const std::string& replace,
-                                 bool ignoreCase);
+                                 bool ignoreCase, const std::set<std::int64_t>& dropped = {});
 
 }  // namespace sorvane::testing

@@ -63,6 +63,8 @@ Failure unwritableFolderFailure() { return make(70, "Permission denied (its fold
 
 Failure outOfMemoryFailure() { return make(7, "Out of memory"); }
 
+Failure changedSincePreviewFailure() { return make(75, "Path/File access error: changed since the preview"); }
+
 Failure notTextFailure() { return make(75, "Path/File access error: not a text file (UTF-32)"); }
 
 Failure unwritableReplacementFailure() {

@@ -25,6 +25,10 @@ Failure unwritableFolderFailure();
 // A file whose byte order mark announces UTF-32: not text this program reads or writes.
 Failure notTextFailure();
 
+// A file a preview showed is no longer as the preview read it: its choice of occurrences may
+// no longer name the same text.
+Failure changedSincePreviewFailure();
+
 // A UTF-16 file holds an occurrence, but the replacement is not valid UTF-8 and so has no
 // UTF-16 form.
 Failure unwritableReplacementFailure();

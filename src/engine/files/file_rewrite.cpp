@@ -83,8 +83,11 @@ bool PreparedRewrite::sameSource(const PreparedRewrite& other) const {
   return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
-void PreparedRewrite::keepOriginalIn(RunJournal* journal) {
-  if (replacement_ && journal) replacement_->keepOriginalIn(*journal);
+void PreparedRewrite::keepOriginalIn(RunJournal* journal, FileToRewrite& file) {
+  if (!replacement_ || !journal) return;
+  replacement_->keepOriginalIn(*journal);
+  struct stat kept {};
+  if (file.previewed && ::fstat(source_->descriptor(), &kept) == 0) file.previewed->changed = kept.st_ctim;
 }
 
 Status PreparedRewrite::flush() { return replacement_ ? replacement_->flush() : succeeded(); }
@@ -105,6 +108,8 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   auto source = std::make_unique<SourceFile>(yielder, job.writing.seek);
   if (!source->open(folder, file.name, file.path))
     return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+  if (file.previewed && !(FileFingerprint::of(source->openedStatus()) == *file.previewed))
+    return changedSincePreviewFailure();
   const auto size = static_cast<std::uint64_t>(source->openedStatus().st_size);
   if (size < job.terms.shortestMatchingFile()) return PreparedRewrite(0, file.path, nullptr, nullptr, nullptr);
   // One byte over the size lets the first read see the end of a small file.
@@ -119,7 +124,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
 
   if (job.dryRun || !text.replacement()) {
     CountingSink counter;
-    if (!text.run(counter)) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+    if (!text.run(counter, file.chosen)) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
     if (!job.dryRun && text.occurrences() > 0) return unwritableReplacementFailure();
     return counted(text.occurrences());
   }
@@ -127,18 +132,18 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   auto replacement =
       std::make_unique<ReplacementFile>(folder, file.name, file.path, source->descriptor(), source->openedStatus(),
                                         *text.replacement(), job.swap, job.writing, yielder);
-  if (!text.run(*replacement) || !replacement->finishWriting())
+  if (!text.run(*replacement, file.chosen) || !replacement->finishWriting())
     return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), file.path));
   if (text.occurrences() == 0) return counted(0);
   if (Status sealed = replacement->seal(); !sealed.ok()) return Result<PreparedRewrite>::endedAs(sealed);
   return PreparedRewrite(text.occurrences(), file.path, file.folder, std::move(source), std::move(replacement));
 }
 
-Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
+Result<PreparedRewrite> rewriteFile(FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
   Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder);
   if (!prepared.ok()) return prepared;
   PreparedRewrite& rewrite = prepared.value();
-  rewrite.keepOriginalIn(job.journal);
+  rewrite.keepOriginalIn(job.journal, file);
   if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<PreparedRewrite>::endedAs(flushed);
   if (job.journal && rewrite.replaces()) job.journal->makeKeptDurable();
   if (Status published = rewrite.publish(); !published.ok()) return Result<PreparedRewrite>::endedAs(published);

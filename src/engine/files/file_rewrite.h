@@ -2,14 +2,17 @@
 
 #include "engine/files/failure.h"
 #include "engine/files/file_descriptor.h"
+#include "engine/files/file_fingerprint.h"
 #include "engine/files/replacement_file.h"
 #include "engine/files/rewrite_result.h"
 #include "engine/files/run_journal.h"
 #include "engine/text/encoded_terms.h"
+#include "engine/text/occurrence_choice.h"
 #include "engine/text/stream_rewriter.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -34,6 +37,10 @@ struct FileToRewrite {
   std::string path;  // as the user sees it; opened by itself only when there is no folder
   std::shared_ptr<const FileDescriptor> folder;  // an open folder, or none
   std::string name;                              // the name within `folder`
+  // A file a preview showed is rewritten only while it is as the preview read it, and then only
+  // in the occurrences chosen there. The choice must outlive the run.
+  std::optional<FileFingerprint> previewed = std::nullopt;  // none: not previewed
+  const OccurrenceChoice* chosen = nullptr;  // none: every occurrence
 
   static FileToRewrite named(std::string path) { return {std::move(path), nullptr, {}}; }
 };
@@ -57,8 +64,10 @@ class PreparedRewrite {
   // True when both replace the same file: named twice, it must be read again after its rewrite.
   bool sameSource(const PreparedRewrite& other) const;
 
-  // Hands the original to `journal`, if there is one and the file replaces something.
-  void keepOriginalIn(RunJournal* journal);
+  // Hands the original to `journal`, if there is one and the file replaces something. Keeping it
+  // may link it, which sets its status-change time: `file`, if previewed, is from then on
+  // expected with that time, so that a retry still finds it as previewed.
+  void keepOriginalIn(RunJournal* journal, FileToRewrite& file);
   // Makes the new content durable. May run on a helper thread while nothing else touches it.
   Status flush();
   // Puts the flushed content in the file's place, unless the file changed since it was read.
@@ -79,12 +88,13 @@ class PreparedRewrite {
 
 // The first stage of a rewrite, as text in the encoding its byte order mark announces. A file
 // named by a path that is a symbolic link is rewritten at the link's target, and the link stays
-// a link; a name in a folder must be the file itself.
+// a link; a name in a folder must be the file itself. A previewed file that is not as previewed
+// fails.
 Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
 
 // One whole attempt on one file alone, put in place at once: prepared, its original handed to the
 // job's journal, flushed, the journal made durable, and published. The flush of its folder(),
-// which makes the new name durable, is the caller's.
-Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
+// which makes the new name durable, is the caller's. `file` is kept for a later attempt.
+Result<PreparedRewrite> rewriteFile(FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
 
 }  // namespace sorvane

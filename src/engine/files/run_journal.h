@@ -28,8 +28,9 @@ class RunJournal {
 
   virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
   // Called once the new content is written, before it is flushed, in run order: keeps the
-  // original and its record. Their writes go to disk with the new content's flush where the
-  // file system allows. Returns the number putInPlace is to be given for this attempt.
+  // original and its record. `replacement` is the new content's, taken before its rename. Their
+  // writes go to disk with the new content's flush where the file system allows. Returns the
+  // number putInPlace is to be given for this attempt.
   virtual int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) = 0;
   // Called once per batch, when the new contents of the batch are on disk, before the first
   // takes its original's name: what was kept must be durable when this returns.

@@ -23,7 +23,7 @@ class PreviewLineSink {
 
 struct FilePreview {
   std::int64_t occurrences = 0;
-  FileVersion version;  // of the file as it was read
+  FileFingerprint fingerprint;  // of the file as it was read
 };
 
 // Reads one file as a dry run reads it and hands on every line that holds an occurrence. Memory

@@ -155,7 +155,7 @@ void BatchPublisher::accept(Pending file) {
       file->flushed.reset();
       return accept(std::move(file));
     }
-    file->prepared->value().keepOriginalIn(job_.journal);
+    file->prepared->value().keepOriginalIn(job_.journal, file->file);
     if (!file->flushed) flushAhead(file);
     batchBytes_ += prepared.size();
     batchReplacing_ += prepared.replaces() ? 1 : 0;

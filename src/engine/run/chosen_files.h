@@ -12,7 +12,7 @@ namespace sorvane {
 // A file a preview showed, and what the user kept of it.
 struct ChosenFile {
   std::string path;
-  FileVersion previewed;  // a file that differs is not rewritten
+  FileFingerprint fingerprint;  // as previewed: a file that differs is not rewritten
   OccurrenceChoice occurrences;
 };
 

@@ -52,12 +52,39 @@ void ReplaceEngine::cmdReplace_Click() {
 
   ListAddItem(host_.findTerms(), host_.findText(), CompareMode::Binary);
   ListAddItem(host_.replaceTerms(), host_.replaceText(), CompareMode::Binary);
+  const CompareMode compare =
+      host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
+  runOver(host_.findText(), host_.replaceText(), compare, [this] {
+    if (host_.fileFrameVisible()) {
+      // The count is read again on every pass: the list is the window's, not a copy.
+      for (nFileIndex = 0; nFileIndex < host_.fileListCount(); ++nFileIndex)
+        if (!rewriteInTurn(FileToRewrite::named(host_.fileListItem(nFileIndex)))) break;
+    } else if (host_.folderFrameVisible()) {
+      FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
+      batches_->publishAll();
+      if (!bAbandoned) host_.refreshFolderFiles();
+    }
+  });
+}
 
-  nCompare = host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
-  strFindTerm = host_.findText();
-  strReplaceTerm = host_.replaceText();
+void ReplaceEngine::replaceChosen(const ChosenRun& run) {
+  host_.DisableControls();
+  runOver(run.find, run.replace, run.compare, [&] {
+    for (const ChosenFile& chosen : run.files) {
+      FileToRewrite file = FileToRewrite::named(chosen.path);
+      file.previewed = chosen.fingerprint;
+      file.chosen = &chosen.occurrences;
+      if (!rewriteInTurn(file)) break;
+    }
+  });
+}
+
+void ReplaceEngine::runOver(const std::string& find, const std::string& replace, CompareMode compare,
+                            const std::function<void()>& handFiles) {
+  nCompare = compare;
+  strFindTerm = find;
+  strReplaceTerm = replace;
   nReplacements = 0;
-  nFileIndex = 0;
   bStop = false;
   bAbandoned = false;
   terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
@@ -66,20 +93,7 @@ void ReplaceEngine::cmdReplace_Click() {
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
   host_.runBegins();
 
-  if (host_.fileFrameVisible()) {
-    // The count is read again on every pass: the list is the window's, not a copy.
-    while (nFileIndex < host_.fileListCount()) {
-      FindAndReplace(FileToRewrite::named(host_.fileListItem(nFileIndex)));
-      if (ended()) break;
-      ++nFileIndex;
-      yield();
-      if (ended()) break;
-    }
-  } else if (host_.folderFrameVisible()) {
-    FindFilesAPI(host_.folderCaption(), patternForFileType(host_.fileTypeText()));
-    batches_->publishAll();
-    if (!bAbandoned) host_.refreshFolderFiles();
-  }
+  handFiles();
   batches_->publishAll();
   const std::int64_t filesReplaced = batches_->filesReplaced();
   batches_.reset();
@@ -145,6 +159,12 @@ void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (terms_->findsNothing()) return;
   batches_->add(myFile);
+}
+
+bool ReplaceEngine::rewriteInTurn(const FileToRewrite& file) {
+  FindAndReplace(file);
+  yield();
+  return !ended();
 }
 
 void ReplaceEngine::yield() {

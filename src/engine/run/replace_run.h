@@ -2,10 +2,12 @@
 
 #include "engine/files/file_rewrite.h"
 #include "engine/run/batch_host.h"
+#include "engine/run/chosen_files.h"
 #include "engine/run/engine_options.h"
 #include "engine/run/host.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +34,9 @@ class ReplaceEngine : private BatchHost {
 
   // The Replace command: the whole run, report included.
   void cmdReplace_Click();
+  // The Replace of a preview: the same run over exactly the files it names, in its order, with
+  // its terms. A file no longer as previewed fails; only its chosen occurrences are replaced.
+  void replaceChosen(const ChosenRun& run);
 
   // Appends `sItem` to a recent-term list unless an entry already contains it.
   static void ListAddItem(RecentTermList& lst, const std::string& sItem, CompareMode CaseSense);
@@ -46,9 +51,14 @@ class ReplaceEngine : private BatchHost {
   bool abandoned() const { return bAbandoned; }
 
  private:
+  // From the terms to the report: `handFiles` hands the run its files, one by one.
+  void runOver(const std::string& find, const std::string& replace, CompareMode compare,
+               const std::function<void()>& handFiles);
   // Rewrites one file, asking the user what to do when it fails; it may be put in place later,
   // with its batch.
   void FindAndReplace(const FileToRewrite& myFile);
+  // FindAndReplace, then the host's turn; false once the run has ended.
+  bool rewriteInTurn(const FileToRewrite& file);
   // Rewrites the matching files of a folder and, when asked, of every folder below it.
   void FindFilesAPI(std::string path, const std::string& SearchStr);
   // Walks the folder `name` of the folder open as `parent`; `path` names it, ending in "/".

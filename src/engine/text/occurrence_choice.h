@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -10,7 +11,8 @@ namespace sorvane {
 // but the ones dropped; the rest are copied through as they are.
 class OccurrenceChoice {
  public:
-  // Drops an occurrence; indexes may come in any order.
+  // Drops an occurrence; indexes may come in any order, and fastest in rising order. A negative
+  // index names no occurrence and drops nothing.
   void drop(std::int64_t index);
   bool dropsAny() const { return !dropped_.empty(); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace sorvane {
 
@@ -12,9 +13,11 @@ StreamRewriter::StreamRewriter(const TermMatcher& matcher, std::size_t capacity)
       size_(std::max(capacity, TermMatcher::kLookback + matcher.maxOccurrenceLength() + 1)),
       buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
 
-bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
+bool StreamRewriter::run(ByteSource& source, RewriteSink& sink, const OccurrenceChoice* choice) {
   using Kind = TermMatcher::Result::Kind;
   occurrences_ = 0;
+  std::optional<OccurrenceChoice::Cursor> cursor;
+  if (choice) cursor.emplace(*choice);
   char* const data = buffer_.get();
   std::size_t start = 0;   // data[0, start) is look-back, already passed to the sink
   std::size_t length = 0;  // data[start, length) is not yet settled
@@ -32,8 +35,13 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink) {
       if (!sink.keep(std::string_view(data + position, result.position - position))) return false;
       position = result.position;
       if (result.kind != Kind::Found) break;
-      if (!sink.replace(std::string_view(data + position, result.length))) return false;
-      ++occurrences_;
+      const std::string_view occurrence(data + position, result.length);
+      if (cursor && !cursor->nextIsChosen()) {
+        if (!sink.keep(occurrence)) return false;
+      } else {
+        if (!sink.replace(occurrence)) return false;
+        ++occurrences_;
+      }
       position += result.length;
     }
     if (atEnd) return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/text/occurrence_choice.h"
 #include "engine/text/term_matcher.h"
 
 #include <cstddef>
@@ -47,8 +48,9 @@ class StreamRewriter {
   StreamRewriter(const StreamRewriter&) = delete;  // owns a large buffer
   StreamRewriter& operator=(const StreamRewriter&) = delete;
 
-  // True when the whole source went through; `occurrences` then counts the replacements.
-  bool run(ByteSource& source, RewriteSink& sink);
+  // True when the whole source went through; `occurrences` then counts the replacements. With a
+  // choice, an occurrence it does not choose goes to the sink as kept bytes, and is not counted.
+  bool run(ByteSource& source, RewriteSink& sink, const OccurrenceChoice* choice = nullptr);
   std::int64_t occurrences() const { return occurrences_; }
 
  private:

@@ -22,11 +22,11 @@ bool TextRewrite::start() {
   return true;
 }
 
-bool TextRewrite::run(RewriteSink& sink) {
+bool TextRewrite::run(RewriteSink& sink, const OccurrenceChoice* choice) {
   headServed_ = byteOrderMarkLength(encoding_);
   if (!sink.keep(std::string_view(head_).substr(0, headServed_))) return false;
   StreamRewriter rewriter(matcher(), capacity_);
-  const bool finished = rewriter.run(*this, sink);
+  const bool finished = rewriter.run(*this, sink, choice);
   occurrences_ = rewriter.occurrences();
   return finished;
 }

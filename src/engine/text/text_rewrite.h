@@ -29,8 +29,9 @@ class TextRewrite final : private ByteSource {
   const std::optional<std::string>& replacement() const { return terms_.replacement(encoding_); }
 
   // Passes the whole stream, from its first byte, to `sink` (after start()). True when it all
-  // went through; occurrences() then counts the replacements.
-  bool run(RewriteSink& sink);
+  // went through; occurrences() then counts the replacements. With a choice, only the chosen
+  // occurrences are replaced; the others go to the sink as they are.
+  bool run(RewriteSink& sink, const OccurrenceChoice* choice = nullptr);
   std::int64_t occurrences() const { return occurrences_; }
 
  private:

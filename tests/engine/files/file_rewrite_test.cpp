@@ -104,7 +104,8 @@ class FileRewrite : public ::testing::Test {
     EncodedTerms terms(find, replace, compare);
     RewriteJob job{terms, false, capacity, calls, tuning};
     Yielder yielder([this] { return host.yield(); }, std::chrono::nanoseconds(0));  // yield on every read
-    const Result<PreparedRewrite> done = rewriteFile(FileToRewrite::named(path), job, yielder);
+    FileToRewrite file = FileToRewrite::named(path);
+    const Result<PreparedRewrite> done = rewriteFile(file, job, yielder);
     if (!done.ok()) return Result<std::int64_t>::endedAs(done);
     return done.value().replacements();
   }

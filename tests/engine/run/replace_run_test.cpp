@@ -1,6 +1,7 @@
 #include "engine/files/yielder.h"
 #include "engine/run/batch_publisher.h"
 #include "engine/run/file_types.h"
+#include "engine/run/messages.h"
 #include "engine/run/replace_run.h"
 #include "engine/text/encoded_terms.h"
 #include "scripted_host.h"
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 namespace sorvane::testing {
@@ -39,6 +41,8 @@ class RecordingJournal final : public RunJournal {
   void runStarted(const std::string&, const std::string&, CompareMode) override {}
   int keepOriginal(const OriginalFile& original, const FileFingerprint&) override {
     record("keep " + original.name);
+    // The journal keeps an original by a link, which sets its status-change time, as this does.
+    ::fchmod(original.descriptor, original.status.st_mode & 07777);
     return 1;
   }
   void makeKeptDurable() override { record("durable"); }
@@ -117,7 +121,8 @@ class ReplaceRun : public ::testing::Test {
   }
 
   // A run with small buffers; `yieldOften` yields at every chance, so the host can act mid-file.
-  void run(bool yieldOften = false, int jobs = 1) {
+  // With `chosen`, the run is a preview's Replace.
+  void run(bool yieldOften = false, int jobs = 1, const ChosenRun* chosen = nullptr) {
     events.clear();
     EngineOptions options;
     options.jobs = jobs;
@@ -129,7 +134,7 @@ class ReplaceRun : public ::testing::Test {
     options.bufferCapacity = 8;
     if (yieldOften) options.yieldInterval = std::chrono::nanoseconds(0);
     ReplaceEngine engine(host, options);
-    engine.cmdReplace_Click();
+    chosen ? engine.replaceChosen(*chosen) : engine.cmdReplace_Click();
     compareMode = engine.compareMode();
     abandoned = engine.abandoned();
   }
@@ -374,6 +379,88 @@ TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
     EXPECT_EQ(readFile(folder / "2.txt"), second);
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"1.txt", "2.txt"}));
   }
+}
+
+// New bytes of the same size, and the modification time put back: only the status-change time tells.
+void editBehindItsBack(const std::string& path) {
+  struct stat before {};
+  ::stat(path.c_str(), &before);
+  writeFile(path, "x" + readFile(path).substr(1));
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+// A preview's Replace rewrites the files it names with its own terms, each only while it is as
+// previewed, and only in the occurrences the user kept; with all of them kept, it is the
+// ordinary run.
+TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
+  struct Case {
+    const char* name;
+    std::vector<std::int64_t> dropped;                     // of a.txt's occurrences
+    std::function<void(const std::string&)> afterPreview;  // done to a.txt before the Replace
+    std::vector<MessageAnswer> answers;
+    std::string a;                  // afterwards
+    std::vector<Failure> failures;  // shown for a.txt
+    std::vector<std::string> events;
+    std::string report;
+  };
+  const Failure changed{75, kApplicationTitle, "Path/File access error: changed since the preview"};
+  const std::vector<std::string> both = {"keep a.txt", "keep b.txt", "durable", "rename a.txt", "rename b.txt",
+                                         "flush folder"};
+  const std::vector<std::string> onlyB = {"keep b.txt", "durable", "rename b.txt", "flush folder"};
+  const auto deleted = [](const std::string& path) { fs::remove(path); };
+  const auto failFlushOnce = [](const std::string&) { failFlushOf = "new\r\nnew"; failingFlushes = 1; };
+  const std::vector<Case> cases = {
+      {"all kept", {}, nullptr, {}, "new new\r\nnew", {}, both, "Made 4 replacements."},
+      {"some dropped", {2, 0}, nullptr, {}, "old new\r\nold", {}, both, "Made 2 replacements."},
+      {"all dropped", {1, 0, 2}, nullptr, {}, "old OLD\r\nold", {}, onlyB, "Made 1 replacements."},
+      {"edited, retried", {}, editBehindItsBack, {MessageAnswer::Retry, MessageAnswer::Ignore}, "xld OLD\r\nold",
+       {changed, changed}, onlyB, "Made 1 replacements."},
+      {"deleted", {}, deleted, {}, "", {{53, kApplicationTitle, "File not found"}}, onlyB, "Made 1 replacements."},
+      {"flush failed, retried", {0}, failFlushOnce, {MessageAnswer::Retry}, "old new\r\nnew",
+       {{57, kApplicationTitle, "Device I/O error"}},
+       {"keep a.txt", "keep b.txt", "durable", "keep a.txt", "durable", "rename a.txt", "rename b.txt", "flush folder"},
+       "Made 3 replacements."},
+  };
+  // The window's boxes say otherwise: the preview's terms rule.
+  host.find = "unused";
+  host.caseSensitive = CheckValue::Checked;
+  for (const int jobs : {1, 3}) {
+    for (const Case& c : cases) {
+      ChosenRun chosen{"old", "new", CompareMode::Text, {}};
+      for (const auto& [name, text] : {std::pair{"a.txt", "old OLD\r\nold"}, {"b.txt", "Old"}}) {
+        struct stat status {};
+        ::stat(file(name, text).c_str(), &status);
+        chosen.files.push_back({folder / name, FileFingerprint::of(status), {}});
+      }
+      for (const std::int64_t index : c.dropped) chosen.files[0].occurrences.drop(index);
+      // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (c.afterPreview) c.afterPreview(folder / "a.txt");
+      host.messages.clear();
+      host.calls.clear();
+      host.answers = {c.answers.begin(), c.answers.end()};
+      run(false, jobs, &chosen);
+      const std::string at = std::string(c.name) + ", " + std::to_string(jobs) + " jobs";
+      EXPECT_EQ(fs::exists(folder / "a.txt") ? readFile(folder / "a.txt") : "", c.a) << at;
+      EXPECT_EQ(readFile(folder / "b.txt"), "new") << at;
+      ASSERT_EQ(host.messages.size(), c.failures.size() + 1) << at;
+      for (std::size_t i = 0; i < c.failures.size(); ++i)
+        EXPECT_EQ(host.messages[i].text, messages::fileSystemFailure(folder / "a.txt", c.failures[i])) << at;
+      EXPECT_EQ(lastMessage().text, c.report) << at;
+      EXPECT_EQ(events, c.events) << at;
+      EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"})) << at;
+      EXPECT_TRUE(host.findList.items.empty()) << at;
+    }
+  }
+  // The ordinary run over the same files, with the same terms.
+  host.files = {file("a.txt", "old OLD\r\nold"), file("b.txt", "Old")};
+  host.find = "old";
+  host.caseSensitive = CheckValue::Cleared;
+  run();
+  EXPECT_EQ(readFile(folder / "a.txt"), cases[0].a);
+  EXPECT_EQ(events, cases[0].events);
+  EXPECT_EQ(lastMessage().text, cases[0].report);
 }
 
 // Holds each helper at its file's first write until the run's thread waits for the first file.

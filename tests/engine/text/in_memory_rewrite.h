@@ -75,14 +75,15 @@ struct Rewritten {
 
 // What a file holding `text` holds after its rewrite, and the count, as rewriteFile makes them.
 inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
-                             CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1, Holes holes = {}) {
+                             CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1,
+                             Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
   EncodedTerms terms(find, replace, compare);
   ChunkedSource source(text, chunk, std::move(holes));
   TextRewrite rewrite(source, terms, capacity);
   rewrite.start();
   if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
   StringSink sink(rewrite.replacement().value_or(""));
-  rewrite.run(sink);
+  rewrite.run(sink, choice);
   if (!rewrite.replacement() && rewrite.occurrences() > 0) return {text, 0, true};
   return {sink.output, rewrite.occurrences(), false, source.bytesRead()};
 }
