@@ -41,6 +41,7 @@ MainWindowGeometry MainWindowGeometry::designed() {
   g.cmdExit = {6600, 3720, 1095, 315};
   g.cmdReplace = {5400, 3720, 1095, 315};
   g.cmdUndo = {6600, 3720 - kAboveBottomRow, 1095, 315};
+  g.cmdPreview = {5400, 3720 - kAboveBottomRow, 1095, 315};
   return g;
 }
 
@@ -103,6 +104,8 @@ MainWindowGeometry Form_Resize(const MainWindowGeometry& current, Twips W, Twips
   g.cmdHelp.Left = g.cmdReplace.Left - g.cmdReplace.Width - 440;
   g.cmdUndo.Top = buttonsTop - kAboveBottomRow;
   g.cmdUndo.Left = g.cmdExit.Left;
+  g.cmdPreview.Top = buttonsTop - kAboveBottomRow;
+  g.cmdPreview.Left = g.cmdReplace.Left;
   return g;
 }
 

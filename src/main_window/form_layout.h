@@ -17,7 +17,9 @@ struct MainWindowGeometry {
   TwipsRect optFolder, optFiles;  // optFolderFile(0) and optFolderFile(1)
   TwipsRect frameControls, cmbFileTypes, chkCaseSensitive, cmbReplace, cmbFind, lblFileTypes, lblFind, lblReplace;
   TwipsRect cmdHelp, cmdExit, cmdReplace;
-  TwipsRect cmdUndo;  // above Exit, in the band between the controls frame and the bottom row
+  // Above Exit and Replace, in the band between the controls frame and the bottom row.
+  TwipsRect cmdUndo;
+  TwipsRect cmdPreview;
 
   // As the window is designed, before start-up or any resize.
   static MainWindowGeometry designed();

@@ -11,6 +11,7 @@
 #include "main_window/widget_placement.h"
 #include "main_window/window_icon.h"
 #include "main_window/window_replace_host.h"
+#include "preview_window/frm_preview.h"
 #include "platform/dialog_error.h"
 #include "platform/mouse_pointer.h"
 #include "platform/progress_window.h"
@@ -64,6 +65,7 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
   placeWidgets(widgets_, geometry_);
   replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
+  engineOptions_ = engineOptions;
   engine_ = std::make_unique<ReplaceEngine>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
@@ -81,6 +83,7 @@ void frmSorvane::connectHandlers() {
   connect(w.cmdReplace, &QPushButton::clicked, this, &frmSorvane::cmdReplace_Click);
   connect(w.cmdExit, &QPushButton::clicked, this, &frmSorvane::cmdExit_Click);
   connect(w.cmdUndo, &QPushButton::clicked, this, &frmSorvane::cmdUndo_Click);
+  connect(w.cmdPreview, &QPushButton::clicked, this, &frmSorvane::cmdPreview_Click);
   connect(w.cmdBrowse, &QPushButton::clicked, this, [this] { folderPicker_->cmdBrowse_Click(); });
   connect(w.cmdOpen, &QPushButton::clicked, fileList_.get(), &file_selection::FileListCommands::cmdOpen_Click);
   connect(w.cmdClose, &QPushButton::clicked, fileList_.get(), &file_selection::FileListCommands::cmdClose_Click);
@@ -179,6 +182,27 @@ void frmSorvane::cmdUndo_Click() {
   EnableControls();
 }
 
+void frmSorvane::cmdPreview_Click() {
+  if (!engine_->checkInputsAndRecordTerms()) return;
+  const WindowReplaceHost& host = *replaceHost_;
+  preview::PreviewRequest request;
+  request.fileMode = host.fileFrameVisible();
+  for (int i = 0; request.fileMode && i < host.fileListCount(); ++i) request.files.push_back(host.fileListItem(i));
+  request.folder = host.folderCaption();
+  request.fileType = host.fileTypeText();
+  request.recursive = host.recursiveValue();
+  request.find = host.findText();
+  request.replace = host.replaceText();
+  request.compare = host.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
+  auto* preview = new preview::frmPreview(std::move(request), engineOptions_, services_, this);
+  preview->setAttribute(Qt::WA_DeleteOnClose);
+  // The run starts once the preview has closed, as if Replace had been pressed in this window.
+  connect(preview, &preview::frmPreview::replaceChosen, this, [this](const ChosenRun& run) {
+    QTimer::singleShot(0, this, [this, run] { engine_->replaceChosen(run); });
+  });
+  preview->open();
+}
+
 void frmSorvane::showRunToUndo() {
   const std::optional<journal::RunRecord> run = journal::runToUndoNext(journalHome_);
   widgets_.cmdUndo->setEnabled(run.has_value());
@@ -198,6 +222,7 @@ void frmSorvane::DisableControls() {
   focusBeforeRun_ = focusWidget();
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
   widgets_.cmdUndo->setEnabled(false);
+  widgets_.cmdPreview->setEnabled(false);
   platform::setMousePointer(*this, MousePointer::Hourglass);
 }
 
@@ -205,6 +230,7 @@ void frmSorvane::DisableControls() {
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
   showRunToUndo();
+  widgets_.cmdPreview->setEnabled(true);
   platform::setMousePointer(*this, MousePointer::Default);
   if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisibleTo(this))
     focusBeforeRun_->setFocus(Qt::OtherFocusReason);

@@ -77,6 +77,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void cmdHelp_Click();
   void cmdReplace_Click();
   void cmdUndo_Click();
+  void cmdPreview_Click();
   void cmdExit_Click();
   // Enables Undo when a run can be taken back, its tooltip naming the run.
   void showRunToUndo();
@@ -102,6 +103,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   platform::CommonDialog CommonDialog1;
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
   platform::OuterGeometry outer_{*this};
+  EngineOptions engineOptions_;  // the Preview's search runs with them too
   std::unique_ptr<WindowReplaceHost> replaceHost_;
   std::unique_ptr<ReplaceEngine> engine_;
   std::unique_ptr<file_selection::FileListCommands> fileList_;

@@ -73,9 +73,11 @@ MainWindowWidgets createWidgets(QWidget& window) {
   w.cmdExit = new QPushButton(QStringLiteral("E&xit"), &window);
   w.cmdReplace = new QPushButton(QStringLiteral("&Replace"), &window);
   w.cmdUndo = new QPushButton(QStringLiteral("&Undo"), &window);
+  w.cmdPreview = new QPushButton(QStringLiteral("&Preview..."), &window);
   // Enter and Esc are routed by the window; no button grabs Enter on its own.
   for (QPushButton* button :
-       {w.cmdBrowse, w.cmdOpen, w.cmdClose, w.cmdCloseAll, w.cmdHelp, w.cmdExit, w.cmdReplace, w.cmdUndo})
+       {w.cmdBrowse, w.cmdOpen, w.cmdClose, w.cmdCloseAll, w.cmdHelp, w.cmdExit, w.cmdReplace, w.cmdUndo,
+        w.cmdPreview})
     button->setAutoDefault(false);
   for (QCheckBox* box : {w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive}) keepTwoStateForUser(*box);
   auto* designedIndicators = new DesignedIndicatorStyle;

@@ -44,7 +44,8 @@ struct MainWindowWidgets {
   QPushButton* cmdHelp;
   QPushButton* cmdExit;
   QPushButton* cmdReplace;
-  QPushButton* cmdUndo;  // takes back the newest run
+  QPushButton* cmdUndo;     // takes back the newest run
+  QPushButton* cmdPreview;  // shows every change before it is written
 };
 
 // Creates the widgets on `window` with their designed captions and behaviour; Form_Resize gives

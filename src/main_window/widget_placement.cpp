@@ -30,7 +30,7 @@ void placeWidgets(const MainWindowWidgets& w, const MainWindowGeometry& g) {
       {w.cmbFind, &g.cmbFind},             {w.lblFileTypes, &g.lblFileTypes},
       {w.lblFind, &g.lblFind},             {w.lblReplace, &g.lblReplace},
       {w.cmdHelp, &g.cmdHelp},             {w.cmdExit, &g.cmdExit},
-      {w.cmdReplace, &g.cmdReplace},       {w.cmdUndo, &g.cmdUndo},
+      {w.cmdReplace, &g.cmdReplace},       {w.cmdUndo, &g.cmdUndo}, {w.cmdPreview, &g.cmdPreview},
   };
   for (const auto& [widget, rect] : widgets) place(*widget, *rect);
 

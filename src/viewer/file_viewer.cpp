@@ -27,27 +27,29 @@ std::optional<QString> entryToShow(const QListWidget& list) {
 }  // namespace
 
 FileViewer::FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing)
-    : list_(list), services_(services), pacing_(pacing) {
+    : list_(&list), owner_(*list.window()), services_(services), pacing_(pacing) {
   connect(&list, &QListWidget::itemDoubleClicked, this, &FileViewer::lstFiles_DblClick);
 }
+
+FileViewer::FileViewer(QWidget& owner, const platform::Services& services, ReadPacing pacing)
+    : owner_(owner), services_(services), pacing_(pacing) {}
 
 FileViewer::~FileViewer() = default;
 
 frmView* FileViewer::view() const { return view_ && !view_->closed() ? view_.data() : nullptr; }
 
-QWidget& FileViewer::window() const { return *list_.window(); }
+QWidget& FileViewer::window() const { return owner_; }
 
 void FileViewer::lstFiles_DblClick() {
-  // The load under way owns the pointer and the viewer's next text; it finishes first.
-  if (loading_) return;
-  platform::setMousePointer(window(), MousePointer::Hourglass);
-  if (const std::optional<QString> path = entryToShow(list_)) showFile(*path);
-  platform::setMousePointer(window(), MousePointer::Default);
+  if (const std::optional<QString> path = entryToShow(*list_)) showFile(*path);
 }
 
 // The text is packed for the viewer's box as it is read, away from any widget, so the window's
 // events are served between chunks and the viewer may be closed meanwhile.
-void FileViewer::showFile(const QString& path) {
+void FileViewer::showFile(const QString& path, std::int64_t line) {
+  // The load under way owns the pointer and the viewer's next text; it finishes first.
+  if (loading_) return;
+  platform::setMousePointer(window(), MousePointer::Hourglass);
   TextPacker packer;
   std::optional<Failure> failure;
   {
@@ -59,10 +61,12 @@ void FileViewer::showFile(const QString& path) {
     showFailure(path, *failure);
     return;
   }
+  platform::setMousePointer(window(), MousePointer::Default);
   frmView& view = openView();
   view.setWindowTitle(path);
   view.setText(packer.finish());
   view.show();
+  view.txtView->goToLine(line);
   view.activateWindow();  // an open viewer takes the keyboard again for its new file
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <cstdint>
 
 class QListWidget;
 class QWidget;
@@ -14,13 +15,16 @@ namespace sorvane::viewer {
 
 class frmView;
 
-// Shows a double-clicked entry of a file list in the one viewer window, creating it on first
-// use and again after the user closed it. The viewer and the messages belong to the list's
-// window, which shows the hourglass while a file is loaded.
+// Shows a file in the one viewer window of its owner, creating it on first use and again after
+// the user closed it: a double-clicked entry of a file list, or a file another window names. The
+// viewer and the messages belong to the owner, which shows the hourglass while a file is loaded.
 class FileViewer final : public QObject {
   Q_OBJECT
  public:
+  // The viewer of a file list's window, opened by a double-click on an entry.
   FileViewer(QListWidget& list, const platform::Services& services, ReadPacing pacing = {});
+  // A viewer over `owner`, opened by showFile alone.
+  FileViewer(QWidget& owner, const platform::Services& services, ReadPacing pacing = {});
   ~FileViewer() override;
 
   // The double-click handler of the file list.
@@ -28,15 +32,17 @@ class FileViewer final : public QObject {
 
   // The open viewer; null before the first file is shown and once the user has closed it.
   frmView* view() const;
+  // Shows `path` scrolled to line `line`, from 1.
+  void showFile(const QString& path, std::int64_t line = 1);
 
  private:
-  void showFile(const QString& path);
   void processEventsDuringLoad();
   void showFailure(const QString& path, const Failure& failure);
   frmView& openView();
   QWidget& window() const;
 
-  QListWidget& list_;
+  QListWidget* list_ = nullptr;
+  QWidget& owner_;
   platform::Services services_;
   ReadPacing pacing_;
   QPointer<frmView> view_;

@@ -5,7 +5,9 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextCursor>
 #include <QTextLayout>
+#include <algorithm>
 #include <vector>
 
 namespace sorvane::viewer {
@@ -53,6 +55,28 @@ void ViewerTextBox::showText(PackedText packed) {
   ownDocument_ = document;
   delete previous.data();  // a long text is not kept twice
   layout->restoreLineCounts();
+}
+
+// A paragraph may hold several lines, joined by line separators, and the box scrolls by line.
+void ViewerTextBox::goToLine(std::int64_t line) {
+  std::int64_t linesAbove = 0;
+  QTextBlock block = document()->firstBlock();
+  while (block.next().isValid() && linesAbove + block.lineCount() < line) {
+    linesAbove += block.lineCount();
+    block = block.next();
+  }
+  const QString text = block.text();
+  qsizetype offset = 0;
+  for (std::int64_t shown = linesAbove + 1; shown < line; ++shown) {
+    const qsizetype separator = text.indexOf(QChar::LineSeparator, offset);
+    if (separator < 0) break;
+    offset = separator + 1;
+  }
+  QTextCursor cursor(block);
+  cursor.setPosition(block.position() + static_cast<int>(offset));
+  setTextCursor(cursor);
+  const int visibleLines = viewport()->height() / std::max(1, fontMetrics().lineSpacing());
+  verticalScrollBar()->setValue(static_cast<int>(std::max<std::int64_t>(0, line - 1 - visibleLines / 2)));
 }
 
 template <typename Relayout>

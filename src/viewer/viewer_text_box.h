@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <cstdint>
 
 namespace sorvane::viewer {
 
@@ -18,6 +19,8 @@ class ViewerTextBox final : public QPlainTextEdit {
 
   // Replaces the text with a packed one, taking its document over.
   void showText(PackedText packed);
+  // Scrolls line `line` (from 1) to the middle of the box and puts the cursor at its start.
+  void goToLine(std::int64_t line);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

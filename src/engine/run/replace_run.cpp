@@ -37,8 +37,7 @@ ReplaceEngine::ReplaceEngine(ReplaceHost& host, EngineOptions options) : host_(h
 
 ReplaceEngine::~ReplaceEngine() = default;
 
-void ReplaceEngine::cmdReplace_Click() {
-  host_.DisableControls();
+bool ReplaceEngine::checkInputsAndRecordTerms() {
   // An empty folder text would name the root of the disk: no one wants that run.
   const bool fileMode = host_.fileFrameVisible();
   const bool nothingToRun =
@@ -46,12 +45,19 @@ void ReplaceEngine::cmdReplace_Click() {
   if (nothingToRun) {
     host_.showMessage(fileMode ? messages::kEmptyFileList : messages::kNoFolderChosen, MessageStyle::Critical,
                       kApplicationTitle);
+    return false;
+  }
+  ListAddItem(host_.findTerms(), host_.findText(), CompareMode::Binary);
+  ListAddItem(host_.replaceTerms(), host_.replaceText(), CompareMode::Binary);
+  return true;
+}
+
+void ReplaceEngine::cmdReplace_Click() {
+  host_.DisableControls();
+  if (!checkInputsAndRecordTerms()) {
     host_.EnableControls();
     return;
   }
-
-  ListAddItem(host_.findTerms(), host_.findText(), CompareMode::Binary);
-  ListAddItem(host_.replaceTerms(), host_.replaceText(), CompareMode::Binary);
   const CompareMode compare =
       host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
   runOver(host_.findText(), host_.replaceText(), compare, [this] {

@@ -37,6 +37,10 @@ class ReplaceEngine : private BatchHost {
   // The Replace of a preview: the same run over exactly the files it names, in its order, with
   // its terms. A file no longer as previewed fails; only its chosen occurrences are replaced.
   void replaceChosen(const ChosenRun& run);
+  // What Replace checks first, and the Preview command too: that there is a file list or a
+  // folder to work on (else the user is told so, and the answer is false); then the terms go
+  // into the recent lists.
+  bool checkInputsAndRecordTerms();
 
   // Appends `sItem` to a recent-term list unless an entry already contains it.
   static void ListAddItem(RecentTermList& lst, const std::string& sItem, CompareMode CaseSense);

@@ -1,0 +1,169 @@
+#include "preview_window/frm_preview.h"
+
+#include "preview_window/marked_line_delegate.h"
+#include "preview_window/preview_model.h"
+#include "viewer/file_viewer.h"
+
+#include <QBoxLayout>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace sorvane::preview {
+namespace {
+
+// Often enough that the list seems to fill in as the search goes, seldom enough to cost nothing.
+constexpr std::chrono::milliseconds kPollInterval{50};
+
+QString counted(std::int64_t count, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(QLocale().toString(qlonglong{count}), QLatin1String(count == 1 ? one : many));
+}
+
+QPushButton* plainButton(const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  // Enter on a row opens the viewer: no button of this window is pressed by Enter.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+}  // namespace
+
+frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services,
+                       QWidget* owner, std::int64_t listedOccurrences)
+    : QDialog(owner),
+      lstOccurrences(new QTreeView(this)),
+      lblStatus(new QLabel(this)),
+      lblBound(new QLabel(this)),
+      cmdStop(plainButton(tr("Stop"), this)),
+      cmdReplace(plainButton(tr("&Replace"), this)),
+      cmdClose(plainButton(tr("Close"), this)),
+      request_(std::move(request)),
+      model_(new PreviewModel(this)),
+      viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
+  setWindowTitle(tr("Preview"));
+  setWindowModality(Qt::WindowModal);
+  layOut();
+  connect(cmdStop, &QPushButton::clicked, this, [this] {
+    stopped_ = true;
+    search_->stop();
+  });
+  connect(cmdReplace, &QPushButton::clicked, this, &frmPreview::cmdReplace_Click);
+  connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+  connect(lstOccurrences, &QTreeView::doubleClicked, this, &frmPreview::openViewer);
+  connect(model_, &PreviewModel::choiceChanged, this,
+          [this] { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); });
+  connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+    if (parent.isValid()) return;
+    for (int row = first; row <= last; ++row) lstOccurrences->expand(model_->index(row, 0));
+  });
+  lstOccurrences->installEventFilter(this);
+
+  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences);
+  connect(&poll_, &QTimer::timeout, this, &frmPreview::takeFound);
+  poll_.start(kPollInterval);
+  showTotals(tr("Searching:"));
+}
+
+frmPreview::~frmPreview() = default;
+
+void frmPreview::layOut() {
+  lstOccurrences->setModel(model_);
+  lstOccurrences->setUniformRowHeights(true);  // a long list is laid out without measuring each row
+  lstOccurrences->setAllColumnsShowFocus(true);
+  lstOccurrences->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lstOccurrences->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstOccurrences->setTextElideMode(Qt::ElideMiddle);
+  lstOccurrences->setItemDelegateForColumn(PreviewModel::BeforeColumn,
+                                           new MarkedLineDelegate(QColor(255, 200, 200), this));
+  lstOccurrences->setItemDelegateForColumn(PreviewModel::AfterColumn,
+                                           new MarkedLineDelegate(QColor(190, 240, 190), this));
+  lstOccurrences->header()->setStretchLastSection(true);
+  lstOccurrences->setColumnWidth(PreviewModel::LineColumn, 110);
+  lstOccurrences->setColumnWidth(PreviewModel::BeforeColumn, 360);
+  lblStatus->setTextFormat(Qt::PlainText);
+  lblBound->setTextFormat(Qt::PlainText);
+  lblBound->setWordWrap(true);
+  lblBound->hide();
+  cmdReplace->setEnabled(false);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(lblBound, 1);
+  buttons->addWidget(cmdStop);
+  buttons->addWidget(cmdReplace);
+  buttons->addWidget(cmdClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblStatus);
+  layout->addWidget(lstOccurrences, 1);
+  layout->addLayout(buttons);
+  resize(840, 480);
+}
+
+void frmPreview::takeFound() {
+  if (!search_) return;
+  const bool ended = search_->finished();
+  model_->append(search_->takeFound());
+  if (ended) {
+    searchEnded();
+    return;
+  }
+  const QString current = QFile::decodeName(QByteArray::fromStdString(search_->currentFile()));
+  showTotals(tr("Searching: %1 searched,").arg(counted(search_->filesSearched(), "file", "files")));
+  if (!current.isEmpty()) lblStatus->setText(lblStatus->text() + QStringLiteral(" - ") + current);
+}
+
+void frmPreview::searchEnded() {
+  poll_.stop();
+  search_.reset();
+  cmdStop->hide();
+  showTotals(stopped_ ? tr("Stopped:") : QString());
+  if (model_->listedOccurrences() < model_->occurrences()) {
+    lblBound->setText(tr("Only the first %1 occurrences are listed; the others follow their file's box.")
+                          .arg(QLocale().toString(qlonglong{model_->listedOccurrences()})));
+    lblBound->show();
+  }
+  cmdReplace->setEnabled(model_->anythingChosen());
+}
+
+void frmPreview::showTotals(const QString& lead) {
+  const QString totals = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
+                                            counted(model_->files(), "file", "files"));
+  lblStatus->setText(lead.isEmpty() ? totals : lead + QLatin1Char(' ') + totals);
+}
+
+void frmPreview::openViewer(const QModelIndex& index) {
+  if (!index.isValid()) return;
+  viewer_->showFile(QFile::decodeName(QByteArray::fromStdString(model_->pathOf(index))), model_->lineOf(index));
+}
+
+void frmPreview::cmdReplace_Click() {
+  const ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
+  accept();
+  emit replaceChosen(run);
+}
+
+// Esc stops a search under way; once it has ended, Esc closes the window.
+void frmPreview::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && searching()) {
+    cmdStop->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+bool frmPreview::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lstOccurrences && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      openViewer(lstOccurrences->currentIndex());
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace sorvane::preview

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/run/chosen_files.h"
+#include "engine/run/engine_options.h"
+#include "platform/services.h"
+#include "preview_window/preview_search.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+class QLabel;
+class QPushButton;
+class QTreeView;
+
+namespace sorvane::viewer {
+class FileViewer;
+}
+
+namespace sorvane::preview {
+
+class PreviewModel;
+
+// The Preview window: modal over the main window, it searches as a dry run on a thread of its
+// own and lists every occurrence as it is found, each file and each occurrence with its box.
+// Replace hands the checked ones back to the main window's run; Close writes nothing.
+class frmPreview final : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr std::int64_t kListedOccurrences = 100000;
+
+  frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services, QWidget* owner,
+             std::int64_t listedOccurrences = kListedOccurrences);
+  ~frmPreview() override;
+
+  // Its widgets, for tests, which drive them as a user would.
+  QTreeView* lstOccurrences;
+  QLabel* lblStatus;  // the progress line, then the totals
+  QLabel* lblBound;   // says when not every occurrence is listed
+  QPushButton* cmdStop;
+  QPushButton* cmdReplace;
+  QPushButton* cmdClose;
+  PreviewModel& model() const { return *model_; }
+  viewer::FileViewer& viewer() const { return *viewer_; }
+  bool searching() const { return search_ != nullptr; }
+
+ signals:
+  // The user pressed Replace: the window closes, and the run is the main window's.
+  void replaceChosen(const sorvane::ChosenRun& run);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void layOut();
+  void takeFound();
+  void searchEnded();
+  void showTotals(const QString& lead);
+  void openViewer(const QModelIndex& index);
+  void cmdReplace_Click();
+
+  const PreviewRequest request_;
+  PreviewModel* model_;
+  std::unique_ptr<viewer::FileViewer> viewer_;
+  std::unique_ptr<PreviewSearch> search_;  // while it searches
+  QTimer poll_;
+  bool stopped_ = false;
+};
+
+}  // namespace sorvane::preview

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QColor>
+#include <QStyledItemDelegate>
+
+namespace sorvane::preview {
+
+// Draws a line of text with one part of it, the occurrence or its replacement, on a coloured
+// ground, so the eye finds it in a long line.
+class MarkedLineDelegate final : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  MarkedLineDelegate(QColor markColor, QObject* parent);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+ private:
+  QColor markColor_;
+};
+
+}  // namespace sorvane::preview

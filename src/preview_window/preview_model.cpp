@@ -1,0 +1,237 @@
+#include "preview_window/preview_model.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QPoint>
+
+namespace sorvane::preview {
+namespace {
+
+// A line end inside an occurrence is shown as a sign, so each row stays one line high.
+QString shown(const std::string& text) {
+  QString decoded = QString::fromStdString(text);
+  decoded.replace(QLatin1Char('\n'), QChar(0x21B5));
+  return decoded;
+}
+
+QString lineNumbers(const PreviewLine& line) {
+  if (line.lastNumber > line.number) return QStringLiteral("%1-%2").arg(line.number).arg(line.lastNumber);
+  return QString::number(line.number);
+}
+
+// Rows that are no file's: the files' own rows.
+constexpr quintptr kFileRows = 0;
+
+}  // namespace
+
+PreviewModel::PreviewModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+PreviewModel::~PreviewModel() = default;
+
+void PreviewModel::append(std::vector<FoundFile> found) {
+  if (found.empty()) return;
+  const int first = static_cast<int>(files_.size());
+  beginInsertRows({}, first, first + static_cast<int>(found.size()) - 1);
+  for (FoundFile& foundFile : found) {
+    auto file = std::make_unique<File>();
+    file->path = std::move(foundFile.path);
+    file->shownPath = QFile::decodeName(QByteArray::fromStdString(file->path));
+    file->preview = foundFile.preview;
+    for (std::shared_ptr<const PreviewLine>& line : foundFile.lines) {
+      const auto firstRow = static_cast<std::uint32_t>(file->rows.size());
+      for (std::uint32_t segment = 0; segment < line->segments.size(); ++segment)
+        if (line->segments[segment].occurrence) file->rows.push_back({line, segment, firstRow});
+    }
+    file->chosenRows = file->rows.size();
+    occurrences_ += file->preview.occurrences;
+    listed_ += static_cast<std::int64_t>(file->rows.size());
+    files_.push_back(std::move(file));
+  }
+  endInsertRows();
+  emit choiceChanged();
+}
+
+PreviewModel::File* PreviewModel::fileOf(const QModelIndex& index) const {
+  if (!index.isValid()) return nullptr;
+  if (index.internalId() == kFileRows) return files_[static_cast<std::size_t>(index.row())].get();
+  return files_[index.internalId() - 1].get();
+}
+
+std::string PreviewModel::pathOf(const QModelIndex& index) const {
+  const File* file = fileOf(index);
+  return file ? file->path : std::string();
+}
+
+std::int64_t PreviewModel::lineOf(const QModelIndex& index) const {
+  if (!index.isValid() || index.internalId() == kFileRows) return 1;
+  return fileOf(index)->rows[static_cast<std::size_t>(index.row())].line->number;
+}
+
+QModelIndex PreviewModel::index(int row, int column, const QModelIndex& parent) const {
+  if (row < 0 || column < 0 || column >= ColumnCount) return {};
+  if (!parent.isValid())
+    return row < files() ? createIndex(row, column, kFileRows) : QModelIndex();
+  if (parent.internalId() != kFileRows) return {};
+  const File& file = *files_[static_cast<std::size_t>(parent.row())];
+  if (static_cast<std::size_t>(row) >= file.rows.size()) return {};
+  return createIndex(row, column, static_cast<quintptr>(parent.row()) + 1);
+}
+
+QModelIndex PreviewModel::parent(const QModelIndex& index) const {
+  if (!index.isValid() || index.internalId() == kFileRows) return {};
+  return createIndex(static_cast<int>(index.internalId() - 1), 0, kFileRows);
+}
+
+int PreviewModel::rowCount(const QModelIndex& parent) const {
+  if (!parent.isValid()) return files();
+  if (parent.internalId() != kFileRows || parent.column() != 0) return 0;
+  return static_cast<int>(files_[static_cast<std::size_t>(parent.row())]->rows.size());
+}
+
+int PreviewModel::columnCount(const QModelIndex&) const { return ColumnCount; }
+
+QVariant PreviewModel::data(const QModelIndex& index, int role) const {
+  const File* file = fileOf(index);
+  if (file == nullptr) return {};
+  if (index.internalId() == kFileRows) return fileData(*file, index.column(), role);
+  return occurrenceData(*file, file->rows[static_cast<std::size_t>(index.row())], index.column(), role);
+}
+
+QVariant PreviewModel::fileData(const File& file, int column, int role) const {
+  if (column != LineColumn) return {};
+  if (role == Qt::CheckStateRole) return file.state;
+  if (role == Qt::DisplayRole)
+    return QStringLiteral("%1 (%2)").arg(file.shownPath, QLocale().toString(qlonglong{file.preview.occurrences}));
+  if (role == Qt::ToolTipRole) return file.shownPath;
+  return {};
+}
+
+QVariant PreviewModel::occurrenceData(const File& file, const Occurrence& row, int column, int role) const {
+  const PreviewLine& line = *row.line;
+  switch (column) {
+    case LineColumn:
+      if (role == Qt::CheckStateRole) return row.chosen ? Qt::Checked : Qt::Unchecked;
+      if (role == Qt::DisplayRole) return lineNumbers(line);
+      return {};
+    case BeforeColumn: {
+      if (role != Qt::DisplayRole && role != MarkRole && role != Qt::ToolTipRole) return {};
+      QString text;
+      QPoint mark;
+      for (std::uint32_t i = 0; i < line.segments.size(); ++i) {
+        const QString piece = shown(line.segments[i].text);
+        if (i == row.segment) mark = QPoint(static_cast<int>(text.size()), static_cast<int>(piece.size()));
+        text += piece;
+      }
+      return role == MarkRole ? QVariant(mark) : QVariant(text);
+    }
+    case AfterColumn: {
+      if (role != Qt::DisplayRole && role != MarkRole && role != Qt::ToolTipRole) return {};
+      QPoint mark;
+      const QString text = lineAfter(file, row, mark);
+      return role == MarkRole ? QVariant(mark) : QVariant(text);
+    }
+    default:
+      return {};
+  }
+}
+
+QString PreviewModel::lineAfter(const File& file, const Occurrence& row, QPoint& mark) const {
+  const PreviewLine& line = *row.line;
+  QString text;
+  std::uint32_t occurrenceRow = row.firstRow;
+  for (std::uint32_t i = 0; i < line.segments.size(); ++i) {
+    const PreviewSegment& segment = line.segments[i];
+    bool replaced = false;
+    if (segment.occurrence) {
+      // An occurrence past the list's bound has no row: it follows the file's box.
+      replaced = occurrenceRow < file.rows.size() && file.rows[occurrenceRow].chosen;
+      ++occurrenceRow;
+    }
+    const QString piece = shown(replaced ? segment.replacement : segment.text);
+    if (i == row.segment) mark = QPoint(static_cast<int>(text.size()), static_cast<int>(piece.size()));
+    text += piece;
+  }
+  return text;
+}
+
+bool PreviewModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  File* file = fileOf(index);
+  if (file == nullptr || role != Qt::CheckStateRole || index.column() != LineColumn) return false;
+  const auto state = static_cast<Qt::CheckState>(value.toInt());
+  if (index.internalId() == kFileRows) {
+    setFileState(*file, index.row(), state == Qt::Unchecked ? Qt::Unchecked : Qt::Checked);
+  } else {
+    setOccurrenceChosen(*file, static_cast<int>(index.internalId() - 1), index.row(), state != Qt::Unchecked);
+  }
+  emit choiceChanged();
+  return true;
+}
+
+void PreviewModel::setFileState(File& file, int fileRow, Qt::CheckState state) {
+  file.state = state;
+  for (Occurrence& row : file.rows) row.chosen = state == Qt::Checked;
+  file.chosenRows = state == Qt::Checked ? file.rows.size() : 0;
+  const QModelIndex fileIndex = index(fileRow, 0);
+  emit dataChanged(fileIndex, fileIndex, {Qt::CheckStateRole});
+  if (!file.rows.empty())
+    emit dataChanged(index(0, 0, fileIndex), index(static_cast<int>(file.rows.size()) - 1, AfterColumn, fileIndex));
+}
+
+void PreviewModel::setOccurrenceChosen(File& file, int fileRow, int row, bool chosen) {
+  Occurrence& occurrence = file.rows[static_cast<std::size_t>(row)];
+  if (occurrence.chosen == chosen) return;
+  occurrence.chosen = chosen;
+  file.chosenRows = chosen ? file.chosenRows + 1 : file.chosenRows - 1;
+  file.state = file.chosenRows == file.rows.size() ? Qt::Checked
+               : file.chosenRows == 0              ? Qt::Unchecked
+                                                   : Qt::PartiallyChecked;
+  const QModelIndex fileIndex = index(fileRow, 0);
+  emit dataChanged(fileIndex, fileIndex, {Qt::CheckStateRole});
+  // The other occurrences of the same line show it as it will be, with this one kept or replaced.
+  const Occurrence& first = file.rows[occurrence.firstRow];
+  const int lineRows = static_cast<int>(std::count_if(first.line->segments.begin(), first.line->segments.end(),
+                                                      [](const PreviewSegment& s) { return s.occurrence; }));
+  const int last = std::min(static_cast<int>(occurrence.firstRow) + lineRows, static_cast<int>(file.rows.size())) - 1;
+  emit dataChanged(index(static_cast<int>(occurrence.firstRow), 0, fileIndex), index(last, AfterColumn, fileIndex));
+}
+
+Qt::ItemFlags PreviewModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (index.column() == LineColumn) flags |= Qt::ItemIsUserCheckable;
+  return flags;
+}
+
+QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case LineColumn:
+      return tr("Line");
+    case BeforeColumn:
+      return tr("As it is");
+    case AfterColumn:
+      return tr("As it will be");
+    default:
+      return {};
+  }
+}
+
+ChosenRun PreviewModel::chosenRun(std::string find, std::string replace, CompareMode compare) const {
+  ChosenRun run{std::move(find), std::move(replace), compare, {}};
+  for (const std::unique_ptr<File>& file : files_) {
+    if (file->state == Qt::Unchecked) continue;
+    ChosenFile chosen{file->path, file->preview.fingerprint, {}};
+    for (const Occurrence& row : file->rows)
+      if (!row.chosen) chosen.occurrences.drop(row.line->segments[row.segment].index);
+    run.files.push_back(std::move(chosen));
+  }
+  return run;
+}
+
+bool PreviewModel::anythingChosen() const {
+  for (const std::unique_ptr<File>& file : files_)
+    if (file->state != Qt::Unchecked) return true;
+  return false;
+}
+
+}  // namespace sorvane::preview

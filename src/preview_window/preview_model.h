@@ -1,0 +1,84 @@
+#pragma once
+
+#include "engine/run/chosen_files.h"
+#include "preview_window/preview_search.h"
+
+#include <QAbstractItemModel>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace sorvane::preview {
+
+// The preview's list: a row for each file that holds occurrences, with its count and its box,
+// and under it a row for each listed occurrence: the line number, the line as it is and as it
+// will be, and a box. Clearing a file clears its occurrences; a file's occurrences that are not
+// listed follow its box.
+class PreviewModel final : public QAbstractItemModel {
+  Q_OBJECT
+ public:
+  enum Column { LineColumn, BeforeColumn, AfterColumn, ColumnCount };
+  // The part of a line's text that an occurrence, or its replacement, takes: a QPoint of its
+  // first character and its length.
+  static constexpr int MarkRole = Qt::UserRole;
+
+  explicit PreviewModel(QObject* parent = nullptr);
+  ~PreviewModel() override;
+
+  // Adds files the search found, at the end.
+  void append(std::vector<FoundFile> files);
+  std::int64_t occurrences() const { return occurrences_; }
+  std::int64_t listedOccurrences() const { return listed_; }
+  int files() const { return static_cast<int>(files_.size()); }
+
+  // The path and line the viewer opens for a row: line 1 for a file's row.
+  std::string pathOf(const QModelIndex& index) const;
+  std::int64_t lineOf(const QModelIndex& index) const;
+  // What Replace rewrites: the checked occurrences of the checked files, in the order shown.
+  ChosenRun chosenRun(std::string find, std::string replace, CompareMode compare) const;
+  // True when Replace would rewrite anything.
+  bool anythingChosen() const;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& index) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ signals:
+  void choiceChanged();
+
+ private:
+  struct Occurrence {
+    std::shared_ptr<const PreviewLine> line;
+    std::uint32_t segment;    // its segment of the line
+    std::uint32_t firstRow;   // the row of the line's first occurrence
+    bool chosen = true;
+  };
+  struct File {
+    std::string path;
+    QString shownPath;
+    FilePreview preview;
+    std::vector<Occurrence> rows;
+    std::size_t chosenRows = 0;
+    Qt::CheckState state = Qt::Checked;
+  };
+
+  File* fileOf(const QModelIndex& index) const;
+  QVariant fileData(const File& file, int column, int role) const;
+  QVariant occurrenceData(const File& file, const Occurrence& row, int column, int role) const;
+  // The line of `row` as it will be: each of its occurrences replaced if it is chosen.
+  QString lineAfter(const File& file, const Occurrence& row, QPoint& mark) const;
+  void setFileState(File& file, int fileRow, Qt::CheckState state);
+  void setOccurrenceChosen(File& file, int fileRow, int row, bool chosen);
+
+  std::vector<std::unique_ptr<File>> files_;
+  std::int64_t occurrences_ = 0;
+  std::int64_t listed_ = 0;
+};
+
+}  // namespace sorvane::preview

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "engine/preview/file_preview.h"
+#include "engine/run/engine_options.h"
+#include "vocabulary/vocabulary.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace sorvane {
+class EncodedTerms;
+}
+
+namespace sorvane::preview {
+
+// What the user asked for when they pressed Preview: the run's inputs, read from the window once,
+// so the search never touches a widget from its own thread.
+struct PreviewRequest {
+  bool fileMode = true;
+  std::vector<std::string> files;  // file mode
+  std::string folder;              // folder mode, with the file type and the sub-folders box
+  std::string fileType;
+  CheckValue recursive = CheckValue::Cleared;
+  std::string find;
+  std::string replace;
+  CompareMode compare = CompareMode::Text;
+};
+
+// A file that holds occurrences, with the lines the list shows of it.
+struct FoundFile {
+  std::string path;
+  FilePreview preview;  // its count and its fingerprint
+  std::vector<std::shared_ptr<const PreviewLine>> lines;
+};
+
+// Searches as a dry run does, on a thread of its own, and keeps each file it finds until the
+// window takes it. Lines are kept only until `listedOccurrences` occurrences are listed in all;
+// past that, files come with their counts alone.
+class PreviewSearch {
+ public:
+  PreviewSearch(PreviewRequest request, EngineOptions options, std::int64_t listedOccurrences);
+  ~PreviewSearch();  // stops the search and waits for its thread
+  PreviewSearch(const PreviewSearch&) = delete;  // its thread holds on to it
+  PreviewSearch& operator=(const PreviewSearch&) = delete;
+
+  // Ends the search at its next step; the files found so far stay.
+  void stop() { stopRequested_ = true; }
+  // The files found since the last call, in run order.
+  std::vector<FoundFile> takeFound();
+  // True once the search has ended, and every file it found was handed out by takeFound.
+  bool finished();
+  std::int64_t filesSearched() const { return filesSearched_; }
+  // The file being searched, for the progress line.
+  std::string currentFile();
+
+ private:
+  class SearchHost;
+  void search();
+  void fileSearched(const std::string& path, std::int64_t occurrences);
+
+  const PreviewRequest request_;
+  EngineOptions options_;
+  const std::int64_t listedOccurrences_;
+  // The search thread's own.
+  EncodedTerms* terms_ = nullptr;
+  std::int64_t occurrencesListed_ = 0;
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<std::int64_t> filesSearched_{0};
+  std::mutex mutex_;  // guards what follows
+  std::vector<FoundFile> found_;
+  std::string currentFile_;
+  bool ended_ = false;
+  std::thread thread_;  // last: it starts once everything above is ready
+};
+
+}  // namespace sorvane::preview

@@ -1,0 +1,211 @@
+#include "preview_window/frm_preview.h"
+
+#include "journal/history.h"
+#include "journal/run_recorder.h"
+#include "main_window/check_value.h"
+#include "main_window/frm_sorvane.h"
+#include "main_window/main_window_widgets.h"
+#include "preview_window/preview_model.h"
+#include "scripted_platform.h"
+#include "settings/settings_store.h"
+#include "temp_folder.h"
+#include "viewer/file_viewer.h"
+#include "viewer/frm_view.h"
+#include "viewer/viewer_text_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <filesystem>
+#include <memory>
+
+namespace sorvane::testing {
+namespace {
+
+template <typename Condition>
+bool eventually(Condition condition) {
+  for (int waited = 0; !condition() && waited < 5000; waited += 10) QTest::qWait(10);
+  return condition();
+}
+
+const std::string kUtf16Text("\xFF\xFE" "o\0l\0d\0\r\0\n\0o\0l\0d\0", 16);
+
+// A main window on scripted services, journaling its runs, and the Preview it opens.
+class PreviewWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    store = std::make_unique<settings::SettingsStore>(
+        settings::SettingsStore::atFile(QString::fromStdString(folder / "Sorvane.conf")));
+    EngineOptions options;
+    options.yieldInterval = std::chrono::nanoseconds(0);
+    options.bufferCapacity = 64;
+    options.journal = &journal;
+    options.jobs = 2;
+    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options);
+    window->Form_Load();
+    w().optFolderFile[1]->click();
+    w().cmbFind->setEditText("old");
+    w().cmbReplace->setEditText("new");
+  }
+
+  const ui::MainWindowWidgets& w() const { return window->widgetsForTest(); }
+
+  void listFiles(const std::vector<std::string>& paths) {
+    w().lstFiles->clear();
+    for (const std::string& path : paths) w().lstFiles->addItem(QString::fromStdString(path));
+  }
+
+  // Presses Preview and waits for its search to end.
+  preview::frmPreview& openPreview() {
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
+    preview::frmPreview* shown = nullptr;
+    EXPECT_TRUE(eventually([&] { return (shown = window->findChild<preview::frmPreview*>()) != nullptr; }));
+    EXPECT_TRUE(eventually([&] { return !shown->searching(); }));
+    return *shown;
+  }
+
+  QModelIndex fileRow(preview::frmPreview& preview, int row) { return preview.model().index(row, 0); }
+  void clear(preview::frmPreview& preview, const QModelIndex& index) {
+    preview.model().setData(index, Qt::Unchecked, Qt::CheckStateRole);
+  }
+  QString lastBox() const { return scripted.boxes.shown.empty() ? QString() : scripted.boxes.shown.back().text; }
+
+  TempFolder folder;
+  TemporaryStateHome state;
+  journal::RunRecorder journal{state.path(), "sorvane"};
+  ScriptedServices scripted;
+  std::unique_ptr<settings::SettingsStore> store;
+  std::unique_ptr<ui::frmSorvane> window;
+};
+
+TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun) {
+  // The same files twice: one set replaced from the main window, one from the preview.
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"ansi.txt", "old \xE9old\r\nx"}, {"bom.txt", "\xEF\xBB\xBFold\rold"}, {"utf16.txt", kUtf16Text},
+      {"none.txt", "nothing here"}};
+  std::vector<std::string> direct, previewed;
+  for (const auto& [name, text] : files) {
+    writeFile(folder / ("d-" + name), text);
+    writeFile(folder / ("p-" + name), text);
+    direct.push_back(folder / ("d-" + name));
+    previewed.push_back(folder / ("p-" + name));
+  }
+  listFiles(direct);
+  w().cmdReplace->click();
+  const QString report = lastBox();
+  EXPECT_EQ(report, "Made 6 replacements.");
+
+  listFiles(previewed);
+  preview::frmPreview& preview = openPreview();
+  EXPECT_EQ(preview.lblStatus->text(), "6 occurrences in 3 files");
+  EXPECT_EQ(preview.model().rowCount(), 3);
+  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 0)), 2);
+  EXPECT_FALSE(preview.lblBound->isVisible());
+  EXPECT_FALSE(preview.cmdReplace->isDefault() || preview.cmdReplace->autoDefault());
+  QTest::keyClick(&preview, Qt::Key_R, Qt::AltModifier);
+  ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
+  EXPECT_EQ(lastBox(), report);
+  for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(readFile(previewed[i]), readFile(direct[i])) << i;
+  std::string error;
+  const std::vector<journal::KeptRun> runs = journal::keptRuns(state.path(), error);
+  ASSERT_EQ(runs.size(), 2u) << error;
+  const journal::RunRecord &fromPreview = *runs[0].record, &fromWindow = *runs[1].record;
+  EXPECT_EQ(fromPreview.replacements, fromWindow.replacements);
+  ASSERT_EQ(fromPreview.files.size(), 3u);
+  ASSERT_EQ(fromWindow.files.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(fromPreview.files[i].path, previewed[i]);
+    EXPECT_EQ(fromPreview.files[i].size, fromWindow.files[i].size);
+    EXPECT_EQ(fromPreview.files[i].kept, fromWindow.files[i].kept);
+  }
+}
+
+TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused) {
+  const std::string kept = folder / "kept.txt", partly = folder / "partly.txt", edited = folder / "edited.txt";
+  writeFile(kept, "old");
+  writeFile(partly, "one old\nold old\nold");
+  writeFile(edited, "old");
+  listFiles({kept, partly, edited});
+  preview::frmPreview& preview = openPreview();
+  ASSERT_EQ(preview.model().rowCount(), 3);
+  const QModelIndex partlyRow = fileRow(preview, 1);
+  ASSERT_EQ(preview.model().rowCount(partlyRow), 4);
+  const QModelIndex second = preview.model().index(1, 0, partlyRow);
+  EXPECT_EQ(preview.model().data(second, Qt::DisplayRole).toString(), "2");
+  EXPECT_EQ(preview.model().index(1, 1, partlyRow).data().toString(), "old old");
+  EXPECT_EQ(preview.model().index(1, 2, partlyRow).data().toString(), "new new");
+  clear(preview, fileRow(preview, 0));
+  clear(preview, second);
+  EXPECT_EQ(preview.model().index(2, 2, partlyRow).data().toString(), "old new") << "the line as it will be";
+  EXPECT_EQ(preview.model().data(partlyRow, Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
+
+  // Enter on an occurrence opens the viewer at its line.
+  preview.lstOccurrences->setCurrentIndex(preview.model().index(2, 1, partlyRow));
+  QTest::keyClick(preview.lstOccurrences, Qt::Key_Return);
+  ASSERT_NE(preview.viewer().view(), nullptr);
+  EXPECT_EQ(preview.viewer().view()->txtView->textCursor().block().text().section(QChar::LineSeparator, 0, 0),
+            "old old");
+  EXPECT_TRUE(preview.isVisible()) << "Enter never rewrites";
+  preview.viewer().view()->close();
+
+  writeFile(edited, "OLD");  // after the preview, as another program might
+  preview.cmdReplace->click();
+  ASSERT_TRUE(eventually([&] { return !lastBox().isEmpty() && lastBox().startsWith("Made"); }));
+  EXPECT_EQ(lastBox(), "Made 3 replacements.");
+  ASSERT_GE(scripted.boxes.shown.size(), 2u);
+  EXPECT_TRUE(scripted.boxes.shown[scripted.boxes.shown.size() - 2].text.contains("changed since the preview"));
+  EXPECT_EQ(readFile(kept), "old");
+  EXPECT_EQ(readFile(partly), "one new\nnew old\nnew");
+  EXPECT_EQ(readFile(edited), "OLD");
+  EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
+}
+
+TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFollowItsBox) {
+  preview::PreviewRequest request;
+  for (int i = 0; i < 4; ++i) {
+    request.files.push_back(folder / ("f" + std::to_string(i)));
+    writeFile(request.files.back(), "old old");
+  }
+  request.find = "old";
+  request.replace = "new";
+  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 3);
+  ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
+  EXPECT_EQ(preview.lblStatus->text(), "8 occurrences in 4 files");
+  EXPECT_EQ(preview.model().rowCount(), 4);
+  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 1)), 1);
+  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 3)), 0);
+  EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview));
+  EXPECT_TRUE(preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
+  clear(preview, fileRow(preview, 3));
+  clear(preview, preview.model().index(0, 0, fileRow(preview, 1)));
+  const ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
+  ASSERT_EQ(run.files.size(), 3u);
+  EXPECT_EQ(run.files[2].path, request.files[2]);
+  EXPECT_FALSE(run.files[0].occurrences.dropsAny());
+  EXPECT_TRUE(run.files[1].occurrences.dropsAny()) << "its listed occurrence is cleared, its unlisted one stays";
+}
+
+TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
+  std::filesystem::create_directories(folder / "tree");
+  for (int i = 0; i < 400; ++i) writeFile(folder / ("tree/" + std::to_string(i)), "old");
+  w().optFolderFile[0]->click();
+  w().lblFolder->setText(QString::fromStdString(folder / "tree"));
+  QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
+  preview::frmPreview* preview = nullptr;
+  ASSERT_TRUE(eventually([&] { return (preview = window->findChild<preview::frmPreview*>()) != nullptr; }));
+  QTest::keyClick(preview, Qt::Key_Escape);
+  ASSERT_TRUE(eventually([&] { return !preview->searching(); }));
+  EXPECT_TRUE(preview->isVisible());
+  QTest::keyClick(preview, Qt::Key_Escape);
+  EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
+  EXPECT_EQ(readFile(folder / "tree/0"), "old");
+  EXPECT_EQ(scripted.boxes.shown.size(), 0u);
+}
+
+}  // namespace
+}  // namespace sorvane::testing
