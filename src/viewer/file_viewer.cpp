@@ -1,4 +1,5 @@
 #include "viewer/file_viewer.h"
+#include "viewer/viewer_text_box.h"
 
 #include "engine/run/messages.h"
 #include "platform/event_pump.h"
