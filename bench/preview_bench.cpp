@@ -1,0 +1,85 @@
+// Times the Preview window on a file or a folder tree, headless: from opening it until its first
+// rows are listed and until its search ends, with the peak memory of the whole process and the
+// longest wait of the window's events. Prints the figures.
+//
+//   sorvane-preview-bench FILE|FOLDER [FIND [REPLACE]]     (default needle -> thread)
+
+#include "engine/run/replace_run.h"
+#include "platform/event_pump.h"
+#include "platform/file_dialogs.h"
+#include "platform/help_window.h"
+#include "platform/message_boxes.h"
+#include "preview_window/frm_preview.h"
+#include "preview_window/preview_model.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+long peakResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: sorvane-preview-bench FILE|FOLDER [FIND [REPLACE]]\n");
+    return 2;
+  }
+  sorvane::preview::PreviewRequest request;
+  const std::string target = argv[1];
+  request.fileMode = !std::filesystem::is_directory(target);
+  if (request.fileMode)
+    request.files.push_back(target);
+  else
+    request.folder = target;
+  request.fileType = "*.*";
+  request.recursive = sorvane::CheckValue::Checked;
+  request.find = argc > 2 ? argv[2] : "needle";
+  request.replace = argc > 3 ? argv[3] : "thread";
+  request.compare = sorvane::CompareMode::Binary;
+
+  sorvane::platform::QtMessageBoxes messageBoxes;
+  sorvane::platform::QtEventPump eventPump;
+  sorvane::platform::HelpWindowEngine helpEngine;
+  sorvane::platform::QtFileDialogs fileDialogs;
+  QWidget window;
+  window.show();
+  sorvane::EngineOptions options;
+  options.jobs = sorvane::onlineProcessors();
+
+  QElapsedTimer clock;
+  clock.start();
+  sorvane::preview::frmPreview preview(request, options, {messageBoxes, eventPump, helpEngine, fileDialogs}, &window);
+  preview.show();
+  qint64 firstRowsMs = -1;
+  qint64 longestWaitMs = 0;
+  qint64 last = clock.elapsed();
+  while (preview.searching()) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const qint64 now = clock.elapsed();
+    longestWaitMs = std::max(longestWaitMs, now - last);
+    last = now;
+    if (firstRowsMs < 0 && preview.model().rowCount() > 0) firstRowsMs = now;
+  }
+  const qint64 endedMs = clock.elapsed();
+  std::printf("totals:                 %s\n", preview.lblStatus->text().toLocal8Bit().constData());
+  std::printf("listed occurrences:     %lld\n", static_cast<long long>(preview.model().listedOccurrences()));
+  std::printf("first rows listed:      %lld ms\n", static_cast<long long>(firstRowsMs));
+  std::printf("search ended:           %lld ms\n", static_cast<long long>(endedMs));
+  std::printf("longest event wait:     %lld ms\n", static_cast<long long>(longestWaitMs));
+  std::printf("peak resident memory:   %ld MiB\n", peakResidentKiB() / 1024);
+  return 0;
+}
