@@ -221,7 +221,7 @@ ChosenRun PreviewModel::chosenRun(std::string find, std::string replace, Compare
   ChosenRun run{std::move(find), std::move(replace), compare, {}};
   for (const std::unique_ptr<File>& file : files_) {
     if (file->state == Qt::Unchecked) continue;
-    ChosenFile chosen{file->path, file->preview.version, {}};
+    ChosenFile chosen{file->path, file->preview.fingerprint, {}};
     for (const Occurrence& row : file->rows)
       if (!row.chosen) chosen.occurrences.drop(row.line->segments[row.segment].index);
     run.files.push_back(std::move(chosen));

@@ -34,7 +34,7 @@ struct PreviewRequest {
 // A file that holds occurrences, with the lines the list shows of it.
 struct FoundFile {
   std::string path;
-  FilePreview preview;  // its count, and the version of it that was read
+  FilePreview preview;  // its count, and its fingerprint as it was read
   std::vector<std::shared_ptr<const PreviewLine>> lines;
 };
 
