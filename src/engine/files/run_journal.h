@@ -4,7 +4,6 @@
 #include "vocabulary/vocabulary.h"
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <sys/stat.h>
 
