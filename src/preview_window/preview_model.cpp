@@ -38,9 +38,10 @@ void PreviewModel::append(std::vector<FoundFile> found) {
     file->path = std::move(foundFile.path);
     file->shownPath = QFile::decodeName(QByteArray::fromStdString(file->path));
     file->preview = foundFile.preview;
+    const auto listed = static_cast<std::size_t>(foundFile.listed);
     for (std::shared_ptr<const PreviewLine>& line : foundFile.lines) {
       const auto firstRow = static_cast<std::uint32_t>(file->rows.size());
-      for (std::uint32_t segment = 0; segment < line->segments.size(); ++segment)
+      for (std::uint32_t segment = 0; segment < line->segments.size() && file->rows.size() < listed; ++segment)
         if (line->segments[segment].occurrence) file->rows.push_back({line, segment, firstRow});
     }
     file->chosenRows = file->rows.size();
@@ -145,7 +146,7 @@ QString PreviewModel::lineAfter(const File& file, const Occurrence& row, QPoint&
     bool replaced = false;
     if (segment.occurrence) {
       // An occurrence past the list's bound has no row: it follows the file's box.
-      replaced = occurrenceRow < file.rows.size() && file.rows[occurrenceRow].chosen;
+      replaced = occurrenceRow < file.rows.size() ? file.rows[occurrenceRow].chosen : file.state != Qt::Unchecked;
       ++occurrenceRow;
     }
     const QString piece = shown(replaced ? segment.replacement : segment.text);

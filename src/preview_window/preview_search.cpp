@@ -21,18 +21,22 @@ class UnrecordedTerms final : public RecentTermList {
 // Keeps a file's lines until the list holds its share of occurrences; counts go on regardless.
 class ListedLines final : public PreviewLineSink {
  public:
-  ListedLines(std::vector<std::shared_ptr<const PreviewLine>>& lines, std::int64_t& listed, std::int64_t bound)
-      : lines_(lines), listed_(listed), bound_(bound) {}
+  ListedLines(FoundFile& file, std::int64_t& listedInAll, std::int64_t bound)
+      : file_(file), listedInAll_(listedInAll), bound_(bound) {}
   bool line(const PreviewLine& line) override {
-    if (listed_ >= bound_) return true;
-    lines_.push_back(std::make_shared<const PreviewLine>(line));
-    for (const PreviewSegment& segment : line.segments) listed_ += segment.occurrence ? 1 : 0;
+    if (listedInAll_ >= bound_) return true;
+    file_.lines.push_back(std::make_shared<const PreviewLine>(line));
+    for (const PreviewSegment& segment : line.segments) {
+      if (!segment.occurrence || listedInAll_ >= bound_) continue;
+      ++listedInAll_;
+      ++file_.listed;
+    }
     return true;
   }
 
  private:
-  std::vector<std::shared_ptr<const PreviewLine>>& lines_;
-  std::int64_t& listed_;
+  FoundFile& file_;
+  std::int64_t& listedInAll_;
   std::int64_t bound_;
 };
 
@@ -107,9 +111,9 @@ void PreviewSearch::fileSearched(const std::string& path, std::int64_t occurrenc
     currentFile_ = path;
   }
   Yielder yielder([this] { return !stopRequested_; }, options_.yieldInterval);
-  FoundFile file{path, {}, {}};
+  FoundFile file{path, {}, {}, 0};
   const std::int64_t listedBefore = occurrencesListed_;
-  ListedLines lines(file.lines, occurrencesListed_, listedOccurrences_);
+  ListedLines lines(file, occurrencesListed_, listedOccurrences_);
   const Result<FilePreview> preview = previewFile(path, *terms_, lines, yielder, options_.bufferCapacity);
   // A file that changed into one without occurrences, or could not be read again, is not shown.
   if (!preview.ok() || preview.value().occurrences == 0) {

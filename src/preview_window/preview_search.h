@@ -36,6 +36,7 @@ struct FoundFile {
   std::string path;
   FilePreview preview;  // its count, and its fingerprint as it was read
   std::vector<std::shared_ptr<const PreviewLine>> lines;
+  std::int64_t listed = 0;  // its occurrences that have rows: those of `lines`, up to the bound
 };
 
 // Searches as a dry run does, on a thread of its own, and keeps each file it finds until the
