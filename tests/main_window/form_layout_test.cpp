@@ -69,18 +69,20 @@ TEST(FormLayout, PlacesTheWidgetsAsTheWindowSizeSays) {
   }
 }
 
-// Undo sits above Exit, with it at every size, inside the band between the controls frame (of
-// either mode) and the bottom row.
-TEST(FormLayout, UndoStaysAboveExitInsideItsBand) {
+// Undo sits above Exit and Preview above Replace, with them at every size, inside the band
+// between the controls frame (of either mode) and the bottom row.
+TEST(FormLayout, UndoAndPreviewStayAboveTheirButtonsInsideTheBand) {
   constexpr Twips kControlsHeights[] = {3015, 2175};  // folder mode, file mode
   for (const auto& [W, H] : {std::pair{8000.0F, 4800.0F}, std::pair{7999.0F, 4799.0F}, std::pair{10000.0F, 6000.0F}}) {
     const G g = Form_Resize(Form_Resize(G::designed(), 8000, 4800, WindowState::Normal), W, H, WindowState::Normal);
-    EXPECT_EQ(g.cmdUndo.Left, g.cmdExit.Left) << W << " x " << H;
-    EXPECT_EQ(g.cmdUndo.Width, g.cmdExit.Width);
-    EXPECT_EQ(g.cmdUndo.Top, g.cmdExit.Top - 352);
-    for (const Twips controlsHeight : kControlsHeights) {
-      EXPECT_GE(g.cmdUndo.Top, g.frameControls.Top + controlsHeight) << W << " x " << H;
-      EXPECT_LE(g.cmdUndo.Top + g.cmdUndo.Height, g.cmdExit.Top) << W << " x " << H;
+    for (const auto& [above, below] : {std::pair{g.cmdUndo, g.cmdExit}, std::pair{g.cmdPreview, g.cmdReplace}}) {
+      EXPECT_EQ(above.Left, below.Left) << W << " x " << H;
+      EXPECT_EQ(above.Width, below.Width);
+      EXPECT_EQ(above.Top, below.Top - 352);
+      for (const Twips controlsHeight : kControlsHeights) {
+        EXPECT_GE(above.Top, g.frameControls.Top + controlsHeight) << W << " x " << H;
+        EXPECT_LE(above.Top + above.Height, below.Top) << W << " x " << H;
+      }
     }
   }
 }

@@ -250,12 +250,12 @@ TEST_F(MainWindow, TabGoesThroughTheControlsInTheStartupOrder) {
   };
   EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[0], w().cmdBrowse, w().chkRecursive, w().cmbFind,
                                                w().cmbReplace, w().chkCaseSensitive, w().cmbFileTypes, w().cmdHelp,
-                                               w().cmdReplace, w().cmdExit}));
+                                               w().cmdPreview, w().cmdReplace, w().cmdExit}));
   w().optFolderFile[1]->click();
   EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[1], w().lstFiles, w().cmdOpen, w().cmdClose,
                                                w().cmdCloseAll, w().chkRememberTheseFiles, w().cmbFind,
-                                               w().cmbReplace, w().chkCaseSensitive, w().cmdHelp, w().cmdReplace,
-                                               w().cmdExit}));
+                                               w().cmbReplace, w().chkCaseSensitive, w().cmdHelp, w().cmdPreview,
+                                               w().cmdReplace, w().cmdExit}));
 }
 
 TEST_F(MainWindow, ClosingDuringARunSavesAndLeavesTheFileWholeWithoutAReport) {

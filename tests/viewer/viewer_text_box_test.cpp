@@ -103,5 +103,21 @@ TEST_F(PackedTextBox, ANewTextReleasesTheOldDocument) {
   EXPECT_FALSE(packed.document()->isUndoRedoEnabled());
 }
 
+// A preview opens the viewer at an occurrence's line, which may lie inside a packed paragraph.
+TEST(ViewerTextBox, GoesToALineInsideAPackedParagraph) {
+  QString text;
+  for (int i = 1; i <= 200; ++i) text += QStringLiteral("line %1\r\n").arg(i);
+  ViewerTextBox box;
+  prepare(box);
+  box.showText(packInThrees(text));
+  for (const int line : {1, 17, 150, 200}) {
+    box.goToLine(line);
+    QTextCursor cursor = box.textCursor();
+    cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+    EXPECT_EQ(cursor.selectedText(), QStringLiteral("line %1").arg(line));
+    EXPECT_LE(box.verticalScrollBar()->value(), line - 1);
+  }
+}
+
 }  // namespace
 }  // namespace sorvane::testing
