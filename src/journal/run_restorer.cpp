@@ -180,7 +180,11 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
-  if (!(FileFingerprint::of(now) == file.written)) return false;
+  // The journal keeps no status-change time of what the run wrote: it changed again when the
+  // file took its place, and that one is weighed below.
+  FileFingerprint written = file.written;
+  written.changed = now.st_ctim;
+  if (!(FileFingerprint::of(now) == written)) return false;
   // The status-change time no one can set tells an edit that kept the size and put the
   // modification time back.
   if (!file.placedChange || sameTime(now.st_ctim, *file.placedChange)) return true;

@@ -1,30 +1,13 @@
 #pragma once
 
+#include "engine/files/file_fingerprint.h"
 #include "vocabulary/vocabulary.h"
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <sys/stat.h>
 
 namespace sorvane {
-
-// What identifies one version of a file: a rewrite gives the file a new inode, and an edit a
-// new size or modification time.
-struct FileFingerprint {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-
-  static FileFingerprint of(const struct stat& status) {
-    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-  }
-  bool operator==(const FileFingerprint& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
-  }
-};
 
 // The file a rewrite is about to replace: `name` in the folder open as `folder`, read through
 // `descriptor`, whose status when it was opened is `status`. `path` is how the user named it.
