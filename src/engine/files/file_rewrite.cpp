@@ -1,13 +1,11 @@
 #include "engine/files/file_rewrite.h"
 
+#include "engine/files/own_folder.h"
 #include "engine/files/source_file.h"
 #include "engine/text/text_rewrite.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 
 namespace sorvane {
@@ -19,32 +17,6 @@ class CountingSink final : public RewriteSink {
   bool replace(std::string_view) override { return true; }
   bool keepHole(std::uint64_t) override { return true; }
 };
-
-// The path whose name the new content must take: the file itself, not a link to it.
-Result<std::string> resolveLinks(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-  if (!resolved) return failureFromErrno(errno, path);
-  return std::string(resolved.get());
-}
-
-// Opens the folder of a file named by a path; the file's name in it replaces `file.name`.
-Result<FileToRewrite> withOwnFolder(FileToRewrite file) {
-  const Result<std::string> target = resolveLinks(file.path);
-  if (!target.ok()) return Result<FileToRewrite>::endedAs(target);
-  const std::string& resolved = target.value();
-  const auto slash = resolved.find_last_of('/');
-  const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
-  file.name = slash == std::string::npos ? resolved : resolved.substr(slash + 1);
-  auto folder = std::make_shared<FileDescriptor>(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  // A folder the user may search but not read still holds files to rewrite; it is only not
-  // flushed after the swap.
-  if (!folder->valid() && errno == EACCES) folder->reset(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!folder->valid()) return failureFromErrno(errno, resolved);
-  file.folder = std::move(folder);
-  return file;
-}
 
 // Why the stream ended early: the source or the replacement stopped or failed.
 Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const std::string& path) {

@@ -13,21 +13,16 @@ namespace sorvane {
 class EncodedTerms;
 class Yielder;
 
-// Where a file's preview goes, line by line, as it is read.
-class PreviewLineSink {
- public:
-  virtual ~PreviewLineSink() = default;
-  // False ends the preview of the file, as a stop does.
-  virtual bool line(const PreviewLine& line) = 0;
-};
-
 struct FilePreview {
   std::int64_t occurrences = 0;
   FileFingerprint fingerprint;  // of the file as it was read
 };
 
-// Reads one file as a dry run reads it and hands on every line that holds an occurrence. Memory
-// stays bounded whatever the file holds: a line of a gigabyte, millions of occurrences.
+// Reads one file as a dry run reads it (the same open, refusals and count) and hands on every
+// line that holds an occurrence as soon as its end is read. Gives the count and the fingerprint
+// of the file as it was opened, the failure a dry run would meet, or a stop: the yielder's, or
+// the sink's. Memory stays bounded whatever the file holds: a line of a gigabyte, millions of
+// occurrences.
 Result<FilePreview> previewFile(const std::string& path, EncodedTerms& terms, PreviewLineSink& sink, Yielder& yielder,
                                 std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity);
 

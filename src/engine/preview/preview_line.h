@@ -18,8 +18,10 @@ struct PreviewSegment {
 };
 
 // A line that holds occurrences. Lines end at LF, CR LF or CR. The text around each occurrence
-// is cut to about kContext characters on either side, with "…" where it was cut; a line with
-// very many occurrences comes in several pieces, each after the first marked `continued`.
+// is cut to kContext characters on either side, with "…" where it was cut; a line with more than
+// kMostOccurrences comes in pieces of that many, each after the first marked `continued`, and
+// the text between two pieces ends the one and starts the next, each time with "…" towards
+// the other.
 struct PreviewLine {
   static constexpr std::size_t kContext = 120;
   static constexpr std::size_t kMostOccurrences = 32;
@@ -28,6 +30,14 @@ struct PreviewLine {
   std::int64_t lastNumber = 0;  // of the last line it touches: more when an occurrence holds an LF
   bool continued = false;
   std::vector<PreviewSegment> segments;  // in the file's order
+};
+
+// Where a file's preview goes, line by line, as it is read.
+class PreviewLineSink {
+ public:
+  virtual ~PreviewLineSink() = default;
+  // False ends the preview of the file, as a stop does.
+  virtual bool line(const PreviewLine& line) = 0;
 };
 
 }  // namespace sorvane
