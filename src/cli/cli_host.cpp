@@ -13,8 +13,10 @@ void onStopSignal(int) { stopSignal = 1; }
 
 }  // namespace
 
-CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress)
-    : options_(options), out_(out), err_(err), progress_(err, showProgress, standardErrorColumns()) {}
+CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress, bool colour)
+    : options_(options), out_(out), err_(err), progress_(err, showProgress, standardErrorColumns()) {
+  if (options.preview) preview_.emplace(options, out, colour, [this] { return !stopRequested(); });
+}
 
 MessageAnswer CliHost::showMessage(const std::string& text, MessageStyle style, const std::string&) {
   progress_.erase();
@@ -36,7 +38,11 @@ MessageAnswer CliHost::fileFailed(const std::string& fileName, const Failure& fa
 }
 
 void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
-  if (options_.list && replacements > 0) {
+  if (preview_ && replacements > 0) {
+    progress_.erase();
+    const Result<FilePreview> previewed = preview_->print(fileName, replacements);
+    if (previewed.failure()) reportFailure(fileName, *previewed.failure());
+  } else if (options_.list && replacements > 0) {
     progress_.erase();
     out_ << fileName << ": " << replacements << '\n' << std::flush;
   }

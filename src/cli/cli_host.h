@@ -1,10 +1,12 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/preview_printer.h"
 #include "cli/terminal_progress.h"
 #include "engine/run/host.h"
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,12 @@ class TermList final : public RecentTermList {
 
 // The engine's host on a terminal: reports go to standard output, failures to standard error,
 // one line each, and each failure is answered as the options say. With `showProgress`, a long
-// run keeps a line of progress on standard error.
+// run keeps a line of progress on standard error. With --preview, each file that holds the term
+// is previewed as it is counted, in the run's order; `colour` marks the preview's texts.
 class CliHost final : public ReplaceHost {
  public:
-  CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress = false);
+  CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress = false,
+          bool colour = false);
 
   bool fileFrameVisible() const override { return !options_.folder; }
   bool folderFrameVisible() const override { return options_.folder.has_value(); }
@@ -70,6 +74,7 @@ class CliHost final : public ReplaceHost {
   TermList findTerms_;
   TermList replaceTerms_;
   TerminalProgress progress_;
+  std::optional<PreviewPrinter> preview_;
   bool anyFailure_ = false;
 };
 

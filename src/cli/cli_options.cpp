@@ -18,7 +18,7 @@ namespace {
 
 // Short names of the file types, in the order of their texts.
 constexpr std::array<const char*, kFileTypes.size()> kShortTypeNames = {"all", "html", "js", "txt"};
-constexpr std::array<const char*, 5> kValueOptions = {"--find", "--replace", "--folder", "--type", "--jobs"};
+constexpr std::array<const char*, 6> kValueOptions = {"--find", "--replace", "--folder", "--type", "--jobs", "--color"};
 
 bool isShortName(const std::string& given, const std::string& lowercaseName) {
   return std::equal(given.begin(), given.end(), lowercaseName.begin(), lowercaseName.end(),
@@ -74,6 +74,13 @@ std::optional<int> jobCount(const std::string& given) {
   return count;
 }
 
+std::optional<ColorChoice> colorChoice(const std::string& given) {
+  if (given == "auto") return ColorChoice::Auto;
+  if (given == "always") return ColorChoice::Always;
+  if (given == "never") return ColorChoice::Never;
+  return std::nullopt;
+}
+
 std::string folderError(const std::string& folder) {
   if (folder.empty()) return "--folder needs a folder name";
   struct stat st {};
@@ -85,7 +92,7 @@ std::string folderError(const std::string& folder) {
   return S_ISDIR(st.st_mode) ? std::string() : "--folder '" + folder + "' is not a folder";
 }
 
-std::string usageError(const CliOptions& options, bool haveFind, bool haveType) {
+std::string usageError(const CliOptions& options, bool haveFind, bool haveType, bool haveColor) {
   if (!haveFind) return "--find is required";
   if (options.find.empty()) return "--find needs a text to find";
   if (options.find.find('\r') != std::string::npos)
@@ -94,6 +101,7 @@ std::string usageError(const CliOptions& options, bool haveFind, bool haveType) 
   if (options.folder && !options.files.empty()) return "give either FILE... or --folder, not both";
   if (!options.folder && options.files.empty()) return "no FILE and no --folder given";
   if (!options.folder && (haveType || options.recursive)) return "--type and --recursive go with --folder";
+  if (haveColor && !options.preview) return "--color goes with --preview";
   if (options.folder) return folderError(*options.folder);
   return {};
 }
@@ -113,10 +121,11 @@ std::string journalCommandError(const CLI::App& app, const CliOptions& options) 
 
 const char* const kUsage =
     "Usage:\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] [--no-progress] [--jobs N] FILE...\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run] [--list] [--stop-on-error]\n"
-    "              [--no-undo] [--no-progress] [--jobs N] --folder DIR [--type TYPE] [--recursive]\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run | --preview [--color WHEN]]\n"
+    "              [--list] [--stop-on-error] [--no-undo] [--no-progress] [--jobs N] FILE...\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run | --preview [--color WHEN]]\n"
+    "              [--list] [--stop-on-error] [--no-undo] [--no-progress] [--jobs N]\n"
+    "              --folder DIR [--type TYPE] [--recursive]\n"
     "  sorvane-cli --undo [--dry-run] | --history\n"
     "  sorvane-cli --help | --version\n"
     "\n"
@@ -127,7 +136,13 @@ const char* const kUsage =
     "earlier one is done once; a second hard link is a name of its own, and is rewritten too.\n"
     "Matching is case-sensitive unless --ignore-case is given. TEXT cannot span a line end, so\n"
     "it holds no carriage return (a line feed alone is ordinary text). --dry-run counts without\n"
-    "writing. --list prints \"PATH: N\" for each file that holds TEXT. A file that fails, or a\n"
+    "writing. --list prints \"PATH: N\" for each file that holds TEXT. --preview shows what a run\n"
+    "would change and writes nothing: for each file that holds TEXT its path (\"PATH: N\" with\n"
+    "--list), then each line that holds it, as \"N-: \" and the line as it is, and as \"N+: \" and\n"
+    "the line as it will be (N its number there; lines end at LF, CR LF or CR). Long lines are cut\n"
+    "around their occurrences, and bytes that are not text and control characters are shown as\n"
+    "\\xNN. --color WHEN (auto, always or never; auto when standard output is a terminal) marks\n"
+    "occurrences in red, replacements in green and paths in magenta. A file that fails, or a\n"
     "folder that cannot be listed, is reported on standard error as\n"
     "\"sorvane-cli: PATH: DESCRIPTION (error N)\" and skipped; --stop-on-error ends the run at the\n"
     "first failing file. --jobs N rewrites files on N threads (by default one per processor); the\n"
@@ -161,6 +176,9 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   const CLI::Option* jobsOption = app.add_option("--jobs", jobs);
   app.add_flag("--ignore-case", options.ignoreCase);
   app.add_flag("--dry-run", options.dryRun);
+  app.add_flag("--preview", options.preview);
+  std::string color = "auto";
+  const CLI::Option* colorOption = app.add_option("--color", color);
   app.add_flag("--list", options.list);
   app.add_flag("--stop-on-error", options.stopOnError);
   app.add_flag("--recursive", options.recursive);
@@ -195,7 +213,15 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
     options.jobs = *count;
   }
 
-  error = usageError(options, find->count() > 0, typeOption->count() > 0);
+  const auto chosenColor = colorChoice(color);
+  if (!chosenColor) {
+    error = "--color needs auto, always or never, not '" + color + "'";
+    return std::nullopt;
+  }
+  options.color = *chosenColor;
+  options.dryRun = options.dryRun || options.preview;  // a preview writes nothing
+
+  error = usageError(options, find->count() > 0, typeOption->count() > 0, colorOption->count() > 0);
   if (!error.empty()) return std::nullopt;
   if (const auto text = typeText(type)) {
     options.fileType = *text;

@@ -8,11 +8,16 @@
 
 namespace sorvane::cli {
 
+// When --preview marks occurrences and replacements in colour.
+enum class ColorChoice { Auto, Always, Never };  // Auto: when standard output is a terminal
+
 struct CliOptions {
   std::string find;
   std::string replace;
   bool ignoreCase = false;
   bool dryRun = false;
+  bool preview = false;  // print each line a run would change, as it is and as it will be: a dry run
+  ColorChoice color = ColorChoice::Auto;
   bool list = false;  // print each file that holds the term, with its count
   bool stopOnError = false;
   bool recursive = false;

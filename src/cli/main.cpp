@@ -8,6 +8,7 @@
 
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
   using namespace sorvane;
@@ -33,7 +34,9 @@ int main(int argc, char** argv) {
   options->files = cli::distinctFiles(options->files);
 
   cli::installStopSignals();
-  cli::CliHost host(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal());
+  const bool colour = options->color == cli::ColorChoice::Always ||
+                      (options->color == cli::ColorChoice::Auto && ::isatty(STDOUT_FILENO) == 1);
+  cli::CliHost host(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal(), colour);
   EngineOptions engineOptions;
   engineOptions.dryRun = options->dryRun;
   engineOptions.jobs = options->jobs;

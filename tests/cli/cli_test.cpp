@@ -60,6 +60,56 @@ TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   EXPECT_EQ(readFile(folder / "sub/b.txt"), "needle needle");
 }
 
+// A preview prints each changed line as it is and as it will be, in the run's order, whatever
+// ends the file's lines, in colour only when asked, with what is not text escaped; it writes
+// nothing, and ends as a dry run does.
+TEST_F(Cli, PreviewPrintsEachLineAsItIsAndAsItWillBeAndWritesNothing) {
+  const std::map<std::string, std::string> files = {
+      {"crlf.txt", "one old\r\ntwo\r\nOld old\r\n"},
+      {"cr.txt", "old\rtwo\rx old y\r"},
+      {"lf.txt", "x old\ny z\nold\ny\n"},
+      {"u16.txt", std::string("\xFF\xFEo\0l\0d\0\r\0\n\0x\0 \0o\0l\0d\0", 22)},
+      {"utf32.txt", std::string("\xFF\xFE\0\0o\0\0\0", 8)},
+      {"odd\x1B.txt", "\xEF\xBB\xBF\x01old\xFF\tend"},
+  };
+  for (const auto& [name, bytes] : files) writeFile(folder / name, bytes);
+  const auto red = [](const std::string& text) { return "\x1b[1;31m" + text + "\x1b[0m"; };
+  const auto green = [](const std::string& text) { return "\x1b[1;32m" + text + "\x1b[0m"; };
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string out;
+    int status;
+  };
+  for (const Case& preview : std::vector<Case>{
+           {{"--find", "old", "--replace", "new", "--jobs", "3", folder / "crlf.txt", folder / "cr.txt",
+             folder / "lf.txt", folder / "u16.txt", folder / "utf32.txt"},
+            folder / "crlf.txt\n1-: one old\n1+: one new\n3-: Old old\n3+: Old new\n" + folder /
+                "cr.txt\n1-: old\n1+: new\n3-: x old y\n3+: x new y\n" + folder /
+                "lf.txt\n1-: x old\n1+: x new\n3-: old\n3+: new\n" + folder /
+                "u16.txt\n1-: old\n1+: new\n2-: x old\n2+: x new\nFound 8 occurrences.\n",
+            1},
+           {{"--find", "OLD", "--replace", "new", "--ignore-case", "--color", "always", "--list", folder / "crlf.txt"},
+            "\x1b[35m" + folder / "crlf.txt\x1b[0m: 3\n1-: one " + red("old") + "\n1+: one " + green("new") + "\n3-: " +
+                red("Old") + " " + red("old") + "\n3+: " + green("new") + " " + green("new") + "\nFound 3 occurrences.\n",
+            0},
+           // Each line a piece touches has its own number, as the file has it and as it will have it.
+           {{"--find", "old\ny", "--replace", "A\nB\nC", "--color", "never", folder / "lf.txt"},
+            folder / "lf.txt\n1-: x old\n2-: y z\n1+: x A\n2+: B\n3+: C z\n3-: old\n4-: y\n4+: A\n5+: B\n6+: C\n" +
+                "Found 2 occurrences.\n",
+            0},
+           {{"--find", "old", folder / "odd\x1B.txt"},
+            folder / "odd\\x1B.txt\n1-: \\x01old\\xFF\tend\n1+: \\x01\\xFF\tend\nFound 1 occurrences.\n", 0},
+       }) {
+    std::vector<std::string> arguments = preview.arguments;
+    arguments.insert(arguments.begin(), "--preview");
+    const Finished run = runCli(arguments);
+    EXPECT_EQ(run.out, preview.out);
+    EXPECT_EQ(run.status, preview.status) << run.err;
+  }
+  for (const auto& [name, bytes] : files) EXPECT_EQ(readFile(folder / name), bytes) << name;
+  EXPECT_TRUE(namesIn(state.path()).empty());
+}
+
 // A tree of files to rewrite, some of which fail: read-only ones, and UTF-32 ones, which are not
 // text. Returns each file's path below `root` and bytes.
 std::map<std::string, std::string> treeWithFailures(const std::string& root) {
@@ -143,6 +193,8 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
            {{"--find", "x", "--jobs", "0", file}, "--jobs needs a number of threads from 1 to 1024, not '0'"},
            {{"--find", "x", "--jobs=2x", file}, "not '2x'"},
            {{"--find", "x", "--jobs", "1025", file}, "not '1025'"},
+           {{"--find", "x", "--color", "always", file}, "--color goes with --preview"},
+           {{"--find", "x", "--preview", "--color", "red", file}, "--color needs auto, always or never, not 'red'"},
            {{"--undo", "--jobs", "2"}, "--undo cannot go with --jobs"},
            {{"--find", "x", "--folder", folder.path(), "--type", "Text"},
             "the types are \"All Files (*.*)\" (all), \"HTML Files (*.htm, *.html)\" (html), "
@@ -162,7 +214,8 @@ TEST_F(Cli, HelpAndVersion) {
   const Finished help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--stop-on-error", "--list", "--version", "all, html, js, txt", "(error N)", "--no-undo",
-                             "--undo", "--history", "--jobs N", "~/.local/state/sorvane/runs"})
+                             "--undo", "--history", "--jobs N", "--preview", "--color WHEN",
+                             "~/.local/state/sorvane/runs"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const Finished version = runCli({"--version"});
   EXPECT_EQ(version.status, 0);

@@ -134,32 +134,27 @@ void PreviewBuilder::addText(std::string text) {
   if (!text.empty()) piece_.segments.push_back(PreviewSegment{std::move(text), false, -1, {}});
 }
 
-// Decodes the stretch, or, when it was too long to keep whole, its first or last bytes: enough
-// for kContext characters either way.
-void PreviewBuilder::decodeStretch(bool lastBytes) {
-  if (stretch_.whole())
-    shownText_.decode(stretch_.all(), shown_);
-  else
-    shownText_.decode(lastBytes ? stretch_.last() : stretch_.first(), shown_);
-}
-
+// The first and the last bytes of a stretch hold more than kContext characters when it is longer,
+// whatever their encoding, and a character that their edge cuts into is never among those shown.
 std::string PreviewBuilder::textBefore() {
-  decodeStretch(true);
-  const bool cut = piece_.continued || !stretch_.whole() || shownText_.length() > kContext;
+  shownText_.decode(stretch_.last(), shown_);
+  const bool cut = piece_.continued || shownText_.length() > kContext;
   return (cut ? kCut : "") + std::string(shownText_.last(kContext));
 }
 
 std::string PreviewBuilder::textAfter(bool lineGoesOn) {
-  decodeStretch(false);
-  const bool cut = lineGoesOn || !stretch_.whole() || shownText_.length() > kContext;
+  shownText_.decode(stretch_.first(), shown_);
+  const bool cut = lineGoesOn || shownText_.length() > kContext;
   return std::string(shownText_.first(kContext)) + (cut ? kCut : "");
 }
 
 std::string PreviewBuilder::textBetween() {
-  decodeStretch(false);
-  if (stretch_.whole() && shownText_.length() <= 2 * kContext) return std::string(shownText_.text());
-  std::string text = std::string(shownText_.first(kContext)) + kCut;
-  decodeStretch(true);
+  if (stretch_.whole()) {
+    shownText_.decode(stretch_.all(), shown_);
+    if (shownText_.length() <= 2 * kContext) return std::string(shownText_.text());
+  }
+  std::string text = textAfter(true);
+  shownText_.decode(stretch_.last(), shown_);
   return text.append(shownText_.last(kContext));
 }
 

@@ -40,7 +40,6 @@ class PreviewBuilder final : public RewriteSink {
   bool endLine();
   bool handOn(bool lineGoesOn);
   void addText(std::string text);
-  void decodeStretch(bool lastBytes);
   std::string textBefore();
   std::string textAfter(bool lineGoesOn);
   std::string textBetween();

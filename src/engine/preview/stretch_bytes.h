@@ -21,11 +21,12 @@ class StretchBytes {
   void appendZeros(std::uint64_t count);
   void clear();
 
+  // The first and the last kKept bytes, or all of them.
+  std::string_view first() const { return head_; }
+  std::string_view last() const;
   // True when no byte was dropped: all() is the whole stretch.
   bool whole() const { return length_ <= 2 * kKept; }
   std::string all() const;  // when whole()
-  std::string_view first() const { return head_; }
-  std::string_view last() const;
 
  private:
   std::string head_;  // the first bytes, at most kKept

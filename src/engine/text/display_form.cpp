@@ -21,6 +21,8 @@ void appendEscaped(std::string& out, unsigned char byte) {
 void appendCharacter(std::string& out, char32_t character) {
   if (isControl(character))
     appendEscaped(out, static_cast<unsigned char>(character));
+  else if (character < 0x80)  // most of what a preview shows
+    out += static_cast<char>(character);
   else
     utf8::appendCharacter(out, character);
 }

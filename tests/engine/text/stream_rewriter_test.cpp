@@ -1,5 +1,6 @@
 #include "in_memory_rewrite.h"
 #include "reference_replace.h"
+#include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
@@ -37,16 +38,6 @@ TEST_P(KnownRewrites, GiveExpectedBytesAndCountWhateverTheChunking) {
 const std::string kKelvin = "\xE2\x84\xAA";  // KELVIN SIGN folds to k
 const std::string kLongS = "\xC5\xBF";       // LATIN SMALL LETTER LONG S folds to s
 
-// A file's bytes: a byte order mark, then the code units.
-std::string utf16File(std::u16string_view units, bool bigEndian) {
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (const char16_t unit : units) {
-    const auto high = static_cast<char>(unit >> 8);
-    const auto low = static_cast<char>(unit & 0xFF);
-    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-  }
-  return bytes;
-}
 std::string le(std::u16string_view units) { return utf16File(units, false); }
 std::string be(std::u16string_view units) { return utf16File(units, true); }
 
