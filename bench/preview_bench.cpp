@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     request.files.push_back(target);
   else
     request.folder = target;
-  request.fileType = "*.*";
+  request.fileType = sorvane::kFileTypes[0].caption;
   request.recursive = sorvane::CheckValue::Checked;
   request.find = argc > 2 ? argv[2] : "needle";
   request.replace = argc > 3 ? argv[3] : "thread";

@@ -59,7 +59,11 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
           [this] { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); });
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
     if (parent.isValid()) return;
-    for (int row = first; row <= last; ++row) lstOccurrences->expand(model_->index(row, 0));
+    // A file's row shows its path across the whole width.
+    for (int row = first; row <= last; ++row) {
+      lstOccurrences->setFirstColumnSpanned(row, {}, true);
+      lstOccurrences->expand(model_->index(row, 0));
+    }
   });
   lstOccurrences->installEventFilter(this);
 
@@ -79,9 +83,9 @@ void frmPreview::layOut() {
   lstOccurrences->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstOccurrences->setTextElideMode(Qt::ElideMiddle);
   lstOccurrences->setItemDelegateForColumn(PreviewModel::BeforeColumn,
-                                           new MarkedLineDelegate(QColor(255, 200, 200), this));
+                                           new MarkedLineDelegate(QColor(255, 200, 200), QColor(), this));
   lstOccurrences->setItemDelegateForColumn(PreviewModel::AfterColumn,
-                                           new MarkedLineDelegate(QColor(190, 240, 190), this));
+                                           new MarkedLineDelegate(QColor(190, 240, 190), QColor(215, 215, 215), this));
   lstOccurrences->header()->setStretchLastSection(true);
   lstOccurrences->setColumnWidth(PreviewModel::LineColumn, 110);
   lstOccurrences->setColumnWidth(PreviewModel::BeforeColumn, 360);
@@ -93,6 +97,7 @@ void frmPreview::layOut() {
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(lblBound, 1);
+  buttons->addStretch();  // the buttons keep their size on the right when the line is hidden
   buttons->addWidget(cmdStop);
   buttons->addWidget(cmdReplace);
   buttons->addWidget(cmdClose);

@@ -10,8 +10,8 @@
 
 namespace sorvane::preview {
 
-MarkedLineDelegate::MarkedLineDelegate(QColor markColor, QObject* parent)
-    : QStyledItemDelegate(parent), markColor_(markColor) {}
+MarkedLineDelegate::MarkedLineDelegate(QColor markColor, QColor keptColor, QObject* parent)
+    : QStyledItemDelegate(parent), markColor_(markColor), keptColor_(keptColor) {}
 
 void MarkedLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   const QVariant mark = index.data(PreviewModel::MarkRole);
@@ -46,7 +46,9 @@ void MarkedLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const int baseline = area.top() + (area.height() + metrics.ascent() - metrics.descent()) / 2;
   painter->drawText(x, baseline, before);
   x += beforeWidth;
-  painter->fillRect(QRect(x, area.top() + 1, markWidth, area.height() - 2), markColor_);
+  const bool kept = index.siblingAtColumn(PreviewModel::LineColumn).data(Qt::CheckStateRole).toInt() == Qt::Unchecked;
+  painter->fillRect(QRect(x, area.top() + 1, markWidth, area.height() - 2),
+                    kept && keptColor_.isValid() ? keptColor_ : markColor_);
   painter->setPen(item.palette.color(QPalette::Text));
   painter->drawText(x, baseline, marked);
   painter->setPen(item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
