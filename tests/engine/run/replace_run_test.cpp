@@ -202,11 +202,12 @@ TEST_F(ReplaceRun, TermsAreRecordedUnlessAnEntryContainsThem) {
     run();
   }
   EXPECT_EQ(host.findList.items, (std::vector<std::string>{"foobar", "foobar2", "FOO"}));
-  // An empty term joins only a list without a non-empty entry.
+  // An empty term joins only a list without a non-empty entry; ignoring case, "FOO" is in "foobar".
   EXPECT_EQ(host.replaceList.items, std::vector<std::string>{"bar"});
-  ScriptedTermList empty;
-  ReplaceEngine::ListAddItem(empty, "", CompareMode::Binary);
-  EXPECT_EQ(empty.items, std::vector<std::string>{""});
+  ScriptedTermList list;
+  for (const std::string term : {"", "", "foobar"}) ReplaceEngine::ListAddItem(list, term, CompareMode::Binary);
+  ReplaceEngine::ListAddItem(list, "FOO", CompareMode::Text);
+  EXPECT_EQ(list.items, (std::vector<std::string>{"", "", "foobar"}));
 }
 
 TEST_F(ReplaceRun, CaseSensitiveBoxChoosesTheComparison) {
