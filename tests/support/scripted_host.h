@@ -50,7 +50,6 @@ class ScriptedHost final : public ReplaceHost {
   std::vector<ShownMessage> messages;
   std::vector<std::string> calls;  // DisableControls, EnableControls, refresh, focus
   std::vector<std::string> unlistedFolders;  // each as "PATH (number)"
-  int yields = 0;
 
   bool fileFrameVisible() const override { return fileMode; }
   bool folderFrameVisible() const override { return folderMode; }
@@ -78,7 +77,6 @@ class ScriptedHost final : public ReplaceHost {
     unlistedFolders.push_back(folder + " (" + std::to_string(failure.number) + ")");
   }
   void processPendingEvents() override {
-    ++yields;
     if (onYield) onYield();
   }
   bool stopRequested() const override { return stop; }
