@@ -4,6 +4,7 @@
 #include "journal/journal_texts.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
+#include "failing_call.h"
 #include "run_program.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
@@ -40,26 +41,10 @@ using journal::UndoOutcome;
 using journal::undoLastRun;
 
 // What a user would notice of a file: its bytes, mode, owner and modification time.
-struct FileState {
-  std::string bytes;
-  mode_t mode;
-  uid_t owner;
-  timespec modified;
-
-  static FileState of(const std::string& path) {
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return {readFile(path), st.st_mode, st.st_uid, st.st_mtim};
-  }
-  bool operator==(const FileState& other) const {
-    return bytes == other.bytes && mode == other.mode && owner == other.owner &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
-  }
-};
-
-void PrintTo(const FileState& state, std::ostream* out) {
-  *out << '"' << state.bytes << "\" mode " << std::oct << state.mode << std::dec << " mtime " << state.modified.tv_sec
-       << '.' << state.modified.tv_nsec;
+auto fileState(const std::string& path) {
+  struct stat st {};
+  ::lstat(path.c_str(), &st);
+  return std::tuple(readFile(path), st.st_mode, st.st_uid, st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
 }
 
 // A file of `length` bytes, when longer than `content`, is sparse: a hole follows the content.
@@ -138,10 +123,6 @@ std::vector<std::string> withStretchesSorted(std::vector<std::string> list) {
   return list;
 }
 
-int crossDeviceLink(int, const char*, int, const char*, int) {
-  errno = EXDEV;
-  return -1;
-}
 
 // Files whose restore fails, by name, and how: as on a full disk, or without permission.
 std::map<std::string, int> failingRestores;
@@ -154,11 +135,6 @@ int failingMove(int fromFolder, const char* from, int toFolder, const char* to, 
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
-// A file system that cannot tell data from holes.
-off_t blindSeek(int, off_t, int) {
-  errno = EINVAL;
-  return -1;
-}
 
 // A disk that runs full in the middle of the first manifest line that starts with `fullAt`.
 std::string fullAt;
@@ -232,7 +208,7 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
   const std::string a = folder / "a.txt", plain = folder / "plain.txt", changing = folder / "changing.txt";
   writeOld(a, "old a\r\n", 0640);
   writeOld(plain, "nothing", 0604);
-  const FileState aBefore = FileState::of(a);
+  const auto aBefore = fileState(a);
   RunRecorder recorder(state.path(), "test");
 
   run(recorder, {a, plain});
@@ -266,7 +242,7 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(readFile(a), "new a\r\n");
   EXPECT_TRUE(undoLastRun(state.path()).complete());
-  EXPECT_EQ(FileState::of(a), aBefore);
+  EXPECT_EQ(fileState(a), aBefore);
   const auto runs = kept();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_TRUE(runs[1].record->undone);
@@ -343,7 +319,9 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   if (haveShm) elsewhere.emplace("/dev/shm");
   const std::string path = folder / "a.txt";
   const JournalLimits small{10, 1 << 20};
-  const journal::JournalCalls exdev{.link = &crossDeviceLink}, blind{.link = &crossDeviceLink, .seek = &blindSeek};
+  // Where holes cannot be told from data, a search for them fails.
+  const journal::JournalCalls exdev{.link = failing<EXDEV, LinkCall>},
+      blind{.link = failing<EXDEV, LinkCall>, .seek = failing<EINVAL, SeekCall>};
   const journal::JournalCalls linked{};
   // What is tried, a length past the file's data for a sparse file, and how its original is kept.
   std::vector<std::tuple<const char*, off_t, std::string, journal::JournalCalls, JournalLimits, Kept>> cases = {
@@ -355,7 +333,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
     // Set-id bits come back with their owner.
     writeOld(path, std::string(300000, 'x') + "old\r\n", 06750, length);
-    const FileState before = FileState::of(path);
+    const auto before = fileState(path);
     RunRecorder recorder(stateHome, "test", limits, calls);
     run(recorder, {path});
     EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n") << what;
@@ -364,7 +342,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     EXPECT_EQ(outcome.run.files[0].kept, kept) << what;
     EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes) << what;
     EXPECT_EQ(outcome.complete(), kept == Kept::Copy) << what;
-    if (kept == Kept::Copy) EXPECT_EQ(FileState::of(path), before) << what;
+    if (kept == Kept::Copy) EXPECT_EQ(fileState(path), before) << what;
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
   if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
@@ -413,7 +391,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
             "  other  \"old\" \u2192 \"new\"  1 files  did not finish  in progress");
 
   // Past the limit a file is rewritten without a copy; older runs make room for the newest.
-  const FileState largeBefore = FileState::of(large);
+  const auto largeBefore = fileState(large);
   run(recorder, {big, large});
   EXPECT_EQ(readFile(big), "new" + std::string(2 * limit, 'b'));
   EXPECT_EQ(reports, std::vector<std::string>{big + ": cannot be taken back (no room for its original within the "
@@ -425,7 +403,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_LE(runs[0].record->keptBytes() + runs[1].record->keptBytes(), limit);
 
   const UndoOutcome outcome = undoLastRun(state.path());
-  EXPECT_EQ(FileState::of(large), largeBefore);
+  EXPECT_EQ(fileState(large), largeBefore);
   ASSERT_EQ(outcome.leftAlone.size(), 1u);
   EXPECT_EQ(outcome.leftAlone[0].path, big);
   EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
@@ -652,7 +630,7 @@ TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   writeFile(path, "old");
   ::chmod(path.c_str(), 06775);
   // Kept as a copy, as for a user whom the kernel refuses a link to a set-id file.
-  RunRecorder recorder(state.path(), "test", {}, journal::JournalCalls{.link = &crossDeviceLink});
+  RunRecorder recorder(state.path(), "test", {}, journal::JournalCalls{.link = failing<EXDEV, LinkCall>});
   run(recorder, {path});
   // The journal and the folder are the user's, as they would be had the user run it.
   for (const auto& entry : fs::recursive_directory_iterator(state.path()))

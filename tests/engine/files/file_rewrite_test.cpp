@@ -2,6 +2,7 @@
 #include "engine/files/temporary_name.h"
 #include "engine/files/yielder.h"
 #include "extended_attributes.h"
+#include "failing_call.h"
 #include "reference_replace.h"
 #include "run_program.h"
 #include "temp_folder.h"
@@ -28,10 +29,6 @@ struct stat statusOf(const std::string& path) {
   return st;
 }
 
-int failingRename(int, const char*, int, const char*) {
-  errno = EXDEV;
-  return -1;
-}
 
 // What the folder holds when the temporary file is given its name, and when it is swapped in.
 std::vector<std::string> namesAtLink;
@@ -47,20 +44,8 @@ int watchingRename(int fromFolder, const char* from, int toFolder, const char* t
   return ::renameat(fromFolder, from, toFolder, to);
 }
 
-int withoutUnnamedFiles(int) {
-  errno = EOPNOTSUPP;
-  return -1;
-}
 
-int refusingSetAttribute(int, const char*, const void*, std::size_t, int) {
-  errno = EPERM;
-  return -1;
-}
 
-ssize_t refusingCopy(int, loff_t*, int, loff_t*, std::size_t, unsigned) {
-  errno = EXDEV;
-  return -1;
-}
 
 // A file system that fails to tell where data lies: every byte must then be read as data.
 off_t failingSeekData(int fd, off_t offset, int whence) {
@@ -137,9 +122,15 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
     tuning.copyStep = 100;
     capacity = 1 << 20;  // the reads take two yields, the copy's steps the rest
   };
+  const auto refused = [&](const char* name, const std::string& value) {  // an attribute the copy may not set
+    return [&, name, value] {
+      calls.setAttribute = failing<EPERM, SetAttributeCall>;
+      ASSERT_TRUE(setAttribute(path, name, value));
+    };
+  };
   const Case cases[] = {
       {"no occurrence", "nothing to see\r\n", "needle", "x", [] {}, 0, ""},
-      {"swap fails", "old old", "old", "new", [this] { calls.rename = &failingRename; }, 74,
+      {"swap fails", "old old", "old", "new", [this] { calls.rename = failing<EXDEV, RenameCall>; }, 74,
        "Can't rename with different drive"},
       {"changed while read", growing, "old", "new",
        [&] { onYield = [&] { if (yields == 2) appendAsAnotherProgram(path); }; }, 75,
@@ -162,18 +153,10 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
       {"term without a UTF-16 form", utf16, "\xE9", "x", [] {}, 0, ""},
       {"made read-only on purpose, root included", "a", "a", "b", [&] { ::chmod(path.c_str(), 0444); }, 70,
        "Permission denied"},
-      {"a user attribute that cannot be copied", "old", "old", "new",
-       [&] {
-         calls.setAttribute = &refusingSetAttribute;
-         ASSERT_TRUE(setAttribute(path, "user.origin", "downloaded"));
-       },
-       70, "Permission denied"},
+      {"a user attribute that cannot be copied", "old", "old", "new", refused("user.origin", "downloaded"), 70,
+       "Permission denied"},
       {"an access list that cannot be copied", "old", "old", "new",
-       [&] {
-         calls.setAttribute = &refusingSetAttribute;
-         ASSERT_TRUE(setAttribute(path, "system.posix_acl_access", accessListReadableByNobody()));
-       },
-       70, "Permission denied"},
+       refused("system.posix_acl_access", accessListReadableByNobody()), 70, "Permission denied"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -246,14 +229,13 @@ TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTempo
   EXPECT_EQ(outcome.value(), 2);
   EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
   EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
-  EXPECT_EQ(statusOf(path).st_uid, before.st_uid);
-  EXPECT_EQ(statusOf(path).st_gid, before.st_gid);
+  EXPECT_EQ(std::pair(statusOf(path).st_uid, statusOf(path).st_gid), std::pair(before.st_uid, before.st_gid));
   EXPECT_EQ(attributesOf(path), attributes);
   EXPECT_EQ(attributesOf(plain), plainAttributes);
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
 
   // Labels the process may not set are left out.
-  calls.setAttribute = &refusingSetAttribute;
+  calls.setAttribute = failing<EPERM, SetAttributeCall>;
   if (setAttribute(plain, "trusted.note", "root's")) {
     EXPECT_TRUE(rewrite(plain, "pin", "new").ok());
     EXPECT_EQ(readFile(plain), "new");
@@ -269,7 +251,7 @@ TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameOnlyAtTheSwap) {
   calls.link = &watchingLink;
   calls.rename = &watchingRename;
   for (const bool unnamed : {true, false}) {
-    if (!unnamed) calls.createUnnamed = &withoutUnnamedFiles;
+    if (!unnamed) calls.createUnnamed = failing<EOPNOTSUPP, CreateUnnamedCall>;
     namesAtLink.clear();
     writeFile(path, "old " + std::string(100, '.') + " old");
     EXPECT_TRUE(rewrite(folder / "link.txt", "old", "new").ok());
@@ -308,7 +290,7 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
     tuning.bufferSize = 1 + random() % 16;
     tuning.kernelCopyFrom = 1 + random() % 64;
     tuning.copyStep = 1 + random() % 5000;
-    tuning.copyRange = random() % 4 == 0 ? &refusingCopy : &::copy_file_range;
+    tuning.copyRange = random() % 4 == 0 ? failing<EXDEV, CopyRangeCall> : &::copy_file_range;
     tuning.seek = random() % 4 == 0 ? &failingSeekData : &::lseek;
     const std::string& find = terms[random() % terms.size()];
 
