@@ -32,21 +32,9 @@ char32_t fold(char32_t character) {
 std::optional<std::pair<char32_t, std::size_t>> characterAt(const std::string& text, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(at);
-  std::size_t length = 1;
-  char32_t value = lead;
-  if (lead >= 0xC0 && lead < 0xE0) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead < 0xF0) {
-    length = 3;
-    value = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead < 0xF8) {
-    length = 4;
-    value = lead & 0x07;
-  } else if (lead >= 0x80) {
-    return std::nullopt;
-  }
-  if (at + length > text.size()) return std::nullopt;
+  const std::size_t length = lead < 0x80 ? 1 : lead < 0xC0 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+  if (length == 0 || at + length > text.size()) return std::nullopt;
+  char32_t value = length == 1 ? lead : lead & (0x7F >> length);
   for (std::size_t i = 1; i < length; ++i) {
     if ((byte(at + i) & 0xC0) != 0x80) return std::nullopt;
     value = value << 6 | (byte(at + i) & 0x3F);
@@ -114,8 +102,7 @@ std::optional<std::string> encoded(const std::string& text, Form form) {
   for (std::size_t at = 0; at < text.size();) {
     const auto character = characterAt(text, at);
     if (!character) return std::nullopt;
-    const char32_t c = character->first;
-    if (c < 0x10000) {
+    if (const char32_t c = character->first; c < 0x10000) {
       append(c);
     } else {
       append(0xD800 + ((c - 0x10000) >> 10));
@@ -132,17 +119,10 @@ ReferenceResult referenceReplace(const std::string& text, const std::string& fin
                                  bool ignoreCase, const std::set<std::int64_t>& dropped) {
   if (text.starts_with(std::string("\xFF\xFE\0\0", 4)) || text.starts_with(std::string("\0\0\xFE\xFF", 4)))
     return {text, 0, true};
-  Form form = Form::Bytes;
-  std::size_t mark = 0;
-  if (text.starts_with("\xFF\xFE")) {
-    form = Form::Utf16LE;
-    mark = 2;
-  } else if (text.starts_with("\xFE\xFF")) {
-    form = Form::Utf16BE;
-    mark = 2;
-  } else if (text.starts_with("\xEF\xBB\xBF")) {
-    mark = 3;
-  }
+  const Form form = text.starts_with("\xFF\xFE") ? Form::Utf16LE
+                    : text.starts_with("\xFE\xFF") ? Form::Utf16BE
+                                                   : Form::Bytes;
+  const std::size_t mark = form != Form::Bytes ? 2 : text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   const std::string body = text.substr(mark);
   const std::vector<Unit> units = unitsOf(body, form, ignoreCase);
   std::optional<std::vector<char32_t>> term;  // the values an occurrence's units have

@@ -1,5 +1,6 @@
 #include "run_program.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -23,22 +24,12 @@ std::string readAll(int fd) {
   return text;
 }
 
-int anonymousFile() {
-  FILE* file = std::tmpfile();
-  return ::dup(::fileno(file));  // the FILE itself is closed at exit; the copy stays ours
-}
+int anonymousFile() { return ::dup(::fileno(std::tmpfile())); }  // the FILE is closed at exit; the copy stays ours
 
 }  // namespace
 
-uid_t unprivilegedUser() {
-  const passwd* user = ::getpwnam("nobody");
-  return user ? user->pw_uid : 65534;
-}
-
-gid_t unprivilegedGroup() {
-  const passwd* user = ::getpwnam("nobody");
-  return user ? user->pw_gid : 65534;
-}
+uid_t unprivilegedUser() { return ::getpwnam("nobody") ? ::getpwnam("nobody")->pw_uid : 65534; }
+gid_t unprivilegedGroup() { return ::getpwnam("nobody") ? ::getpwnam("nobody")->pw_gid : 65534; }
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const ProgramOptions& options) {
@@ -46,9 +37,8 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   const int err = anonymousFile();
   std::vector<std::string> all = {program};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
+  std::vector<char*> argv(all.size() + 1, nullptr);
+  std::transform(all.begin(), all.end(), argv.begin(), [](std::string& argument) { return argument.data(); });
 
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -58,10 +48,9 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
       const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    if (options.asUnprivileged && ::geteuid() == 0) {
-      if (::setgroups(0, nullptr) != 0 || ::setgid(unprivilegedGroup()) != 0 || ::setuid(unprivilegedUser()) != 0)
-        ::_exit(126);
-    }
+    if (options.asUnprivileged && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(unprivilegedGroup()) != 0 || ::setuid(unprivilegedUser()) != 0))
+      ::_exit(126);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
@@ -73,11 +62,8 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  ProgramRun run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  run.out = readAll(out);
-  run.err = readAll(err);
+  const ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
+                       readAll(out), readAll(err)};
   ::close(out);
   ::close(err);
   return run;

@@ -112,7 +112,6 @@ bool isOpen(const std::string& path) {
 class ReplaceRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    swapped.clear();
     failSwapOf.clear();
     failingFlushes = 0;
     failSwapErrno = EXDEV;
@@ -122,8 +121,13 @@ class ReplaceRun : public ::testing::Test {
 
   // A run with small buffers; `yieldOften` yields at every chance, so the host can act mid-file.
   // With `chosen`, the run is a preview's Replace.
+  // Each run starts with no events, swaps, messages or calls recorded.
   void run(bool yieldOften = false, int jobs = 1, const ChosenRun* chosen = nullptr) {
     events.clear();
+    swapped.clear();
+    host.messages.clear();
+    host.calls.clear();
+    host.unlistedFolders.clear();
     EngineOptions options;
     options.jobs = jobs;
     options.swap.rename = &recordingRename;
@@ -170,8 +174,6 @@ TEST_F(ReplaceRun, NothingToRunIsRefusedAndChangesNothing) {
   for (const bool fileMode : {true, false}) {
     host.fileMode = fileMode;
     host.folderMode = !fileMode;
-    host.calls.clear();
-    host.messages.clear();
     run();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().text, fileMode ? "You must open at least one file in which to perform the replacement."
@@ -235,12 +237,11 @@ TEST_F(ReplaceRun, CaseSensitiveBoxChoosesTheComparison) {
   EXPECT_EQ(compareMode, CompareMode::Binary);
   EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
   // An empty term touches nothing, and opens nothing.
-  swapped.clear();
   host.files.push_back(folder / "missing.txt");
   host.find = "";
   run();
   EXPECT_TRUE(swapped.empty());
-  EXPECT_EQ(host.messages.size(), 3u);
+  EXPECT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(lastMessage().text, "Made 0 replacements.");
 }
 
@@ -264,7 +265,6 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
   EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
 
   // Abort: the third file is never opened, and the report still follows.
-  host.messages.clear();
   file("1.txt", "old");
   file("3.txt", "old");
   host.answers = {MessageAnswer::Abort};
@@ -275,7 +275,6 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
   EXPECT_EQ(host.calls.back(), "focus");
 
   // Retry until the file is back: it is rewritten once and counted once.
-  host.messages.clear();
   file("1.txt", "x");
   host.answers = {MessageAnswer::Retry, MessageAnswer::Retry, MessageAnswer::Retry};
   host.onMessage = [&](const ShownMessage&) {
@@ -292,7 +291,6 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
 TEST_F(ReplaceRun, FailedSwapIsNotCountedAndAGeneralFailureStopsTheRun) {
   for (const int error : {EXDEV, ENOMEM}) {
     host.files = {file("1.txt", "old"), file("2.txt", "old old"), file("3.txt", "old")};
-    host.messages.clear();
     failSwapOf = folder / "2.txt";
     failSwapErrno = error;
     host.answers = {MessageAnswer::Ignore};
@@ -346,7 +344,6 @@ TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
       host.files = {file("1.txt", "old 1"), file("2.txt", "old 2"), file("3.txt", "old 3")};
       failFlushOf = "new 2";
       failingFlushes = 1;
-      host.messages.clear();
       host.answers = {answer};
       std::vector<std::string> atTheDialog;
       host.onMessage = [&](const ShownMessage& shown) {
@@ -376,9 +373,7 @@ TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
   const std::vector<std::string> renamedFirst = {"keep 1.txt", "keep 2.txt", "durable", "rename 1.txt", "flush folder"};
   for (const bool betweenRenames : {false, true}) {
     host.files = {file("1.txt", "old"), file("2.txt", second)};
-    host.calls.clear();
     host.stop = false;
-    swapped.clear();
     host.onYield = [&] { host.stop = host.stop || (betweenRenames ? !swapped.empty() : isOpen(folder / "2.txt")); };
     run(true);
     EXPECT_TRUE(abandoned);
@@ -447,8 +442,6 @@ TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       if (c.afterPreview) c.afterPreview(folder / "a.txt");
-      host.messages.clear();
-      host.calls.clear();
       host.answers = {c.answers.begin(), c.answers.end()};
       run(false, jobs, &chosen);
       const std::string at = std::string(c.name) + ", " + std::to_string(jobs) + " jobs";
@@ -571,8 +564,6 @@ TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
   };
   for (const Case& c : cases) {
     makeTree();
-    swapped.clear();
-    host.calls.clear();
     host.fileType = c.type;
     host.recursive = c.recursive;
     host.folder = c.folder.empty() ? folder.path() : folder / c.folder;
@@ -592,7 +583,6 @@ TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
     makeTree();
     if (failsAsRead) ::chmod((folder / "Other/x.txt").c_str(), 0444);
     failSwapOf = failsAsRead ? "" : folder / "Other/x.txt";
-    swapped.clear();
     host.answers = {MessageAnswer::Abort};
     run();
     EXPECT_EQ(keptFiles(), failsAsRead ? 8 : 11);
@@ -633,8 +623,6 @@ TEST_F(FolderRun, FolderThatCannotBeListedWholeIsPassedOverAndToldToTheHost) {
     const bool halfWay = how == "read half-way";
     readEntry = halfWay ? &failingHalfWayThroughSub : &::readdir;
     entriesOfSub = 0;
-    host.unlistedFolders.clear();
-    host.messages.clear();
     host.onYield = [&, changed = false]() mutable {
       if (halfWay || std::exchange(changed, true)) return;
       fs::remove_all(folder / "sub");
@@ -675,8 +663,8 @@ TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
   host.files = {deepPath};
   host.find = "new";
   run();
-  ASSERT_EQ(host.messages.size(), 3u);
-  EXPECT_NE(host.messages[1].text.find("Error number:  75"), std::string::npos);
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
 }
 
 }  // namespace
