@@ -8,14 +8,13 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <sys/stat.h>
 
 namespace sorvane::testing {
 namespace {
 
-using Finished = ProgramRun;
-
-Finished runCli(const std::vector<std::string>& arguments) { return runProgram(SORVANE_CLI_PATH, arguments); }
+ProgramRun runCli(const std::vector<std::string>& arguments) { return runProgram(SORVANE_CLI_PATH, arguments); }
 
 class Cli : public ::testing::Test {
  protected:
@@ -31,7 +30,7 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
   std::filesystem::create_hard_link(folder / "a.txt", folder / "hard.txt");
   // Named four times, a.txt is rewritten once: a second pass would find "old" in "bold". Its
   // hard link is a name of its own, rewritten too.
-  const Finished run = runCli({"--find", "zzz", "--find", "old", "--replace", "bold", folder / "a.txt",
+  const ProgramRun run = runCli({"--find", "zzz", "--find", "old", "--replace", "bold", folder / "a.txt",
                                folder / "link.txt", folder / "a.txt", folder / "hard.txt", folder / "here/a.txt", "--",
                                folder / "-dash.txt"});
   EXPECT_EQ(run.status, 0);
@@ -40,7 +39,7 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
   EXPECT_EQ(readFile(folder / "hard.txt"), "Old bold\r\n");
   EXPECT_EQ(readFile(folder / "-dash.txt"), "bold");
 
-  const Finished ignoring = runCli({"--find=BOLD", "--replace=", "--ignore-case", folder / "a.txt"});
+  const ProgramRun ignoring = runCli({"--find=BOLD", "--replace=", "--ignore-case", folder / "a.txt"});
   EXPECT_EQ(lastLine(ignoring.out), "Made 1 replacements.");
   EXPECT_EQ(readFile(folder / "a.txt"), "Old \r\n");
 }
@@ -52,7 +51,7 @@ TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   writeFile(folder / "c.js", "needle");
   writeFile(folder / "d.txt", "nothing");
   writeFile(folder / "u16.txt", std::string("\xFF\xFE" "N\0e\0e\0d\0l\0e\0", 14));  // counted in its own encoding
-  const Finished run = runCli({"--find", "needle", "--ignore-case", "--dry-run", "--list", "--folder", folder.path(),
+  const ProgramRun run = runCli({"--find", "needle", "--ignore-case", "--dry-run", "--list", "--folder", folder.path(),
                                "--type", "TXT", "--recursive"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, folder / "a.txt: 1\n" + folder / "u16.txt: 1\n" + folder / "sub/b.txt: 2\n" +
@@ -102,7 +101,7 @@ TEST_F(Cli, PreviewPrintsEachLineAsItIsAndAsItWillBeAndWritesNothing) {
        }) {
     std::vector<std::string> arguments = preview.arguments;
     arguments.insert(arguments.begin(), "--preview");
-    const Finished run = runCli(arguments);
+    const ProgramRun run = runCli(arguments);
     EXPECT_EQ(run.out, preview.out);
     EXPECT_EQ(run.status, preview.status) << run.err;
   }
@@ -137,7 +136,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 // the same lines in the same order, with --stop-on-error too.
 TEST_F(Cli, ParallelRunMatchesTheSerialRunByteForByteAndLineForLine) {
   for (const std::vector<std::string>& extra : {std::vector<std::string>{}, std::vector<std::string>{"--stop-on-error"}}) {
-    std::optional<Finished> serial;
+    std::optional<ProgramRun> serial;
     std::map<std::string, std::string> serialFiles;
     for (const char* jobs : {"1", "3"}) {
       const TempFolder tree;
@@ -145,7 +144,7 @@ TEST_F(Cli, ParallelRunMatchesTheSerialRunByteForByteAndLineForLine) {
       std::vector<std::string> arguments = {"--find", "old", "--replace", "new", "--list", "--jobs", jobs,
                                             "--folder", tree.path(), "--recursive"};
       arguments.insert(arguments.end(), extra.begin(), extra.end());
-      Finished run = runCli(arguments);
+      ProgramRun run = runCli(arguments);
       run.out = replaced(run.out, tree.path(), "TREE");
       run.err = replaced(run.err, tree.path(), "TREE");
       std::map<std::string, std::string> after;
@@ -158,9 +157,7 @@ TEST_F(Cli, ParallelRunMatchesTheSerialRunByteForByteAndLineForLine) {
         serialFiles = after;
         continue;
       }
-      EXPECT_EQ(run.status, serial->status);
-      EXPECT_EQ(run.out, serial->out);
-      EXPECT_EQ(run.err, serial->err);
+      EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tie(serial->status, serial->out, serial->err));
       EXPECT_TRUE(after == serialFiles) << "the files differ from the serial run's";
     }
   }
@@ -200,7 +197,7 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
             "the types are \"All Files (*.*)\" (all), \"HTML Files (*.htm, *.html)\" (html), "
             "\"JavaScript Files (*.js)\" (js), \"Text Files (*.txt)\" (txt)"},
        }) {
-    const Finished run = runCli(usage.arguments);
+    const ProgramRun run = runCli(usage.arguments);
     EXPECT_EQ(run.status, 2) << usage.says;
     EXPECT_EQ(run.err.rfind("sorvane-cli: ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find(usage.says), std::string::npos) << run.err;
@@ -211,13 +208,13 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
 }
 
 TEST_F(Cli, HelpAndVersion) {
-  const Finished help = runCli({"--help"});
+  const ProgramRun help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--stop-on-error", "--list", "--version", "all, html, js, txt", "(error N)", "--no-undo",
                              "--undo", "--history", "--jobs N", "--preview", "--color WHEN",
                              "~/.local/state/sorvane/runs"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  const Finished version = runCli({"--version"});
+  const ProgramRun version = runCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "sorvane-cli 2.1.0\n");
 }
@@ -225,13 +222,13 @@ TEST_F(Cli, HelpAndVersion) {
 TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
   for (const std::string& path : {a, b, c}) writeFile(path, "old old");
-  Finished undo = runCli({"--undo"});
+  ProgramRun undo = runCli({"--undo"});
   EXPECT_EQ(undo.status, 1);
   EXPECT_EQ(undo.out, "Nothing to undo.\n");
 
   EXPECT_EQ(runCli({"--find", "old", "--replace", "new", a, b}).status, 0);
   EXPECT_EQ(runCli({"--find", "old", "--replace", "new", "--no-undo", c}).status, 0);
-  const Finished history = runCli({"--history"});
+  const ProgramRun history = runCli({"--history"});
   EXPECT_EQ(history.status, 0);
   ASSERT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 1) << history.out;
   EXPECT_EQ(history.out.substr(19), "  sorvane-cli  \"old\" \u2192 \"new\"  2 files  4 replacements  not taken back\n");
@@ -260,7 +257,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   writeFile(notAFolder, "");
   ::setenv("XDG_STATE_HOME", notAFolder.c_str(), 1);
   writeFile(c, "old");
-  const Finished unjournaled = runCli({"--find", "old", "--replace", "new", a, c});
+  const ProgramRun unjournaled = runCli({"--find", "old", "--replace", "new", a, c});
   EXPECT_EQ(unjournaled.status, 0);
   EXPECT_EQ(lastLine(unjournaled.out), "Made 3 replacements.");
   const std::string said = "sorvane-cli: undo journal: ";

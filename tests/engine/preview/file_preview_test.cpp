@@ -53,7 +53,7 @@ void writeSparse(const std::string& path, const std::string& bytes) {
 
 std::string repeated(const std::string& text, std::size_t times) {
   std::string out;
-  for (std::size_t i = 0; i < times; ++i) out += text;
+  while (times-- > 0) out += text;
   return out;
 }
 
