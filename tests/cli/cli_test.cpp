@@ -28,8 +28,7 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
   std::filesystem::create_symlink("a.txt", folder / "link.txt");
   std::filesystem::create_directory_symlink(".", folder / "here");
   std::filesystem::create_hard_link(folder / "a.txt", folder / "hard.txt");
-  // Named four times, a.txt is rewritten once: a second pass would find "old" in "bold". Its
-  // hard link is a name of its own, rewritten too.
+  // Named four times, a.txt is rewritten once ("bold" holds "old"); its hard link is a file too.
   const ProgramRun run = runCli({"--find", "zzz", "--find", "old", "--replace", "bold", folder / "a.txt",
                                folder / "link.txt", folder / "a.txt", folder / "hard.txt", folder / "here/a.txt", "--",
                                folder / "-dash.txt"});
@@ -59,9 +58,8 @@ TEST_F(Cli, DryRunCountsWithoutWritingAndListsWhere) {
   EXPECT_EQ(readFile(folder / "sub/b.txt"), "needle needle");
 }
 
-// A preview prints each changed line as it is and as it will be, in the run's order, whatever
-// ends the file's lines, in colour only when asked, with what is not text escaped; it writes
-// nothing, and ends as a dry run does.
+// A preview prints each changed line as is and as will be, coloured when asked, non-text escaped;
+// it writes nothing and ends as a dry run does.
 TEST_F(Cli, PreviewPrintsEachLineAsItIsAndAsItWillBeAndWritesNothing) {
   const std::map<std::string, std::string> files = {
       {"crlf.txt", "one old\r\ntwo\r\nOld old\r\n"},
@@ -109,8 +107,7 @@ TEST_F(Cli, PreviewPrintsEachLineAsItIsAndAsItWillBeAndWritesNothing) {
   EXPECT_TRUE(namesIn(state.path()).empty());
 }
 
-// A tree of files to rewrite, some of which fail: read-only ones, and UTF-32 ones, which are not
-// text. Returns each file's path below `root` and bytes.
+// A tree of files, some read-only or UTF-32, so they fail. Returns each file's bytes by path.
 std::map<std::string, std::string> treeWithFailures(const std::string& root) {
   std::map<std::string, std::string> files;
   for (int i = 0; i < 150; ++i) {
@@ -132,8 +129,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-// Rewritten on several threads, a tree comes out as a serial run leaves it, and the run prints
-// the same lines in the same order, with --stop-on-error too.
+// On several threads a tree comes out as a serial run leaves it, with the same lines printed.
 TEST_F(Cli, ParallelRunMatchesTheSerialRunByteForByteAndLineForLine) {
   for (const std::vector<std::string>& extra : {std::vector<std::string>{}, std::vector<std::string>{"--stop-on-error"}}) {
     std::optional<ProgramRun> serial;
@@ -251,8 +247,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   EXPECT_EQ(readFile(c), "new new");
   EXPECT_EQ(runCli({"--undo"}).out, "Nothing to undo.\n");
 
-  // A journal that cannot be written is told once, and each file it cannot take back is named;
-  // the run itself goes on as ever.
+  // A journal that cannot be written is told once, and each file it cannot take back named.
   const std::string notAFolder = folder / "state";
   writeFile(notAFolder, "");
   ::setenv("XDG_STATE_HOME", notAFolder.c_str(), 1);

@@ -56,8 +56,7 @@ void writeOld(const std::string& path, const std::string& content, mode_t mode, 
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-// The order in which a run keeps an original, flushes the new content, makes the record durable,
-// swaps the file and flushes its folder. Helper threads flush, so the list is guarded.
+// What the journal and the run do, in order; helper threads flush, so the list is guarded.
 std::mutex eventsMutex;
 std::vector<std::string> events;
 
@@ -86,8 +85,7 @@ int watchedFlush(int fd) {
   return ::fsync(fd);
 }
 
-// Runs as each new content is flushed, on the flush's thread, given what it holds; an errno it
-// returns fails the flush.
+// Given each new content as it is flushed; an errno it returns fails the flush.
 std::function<int(const std::string&)> onDataFlush;
 
 // The new content is named by what it holds: the file has no name yet.
@@ -111,8 +109,7 @@ int watchedFolderFlush(int fd) {
   return ::fsync(fd);
 }
 
-// Links and data flushes of one batch run on several threads: their order among themselves is
-// free, so each such stretch is sorted.
+// Links and data flushes of a batch run on several threads in any order: each stretch is sorted.
 std::vector<std::string> withStretchesSorted(std::vector<std::string> list) {
   const auto free = [](const std::string& event) { return event == "link" || event.rfind("data ", 0) == 0; };
   for (auto from = list.begin(); from != list.end();) {
@@ -124,7 +121,7 @@ std::vector<std::string> withStretchesSorted(std::vector<std::string> list) {
 }
 
 
-// Files whose restore fails, by name, and how: as on a full disk, or without permission.
+// Files whose restore fails, by name, with an errno.
 std::map<std::string, int> failingRestores;
 
 int failingMove(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
@@ -147,15 +144,14 @@ ssize_t fillingDisk(int fd, const void* data, std::size_t size) {
   return -1;
 }
 
-// Another process, that cannot lock a run folder made for a new run.
+// Another process holds the lock of a folder made for a new run.
 int lockTakenByAnother(int fd, int operation) {
   if (fs::path(pathOf(fd)).filename().string()[0] != '.') return ::flock(fd, operation);
   errno = EWOULDBLOCK;
   return -1;
 }
 
-// While pruning locks a run, another process tries to take the runs it locked before: none
-// must be free until pruning is done with it.
+// As pruning locks each run, another process tries the runs it locked before: none may be free.
 std::string prunedFolder;
 std::vector<std::string> freedWhilePruning;
 int lockTriedByAnother(int fd, int operation) {
@@ -196,8 +192,7 @@ class Journal : public ::testing::Test {
   TempFolder folder;
 };
 
-// Which file of a run comes back, and which is left alone, the command-line and launcher tests
-// check; here, what comes back with the bytes, and which runs are kept at all.
+// Mode and time come back with the bytes; only runs that put a file in place are kept.
 TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
   const std::string a = folder / "a.txt", plain = folder / "plain.txt", changing = folder / "changing.txt";
   writeOld(a, "old a\r\n", 0640);
@@ -210,9 +205,7 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
     host.find = "new";
     host.replace = "newer";
   });
-  // Runs that put nothing in place leave nothing behind, not even a link to the file, and undo
-  // goes past them: a dry run, a file without the term, one that changed while it was read (the
-  // run went on, or was aborted), one whose flush failed, a run stopped once it kept the original.
+  // Runs that put nothing in place leave nothing behind, not even a link, and undo goes past them.
   writeFile(changing, "old c");
   const std::vector<std::string> keptRuns = namesIn(runsFolder());
   for (const std::string how : {"dry run", "no term", "changed", "changed, abort", "flush failed", "stopped"}) {
@@ -244,10 +237,8 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
             "  test  \"old\" \u2192 \"new\"  1 files  1 replacements  taken back");
 }
 
-// Per batch: the run's folder made durable first, every original linked and every new content
-// flushed, then the records made durable once, then the renames in run order, then one flush of
-// the folder; whether the run's own thread reads the files (in two batches) or helpers do (in
-// one, as they read ahead of the batch). A file that changed while it was read and is retried is
+// Per batch: originals linked and new contents flushed, the records made durable once, the
+// renames in run order, one flush of the folder; with one thread or several. A retried file is
 // recorded again, durably before its rename, and keeps one record: its retry's.
 TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
   const std::string sync = "sync " + fs::path(folder.path()).filename().string();
@@ -280,8 +271,7 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     const auto record = kept().at(0).record;
     ASSERT_TRUE(record);
     EXPECT_EQ(record->files.at(0).kept, Kept::Link);
-    // In run order, whichever thread read the file: undo takes the last renamed back first. Each
-    // marked with the status-change time its rename gave it, which a look-alike file lacks.
+    // In run order, each with the status-change time its rename gave it.
     std::vector<std::string> recorded;
     for (const journal::FileRecord& file : record->files) {
       recorded.push_back(fs::path(file.path).filename());
@@ -299,10 +289,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
   }
 }
 
-// On another file system (/dev/shm, or a link that fails with EXDEV) the original is copied,
-// its holes left out, so a sparse file's copy fits a limit far below its length. Where holes
-// cannot be told from data, everything is copied rather than a hole assumed, and a copy that
-// then takes more than the limit is dropped.
+// On another file system the original is copied without its holes, so a sparse file's copy fits
+// a small limit; where holes cannot be told, all is copied, and a copy past the limit dropped.
 TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   struct stat shm {}, here {};
   const bool haveShm = ::stat("/dev/shm", &shm) == 0 && ::stat(folder.path().c_str(), &here) == 0 &&
@@ -315,7 +303,6 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   const journal::JournalCalls exdev{.link = failing<EXDEV, LinkCall>},
       blind{.link = failing<EXDEV, LinkCall>, .seek = failing<EINVAL, SeekCall>};
   const journal::JournalCalls linked{};
-  // What is tried, a length past the file's data for a sparse file, and how its original is kept.
   std::vector<std::tuple<const char*, off_t, std::string, journal::JournalCalls, JournalLimits, Kept>> cases = {
       {"forced EXDEV", 0, state.path(), exdev, {}, Kept::Copy},
       {"sparse", 8 << 20, state.path(), exdev, small, Kept::Copy},
@@ -468,9 +455,8 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   EXPECT_EQ(readFile(c), "old");
 }
 
-// A journal that fails says so once, keeps what it recorded before, and names each file put in
-// place that it cannot take back, once, even when retried: when another holds the lock of the
-// folder made for a new run, and when the disk fills up in the manifest's header or a record.
+// A failing journal (lock taken, disk full in the header or a record) says so once, keeps what
+// it recorded before, and names once each file it cannot take back, even when retried.
 TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
   const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
   const std::string full = std::string(": ") + std::strerror(ENOSPC);
@@ -512,12 +498,8 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
   onDataFlush = nullptr;
 }
 
-// A file left for a reason that may pass keeps its run open for one more undo, which tries the
-// rest of the run and says so; left again, each file is named with where its original lies, and
-// the run counts as taken back, so the older runs follow. A change does not pass, however little
-// shows it: an edit that keeps the size and puts the modification time back, another file of the
-// same size and time renamed over it. A mark torn off the end of the manifest is cut, never
-// built on.
+// A file left for a passing reason gets one more undo; left again, it is named with its original
+// and older runs follow. A change that keeps size and time is still a change. A torn mark is cut.
 TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsFollow) {
   const std::string older = folder / "older.txt", a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt",
                     edited = folder / "d.txt", replaced = folder / "e.txt";
@@ -576,9 +558,7 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
   EXPECT_EQ(readFile(older), "old");
 }
 
-// The journal's lock is taken to choose a run, as runs take it to make theirs, and to list the
-// runs; not while the files go back, so new runs may start. The chosen run's own lock is held
-// all along, so no new run prunes it.
+// Undo locks the journal to choose a run, not while files go back; the run's lock, all along.
 TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
   writeFile(folder / "a.txt", "old");
   RunRecorder recorder(state.path(), "test");
@@ -605,8 +585,7 @@ TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
   EXPECT_TRUE(runHeld);
 }
 
-// Where the original's owner cannot be given back, neither are its set-id bits: they would lend
-// the rights of whoever undoes.
+// Set-id bits come back only with their owner: they would lend the rights of whoever undoes.
 TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that another user takes back";
   const std::string path = folder / "tool";

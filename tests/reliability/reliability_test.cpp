@@ -1,6 +1,4 @@
-// Fault tests: the front end is killed, runs out of space, meets permissions it lacks and
-// names that break naive code. In every case a user's file is either its old self or its new
-// self, and the run says what went wrong.
+// Killed, out of space, without permissions, with hostile names: each file is old or new.
 
 #include "extended_attributes.h"
 #include "reference_replace.h"
@@ -29,8 +27,7 @@ bool isTemporaryName(const std::string& name) {
 
 class Reliability : public ::testing::Test {
  protected:
-  // Runs the front end as "nobody" when the tests run as root, whom permissions do not stop.
-  // The build folder may lie where "nobody" cannot reach (a root-only home): it runs a copy.
+  // Runs a copy of the front end (the build may lie out of reach) as "nobody" when root.
   ProgramRun runUnprivileged(const std::vector<std::string>& arguments) {
     const std::string cli = programFolder / "sorvane-cli", userState = programFolder / "state";
     if (!fs::exists(cli)) {
@@ -60,9 +57,8 @@ class Reliability : public ::testing::Test {
   TempFolder programFolder;
 };
 
-// Killed at any moment, serial or parallel, a run leaves each file its old or its new self and
-// nothing but temporary files beside them; undo then restores every file the run finished. The
-// work done ahead of the renames is lost, never half kept.
+// Killed at any moment, a run leaves each file old or new, only temporary files beside them, and
+// undo restores every file the run finished.
 TEST_F(Reliability, AKilledRunLeavesEachFileOldOrNewAndUndoRestoresEveryFileItFinished) {
   struct File {
     std::string path, old, rewritten;
@@ -187,8 +183,7 @@ TEST_F(Reliability, UnprivilegedRewriteKeepsUserAttributesAndAccessListAndSkipsW
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"labelled.txt"});
 }
 
-// Another user's file that "nobody" may write becomes nobody's when rewritten: set-id, it would
-// then run as nobody, or with nobody's group.
+// Another user's file rewritten by "nobody" becomes nobody's, so it loses its set-id bits.
 TEST_F(Reliability, RewriteThatCannotKeepTheOwnerDropsTheSetIdBits) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root, to own a file that another user rewrites";
   ::chmod(folder.path().c_str(), 0777);
@@ -206,9 +201,8 @@ TEST_F(Reliability, RewriteThatCannotKeepTheOwnerDropsTheSetIdBits) {
   }
 }
 
-// Names that break naive code and paths longer than a name may be are walked and named; links
-// are never followed in a walk, so a loop ends and no file is rewritten twice (a second pass would
-// find the term again in "needle!").
+// Hostile names and long paths are walked and named; a walk follows no link, so nothing is
+// rewritten twice (a second pass would find the term in "needle!").
 TEST_F(Reliability, HostileNamesLongPathsAndLinkLoopsAreEachRewrittenOnce) {
   const std::vector<std::string> names = {"with blank.txt", "quote\"s'.txt", "new\nline.txt", "\xff\xfe-latin1.txt",
                                           "-leading-dash.txt", "--find.txt"};

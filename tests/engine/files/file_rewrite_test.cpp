@@ -54,8 +54,7 @@ off_t failingSeekData(int fd, off_t offset, int whence) {
   return -1;
 }
 
-// Writes `pieces` as a sparse file: the runs of zeros between them are never written, so those
-// of a block or more are holes. Returns the file's bytes.
+// Writes `pieces` only, so gaps of a block or more are holes. Returns the file's bytes.
 std::string writeSparseFile(const std::string& path, const std::vector<std::pair<std::size_t, std::string>>& pieces,
                             std::size_t size) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -103,9 +102,8 @@ class FileRewrite : public ::testing::Test {
   bool stop = false;
 };
 
-// Whatever keeps a file from its rewrite, it keeps its bytes, its place (the same inode, the same
-// time) and its folder gains no temporary file; the failure carries the number and description
-// the user is shown.
+// A file kept from its rewrite keeps its bytes, inode and time, its folder no temporary file; the
+// failure carries the number and description the user is shown.
 TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
   struct Case {
     const char* what;
@@ -242,8 +240,8 @@ TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTempo
   }
 }
 
-// The temporary file is given a name only just before the swap; where the file system has no
-// unnamed files, a named one takes their place. A link is rewritten at its target and stays.
+// The temporary file is named just before the swap, or at once without unnamed files; a link is
+// rewritten at its target and stays.
 TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameOnlyAtTheSwap) {
   const std::string path = folder / "real/data.txt";
   fs::create_directory(folder / "real");
@@ -264,10 +262,8 @@ TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameOnlyAtTheSwap) {
   }
 }
 
-// Sparse files of text and holes, rewritten with every path forced on small inputs: reads and
-// buffers of a few bytes, the kernel's copy for stretches of any length, copies in small steps,
-// the copy through the buffer where the kernel refuses, and no search for holes where it fails.
-// The bytes are the plain model's.
+// Sparse files rewritten with every path forced on small inputs (tiny buffers, kernel copies of
+// any length in small steps, refused copies, failed hole searches) give the plain model's bytes.
 TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
   const std::string path = folder / "sparse.txt";
   const std::vector<std::string> words = {"old", "o", "ld", "\r\n", "x", "Old", std::string(1, '\0')};
@@ -306,9 +302,7 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
 }
 
 TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
-  // Text at the start, after a short hole and in the middle of 16 MiB; holes elsewhere, the end
-  // included. Large reads take the short hole in whole; small ones reach the long holes while
-  // the stretch before them is still short.
+  // Text at the start, after a short hole and in the middle of 16 MiB; holes elsewhere.
   const std::string path = folder / "sparse.txt";
   constexpr std::size_t kSize = 16 << 20, kMiddle = (8 << 20) + 2000;
   const std::vector<std::pair<std::size_t, std::string>> pieces = {
@@ -333,11 +327,9 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
   }
 }
 
-// A file shorter than the term's shortest occurrence, in every encoding and case it may take, is
-// done unread: the stop request that every read notices never comes up. At exactly that length
-// it is rewritten. Ignoring case, "k" finds the three-byte Kelvin sign in one byte, and the
-// three-byte small A with stroke finds its two-byte capital; a byte that is not UTF-8 finds only
-// itself; three CJK characters take eight bytes as UTF-16 with its mark, against nine as UTF-8.
+// A file shorter than the term's shortest occurrence in any encoding or case is done unread (the
+// stop every read notices never comes); at that length it is rewritten. Kelvin sign and "k", A
+// with stroke and its capital, a non-UTF-8 byte, CJK in UTF-16.
 TEST_F(FileRewrite, FileTooShortForAnyOccurrenceIsDoneUnread) {
   const std::string cjk = "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD";
   const std::string cjkUtf16("\xFF\xFE" "\x2D\x4E\x2D\x4E\x2D\x4E", 8);

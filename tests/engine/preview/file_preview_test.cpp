@@ -23,8 +23,7 @@ struct Gathered final : PreviewLineSink {
   }
 };
 
-// "N: text" for each piece, "N-M" where it spans lines and "N+" where it goes on from the one
-// before, each occurrence as [occurrence>replacement].
+// "N: text" per piece ("N-M" spanning lines, "N+" continued), each occurrence [found>replacement].
 std::string rendered(const std::vector<PreviewLine>& lines) {
   std::string out;
   for (const PreviewLine& line : lines) {
@@ -69,8 +68,7 @@ class FilePreviewTest : public ::testing::Test {
   Yielder yielder{[] { return true; }};
 };
 
-// Whatever the reads, lines are numbered across every line end of the file's encoding and shown
-// decoded, cut around their occurrences at character boundaries.
+// Lines numbered at every line end, shown decoded, cut around occurrences between characters.
 TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurrences) {
   const std::string cut = "\xE2\x80\xA6";
   const std::string y = "[x>Y]";

@@ -26,8 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 const std::string CR = "\r";
 
-// What a run does, in order: "keep NAME" and "durable" from its journal, "rename NAME", and
-// "flush folder". Folders are flushed on helper threads, so the list is guarded.
+// "keep NAME", "durable", "rename NAME", "flush folder", in order; guarded for helper threads.
 std::mutex eventsMutex;
 std::vector<std::string> events;
 
@@ -86,8 +85,7 @@ dirent* failingHalfWayThroughSub(DIR* folder) {
   return ::readdir(folder);
 }
 
-// Fails the flush of a new content holding `failFlushOf`, as many times as `failingFlushes` says.
-// Helper threads flush.
+// Fails the flush of a new content holding `failFlushOf`, `failingFlushes` times.
 std::string failFlushOf;
 std::atomic<int> failingFlushes{0};
 
@@ -119,9 +117,7 @@ class ReplaceRun : public ::testing::Test {
     host.replace = "new";
   }
 
-  // A run with small buffers; `yieldOften` yields at every chance, so the host can act mid-file.
-  // With `chosen`, the run is a preview's Replace.
-  // Each run starts with no events, swaps, messages or calls recorded.
+  // A run with small buffers, yielding at every chance with `yieldOften`; a preview's with `chosen`.
   void run(bool yieldOften = false, int jobs = 1, const ChosenRun* chosen = nullptr) {
     events.clear();
     swapped.clear();
@@ -196,8 +192,7 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
   EXPECT_EQ(lastMessage().style, MessageStyle::Information);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
 
-  // Listed twice, under its name and through a link, a file is read again after its first
-  // rewrite, as if one were done before the other began.
+  // Listed twice, by name and by a link, a file is read again after its first rewrite.
   fs::create_symlink("c.txt", folder / "link.txt");
   host.files = {folder / "c.txt", folder / "link.txt"};
   host.find = "new";
@@ -286,8 +281,7 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
   EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
 }
 
-// A file-system failure is skipped on Ignore and not counted; any other stops the run with the
-// count so far. Either way the file keeps its bytes.
+// A file-system failure is skipped on Ignore, uncounted; any other stops the run.
 TEST_F(ReplaceRun, FailedSwapIsNotCountedAndAGeneralFailureStopsTheRun) {
   for (const int error : {EXDEV, ENOMEM}) {
     host.files = {file("1.txt", "old"), file("2.txt", "old old"), file("3.txt", "old")};
@@ -331,9 +325,8 @@ TEST_F(ReplaceRun, FileWrittenToDuringTheRewriteIsRetriedWithItsNewBytes) {
   EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
 }
 
-// A failure the disk reports for one file of a batch is shown for that file once the files
-// before it are in place; Retry puts it in place, its original durable first, Abort leaves the
-// rest of the batch untouched. Either way the folder of the renames is flushed.
+// A flush failure in a batch is shown once the files before it are in place; Retry puts the file
+// in place, its original durable first; Abort leaves the rest. The folder is flushed either way.
 TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
   const std::vector<std::string> batch = {"keep 1.txt", "keep 2.txt", "keep 3.txt", "durable", "rename 1.txt"};
   std::vector<std::string> afterRetry = batch, afterAbort = batch;
@@ -365,9 +358,7 @@ TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
   }
 }
 
-// Stopped while the second file is read, the run drops the first, which waits in the batch:
-// nothing half written, no temporary file, nothing counted. Stopped between the renames, it
-// flushes the folder of those done.
+// Stopped while reading, the run drops its batch; stopped between renames, it flushes the folder.
 TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
   const std::string second = std::string(100, 'x') + "old";
   const std::vector<std::string> renamedFirst = {"keep 1.txt", "keep 2.txt", "durable", "rename 1.txt", "flush folder"};
@@ -395,9 +386,8 @@ void editBehindItsBack(const std::string& path) {
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-// A preview's Replace rewrites the files it names with its own terms, each only while it is as
-// previewed, and only in the occurrences the user kept; with all of them kept, it is the
-// ordinary run.
+// A preview's Replace uses its own terms, rewrites a file only while it is as previewed, and only
+// the occurrences kept; with all kept, it is the ordinary run.
 TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
   struct Case {
     const char* name;
@@ -488,8 +478,7 @@ class YieldingRun final : public BatchHost {
   bool retryAfter(const std::string&, const Failure&) override { return false; }
 };
 
-// The batch size sets how many files share one flush of the journal; the read-ahead bound, how
-// many files are handed to the helpers before the run's thread waits for the first.
+// Files per journal flush, and files handed to helpers before the first is awaited.
 TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
   for (const auto& [batchFiles, readAhead] : {std::pair<std::size_t, std::size_t>{2, 5}, {5, 2}}) {
     std::vector<std::string> paths;
@@ -544,8 +533,7 @@ class FolderRun : public ReplaceRun {
   }
 };
 
-// Files before folders, in name order, version-control records and temporary files left out;
-// the file type selects the files, and a type not among the four, or a missing folder, nothing.
+// Files before folders, in name order, without version-control records and temporary files.
 TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
   struct Case {
     std::string type;
@@ -575,8 +563,7 @@ TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
   for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
 }
 
-// Whether Other/x.txt fails as it is read or as it is renamed: in the first case no file after
-// it is even opened.
+// Other/x.txt fails as it is read or as it is renamed; no file after it is read.
 TEST_F(FolderRun, AbortDeepInTheTreeEndsTheWholeWalk) {
   host.recursive = CheckValue::Checked;
   for (const bool failsAsRead : {false, true}) {
@@ -612,8 +599,7 @@ TEST_F(FolderRun, FilesGoneOrTurnedIntoFoldersAfterTheListingAreReportedAndSkipp
   EXPECT_EQ(lastMessage().text, "Made 5 replacements.");
 }
 
-// A folder removed after its parent was listed, swapped for a link to a folder outside the tree,
-// or whose reading fails half-way, is passed over whole.
+// A folder removed, made a link outside, or failing half-way through its listing is passed over.
 TEST_F(FolderRun, FolderThatCannotBeListedWholeIsPassedOverAndToldToTheHost) {
   host.recursive = CheckValue::Checked;
   const TempFolder outside;
@@ -637,8 +623,7 @@ TEST_F(FolderRun, FolderThatCannotBeListedWholeIsPassedOverAndToldToTheHost) {
 }
 
 TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
-  // Twenty folders of 250-byte names, made one within the other: the file's path is over 5,000
-  // bytes long.
+  // Twenty nested folders of 250-byte names.
   const fs::path start = fs::current_path();
   std::string deepPath = folder.path();
   fs::current_path(folder.path());
