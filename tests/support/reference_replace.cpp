@@ -48,14 +48,11 @@ std::vector<Unit> bytesUnits(const std::string& text, bool ignoreCase) {
   std::vector<Unit> units;
   for (std::size_t at = 0; at < text.size();) {
     const auto character = ignoreCase ? characterAt(text, at) : std::nullopt;
-    if (character) {
-      units.push_back({at, character->second, fold(character->first)});
-      at += character->second;
-    } else {
-      const auto value = static_cast<unsigned char>(text[at]);
-      units.push_back({at, 1, ignoreCase && value >= 0x80 ? kStrayByte + value : value});
-      ++at;
-    }
+    const auto value = static_cast<unsigned char>(text[at]);
+    const std::size_t length = character ? character->second : 1;
+    const char32_t byte = ignoreCase && value >= 0x80 ? kStrayByte + value : value;
+    units.push_back({at, length, character ? fold(character->first) : byte});
+    at += length;
   }
   return units;
 }
