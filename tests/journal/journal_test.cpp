@@ -120,7 +120,6 @@ std::vector<std::string> withStretchesSorted(std::vector<std::string> list) {
   return list;
 }
 
-
 // Files whose restore fails, by name, with an errno.
 std::map<std::string, int> failingRestores;
 
@@ -131,7 +130,6 @@ int failingMove(int fromFolder, const char* from, int toFolder, const char* to, 
   }
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
-
 
 // A disk that runs full in the middle of the first manifest line that starts with `fullAt`.
 std::string fullAt;

@@ -308,23 +308,6 @@ TEST_F(ReplaceRun, FailedSwapIsNotCountedAndAGeneralFailureStopsTheRun) {
   }
 }
 
-TEST_F(ReplaceRun, FileWrittenToDuringTheRewriteIsRetriedWithItsNewBytes) {
-  const std::string path = file("log.txt", std::string(100, '.') + "old");
-  host.files = {path};
-  bool appended = false;
-  host.onYield = [&] {
-    if (appended) return;
-    appended = true;
-    writeFile(path, std::string(100, '.') + "old" + " and old again");
-  };
-  host.answers = {MessageAnswer::Retry};
-  run(true);
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
-  EXPECT_EQ(readFile(path), std::string(100, '.') + "new and new again");
-  EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
-}
-
 // A flush failure in a batch is shown once the files before it are in place; Retry puts the file
 // in place, its original durable first; Abort leaves the rest. The folder is flushed either way.
 TEST_F(ReplaceRun, FlushFailureIsShownForItsFileAfterTheFilesBeforeIt) {
