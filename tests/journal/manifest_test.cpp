@@ -1,10 +1,6 @@
 #include "journal/manifest.h"
-#include "journal/manifest_file.h"
-#include "temp_folder.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
 
 namespace sorvane::testing {
 namespace {
@@ -51,22 +47,6 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
     // Cut off before its end, a run keeps every record: undo tells which took their place.
     EXPECT_EQ(journal::parseManifest(manifest.substr(0, manifest.find("end ")))->files.size(), 2u);
   }
-}
-
-// A tail torn by an earlier process (killed, or out of space) is cut before a mark follows it:
-// the manifest always reads. (A line the recorder's own write cuts short is the journal test's.)
-TEST(Manifest, ATornLineIsCutBeforeAnythingFollowsIt) {
-  TempFolder folder;
-  const FileDescriptor runFolder(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
-  RunRecord run;
-  run.find = "old";
-  writeFile(folder / "manifest", journal::headerLines(run) + "end 1");
-  journal::ManifestFile reopened;
-  ASSERT_TRUE(reopened.open(runFolder.get()));
-  ASSERT_TRUE(reopened.append(journal::undoneLine({1, 0})));
-  const auto read = journal::parseManifest(readFile(folder / "manifest"));
-  ASSERT_TRUE(read);
-  EXPECT_TRUE(read->undone);
 }
 
 }  // namespace
