@@ -155,11 +155,9 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   const ProgramRun folderOnly = runUnprivileged({"--find", "needle", "--folder", unsearchable});
   EXPECT_EQ(folderOnly.status, 1);
   EXPECT_EQ(folderOnly.err, "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
-  EXPECT_EQ(readFile(readOnly), "needle");
-  EXPECT_EQ(readFile(inLocked), "needle");
-  EXPECT_EQ(namesIn(lockedFolder), std::vector<std::string>{"inside.txt"});
   ::chmod(unreadable.c_str(), 0644);
-  EXPECT_EQ(readFile(unreadable), "needle");
+  for (const std::string& path : {readOnly, inLocked, unreadable}) EXPECT_EQ(readFile(path), "needle") << path;
+  EXPECT_EQ(namesIn(lockedFolder), std::vector<std::string>{"inside.txt"});
 }
 
 TEST_F(Reliability, UnprivilegedRewriteKeepsUserAttributesAndAccessListAndSkipsWhatItMayNotSet) {

@@ -31,13 +31,11 @@ class ScriptedHost final : public ReplaceHost {
   bool folderMode = false;
   std::vector<std::string> files;
   std::string folder;
-  std::string find;
-  std::string replace;
+  std::string find, replace;
   std::string fileType = kFileTypes[0].caption;
   CheckValue caseSensitive = CheckValue::Checked;
   CheckValue recursive = CheckValue::Cleared;
-  ScriptedTermList findList;
-  ScriptedTermList replaceList;
+  ScriptedTermList findList, replaceList;
 
   // Answers for the Abort/Retry/Ignore dialog, in order; Ignore when the script runs out.
   std::deque<MessageAnswer> answers;
