@@ -165,7 +165,8 @@ int lockTriedByAnother(int fd, int operation) {
 
 class Journal : public ::testing::Test {
  protected:
-  // Replaces "old" with "new" in `files`, unless `script` sets the host otherwise.
+  // Replaces "old" with "new" in `files`, unless `script` sets the host otherwise; new contents
+  // are flushed through `watchedDataFlush`.
   void run(RunRecorder& recorder, const std::vector<std::string>& files, EngineOptions options = {},
            const std::function<void(ScriptedHost&)>& script = {}) {
     ScriptedHost host;
@@ -174,8 +175,10 @@ class Journal : public ::testing::Test {
     host.replace = "new";
     if (script) script(host);
     options.journal = &recorder;
+    options.swap.flushData = &watchedDataFlush;
     ReplaceEngine(host, options).cmdReplace_Click();
   }
+  void TearDown() override { onDataFlush = nullptr; }
   std::string runFolder() const { return runsFolder() + "/" + namesIn(runsFolder()).back(); }
 
   std::string runsFolder() const { return state / "sorvane/runs"; }
@@ -213,7 +216,6 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
     };
     EngineOptions options;
     options.dryRun = how == "dry run";
-    options.swap.flushData = &watchedDataFlush;
     options.yieldInterval = std::chrono::nanoseconds(0);
     run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
       host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
@@ -222,7 +224,6 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
     EXPECT_EQ(namesIn(runsFolder()), keptRuns) << how;
     EXPECT_EQ(fs::hard_link_count(changing), 1u) << how;
   }
-  onDataFlush = nullptr;
 
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(readFile(a), "new a\r\n");
@@ -257,14 +258,12 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     };
     RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
     EngineOptions options;
-    options.swap.flushData = &watchedDataFlush;
     options.swap.rename = &watchedRename;
     options.swap.flushFolder = &watchedFolderFlush;
     options.jobs = jobs;
     options.batch.files = static_cast<std::size_t>(batchFiles);
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
         [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
-    onDataFlush = nullptr;
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
     const auto record = kept().at(0).record;
     ASSERT_TRUE(record);
@@ -474,9 +473,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
     RunRecorder recorder(state.path(), "test", {}, calls);
     std::vector<std::string> reports;
     recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
-    EngineOptions options;
-    options.swap.flushData = &watchedDataFlush;
-    run(recorder, {a, b, c}, options, [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
+    run(recorder, {a, b, c}, {}, [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
     Files named;
     for (const std::string& path : {a, b, c})
       if (std::count(restored.begin(), restored.end(), path) == 0)
@@ -493,7 +490,6 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
     EXPECT_EQ(outcome.restored, restored) << fillsAt;
     EXPECT_TRUE(outcome.error.empty() && outcome.leftAlone.empty()) << fillsAt << ": " << outcome.error;
   }
-  onDataFlush = nullptr;
 }
 
 // A file left for a passing reason gets one more undo; left again, it is named with its original
