@@ -231,13 +231,6 @@ TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTempo
   EXPECT_EQ(attributesOf(path), attributes);
   EXPECT_EQ(attributesOf(plain), plainAttributes);
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
-
-  // Labels the process may not set are left out.
-  calls.setAttribute = failing<EPERM, SetAttributeCall>;
-  if (setAttribute(plain, "trusted.note", "root's")) {
-    EXPECT_TRUE(rewrite(plain, "pin", "new").ok());
-    EXPECT_EQ(readFile(plain), "new");
-  }
 }
 
 // The temporary file is named just before the swap, or at once without unnamed files; a link is
