@@ -4,7 +4,7 @@
 #include "journal/journal_texts.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
-#include "failing_call.h"
+#include "system_calls.h"
 #include "run_program.h"
 #include "scripted_host.h"
 #include "temp_folder.h"
@@ -42,8 +42,7 @@ using journal::undoLastRun;
 
 // What a user would notice of a file: its bytes, mode, owner and modification time.
 auto fileState(const std::string& path) {
-  struct stat st {};
-  ::lstat(path.c_str(), &st);
+  const struct stat st = statusOf(path);
   return std::tuple(readFile(path), st.st_mode, st.st_uid, st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
 }
 
@@ -272,8 +271,7 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     std::vector<std::string> recorded;
     for (const journal::FileRecord& file : record->files) {
       recorded.push_back(fs::path(file.path).filename());
-      struct stat now {};
-      ::stat(file.path.c_str(), &now);
+      const struct stat now = statusOf(file.path);
       const timespec placed = file.placedChange.value_or(timespec{});
       EXPECT_EQ(std::pair(placed.tv_sec, placed.tv_nsec), std::pair(now.st_ctim.tv_sec, now.st_ctim.tv_nsec));
     }
@@ -330,9 +328,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   const std::string big = folder / "big.txt", large = folder / "large.txt";
   writeFile(large, "old" + std::string(100000, 'l'));
   const auto diskBytes = [](const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return static_cast<std::uint64_t>(st.st_blocks) * 512;
+    return static_cast<std::uint64_t>(statusOf(path).st_blocks) * 512;
   };
   // Room for the large file beside one small run, not beside two.
   const std::uint64_t limit = diskBytes(large) + diskBytes(folder / "busy.txt");
@@ -598,9 +594,7 @@ TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   int status = -1;
   ::waitpid(child, &status, 0);
   EXPECT_EQ(status, 0);
-  struct stat restored {};
-  ::stat(path.c_str(), &restored);
-  EXPECT_EQ(restored.st_mode & 07777, 0775u);
+  EXPECT_EQ(statusOf(path).st_mode & 07777, 0775u);
   EXPECT_EQ(readFile(path), "old");
 }
 

@@ -3,6 +3,7 @@
 #include "extended_attributes.h"
 #include "reference_replace.h"
 #include "run_program.h"
+#include "system_calls.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -192,10 +193,8 @@ TEST_F(Reliability, RewriteThatCannotKeepTheOwnerDropsTheSetIdBits) {
     ::chmod(path.c_str(), setId | 0777);
     const ProgramRun run = runUnprivileged({"--find", "needle", "--replace", "pin", path});
     EXPECT_EQ(run.status, 0) << run.err;
-    struct stat st {};
-    ::stat(path.c_str(), &st);
     EXPECT_EQ(readFile(path), "pin");
-    EXPECT_EQ(st.st_mode & 07777, 0777u) << "set-id bit " << std::oct << setId;
+    EXPECT_EQ(statusOf(path).st_mode & 07777, 0777u) << "set-id bit " << std::oct << setId;
   }
 }
 

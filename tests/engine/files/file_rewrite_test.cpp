@@ -2,7 +2,7 @@
 #include "engine/files/temporary_name.h"
 #include "engine/files/yielder.h"
 #include "extended_attributes.h"
-#include "failing_call.h"
+#include "system_calls.h"
 #include "reference_replace.h"
 #include "run_program.h"
 #include "temp_folder.h"
@@ -22,12 +22,6 @@ namespace sorvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct stat statusOf(const std::string& path) {
-  struct stat st {};
-  ::lstat(path.c_str(), &st);
-  return st;
-}
 
 
 // What the folder holds when the temporary file is given its name, and when it is swapped in.

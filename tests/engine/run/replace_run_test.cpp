@@ -5,6 +5,7 @@
 #include "engine/run/replace_run.h"
 #include "engine/text/encoded_terms.h"
 #include "scripted_host.h"
+#include "system_calls.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -362,8 +363,7 @@ TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
 
 // New bytes of the same size, and the modification time put back: only the status-change time tells.
 void editBehindItsBack(const std::string& path) {
-  struct stat before {};
-  ::stat(path.c_str(), &before);
+  const struct stat before = statusOf(path);
   writeFile(path, "x" + readFile(path).substr(1));
   const timespec times[2] = {before.st_atim, before.st_mtim};
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
@@ -407,9 +407,7 @@ TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
     for (const Case& c : cases) {
       ChosenRun chosen{"old", "new", CompareMode::Text, {}};
       for (const auto& [name, text] : {std::pair{"a.txt", "old OLD\r\nold"}, {"b.txt", "Old"}}) {
-        struct stat status {};
-        ::stat(file(name, text).c_str(), &status);
-        chosen.files.push_back({folder / name, FileFingerprint::of(status), {}});
+        chosen.files.push_back({file(name, text), FileFingerprint::of(statusOf(folder / name)), {}});
       }
       for (const std::int64_t index : c.dropped) chosen.files[0].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.

@@ -1,8 +1,17 @@
 #pragma once
 
 #include <cerrno>
+#include <string>
+#include <sys/stat.h>
 
 namespace sorvane::testing {
+
+// A file's status, not following a last link; all zeros where there is no such file.
+inline struct stat statusOf(const std::string& path) {
+  struct stat status {};
+  ::lstat(path.c_str(), &status);
+  return status;
+}
 
 // A call of type `Call` that always fails with `Error`: failing<EXDEV, RenameCall>.
 template <int Error, typename Call>
