@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sorvane::testing {
 
@@ -11,6 +14,20 @@ inline struct stat statusOf(const std::string& path) {
   struct stat status {};
   ::lstat(path.c_str(), &status);
   return status;
+}
+
+// Writes `bytes` but no run of `holeFrom` zeros or more: those of a block or more are holes, where
+// the file system has them. False when a call fails.
+inline bool writeSparse(const std::string& path, const std::string& bytes, std::size_t holeFrom) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  bool written = fd >= 0 && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+  for (std::size_t at = 0; written && at < bytes.size();) {
+    const std::size_t end = std::min(bytes.size(), bytes.find(std::string(holeFrom, '\0'), at));
+    written = ::pwrite(fd, bytes.data() + at, end - at, static_cast<off_t>(at)) == static_cast<ssize_t>(end - at);
+    at = std::min(bytes.size(), bytes.find_first_not_of('\0', end));
+  }
+  ::close(fd);
+  return written;
 }
 
 // A call of type `Call` that always fails with `Error`: failing<EXDEV, RenameCall>.

@@ -48,20 +48,6 @@ off_t failingSeekData(int fd, off_t offset, int whence) {
   return -1;
 }
 
-// Writes `pieces` only, so gaps of a block or more are holes. Returns the file's bytes.
-std::string writeSparseFile(const std::string& path, const std::vector<std::pair<std::size_t, std::string>>& pieces,
-                            std::size_t size) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::string bytes(size, '\0');
-  for (const auto& [at, text] : pieces) {
-    EXPECT_EQ(::pwrite(fd, text.data(), text.size(), static_cast<off_t>(at)), static_cast<ssize_t>(text.size()));
-    bytes.replace(at, text.size(), text);
-  }
-  EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
-  ::close(fd);
-  return bytes;
-}
-
 // Another program appends to the file and moves its time on.
 void appendAsAnotherProgram(const std::string& path) {
   std::ofstream(path, std::ios::app) << "appended";
@@ -257,19 +243,15 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
   const std::vector<std::string> terms = {"old", "old", std::string("d\0", 2), std::string("\0o", 2), std::string(1, '\0')};
   std::mt19937 random(1406);
   for (int round = 0; round < 80; ++round) {
-    std::vector<std::pair<std::size_t, std::string>> pieces;
-    std::size_t size = 0;
+    std::string text;  // pieces of words between runs of zeros, which are never written
     for (int piece = 0, count = 1 + static_cast<int>(random() % 4); piece < count; ++piece) {
-      size += random() % 3 == 0 ? 0 : random() % 20000;
-      if (random() % 2 == 0) size += (4096 - size % 4096) % 4096;  // text that begins a block
-      std::string text;
+      text.resize(text.size() + (random() % 3 == 0 ? 0 : random() % 20000));
+      if (random() % 2 == 0) text.resize(text.size() + (4096 - text.size() % 4096) % 4096);  // text that begins a block
       for (int word = 0, wordCount = static_cast<int>(random() % 30); word < wordCount; ++word)
         text += words[random() % words.size()];
-      pieces.emplace_back(size, text);
-      size += text.size();
     }
-    if (random() % 2 == 0) size += random() % 20000;  // ending in a hole
-    const std::string text = writeSparseFile(path, pieces, size);
+    if (random() % 2 == 0) text.resize(text.size() + random() % 20000);  // ending in a hole
+    ASSERT_TRUE(writeSparse(path, text, 1));
     tuning.bufferSize = 1 + random() % 16;
     tuning.kernelCopyFrom = 1 + random() % 64;
     tuning.copyStep = 1 + random() % 5000;
@@ -292,9 +274,9 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
   // Text at the start, after a short hole and in the middle of 16 MiB; holes elsewhere.
   const std::string path = folder / "sparse.txt";
   constexpr std::size_t kSize = 16 << 20, kMiddle = (8 << 20) + 2000;
-  const std::vector<std::pair<std::size_t, std::string>> pieces = {
-      {0, "an old head\r\n"}, {68 << 10, "x"}, {kMiddle, "old middle"}};
-  std::string expected = writeSparseFile(path, pieces, kSize);
+  std::string original(kSize, '\0');
+  original.replace(0, 13, "an old head\r\n").replace(68 << 10, 1, "x").replace(kMiddle, 10, "old middle");
+  std::string expected = original;
   expected.replace(kMiddle, 3, "newer");
   expected.replace(3, 3, "newer");
   WriteTuning tiny;
@@ -303,7 +285,7 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
   tiny.copyStep = 1000;
   for (const auto& [writing, bufferCapacity] : {std::pair{WriteTuning{}, StreamRewriter::kDefaultCapacity},
                                                 std::pair{WriteTuning{}, std::size_t{16}}, std::pair{tiny, std::size_t{4096}}}) {
-    writeSparseFile(path, pieces, kSize);
+    ASSERT_TRUE(writeSparse(path, original, 1));
     const blkcnt_t before = statusOf(path).st_blocks;
     tuning = writing;
     capacity = bufferCapacity;

@@ -1,14 +1,13 @@
 #include "engine/files/file_rewrite.h"
 #include "engine/files/yielder.h"
 #include "engine/preview/file_preview.h"
+#include "system_calls.h"
 #include "temp_folder.h"
 #include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <numeric>
-#include <unistd.h>
 
 namespace sorvane::testing {
 namespace {
@@ -35,19 +34,6 @@ std::string rendered(const std::vector<PreviewLine>& lines) {
     out += "\n";
   }
   return out;
-}
-
-// Writes `bytes`, leaving each run of 64 KiB of zeros or more a hole, where the file system has them.
-void writeSparse(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const std::string hole(64 * 1024, '\0');
-  for (std::size_t at = 0; at < bytes.size();) {
-    const std::size_t end = std::min(bytes.size(), bytes.find(hole, at));
-    EXPECT_EQ(::pwrite(fd, bytes.data() + at, end - at, static_cast<off_t>(at)), static_cast<ssize_t>(end - at));
-    at = std::min(bytes.size(), bytes.find_first_not_of('\0', end));
-  }
-  EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(bytes.size())), 0);
-  ::close(fd);
 }
 
 std::string repeated(const std::string& text, std::size_t times) {
@@ -105,7 +91,7 @@ TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurren
        "1: " + repeated(y + ",", 31) + y + "," + cut + "\n1+: " + cut + "," + y + ",\n"},
   };
   for (const Case& c : cases) {
-    writeSparse(folder / "f.txt", c.bytes);
+    ASSERT_TRUE(writeSparse(folder / "f.txt", c.bytes, 64 * 1024));
     for (const std::size_t capacity : {std::size_t{1}, StreamRewriter::kDefaultCapacity}) {
       Gathered lines;
       ASSERT_TRUE(preview(c.find, c.replace, CompareMode::Binary, capacity, lines).ok()) << c.name;
@@ -119,7 +105,7 @@ TEST_F(FilePreviewTest, CountsEveryOccurrenceADryRunCountsInEveryEncoding) {
   const std::string text = repeated("Needle needle\r\nneedle\rno\nneeDle", 3) + repeated("needle,", 70) + "\r\nNEEDLE";
   const std::u16string units = u"\U0001F600Needle needle\r\nneedle\rno\n\u0D0Aneedle needle\u010D";
   for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16File(units, false), utf16File(units, true)}) {
-    writeSparse(folder / "f.txt", bytes);
+    ASSERT_TRUE(writeSparse(folder / "f.txt", bytes, 64 * 1024));
     EncodedTerms terms("needle", "", CompareMode::Text);
     const Result<PreparedRewrite> dryRun =
         prepareRewrite(FileToRewrite::named(folder / "f.txt"), RewriteJob{terms, true, 1, {}, {}, nullptr}, yielder);
