@@ -494,17 +494,8 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
   RunRecorder recorder(state.path(), "test");
   run(recorder, {older});
   run(recorder, {a, b, c, edited, replaced});
-  struct stat was {};
-  const auto putTimeBack = [&](const std::string& path) {
-    const timespec times[2] = {was.st_atim, was.st_mtim};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-  };
-  ::stat(edited.c_str(), &was);
-  std::fstream(edited, std::ios::in | std::ios::out) << "NEW";
-  putTimeBack(edited);
-  ::stat(replaced.c_str(), &was);
-  writeFile(replaced + ".other", "NEW");
-  putTimeBack(replaced + ".other");
+  writeWithTimesOf(edited, "NEW", edited);
+  writeWithTimesOf(replaced + ".other", "NEW", replaced);
   fs::rename(replaced + ".other", replaced);
 
   const std::string runPath = runFolder();

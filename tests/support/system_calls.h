@@ -1,5 +1,7 @@
 #pragma once
 
+#include "temp_folder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -14,6 +16,14 @@ inline struct stat statusOf(const std::string& path) {
   struct stat status {};
   ::lstat(path.c_str(), &status);
   return status;
+}
+
+// Writes `bytes` to `path` with the access and modification times `timesOf` has.
+inline void writeWithTimesOf(const std::string& path, const std::string& bytes, const std::string& timesOf) {
+  const struct stat was = statusOf(timesOf);
+  writeFile(path, bytes);
+  const timespec times[2] = {was.st_atim, was.st_mtim};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
 // Writes `bytes` but no run of `holeFrom` zeros or more: those of a block or more are holes, where

@@ -362,12 +362,7 @@ TEST_F(ReplaceRun, StopRequestEndsTheRunWithoutReportAndDropsTheBatch) {
 }
 
 // New bytes of the same size, and the modification time put back: only the status-change time tells.
-void editBehindItsBack(const std::string& path) {
-  const struct stat before = statusOf(path);
-  writeFile(path, "x" + readFile(path).substr(1));
-  const timespec times[2] = {before.st_atim, before.st_mtim};
-  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-}
+void editBehindItsBack(const std::string& path) { writeWithTimesOf(path, "x" + readFile(path).substr(1), path); }
 
 // A preview's Replace uses its own terms, rewrites a file only while it is as previewed, and only
 // the occurrences kept; with all kept, it is the ordinary run.
