@@ -16,6 +16,7 @@
 #include <array>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace sorvane {
 namespace {
@@ -141,10 +142,10 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
   return true;
 }
 
-void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
+void ReplaceEngine::FindAndReplace(FileToRewrite myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (terms_->findsNothing()) return;
-  batches_->add(myFile);
+  batches_->add(std::move(myFile));
 }
 
 void ReplaceEngine::yield() {
