@@ -74,6 +74,8 @@ char32_t foldUnit(char32_t unit) {
 
 std::vector<char32_t> foldedUnits(std::string_view text) {
   std::vector<char32_t> units;
+  // A unit takes at least a byte: one allocation, where growing would take several per name.
+  units.reserve(text.size());
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
