@@ -97,7 +97,8 @@ Status PreparedRewrite::publish() {
   return replacement_->publish();
 }
 
-Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const RewriteJob& job, Yielder& yielder) {
+Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const RewriteJob& job, Yielder& yielder,
+                                       RewriteBuffers& buffers) {
   // A walk's file comes with its folder, and is used as it is rather than copied.
   std::optional<Result<FileToRewrite>> withFolder;
   if (!named.folder) {
@@ -117,7 +118,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   };
   if (size < job.terms.shortestMatchingFile()) return counted(0);
   // One byte over the size lets the first read see the end of a small file.
-  TextRewrite text(*source, job.terms, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
+  TextRewrite text(*source, job.terms, buffers, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
   if (!text.start()) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
   // Read as UTF-16, its characters would be garbled; it is left as it is.
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
@@ -141,7 +142,8 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
 }
 
 Result<PreparedRewrite> rewriteFile(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
-  Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder);
+  RewriteBuffers buffers;
+  Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder, buffers);
   if (!prepared.ok()) return prepared;
   PreparedRewrite& rewrite = prepared.value();
   rewrite.keepOriginalIn(job.journal);

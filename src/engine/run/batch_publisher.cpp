@@ -85,12 +85,13 @@ void BatchPublisher::add(FileToRewrite file) {
     takeReady(options_.readAhead);
     return;
   }
-  pending->prepared = prepare(pending->file, yielder_);
+  pending->prepared = prepare(pending->file, yielder_, buffers_);
   accept(std::move(pending));
 }
 
-Result<PreparedRewrite> BatchPublisher::prepare(const FileToRewrite& file, Yielder& yielder) {
-  return failingOutOfMemory([&] { return prepareRewrite(file, job_, yielder); });
+Result<PreparedRewrite> BatchPublisher::prepare(const FileToRewrite& file, Yielder& yielder,
+                                                RewriteBuffers& buffers) {
+  return failingOutOfMemory([&] { return prepareRewrite(file, job_, yielder, buffers); });
 }
 
 void BatchPublisher::handOverFilling() {
@@ -108,9 +109,10 @@ void BatchPublisher::handOverFilling() {
 void BatchPublisher::prepareAhead(Group& group) {
   // A helper never calls the host: it only hears the run being cancelled.
   Yielder yielder([this] { return !cancel_.load(std::memory_order_relaxed); }, std::chrono::nanoseconds(0));
+  RewriteBuffers buffers;
   // The run's thread reads the files only once the group is ready, under the lock.
   for (const Pending& file : group.files)
-    file->prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file->file, yielder);
+    file->prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file->file, yielder, buffers);
   {
     const std::lock_guard lock(readyMutex_);
     group.ready = true;
@@ -186,7 +188,7 @@ void BatchPublisher::accept(Pending file) {
     if (again) {
       publishBatch();
       if (host_.ended()) return;
-      file->prepared = prepare(file->file, yielder_);
+      file->prepared = prepare(file->file, yielder_, buffers_);
       file->flushed.reset();
       return accept(std::move(file));
     }

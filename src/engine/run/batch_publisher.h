@@ -3,6 +3,7 @@
 #include "engine/files/file_rewrite.h"
 #include "engine/run/batch_host.h"
 #include "engine/run/engine_options.h"
+#include "engine/text/rewrite_buffers.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -48,7 +49,7 @@ class BatchPublisher {
   struct TouchedFolder;
   using Pending = std::unique_ptr<PendingFile>;
 
-  Result<PreparedRewrite> prepare(const FileToRewrite& file, Yielder& yielder);
+  Result<PreparedRewrite> prepare(const FileToRewrite& file, Yielder& yielder, RewriteBuffers& buffers);
   void handOverFilling();
   void prepareAhead(Group& group);  // on a helper
   void flushAhead(PendingFile& file);
@@ -68,6 +69,7 @@ class BatchPublisher {
   Yielder& yielder_;  // the run's
   BatchHost& host_;
   const RewriteJob job_;
+  RewriteBuffers buffers_;  // what the run's thread reads files into
   const std::size_t groupFiles_;  // the most files a helper is handed at once
   std::vector<Pending> filling_;  // the next group for the helpers, in run order
   std::deque<std::unique_ptr<Group>> ahead_;  // handed to the helpers, in run order
