@@ -120,7 +120,8 @@ void BatchPublisher::prepareAhead(Group& group) {
   readySignal_.notify_all();
 }
 
-// The batch owns the file until its flush has run: it waits for every flush before it lets go.
+// The flush may hold on to the file: the batch waits for its flush before letting it go, and
+// the flushers are joined before the batch goes.
 void BatchPublisher::flushAhead(PendingFile& file) {
   if (!file.prepared->value().replaces()) {
     file.flushed = succeeded();
