@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <optional>
 
 namespace sorvane {
 namespace {
@@ -71,10 +72,15 @@ Status PreparedRewrite::publish() {
   return replacement_->publish();
 }
 
-Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const RewriteJob& job, Yielder& yielder) {
-  Result<FileToRewrite> opened = named.folder ? Result<FileToRewrite>(named) : withOwnFolder(named);
-  if (!opened.ok()) return Result<PreparedRewrite>::endedAs(opened);
-  const FileToRewrite& file = opened.value();
+Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const RewriteJob& job, Yielder& yielder,
+                                       RewriteBuffers& buffers) {
+  // A walk's file comes with its folder, and is used as it is rather than copied.
+  std::optional<Result<FileToRewrite>> withFolder;
+  if (!named.folder) {
+    withFolder = withOwnFolder(named);
+    if (!withFolder->ok()) return Result<PreparedRewrite>::endedAs(*withFolder);
+  }
+  const FileToRewrite& file = withFolder ? withFolder->value() : named;
   const int folder = file.folder->get();
 
   auto source = std::make_unique<SourceFile>(yielder, job.writing.seek);
@@ -83,15 +89,16 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   if (file.previewed && !(FileFingerprint::of(source->openedStatus()) == *file.previewed))
     return changedSincePreviewFailure();
   const auto size = static_cast<std::uint64_t>(source->openedStatus().st_size);
-  if (size < job.terms.shortestMatchingFile()) return PreparedRewrite(0, file.path, nullptr, nullptr, nullptr);
+  // Only a file put in place needs its path: to name it in a failure to publish.
+  const auto counted = [](std::int64_t replacements) {
+    return PreparedRewrite(replacements, {}, nullptr, nullptr, nullptr);
+  };
+  if (size < job.terms.shortestMatchingFile()) return counted(0);
   // One byte over the size lets the first read see the end of a small file.
-  TextRewrite text(*source, job.terms, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
+  TextRewrite text(*source, job.terms, buffers, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
   if (!text.start()) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
   // Read as UTF-16, its characters would be garbled; it is left as it is.
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
-  const auto counted = [&](std::int64_t replacements) {
-    return PreparedRewrite(replacements, file.path, nullptr, nullptr, nullptr);
-  };
   if (text.matcher().findsNothing()) return counted(0);
 
   if (job.dryRun || !text.replacement()) {
@@ -112,7 +119,8 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
 }
 
 Result<PreparedRewrite> rewriteFile(FileToRewrite& file, const RewriteJob& job, Yielder& yielder) {
-  Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder);
+  RewriteBuffers buffers;
+  Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder, buffers);
   if (!prepared.ok()) return prepared;
   PreparedRewrite& rewrite = prepared.value();
   rewrite.keepOriginalIn(job.journal, file);

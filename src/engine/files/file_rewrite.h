@@ -8,6 +8,7 @@
 #include "engine/files/run_journal.h"
 #include "engine/text/encoded_terms.h"
 #include "engine/text/occurrence_choice.h"
+#include "engine/text/rewrite_buffers.h"
 #include "engine/text/stream_rewriter.h"
 
 #include <cstdint>
@@ -75,7 +76,7 @@ class PreparedRewrite {
   Status publish();
 
  private:
-  friend Result<PreparedRewrite> prepareRewrite(const FileToRewrite&, const RewriteJob&, Yielder&);
+  friend Result<PreparedRewrite> prepareRewrite(const FileToRewrite&, const RewriteJob&, Yielder&, RewriteBuffers&);
   PreparedRewrite(std::int64_t replacements, std::string path, std::shared_ptr<const FileDescriptor> folder,
                   std::unique_ptr<SourceFile> source, std::unique_ptr<ReplacementFile> replacement);
 
@@ -89,8 +90,9 @@ class PreparedRewrite {
 // The first stage of a rewrite, as text in the encoding its byte order mark announces. A file
 // named by a path that is a symbolic link is rewritten at the link's target, and the link stays
 // a link; a name in a folder must be the file itself. A previewed file that is not as previewed
-// fails.
-Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder);
+// fails. The file is read into `buffers`, which the caller keeps for its next file.
+Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder,
+                                       RewriteBuffers& buffers);
 
 // One whole attempt on one file alone, put in place at once: prepared, its original handed to the
 // job's journal, flushed, the journal made durable, and published. The flush of its folder(),

@@ -62,7 +62,8 @@ Result<FilePreview> previewFile(const std::string& path, EncodedTerms& terms, Pr
   const auto size = static_cast<std::uint64_t>(source.openedStatus().st_size);
   if (size < terms.shortestMatchingFile()) return preview;
   // One byte over the size lets the first read see the end of a small file.
-  TextRewrite text(source, terms, std::min<std::uint64_t>(bufferCapacity, size + 1));
+  RewriteBuffers buffers;
+  TextRewrite text(source, terms, buffers, std::min<std::uint64_t>(bufferCapacity, size + 1));
   if (!text.start()) return Result<FilePreview>::endedAs(endedBy(source, path));
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
   if (text.matcher().findsNothing()) return preview;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <utility>
 #include <sys/stat.h>
 
 namespace sorvane {
@@ -15,6 +16,13 @@ namespace {
 // Files and folders are flushed on these: a flush waits on the disk, which takes several at once
 // about as fast as one.
 constexpr int kFlushThreads = 4;
+
+// Small files are handed to the helpers, and given back, in groups: one hand-over and one wake-up
+// of the run's thread for many files. A group is small enough that, within the read-ahead bound,
+// each helper has one in hand and the next waiting.
+std::size_t filesPerGroup(const EngineOptions& options) {
+  return std::max<std::size_t>(1, options.readAhead / (2 * static_cast<std::size_t>(std::max(options.jobs, 1))));
+}
 
 // A file that needs more memory than there is fails alone; the run goes on.
 template <typename Step>
@@ -39,7 +47,12 @@ struct BatchPublisher::PendingFile {
   FileToRewrite file;
   std::optional<Result<PreparedRewrite>> prepared;
   std::optional<Status> flushed;  // none until its flush has run
-  bool ready = false;             // no helper works on it; guarded by readyMutex_
+  bool ready = true;              // no flush works on it; guarded by readyMutex_
+};
+
+struct BatchPublisher::Group {
+  std::vector<Pending> files;  // in run order
+  bool ready = false;          // its helper is done with every file; guarded by readyMutex_
 };
 
 // The job's journal is only ever handed originals on the run's thread, in run order, as files
@@ -48,7 +61,8 @@ BatchPublisher::BatchPublisher(const EngineOptions& options, EncodedTerms& terms
     : options_(options),
       yielder_(yielder),
       host_(host),
-      job_{terms, options.dryRun, options.bufferCapacity, options.swap, WriteTuning{}, options.journal} {
+      job_{terms, options.dryRun, options.bufferCapacity, options.swap, WriteTuning{}, options.journal},
+      groupFiles_(filesPerGroup(options)) {
   if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
   if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
 }
@@ -60,62 +74,77 @@ BatchPublisher::~BatchPublisher() {
   flushers_.reset();
 }
 
-void BatchPublisher::add(const FileToRewrite& file) {
-  auto pending = std::make_shared<PendingFile>();
-  pending->file = file;
-  if (options_.jobs > 1) {
-    ahead_.push_back(pending);
-    helpers_->run([this, pending] { prepareAhead(*pending); });
+void BatchPublisher::add(FileToRewrite file) {
+  auto pending = std::make_unique<PendingFile>();
+  pending->file = std::move(file);
+  if (helpers_) {
+    filling_.push_back(std::move(pending));
+    ++filesAhead_;
+    if (filling_.size() == groupFiles_) handOverFilling();
     // Bounds the files ahead, and with them the descriptors held.
     takeReady(options_.readAhead);
     return;
   }
-  pending->prepared = prepare(file, yielder_);
-  pending->ready = true;
+  pending->prepared = prepare(pending->file, yielder_, buffers_);
   accept(std::move(pending));
 }
 
-Result<PreparedRewrite> BatchPublisher::prepare(const FileToRewrite& file, Yielder& yielder) {
-  return failingOutOfMemory([&] { return prepareRewrite(file, job_, yielder); });
+Result<PreparedRewrite> BatchPublisher::prepare(const FileToRewrite& file, Yielder& yielder,
+                                                RewriteBuffers& buffers) {
+  return failingOutOfMemory([&] { return prepareRewrite(file, job_, yielder, buffers); });
+}
+
+void BatchPublisher::handOverFilling() {
+  auto group = std::make_unique<Group>();
+  group->files = std::move(filling_);
+  filling_.clear();
+  filling_.reserve(groupFiles_);
+  Group& handed = *group;
+  ahead_.push_back(std::move(group));
+  helpers_->run([this, &handed] { prepareAhead(handed); });
 }
 
 // The flush comes later, once the original is kept: one flush then carries both where the file
 // system allows.
-void BatchPublisher::prepareAhead(PendingFile& file) {
+void BatchPublisher::prepareAhead(Group& group) {
   // A helper never calls the host: it only hears the run being cancelled.
   Yielder yielder([this] { return !cancel_.load(std::memory_order_relaxed); }, std::chrono::nanoseconds(0));
-  Result<PreparedRewrite> prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file.file, yielder);
+  RewriteBuffers buffers;
+  // The run's thread reads the files only once the group is ready, under the lock.
+  for (const Pending& file : group.files)
+    file->prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file->file, yielder, buffers);
   {
     const std::lock_guard lock(readyMutex_);
-    file.prepared = std::move(prepared);
-    file.ready = true;
+    group.ready = true;
   }
   readySignal_.notify_all();
 }
 
-void BatchPublisher::flushAhead(const Pending& file) {
-  if (!file->prepared->value().replaces()) {
-    file->flushed = succeeded();
+// The flush may hold on to the file: the batch waits for its flush before letting it go, and
+// the flushers are joined before the batch goes.
+void BatchPublisher::flushAhead(PendingFile& file) {
+  if (!file.prepared->value().replaces()) {
+    file.flushed = succeeded();
     return;
   }
   {
     const std::lock_guard lock(readyMutex_);
-    file->ready = false;
+    file.ready = false;
   }
-  flushers_->run([this, file] {
-    Status flushed = file->prepared->value().flush();
+  flushers_->run([this, &file] {
+    Status flushed = file.prepared->value().flush();
     {
       const std::lock_guard lock(readyMutex_);
-      file->flushed = std::move(flushed);
-      file->ready = true;
+      file.flushed = std::move(flushed);
+      file.ready = true;
     }
     readySignal_.notify_all();
   });
 }
 
-void BatchPublisher::waitUntilReady(const PendingFile& file) {
+void BatchPublisher::waitUntilSet(const bool& flag) {
   std::unique_lock lock(readyMutex_);
-  while (!readySignal_.wait_for(lock, Yielder::kDefaultInterval, [&] { return file.ready; })) {
+  while (!readySignal_.wait_for(lock, Yielder::kDefaultInterval, [&] { return flag; })) {
     // The host keeps its events, and its stop request is heard, while the disk works.
     lock.unlock();
     host_.yield();
@@ -123,17 +152,26 @@ void BatchPublisher::waitUntilReady(const PendingFile& file) {
   }
 }
 
+bool BatchPublisher::frontGroupReady() {
+  if (ahead_.empty()) return false;
+  const std::lock_guard lock(readyMutex_);
+  return ahead_.front()->ready;
+}
+
 void BatchPublisher::takeReady(std::size_t keepAhead) {
-  while (!ahead_.empty() && !host_.ended()) {
-    {
-      const std::lock_guard lock(readyMutex_);
-      if (ahead_.size() <= keepAhead && !ahead_.front()->ready) return;
-    }
-    waitUntilReady(*ahead_.front());
+  while (filesAhead_ > 0 && !host_.ended()) {
+    if (filesAhead_ <= keepAhead && !frontGroupReady()) return;
+    // Nothing handed over yet: the group still filling goes now, or it would be waited for forever.
+    if (ahead_.empty()) handOverFilling();
+    waitUntilSet(ahead_.front()->ready);
     if (host_.ended()) return;
-    Pending front = std::move(ahead_.front());
+    const std::unique_ptr<Group> front = std::move(ahead_.front());
     ahead_.pop_front();
-    accept(std::move(front));
+    filesAhead_ -= front->files.size();
+    for (Pending& file : front->files) {
+      accept(std::move(file));
+      if (host_.ended()) return;
+    }
   }
 }
 
@@ -151,12 +189,12 @@ void BatchPublisher::accept(Pending file) {
     if (again) {
       publishBatch();
       if (host_.ended()) return;
-      file->prepared = prepare(file->file, yielder_);
+      file->prepared = prepare(file->file, yielder_, buffers_);
       file->flushed.reset();
       return accept(std::move(file));
     }
     file->prepared->value().keepOriginalIn(job_.journal, file->file);
-    if (!file->flushed) flushAhead(file);
+    if (!file->flushed) flushAhead(*file);
     batchBytes_ += prepared.size();
     batchReplacing_ += prepared.replaces() ? 1 : 0;
     // Nothing is left to do with the file but to report it: its folder may close.
@@ -171,7 +209,7 @@ void BatchPublisher::accept(Pending file) {
 }
 
 void BatchPublisher::publishBatch() {
-  for (const Pending& file : batch_) waitUntilReady(*file);
+  for (const Pending& file : batch_) waitUntilSet(file->ready);
   const bool replacesAny = std::any_of(batch_.begin(), batch_.end(), [](const Pending& file) {
     return file->prepared->ok() && file->prepared->value().replaces() && file->flushed->ok();
   });

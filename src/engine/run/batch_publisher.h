@@ -3,6 +3,7 @@
 #include "engine/files/file_rewrite.h"
 #include "engine/run/batch_host.h"
 #include "engine/run/engine_options.h"
+#include "engine/text/rewrite_buffers.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -20,10 +21,10 @@ class Yielder;
 
 // Puts a run's files in place, in batches and in run order. Each file's new content is written
 // to a temporary file, on the run's thread or, with more than one job, by helpers that read
-// ahead; it is flushed on helper threads. Then, for the batch, the journal is made durable
-// once, the files are renamed in run order, and each folder they went into is flushed once. A
-// failure is told for its file after the files before it are in place. Everything but the
-// helpers' reading, writing and flushing happens on the run's thread.
+// ahead a group of files at a time; it is flushed on helper threads. Then, for the batch, the
+// journal is made durable once, the files are renamed in run order, and each folder they went
+// into is flushed once. A failure is told for its file after the files before it are in place.
+// Everything but the helpers' reading, writing and flushing happens on the run's thread.
 class BatchPublisher {
  public:
   BatchPublisher(const EngineOptions& options, EncodedTerms& terms, Yielder& yielder, BatchHost& host);
@@ -34,7 +35,7 @@ class BatchPublisher {
 
   // Hands in the run's next file. It may wait in the batch, or with a helper, before it is put
   // in place.
-  void add(const FileToRewrite& file);
+  void add(FileToRewrite file);
   // Puts every file handed in so far in place, or, once the run has ended, leaves them.
   void publishAll();
   // Tells the helpers to drop what they have not done: the run has ended.
@@ -44,15 +45,19 @@ class BatchPublisher {
 
  private:
   struct PendingFile;
+  struct Group;
   struct TouchedFolder;
-  using Pending = std::shared_ptr<PendingFile>;
+  using Pending = std::unique_ptr<PendingFile>;
 
-  Result<PreparedRewrite> prepare(const FileToRewrite& file, Yielder& yielder);
-  void prepareAhead(PendingFile& file);  // on a helper
-  void flushAhead(const Pending& file);
-  void waitUntilReady(const PendingFile& file);
-  // Moves the files the helpers finished, from the front, into the batch, waiting while more
-  // than `keepAhead` are ahead.
+  Result<PreparedRewrite> prepare(const FileToRewrite& file, Yielder& yielder, RewriteBuffers& buffers);
+  void handOverFilling();
+  void prepareAhead(Group& group);  // on a helper
+  void flushAhead(PendingFile& file);
+  // Waits until a flag guarded by readyMutex_ is set, letting the host take its events meanwhile.
+  void waitUntilSet(const bool& flag);
+  bool frontGroupReady();  // without waiting
+  // Moves the groups the helpers finished, from the front, into the batch, waiting while more
+  // than `keepAhead` files are ahead.
   void takeReady(std::size_t keepAhead);
   void accept(Pending file);
   void publishBatch();
@@ -64,7 +69,11 @@ class BatchPublisher {
   Yielder& yielder_;  // the run's
   BatchHost& host_;
   const RewriteJob job_;
-  std::deque<Pending> ahead_;  // handed to the helpers, in run order
+  RewriteBuffers buffers_;  // what the run's thread reads files into
+  const std::size_t groupFiles_;  // the most files a helper is handed at once
+  std::vector<Pending> filling_;  // the next group for the helpers, in run order
+  std::deque<std::unique_ptr<Group>> ahead_;  // handed to the helpers, in run order
+  std::size_t filesAhead_ = 0;  // in ahead_ and filling_: not yet taken by the batch
   std::vector<Pending> batch_;  // prepared, in run order, waiting to be put in place
   std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
   std::uint64_t batchBytes_ = 0;

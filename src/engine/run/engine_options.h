@@ -33,8 +33,9 @@ struct EngineOptions {
   // More: that many threads read and write files ahead, while the run's thread puts them in
   // place in run order.
   int jobs = 1;
-  // With more than one job, the most files handed to the helpers that the batch has not taken
-  // yet: each holds descriptors and a buffer while it waits.
+  // With more than one job, the most files handed in that the batch has not taken yet, whether
+  // with the helpers or still gathering into a group for them: a prepared file holds descriptors
+  // while it waits.
   std::size_t readAhead = 64;
   BatchLimits batch;
 };

@@ -16,6 +16,7 @@
 #include <array>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace sorvane {
 namespace {
@@ -80,7 +81,7 @@ void ReplaceEngine::replaceChosen(const ChosenRun& run) {
       FileToRewrite file = FileToRewrite::named(chosen.path);
       file.previewed = chosen.fingerprint;
       file.chosen = &chosen.occurrences;
-      if (!rewriteInTurn(file)) break;
+      if (!rewriteInTurn(std::move(file))) break;
     }
   });
 }
@@ -161,14 +162,14 @@ bool ReplaceEngine::walkFolder(int parent, const std::string& name, const std::s
   return true;
 }
 
-void ReplaceEngine::FindAndReplace(const FileToRewrite& myFile) {
+void ReplaceEngine::FindAndReplace(FileToRewrite myFile) {
   // An empty term (or one holding a line end) finds nothing, so there is nothing to open.
   if (terms_->findsNothing()) return;
-  batches_->add(myFile);
+  batches_->add(std::move(myFile));
 }
 
-bool ReplaceEngine::rewriteInTurn(const FileToRewrite& file) {
-  FindAndReplace(file);
+bool ReplaceEngine::rewriteInTurn(FileToRewrite file) {
+  FindAndReplace(std::move(file));
   yield();
   return !ended();
 }

@@ -60,9 +60,9 @@ class ReplaceEngine : private BatchHost {
                const std::function<void()>& handFiles);
   // Rewrites one file, asking the user what to do when it fails; it may be put in place later,
   // with its batch.
-  void FindAndReplace(const FileToRewrite& myFile);
+  void FindAndReplace(FileToRewrite myFile);
   // FindAndReplace, then the host's turn; false once the run has ended.
-  bool rewriteInTurn(const FileToRewrite& file);
+  bool rewriteInTurn(FileToRewrite file);
   // Rewrites the matching files of a folder and, when asked, of every folder below it.
   void FindFilesAPI(std::string path, const std::string& SearchStr);
   // Walks the folder `name` of the folder open as `parent`; `path` names it, ending in "/".

@@ -44,14 +44,14 @@ EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode co
       shortestMatchingFile_(sorvane::shortestMatchingFile(find_, compare_)) {}
 
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
-  const std::lock_guard lock(formsMutex_);
-  std::unique_ptr<Form>& slot = forms_[static_cast<std::size_t>(encoding)];
-  if (slot) return *slot;
-  std::optional<std::string> replacement = replace_;
-  if (encoding == TextEncoding::Utf16LE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::LittleEndian);
-  if (encoding == TextEncoding::Utf16BE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::BigEndian);
-  slot = std::make_unique<Form>(Form{TermMatcher(find_, compare_, encoding), std::move(replacement)});
-  return *slot;
+  const auto index = static_cast<std::size_t>(encoding);
+  std::call_once(formsMade_[index], [&] {
+    std::optional<std::string> replacement = replace_;
+    if (encoding == TextEncoding::Utf16LE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::LittleEndian);
+    if (encoding == TextEncoding::Utf16BE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::BigEndian);
+    forms_[index] = std::make_unique<Form>(Form{TermMatcher(find_, compare_, encoding), std::move(replacement)});
+  });
+  return *forms_[index];
 }
 
 }  // namespace sorvane

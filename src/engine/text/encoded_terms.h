@@ -44,7 +44,8 @@ class EncodedTerms {
   std::string replace_;
   CompareMode compare_;
   std::size_t shortestMatchingFile_;
-  std::mutex formsMutex_;
+  // Each form is made once; after that, reading it takes no lock, as every file asks for it.
+  std::array<std::once_flag, 5> formsMade_;
   std::array<std::unique_ptr<Form>, 5> forms_;  // by encoding
 };
 

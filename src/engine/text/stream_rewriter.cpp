@@ -6,19 +6,19 @@
 
 namespace sorvane {
 
-StreamRewriter::StreamRewriter(const TermMatcher& matcher, std::size_t capacity)
+StreamRewriter::StreamRewriter(const TermMatcher& matcher, RewriteBuffers& buffers, std::size_t capacity)
     : matcher_(matcher),
       // Room for the look-back, one whole occurrence and at least one fresh byte guarantees
       // that every pass settles at least one byte.
       size_(std::max(capacity, TermMatcher::kLookback + matcher.maxOccurrenceLength() + 1)),
-      buffer_(std::make_unique_for_overwrite<char[]>(size_)) {}
+      buffer_(buffers.stream(size_)) {}
 
 bool StreamRewriter::run(ByteSource& source, RewriteSink& sink, const OccurrenceChoice* choice) {
   using Kind = TermMatcher::Result::Kind;
   occurrences_ = 0;
   std::optional<OccurrenceChoice::Cursor> cursor;
   if (choice) cursor.emplace(*choice);
-  char* const data = buffer_.get();
+  char* const data = buffer_;
   std::size_t start = 0;   // data[0, start) is look-back, already passed to the sink
   std::size_t length = 0;  // data[start, length) is not yet settled
   bool atEnd = false;

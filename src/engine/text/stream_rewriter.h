@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/text/occurrence_choice.h"
+#include "engine/text/rewrite_buffers.h"
 #include "engine/text/term_matcher.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 namespace sorvane {
@@ -36,7 +36,7 @@ class RewriteSink {
 };
 
 // Streams a source through a bounded buffer, replacing every occurrence of a term left to
-// right without overlap. Memory is fixed at construction: it never grows with the input,
+// right without overlap. The buffer is fixed at construction: it never grows with the input,
 // its lines or the number of occurrences. A hole of the source, where it holds a long run of
 // zeros as no data at all, is passed on unread, unless the term itself can occur in zeros.
 class StreamRewriter {
@@ -44,8 +44,9 @@ class StreamRewriter {
   static constexpr std::size_t kDefaultCapacity = 256 * 1024;
 
   // `capacity` may be as small as 1: the buffer is then just large enough for one occurrence.
-  StreamRewriter(const TermMatcher& matcher, std::size_t capacity = kDefaultCapacity);
-  StreamRewriter(const StreamRewriter&) = delete;  // owns a large buffer
+  // The buffer is the stream buffer of `buffers`.
+  StreamRewriter(const TermMatcher& matcher, RewriteBuffers& buffers, std::size_t capacity = kDefaultCapacity);
+  StreamRewriter(const StreamRewriter&) = delete;  // two would stream through one buffer
   StreamRewriter& operator=(const StreamRewriter&) = delete;
 
   // True when the whole source went through; `occurrences` then counts the replacements. With a
@@ -57,10 +58,8 @@ class StreamRewriter {
   bool skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position, std::size_t length);
 
   const TermMatcher& matcher_;
-  // Left uninitialized: every byte is read into before it is looked at, and clearing a
-  // buffer per file of a tree costs more than reading the file.
   std::size_t size_;
-  std::unique_ptr<char[]> buffer_;
+  char* buffer_;
   std::int64_t occurrences_ = 0;
 };
 

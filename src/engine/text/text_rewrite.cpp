@@ -4,28 +4,29 @@
 
 namespace sorvane {
 
-TextRewrite::TextRewrite(ByteSource& source, EncodedTerms& terms, std::size_t capacity)
-    : source_(source), terms_(terms), capacity_(capacity) {}
+TextRewrite::TextRewrite(ByteSource& source, EncodedTerms& terms, RewriteBuffers& buffers, std::size_t capacity)
+    : source_(source), terms_(terms), buffers_(buffers), capacity_(capacity) {}
 
 bool TextRewrite::start() {
   // The first read is also the rewriter's: a small file is read whole in one call.
-  head_.resize(std::clamp(capacity_, kEncodingSignatureLength, kLargestHead));
+  const std::size_t room = std::clamp(capacity_, kEncodingSignatureLength, kLargestHead);
+  char* const head = buffers_.head(room);
   std::size_t have = 0;
   while (have < kEncodingSignatureLength) {
     std::size_t got = 0;
-    if (!source_.read(head_.data() + have, head_.size() - have, got)) return false;
+    if (!source_.read(head + have, room - have, got)) return false;
     if (got == 0) break;
     have += got;
   }
-  head_.resize(have);
+  head_ = std::string_view(head, have);
   encoding_ = encodingOf(head_);
   return true;
 }
 
 bool TextRewrite::run(RewriteSink& sink, const OccurrenceChoice* choice) {
   headServed_ = byteOrderMarkLength(encoding_);
-  if (!sink.keep(std::string_view(head_).substr(0, headServed_))) return false;
-  StreamRewriter rewriter(matcher(), capacity_);
+  if (!sink.keep(head_.substr(0, headServed_))) return false;
+  StreamRewriter rewriter(matcher(), buffers_, capacity_);
   const bool finished = rewriter.run(*this, sink, choice);
   occurrences_ = rewriter.occurrences();
   return finished;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/text/encoded_terms.h"
+#include "engine/text/rewrite_buffers.h"
 #include "engine/text/stream_rewriter.h"
 #include "engine/text/text_encoding.h"
 
@@ -8,15 +9,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace sorvane {
 
 // Rewrites one stream as text in the encoding its first bytes announce. The byte order mark
 // goes to the sink as it is and is never searched; the text after it is searched with the
 // matcher for its encoding, and occurrences are replaced by the replacement in that encoding.
+// It reads into `buffers`, which no other rewrite may use until it is done.
 class TextRewrite final : private ByteSource {
  public:
-  TextRewrite(ByteSource& source, EncodedTerms& terms, std::size_t capacity = StreamRewriter::kDefaultCapacity);
+  TextRewrite(ByteSource& source, EncodedTerms& terms, RewriteBuffers& buffers,
+              std::size_t capacity = StreamRewriter::kDefaultCapacity);
   TextRewrite(const TextRewrite&) = delete;  // the rewriter reads through it
   TextRewrite& operator=(const TextRewrite&) = delete;
 
@@ -45,8 +49,9 @@ class TextRewrite final : private ByteSource {
 
   ByteSource& source_;
   EncodedTerms& terms_;
+  RewriteBuffers& buffers_;
   std::size_t capacity_;
-  std::string head_;  // the bytes start() read
+  std::string_view head_;  // the bytes start() read, in the head buffer
   std::size_t headServed_ = 0;
   TextEncoding encoding_ = TextEncoding::Bytes;
   std::int64_t occurrences_ = 0;

@@ -1,5 +1,7 @@
 #include "engine/text/utf8_units.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 
 namespace sorvane::utf8 {
@@ -29,6 +31,8 @@ char32_t foldUnit(char32_t unit) {
 
 std::vector<char32_t> foldedUnits(std::string_view text) {
   std::vector<char32_t> units;
+  // A unit takes at least a byte: one allocation, where growing would take several per name.
+  units.reserve(text.size());
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
@@ -40,6 +44,13 @@ std::vector<char32_t> foldedUnits(std::string_view text) {
 }
 
 std::string foldedText(std::string_view text) {
+  // Most names are ASCII, which folds byte by byte: a walk sorts every name it lists.
+  const auto ascii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+  if (std::all_of(text.begin(), text.end(), ascii)) {
+    std::string out(text);
+    for (char& byte : out) byte = static_cast<char>(foldUnit(static_cast<unsigned char>(byte)));
+    return out;
+  }
   std::string out;
   out.reserve(text.size());
   for (const char32_t unit : foldedUnits(text)) {

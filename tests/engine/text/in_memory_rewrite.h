@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/text/rewrite_buffers.h"
 #include "engine/text/stream_rewriter.h"
 #include "engine/text/text_rewrite.h"
 
@@ -79,7 +80,8 @@ inline Rewritten rewriteText(const std::string& text, const std::string& find, c
                              Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
   EncodedTerms terms(find, replace, compare);
   ChunkedSource source(text, chunk, std::move(holes));
-  TextRewrite rewrite(source, terms, capacity);
+  RewriteBuffers buffers;
+  TextRewrite rewrite(source, terms, buffers, capacity);
   rewrite.start();
   if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
   StringSink sink(rewrite.replacement().value_or(""));
