@@ -1,60 +1,35 @@
 #include "preview_window/frm_preview.h"
 
 #include "journal/history.h"
-#include "journal/run_recorder.h"
-#include "main_window/check_value.h"
-#include "main_window/frm_sorvane.h"
-#include "main_window/main_window_widgets.h"
+#include "main_window_fixture.h"
 #include "preview_window/preview_model.h"
-#include "scripted_platform.h"
-#include "settings/settings_store.h"
-#include "temp_folder.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
-
-#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTreeView>
 #include <filesystem>
-#include <memory>
 
 namespace sorvane::testing {
 namespace {
 
-template <typename Condition>
-bool eventually(Condition condition) {
-  for (int waited = 0; !condition() && waited < 5000; waited += 10) QTest::qWait(10);
-  return condition();
-}
-
 const std::string kUtf16Text("\xFF\xFE" "o\0l\0d\0\r\0\n\0o\0l\0d\0", 18);
 
-// A main window on scripted services, journaling its runs, and the Preview it opens.
-class PreviewWindow : public ::testing::Test {
+// The main window in file mode, set to replace "old" by "new", and the Preview it opens.
+class PreviewWindow : public MainWindowFixture {
  protected:
   void SetUp() override {
-    store = std::make_unique<settings::SettingsStore>(
-        settings::SettingsStore::atFile(QString::fromStdString(folder / "Sorvane.conf")));
-    EngineOptions options;
-    options.yieldInterval = std::chrono::nanoseconds(0);
-    options.bufferCapacity = 64;
-    options.journal = &journal;
-    options.jobs = 2;
-    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options);
-    window->Form_Load();
+    jobs = 2;
+    start();
     w().optFolderFile[1]->click();
     w().cmbFind->setEditText("old");
     w().cmbReplace->setEditText("new");
   }
-
-  const ui::MainWindowWidgets& w() const { return window->widgetsForTest(); }
 
   void listFiles(const std::vector<std::string>& paths) {
     w().lstFiles->clear();
@@ -63,9 +38,7 @@ class PreviewWindow : public ::testing::Test {
 
   // Presses Preview and waits for its search to end.
   preview::frmPreview& openPreview() {
-    window->show();
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    showActive();
     QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
     preview::frmPreview* shown = nullptr;
     EXPECT_TRUE(eventually([&] { return (shown = window->findChild<preview::frmPreview*>()) != nullptr; }));
@@ -77,14 +50,6 @@ class PreviewWindow : public ::testing::Test {
   void clear(preview::frmPreview& preview, const QModelIndex& index) {
     preview.model().setData(index, Qt::Unchecked, Qt::CheckStateRole);
   }
-  QString lastBox() const { return scripted.boxes.shown.empty() ? QString() : scripted.boxes.shown.back().text; }
-
-  TempFolder folder;
-  TemporaryStateHome state;
-  journal::RunRecorder journal{state.path(), "sorvane"};
-  ScriptedServices scripted;
-  std::unique_ptr<settings::SettingsStore> store;
-  std::unique_ptr<ui::frmSorvane> window;
 };
 
 TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun) {
