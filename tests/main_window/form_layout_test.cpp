@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <vector>
 
 namespace sorvane::ui {
 namespace {

@@ -8,34 +8,24 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QFontMetrics>
 #include <QGroupBox>
-#include <QHelpEvent>
-#include <QImage>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QStyleOptionButton>
 #include <QToolTip>
-#include <cstdlib>
-#include <filesystem>
-#include <tuple>
 
 namespace sorvane::testing {
 namespace {
 
 class MainWindow : public MainWindowFixture {
  protected:
-  // Keys as an earlier run (or a user) left them, for the next start to read.
-  void seed(const QString& section, const QString& key, const QString& value) {
+  // A key as an earlier run (or a user) left it, for the next start to read.
+  void seed(const QString& key, const QString& value) {
     settings::SettingsStore seeded = settings::SettingsStore::atFile(storePath());
-    seeded.SaveSetting(section, key, value);
+    seeded.SaveSetting("Settings", key, value);
     seeded.sync();
   }
   QString stored(const QString& section, const QString& key) const {
@@ -43,29 +33,22 @@ class MainWindow : public MainWindowFixture {
   }
 };
 
-// The frame alone, without its widgets, on the window's background.
-QImage drawnAlone(QWidget& frame) {
-  QImage image(frame.size(), QImage::Format_RGB32);
-  image.fill(frame.palette().color(QPalette::Window));
-  frame.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-  return image;
-}
-
-// Whether `widget` covers anything its frame draws in another colour than the frame's inside
-// (its border, its caption, the strip outside the border), or reaches beyond the frame.
+// Whether `widget` covers anything its frame, drawn alone on the window's background, draws in
+// another colour than the frame's inside (its border, its caption, the strip outside the border),
+// or reaches beyond the frame.
 bool crossesItsFrame(QWidget& widget) {
   QWidget& frame = *widget.parentWidget();
   if (!frame.rect().contains(widget.geometry())) return true;
-  const QImage alone = drawnAlone(frame);
-  const QRgb inside = alone.pixel(frame.rect().center());
-  const auto differs = [inside](QRgb pixel) {
-    return std::abs(qRed(pixel) - qRed(inside)) + std::abs(qGreen(pixel) - qGreen(inside)) +
-               std::abs(qBlue(pixel) - qBlue(inside)) > 24;
-  };
+  QImage alone(frame.size(), QImage::Format_RGB32);
+  alone.fill(frame.palette().color(QPalette::Window));
+  frame.render(&alone, QPoint(), QRegion(), QWidget::RenderFlags());
+  const QRgb in = alone.pixel(frame.rect().center());
   const QRect area = widget.geometry();
   for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      if (differs(alone.pixel(x, y))) return true;
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb at = alone.pixel(x, y);
+      if (std::abs(qRed(at) - qRed(in)) + std::abs(qGreen(at) - qGreen(in)) + std::abs(qBlue(at) - qBlue(in)) > 24) return true;
+    }
   return false;
 }
 
@@ -137,8 +120,8 @@ TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
 }
 
 TEST_F(MainWindow, TheSizeHasAMinimumAndTheStateDecidesWhatIsKept) {
-  seed("Settings", "Window Width", "5000");
-  seed("Settings", "Window Height", "9000.5");
+  seed("Window Width", "5000");
+  seed("Window Height", "9000.5");
   start();
   EXPECT_EQ(window->outerWidth(), 8000);  // the minimum
   EXPECT_NEAR(window->outerHeight(), 9000.5, 8);
@@ -158,7 +141,7 @@ TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesigned) {
   for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
            {"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"},
            {"File Types To Search", "Text files (*.txt)"}, {"Select a Folder", "False"}, {"Select Files", "False"}})
-    seed("Settings", key, text);
+    seed(key, text);
   start();
   EXPECT_EQ(window->outerWidth(), 8625);  // as designed
   EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Checked, CheckValue::Cleared, CheckValue::Cleared));
@@ -316,12 +299,10 @@ TEST_F(MainWindow, AFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
 TEST_F(MainWindow, ModeSwitchAppliesItsFiveSettings) {
   for (const bool folderMode : {false, true}) {
     w().optFolderFile[folderMode ? 0 : 1]->click();
-    EXPECT_EQ(w().frameFolder->isVisible(), folderMode);
-    EXPECT_EQ(w().frameFiles->isVisible(), !folderMode);
-    EXPECT_EQ(window->layout().frameControls.Height, folderMode ? 3015 : 2175);
-    EXPECT_EQ(w().frameControls->height(), folderMode ? 201 : 145);
-    EXPECT_EQ(w().lblFileTypes->isVisible(), folderMode);
-    EXPECT_EQ(w().cmbFileTypes->isVisible(), folderMode);
+    EXPECT_EQ(std::tuple(w().frameFolder->isVisible(), w().frameFiles->isVisible(), w().lblFileTypes->isVisible(),
+                         w().cmbFileTypes->isVisible()), std::tuple(folderMode, !folderMode, folderMode, folderMode));
+    EXPECT_EQ(std::pair(window->layout().frameControls.Height, w().frameControls->height()),
+              folderMode ? std::pair(3015.0F, 201) : std::pair(2175.0F, 145));
   }
   EXPECT_EQ(w().frameFolder->geometry(), w().frameFiles->geometry());  // one place for both
 }

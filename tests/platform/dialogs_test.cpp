@@ -21,7 +21,6 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
 
 namespace sorvane::platform {
 namespace {
@@ -95,8 +94,7 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
   const Press presses[] = {
       {MessageStyle::AbortRetryIgnore, "&Abort", MessageAnswer::Abort, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
       {MessageStyle::AbortRetryIgnore, "&Retry", MessageAnswer::Retry, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
-      {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical, abortRetryIgnore,
-       "&Retry"},
+      {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
       {MessageStyle::YesNoQuestion, "&Yes", MessageAnswer::Yes, QMessageBox::Question, yesNo, "&No"},
       {MessageStyle::YesNoQuestion, "", MessageAnswer::No, QMessageBox::Question, yesNo, "&No"},
       {MessageStyle::Critical, "", MessageAnswer::Ok, QMessageBox::Critical, {"OK"}, ""},
@@ -112,13 +110,10 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
       EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", press.style, kApplicationTitle),
                 press.answer)
           << layout << " " << press.caption;
-      EXPECT_EQ(seen.buttonsLeftToRight, press.buttons) << layout;
-      EXPECT_EQ(seen.preselected, press.preselected) << layout;
-      EXPECT_EQ(seen.closedByEsc, !*press.caption);
-      EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
-      EXPECT_EQ(seen.format, Qt::PlainText);
-      EXPECT_EQ(seen.title, kApplicationTitle);
-      EXPECT_EQ(seen.icon, press.icon);
+      EXPECT_EQ(std::tie(seen.buttonsLeftToRight, seen.preselected, seen.closedByEsc, seen.icon),
+                std::tuple(press.buttons, press.preselected, !*press.caption, press.icon)) << layout;
+      EXPECT_EQ(std::tie(seen.text, seen.format, seen.title),
+                std::tuple(QString("The file '/tmp/<b>x.txt'\ncould not be read."), Qt::PlainText, QString(kApplicationTitle)));
     }
   }
   QApplication::setStyle(QStyleFactory::create(originalStyle));

@@ -10,17 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QWidget>
-#include <cmath>
-#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -41,9 +37,6 @@ QTextBrowser* helpBrowser() {
   return windows.size() == 1 ? windows.front()->findChild<QTextBrowser*>(QStringLiteral("helpBrowser")) : nullptr;
 }
 
-// Lets the browser lay out its text, so scrolling means something.
-void settle() { QApplication::processEvents(); }
-
 // Clicks the first link whose text begins with `text`, as a user would.
 void clickLink(QTextBrowser& browser, const QString& text) {
   QTextCursor link = browser.document()->find(text);
@@ -60,14 +53,12 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   engine->show(kShippedHelpFile, kHelpContents);
   ASSERT_EQ(helpWindows().size(), 1);
   QPointer<QWidget> window = helpWindows().front();
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(window->parentWidget(), nullptr);
-  EXPECT_FALSE(window->isModal());
-  EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
-  EXPECT_EQ(window->windowTitle(), QStringLiteral("Sorvane Help"));
+  EXPECT_EQ(std::tuple(window->isVisible(), window->parentWidget(), window->isModal(),
+                       window->testAttribute(Qt::WA_QuitOnClose), window->windowTitle()),
+            std::tuple(true, nullptr, false, false, QStringLiteral("Sorvane Help")));
   QTextBrowser* browser = helpBrowser();
   ASSERT_NE(browser, nullptr);
-  settle();
+  QApplication::processEvents();  // the browser lays out its text
   const QString text = browser->toPlainText();
   for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "Finding and replacing",
                             "Taking a run back", "The viewer", "What Sorvane remembers", "The keyboard", "The command line",
@@ -85,7 +76,7 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   engine->show(kShippedHelpFile, kHelpContents);
   ASSERT_EQ(helpWindows().size(), 1);
   EXPECT_EQ(helpWindows().front(), window.data());
-  settle();
+  QApplication::processEvents();
   EXPECT_EQ(browser->verticalScrollBar()->value(), 0);
 
   // Closing only puts the window away; the next request brings it back.
@@ -140,7 +131,7 @@ TEST(HelpWindowTest, BackRetracesTheLinksAndTheFindBarFindsAsItIsTyped) {
   QWidget* window = helpWindows().front();
   QTextBrowser& browser = *helpBrowser();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-  settle();
+  QApplication::processEvents();
   const QScrollBar& scroll = *browser.verticalScrollBar();
   clickLink(browser, QStringLiteral("The command line"));
   const int atCommandLine = scroll.value();

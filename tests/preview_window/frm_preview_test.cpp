@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
-#include <filesystem>
 
 namespace sorvane::testing {
 namespace {

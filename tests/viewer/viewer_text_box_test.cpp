@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTextDocumentFragment>
 
 namespace sorvane::testing {

@@ -78,19 +78,13 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
   writeFile(folder / "utf32be.txt", std::string("\0\0\xFE\xFF\0\0\0a", 8));
   const std::size_t before = openDescriptors();
 
-  const std::vector<std::pair<std::string, int>> cases = {{folder / "gone.txt", 53},
-                                                          {folder / "nofolder/x.txt", 76},
-                                                          {folder / "sub", 75},
-                                                          {folder / "pipe", 68},
-                                                          {folder / "utf32.txt", 75},
-                                                          {folder / "utf32be.txt", 75}};
-  for (const auto& [path, number] : cases) {
+  for (const auto& [name, number] : std::vector<std::pair<std::string, int>>{
+           {"gone.txt", 53}, {"nofolder/x.txt", 76}, {"sub", 75}, {"pipe", 68}, {"utf32.txt", 75}, {"utf32be.txt", 75}}) {
     Gathered read;
-    const auto failure = readViewerText(path, read, {});
-    ASSERT_TRUE(failure) << path;
-    EXPECT_EQ(failure->number, number) << path;
-    EXPECT_EQ(failure->source, kApplicationTitle);
-    EXPECT_TRUE(read.text.isEmpty());
+    const auto failure = readViewerText(folder / name, read, {});
+    ASSERT_TRUE(failure) << name;
+    EXPECT_EQ(std::tuple(failure->number, failure->source, read.text), std::tuple(number, std::string(kApplicationTitle), QString()))
+        << name;
   }
   Gathered read;
   EXPECT_EQ(readViewerText(folder / "gone.txt", read, {})->description, "File not found");
