@@ -8,9 +8,7 @@
 namespace sorvane::testing {
 namespace {
 
-// The launcher's action after two command-line runs, the second rewriting a file of the first:
-// each click names the run it would take back and takes it back only on Yes, showing its
-// progress; then it says how it went. The window's own start is left to the window.
+// After two command-line runs, the second rewriting a file of the first.
 TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent) {
   const TemporaryStateHome state;
   const TempFolder folder;

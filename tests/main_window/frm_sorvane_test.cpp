@@ -33,9 +33,7 @@ class MainWindow : public MainWindowFixture {
   }
 };
 
-// Whether `widget` covers anything its frame, drawn alone on the window's background, draws in
-// another colour than the frame's inside (its border, its caption, the strip outside the border),
-// or reaches beyond the frame.
+// Whether `widget` reaches beyond its frame or covers its border, caption or outer strip.
 bool crossesItsFrame(QWidget& widget) {
   QWidget& frame = *widget.parentWidget();
   if (!frame.rect().contains(widget.geometry())) return true;
@@ -186,15 +184,14 @@ TEST_F(MainWindow, ClosingDuringARunSavesAndLeavesTheFileWholeWithoutAReport) {
   };
   w().cmdReplace->click();
   EXPECT_TRUE(scripted.boxes.shown.empty());
+  EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(readFile(path), text);
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Sorvane.conf", "long.txt"}));
   EXPECT_EQ(stored("Settings", "Select Files"), "True");
   EXPECT_EQ(stored("Terms", "Find Term 0"), "old");
 }
 
-// Stop (its button, Esc, the close box of the progress window) ends a run as Abort does, serial
-// or parallel: every file is old or new, no file is opened after it, what was put in place is
-// in the report and comes back with undo.
+// Stop (its button, Esc, the progress window's close box) ends a run as Abort does, serial or parallel.
 TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
   constexpr int kFiles = 40;
   const std::string before = std::string(300, 'x') + "old", after = std::string(300, 'x') + "new";
@@ -346,8 +343,7 @@ TEST_F(MainWindow, EmptyListOrFolderRefusalReenablesTheControlsAndLeavesTheFocus
   }
 }
 
-// No completion: the recent terms must not turn what is typed into another term. The terms run are
-// recorded, and a cleared Case Sensitive box lets case be ignored.
+// No completion: the recent terms must not turn what is typed into another term.
 TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   const std::string path = folder / "terms.txt";
   w().optFolderFile[1]->click();
@@ -381,8 +377,8 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   scripted.boxes.shown.clear();
   w().cmdUndo->click();
   ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::YesNoQuestion);
-  EXPECT_EQ(scripted.boxes.shown[0].text, "T" + tip.mid(1) + "?");
+  EXPECT_EQ(std::tie(scripted.boxes.shown[0].style, scripted.boxes.shown[0].text),
+            std::tuple(MessageStyle::YesNoQuestion, "T" + tip.mid(1) + "?"));
   EXPECT_EQ(readFile(path), "X Xbar XBAR");
   scripted.boxes.answerToQuestions = MessageAnswer::Yes;
   QTest::keyClick(window.get(), Qt::Key_U, Qt::AltModifier);
@@ -433,8 +429,7 @@ TEST_F(MainWindow, GrayedBoxTogglesOnlyBetweenClearAndTicked) {
   }
 }
 
-// Frames as designed: every widget clear of its frame's caption and border, in both modes, at the
-// designed size and a large one; tick boxes whole; wrapped captions at the window's font.
+// In both modes, at the designed size and a large one; tick boxes whole; wrapped captions at the window's font.
 TEST_F(MainWindow, FramesAndTheirWidgetsAreDrawnWhole) {
   const auto expectClearOfTheFrames = [&](const char* size) {
     for (QRadioButton* mode : w().optFolderFile) {

@@ -38,8 +38,7 @@ struct Seen {
   bool closedByEsc = false;
 };
 
-// Presses the button captioned `caption` on the message box that opens next, after Esc when
-// `escFirst`.
+// Presses `caption` on the message box that opens next, after Esc when `escFirst`.
 void answerNextBox(const QString& caption, bool escFirst, Seen& seen) {
   QTimer::singleShot(0, [caption, escFirst, &seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -119,8 +118,7 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
   QApplication::setStyle(QStyleFactory::create(originalStyle));
 }
 
-// Notes the filter captions and the names the open dialog lists, then picks the second filter
-// and types `name` and Enter.
+// Notes the filter captions and the names listed, then picks the second filter and opens `name`.
 void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStringList& captions, QStringList& shown) {
   auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
   for (int i = 0; i < types->count(); ++i) captions.append(types->itemText(i));
@@ -135,8 +133,7 @@ void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStri
   QTest::keyClick(edit, Qt::Key_Return);
 }
 
-// "All Files (*.*)" is every file, names without a dot included, as in a folder run; the
-// captions read as the filter list gives them.
+// "All Files (*.*)" is every file, as in a folder run; the captions read as the filter gives them.
 TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
   TempFolder folder;
   testing::writeFile(folder / "README", "");

@@ -45,8 +45,7 @@ void clickLink(QTextBrowser& browser, const QString& text) {
   QTest::mouseClick(browser.viewport(), Qt::LeftButton, {}, browser.cursorRect(link).center());
 }
 
-// One window for every request, not modal, reopened at the top of the contents; it goes with
-// the engine and never keeps the program running.
+// Reopened at the top of the contents; it goes with the engine and never keeps the program running.
 TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   ASSERT_TRUE(QFile::exists(kShippedHelpFile)) << kShippedHelpFile.toStdString();
   auto engine = std::make_unique<HelpWindowEngine>();
@@ -88,8 +87,6 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   EXPECT_TRUE(window.isNull());
 }
 
-// Every link leads to a section, and every piece of text stands out from what it is drawn on,
-// on a light desktop and on a dark one.
 TEST(HelpWindowTest, EveryLinkLeadsToASectionAndEveryTextReadsUnderLightAndDarkPalettes) {
   const QPalette light = QApplication::palette();
   QPalette dark = light;
@@ -122,9 +119,7 @@ TEST(HelpWindowTest, EveryLinkLeadsToASectionAndEveryTextReadsUnderLightAndDarkP
   QApplication::setPalette(light);
 }
 
-// Alt+Left goes back to where each link was followed from. Ctrl+F opens a find bar that finds
-// as it is typed, and the next place at each Enter, from the top after the last; Esc puts the
-// bar away, and only then closes the window.
+// Ctrl+F's bar finds the next place at each Enter, from the top after the last; Esc puts it away, then closes.
 TEST(HelpWindowTest, BackRetracesTheLinksAndTheFindBarFindsAsItIsTyped) {
   HelpWindowEngine engine;
   engine.show(kShippedHelpFile, kHelpContents);

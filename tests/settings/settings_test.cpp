@@ -64,8 +64,7 @@ class Picture : public ::testing::Test {
   SettingsStore store = SettingsStore::atFile(QString::fromStdString(folder / "Sorvane.conf"));
 };
 
-// Each value in its text form; the next start reads the lists once: after that the entries live
-// in the window alone.
+// After the next start reads the lists, their entries live in the window alone.
 TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
   const WindowPicture exit{.width = 9600, .height = 4000.5F, .folderMode = false, .fileMode = true,
                            .caseSensitive = CheckValue::Cleared, .rememberFiles = CheckValue::Checked,

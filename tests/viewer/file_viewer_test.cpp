@@ -160,9 +160,7 @@ TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
   EXPECT_EQ(view.txtView->size(), fitting);
 }
 
-// A load yields to the window: a second double-click meanwhile is ignored, and a replace run
-// swaps the file for its rewrite (a new file renamed over it) and puts the default pointer back
-// when it ends; the old text is shown whole, under the hourglass till the end.
+// Meanwhile a replace run renames its rewrite over the file and puts the default pointer back.
 TEST_F(Viewer, DuringALoadASecondDoubleClickIsIgnoredAndAFileRewrittenIsShownWhollyOld) {
   std::string old;
   for (int i = 0; i < 10; ++i) old += "old line\r\n";
