@@ -332,12 +332,10 @@ TEST_F(MainWindow, EmptyListOrFolderRefusalReenablesTheControlsAndLeavesTheFocus
     EXPECT_TRUE(w().cmbFind->hasFocus());
     ASSERT_EQ(scripted.boxes.shown.size(), 1u) << says;
     EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(says));
-    EXPECT_EQ(enabledDuringBox, std::vector<bool>(15, false));
-    EXPECT_EQ(pointerDuringBox, MousePointer::Hourglass);
+    EXPECT_EQ(std::pair(enabledDuringBox, pointerDuringBox), std::pair(std::vector<bool>(15, false), MousePointer::Hourglass));
     for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
     EXPECT_EQ(window->MousePointer(), MousePointer::Default);
-    EXPECT_TRUE(w().optFolderFile[0]->isEnabled());  // left as they are
-    EXPECT_TRUE(w().cmbFileTypes->isEnabled());
+    EXPECT_TRUE(w().optFolderFile[0]->isEnabled() && w().cmbFileTypes->isEnabled());  // left as they are
   }
 }
 
