@@ -51,6 +51,11 @@ class Viewer : public ::testing::Test {
   }
 
   MousePointer pointer() const { return platform::mousePointer(window); }
+  // The file the viewer names and the text it shows.
+  std::pair<QString, QString> shown(const frmView* view) const {
+    return view ? std::pair(view->windowTitle(), view->txtView->toPlainText()) : std::pair<QString, QString>();
+  }
+  std::pair<QString, QString> file(const std::string& name, const char* text) const { return {qpath(folder / name), text}; }
 
   TempFolder folder;
   ScriptedServices scripted;
@@ -91,10 +96,8 @@ TEST_F(Viewer, ADoubleClickedFileOpensADesignedViewerCentredOverTheWindowThatTak
 
   frmView* view = viewer.view();
   ASSERT_NE(view, nullptr);
-  EXPECT_EQ(view->windowTitle(), qpath(folder / "b.txt"));
-  EXPECT_EQ(view->txtView->toPlainText(), "line one\nline two\nstill two\n");
-  EXPECT_EQ(pointerDuringRead, MousePointer::Hourglass);
-  EXPECT_EQ(pointer(), MousePointer::Default);
+  EXPECT_EQ(shown(view), file("b.txt", "line one\nline two\nstill two\n"));
+  EXPECT_EQ(std::pair(pointerDuringRead, pointer()), std::pair(MousePointer::Hourglass, MousePointer::Default));
   EXPECT_TRUE(shownAsDesigned(*view));
 
   // It takes the keyboard from the window whenever a file is shown in it.
@@ -116,8 +119,7 @@ TEST_F(Viewer, OneViewerStaysWhereTheUserLeftItUntilClosedThenComesBackAsDesigne
   first->setGeometry(50, 60, 500, 400);
 
   EXPECT_EQ(doubleClick(1), first.data());
-  EXPECT_EQ(first->windowTitle(), qpath(folder / "b.txt"));
-  EXPECT_EQ(first->txtView->toPlainText(), "beta\n");
+  EXPECT_EQ(shown(first), file("b.txt", "beta\n"));
   EXPECT_EQ(first->geometry(), QRect(50, 60, 500, 400));
 
   first->close();
@@ -143,8 +145,7 @@ TEST_F(Viewer, AFileThatCannotBeReadIsReportedAndChangesNoViewer) {
   frmView* view = doubleClick(1);
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(doubleClick(0), view);
-  EXPECT_EQ(view->windowTitle(), qpath(folder / "a.txt"));  // the failure left it as it was
-  EXPECT_EQ(view->txtView->toPlainText(), "alpha\n");
+  EXPECT_EQ(shown(view), file("a.txt", "alpha\n"));  // the failure left it as it was
 }
 
 TEST_F(Viewer, ASizeTheTextBoxCannotTakeLeavesThatDimensionAlone) {
@@ -178,10 +179,8 @@ TEST_F(Viewer, DuringALoadASecondDoubleClickIsIgnoredAndAFileRewrittenIsShownWho
   };
   ASSERT_NE(doubleClick(0), nullptr);
   EXPECT_EQ(scripted.pump.calls, 25);  // one after each chunk
-  EXPECT_EQ(pointerMeanwhile, MousePointer::Hourglass);
-  EXPECT_EQ(pointer(), MousePointer::Default);
-  EXPECT_EQ(viewer.view()->windowTitle(), qpath(folder / "a.txt"));
-  EXPECT_EQ(viewer.view()->txtView->toPlainText(), QString::fromStdString(old).replace("\r\n", "\n"));
+  EXPECT_EQ(std::pair(pointerMeanwhile, pointer()), std::pair(MousePointer::Hourglass, MousePointer::Default));
+  EXPECT_EQ(shown(viewer.view()), std::pair(qpath(folder / "a.txt"), QString::fromStdString(old).replace("\r\n", "\n")));
 }
 
 }  // namespace
