@@ -123,35 +123,28 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused)
   EXPECT_EQ(lastBox(), "Made 3 replacements.");
   ASSERT_GE(scripted.boxes.shown.size(), 2u);
   EXPECT_TRUE(scripted.boxes.shown[scripted.boxes.shown.size() - 2].text.contains("changed since the preview"));
-  EXPECT_EQ(readFile(kept), "old");
-  EXPECT_EQ(readFile(partly), "one new\nold new\nnew");
-  EXPECT_EQ(readFile(edited), "OLD");
+  EXPECT_EQ(std::tuple(readFile(kept), readFile(partly), readFile(edited)), std::tuple("old", "one new\nold new\nnew", "OLD"));
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
 TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFollowItsBox) {
   preview::PreviewRequest request;
-  for (int i = 0; i < 4; ++i) {
-    request.files.push_back(folder / ("f" + std::to_string(i)));
-    writeFile(request.files.back(), "old old");
-  }
+  for (int i = 0; i < 4; ++i) writeFile(request.files.emplace_back(folder / ("f" + std::to_string(i))), "old old");
   request.find = "old", request.replace = "new";
   preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 3);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_EQ(preview.lblStatus->text(), "8 occurrences in 4 files");
-  EXPECT_EQ(preview.model().rowCount(), 4);
-  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 1)), 1);
-  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 3)), 0);
-  EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview));
-  EXPECT_TRUE(preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
+  EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
+                       preview.model().rowCount(fileRow(preview, 3))), std::tuple(4, 1, 0));
+  EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview) &&
+              preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
   clear(preview, fileRow(preview, 3));
   clear(preview, preview.model().index(0, 0, fileRow(preview, 1)));
   EXPECT_EQ(preview.model().data(fileRow(preview, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked)
       << "its one listed occurrence is cleared, and its unlisted one follows its box";
   const ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
   ASSERT_EQ(run.files.size(), 2u);
-  EXPECT_EQ(run.files[0].path, request.files[0]);
-  EXPECT_EQ(run.files[1].path, request.files[2]);
+  EXPECT_EQ(std::pair(run.files[0].path, run.files[1].path), std::pair(request.files[0], request.files[2]));
   EXPECT_FALSE(run.files[0].occurrences.dropsAny() || run.files[1].occurrences.dropsAny());
 }
 
