@@ -66,10 +66,11 @@ class Picture : public ::testing::Test {
 
 // After the next start reads the lists, their entries live in the window alone.
 TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
-  const WindowPicture exit{.width = 9600, .height = 4000.5F, .folderMode = false, .fileMode = true,
-                           .caseSensitive = CheckValue::Cleared, .rememberFiles = CheckValue::Checked,
-                           .recentFinds = QStringList{"one", "two"}, .recentReplaces = QStringList{},
-                           .files = QStringList{"/a/1.txt", "/gone/3.txt"}};
+  WindowPicture exit;
+  exit.width = 9600, exit.height = 4000.5F, exit.folderMode = false, exit.fileMode = true;
+  exit.caseSensitive = CheckValue::Cleared, exit.rememberFiles = CheckValue::Checked;
+  exit.recentFinds = QStringList{"one", "two"}, exit.recentReplaces = QStringList{};
+  exit.files = QStringList{"/a/1.txt", "/gone/3.txt"};
   writeWindowPicture(store, exit);
   for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
            {"Window Maximized", "False"}, {"Window Width", "9600"}, {"Window Height", "4000.5"},
@@ -115,7 +116,9 @@ TEST_F(Picture, OnlyAnExactTrueIsMaximizedAndThenNoSizeIsRead) {
 
 TEST_F(Picture, FilesAreWrittenOnlyWhileRememberingIsTicked) {
   for (const CheckValue remember : {CheckValue::Cleared, CheckValue::Grayed}) {
-    writeWindowPicture(store, {.rememberFiles = remember, .files = QStringList{"/x.txt"}});
+    WindowPicture exit;
+    exit.rememberFiles = remember, exit.files = QStringList{"/x.txt"};
+    writeWindowPicture(store, exit);
     EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << static_cast<int>(remember);
   }
 }
