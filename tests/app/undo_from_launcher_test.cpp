@@ -21,9 +21,6 @@ TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent
   const std::string firstRun = state / "sorvane/runs/" + namesIn(state / "sorvane/runs").at(1);  // after the lock
   ScriptedMessageBoxes boxes;
   RecordingProgressWindow progress;
-  const auto click = [&] {
-    return app::undoFromLauncher({"sorvane", "--undo-last-run"}, boxes, progress, state.path());
-  };
 
   EXPECT_EQ(app::undoFromLauncher({"sorvane"}, boxes, progress, state.path()), std::nullopt);
   EXPECT_TRUE(boxes.shown.empty());
@@ -51,7 +48,8 @@ TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent
     boxes.shown.clear();
     boxes.answerToQuestions = expected.answer;
     progress.total = progress.done = -1;
-    EXPECT_EQ(click(), expected.status) << "click " << i;
+    EXPECT_EQ(app::undoFromLauncher({"sorvane", "--undo-last-run"}, boxes, progress, state.path()), expected.status)
+        << "click " << i;
     ASSERT_EQ(boxes.shown.size(), std::size_t{!expected.run.empty()} + !expected.says.empty()) << "click " << i;
     if (!expected.run.empty()) {
       const ShownBox& question = boxes.shown.front();

@@ -19,7 +19,6 @@ using viewer::readViewerText;
 
 constexpr std::chrono::hours kNever{1};
 
-ReadPacing chunksOf(std::size_t size, std::chrono::nanoseconds interval = kNever) { return {size, interval}; }
 
 // Gathers the text a read hands on.
 struct Gathered final : viewer::ViewerTextSink {
@@ -49,7 +48,7 @@ TEST(ViewerText, EveryLineEndsInCrLfAndEachUnitThatFormsNoCharacterIsOneReplacem
     writeFile(folder / "f.txt", content);
     for (const std::size_t chunk : {std::size_t{1}, std::size_t{1} << 20}) {
       Gathered read;
-      ASSERT_FALSE(readViewerText(folder / "f.txt", read, {}, chunksOf(chunk)));
+      ASSERT_FALSE(readViewerText(folder / "f.txt", read, {}, ReadPacing{chunk, kNever}));
       EXPECT_EQ(read.text.toStdString(), shown) << "chunks of " << chunk << " reading [" << content << "]";
     }
   }
@@ -62,10 +61,10 @@ TEST(ViewerText, HandsOnEachChunksTextAndYieldsByTimeNotByChunk) {
   Gathered read;
   std::vector<qsizetype> handedOn;
   const auto note = [&] { handedOn.push_back(read.text.size()); };
-  readViewerText(folder / "f.txt", read, note, chunksOf(10, kNever));
+  readViewerText(folder / "f.txt", read, note, ReadPacing{10, kNever});
   EXPECT_TRUE(handedOn.empty());
   read.text.clear();
-  readViewerText(folder / "f.txt", read, note, chunksOf(10, std::chrono::nanoseconds(0)));
+  readViewerText(folder / "f.txt", read, note, ReadPacing{10, std::chrono::nanoseconds(0)});
   EXPECT_EQ(handedOn, (std::vector<qsizetype>{7, 17, 27, 37, 47, 57, 67, 77, 87, 97}));
 }
 
