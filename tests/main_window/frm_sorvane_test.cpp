@@ -172,7 +172,7 @@ TEST_F(MainWindow, TabGoesThroughTheControlsInTheStartupOrder) {
                                                w().cmdReplace, w().cmdExit}));
 }
 
-TEST_F(MainWindow, ClosingDuringARunSavesAndLeavesTheFileWholeWithoutAReport) {
+TEST_F(MainWindow, ClosingDuringARunSavesHidesAndLeavesTheFileWholeWithoutAReport) {
   const std::string path = folder / "long.txt";
   const std::string text = std::string(5000, 'x') + "old";
   writeFile(path, text);
@@ -275,7 +275,7 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
   EXPECT_TRUE(eventually([&] { return exitClicks.count() == 1; }));
 }
 
-TEST_F(MainWindow, AFocusedButtonTakesEnterAndEscOrTheCloseBoxSaveAndExit) {
+TEST_F(MainWindow, AFocusedButtonTakesEnterAndEscSavesAndExits) {
   showActive();
   // Help that cannot be shown ends the command without a message.
   scripted.help.fail = true;

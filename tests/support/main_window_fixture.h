@@ -14,16 +14,14 @@
 
 namespace sorvane::testing {
 
-// Waits up to five seconds: access keys press their button with a short animation, and windows
-// search and run while the test waits.
+// Access keys press their button with a short animation; windows search and run meanwhile.
 template <typename Condition>
 bool eventually(Condition condition) {
   for (int waited = 0; !condition() && waited < 5000; waited += 10) QTest::qWait(10);
   return condition();
 }
 
-// A main window on scripted services, journaling its runs, with its store in a temporary folder.
-// Each start() is a new run of the program on the same store.
+// A main window on scripted services and a temporary store; each start() is a new run of the program.
 class MainWindowFixture : public ::testing::Test {
  protected:
   void SetUp() override { start(); }
