@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <vector>
 
 namespace sorvane::ui {
 namespace {
@@ -69,8 +67,7 @@ TEST(FormLayout, PlacesTheWidgetsAsTheWindowSizeSays) {
   }
 }
 
-// Undo sits above Exit and Preview above Replace, with them at every size, inside the band
-// between the controls frame (of either mode) and the bottom row.
+// Inside the band between the controls frame (of either mode) and the bottom row.
 TEST(FormLayout, UndoAndPreviewStayAboveTheirButtonsInsideTheBand) {
   constexpr Twips kControlsHeights[] = {3015, 2175};  // folder mode, file mode
   for (const auto& [W, H] : {std::pair{8000.0F, 4800.0F}, std::pair{7999.0F, 4799.0F}, std::pair{10000.0F, 6000.0F}}) {

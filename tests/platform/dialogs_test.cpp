@@ -21,7 +21,6 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
 
 namespace sorvane::platform {
 namespace {
@@ -39,8 +38,7 @@ struct Seen {
   bool closedByEsc = false;
 };
 
-// Presses the button captioned `caption` on the message box that opens next, after Esc when
-// `escFirst`.
+// Presses `caption` on the message box that opens next, after Esc when `escFirst`.
 void answerNextBox(const QString& caption, bool escFirst, Seen& seen) {
   QTimer::singleShot(0, [caption, escFirst, &seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -95,8 +93,7 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
   const Press presses[] = {
       {MessageStyle::AbortRetryIgnore, "&Abort", MessageAnswer::Abort, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
       {MessageStyle::AbortRetryIgnore, "&Retry", MessageAnswer::Retry, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
-      {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical, abortRetryIgnore,
-       "&Retry"},
+      {MessageStyle::AbortRetryIgnore, "&Ignore", MessageAnswer::Ignore, QMessageBox::Critical, abortRetryIgnore, "&Retry"},
       {MessageStyle::YesNoQuestion, "&Yes", MessageAnswer::Yes, QMessageBox::Question, yesNo, "&No"},
       {MessageStyle::YesNoQuestion, "", MessageAnswer::No, QMessageBox::Question, yesNo, "&No"},
       {MessageStyle::Critical, "", MessageAnswer::Ok, QMessageBox::Critical, {"OK"}, ""},
@@ -112,20 +109,16 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
       EXPECT_EQ(boxes.show(nullptr, "The file '/tmp/<b>x.txt'\rcould not be read.", press.style, kApplicationTitle),
                 press.answer)
           << layout << " " << press.caption;
-      EXPECT_EQ(seen.buttonsLeftToRight, press.buttons) << layout;
-      EXPECT_EQ(seen.preselected, press.preselected) << layout;
-      EXPECT_EQ(seen.closedByEsc, !*press.caption);
-      EXPECT_EQ(seen.text, "The file '/tmp/<b>x.txt'\ncould not be read.");
-      EXPECT_EQ(seen.format, Qt::PlainText);
-      EXPECT_EQ(seen.title, kApplicationTitle);
-      EXPECT_EQ(seen.icon, press.icon);
+      EXPECT_EQ(std::tie(seen.buttonsLeftToRight, seen.preselected, seen.closedByEsc, seen.icon),
+                std::tuple(press.buttons, press.preselected, !*press.caption, press.icon)) << layout;
+      EXPECT_EQ(std::tie(seen.text, seen.format, seen.title),
+                std::tuple(QString("The file '/tmp/<b>x.txt'\ncould not be read."), Qt::PlainText, QString(kApplicationTitle)));
     }
   }
   QApplication::setStyle(QStyleFactory::create(originalStyle));
 }
 
-// Notes the filter captions and the names the open dialog lists, then picks the second filter
-// and types `name` and Enter.
+// Notes the filter captions and the names listed, then picks the second filter and opens `name`.
 void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStringList& captions, QStringList& shown) {
   auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
   for (int i = 0; i < types->count(); ++i) captions.append(types->itemText(i));
@@ -140,8 +133,7 @@ void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStri
   QTest::keyClick(edit, Qt::Key_Return);
 }
 
-// "All Files (*.*)" is every file, names without a dot included, as in a folder run; the
-// captions read as the filter list gives them.
+// "All Files (*.*)" is every file, as in a folder run; the captions read as the filter gives them.
 TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
   TempFolder folder;
   testing::writeFile(folder / "README", "");

@@ -1,60 +1,34 @@
 #include "preview_window/frm_preview.h"
 
 #include "journal/history.h"
-#include "journal/run_recorder.h"
-#include "main_window/check_value.h"
-#include "main_window/frm_sorvane.h"
-#include "main_window/main_window_widgets.h"
+#include "main_window_fixture.h"
 #include "preview_window/preview_model.h"
-#include "scripted_platform.h"
-#include "settings/settings_store.h"
-#include "temp_folder.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
-
-#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTreeView>
-#include <filesystem>
-#include <memory>
 
 namespace sorvane::testing {
 namespace {
 
-template <typename Condition>
-bool eventually(Condition condition) {
-  for (int waited = 0; !condition() && waited < 5000; waited += 10) QTest::qWait(10);
-  return condition();
-}
-
 const std::string kUtf16Text("\xFF\xFE" "o\0l\0d\0\r\0\n\0o\0l\0d\0", 18);
 
-// A main window on scripted services, journaling its runs, and the Preview it opens.
-class PreviewWindow : public ::testing::Test {
+// The main window in file mode, set to replace "old" by "new", and the Preview it opens.
+class PreviewWindow : public MainWindowFixture {
  protected:
   void SetUp() override {
-    store = std::make_unique<settings::SettingsStore>(
-        settings::SettingsStore::atFile(QString::fromStdString(folder / "Sorvane.conf")));
-    EngineOptions options;
-    options.yieldInterval = std::chrono::nanoseconds(0);
-    options.bufferCapacity = 64;
-    options.journal = &journal;
-    options.jobs = 2;
-    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options);
-    window->Form_Load();
+    jobs = 2;
+    start();
     w().optFolderFile[1]->click();
     w().cmbFind->setEditText("old");
     w().cmbReplace->setEditText("new");
   }
-
-  const ui::MainWindowWidgets& w() const { return window->widgetsForTest(); }
 
   void listFiles(const std::vector<std::string>& paths) {
     w().lstFiles->clear();
@@ -63,9 +37,7 @@ class PreviewWindow : public ::testing::Test {
 
   // Presses Preview and waits for its search to end.
   preview::frmPreview& openPreview() {
-    window->show();
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    showActive();
     QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
     preview::frmPreview* shown = nullptr;
     EXPECT_TRUE(eventually([&] { return (shown = window->findChild<preview::frmPreview*>()) != nullptr; }));
@@ -77,14 +49,6 @@ class PreviewWindow : public ::testing::Test {
   void clear(preview::frmPreview& preview, const QModelIndex& index) {
     preview.model().setData(index, Qt::Unchecked, Qt::CheckStateRole);
   }
-  QString lastBox() const { return scripted.boxes.shown.empty() ? QString() : scripted.boxes.shown.back().text; }
-
-  TempFolder folder;
-  TemporaryStateHome state;
-  journal::RunRecorder journal{state.path(), "sorvane"};
-  ScriptedServices scripted;
-  std::unique_ptr<settings::SettingsStore> store;
-  std::unique_ptr<ui::frmSorvane> window;
 };
 
 TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun) {
@@ -94,10 +58,8 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
       {"none.txt", "nothing here"}};
   std::vector<std::string> direct, previewed;
   for (const auto& [name, text] : files) {
-    writeFile(folder / ("d-" + name), text);
-    writeFile(folder / ("p-" + name), text);
-    direct.push_back(folder / ("d-" + name));
-    previewed.push_back(folder / ("p-" + name));
+    writeFile(direct.emplace_back(folder / ("d-" + name)), text);
+    writeFile(previewed.emplace_back(folder / ("p-" + name)), text);
   }
   listFiles(direct);
   w().cmdReplace->click();
@@ -122,11 +84,9 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
   EXPECT_EQ(fromPreview.replacements, fromWindow.replacements);
   ASSERT_EQ(fromPreview.files.size(), 3u);
   ASSERT_EQ(fromWindow.files.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(fromPreview.files[i].path, previewed[i]);
-    EXPECT_EQ(fromPreview.files[i].size, fromWindow.files[i].size);
-    EXPECT_EQ(fromPreview.files[i].kept, fromWindow.files[i].kept);
-  }
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(std::tie(fromPreview.files[i].path, fromPreview.files[i].size, fromPreview.files[i].kept),
+              std::tie(previewed[i], fromWindow.files[i].size, fromWindow.files[i].kept)) << i;
 }
 
 TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused) {
@@ -159,40 +119,32 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused)
 
   writeFile(edited, "OLD");  // after the preview, as another program might
   preview.cmdReplace->click();
-  ASSERT_TRUE(eventually([&] { return !lastBox().isEmpty() && lastBox().startsWith("Made"); }));
+  ASSERT_TRUE(eventually([&] { return lastBox().startsWith("Made"); }));
   EXPECT_EQ(lastBox(), "Made 3 replacements.");
   ASSERT_GE(scripted.boxes.shown.size(), 2u);
   EXPECT_TRUE(scripted.boxes.shown[scripted.boxes.shown.size() - 2].text.contains("changed since the preview"));
-  EXPECT_EQ(readFile(kept), "old");
-  EXPECT_EQ(readFile(partly), "one new\nold new\nnew");
-  EXPECT_EQ(readFile(edited), "OLD");
+  EXPECT_EQ(std::tuple(readFile(kept), readFile(partly), readFile(edited)), std::tuple("old", "one new\nold new\nnew", "OLD"));
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
 TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFollowItsBox) {
   preview::PreviewRequest request;
-  for (int i = 0; i < 4; ++i) {
-    request.files.push_back(folder / ("f" + std::to_string(i)));
-    writeFile(request.files.back(), "old old");
-  }
-  request.find = "old";
-  request.replace = "new";
+  for (int i = 0; i < 4; ++i) writeFile(request.files.emplace_back(folder / ("f" + std::to_string(i))), "old old");
+  request.find = "old", request.replace = "new";
   preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 3);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_EQ(preview.lblStatus->text(), "8 occurrences in 4 files");
-  EXPECT_EQ(preview.model().rowCount(), 4);
-  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 1)), 1);
-  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 3)), 0);
-  EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview));
-  EXPECT_TRUE(preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
+  EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
+                       preview.model().rowCount(fileRow(preview, 3))), std::tuple(4, 1, 0));
+  EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview) &&
+              preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
   clear(preview, fileRow(preview, 3));
   clear(preview, preview.model().index(0, 0, fileRow(preview, 1)));
   EXPECT_EQ(preview.model().data(fileRow(preview, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked)
       << "its one listed occurrence is cleared, and its unlisted one follows its box";
   const ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
   ASSERT_EQ(run.files.size(), 2u);
-  EXPECT_EQ(run.files[0].path, request.files[0]);
-  EXPECT_EQ(run.files[1].path, request.files[2]);
+  EXPECT_EQ(std::pair(run.files[0].path, run.files[1].path), std::pair(request.files[0], request.files[2]));
   EXPECT_FALSE(run.files[0].occurrences.dropsAny() || run.files[1].occurrences.dropsAny());
 }
 

@@ -13,19 +13,15 @@ namespace sorvane::settings {
 namespace {
 
 TEST(Conversions, BehaveAsStoredSettingsExpect) {
-  EXPECT_EQ(textToBoolean("TRUE"), true);
-  EXPECT_EQ(textToBoolean("false"), false);
-  EXPECT_EQ(textToBoolean("0"), false);
-  EXPECT_EQ(textToBoolean("-1"), true);
-  EXPECT_EQ(textToBoolean("yes"), std::nullopt);
-  EXPECT_EQ(textToInteger16("2"), 2);
-  EXPECT_EQ(textToInteger16("2.5"), 2);  // halves round to even
-  EXPECT_EQ(textToInteger16("32768"), std::nullopt);
-  EXPECT_EQ(textToInteger16("one"), std::nullopt);
-  EXPECT_EQ(leadingNumber("12abc"), 12);
-  EXPECT_EQ(leadingNumber("-1"), -1);
-  EXPECT_EQ(leadingNumber("abc"), 0);
-  EXPECT_EQ(leadingNumber(""), 0);
+  for (const auto& [text, value] : {std::pair<QString, std::optional<bool>>{"TRUE", true}, {"false", false}, {"0", false},
+                                     {"-1", true}, {"yes", std::nullopt}})
+    EXPECT_EQ(textToBoolean(text), value) << qPrintable(text);
+  // Halves round to even.
+  for (const auto& [text, value] : {std::pair<QString, std::optional<int>>{"2", 2}, {"2.5", 2}, {"32768", std::nullopt},
+                                     {"one", std::nullopt}})
+    EXPECT_EQ(textToInteger16(text), value) << qPrintable(text);
+  for (const auto& [text, value] : {std::pair<QString, int>{"12abc", 12}, {"-1", -1}, {"abc", 0}, {"", 0}})
+    EXPECT_EQ(leadingNumber(text), value) << qPrintable(text);
   EXPECT_EQ(singleToText(9600), "9600");
   EXPECT_EQ(singleToText(4000.5F), "4000.5");
   EXPECT_EQ(textToSingle("4000.5"), 4000.5F);
@@ -68,18 +64,12 @@ class Picture : public ::testing::Test {
   SettingsStore store = SettingsStore::atFile(QString::fromStdString(folder / "Sorvane.conf"));
 };
 
-// Each value in its text form; the next start reads the lists once: after that the entries live
-// in the window alone.
+// After the next start reads the lists, their entries live in the window alone.
 TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
   WindowPicture exit;
-  exit.width = 9600;
-  exit.height = 4000.5F;
-  exit.folderMode = false;
-  exit.fileMode = true;
-  exit.caseSensitive = CheckValue::Cleared;
-  exit.rememberFiles = CheckValue::Checked;
-  exit.recentFinds = QStringList{"one", "two"};
-  exit.recentReplaces = QStringList{};
+  exit.width = 9600, exit.height = 4000.5F, exit.folderMode = false, exit.fileMode = true;
+  exit.caseSensitive = CheckValue::Cleared, exit.rememberFiles = CheckValue::Checked;
+  exit.recentFinds = QStringList{"one", "two"}, exit.recentReplaces = QStringList{};
   exit.files = QStringList{"/a/1.txt", "/gone/3.txt"};
   writeWindowPicture(store, exit);
   for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
@@ -95,9 +85,8 @@ TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
   EXPECT_EQ(start.recentFinds, exit.recentFinds);
   EXPECT_EQ(start.recentReplaces, QStringList{});  // a count of -1: an empty list
   EXPECT_EQ(start.files, exit.files);
-  EXPECT_EQ(stored("Terms", "Find Term 0"), "<absent>");
-  EXPECT_EQ(stored("Files", "File 0"), "<absent>");
-  EXPECT_EQ(stored("Settings", "Number of files"), "<absent>");
+  for (const auto& [section, key] : {std::pair{"Terms", "Find Term 0"}, {"Files", "File 0"}, {"Settings", "Number of files"}})
+    EXPECT_EQ(stored(section, key), "<absent>") << key;
   EXPECT_EQ(stored("Settings", "Number of recent finds"), "1");
 }
 
@@ -128,8 +117,7 @@ TEST_F(Picture, OnlyAnExactTrueIsMaximizedAndThenNoSizeIsRead) {
 TEST_F(Picture, FilesAreWrittenOnlyWhileRememberingIsTicked) {
   for (const CheckValue remember : {CheckValue::Cleared, CheckValue::Grayed}) {
     WindowPicture exit;
-    exit.rememberFiles = remember;
-    exit.files = QStringList{"/x.txt"};
+    exit.rememberFiles = remember, exit.files = QStringList{"/x.txt"};
     writeWindowPicture(store, exit);
     EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << static_cast<int>(remember);
   }

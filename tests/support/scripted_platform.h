@@ -17,11 +17,7 @@
 
 namespace sorvane::testing {
 
-struct ShownBox {
-  QString text;
-  MessageStyle style;
-  QString title;
-};
+struct ShownBox { QString text; MessageStyle style; QString title; };
 
 // Message boxes that record what they were asked to show; a file that failed is skipped, and a
 // question gets `answerToQuestions`, by default the preselected No.
@@ -42,10 +38,9 @@ class ScriptedMessageBoxes final : public platform::MessageBoxes {
 // A progress window that notes what it was told.
 class RecordingProgressWindow final : public platform::ProgressWindow {
  public:
-  QString label;
   int total = -1, done = -1;
   bool open = false;
-  void start(const QString& text, int all) override { label = text, total = all, done = 0, open = true; }
+  void start(const QString&, int all) override { total = all, done = 0, open = true; }
   void advance(int count) override { done = count; }
   void finish() override { open = false; }
 };
@@ -67,8 +62,7 @@ class RecordingHelpEngine final : public platform::HelpEngine {
   bool fail = false;
   void show(const QString& helpFile, int helpCommand) override {
     if (fail) throw platform::DialogError{5, kApplicationTitle, QStringLiteral("Invalid procedure call or argument")};
-    file = helpFile;
-    command = helpCommand;
+    file = helpFile, command = helpCommand;
   }
 };
 

@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTextDocumentFragment>
 
 namespace sorvane::testing {
@@ -55,9 +52,8 @@ class PackedTextBox : public ::testing::Test {
   }
 
   void expectSameScrolling(const char* when) {
-    SCOPED_TRACE(when);
-    EXPECT_EQ(packed.document()->lineCount(), plain.document()->lineCount());
-    EXPECT_EQ(packed.verticalScrollBar()->maximum(), plain.verticalScrollBar()->maximum());
+    EXPECT_EQ(std::pair(packed.document()->lineCount(), packed.verticalScrollBar()->maximum()),
+              std::pair(plain.document()->lineCount(), plain.verticalScrollBar()->maximum())) << when;
   }
 
   const QString text = sampleText(200);

@@ -19,7 +19,6 @@ using viewer::readViewerText;
 
 constexpr std::chrono::hours kNever{1};
 
-ReadPacing chunksOf(std::size_t size, std::chrono::nanoseconds interval = kNever) { return {size, interval}; }
 
 // Gathers the text a read hands on.
 struct Gathered final : viewer::ViewerTextSink {
@@ -49,7 +48,7 @@ TEST(ViewerText, EveryLineEndsInCrLfAndEachUnitThatFormsNoCharacterIsOneReplacem
     writeFile(folder / "f.txt", content);
     for (const std::size_t chunk : {std::size_t{1}, std::size_t{1} << 20}) {
       Gathered read;
-      ASSERT_FALSE(readViewerText(folder / "f.txt", read, {}, chunksOf(chunk)));
+      ASSERT_FALSE(readViewerText(folder / "f.txt", read, {}, ReadPacing{chunk, kNever}));
       EXPECT_EQ(read.text.toStdString(), shown) << "chunks of " << chunk << " reading [" << content << "]";
     }
   }
@@ -62,10 +61,10 @@ TEST(ViewerText, HandsOnEachChunksTextAndYieldsByTimeNotByChunk) {
   Gathered read;
   std::vector<qsizetype> handedOn;
   const auto note = [&] { handedOn.push_back(read.text.size()); };
-  readViewerText(folder / "f.txt", read, note, chunksOf(10, kNever));
+  readViewerText(folder / "f.txt", read, note, ReadPacing{10, kNever});
   EXPECT_TRUE(handedOn.empty());
   read.text.clear();
-  readViewerText(folder / "f.txt", read, note, chunksOf(10, std::chrono::nanoseconds(0)));
+  readViewerText(folder / "f.txt", read, note, ReadPacing{10, std::chrono::nanoseconds(0)});
   EXPECT_EQ(handedOn, (std::vector<qsizetype>{7, 17, 27, 37, 47, 57, 67, 77, 87, 97}));
 }
 
@@ -78,19 +77,13 @@ TEST(ViewerText, FilesThatCannotBeReadReportWhyAndLeaveNothingOpen) {
   writeFile(folder / "utf32be.txt", std::string("\0\0\xFE\xFF\0\0\0a", 8));
   const std::size_t before = openDescriptors();
 
-  const std::vector<std::pair<std::string, int>> cases = {{folder / "gone.txt", 53},
-                                                          {folder / "nofolder/x.txt", 76},
-                                                          {folder / "sub", 75},
-                                                          {folder / "pipe", 68},
-                                                          {folder / "utf32.txt", 75},
-                                                          {folder / "utf32be.txt", 75}};
-  for (const auto& [path, number] : cases) {
+  for (const auto& [name, number] : std::vector<std::pair<std::string, int>>{
+           {"gone.txt", 53}, {"nofolder/x.txt", 76}, {"sub", 75}, {"pipe", 68}, {"utf32.txt", 75}, {"utf32be.txt", 75}}) {
     Gathered read;
-    const auto failure = readViewerText(path, read, {});
-    ASSERT_TRUE(failure) << path;
-    EXPECT_EQ(failure->number, number) << path;
-    EXPECT_EQ(failure->source, kApplicationTitle);
-    EXPECT_TRUE(read.text.isEmpty());
+    const auto failure = readViewerText(folder / name, read, {});
+    ASSERT_TRUE(failure) << name;
+    EXPECT_EQ(std::tuple(failure->number, failure->source, read.text), std::tuple(number, std::string(kApplicationTitle), QString()))
+        << name;
   }
   Gathered read;
   EXPECT_EQ(readViewerText(folder / "gone.txt", read, {})->description, "File not found");

@@ -32,8 +32,6 @@ struct Rendered final : DisplayTextSink {
 const std::string kUtf8Window(64 * 1024 - 1, 'a');  // all but the last byte of what tells UTF-8 apart
 const std::u16string kUtf8WindowText(64 * 1024 - 1, u'a');
 
-// Every encoding, every line end and every byte that forms no character, wherever a piece of
-// bytes ends.
 TEST(DisplayDecoder, DecodesEveryEncodingAndLineEndWhereverThePiecesEnd) {
   const std::vector<std::pair<std::string, std::u16string>> cases = {
       {"", u""},

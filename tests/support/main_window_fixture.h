@@ -1,0 +1,61 @@
+#pragma once
+
+#include "journal/run_recorder.h"
+#include "main_window/frm_sorvane.h"
+#include "main_window/main_window_widgets.h"
+#include "scripted_platform.h"
+#include "settings/settings_store.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <memory>
+
+namespace sorvane::testing {
+
+// Access keys press their button with a short animation; windows search and run meanwhile.
+template <typename Condition>
+bool eventually(Condition condition) {
+  for (int waited = 0; !condition() && waited < 5000; waited += 10) QTest::qWait(10);
+  return condition();
+}
+
+// A main window on scripted services and a temporary store; each start() is a new run of the program.
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { start(); }
+
+  ui::frmSorvane& start() {
+    window.reset();
+    store = std::make_unique<settings::SettingsStore>(settings::SettingsStore::atFile(storePath()));
+    EngineOptions options;
+    options.yieldInterval = std::chrono::nanoseconds(0);
+    options.bufferCapacity = 64;
+    options.journal = &journal;
+    options.jobs = jobs;
+    options.batch.files = batchFiles;
+    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options);
+    window->Form_Load();
+    return *window;
+  }
+  const ui::MainWindowWidgets& w() const { return window->widgetsForTest(); }
+  void showActive() {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  QString storePath() const { return QString::fromStdString(folder / "Sorvane.conf"); }
+  QString lastBox() const { return scripted.boxes.shown.empty() ? QString() : scripted.boxes.shown.back().text; }
+
+  int jobs = 1;
+  std::size_t batchFiles = 64;
+  TempFolder folder;
+  TemporaryStateHome state;
+  journal::RunRecorder journal{state.path(), "sorvane"};
+  ScriptedServices scripted;
+  std::unique_ptr<settings::SettingsStore> store;
+  std::unique_ptr<ui::frmSorvane> window;
+};
+
+}  // namespace sorvane::testing
