@@ -142,6 +142,7 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFol
   clear(preview, preview.model().index(0, 0, fileRow(preview, 1)));
   EXPECT_EQ(preview.model().data(fileRow(preview, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked)
       << "its one listed occurrence is cleared, and its unlisted one follows its box";
+  EXPECT_EQ(preview.model().index(0, 2, fileRow(preview, 1)).data().toString(), "old old");
   const ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
   ASSERT_EQ(run.files.size(), 2u);
   EXPECT_EQ(std::pair(run.files[0].path, run.files[1].path), std::pair(request.files[0], request.files[2]));

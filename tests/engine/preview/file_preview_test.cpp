@@ -107,8 +107,9 @@ TEST_F(FilePreviewTest, CountsEveryOccurrenceADryRunCountsInEveryEncoding) {
   for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16File(units, false), utf16File(units, true)}) {
     ASSERT_TRUE(writeSparse(folder / "f.txt", bytes, 64 * 1024));
     EncodedTerms terms("needle", "", CompareMode::Text);
-    const Result<PreparedRewrite> dryRun =
-        prepareRewrite(FileToRewrite::named(folder / "f.txt"), RewriteJob{terms, true, 1, {}, {}, nullptr}, yielder);
+    RewriteBuffers buffers;
+    const Result<PreparedRewrite> dryRun = prepareRewrite(FileToRewrite::named(folder / "f.txt"),
+                                                          RewriteJob{terms, true, 1, {}, {}, nullptr}, yielder, buffers);
     Gathered lines;
     const Result<FilePreview> previewed = preview("needle", "", CompareMode::Text, 1, lines);
     ASSERT_TRUE(previewed.ok() && dryRun.ok());
