@@ -201,10 +201,7 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
   RunRecorder recorder(state.path(), "test");
 
   run(recorder, {a, plain});
-  run(recorder, {a}, {}, [](ScriptedHost& host) {
-    host.find = "new";
-    host.replace = "newer";
-  });
+  run(recorder, {a}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "newer"; });
   // Runs that put nothing in place leave nothing behind, not even a link, and undo goes past them.
   writeFile(changing, "old c");
   const std::vector<std::string> keptRuns = namesIn(runsFolder());
@@ -213,9 +210,7 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
       if (how.starts_with("changed")) writeFile(changing, readFile(changing) + "+");
       return how == "flush failed" ? EIO : 0;
     };
-    EngineOptions options;
-    options.dryRun = how == "dry run";
-    options.yieldInterval = std::chrono::nanoseconds(0);
+    const EngineOptions options{.dryRun = how == "dry run", .yieldInterval = std::chrono::nanoseconds(0)};
     run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
       host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
       host.onYield = [&] { host.stop = how == "stopped" && fs::hard_link_count(changing) > 1; };
@@ -256,11 +251,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
       return 0;
     };
     RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
-    EngineOptions options;
-    options.swap.rename = &watchedRename;
-    options.swap.flushFolder = &watchedFolderFlush;
-    options.jobs = jobs;
-    options.batch.files = static_cast<std::size_t>(batchFiles);
+    const EngineOptions options{.swap = {.rename = &watchedRename, .flushFolder = &watchedFolderFlush}, .jobs = jobs,
+                                .batch = {.files = static_cast<std::size_t>(batchFiles)}};
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
         [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
@@ -341,8 +333,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   {
     const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
     const FileDescriptor file(::open((folder / "busy.txt").c_str(), O_RDONLY));
-    struct stat st {};
-    ::fstat(file.get(), &st);
+    const struct stat st = statusOf(folder / "busy.txt");
     const std::string name = "busy.txt", path = folder / "busy.txt";
     concurrent.keepOriginal({parent.get(), name, path, file.get(), st}, FileFingerprint{});
     concurrent.makeKeptDurable();
@@ -389,8 +380,7 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   writeFile(victim, "vic");  // as long as the original it stands in for
   RunRecorder recorder(state.path(), "test");
   run(recorder, {a, b, c});
-  const std::string runFolder = runsFolder() + "/" + namesIn(runsFolder()).back();
-  const std::string manifest = runFolder + "/manifest", text = readFile(manifest);
+  const std::string runFolder = this->runFolder(), manifest = runFolder + "/manifest", text = readFile(manifest);
 
   struct Case {
     const char* what;
@@ -515,9 +505,7 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
   };
   for (const Attempt& attempt : attempts) {
     failingRestores = attempt.failing;
-    journal::UndoOptions options;
-    options.move = &failingMove;
-    const UndoOutcome outcome = undoLastRun(state.path(), options);
+    const UndoOutcome outcome = undoLastRun(state.path(), {.move = &failingMove});
     EXPECT_TRUE(journal::texts::undoSubject(outcome.run).ends_with(attempt.subject)) << attempt.report;
     EXPECT_EQ(outcome.restored, attempt.restored);
     Left left;
@@ -543,13 +531,12 @@ TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
   run(recorder, {folder / "a.txt"});
   const std::string runPath = runFolder();
   bool journalFree = false, runHeld = false;
-  journal::UndoOptions options;
-  options.progress = [&](std::size_t, std::size_t) {
+  const journal::UndoOptions options{.progress = [&](std::size_t, std::size_t) {
     const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
     journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
     const FileDescriptor run(::open(runPath.c_str(), O_RDONLY | O_DIRECTORY));
     runHeld = !journal::tryLockRun(run.get());
-  };
+  }};
   std::string error;
   auto held = std::make_optional<journal::JournalFolder::Lock>(*journal::JournalFolder::open(state.path(), false, error));
   auto undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
