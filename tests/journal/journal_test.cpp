@@ -289,13 +289,12 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   // Where holes cannot be told from data, a search for them fails.
   const journal::JournalCalls exdev{.link = failing<EXDEV, LinkCall>},
       blind{.link = failing<EXDEV, LinkCall>, .seek = failing<EINVAL, SeekCall>};
-  const journal::JournalCalls linked{};
   std::vector<std::tuple<const char*, off_t, std::string, journal::JournalCalls, JournalLimits, Kept>> cases = {
       {"forced EXDEV", 0, state.path(), exdev, {}, Kept::Copy},
       {"sparse", 8 << 20, state.path(), exdev, small, Kept::Copy},
       {"holes not told", 0, state.path(), blind, {}, Kept::Copy},
       {"holes not told, past the limit", 8 << 20, state.path(), blind, small, Kept::None}};
-  if (haveShm) cases.emplace_back("/dev/shm", 0, elsewhere->path(), linked, JournalLimits{}, Kept::Copy);
+  if (haveShm) cases.emplace_back("/dev/shm", 0, elsewhere->path(), journal::JournalCalls{}, JournalLimits{}, Kept::Copy);
   for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
     // Set-id bits come back with their owner.
     writeOld(path, std::string(300000, 'x') + "old\r\n", 06750, length);
@@ -319,9 +318,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   writeFile(folder / "busy.txt", "old");
   const std::string big = folder / "big.txt", large = folder / "large.txt";
   writeFile(large, "old" + std::string(100000, 'l'));
-  const auto diskBytes = [](const std::string& path) {
-    return static_cast<std::uint64_t>(statusOf(path).st_blocks) * 512;
-  };
+  const auto diskBytes = [](const std::string& path) { return std::uint64_t(statusOf(path).st_blocks) * 512; };
   // Room for the large file beside one small run, not beside two.
   const std::uint64_t limit = diskBytes(large) + diskBytes(folder / "busy.txt");
   writeFile(big, "old" + std::string(2 * limit, 'b'));
@@ -331,11 +328,9 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   RunRecorder concurrent(state.path(), "other", limits);
   concurrent.runStarted("old", "new", CompareMode::Binary);
   {
-    const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
-    const FileDescriptor file(::open((folder / "busy.txt").c_str(), O_RDONLY));
-    const struct stat st = statusOf(folder / "busy.txt");
-    const std::string name = "busy.txt", path = folder / "busy.txt";
-    concurrent.keepOriginal({parent.get(), name, path, file.get(), st}, FileFingerprint{});
+    const std::string name = "busy.txt", path = folder / name;
+    const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY)), file(::open(path.c_str(), O_RDONLY));
+    concurrent.keepOriginal({parent.get(), name, path, file.get(), statusOf(path)}, FileFingerprint{});
     concurrent.makeKeptDurable();
   }
 
