@@ -164,8 +164,7 @@ int lockTriedByAnother(int fd, int operation) {
 
 class Journal : public ::testing::Test {
  protected:
-  // Replaces "old" with "new" in `files`, unless `script` sets the host otherwise; new contents
-  // are flushed through `watchedDataFlush`.
+  // Replaces "old" with "new" in `files` unless `script` says otherwise, flushing by `watchedDataFlush`.
   void run(RunRecorder& recorder, const std::vector<std::string>& files, EngineOptions options = {},
            const std::function<void(ScriptedHost&)>& script = {}) {
     ScriptedHost host;
@@ -549,8 +548,7 @@ TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
 TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that another user takes back";
   const std::string path = folder / "tool";
-  writeFile(path, "old");
-  ::chmod(path.c_str(), 06775);
+  writeOld(path, "old", 06775);
   // Kept as a copy, as for a user whom the kernel refuses a link to a set-id file.
   RunRecorder recorder(state.path(), "test", {}, journal::JournalCalls{.link = failing<EXDEV, LinkCall>});
   run(recorder, {path});

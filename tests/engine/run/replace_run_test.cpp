@@ -255,8 +255,7 @@ TEST_F(ReplaceRun, MissingFileDialogAndItsThreeAnswers) {
   EXPECT_EQ(lastMessage().text, "Made 2 replacements.");
 
   // Abort: the third file is never opened, and the report still follows.
-  file("1.txt", "old");
-  file("3.txt", "old");
+  for (const char* name : {"1.txt", "3.txt"}) file(name, "old");
   host.answers = {MessageAnswer::Abort};
   run();
   EXPECT_EQ(keptFiles(), 1);
