@@ -376,12 +376,7 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   run(recorder, {a, b, c});
   const std::string runFolder = this->runFolder(), manifest = runFolder + "/manifest", text = readFile(manifest);
 
-  struct Case {
-    const char* what;
-    std::function<void()> spoil;
-    std::string says;
-  };
-  std::vector<Case> cases = {
+  std::vector<std::tuple<const char*, std::function<void()>, std::string>> cases = {
       {"relative path", [&] { writeFile(manifest, std::string(text).replace(text.find(c), c.size(), "c.txt")); },
        "its manifest cannot be read"},
       {"unknown line", [&] { writeFile(manifest, text + "file 9 /tmp/x.txt\n"); }, "its manifest cannot be read"},
@@ -399,12 +394,12 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
     cases.push_back({"journal not the user's",
                      [&] { ASSERT_EQ(::chown(runFolder.c_str(), unprivilegedUser(), unprivilegedGroup()), 0); },
                      "is not yours"});
-  for (const Case& hostile : cases) {
-    hostile.spoil();
+  for (const auto& [what, spoil, says] : cases) {
+    spoil();
     const UndoOutcome outcome = undoLastRun(state.path());
-    EXPECT_EQ(outcome.kind, UndoOutcome::Kind::Refused) << hostile.what;
-    EXPECT_NE(outcome.error.find(hostile.says), std::string::npos) << hostile.what << ": " << outcome.error;
-    for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << hostile.what;
+    EXPECT_EQ(outcome.kind, UndoOutcome::Kind::Refused) << what;
+    EXPECT_NE(outcome.error.find(says), std::string::npos) << what << ": " << outcome.error;
+    for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << what;
     // Put the journal back as it was.
     if (fs::is_symlink(runsFolder())) {
       fs::remove(runsFolder());
@@ -484,32 +479,26 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
 
   const std::string runPath = runFolder();
   using Left = std::vector<std::pair<std::string, std::string>>;  // each file and where its original is named
-  struct Attempt {
-    std::map<std::string, int> failing;
-    std::string subject;
-    std::vector<std::string> restored;
-    Left left;
-    std::string report;
-  };
-  const Attempt attempts[] = {
+  const std::vector<std::tuple<std::map<std::string, int>, std::string, std::vector<std::string>, Left, std::string>>
+      attempts = {
       {{{"b.txt", ENOSPC}, {"c.txt", EACCES}}, ", 5 files", {a}, {{replaced, ""}, {edited, ""}, {c, ""}, {b, ""}},
        "Restored 1 file. 4 left alone; the next undo tries the rest of the run."},
       {{{"c.txt", EROFS}}, ", 4 of 5 files", {b},
        {{replaced, runPath + "/5"}, {edited, runPath + "/4"}, {c, runPath + "/3"}}, "Restored 1 file. 3 left alone."},
   };
-  for (const Attempt& attempt : attempts) {
-    failingRestores = attempt.failing;
+  for (const auto& [failing, subject, restored, expectedLeft, report] : attempts) {
+    failingRestores = failing;
     const UndoOutcome outcome = undoLastRun(state.path(), {.move = &failingMove});
-    EXPECT_TRUE(journal::texts::undoSubject(outcome.run).ends_with(attempt.subject)) << attempt.report;
-    EXPECT_EQ(outcome.restored, attempt.restored);
+    EXPECT_TRUE(journal::texts::undoSubject(outcome.run).ends_with(subject)) << report;
+    EXPECT_EQ(outcome.restored, restored);
     Left left;
     for (const journal::LeftAlone& file : outcome.leftAlone) {
       left.emplace_back(file.path, file.original);
       if (!file.original.empty()) EXPECT_EQ(readFile(file.original), "old") << file.path;
       if (file.path != c && file.path != b) EXPECT_EQ(file.reason, "changed since the run") << file.path;
     }
-    EXPECT_EQ(left, attempt.left);
-    EXPECT_EQ(journal::texts::undoReport(outcome, false), attempt.report);
+    EXPECT_EQ(left, expectedLeft);
+    EXPECT_EQ(journal::texts::undoReport(outcome, false), report);
     std::ofstream(runPath + "/manifest", std::ios::app) << "restored 3";  // as a full disk or a kill leaves it
   }
   failingRestores.clear();
