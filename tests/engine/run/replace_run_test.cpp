@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace sorvane::testing {
@@ -499,29 +500,23 @@ class FolderRun : public ReplaceRun {
 
 // Files before folders, in name order, without version-control records and temporary files.
 TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
-  struct Case {
-    std::string type;
-    CheckValue recursive;
-    std::vector<std::string> swapped;
-    std::string folder = "";
-  };
-  const Case cases[] = {
+  const std::vector<std::tuple<std::string, CheckValue, std::vector<std::string>, std::string>> cases = {
       {kFileTypes[0].caption, CheckValue::Checked,
        {".hidden.txt", "A.txt", "b.txt", "noext", "page.htm", "page.html", "script.js", "notes.txt/inner.txt",
-        "Other/x.txt", "sub/z.txt", "sub/deeper/y.txt"}},
-      {kFileTypes[1].caption, CheckValue::Grayed, {"page.htm", "page.html"}},
-      {kFileTypes[3].caption, CheckValue::Cleared, {".hidden.txt", "A.txt", "b.txt"}},
-      {"Text files (*.txt)", CheckValue::Checked, {}},
+        "Other/x.txt", "sub/z.txt", "sub/deeper/y.txt"}, ""},
+      {kFileTypes[1].caption, CheckValue::Grayed, {"page.htm", "page.html"}, ""},
+      {kFileTypes[3].caption, CheckValue::Cleared, {".hidden.txt", "A.txt", "b.txt"}, ""},
+      {"Text files (*.txt)", CheckValue::Checked, {}, ""},
       {kFileTypes[0].caption, CheckValue::Checked, {}, "no such folder"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [type, recursive, expected, under] : cases) {
     makeTree();
-    host.fileType = c.type;
-    host.recursive = c.recursive;
-    host.folder = c.folder.empty() ? folder.path() : folder / c.folder;
+    host.fileType = type;
+    host.recursive = recursive;
+    host.folder = under.empty() ? folder.path() : folder / under;
     run();
-    EXPECT_EQ(swappedNames(), c.swapped) << c.type;
-    EXPECT_EQ(lastMessage().text, "Made " + std::to_string(c.swapped.size()) + " replacements.");
+    EXPECT_EQ(swappedNames(), expected) << type;
+    EXPECT_EQ(lastMessage().text, "Made " + std::to_string(expected.size()) + " replacements.");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
   }
   for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
