@@ -361,16 +361,11 @@ void editBehindItsBack(const std::string& path) { writeWithTimesOf(path, "x" + r
 // A preview's Replace uses its own terms, rewrites a file only while it is as previewed, and only
 // the occurrences kept; with all kept, it is the ordinary run.
 TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
-  struct Case {
-    const char* name;
-    std::vector<std::int64_t> dropped;                     // of a.txt's occurrences
-    std::function<void(const std::string&)> afterPreview;  // done to a.txt before the Replace
-    std::vector<MessageAnswer> answers;
-    std::string a;                  // afterwards
-    std::vector<Failure> failures;  // shown for a.txt
-    std::vector<std::string> events;
-    std::string report;
-  };
+  // Each: a.txt's occurrences dropped, what is done to it before the Replace, the answers, a.txt afterwards, the
+  // failures shown for it, the events and the report.
+  using Case = std::tuple<const char*, std::vector<std::int64_t>, std::function<void(const std::string&)>,
+                          std::vector<MessageAnswer>, std::string, std::vector<Failure>, std::vector<std::string>,
+                          std::string>;
   const Failure changed{75, kApplicationTitle, "Path/File access error: changed since the preview"};
   const std::vector<std::string> both = {"keep a.txt", "keep b.txt", "durable", "rename a.txt", "rename b.txt",
                                          "flush folder"};
@@ -393,24 +388,24 @@ TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
   host.find = "unused";
   host.caseSensitive = CheckValue::Checked;
   for (const int jobs : {1, 3}) {
-    for (const Case& c : cases) {
+    for (const auto& [what, dropped, afterPreview, answers, a, failures, expectedEvents, report] : cases) {
       ChosenRun chosen{"old", "new", CompareMode::Text, {}};
       for (const auto& [name, text] : {std::pair{"a.txt", "old OLD\r\nold"}, {"b.txt", "Old"}})
         chosen.files.push_back({file(name, text), FileFingerprint::of(statusOf(folder / name)), {}});
-      for (const std::int64_t index : c.dropped) chosen.files[0].occurrences.drop(index);
+      for (const std::int64_t index : dropped) chosen.files[0].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      if (c.afterPreview) c.afterPreview(folder / "a.txt");
-      host.answers = {c.answers.begin(), c.answers.end()};
+      if (afterPreview) afterPreview(folder / "a.txt");
+      host.answers = {answers.begin(), answers.end()};
       run(false, jobs, &chosen);
-      const std::string at = std::string(c.name) + ", " + std::to_string(jobs) + " jobs";
-      EXPECT_EQ(fs::exists(folder / "a.txt") ? readFile(folder / "a.txt") : "", c.a) << at;
+      const std::string at = std::string(what) + ", " + std::to_string(jobs) + " jobs";
+      EXPECT_EQ(fs::exists(folder / "a.txt") ? readFile(folder / "a.txt") : "", a) << at;
       EXPECT_EQ(readFile(folder / "b.txt"), "new") << at;
-      ASSERT_EQ(host.messages.size(), c.failures.size() + 1) << at;
-      for (std::size_t i = 0; i < c.failures.size(); ++i)
-        EXPECT_EQ(host.messages[i].text, messages::fileSystemFailure(folder / "a.txt", c.failures[i])) << at;
-      EXPECT_EQ(lastMessage().text, c.report) << at;
-      EXPECT_EQ(events, c.events) << at;
+      ASSERT_EQ(host.messages.size(), failures.size() + 1) << at;
+      for (std::size_t i = 0; i < failures.size(); ++i)
+        EXPECT_EQ(host.messages[i].text, messages::fileSystemFailure(folder / "a.txt", failures[i])) << at;
+      EXPECT_EQ(lastMessage().text, report) << at;
+      EXPECT_EQ(events, expectedEvents) << at;
       EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"})) << at;
       EXPECT_TRUE(host.findList.items.empty()) << at;
     }
@@ -420,9 +415,9 @@ TEST_F(ReplaceRun, ChosenRunReplacesOnlyWhatThePreviewKept) {
   host.find = "old";
   host.caseSensitive = CheckValue::Cleared;
   run();
-  EXPECT_EQ(readFile(folder / "a.txt"), cases[0].a);
-  EXPECT_EQ(events, cases[0].events);
-  EXPECT_EQ(lastMessage().text, cases[0].report);
+  EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
+  EXPECT_EQ(events, both);
+  EXPECT_EQ(lastMessage().text, "Made 4 replacements.");
 }
 
 // Holds each helper at its file's first write until the run's thread waits for the first file.
