@@ -51,8 +51,8 @@ TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
   EXPECT_EQ(stored("OpenFilterIndex"), "1");
   // First use: the home folder and the second filter.
   ASSERT_EQ(scripted.dialogs.fileRequests.size(), 1u);
-  EXPECT_EQ(scripted.dialogs.fileRequests[0].startFolder, QDir::homePath());
-  EXPECT_EQ(scripted.dialogs.fileRequests[0].filterIndex, 1);
+  EXPECT_EQ(std::tie(scripted.dialogs.fileRequests[0].startFolder, scripted.dialogs.fileRequests[0].filterIndex),
+            std::tuple(QDir::homePath(), 1));
   EXPECT_TRUE(scripted.boxes.shown.empty());
 
   // The next dialog starts where the file was; cancelled, it changes nothing.
@@ -105,9 +105,7 @@ TEST_F(FileSelection, FailuresShowTheirMessages) {
 // Qt delivers a real drop only from the window system, so the list's drop handling is fed
 // its events directly. Only plain, visible files are added, and none the list holds already.
 TEST_F(FileSelection, DropAddsOnlyPlainVisibleFilesNotListedYet) {
-  writeFile(folder / "plain.txt", "");
-  writeFile(folder / "dropped.txt", "");
-  writeFile(folder / ".hidden.txt", "");
+  for (const char* name : {"plain.txt", "dropped.txt", ".hidden.txt"}) writeFile(folder / name, "");
   std::filesystem::create_directory(folder / "sub");
   list->addItem(path("PLAIN.TXT"));
   QObject& handler = files;

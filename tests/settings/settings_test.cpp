@@ -92,15 +92,13 @@ TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
 
 TEST_F(Picture, CountsSayHowManyEntriesAreRead) {
   store.SaveSetting("Settings", "Number of recent finds", "2");
-  for (const char* key : {"Find Term 0", "Find Term 1", "Find Term 2", "Find Term 3"}) store.SaveSetting("Terms", key, key);
   store.SaveSetting("Settings", "Number of recent replaces", "x7");  // no number: one entry, index 0
-  store.SaveSetting("Terms", "Replace Term 0", "r0");
-  store.SaveSetting("Terms", "Replace Term 1", "r1");
+  for (const char* key : {"Find Term 0", "Find Term 1", "Find Term 2", "Find Term 3", "Replace Term 0", "Replace Term 1"})
+    store.SaveSetting("Terms", key, key);
   store.SaveSetting("Settings", "Number of files", "1");  // a run that never exited: File 0 and 1 are gone
   const WindowPicture start = readWindowPicture(store);
-  EXPECT_EQ(start.recentFinds, (QStringList{"Find Term 0", "Find Term 1", "Find Term 2"}));
-  EXPECT_EQ(start.recentReplaces, QStringList{"r0"});
-  EXPECT_EQ(start.files, QStringList{});
+  EXPECT_EQ(std::tie(start.recentFinds, start.recentReplaces, start.files),
+            std::tuple(QStringList{"Find Term 0", "Find Term 1", "Find Term 2"}, QStringList{"Replace Term 0"}, QStringList{}));
   EXPECT_EQ(stored("Terms", "Find Term 3"), "Find Term 3");  // beyond the count: untouched
 }
 
@@ -109,9 +107,8 @@ TEST_F(Picture, OnlyAnExactTrueIsMaximizedAndThenNoSizeIsRead) {
   store.SaveSetting("Settings", "Window Maximized", "True");
   EXPECT_EQ(readWindowPicture(store).width, std::nullopt);
   store.SaveSetting("Settings", "Window Maximized", "true");
-  const WindowPicture normal = readWindowPicture(store);
-  EXPECT_EQ(normal.state, WindowState::Normal);
-  EXPECT_EQ(normal.width, 5000);  // the minimum is the window's to apply
+  const WindowPicture normal = readWindowPicture(store);  // the minimum is the window's to apply
+  EXPECT_EQ(std::tie(normal.state, normal.width), std::tuple(WindowState::Normal, 5000));
 }
 
 TEST_F(Picture, FilesAreWrittenOnlyWhileRememberingIsTicked) {
