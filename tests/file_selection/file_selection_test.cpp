@@ -109,7 +109,6 @@ TEST_F(FileSelection, DropAddsOnlyPlainVisibleFilesNotListedYet) {
   std::filesystem::create_directory(folder / "sub");
   list->addItem(path("PLAIN.TXT"));
   QObject& handler = files;
-  QWidget* target = list->viewport();
   QMimeData files, text;
   QList<QUrl> urls{QUrl("https://example.org/x.txt")};
   for (const char* name : {"sub", ".hidden.txt", "plain.txt", "missing.txt", "dropped.txt"})
@@ -119,10 +118,10 @@ TEST_F(FileSelection, DropAddsOnlyPlainVisibleFilesNotListedYet) {
   for (QMimeData* data : {&files, &text}) {
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     enter.ignore();
-    EXPECT_TRUE(handler.eventFilter(target, &enter));
+    EXPECT_TRUE(handler.eventFilter(list->viewport(), &enter));
     EXPECT_EQ(enter.isAccepted(), data == &files);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_TRUE(handler.eventFilter(target, &drop));
+    EXPECT_TRUE(handler.eventFilter(list->viewport(), &drop));
     EXPECT_EQ(entries(), (QStringList{path("PLAIN.TXT"), path("dropped.txt")}));
   }
 }

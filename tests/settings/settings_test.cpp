@@ -82,9 +82,8 @@ TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
   EXPECT_EQ(stored("Files", "File 1"), "/gone/3.txt");
 
   const WindowPicture start = readWindowPicture(store);
-  EXPECT_EQ(start.recentFinds, exit.recentFinds);
-  EXPECT_EQ(start.recentReplaces, QStringList{});  // a count of -1: an empty list
-  EXPECT_EQ(start.files, exit.files);
+  EXPECT_EQ(std::tie(start.recentFinds, start.recentReplaces, start.files),
+            std::tuple(exit.recentFinds, QStringList{}, exit.files));  // a count of -1: an empty list
   for (const auto& [section, key] : {std::pair{"Terms", "Find Term 0"}, {"Files", "File 0"}, {"Settings", "Number of files"}})
     EXPECT_EQ(stored(section, key), "<absent>") << key;
   EXPECT_EQ(stored("Settings", "Number of recent finds"), "1");
