@@ -47,8 +47,7 @@ TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
   scripted.dialogs.nextFiles = OpenFilesAnswer{{path("a.txt")}, 0};
   files.cmdOpen_Click();
   EXPECT_EQ(entries(), QStringList{path("a.txt")});
-  EXPECT_EQ(stored("Path"), folderPath() + "/");
-  EXPECT_EQ(stored("OpenFilterIndex"), "1");
+  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("1")));
   // First use: the home folder and the second filter.
   ASSERT_EQ(scripted.dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(std::tie(scripted.dialogs.fileRequests[0].startFolder, scripted.dialogs.fileRequests[0].filterIndex),
@@ -58,8 +57,7 @@ TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
   // The next dialog starts where the file was; cancelled, it changes nothing.
   files.cmdOpen_Click();
   EXPECT_EQ(scripted.dialogs.fileRequests[1].startFolder, folderPath() + "/");
-  EXPECT_EQ(entries(), QStringList{path("a.txt")});
-  EXPECT_EQ(stored("OpenFilterIndex"), "1");
+  EXPECT_EQ(std::pair(entries(), stored("OpenFilterIndex")), std::pair(QStringList{path("a.txt")}, QString("1")));
   EXPECT_TRUE(scripted.boxes.shown.empty());
   // The program's own folder is no starting point.
   store.SaveSetting("Settings", "Path", QCoreApplication::applicationDirPath());
@@ -72,8 +70,7 @@ TEST_F(FileSelection, OpenSeveralFilesInDialogOrderWithoutDuplicates) {
   scripted.dialogs.nextFiles = OpenFilesAnswer{{path("b.txt"), path("a.txt"), path("a.txt")}, 2};
   files.cmdOpen_Click();
   EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("a.txt")}));
-  EXPECT_EQ(stored("Path"), folderPath() + "/");
-  EXPECT_EQ(stored("OpenFilterIndex"), "3");
+  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("3")));
   EXPECT_EQ(scripted.pump.calls, 2);  // after each name but the last
 
   // The stored index opens the next dialog; a duplicate in another letter case adds nothing.

@@ -29,12 +29,10 @@ using testing::TempFolder;
 
 // What the message box showed, noted just before it is answered.
 struct Seen {
-  QString text;
+  QString text, title, preselected;
   Qt::TextFormat format = Qt::AutoText;
-  QString title;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QStringList buttonsLeftToRight;
-  QString preselected;
   bool closedByEsc = false;
 };
 
