@@ -9,14 +9,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 

@@ -22,8 +22,7 @@ TEST(Conversions, BehaveAsStoredSettingsExpect) {
     EXPECT_EQ(textToInteger16(text), value) << qPrintable(text);
   for (const auto& [text, value] : {std::pair<QString, int>{"12abc", 12}, {"-1", -1}, {"abc", 0}, {"", 0}})
     EXPECT_EQ(leadingNumber(text), value) << qPrintable(text);
-  EXPECT_EQ(singleToText(9600), "9600");
-  EXPECT_EQ(singleToText(4000.5F), "4000.5");
+  for (const auto& [value, text] : {std::pair{9600.0F, "9600"}, {4000.5F, "4000.5"}}) EXPECT_EQ(singleToText(value), text);
   EXPECT_EQ(textToSingle("4000.5"), 4000.5F);
 }
 
