@@ -47,19 +47,17 @@ TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
   scripted.dialogs.nextFiles = OpenFilesAnswer{{path("a.txt")}, 0};
   files.cmdOpen_Click();
   EXPECT_EQ(entries(), QStringList{path("a.txt")});
-  EXPECT_EQ(stored("Path"), folderPath() + "/");
-  EXPECT_EQ(stored("OpenFilterIndex"), "1");
+  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("1")));
   // First use: the home folder and the second filter.
   ASSERT_EQ(scripted.dialogs.fileRequests.size(), 1u);
-  EXPECT_EQ(scripted.dialogs.fileRequests[0].startFolder, QDir::homePath());
-  EXPECT_EQ(scripted.dialogs.fileRequests[0].filterIndex, 1);
+  EXPECT_EQ(std::tie(scripted.dialogs.fileRequests[0].startFolder, scripted.dialogs.fileRequests[0].filterIndex),
+            std::tuple(QDir::homePath(), 1));
   EXPECT_TRUE(scripted.boxes.shown.empty());
 
   // The next dialog starts where the file was; cancelled, it changes nothing.
   files.cmdOpen_Click();
   EXPECT_EQ(scripted.dialogs.fileRequests[1].startFolder, folderPath() + "/");
-  EXPECT_EQ(entries(), QStringList{path("a.txt")});
-  EXPECT_EQ(stored("OpenFilterIndex"), "1");
+  EXPECT_EQ(std::pair(entries(), stored("OpenFilterIndex")), std::pair(QStringList{path("a.txt")}, QString("1")));
   EXPECT_TRUE(scripted.boxes.shown.empty());
   // The program's own folder is no starting point.
   store.SaveSetting("Settings", "Path", QCoreApplication::applicationDirPath());
@@ -72,8 +70,7 @@ TEST_F(FileSelection, OpenSeveralFilesInDialogOrderWithoutDuplicates) {
   scripted.dialogs.nextFiles = OpenFilesAnswer{{path("b.txt"), path("a.txt"), path("a.txt")}, 2};
   files.cmdOpen_Click();
   EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("a.txt")}));
-  EXPECT_EQ(stored("Path"), folderPath() + "/");
-  EXPECT_EQ(stored("OpenFilterIndex"), "3");
+  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("3")));
   EXPECT_EQ(scripted.pump.calls, 2);  // after each name but the last
 
   // The stored index opens the next dialog; a duplicate in another letter case adds nothing.
@@ -105,13 +102,10 @@ TEST_F(FileSelection, FailuresShowTheirMessages) {
 // Qt delivers a real drop only from the window system, so the list's drop handling is fed
 // its events directly. Only plain, visible files are added, and none the list holds already.
 TEST_F(FileSelection, DropAddsOnlyPlainVisibleFilesNotListedYet) {
-  writeFile(folder / "plain.txt", "");
-  writeFile(folder / "dropped.txt", "");
-  writeFile(folder / ".hidden.txt", "");
+  for (const char* name : {"plain.txt", "dropped.txt", ".hidden.txt"}) writeFile(folder / name, "");
   std::filesystem::create_directory(folder / "sub");
   list->addItem(path("PLAIN.TXT"));
   QObject& handler = files;
-  QWidget* target = list->viewport();
   QMimeData files, text;
   QList<QUrl> urls{QUrl("https://example.org/x.txt")};
   for (const char* name : {"sub", ".hidden.txt", "plain.txt", "missing.txt", "dropped.txt"})
@@ -121,10 +115,10 @@ TEST_F(FileSelection, DropAddsOnlyPlainVisibleFilesNotListedYet) {
   for (QMimeData* data : {&files, &text}) {
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     enter.ignore();
-    EXPECT_TRUE(handler.eventFilter(target, &enter));
+    EXPECT_TRUE(handler.eventFilter(list->viewport(), &enter));
     EXPECT_EQ(enter.isAccepted(), data == &files);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_TRUE(handler.eventFilter(target, &drop));
+    EXPECT_TRUE(handler.eventFilter(list->viewport(), &drop));
     EXPECT_EQ(entries(), (QStringList{path("PLAIN.TXT"), path("dropped.txt")}));
   }
 }

@@ -29,12 +29,10 @@ using testing::TempFolder;
 
 // What the message box showed, noted just before it is answered.
 struct Seen {
-  QString text;
+  QString text, title, preselected;
   Qt::TextFormat format = Qt::AutoText;
-  QString title;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QStringList buttonsLeftToRight;
-  QString preselected;
   bool closedByEsc = false;
 };
 
@@ -44,19 +42,16 @@ void answerNextBox(const QString& caption, bool escFirst, Seen& seen) {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-    seen.text = label->text();
-    seen.format = label->textFormat();
-    seen.title = box->windowTitle();
-    seen.icon = box->icon();
+    seen.text = label->text(), seen.format = label->textFormat();
+    seen.title = box->windowTitle(), seen.icon = box->icon();
     QList<QAbstractButton*> buttons = box->buttons();
     std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
     for (QAbstractButton* button : buttons) seen.buttonsLeftToRight.append(button->text());
     seen.preselected = box->defaultButton() ? box->defaultButton()->text() : QString();
     if (escFirst) QTest::keyClick(box, Qt::Key_Escape);
     seen.closedByEsc = !box->isVisible();
-    if (seen.closedByEsc) return;
     for (QAbstractButton* button : buttons)
-      if (button->text() == caption) button->click();
+      if (!seen.closedByEsc && button->text() == caption) button->click();
   });
 }
 
@@ -67,8 +62,7 @@ class ButtonLayoutStyle final : public QProxyStyle {
       : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), layout_(layout) {}
   int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                 QStyleHintReturn* returnData) const override {
-    if (hint == SH_DialogButtonLayout) return layout_;
-    return QProxyStyle::styleHint(hint, option, widget, returnData);
+    return hint == SH_DialogButtonLayout ? layout_ : QProxyStyle::styleHint(hint, option, widget, returnData);
   }
 
  private:
@@ -136,8 +130,7 @@ void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStri
 // "All Files (*.*)" is every file, as in a folder run; the captions read as the filter gives them.
 TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
   TempFolder folder;
-  testing::writeFile(folder / "README", "");
-  testing::writeFile(folder / "page.js", "");
+  for (const char* name : {"README", "page.js"}) testing::writeFile(folder / name, "");
   testing::RecordingHelpEngine help;
   QtFileDialogs fileDialogs;
   CommonDialog dialog(help, fileDialogs, nullptr);

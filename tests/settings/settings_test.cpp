@@ -22,8 +22,7 @@ TEST(Conversions, BehaveAsStoredSettingsExpect) {
     EXPECT_EQ(textToInteger16(text), value) << qPrintable(text);
   for (const auto& [text, value] : {std::pair<QString, int>{"12abc", 12}, {"-1", -1}, {"abc", 0}, {"", 0}})
     EXPECT_EQ(leadingNumber(text), value) << qPrintable(text);
-  EXPECT_EQ(singleToText(9600), "9600");
-  EXPECT_EQ(singleToText(4000.5F), "4000.5");
+  for (const auto& [value, text] : {std::pair{9600.0F, "9600"}, {4000.5F, "4000.5"}}) EXPECT_EQ(singleToText(value), text);
   EXPECT_EQ(textToSingle("4000.5"), 4000.5F);
 }
 
@@ -82,9 +81,8 @@ TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
   EXPECT_EQ(stored("Files", "File 1"), "/gone/3.txt");
 
   const WindowPicture start = readWindowPicture(store);
-  EXPECT_EQ(start.recentFinds, exit.recentFinds);
-  EXPECT_EQ(start.recentReplaces, QStringList{});  // a count of -1: an empty list
-  EXPECT_EQ(start.files, exit.files);
+  EXPECT_EQ(std::tie(start.recentFinds, start.recentReplaces, start.files),
+            std::tuple(exit.recentFinds, QStringList{}, exit.files));  // a count of -1: an empty list
   for (const auto& [section, key] : {std::pair{"Terms", "Find Term 0"}, {"Files", "File 0"}, {"Settings", "Number of files"}})
     EXPECT_EQ(stored(section, key), "<absent>") << key;
   EXPECT_EQ(stored("Settings", "Number of recent finds"), "1");
@@ -92,15 +90,13 @@ TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
 
 TEST_F(Picture, CountsSayHowManyEntriesAreRead) {
   store.SaveSetting("Settings", "Number of recent finds", "2");
-  for (const char* key : {"Find Term 0", "Find Term 1", "Find Term 2", "Find Term 3"}) store.SaveSetting("Terms", key, key);
   store.SaveSetting("Settings", "Number of recent replaces", "x7");  // no number: one entry, index 0
-  store.SaveSetting("Terms", "Replace Term 0", "r0");
-  store.SaveSetting("Terms", "Replace Term 1", "r1");
+  for (const char* key : {"Find Term 0", "Find Term 1", "Find Term 2", "Find Term 3", "Replace Term 0", "Replace Term 1"})
+    store.SaveSetting("Terms", key, key);
   store.SaveSetting("Settings", "Number of files", "1");  // a run that never exited: File 0 and 1 are gone
   const WindowPicture start = readWindowPicture(store);
-  EXPECT_EQ(start.recentFinds, (QStringList{"Find Term 0", "Find Term 1", "Find Term 2"}));
-  EXPECT_EQ(start.recentReplaces, QStringList{"r0"});
-  EXPECT_EQ(start.files, QStringList{});
+  EXPECT_EQ(std::tie(start.recentFinds, start.recentReplaces, start.files),
+            std::tuple(QStringList{"Find Term 0", "Find Term 1", "Find Term 2"}, QStringList{"Replace Term 0"}, QStringList{}));
   EXPECT_EQ(stored("Terms", "Find Term 3"), "Find Term 3");  // beyond the count: untouched
 }
 
@@ -109,9 +105,8 @@ TEST_F(Picture, OnlyAnExactTrueIsMaximizedAndThenNoSizeIsRead) {
   store.SaveSetting("Settings", "Window Maximized", "True");
   EXPECT_EQ(readWindowPicture(store).width, std::nullopt);
   store.SaveSetting("Settings", "Window Maximized", "true");
-  const WindowPicture normal = readWindowPicture(store);
-  EXPECT_EQ(normal.state, WindowState::Normal);
-  EXPECT_EQ(normal.width, 5000);  // the minimum is the window's to apply
+  const WindowPicture normal = readWindowPicture(store);  // the minimum is the window's to apply
+  EXPECT_EQ(std::tie(normal.state, normal.width), std::tuple(WindowState::Normal, 5000));
 }
 
 TEST_F(Picture, FilesAreWrittenOnlyWhileRememberingIsTicked) {
