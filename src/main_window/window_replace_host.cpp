@@ -7,10 +7,10 @@
 #include "main_window/term_box.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
+#include "platform/file_names.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -18,9 +18,7 @@
 namespace sorvane::ui {
 namespace {
 
-// Paths travel to and from the engine as the file system's bytes, texts as UTF-8.
-std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
+// Texts travel to and from the engine as UTF-8.
 QString fromEngineText(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
@@ -47,10 +45,10 @@ bool WindowReplaceHost::folderFrameVisible() const { return !widgets_.frameFolde
 int WindowReplaceHost::fileListCount() const { return widgets_.lstFiles->count(); }
 
 std::string WindowReplaceHost::fileListItem(int index) const {
-  return toPath(widgets_.lstFiles->item(index)->text());
+  return platform::fileSystemPath(widgets_.lstFiles->item(index)->text());
 }
 
-std::string WindowReplaceHost::folderCaption() const { return toPath(widgets_.lblFolder->text()); }
+std::string WindowReplaceHost::folderCaption() const { return platform::fileSystemPath(widgets_.lblFolder->text()); }
 
 std::string WindowReplaceHost::findText() const { return widgets_.cmbFind->currentText().toStdString(); }
 
@@ -75,7 +73,7 @@ void WindowReplaceHost::runBegins() {
 }
 
 void WindowReplaceHost::fileDone(const std::string& fileName, std::int64_t replacements) {
-  progress_->fileDone(QFile::decodeName(QByteArray::fromStdString(fileName)), replacements);
+  progress_->fileDone(platform::shownPath(fileName), replacements);
 }
 
 // Before the report: the report is the run's last word.

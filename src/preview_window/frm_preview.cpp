@@ -3,9 +3,9 @@
 #include "preview_window/marked_line_delegate.h"
 #include "preview_window/preview_model.h"
 #include "viewer/file_viewer.h"
+#include "platform/file_names.h"
 
 #include <QBoxLayout>
-#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -116,7 +116,7 @@ void frmPreview::takeFound() {
     searchEnded();
     return;
   }
-  const QString current = QFile::decodeName(QByteArray::fromStdString(search_->currentFile()));
+  const QString current = platform::shownPath(search_->currentFile());
   showTotals(tr("Searching: %1 searched,").arg(counted(search_->filesSearched(), "file", "files")));
   if (!current.isEmpty()) lblStatus->setText(lblStatus->text() + QStringLiteral(" - ") + current);
 }
@@ -142,7 +142,7 @@ void frmPreview::showTotals(const QString& lead) {
 
 void frmPreview::openViewer(const QModelIndex& index) {
   if (!index.isValid()) return;
-  viewer_->showFile(QFile::decodeName(QByteArray::fromStdString(model_->pathOf(index))), model_->lineOf(index));
+  viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index));
 }
 
 void frmPreview::cmdReplace_Click() {

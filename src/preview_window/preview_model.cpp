@@ -1,6 +1,7 @@
 #include "preview_window/preview_model.h"
 
-#include <QFile>
+#include "platform/file_names.h"
+
 #include <QLocale>
 #include <QPoint>
 #include <algorithm>
@@ -36,7 +37,7 @@ void PreviewModel::append(std::vector<FoundFile> found) {
   for (FoundFile& foundFile : found) {
     auto file = std::make_unique<File>();
     file->path = std::move(foundFile.path);
-    file->shownPath = QFile::decodeName(QByteArray::fromStdString(file->path));
+    file->shownPath = platform::shownPath(file->path);
     file->preview = foundFile.preview;
     const auto listed = static_cast<std::size_t>(foundFile.listed);
     for (std::shared_ptr<const PreviewLine>& line : foundFile.lines) {

@@ -7,8 +7,8 @@
 #include "platform/mouse_pointer.h"
 #include "viewer/frm_view.h"
 #include "vocabulary/vocabulary.h"
+#include "platform/file_names.h"
 
-#include <QFile>
 #include <QListWidget>
 #include <QScopedValueRollback>
 #include <optional>
@@ -55,7 +55,7 @@ void FileViewer::showFile(const QString& path, std::int64_t line) {
   std::optional<Failure> failure;
   {
     const QScopedValueRollback<bool> underWay(loading_, true);
-    failure = readViewerText(QFile::encodeName(path).toStdString(), packer, [this] { processEventsDuringLoad(); },
+    failure = readViewerText(platform::fileSystemPath(path), packer, [this] { processEventsDuringLoad(); },
                              pacing_);
   }
   if (failure) {
