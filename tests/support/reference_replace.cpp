@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
 #include <vector>
 
-// Deliberately apart from the engine: its own decoding, and folding straight from ICU for every
+// Deliberately apart from the engine: decoding and folding straight from ICU for every
 // character, so that a fault in the engine's fast paths cannot hide in the model as well.
 namespace sorvane::testing {
 namespace {
@@ -30,18 +32,11 @@ char32_t fold(char32_t character) {
 // when none starts there (a stray byte, or a sequence that is cut short, overlong, a surrogate or
 // beyond U+10FFFF).
 std::optional<std::pair<char32_t, std::size_t>> characterAt(const std::string& text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  const std::size_t length = lead < 0x80 ? 1 : lead < 0xC0 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
-  if (length == 0 || at + length > text.size()) return std::nullopt;
-  char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return std::nullopt;
-    value = value << 6 | (byte(at + i) & 0x3F);
-  }
-  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return std::nullopt;
-  return std::pair{value, length};
+  auto end = static_cast<int32_t>(at);
+  UChar32 character = 0;
+  U8_NEXT(text.data(), end, static_cast<int32_t>(text.size()), character);
+  if (character < 0) return std::nullopt;
+  return std::pair{static_cast<char32_t>(character), static_cast<std::size_t>(end) - at};
 }
 
 std::vector<Unit> bytesUnits(const std::string& text, bool ignoreCase) {
@@ -90,22 +85,16 @@ std::vector<Unit> unitsOf(const std::string& text, Form form, bool ignoreCase) {
 // A UTF-8 text in the form's encoding; nothing when it has none (UTF-16 needs valid UTF-8).
 std::optional<std::string> encoded(const std::string& text, Form form) {
   if (form == Form::Bytes) return text;
+  std::u16string units(text.size(), u'\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8(reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()), &length, text.data(),
+                static_cast<int32_t>(text.size()), &status);
+  if (U_FAILURE(status)) return std::nullopt;
   std::string bytes;
-  const auto append = [&](char32_t unit) {
-    const auto high = static_cast<char>(unit >> 8);
-    const auto low = static_cast<char>(unit & 0xFF);
+  for (const char16_t unit : units.substr(0, static_cast<std::size_t>(length))) {
+    const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
     bytes += form == Form::Utf16LE ? std::string{low, high} : std::string{high, low};
-  };
-  for (std::size_t at = 0; at < text.size();) {
-    const auto character = characterAt(text, at);
-    if (!character) return std::nullopt;
-    if (const char32_t c = character->first; c < 0x10000) {
-      append(c);
-    } else {
-      append(0xD800 + ((c - 0x10000) >> 10));
-      append(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-    at += character->second;
   }
   return bytes;
 }
