@@ -55,7 +55,18 @@ void appendAsAnotherProgram(const std::string& path) {
   ::utimensat(AT_FDCWD, path.c_str(), later, 0);
 }
 
-class FileRewrite : public ::testing::Test {
+// What a test may change before a rewrite; each case of a table starts from these again.
+struct RewriteKnobs {
+  CompareMode compare = CompareMode::Binary;
+  std::size_t capacity = 16;
+  SwapCalls calls;
+  WriteTuning tuning;
+  int yields = 0;
+  std::function<void()> onYield;
+  bool stop = false;
+};
+
+class FileRewrite : public ::testing::Test, protected RewriteKnobs {
  protected:
   // Yields on every read; `onYield` runs on each, and `stop` asks for a stop.
   Result<std::int64_t> rewrite(const std::string& path, const std::string& find, const std::string& replace) {
@@ -73,13 +84,6 @@ class FileRewrite : public ::testing::Test {
   }
 
   TempFolder folder;
-  CompareMode compare = CompareMode::Binary;
-  std::size_t capacity = 16;
-  SwapCalls calls;
-  WriteTuning tuning;
-  int yields = 0;
-  std::function<void()> onYield;
-  bool stop = false;
 };
 
 // A file kept from its rewrite keeps its bytes, inode and time, its folder no temporary file; the
@@ -95,11 +99,18 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
   };
   const std::string path = folder / "file.txt", utf16("\xFE\xFF\0h", 4);
   const std::string growing = std::string(200, 'x') + "old", stretch = "old" + std::string(5000, 'x');
-  const auto longStretchCopy = [this] {
+  const std::string changed = "Path/File access error: changed while it was being read";
+  const auto atYield = [this](int yield, std::function<void()> act) {
+    onYield = [this, yield, act] { if (yields == yield) act(); };
+  };
+  const auto duringLongCopy = [&](std::function<void()> act) {
     tuning.kernelCopyFrom = 1;
     tuning.copyStep = 100;
     capacity = 1 << 20;  // the reads take two yields, the copy's steps the rest
+    atYield(20, act);
   };
+  const auto append = [&] { appendAsAnotherProgram(path); };
+  const auto halt = [this] { stop = true; };
   const auto refused = [&](const char* name, const std::string& value) {  // an attribute the copy may not set
     return [&, name, value] {
       calls.setAttribute = failing<EPERM, SetAttributeCall>;
@@ -110,22 +121,10 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
       {"no occurrence", "nothing to see\r\n", "needle", "x", [] {}, 0, ""},
       {"swap fails", "old old", "old", "new", [this] { calls.rename = failing<EXDEV, RenameCall>; }, 74,
        "Can't rename with different drive"},
-      {"changed while read", growing, "old", "new",
-       [&] { onYield = [&] { if (yields == 2) appendAsAnotherProgram(path); }; }, 75,
-       "Path/File access error: changed while it was being read", growing + "appended"},
-      {"changed while copied", stretch, "old", "new",
-       [&] {
-         longStretchCopy();
-         onYield = [&] { if (yields == 20) appendAsAnotherProgram(path); };
-       },
-       75, "Path/File access error: changed while it was being read", stretch + "appended"},
-      {"stopped while read", std::string(1000, 'o'), "o", "0", [&] { onYield = [&] { stop = yields >= 3; }; }, -1, ""},
-      {"stopped while copied", stretch, "old", "new",
-       [&] {
-         longStretchCopy();
-         onYield = [&] { stop = yields >= 20; };
-       },
-       -1, ""},
+      {"changed while read", growing, "old", "new", [&] { atYield(2, append); }, 75, changed, growing + "appended"},
+      {"changed while copied", stretch, "old", "new", [&] { duringLongCopy(append); }, 75, changed, stretch + "appended"},
+      {"stopped while read", std::string(1000, 'o'), "o", "0", [&] { atYield(3, halt); }, -1, ""},
+      {"stopped while copied", stretch, "old", "new", [&] { duringLongCopy(halt); }, -1, ""},
       {"UTF-32", std::string("\xFF\xFE\0\0h\0\0\0", 8), "h", "x", [] {}, 75, "UTF-32"},
       {"replacement without a UTF-16 form", utf16, "h", "\xE9", [] {}, 75, ""},
       {"term without a UTF-16 form", utf16, "\xE9", "x", [] {}, 0, ""},
@@ -143,12 +142,7 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
     const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     ::utimensat(AT_FDCWD, path.c_str(), old, 0);
     const struct stat before = statusOf(path);
-    calls = {};
-    tuning = {};
-    capacity = 16;
-    yields = 0;
-    onYield = nullptr;
-    stop = false;
+    static_cast<RewriteKnobs&>(*this) = {};
     c.arrange();
 
     const Result<std::int64_t> outcome = rewrite(path, c.find, c.replace);
@@ -182,11 +176,14 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
   }
 }
 
-TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
-  const std::string path = folder / "data.txt", plain = folder / "plain.txt";
-  std::string text = std::string(100, 'a') + "needle" + std::string(50, 'b') + "needle\n";
-  writeFile(path, text);
-  writeFile(plain, "needle");
+// The temporary file is named just before the swap, or at once without unnamed files; a link is
+// rewritten at its target and stays. Either way owner, mode, attributes and access list are kept.
+TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameAndAttributesOnlyAtTheSwap) {
+  const std::string path = folder / "real/data.txt", plain = folder / "real/plain.txt";
+  fs::create_directory(folder / "real");
+  fs::create_symlink("real/data.txt", folder / "link.txt");
+  writeFile(path, "old " + std::string(100, '.') + " old\n");
+  writeFile(plain, "old");
   if (::geteuid() == 0) {
     ASSERT_EQ(::chown(path.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
   }
@@ -196,41 +193,26 @@ TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTempo
   setAttribute(path, "trusted.note", "kept by root");      // root only
   setAttribute(path, "security.capability", bindCapability());  // root only
   // New files in the folder now get an access list; a file that had none must not gain one.
-  setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
+  setAttribute(folder / "real", "system.posix_acl_default", accessListReadableByNobody());
   const auto attributes = attributesOf(path), plainAttributes = attributesOf(plain);
   const struct stat before = statusOf(path);
-
-  const Result<std::int64_t> outcome = rewrite(path, "needle", "pin");
-  EXPECT_TRUE(rewrite(plain, "needle", "pin").ok());
-
-  EXPECT_TRUE(outcome.ok());
-  EXPECT_EQ(outcome.value(), 2);
-  EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
-  EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
-  EXPECT_EQ(std::pair(statusOf(path).st_uid, statusOf(path).st_gid), std::pair(before.st_uid, before.st_gid));
-  EXPECT_EQ(attributesOf(path), attributes);
-  EXPECT_EQ(attributesOf(plain), plainAttributes);
-  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
-}
-
-// The temporary file is named just before the swap, or at once without unnamed files; a link is
-// rewritten at its target and stays.
-TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameOnlyAtTheSwap) {
-  const std::string path = folder / "real/data.txt";
-  fs::create_directory(folder / "real");
-  fs::create_symlink("real/data.txt", folder / "link.txt");
   calls.link = &watchingLink;
   calls.rename = &watchingRename;
-  for (const bool unnamed : {true, false}) {
+  // Written back and forth, as a write of its own would drop the file capability.
+  for (const auto& [unnamed, from, to] : {std::tuple{true, "old", "new"}, std::tuple{false, "new", "old"}}) {
     if (!unnamed) calls.createUnnamed = failing<EOPNOTSUPP, CreateUnnamedCall>;
+    EXPECT_TRUE(rewrite(plain, from, to).ok());
     namesAtLink.clear();
-    writeFile(path, "old " + std::string(100, '.') + " old");
-    EXPECT_TRUE(rewrite(folder / "link.txt", "old", "new").ok());
-    EXPECT_EQ(namesAtLink, unnamed ? std::vector<std::string>{"data.txt"} : std::vector<std::string>{});
-    ASSERT_EQ(namesAtRename.size(), 2u);
+    EXPECT_EQ(rewrite(folder / "link.txt", from, to).value(), 2);
+    EXPECT_EQ(namesAtLink, unnamed ? namesIn(folder / "real") : std::vector<std::string>{});
+    ASSERT_EQ(namesAtRename.size(), 3u);
     EXPECT_TRUE(isTemporaryName(namesAtRename[0])) << namesAtRename[0];
-    EXPECT_EQ(readFile(path), "new " + std::string(100, '.') + " new");
-    EXPECT_EQ(namesIn(folder / "real"), std::vector<std::string>{"data.txt"});
+    EXPECT_EQ(readFile(path), to + (" " + std::string(100, '.') + " ") + to + "\n");
+    EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
+    EXPECT_EQ(std::pair(statusOf(path).st_uid, statusOf(path).st_gid), std::pair(before.st_uid, before.st_gid));
+    EXPECT_EQ(attributesOf(path), attributes);
+    EXPECT_EQ(attributesOf(plain), plainAttributes);
+    EXPECT_EQ(namesIn(folder / "real"), (std::vector<std::string>{"data.txt", "plain.txt"}));
     EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
   }
 }
@@ -279,10 +261,7 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
   std::string expected = original;
   expected.replace(kMiddle, 3, "newer");
   expected.replace(3, 3, "newer");
-  WriteTuning tiny;
-  tiny.bufferSize = 3;
-  tiny.kernelCopyFrom = 1;
-  tiny.copyStep = 1000;
+  const WriteTuning tiny{.bufferSize = 3, .kernelCopyFrom = 1, .copyStep = 1000};
   for (const auto& [writing, bufferCapacity] : {std::pair{WriteTuning{}, StreamRewriter::kDefaultCapacity},
                                                 std::pair{WriteTuning{}, std::size_t{16}}, std::pair{tiny, std::size_t{4096}}}) {
     ASSERT_TRUE(writeSparse(path, original, 1));
