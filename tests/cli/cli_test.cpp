@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -189,7 +188,6 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   EXPECT_EQ(runCli({"--find", "old", "--replace", "new", "--no-undo", c}).status, 0);
   const ProgramRun history = runCli({"--history"});
   EXPECT_EQ(history.status, 0);
-  ASSERT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 1) << history.out;
   EXPECT_EQ(history.out.substr(19), "  sorvane-cli  \"old\" \u2192 \"new\"  2 files  4 replacements  not taken back\n");
 
   const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\", 2 files.\n";

@@ -21,10 +21,6 @@ namespace fs = std::filesystem;
 
 const std::string kCli = SORVANE_CLI_PATH;
 
-bool isTemporaryName(const std::string& name) {
-  return name.rfind(".sorvane-", 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
-}
-
 class Reliability : public ::testing::Test {
  protected:
   // Runs a copy of the front end (the build may lie out of reach) as "nobody" when root.
@@ -38,9 +34,7 @@ class Reliability : public ::testing::Test {
       giveAway(userState);
     }
     ::setenv("XDG_STATE_HOME", userState.c_str(), 1);
-    ProgramOptions asUser;
-    asUser.asUnprivileged = true;
-    ProgramRun run = runProgram(cli, arguments, asUser);
+    ProgramRun run = runProgram(cli, arguments, {.asUnprivileged = true});
     ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
     return run;
   }
@@ -76,11 +70,10 @@ TEST_F(Reliability, AKilledRunLeavesEachFileOldOrNewAndUndoRestoresEveryFileItFi
   long wholeRun = 0;  // microseconds; the first round is not killed and times the run
   for (int round = 0; round < 10; ++round) {
     for (const File& file : files) writeFile(file.path, file.old);
-    ProgramOptions options;
-    if (round > 0) options.killAfterMicroseconds = static_cast<int>(random() % static_cast<unsigned long>(wholeRun));
+    const int killAfter = round > 0 ? static_cast<int>(random() % static_cast<unsigned long>(wholeRun)) : -1;
     const auto start = std::chrono::steady_clock::now();
     runProgram(kCli, {"--find", "needle", "--replace", "thread", "--folder", folder.path(), "--recursive", "--jobs",
-                      round % 2 == 0 ? "1" : "3"}, options);
+                      round % 2 == 0 ? "1" : "3"}, {.killAfterMicroseconds = killAfter});
     if (round == 0)
       wholeRun = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
     for (const File& file : files) {
@@ -91,10 +84,11 @@ TEST_F(Reliability, AKilledRunLeavesEachFileOldOrNewAndUndoRestoresEveryFileItFi
     const ProgramRun undo = runProgram(kCli, {"--undo"});
     for (const File& file : files)
       ASSERT_EQ(readFile(file.path), file.old) << "round " << round << ", " << file.path << "\n" << undo.out << undo.err;
-    for (const auto& entry : fs::recursive_directory_iterator(folder.path()))  // what lies beside the files
-      EXPECT_TRUE(entry.is_directory() || entry.path().string().ends_with(".txt") ||
-                  isTemporaryName(entry.path().filename()))
-          << entry.path();
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {  // what lies beside the files
+      const std::string name = entry.path().filename();
+      const bool temporary = name.starts_with(".sorvane-") && name.ends_with(".tmp");
+      EXPECT_TRUE(entry.is_directory() || name.ends_with(".txt") || temporary) << entry.path();
+    }
   }
   EXPECT_GT(finished, 0);
 }
@@ -103,9 +97,8 @@ TEST_F(Reliability, FileSizeLimitIsReportedAsDiskFullAndTheSourceStays) {
   const std::string path = folder / "large.txt";
   const std::string text = "needle\r\n" + std::string(1 << 20, 'x');
   writeFile(path, text);
-  ProgramOptions options;
-  options.fileSizeLimit = 64 * 1024;
-  const ProgramRun run = runProgram(kCli, {"--find", "needle", "--replace", "thread!", path}, options);
+  const ProgramRun run =
+      runProgram(kCli, {"--find", "needle", "--replace", "thread!", path}, {.fileSizeLimit = 64 << 10});
   EXPECT_EQ(std::tie(run.status, run.err), std::tuple(1, "sorvane-cli: " + path + ": Disk full (error 61)\n"));
   EXPECT_EQ(lastLine(run.out), "Made 0 replacements.");
   EXPECT_EQ(readFile(path), text);

@@ -17,8 +17,7 @@ std::string readAll(int fd) {
   std::string text;
   char buffer[4096];
   ::lseek(fd, 0, SEEK_SET);
-  ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
   return text;
 }
 

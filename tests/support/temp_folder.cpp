@@ -47,10 +47,7 @@ TemporaryStateHome::TemporaryStateHome() {
 }
 
 TemporaryStateHome::~TemporaryStateHome() {
-  if (previous_)
-    ::setenv("XDG_STATE_HOME", previous_->c_str(), 1);
-  else
-    ::unsetenv("XDG_STATE_HOME");
+  previous_ ? ::setenv("XDG_STATE_HOME", previous_->c_str(), 1) : ::unsetenv("XDG_STATE_HOME");
 }
 
 std::string readFile(const std::string& path) {
