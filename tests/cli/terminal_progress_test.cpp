@@ -7,7 +7,6 @@
 namespace sorvane::testing {
 namespace {
 
-using cli::TerminalProgress;
 using namespace std::chrono_literals;
 
 // Nothing for a short run or off a terminal; then one line, redrawn in place at most ten times a
@@ -15,8 +14,8 @@ using namespace std::chrono_literals;
 TEST(TerminalProgress, ALongRunKeepsOneFittedLineThatIsErasedBeforeOtherLines) {
   for (const bool enabled : {false, true}) {
     std::ostringstream terminal;
-    TerminalProgress::Clock::time_point now{};
-    TerminalProgress progress(terminal, enabled, 40, [&] { return now; });
+    cli::TerminalProgress::Clock::time_point now{};
+    cli::TerminalProgress progress(terminal, enabled, 40, [&] { return now; });
     progress.fileDone("/early.txt", 1);
     now += 1s;
     progress.fileDone("/data/a-rather-long-folder/x\nb.txt", 2);

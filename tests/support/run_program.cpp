@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/resource.h>
@@ -19,8 +17,7 @@ std::string readAll(int fd) {
   std::string text;
   char buffer[4096];
   ::lseek(fd, 0, SEEK_SET);
-  ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
   return text;
 }
 
@@ -33,8 +30,7 @@ gid_t unprivilegedGroup() { return ::getpwnam("nobody") ? ::getpwnam("nobody")->
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const ProgramOptions& options) {
-  const int out = anonymousFile();
-  const int err = anonymousFile();
+  const int out = anonymousFile(), err = anonymousFile();
   std::vector<std::string> all = {program};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv(all.size() + 1, nullptr);
@@ -60,8 +56,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     ::kill(pid, SIGKILL);
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) continue;
   const ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
                        readAll(out), readAll(err)};
   ::close(out);

@@ -21,10 +21,8 @@ void removeTree(int parent, const std::string& name) {
   const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr) {
     std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string entryName = entry->d_name;
-      if (entryName != "." && entryName != "..") names.push_back(entryName);
-    }
+    while (const dirent* entry = ::readdir(dir))
+      if (const std::string child = entry->d_name; child != "." && child != "..") names.push_back(child);
     for (const std::string& entryName : names) removeTree(::dirfd(dir), entryName);
     ::closedir(dir);
   }
@@ -44,24 +42,17 @@ TempFolder::TempFolder(const std::string& base) {
 TempFolder::~TempFolder() { removeTree(AT_FDCWD, path_); }
 
 TemporaryStateHome::TemporaryStateHome() {
-  if (const char* previous = std::getenv("XDG_STATE_HOME")) {
-    previous_ = previous;
-    hadPrevious_ = true;
-  }
+  if (const char* previous = std::getenv("XDG_STATE_HOME")) previous_ = previous;
   ::setenv("XDG_STATE_HOME", path().c_str(), 1);
 }
 
 TemporaryStateHome::~TemporaryStateHome() {
-  if (hadPrevious_)
-    ::setenv("XDG_STATE_HOME", previous_.c_str(), 1);
-  else
-    ::unsetenv("XDG_STATE_HOME");
+  previous_ ? ::setenv("XDG_STATE_HOME", previous_->c_str(), 1) : ::unsetenv("XDG_STATE_HOME");
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(path, std::ios::binary).rdbuf();
   return content.str();
 }
 

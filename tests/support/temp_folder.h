@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,6 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& path() const { return path_; }
-  // Path of `name` inside the folder.
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
  private:
@@ -31,8 +31,7 @@ class TemporaryStateHome : public TempFolder {
   ~TemporaryStateHome();
 
  private:
-  std::string previous_;
-  bool hadPrevious_ = false;
+  std::optional<std::string> previous_;
 };
 
 std::string readFile(const std::string& path);

@@ -25,8 +25,7 @@ namespace fs = std::filesystem;
 
 
 // What the folder holds when the temporary file is given its name, and when it is swapped in.
-std::vector<std::string> namesAtLink;
-std::vector<std::string> namesAtRename;
+std::vector<std::string> namesAtLink, namesAtRename;
 
 int watchingLink(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
   namesAtLink = namesIn(pathOf(toFolder));
@@ -55,7 +54,18 @@ void appendAsAnotherProgram(const std::string& path) {
   ::utimensat(AT_FDCWD, path.c_str(), later, 0);
 }
 
-class FileRewrite : public ::testing::Test {
+// What a test may change before a rewrite; each case of a table starts from these again.
+struct RewriteKnobs {
+  CompareMode compare = CompareMode::Binary;
+  std::size_t capacity = 16;
+  SwapCalls calls;
+  WriteTuning tuning;
+  int yields = 0;
+  std::function<void()> onYield;
+  bool stop = false;
+};
+
+class FileRewrite : public ::testing::Test, protected RewriteKnobs {
  protected:
   // Yields on every read; `onYield` runs on each, and `stop` asks for a stop.
   Result<std::int64_t> rewrite(const std::string& path, const std::string& find, const std::string& replace) {
@@ -73,13 +83,6 @@ class FileRewrite : public ::testing::Test {
   }
 
   TempFolder folder;
-  CompareMode compare = CompareMode::Binary;
-  std::size_t capacity = 16;
-  SwapCalls calls;
-  WriteTuning tuning;
-  int yields = 0;
-  std::function<void()> onYield;
-  bool stop = false;
 };
 
 // A file kept from its rewrite keeps its bytes, inode and time, its folder no temporary file; the
@@ -95,11 +98,18 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
   };
   const std::string path = folder / "file.txt", utf16("\xFE\xFF\0h", 4);
   const std::string growing = std::string(200, 'x') + "old", stretch = "old" + std::string(5000, 'x');
-  const auto longStretchCopy = [this] {
+  const std::string changed = "Path/File access error: changed while it was being read";
+  const auto atYield = [this](int yield, std::function<void()> act) {
+    onYield = [this, yield, act] { if (yields == yield) act(); };
+  };
+  const auto duringLongCopy = [&](std::function<void()> act) {
     tuning.kernelCopyFrom = 1;
     tuning.copyStep = 100;
     capacity = 1 << 20;  // the reads take two yields, the copy's steps the rest
+    atYield(20, act);
   };
+  const auto append = [&] { appendAsAnotherProgram(path); };
+  const auto halt = [this] { stop = true; };
   const auto refused = [&](const char* name, const std::string& value) {  // an attribute the copy may not set
     return [&, name, value] {
       calls.setAttribute = failing<EPERM, SetAttributeCall>;
@@ -110,22 +120,11 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
       {"no occurrence", "nothing to see\r\n", "needle", "x", [] {}, 0, ""},
       {"swap fails", "old old", "old", "new", [this] { calls.rename = failing<EXDEV, RenameCall>; }, 74,
        "Can't rename with different drive"},
-      {"changed while read", growing, "old", "new",
-       [&] { onYield = [&] { if (yields == 2) appendAsAnotherProgram(path); }; }, 75,
-       "Path/File access error: changed while it was being read", growing + "appended"},
-      {"changed while copied", stretch, "old", "new",
-       [&] {
-         longStretchCopy();
-         onYield = [&] { if (yields == 20) appendAsAnotherProgram(path); };
-       },
-       75, "Path/File access error: changed while it was being read", stretch + "appended"},
-      {"stopped while read", std::string(1000, 'o'), "o", "0", [&] { onYield = [&] { stop = yields >= 3; }; }, -1, ""},
-      {"stopped while copied", stretch, "old", "new",
-       [&] {
-         longStretchCopy();
-         onYield = [&] { stop = yields >= 20; };
-       },
-       -1, ""},
+      {"changed while read", growing, "old", "new", [&] { atYield(2, append); }, 75, changed, growing + "appended"},
+      {"changed while copied", stretch, "old", "new", [&] { duringLongCopy(append); }, 75, changed,
+       stretch + "appended"},
+      {"stopped while read", std::string(1000, 'o'), "o", "0", [&] { atYield(3, halt); }, -1, ""},
+      {"stopped while copied", stretch, "old", "new", [&] { duringLongCopy(halt); }, -1, ""},
       {"UTF-32", std::string("\xFF\xFE\0\0h\0\0\0", 8), "h", "x", [] {}, 75, "UTF-32"},
       {"replacement without a UTF-16 form", utf16, "h", "\xE9", [] {}, 75, ""},
       {"term without a UTF-16 form", utf16, "\xE9", "x", [] {}, 0, ""},
@@ -143,25 +142,15 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
     const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     ::utimensat(AT_FDCWD, path.c_str(), old, 0);
     const struct stat before = statusOf(path);
-    calls = {};
-    tuning = {};
-    capacity = 16;
-    yields = 0;
-    onYield = nullptr;
-    stop = false;
+    static_cast<RewriteKnobs&>(*this) = {};
     c.arrange();
 
     const Result<std::int64_t> outcome = rewrite(path, c.find, c.replace);
 
-    EXPECT_EQ(outcome.stopped(), c.number == -1);
-    if (c.number == 0) {
-      EXPECT_EQ(outcome.ok() ? outcome.value() : -1, 0);
-    } else if (c.number > 0) {
-      ASSERT_TRUE(outcome.failure());
-      EXPECT_EQ(outcome.failure()->number, c.number);
-      EXPECT_NE(outcome.failure()->description.find(c.description), std::string::npos)
-          << outcome.failure()->description;
-    }
+    const Failure* failure = outcome.failure();
+    EXPECT_EQ(failure ? failure->number : outcome.stopped() ? -1 : outcome.value(), c.number);
+    const std::string description = failure ? failure->description : "";
+    EXPECT_NE(description.find(c.description), std::string::npos) << description;
     EXPECT_EQ(readFile(path), c.after.empty() ? c.content : c.after);
     if (c.after.empty()) {
       EXPECT_EQ(statusOf(path).st_ino, before.st_ino);
@@ -182,11 +171,14 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
   }
 }
 
-TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTemporaryFile) {
-  const std::string path = folder / "data.txt", plain = folder / "plain.txt";
-  std::string text = std::string(100, 'a') + "needle" + std::string(50, 'b') + "needle\n";
-  writeFile(path, text);
-  writeFile(plain, "needle");
+// The temporary file is named just before the swap, or at once without unnamed files; a link is
+// rewritten at its target and stays. Either way owner, mode, attributes and access list are kept.
+TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameAndAttributesOnlyAtTheSwap) {
+  const std::string path = folder / "real/data.txt", plain = folder / "real/plain.txt";
+  fs::create_directory(folder / "real");
+  fs::create_symlink("real/data.txt", folder / "link.txt");
+  writeFile(path, "old " + std::string(100, '.') + " old\n");
+  writeFile(plain, "old");
   if (::geteuid() == 0) {
     ASSERT_EQ(::chown(path.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
   }
@@ -196,41 +188,26 @@ TEST_F(FileRewrite, RewriteKeepsOwnerModeAttributesAndAccessListAndLeavesNoTempo
   setAttribute(path, "trusted.note", "kept by root");      // root only
   setAttribute(path, "security.capability", bindCapability());  // root only
   // New files in the folder now get an access list; a file that had none must not gain one.
-  setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
+  setAttribute(folder / "real", "system.posix_acl_default", accessListReadableByNobody());
   const auto attributes = attributesOf(path), plainAttributes = attributesOf(plain);
   const struct stat before = statusOf(path);
-
-  const Result<std::int64_t> outcome = rewrite(path, "needle", "pin");
-  EXPECT_TRUE(rewrite(plain, "needle", "pin").ok());
-
-  EXPECT_TRUE(outcome.ok());
-  EXPECT_EQ(outcome.value(), 2);
-  EXPECT_EQ(readFile(path), std::string(100, 'a') + "pin" + std::string(50, 'b') + "pin\n");
-  EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
-  EXPECT_EQ(std::pair(statusOf(path).st_uid, statusOf(path).st_gid), std::pair(before.st_uid, before.st_gid));
-  EXPECT_EQ(attributesOf(path), attributes);
-  EXPECT_EQ(attributesOf(plain), plainAttributes);
-  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"data.txt", "plain.txt"}));
-}
-
-// The temporary file is named just before the swap, or at once without unnamed files; a link is
-// rewritten at its target and stays.
-TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameOnlyAtTheSwap) {
-  const std::string path = folder / "real/data.txt";
-  fs::create_directory(folder / "real");
-  fs::create_symlink("real/data.txt", folder / "link.txt");
   calls.link = &watchingLink;
   calls.rename = &watchingRename;
-  for (const bool unnamed : {true, false}) {
+  // Written back and forth, as a write of its own would drop the file capability.
+  for (const auto& [unnamed, from, to] : {std::tuple{true, "old", "new"}, std::tuple{false, "new", "old"}}) {
     if (!unnamed) calls.createUnnamed = failing<EOPNOTSUPP, CreateUnnamedCall>;
+    EXPECT_TRUE(rewrite(plain, from, to).ok());
     namesAtLink.clear();
-    writeFile(path, "old " + std::string(100, '.') + " old");
-    EXPECT_TRUE(rewrite(folder / "link.txt", "old", "new").ok());
-    EXPECT_EQ(namesAtLink, unnamed ? std::vector<std::string>{"data.txt"} : std::vector<std::string>{});
-    ASSERT_EQ(namesAtRename.size(), 2u);
+    EXPECT_EQ(rewrite(folder / "link.txt", from, to).value(), 2);
+    EXPECT_EQ(namesAtLink, unnamed ? namesIn(folder / "real") : std::vector<std::string>{});
+    ASSERT_EQ(namesAtRename.size(), 3u);
     EXPECT_TRUE(isTemporaryName(namesAtRename[0])) << namesAtRename[0];
-    EXPECT_EQ(readFile(path), "new " + std::string(100, '.') + " new");
-    EXPECT_EQ(namesIn(folder / "real"), std::vector<std::string>{"data.txt"});
+    EXPECT_EQ(readFile(path), to + (" " + std::string(100, '.') + " ") + to + "\n");
+    EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
+    EXPECT_EQ(std::pair(statusOf(path).st_uid, statusOf(path).st_gid), std::pair(before.st_uid, before.st_gid));
+    EXPECT_EQ(attributesOf(path), attributes);
+    EXPECT_EQ(attributesOf(plain), plainAttributes);
+    EXPECT_EQ(namesIn(folder / "real"), (std::vector<std::string>{"data.txt", "plain.txt"}));
     EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
   }
 }
@@ -277,12 +254,8 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
   std::string original(kSize, '\0');
   original.replace(0, 13, "an old head\r\n").replace(68 << 10, 1, "x").replace(kMiddle, 10, "old middle");
   std::string expected = original;
-  expected.replace(kMiddle, 3, "newer");
-  expected.replace(3, 3, "newer");
-  WriteTuning tiny;
-  tiny.bufferSize = 3;
-  tiny.kernelCopyFrom = 1;
-  tiny.copyStep = 1000;
+  expected.replace(kMiddle, 3, "newer").replace(3, 3, "newer");
+  const WriteTuning tiny{.bufferSize = 3, .kernelCopyFrom = 1, .copyStep = 1000};
   for (const auto& [writing, bufferCapacity] : {std::pair{WriteTuning{}, StreamRewriter::kDefaultCapacity},
                                                 std::pair{WriteTuning{}, std::size_t{16}}, std::pair{tiny, std::size_t{4096}}}) {
     ASSERT_TRUE(writeSparse(path, original, 1));
@@ -301,28 +274,26 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
 // with stroke and its capital, a non-UTF-8 byte, CJK in UTF-16.
 TEST_F(FileRewrite, FileTooShortForAnyOccurrenceIsDoneUnread) {
   const std::string cjk = "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD";
-  const std::string cjkUtf16("\xFF\xFE" "\x2D\x4E\x2D\x4E\x2D\x4E", 8);
-  struct Case {
-    CompareMode compare;
-    std::string find, shortest, rewritten;
-  };
-  for (const Case& c : {Case{CompareMode::Text, "\xE2\x84\xAA", "k", "x"},
-                        Case{CompareMode::Text, "\xE2\xB1\xA5", "\xC8\xBA", "x"},
-                        Case{CompareMode::Text, "a\xE9", "A\xE9", "x"},
-                        Case{CompareMode::Binary, cjk, cjkUtf16, std::string("\xFF\xFE" "x\0", 4)},
-                        Case{CompareMode::Text, cjk, cjkUtf16, std::string("\xFF\xFE" "x\0", 4)},
-                        Case{CompareMode::Binary, "needle", "needle", "x"}}) {
-    compare = c.compare;
-    const std::string path = folder / "short.txt", shorter = c.shortest.substr(0, c.shortest.size() - 1);
-    writeFile(path, c.shortest);
-    EXPECT_EQ(rewrite(path, c.find, "x").value(), 1) << c.shortest;
-    EXPECT_EQ(readFile(path), c.rewritten);
+  const std::string cjkUtf16("\xFF\xFE" "\x2D\x4E\x2D\x4E\x2D\x4E", 8), xUtf16("\xFF\xFE" "x\0", 4);
+  for (const auto& [mode, find, shortest, rewritten] :
+       std::vector<std::tuple<CompareMode, std::string, std::string, std::string>>{
+           {CompareMode::Text, "\xE2\x84\xAA", "k", "x"},
+           {CompareMode::Text, "\xE2\xB1\xA5", "\xC8\xBA", "x"},
+           {CompareMode::Text, "a\xE9", "A\xE9", "x"},
+           {CompareMode::Binary, cjk, cjkUtf16, xUtf16},
+           {CompareMode::Text, cjk, cjkUtf16, xUtf16},
+           {CompareMode::Binary, "needle", "needle", "x"}}) {
+    compare = mode;
+    const std::string path = folder / "short.txt", shorter = shortest.substr(0, shortest.size() - 1);
+    writeFile(path, shortest);
+    EXPECT_EQ(rewrite(path, find, "x").value(), 1) << shortest;
+    EXPECT_EQ(readFile(path), rewritten);
 
     writeFile(path, shorter);
     stop = true;
-    const Result<std::int64_t> unread = rewrite(path, c.find, "x");
+    const Result<std::int64_t> unread = rewrite(path, find, "x");
     stop = false;
-    EXPECT_TRUE(unread.ok()) << c.shortest;
+    EXPECT_TRUE(unread.ok()) << shortest;
     EXPECT_EQ(readFile(path), shorter);
   }
 }
