@@ -186,8 +186,7 @@ class Journal : public ::testing::Test {
   TempFolder folder;
 };
 
-// Mode and time come back with the bytes; only runs that put a file in place are kept.
-TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
+TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLock) {
   const std::string a = folder / "a.txt", plain = folder / "plain.txt", changing = folder / "changing.txt";
   writeOld(a, "old a\r\n", 0640);
   writeOld(plain, "nothing", 0604);
@@ -213,7 +212,23 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
     EXPECT_EQ(fs::hard_link_count(changing), 1u) << how;
   }
 
-  EXPECT_TRUE(undoLastRun(state.path()).complete());
+  // Undo locks the journal to choose a run, not while files go back; the run's lock, all along.
+  bool journalFree = false, runHeld = false;
+  const journal::UndoOptions options{.progress = [&](std::size_t, std::size_t) {
+    const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
+    journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
+    const FileDescriptor run(::open(runFolder().c_str(), O_RDONLY | O_DIRECTORY));
+    runHeld = !journal::tryLockRun(run.get());
+  }};
+  std::string error;
+  auto held = std::make_optional<journal::JournalFolder::Lock>(*journal::JournalFolder::open(state.path(), false, error));
+  auto undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
+  auto history = std::async(std::launch::async, [&] { return kept(); });
+  EXPECT_EQ(undo.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  held.reset();
+  EXPECT_TRUE(undo.get().complete());
+  EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld), std::tuple(2u, true, true));
   EXPECT_EQ(readFile(a), "new a\r\n");
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(fileState(a), aBefore);
@@ -492,32 +507,6 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
   EXPECT_EQ(readFile(a) + readFile(b) + readFile(c) + readFile(edited) + readFile(replaced), "oldoldnewNEWNEW");
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(readFile(older), "old");
-}
-
-// Undo locks the journal to choose a run, not while files go back; the run's lock, all along.
-TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
-  writeFile(folder / "a.txt", "old");
-  RunRecorder recorder(state.path(), "test");
-  run(recorder, {folder / "a.txt"});
-  const std::string runPath = runFolder();
-  bool journalFree = false, runHeld = false;
-  const journal::UndoOptions options{.progress = [&](std::size_t, std::size_t) {
-    const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
-    journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
-    const FileDescriptor run(::open(runPath.c_str(), O_RDONLY | O_DIRECTORY));
-    runHeld = !journal::tryLockRun(run.get());
-  }};
-  std::string error;
-  auto held = std::make_optional<journal::JournalFolder::Lock>(*journal::JournalFolder::open(state.path(), false, error));
-  auto undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
-  auto history = std::async(std::launch::async, [&] { return kept(); });
-  EXPECT_EQ(undo.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-  EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
-  held.reset();
-  EXPECT_TRUE(undo.get().complete());
-  EXPECT_EQ(history.get().size(), 1u);
-  EXPECT_TRUE(journalFree);
-  EXPECT_TRUE(runHeld);
 }
 
 // Set-id bits come back only with their owner: they would lend the rights of whoever undoes.
