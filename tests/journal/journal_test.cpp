@@ -65,17 +65,11 @@ int watchedLink(int fromFolder, const char* from, int toFolder, const char* to, 
 }
 
 int watchedFlush(int fd) {
-  struct stat st {};
-  ::fstat(fd, &st);
-  if (S_ISDIR(st.st_mode)) {
-    record("flush folder");
-  } else {
-    std::ifstream manifest(pathOf(fd));
-    std::set<std::string> records;  // by number: a retried file's is written again
-    for (std::string line; std::getline(manifest, line);)
-      if (line.rfind("file ", 0) == 0) records.insert(line.substr(0, line.find(' ', 5)));
-    record("flush " + std::to_string(records.size()) + " records");
-  }
+  std::ifstream manifest(pathOf(fd));  // a folder reads as nothing
+  std::set<std::string> records;  // by number: a retried file's is written again
+  for (std::string line; std::getline(manifest, line);)
+    if (line.rfind("file ", 0) == 0) records.insert(line.substr(0, line.find(' ', 5)));
+  record(fs::is_directory(pathOf(fd)) ? "flush folder" : "flush " + std::to_string(records.size()) + " records");
   return ::fsync(fd);
 }
 
@@ -262,12 +256,11 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
         [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
-    const auto record = kept().at(0).record;
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->files.at(0).kept, Kept::Link);
+    const journal::RunRecord record = kept().at(0).record.value();
+    EXPECT_EQ(record.files.at(0).kept, Kept::Link);
     // In run order, each with the status-change time its rename gave it.
     std::vector<std::string> recorded;
-    for (const journal::FileRecord& file : record->files) {
+    for (const journal::FileRecord& file : record.files) {
       recorded.push_back(fs::path(file.path).filename());
       const struct stat now = statusOf(file.path);
       const timespec placed = file.placedChange.value_or(timespec{});
@@ -285,9 +278,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
 // On another file system the original is copied without its holes, so a sparse file's copy fits
 // a small limit; where holes cannot be told, all is copied, and a copy past the limit dropped.
 TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
-  struct stat shm {}, here {};
-  const bool haveShm = ::stat("/dev/shm", &shm) == 0 && ::stat(folder.path().c_str(), &here) == 0 &&
-                       shm.st_dev != here.st_dev && ::access("/dev/shm", W_OK) == 0;
+  const bool haveShm =
+      statusOf("/dev/shm").st_dev != statusOf(folder.path()).st_dev && ::access("/dev/shm", W_OK) == 0;
   std::optional<TempFolder> elsewhere;
   if (haveShm) elsewhere.emplace("/dev/shm");
   const std::string path = folder / "a.txt";
@@ -302,18 +294,18 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
       {"holes not told, past the limit", 8 << 20, state.path(), blind, small, Kept::None}};
   if (haveShm) cases.emplace_back("/dev/shm", 0, elsewhere->path(), journal::JournalCalls{}, JournalLimits{}, Kept::Copy);
   for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
+    SCOPED_TRACE(what);
     // Set-id bits come back with their owner.
     writeOld(path, std::string(300000, 'x') + "old\r\n", 06750, length);
     const auto before = fileState(path);
     RunRecorder recorder(stateHome, "test", limits, calls);
     run(recorder, {path});
-    EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n") << what;
+    EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n");
     const UndoOutcome outcome = undoLastRun(stateHome);
-    ASSERT_EQ(outcome.run.files.size(), 1u) << what;
-    EXPECT_EQ(outcome.run.files[0].kept, kept) << what;
-    EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes) << what;
-    EXPECT_EQ(outcome.complete(), kept == Kept::Copy) << what;
-    if (kept == Kept::Copy) EXPECT_EQ(fileState(path), before) << what;
+    ASSERT_EQ(outcome.run.files.size(), 1u);
+    EXPECT_EQ(std::pair(outcome.run.files[0].kept, outcome.complete()), std::pair(kept, kept == Kept::Copy));
+    EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes);
+    if (kept == Kept::Copy) EXPECT_EQ(fileState(path), before);
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
   if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
@@ -333,12 +325,11 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   // Another process's run, still writing: it holds its folder's lock all along.
   RunRecorder concurrent(state.path(), "other", limits);
   concurrent.runStarted("old", "new", CompareMode::Binary);
-  {
-    const std::string name = "busy.txt", path = folder / name;
-    const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY)), file(::open(path.c_str(), O_RDONLY));
-    concurrent.keepOriginal({parent.get(), name, path, file.get(), statusOf(path)}, FileFingerprint{});
-    concurrent.makeKeptDurable();
-  }
+  const std::string busy = folder / "busy.txt";
+  const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
+  const FileDescriptor file(::open(busy.c_str(), O_RDONLY));
+  concurrent.keepOriginal({parent.get(), "busy.txt", busy, file.get(), statusOf(busy)}, FileFingerprint{});
+  concurrent.makeKeptDurable();
 
   prunedFolder = runsFolder();
   RunRecorder recorder(state.path(), "test", limits, {.lock = &lockTriedByAnother});
@@ -350,8 +341,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(std::pair(runs[0].record->files.at(0).path, runs[1].record->files.at(0).path),
             std::pair(folder / "small4.txt", folder / "small3.txt"));
-  EXPECT_TRUE(runs[2].inProgress);
-  EXPECT_EQ(journal::texts::historyLine(*runs[2].record, true).substr(19),
+  EXPECT_EQ(journal::texts::historyLine(*runs[2].record, runs[2].inProgress).substr(19),
             "  other  \"old\" \u2192 \"new\"  1 files  did not finish  in progress");
 
   // Past the limit a file is rewritten without a copy; older runs make room for the newest.
@@ -369,7 +359,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(fileState(large), largeBefore);
   ASSERT_EQ(outcome.leftAlone.size(), 1u);
-  EXPECT_EQ(std::pair(outcome.leftAlone[0].path, outcome.leftAlone[0].reason), std::pair(big, std::string("no copy was kept")));
+  EXPECT_EQ(outcome.leftAlone[0].path + ": " + outcome.leftAlone[0].reason, big + ": no copy was kept");
   EXPECT_EQ(undoLastRun(state.path()).kind, UndoOutcome::Kind::InProgress);
 }
 
@@ -421,8 +411,8 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
   ASSERT_EQ(outcome.leftAlone.size(), 2u);
-  EXPECT_EQ(outcome.leftAlone[0].path, b);
-  EXPECT_EQ(outcome.leftAlone[1].reason, "the journal's copy is missing or damaged");
+  EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason,
+            b + ", " + a + ": the journal's copy is missing or damaged");
   EXPECT_EQ(readFile(a) + readFile(folder / "real-sub/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
 }
 
@@ -529,9 +519,7 @@ TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   }
   int status = -1;
   ::waitpid(child, &status, 0);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(statusOf(path).st_mode & 07777, 0775u);
-  EXPECT_EQ(readFile(path), "old");
+  EXPECT_EQ(std::tuple(status, statusOf(path).st_mode & 07777, readFile(path)), std::tuple(0, 0775u, "old"));
 }
 
 }  // namespace
