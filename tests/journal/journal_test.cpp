@@ -151,6 +151,12 @@ int lockTriedByAnother(int fd, int operation) {
   return locked;
 }
 
+// Moves `path` aside, to its name ending in "-real", and puts a symbolic link to it in its place.
+void turnIntoLink(const std::string& path) {
+  fs::rename(path, path + "-real");
+  fs::create_symlink(fs::path(path).filename().string() + "-real", path);
+}
+
 class Journal : public ::testing::Test {
  protected:
   // Replaces "old" with "new" in `files` unless `script` says otherwise, flushing by `watchedDataFlush`.
@@ -379,15 +385,9 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
       {"relative path", [&] { writeFile(manifest, std::string(text).replace(text.find(c), c.size(), "c.txt")); },
        "its manifest cannot be read"},
       {"unknown line", [&] { writeFile(manifest, text + "file 9 /tmp/x.txt\n"); }, "its manifest cannot be read"},
-      {"manifest a link", [&] { fs::rename(manifest, runFolder + "/real"); fs::create_symlink("real", manifest); },
-       "its manifest cannot be opened"},
+      {"manifest a link", [&] { turnIntoLink(manifest); }, "its manifest cannot be opened"},
       {"journal open to others", [&] { ::chmod(runsFolder().c_str(), 0755); }, "is open to others"},
-      {"journal a link",
-       [&] {
-         fs::rename(runsFolder(), state / "sorvane/elsewhere");
-         fs::create_directory_symlink("elsewhere", runsFolder());
-       },
-       "is a symbolic link"},
+      {"journal a link", [&] { turnIntoLink(runsFolder()); }, "is a symbolic link"},
   };
   if (::geteuid() == 0)
     cases.push_back({"journal not the user's",
@@ -406,14 +406,13 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   // A kept original turned into a link, and a folder on a recorded path turned into one.
   fs::remove(runFolder + "/1");
   fs::create_symlink(victim, runFolder + "/1");
-  fs::rename(folder / "sub", folder / "real-sub");
-  fs::create_directory_symlink("real-sub", folder / "sub");
+  turnIntoLink(folder / "sub");
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
   ASSERT_EQ(outcome.leftAlone.size(), 2u);
   EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason,
             b + ", " + a + ": the journal's copy is missing or damaged");
-  EXPECT_EQ(readFile(a) + readFile(folder / "real-sub/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
+  EXPECT_EQ(readFile(a) + readFile(folder / "sub-real/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
 }
 
 // A failing journal (lock taken, disk full in the header or a record) says so once, keeps what
