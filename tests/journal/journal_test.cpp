@@ -268,9 +268,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     std::vector<std::string> recorded;
     for (const journal::FileRecord& file : record.files) {
       recorded.push_back(fs::path(file.path).filename());
-      const struct stat now = statusOf(file.path);
-      const timespec placed = file.placedChange.value_or(timespec{});
-      EXPECT_EQ(std::pair(placed.tv_sec, placed.tv_nsec), std::pair(now.st_ctim.tv_sec, now.st_ctim.tv_nsec));
+      const timespec placed = file.placedChange.value_or(timespec{}), now = statusOf(file.path).st_ctim;
+      EXPECT_EQ(std::pair(placed.tv_sec, placed.tv_nsec), std::pair(now.tv_sec, now.tv_nsec));
     }
     EXPECT_EQ(recorded, (std::vector<std::string>{"a.txt", "b.txt", "c.txt"})) << jobs << " jobs";
     // Cut off before its end, the run still holds one record of the retried file.
