@@ -13,8 +13,7 @@ TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent
   const TemporaryStateHome state;
   const TempFolder folder;
   const std::string a = folder / "a.txt", b = folder / "b.txt";
-  writeFile(a, "old a");
-  writeFile(b, "old b");
+  for (const std::string name : {"a", "b"}) writeFile(folder / (name + ".txt"), "old " + name);
   ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"--find", "old", "--replace", "new", a, b}).status, 0);
   ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"--find", "new", "--replace", "newer", a}).status, 0);
   writeFile(b, "new b, edited");

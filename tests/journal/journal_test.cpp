@@ -11,11 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -26,9 +23,7 @@
 #include <string_view>
 #include <sys/file.h>
 #include <tuple>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace sorvane::testing {
 namespace {
@@ -70,17 +65,11 @@ int watchedLink(int fromFolder, const char* from, int toFolder, const char* to, 
 }
 
 int watchedFlush(int fd) {
-  struct stat st {};
-  ::fstat(fd, &st);
-  if (S_ISDIR(st.st_mode)) {
-    record("flush folder");
-  } else {
-    std::ifstream manifest(pathOf(fd));
-    std::set<std::string> records;  // by number: a retried file's is written again
-    for (std::string line; std::getline(manifest, line);)
-      if (line.rfind("file ", 0) == 0) records.insert(line.substr(0, line.find(' ', 5)));
-    record("flush " + std::to_string(records.size()) + " records");
-  }
+  std::ifstream manifest(pathOf(fd));  // a folder reads as nothing
+  std::set<std::string> records;  // by number: a retried file's is written again
+  for (std::string line; std::getline(manifest, line);)
+    if (line.rfind("file ", 0) == 0) records.insert(line.substr(0, line.find(' ', 5)));
+  record(fs::is_directory(pathOf(fd)) ? "flush folder" : "flush " + std::to_string(records.size()) + " records");
   return ::fsync(fd);
 }
 
@@ -162,6 +151,12 @@ int lockTriedByAnother(int fd, int operation) {
   return locked;
 }
 
+// Moves `path` aside, to its name ending in "-real", and puts a symbolic link to it in its place.
+void turnIntoLink(const std::string& path) {
+  fs::rename(path, path + "-real");
+  fs::create_symlink(fs::path(path).filename().string() + "-real", path);
+}
+
 class Journal : public ::testing::Test {
  protected:
   // Replaces "old" with "new" in `files` unless `script` says otherwise, flushing by `watchedDataFlush`.
@@ -191,8 +186,7 @@ class Journal : public ::testing::Test {
   TempFolder folder;
 };
 
-// Mode and time come back with the bytes; only runs that put a file in place are kept.
-TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
+TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLock) {
   const std::string a = folder / "a.txt", plain = folder / "plain.txt", changing = folder / "changing.txt";
   writeOld(a, "old a\r\n", 0640);
   writeOld(plain, "nothing", 0604);
@@ -218,14 +212,27 @@ TEST_F(Journal, UndoRestoresModeAndTimeAndOnlyRunsThatWroteAreKept) {
     EXPECT_EQ(fs::hard_link_count(changing), 1u) << how;
   }
 
-  EXPECT_TRUE(undoLastRun(state.path()).complete());
+  // Undo locks the journal to choose a run, not while files go back; the run's lock, all along.
+  bool journalFree = false, runHeld = false;
+  const journal::UndoOptions options{.progress = [&](std::size_t, std::size_t) {
+    const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
+    journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
+    const FileDescriptor run(::open(runFolder().c_str(), O_RDONLY | O_DIRECTORY));
+    runHeld = !journal::tryLockRun(run.get());
+  }};
+  std::string error;
+  auto held = std::make_optional<journal::JournalFolder::Lock>(*journal::JournalFolder::open(state.path(), false, error));
+  auto undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
+  auto history = std::async(std::launch::async, [&] { return kept(); });
+  EXPECT_EQ(undo.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  held.reset();
+  EXPECT_TRUE(undo.get().complete());
+  EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld), std::tuple(2u, true, true));
   EXPECT_EQ(readFile(a), "new a\r\n");
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(fileState(a), aBefore);
-  const auto runs = kept();
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_TRUE(runs[1].record->undone);
-  EXPECT_EQ(journal::texts::historyLine(*runs[1].record, false).substr(19),
+  EXPECT_EQ(journal::texts::historyLine(*kept().at(1).record, false).substr(19),
             "  test  \"old\" \u2192 \"new\"  1 files  1 replacements  taken back");
 }
 
@@ -255,16 +262,14 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
         [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
-    const auto record = kept().at(0).record;
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->files.at(0).kept, Kept::Link);
+    const journal::RunRecord record = kept().at(0).record.value();
+    EXPECT_EQ(record.files.at(0).kept, Kept::Link);
     // In run order, each with the status-change time its rename gave it.
     std::vector<std::string> recorded;
-    for (const journal::FileRecord& file : record->files) {
+    for (const journal::FileRecord& file : record.files) {
       recorded.push_back(fs::path(file.path).filename());
-      const struct stat now = statusOf(file.path);
-      const timespec placed = file.placedChange.value_or(timespec{});
-      EXPECT_EQ(std::pair(placed.tv_sec, placed.tv_nsec), std::pair(now.st_ctim.tv_sec, now.st_ctim.tv_nsec));
+      const timespec placed = file.placedChange.value_or(timespec{}), now = statusOf(file.path).st_ctim;
+      EXPECT_EQ(std::pair(placed.tv_sec, placed.tv_nsec), std::pair(now.tv_sec, now.tv_nsec));
     }
     EXPECT_EQ(recorded, (std::vector<std::string>{"a.txt", "b.txt", "c.txt"})) << jobs << " jobs";
     // Cut off before its end, the run still holds one record of the retried file.
@@ -278,9 +283,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
 // On another file system the original is copied without its holes, so a sparse file's copy fits
 // a small limit; where holes cannot be told, all is copied, and a copy past the limit dropped.
 TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
-  struct stat shm {}, here {};
-  const bool haveShm = ::stat("/dev/shm", &shm) == 0 && ::stat(folder.path().c_str(), &here) == 0 &&
-                       shm.st_dev != here.st_dev && ::access("/dev/shm", W_OK) == 0;
+  const bool haveShm =
+      statusOf("/dev/shm").st_dev != statusOf(folder.path()).st_dev && ::access("/dev/shm", W_OK) == 0;
   std::optional<TempFolder> elsewhere;
   if (haveShm) elsewhere.emplace("/dev/shm");
   const std::string path = folder / "a.txt";
@@ -295,18 +299,18 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
       {"holes not told, past the limit", 8 << 20, state.path(), blind, small, Kept::None}};
   if (haveShm) cases.emplace_back("/dev/shm", 0, elsewhere->path(), journal::JournalCalls{}, JournalLimits{}, Kept::Copy);
   for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
+    SCOPED_TRACE(what);
     // Set-id bits come back with their owner.
     writeOld(path, std::string(300000, 'x') + "old\r\n", 06750, length);
     const auto before = fileState(path);
     RunRecorder recorder(stateHome, "test", limits, calls);
     run(recorder, {path});
-    EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n") << what;
+    EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n");
     const UndoOutcome outcome = undoLastRun(stateHome);
-    ASSERT_EQ(outcome.run.files.size(), 1u) << what;
-    EXPECT_EQ(outcome.run.files[0].kept, kept) << what;
-    EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes) << what;
-    EXPECT_EQ(outcome.complete(), kept == Kept::Copy) << what;
-    if (kept == Kept::Copy) EXPECT_EQ(fileState(path), before) << what;
+    ASSERT_EQ(outcome.run.files.size(), 1u);
+    EXPECT_EQ(std::pair(outcome.run.files[0].kept, outcome.complete()), std::pair(kept, kept == Kept::Copy));
+    EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes);
+    if (kept == Kept::Copy) EXPECT_EQ(fileState(path), before);
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
   if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
@@ -326,12 +330,11 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   // Another process's run, still writing: it holds its folder's lock all along.
   RunRecorder concurrent(state.path(), "other", limits);
   concurrent.runStarted("old", "new", CompareMode::Binary);
-  {
-    const std::string name = "busy.txt", path = folder / name;
-    const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY)), file(::open(path.c_str(), O_RDONLY));
-    concurrent.keepOriginal({parent.get(), name, path, file.get(), statusOf(path)}, FileFingerprint{});
-    concurrent.makeKeptDurable();
-  }
+  const std::string busy = folder / "busy.txt";
+  const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
+  const FileDescriptor file(::open(busy.c_str(), O_RDONLY));
+  concurrent.keepOriginal({parent.get(), "busy.txt", busy, file.get(), statusOf(busy)}, FileFingerprint{});
+  concurrent.makeKeptDurable();
 
   prunedFolder = runsFolder();
   RunRecorder recorder(state.path(), "test", limits, {.lock = &lockTriedByAnother});
@@ -343,8 +346,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(std::pair(runs[0].record->files.at(0).path, runs[1].record->files.at(0).path),
             std::pair(folder / "small4.txt", folder / "small3.txt"));
-  EXPECT_TRUE(runs[2].inProgress);
-  EXPECT_EQ(journal::texts::historyLine(*runs[2].record, true).substr(19),
+  EXPECT_EQ(journal::texts::historyLine(*runs[2].record, runs[2].inProgress).substr(19),
             "  other  \"old\" \u2192 \"new\"  1 files  did not finish  in progress");
 
   // Past the limit a file is rewritten without a copy; older runs make room for the newest.
@@ -362,8 +364,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(fileState(large), largeBefore);
   ASSERT_EQ(outcome.leftAlone.size(), 1u);
-  EXPECT_EQ(outcome.leftAlone[0].path, big);
-  EXPECT_EQ(outcome.leftAlone[0].reason, "no copy was kept");
+  EXPECT_EQ(outcome.leftAlone[0].path + ": " + outcome.leftAlone[0].reason, big + ": no copy was kept");
   EXPECT_EQ(undoLastRun(state.path()).kind, UndoOutcome::Kind::InProgress);
 }
 
@@ -375,20 +376,17 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   RunRecorder recorder(state.path(), "test");
   run(recorder, {a, b, c});
   const std::string runFolder = this->runFolder(), manifest = runFolder + "/manifest", text = readFile(manifest);
+  // Each journal is spoilt in its own way, then put back as it was.
+  const TempFolder saved;
+  fs::copy(state / "sorvane", saved.path(), fs::copy_options::recursive);
 
   std::vector<std::tuple<const char*, std::function<void()>, std::string>> cases = {
       {"relative path", [&] { writeFile(manifest, std::string(text).replace(text.find(c), c.size(), "c.txt")); },
        "its manifest cannot be read"},
       {"unknown line", [&] { writeFile(manifest, text + "file 9 /tmp/x.txt\n"); }, "its manifest cannot be read"},
-      {"manifest a link", [&] { fs::rename(manifest, runFolder + "/real"); fs::create_symlink("real", manifest); },
-       "its manifest cannot be opened"},
+      {"manifest a link", [&] { turnIntoLink(manifest); }, "its manifest cannot be opened"},
       {"journal open to others", [&] { ::chmod(runsFolder().c_str(), 0755); }, "is open to others"},
-      {"journal a link",
-       [&] {
-         fs::rename(runsFolder(), state / "sorvane/elsewhere");
-         fs::create_directory_symlink("elsewhere", runsFolder());
-       },
-       "is a symbolic link"},
+      {"journal a link", [&] { turnIntoLink(runsFolder()); }, "is a symbolic link"},
   };
   if (::geteuid() == 0)
     cases.push_back({"journal not the user's",
@@ -400,28 +398,20 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
     EXPECT_EQ(outcome.kind, UndoOutcome::Kind::Refused) << what;
     EXPECT_NE(outcome.error.find(says), std::string::npos) << what << ": " << outcome.error;
     for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << what;
-    // Put the journal back as it was.
-    if (fs::is_symlink(runsFolder())) {
-      fs::remove(runsFolder());
-      fs::rename(state / "sorvane/elsewhere", runsFolder());
-    }
-    if (fs::is_symlink(manifest)) fs::rename(runFolder + "/real", manifest);
-    ::chmod(runsFolder().c_str(), 0700);
-    ::chown(runFolder.c_str(), ::geteuid(), ::getegid());
-    writeFile(manifest, text);
+    fs::remove_all(state / "sorvane");
+    fs::copy(saved.path(), state / "sorvane", fs::copy_options::recursive);
   }
 
   // A kept original turned into a link, and a folder on a recorded path turned into one.
   fs::remove(runFolder + "/1");
   fs::create_symlink(victim, runFolder + "/1");
-  fs::rename(folder / "sub", folder / "real-sub");
-  fs::create_directory_symlink("real-sub", folder / "sub");
+  turnIntoLink(folder / "sub");
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
   ASSERT_EQ(outcome.leftAlone.size(), 2u);
-  EXPECT_EQ(outcome.leftAlone[0].path, b);
-  EXPECT_EQ(outcome.leftAlone[1].reason, "the journal's copy is missing or damaged");
-  EXPECT_EQ(readFile(a) + readFile(folder / "real-sub/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
+  EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason,
+            b + ", " + a + ": the journal's copy is missing or damaged");
+  EXPECT_EQ(readFile(a) + readFile(folder / "sub-real/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
 }
 
 // A failing journal (lock taken, disk full in the header or a record) says so once, keeps what
@@ -507,32 +497,6 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
   EXPECT_EQ(readFile(older), "old");
 }
 
-// Undo locks the journal to choose a run, not while files go back; the run's lock, all along.
-TEST_F(Journal, UndoLocksTheJournalToChooseAndTheRunWhileItRestores) {
-  writeFile(folder / "a.txt", "old");
-  RunRecorder recorder(state.path(), "test");
-  run(recorder, {folder / "a.txt"});
-  const std::string runPath = runFolder();
-  bool journalFree = false, runHeld = false;
-  const journal::UndoOptions options{.progress = [&](std::size_t, std::size_t) {
-    const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
-    journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
-    const FileDescriptor run(::open(runPath.c_str(), O_RDONLY | O_DIRECTORY));
-    runHeld = !journal::tryLockRun(run.get());
-  }};
-  std::string error;
-  auto held = std::make_optional<journal::JournalFolder::Lock>(*journal::JournalFolder::open(state.path(), false, error));
-  auto undo = std::async(std::launch::async, [&] { return undoLastRun(state.path(), options); });
-  auto history = std::async(std::launch::async, [&] { return kept(); });
-  EXPECT_EQ(undo.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-  EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
-  held.reset();
-  EXPECT_TRUE(undo.get().complete());
-  EXPECT_EQ(history.get().size(), 1u);
-  EXPECT_TRUE(journalFree);
-  EXPECT_TRUE(runHeld);
-}
-
 // Set-id bits come back only with their owner: they would lend the rights of whoever undoes.
 TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that another user takes back";
@@ -553,9 +517,7 @@ TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   }
   int status = -1;
   ::waitpid(child, &status, 0);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(statusOf(path).st_mode & 07777, 0775u);
-  EXPECT_EQ(readFile(path), "old");
+  EXPECT_EQ(std::tuple(status, statusOf(path).st_mode & 07777, readFile(path)), std::tuple(0, 0775u, "old"));
 }
 
 }  // namespace
