@@ -43,41 +43,39 @@ class FileSelection : public ::testing::Test {
   FileListCommands files{*list, dialog, store, scripted.services()};
 };
 
-TEST_F(FileSelection, OpenAddsOneFileAndRemembersItsFolder) {
-  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("a.txt")}, 0};
+// A batch into an empty list is not checked for duplicates; into a list that holds entries, it is,
+// in any letter case. Each dialog starts in the folder and with the filter the last one chose.
+TEST_F(FileSelection, OpenAddsFilesInDialogOrderWithoutDuplicatesAndRemembersTheirFolder) {
+  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("b.txt"), path("a.txt"), path("a.txt")}, 2};
   files.cmdOpen_Click();
-  EXPECT_EQ(entries(), QStringList{path("a.txt")});
-  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("1")));
+  QStringList added{path("b.txt"), path("a.txt"), path("a.txt")};
+  EXPECT_EQ(entries(), added);
+  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("3")));
+  EXPECT_EQ(scripted.pump.calls, 2);  // after each name but the last
   // First use: the home folder and the second filter.
   ASSERT_EQ(scripted.dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(std::tie(scripted.dialogs.fileRequests[0].startFolder, scripted.dialogs.fileRequests[0].filterIndex),
             std::tuple(QDir::homePath(), 1));
-  EXPECT_TRUE(scripted.boxes.shown.empty());
 
-  // The next dialog starts where the file was; cancelled, it changes nothing.
+  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("sub/c.txt")}, 0};
   files.cmdOpen_Click();
-  EXPECT_EQ(scripted.dialogs.fileRequests[1].startFolder, folderPath() + "/");
-  EXPECT_EQ(std::pair(entries(), stored("OpenFilterIndex")), std::pair(QStringList{path("a.txt")}, QString("1")));
+  EXPECT_EQ(entries(), added << path("sub/c.txt"));
+  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/sub/", QString("1")));
+  EXPECT_EQ(std::tie(scripted.dialogs.fileRequests[1].startFolder, scripted.dialogs.fileRequests[1].filterIndex),
+            std::tuple(folderPath() + "/", 2));
+
+  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("A.TXT"), path("d.txt")}, 1};
+  files.cmdOpen_Click();
+  EXPECT_EQ(entries(), added << path("d.txt"));
+
+  // Cancelled, a dialog changes nothing.
+  files.cmdOpen_Click();
+  EXPECT_EQ(std::pair(entries(), stored("OpenFilterIndex")), std::pair(added, QString("2")));
   EXPECT_TRUE(scripted.boxes.shown.empty());
   // The program's own folder is no starting point.
   store.SaveSetting("Settings", "Path", QCoreApplication::applicationDirPath());
   files.cmdOpen_Click();
-  EXPECT_EQ(scripted.dialogs.fileRequests[2].startFolder, QDir::homePath());
-}
-
-// A batch into an empty list is not checked for duplicates; into a list that holds entries, it is.
-TEST_F(FileSelection, OpenSeveralFilesInDialogOrderWithoutDuplicates) {
-  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("b.txt"), path("a.txt"), path("a.txt")}, 2};
-  files.cmdOpen_Click();
-  EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("a.txt")}));
-  EXPECT_EQ(std::pair(stored("Path"), stored("OpenFilterIndex")), std::pair(folderPath() + "/", QString("3")));
-  EXPECT_EQ(scripted.pump.calls, 2);  // after each name but the last
-
-  // The stored index opens the next dialog; a duplicate in another letter case adds nothing.
-  scripted.dialogs.nextFiles = OpenFilesAnswer{{path("A.TXT"), path("c.txt")}, 2};
-  files.cmdOpen_Click();
-  EXPECT_EQ(scripted.dialogs.fileRequests[1].filterIndex, 2);
-  EXPECT_EQ(entries(), (QStringList{path("b.txt"), path("a.txt"), path("a.txt"), path("c.txt")}));
+  EXPECT_EQ(scripted.dialogs.fileRequests[4].startFolder, QDir::homePath());
 }
 
 TEST_F(FileSelection, FailuresShowTheirMessages) {

@@ -112,21 +112,6 @@ TEST(QtMessageBoxes, EachStyleKeepsItsButtonsOnEveryDesktopAndShowsPlainText) {
   QApplication::setStyle(QStyleFactory::create(originalStyle));
 }
 
-// Notes the filter captions and the names listed, then picks the second filter and opens `name`.
-void chooseTheNextFilterAndOpen(QFileDialog& chooser, const QString& name, QStringList& captions, QStringList& shown) {
-  auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-  for (int i = 0; i < types->count(); ++i) captions.append(types->itemText(i));
-  const auto* view = chooser.findChild<QListView*>(QStringLiteral("listView"));
-  const auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
-  ASSERT_TRUE(QTest::qWaitFor([&] { return rows() > 0; }));
-  QTest::qWait(50);  // the rest of the folder's batch
-  for (int row = 0; row < rows(); ++row) shown.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
-  QTest::keyClick(types, Qt::Key_Down);
-  auto* edit = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-  QTest::keyClicks(edit, name);
-  QTest::keyClick(edit, Qt::Key_Return);
-}
-
 // "All Files (*.*)" is every file, as in a folder run; the captions read as the filter gives them.
 TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
   TempFolder folder;
@@ -142,7 +127,19 @@ TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
   QTimer::singleShot(0, [&] {
     auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(chooser, nullptr);
-    chooseTheNextFilterAndOpen(*chooser, QStringLiteral("page.js"), captions, shown);
+    // Notes the filter captions and the names listed, then picks the second filter and opens a file.
+    auto* types = chooser->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    for (int i = 0; i < types->count(); ++i) captions.append(types->itemText(i));
+    const auto* view = chooser->findChild<QListView*>(QStringLiteral("listView"));
+    const auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() > 0; }));
+    QTest::qWait(50);  // the rest of the folder's batch
+    for (int row = 0; row < rows(); ++row)
+      shown.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
+    QTest::keyClick(types, Qt::Key_Down);
+    auto* edit = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QTest::keyClicks(edit, QStringLiteral("page.js"));
+    QTest::keyClick(edit, Qt::Key_Return);
     chooser->close();  // nothing once answered; a check that failed on the way leaves it open
   });
   dialog.ShowOpen();

@@ -1,4 +1,3 @@
-#include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/help_window.h"
 #include "run_program.h"
@@ -44,7 +43,9 @@ void clickLink(QTextBrowser& browser, const QString& text) {
 }
 
 // Reopened at the top of the contents; it goes with the engine and never keeps the program running.
-TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
+// Back retraces the links; Ctrl+F's bar finds the next place at each Enter, from the top after the
+// last; Esc puts it away, then closes the window.
+TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBackAndFind) {
   ASSERT_TRUE(QFile::exists(kShippedHelpFile)) << kShippedHelpFile.toStdString();
   auto engine = std::make_unique<HelpWindowEngine>();
   engine->show(kShippedHelpFile, kHelpContents);
@@ -53,10 +54,10 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   EXPECT_EQ(std::tuple(window->isVisible(), window->parentWidget(), window->isModal(),
                        window->testAttribute(Qt::WA_QuitOnClose), window->windowTitle()),
             std::tuple(true, nullptr, false, false, QStringLiteral("Sorvane Help")));
-  QTextBrowser* browser = helpBrowser();
-  ASSERT_NE(browser, nullptr);
+  QTextBrowser& browser = *helpBrowser();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   QApplication::processEvents();  // the browser lays out its text
-  const QString text = browser->toPlainText();
+  const QString text = browser.toPlainText();
   for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "Finding and replacing",
                             "Taking a run back", "The viewer", "What Sorvane remembers", "The keyboard", "The command line",
                             "~/.local/state/sorvane/runs/", "Undo Last Replace"})
@@ -68,15 +69,45 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContents) {
   for (const QRegularExpressionMatch& option : QRegularExpression(QStringLiteral("--[a-z-]+")).globalMatch(usage))
     EXPECT_TRUE(commandLine.contains(option.captured())) << option.captured().toStdString();
 
-  browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());
-  ASSERT_GT(browser->verticalScrollBar()->value(), 0);
+  QScrollBar& scroll = *browser.verticalScrollBar();
+  clickLink(browser, QStringLiteral("The command line"));
+  const int atCommandLine = scroll.value();
+  ASSERT_GT(atCommandLine, 0);
+  clickLink(browser, QStringLiteral("take the run back"));
+  ASSERT_LT(scroll.value(), atCommandLine);
+  for (const int back : {atCommandLine, 0, 0}) {
+    QTest::keyClick(&browser, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(scroll.value(), back);
+  }
+
+  scroll.setValue(scroll.maximum());
+  ASSERT_GT(scroll.value(), 0);
   engine->show(kShippedHelpFile, kHelpContents);
   ASSERT_EQ(helpWindows(), QList<QWidget*>{window.data()});
   QApplication::processEvents();
-  EXPECT_EQ(browser->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(scroll.value(), 0);
 
+  QTest::keyClick(&browser, Qt::Key_F, Qt::ControlModifier);
+  auto* findText = window->findChild<QLineEdit*>(QStringLiteral("helpFindText"));
+  ASSERT_TRUE(findText->isVisible());
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SORVANE-CLI --UNDO"));
+  const int first = browser.textCursor().selectionStart();
+  EXPECT_EQ(browser.textCursor().selectedText(), "sorvane-cli --undo");
+  EXPECT_GT(scroll.value(), 0);  // brought into view
+  QTest::keyClick(findText, Qt::Key_Return);
+  EXPECT_GT(browser.textCursor().selectionStart(), first);
+  QTest::keyClick(findText, Qt::Key_Return);  // it occurs twice
+  EXPECT_EQ(browser.textCursor().selectionStart(), first);
+  const QLabel* notFound = window->findChild<QLabel*>(QStringLiteral("helpNotFound"));
+  EXPECT_FALSE(notFound->isVisible());
+  QTest::keyClicks(findText, QStringLiteral("x"));
+  EXPECT_TRUE(notFound->isVisible());
+
+  QTest::keyClick(findText, Qt::Key_Escape);
+  EXPECT_EQ(std::pair(findText->isVisible(), window->isVisible()), std::pair(false, true));
+  QTest::keyClick(&browser, Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
   // Closing only puts the window away; the next request brings it back.
-  window->close();
   engine->show(kShippedHelpFile, kHelpContents);
   EXPECT_EQ(std::pair(helpWindows(), window->isVisible()), std::pair(QList<QWidget*>{window.data()}, true));
   engine.reset();
@@ -114,53 +145,22 @@ TEST(HelpWindowTest, EveryLinkLeadsToASectionAndEveryTextReadsUnderLightAndDarkP
   QApplication::setPalette(light);
 }
 
-// Ctrl+F's bar finds the next place at each Enter, from the top after the last; Esc puts it away, then closes.
-TEST(HelpWindowTest, BackRetracesTheLinksAndTheFindBarFindsAsItIsTyped) {
+// Any command but the contents is an invalid call and opens nothing.
+TEST(HelpWindowTest, InvalidCommandsOpenNothingAndAMissingOrUnreadableFileShowsWhereItWasLookedFor) {
   HelpWindowEngine engine;
-  engine.show(kShippedHelpFile, kHelpContents);
-  QWidget* window = helpWindows().front();
-  QTextBrowser& browser = *helpBrowser();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-  QApplication::processEvents();
-  const QScrollBar& scroll = *browser.verticalScrollBar();
-  clickLink(browser, QStringLiteral("The command line"));
-  const int atCommandLine = scroll.value();
-  ASSERT_GT(atCommandLine, 0);
-  clickLink(browser, QStringLiteral("take the run back"));
-  ASSERT_LT(scroll.value(), atCommandLine);
-  for (const int back : {atCommandLine, 0, 0}) {
-    QTest::keyClick(&browser, Qt::Key_Left, Qt::AltModifier);
-    EXPECT_EQ(scroll.value(), back);
-  }
+  for (const int command : {0, 1, 2, 4, 11, -1}) try {
+      engine.show(kShippedHelpFile, command);
+      ADD_FAILURE() << command;
+    } catch (const DialogError& error) {
+      EXPECT_EQ(std::tuple(error.number, error.source, error.description),
+                std::tuple(5, QString(kApplicationTitle), QStringLiteral("Invalid procedure call or argument"))) << command;
+    }
+  EXPECT_TRUE(helpWindows().isEmpty());
 
-  QTest::keyClick(&browser, Qt::Key_F, Qt::ControlModifier);
-  auto* findText = window->findChild<QLineEdit*>(QStringLiteral("helpFindText"));
-  ASSERT_TRUE(findText->isVisible());
-  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SORVANE-CLI --UNDO"));
-  const int first = browser.textCursor().selectionStart();
-  EXPECT_EQ(browser.textCursor().selectedText(), "sorvane-cli --undo");
-  EXPECT_GT(scroll.value(), 0);  // brought into view
-  QTest::keyClick(findText, Qt::Key_Return);
-  EXPECT_GT(browser.textCursor().selectionStart(), first);
-  QTest::keyClick(findText, Qt::Key_Return);  // it occurs twice
-  EXPECT_EQ(browser.textCursor().selectionStart(), first);
-  const QLabel* notFound = window->findChild<QLabel*>(QStringLiteral("helpNotFound"));
-  EXPECT_FALSE(notFound->isVisible());
-  QTest::keyClicks(findText, QStringLiteral("x"));
-  EXPECT_TRUE(notFound->isVisible());
-
-  QTest::keyClick(findText, Qt::Key_Escape);
-  EXPECT_EQ(std::pair(findText->isVisible(), window->isVisible()), std::pair(false, true));
-  QTest::keyClick(&browser, Qt::Key_Escape);
-  EXPECT_FALSE(window->isVisible());
-}
-
-TEST(HelpWindowTest, MissingOrUnreadableFileShowsWhereItWasLookedFor) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString missing = folder.filePath(QStringLiteral("No Such Help.hlp"));
   const QString relative = QStringLiteral("sorvane-missing-help.hlp");
-  HelpWindowEngine engine;
   // A folder cannot be read as a file; a relative name is shown in full.
   for (const auto& [given, shown] : {std::pair{missing, missing}, std::pair{folder.path(), folder.path()},
                                      std::pair{relative, QDir::current().absoluteFilePath(relative)}}) {
@@ -172,18 +172,6 @@ TEST(HelpWindowTest, MissingOrUnreadableFileShowsWhereItWasLookedFor) {
     EXPECT_TRUE(text.contains(QLatin1String("cannot find")) && text.contains(shown)) << text.toStdString();
     EXPECT_TRUE(helpWindows().front()->isVisible());
   }
-}
-
-TEST(HelpWindowTest, AnyOtherCommandIsAnInvalidCallAndOpensNothing) {
-  HelpWindowEngine engine;
-  for (const int command : {0, 1, 2, 4, 11, -1}) try {
-      engine.show(kShippedHelpFile, command);
-      ADD_FAILURE() << command;
-    } catch (const DialogError& error) {
-      EXPECT_EQ(std::tuple(error.number, error.source, error.description),
-                std::tuple(5, QString(kApplicationTitle), QStringLiteral("Invalid procedure call or argument"))) << command;
-    }
-  EXPECT_TRUE(helpWindows().isEmpty());
 }
 
 }  // namespace

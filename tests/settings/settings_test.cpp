@@ -26,7 +26,7 @@ TEST(Conversions, BehaveAsStoredSettingsExpect) {
   EXPECT_EQ(textToSingle("4000.5"), 4000.5F);
 }
 
-TEST(SettingsStore, ValuesComeBackExactlyAsWritten) {
+TEST(SettingsStore, ValuesComeBackExactlyAsWrittenAndAnUnwritableStoreReportsFailure) {
   testing::TempFolder folder;
   const QString path = QString::fromStdString(folder / "store.conf");
   const QStringList values = {"",   "True", " padded ", "@at", "a=b;c", "semi;colon", "quote\"d", "ünïcødé",
@@ -42,14 +42,11 @@ TEST(SettingsStore, ValuesComeBackExactlyAsWritten) {
     EXPECT_EQ(store.GetSetting("Terms", "Find Term " + QString::number(i), "<absent>"), values[i]);
   EXPECT_EQ(store.GetSetting("Terms", "Find Term 99", "<absent>"), "<absent>");
   EXPECT_EQ(store.GetSetting("Nowhere", "Window Width", "8000"), "8000");
-}
 
-TEST(SettingsStore, UnwritableStoreReportsFailure) {
-  testing::TempFolder folder;
   testing::writeFile(folder / "a-file", "");  // a file where the store's folder should be: even root fails
-  SettingsStore store = SettingsStore::atFile(QString::fromStdString(folder / "a-file/store.conf"));
-  store.SaveSetting("Settings", "Path", "/x");
-  EXPECT_FALSE(store.sync());
+  SettingsStore unwritable = SettingsStore::atFile(QString::fromStdString(folder / "a-file/store.conf"));
+  unwritable.SaveSetting("Settings", "Path", "/x");
+  EXPECT_FALSE(unwritable.sync());
 }
 
 // A store in a temporary file, as an earlier run (or a user) left it.
@@ -86,6 +83,13 @@ TEST_F(Picture, WrittenInTextFormsAndTheListsReadOnce) {
   for (const auto& [section, key] : {std::pair{"Terms", "Find Term 0"}, {"Files", "File 0"}, {"Settings", "Number of files"}})
     EXPECT_EQ(stored(section, key), "<absent>") << key;
   EXPECT_EQ(stored("Settings", "Number of recent finds"), "1");
+
+  // Files are written only while remembering is ticked.
+  for (const CheckValue remember : {CheckValue::Cleared, CheckValue::Grayed}) {
+    exit.rememberFiles = remember;
+    writeWindowPicture(store, exit);
+    EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << static_cast<int>(remember);
+  }
 }
 
 TEST_F(Picture, CountsSayHowManyEntriesAreRead) {
@@ -100,40 +104,24 @@ TEST_F(Picture, CountsSayHowManyEntriesAreRead) {
   EXPECT_EQ(stored("Terms", "Find Term 3"), "Find Term 3");  // beyond the count: untouched
 }
 
-TEST_F(Picture, OnlyAnExactTrueIsMaximizedAndThenNoSizeIsRead) {
+// Only an exact "True" is maximized, and then no size is read. The window keeps its designed value
+// for a stored text that is no value of its control. Earlier versions stored the program's own
+// folder when none was chosen; it is no choice.
+TEST_F(Picture, TextsThatAreNoValueOfTheirControlGiveNone) {
   store.SaveSetting("Settings", "Window Width", "5000");
-  store.SaveSetting("Settings", "Window Maximized", "True");
-  EXPECT_EQ(readWindowPicture(store).width, std::nullopt);
-  store.SaveSetting("Settings", "Window Maximized", "true");
-  const WindowPicture normal = readWindowPicture(store);  // the minimum is the window's to apply
-  EXPECT_EQ(std::tie(normal.state, normal.width), std::tuple(WindowState::Normal, 5000));
-}
-
-TEST_F(Picture, FilesAreWrittenOnlyWhileRememberingIsTicked) {
-  for (const CheckValue remember : {CheckValue::Cleared, CheckValue::Grayed}) {
-    WindowPicture exit;
-    exit.rememberFiles = remember, exit.files = QStringList{"/x.txt"};
-    writeWindowPicture(store, exit);
-    EXPECT_EQ(stored("Settings", "Number of files"), "<absent>") << static_cast<int>(remember);
+  const QString own = QCoreApplication::applicationDirPath(), chosen = QString::fromStdString(folder.path()) + "/";
+  using Row = std::tuple<QString, QString, QString, WindowState, std::optional<float>, QString>;
+  for (const auto& [maximized, caseSensitive, path, state, width, read] :
+       {Row{"True", "3", own, WindowState::Maximized, std::nullopt, ""},
+        Row{"true", "-1", own + "/", WindowState::Normal, 5000, ""},
+        Row{"False", "x", chosen, WindowState::Normal, 5000, chosen}}) {
+    store.SaveSetting("Settings", "Window Maximized", maximized);
+    store.SaveSetting("Settings", "Case Sensitive", caseSensitive);
+    store.SaveSetting("Settings", "Path", path);
+    const WindowPicture start = readWindowPicture(store);  // the minimum size is the window's to apply
+    EXPECT_EQ(std::tie(start.state, start.width, start.caseSensitive, start.folder),
+              std::tuple(state, width, std::nullopt, read)) << qPrintable(maximized);
   }
-}
-
-// The window keeps its designed value for a stored text that is no value of its control.
-TEST_F(Picture, TextsThatDoNotConvertGiveNoValue) {
-  for (const char* text : {"3", "-1", "x"}) {
-    store.SaveSetting("Settings", "Case Sensitive", text);
-    EXPECT_EQ(readWindowPicture(store).caseSensitive, std::nullopt) << text;
-  }
-}
-
-// Earlier versions stored the program's own folder when none was chosen; it is no choice.
-TEST_F(Picture, TheProgramsOwnFolderIsNotAChosenFolder) {
-  for (const QString& own : {QCoreApplication::applicationDirPath(), QCoreApplication::applicationDirPath() + "/"}) {
-    store.SaveSetting("Settings", "Path", own);
-    EXPECT_TRUE(readWindowPicture(store).folder.isEmpty()) << qPrintable(own);
-  }
-  store.SaveSetting("Settings", "Path", QString::fromStdString(folder.path()) + "/");
-  EXPECT_EQ(readWindowPicture(store).folder, QString::fromStdString(folder.path()) + "/");
 }
 
 }  // namespace

@@ -32,19 +32,16 @@ viewer::PackedText packInThrees(const QString& text) {
   return packer.finish();
 }
 
-void prepare(QPlainTextEdit& box) {
-  box.setLineWrapMode(QPlainTextEdit::NoWrap);
-  box.setReadOnly(true);
-  box.resize(200, 150);
-  box.show();
-}
-
 // The box with several lines to a paragraph must look and scroll like a plain one.
 class PackedTextBox : public ::testing::Test {
  protected:
   void SetUp() override {
-    prepare(plain);
-    prepare(packed);
+    for (QPlainTextEdit* box : std::initializer_list<QPlainTextEdit*>{&plain, &packed}) {
+      box->setLineWrapMode(QPlainTextEdit::NoWrap);
+      box->setReadOnly(true);
+      box->resize(200, 150);
+      box->show();
+    }
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&packed));
     plain.setPlainText(text);
     packed.showText(packInThrees(text));
@@ -61,8 +58,12 @@ class PackedTextBox : public ::testing::Test {
   ViewerTextBox packed;
 };
 
-TEST_F(PackedTextBox, ScrollsOverEveryLineBeforeAndAfterItIsLaidOutAnew) {
+TEST_F(PackedTextBox, GivesBackAndScrollsOverEveryLineAsAPlainBoxDoesBeforeAndAfterItIsLaidOutAnew) {
   ASSERT_LE(packed.document()->blockCount(), 16 + 1 + 4);  // the budget, its rounding and the separators
+  EXPECT_EQ(packed.document()->toPlainText(), plain.document()->toPlainText());
+  packed.selectAll();  // what a copy takes
+  plain.selectAll();
+  EXPECT_EQ(packed.textCursor().selection().toPlainText(), plain.textCursor().selection().toPlainText());
   expectSameScrolling("shown");
 
   packed.verticalScrollBar()->setValue(120);
@@ -84,34 +85,20 @@ TEST_F(PackedTextBox, ScrollsOverEveryLineBeforeAndAfterItIsLaidOutAnew) {
   expectSameScrolling("larger font, at the end");
 }
 
-TEST_F(PackedTextBox, GivesBackTheLinesAsAPlainBoxDoes) {
-  EXPECT_EQ(packed.document()->toPlainText(), plain.document()->toPlainText());
-  packed.selectAll();  // what a copy takes
-  plain.selectAll();
-  EXPECT_EQ(packed.textCursor().selection().toPlainText(), plain.textCursor().selection().toPlainText());
-}
-
-TEST_F(PackedTextBox, ANewTextReleasesTheOldDocument) {
-  const QPointer<QTextDocument> first = packed.document();
-  packed.showText(packInThrees(QStringLiteral("short\r\n")));
-  EXPECT_TRUE(first.isNull());
-  EXPECT_EQ(packed.document()->toPlainText(), "short\n");
-  EXPECT_FALSE(packed.document()->isUndoRedoEnabled());
-}
-
 // A preview opens the viewer at an occurrence's line, which may lie inside a packed paragraph.
-TEST(ViewerTextBox, GoesToALineInsideAPackedParagraph) {
-  QString text;
-  for (int i = 1; i <= 200; ++i) text += QStringLiteral("line %1\r\n").arg(i);
-  ViewerTextBox box;
-  prepare(box);
-  box.showText(packInThrees(text));
+TEST_F(PackedTextBox, ANewTextReleasesTheOldDocumentAndGoesToALineInsideAPackedParagraph) {
+  const QPointer<QTextDocument> first = packed.document();
+  QString lines;
+  for (int i = 1; i <= 200; ++i) lines += QStringLiteral("line %1\r\n").arg(i);
+  packed.showText(packInThrees(lines));
+  EXPECT_TRUE(first.isNull());
+  EXPECT_FALSE(packed.document()->isUndoRedoEnabled());
   for (const int line : {1, 17, 150, 200}) {
-    box.goToLine(line);
-    QTextCursor cursor = box.textCursor();
+    packed.goToLine(line);
+    QTextCursor cursor = packed.textCursor();
     cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
     EXPECT_EQ(cursor.selectedText(), QStringLiteral("line %1").arg(line));
-    EXPECT_LE(box.verticalScrollBar()->value(), line - 1);
+    EXPECT_LE(packed.verticalScrollBar()->value(), line - 1);
   }
 }
 

@@ -61,33 +61,29 @@ TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurren
   struct Case {
     const char* name;
     std::string bytes;
-    std::string find;
-    std::string replace;
     std::string shown;
+    std::string find = "x";
+    std::string replace = "Y";
   };
   const std::vector<Case> cases = {
-      {"crlf_cr_lf", "a x\r\nb\rx\nx c\r\n\r\nx", "x", "Y",
-       "1: a " + y + "\n3: " + y + "\n4: " + y + " c\n6: " + y + "\n"},
-      {"occurrence_holding_lf", "a x\ny b\nc x\ny\nx\ny", "x\ny", "Y",
-       "1-2: a [x\ny>Y] b\n3-4: c [x\ny>Y]\n5-6: [x\ny>Y]\n"},
-      {"utf16le_units_holding_line_end_bytes", utf16File(u"\u0D0Ax\r\n\u010Dx", false), "x", "Y",
+      {"crlf_cr_lf", "a x\r\nb\rx\nx c\r\n\r\nx", "1: a " + y + "\n3: " + y + "\n4: " + y + " c\n6: " + y + "\n"},
+      {"occurrence_holding_lf", "a x\ny b\nc x\ny\nx\ny", "1-2: a [x\ny>Y] b\n3-4: c [x\ny>Y]\n5-6: [x\ny>Y]\n",
+       "x\ny"},
+      {"utf16le_units_holding_line_end_bytes", utf16File(u"\u0D0Ax\r\n\u010Dx", false),
        "1: \u0D0A" + y + "\n2: \u010D" + y + "\n"},
-      {"utf16be_pair_and_odd_last_byte", utf16File(u"\U0001F600x", true) + "\x01", "x", "Y",
-       "1: \U0001F600" + y + "\\x01\n"},
-      {"utf8_mark_controls_and_invalid_bytes", "\xEF\xBB\xBF\x01\tx\xFF\x7F", "x", "Y",
-       "1: \\x01\t" + y + "\\xFF\\x7F\n"},
-      {"windows_1252", "caf\xE9 x", "x", "Y", "1: caf\u00E9 " + y + "\n"},
-      {"replacement_line_ends_shown_as_lf", "x", "x", "1\r\n2\r3", "1: [x>1\n2\n3]\n"},
-      {"context_cut", std::string(130, 'a') + "x" + std::string(300, 'b') + "x" + std::string(240, 'c') + "xd", "x",
-       "Y",
+      {"utf16be_pair_and_odd_last_byte", utf16File(u"\U0001F600x", true) + "\x01", "1: \U0001F600" + y + "\\x01\n"},
+      {"utf8_mark_controls_and_invalid_bytes", "\xEF\xBB\xBF\x01\tx\xFF\x7F", "1: \\x01\t" + y + "\\xFF\\x7F\n"},
+      {"windows_1252", "caf\xE9 x", "1: caf\u00E9 " + y + "\n"},
+      {"replacement_line_ends_shown_as_lf", "x", "1: [x>1\n2\n3]\n", "x", "1\r\n2\r3"},
+      {"context_cut", std::string(130, 'a') + "x" + std::string(300, 'b') + "x" + std::string(240, 'c') + "xd",
        "1: " + cut + std::string(120, 'a') + y + std::string(120, 'b') + cut + std::string(120, 'b') + y +
            std::string(240, 'c') + y + "d\n"},
-      {"context_cut_between_characters", "\xEF\xBB\xBF" + repeated("\u00E9", 600) + "x" + repeated("\u20AC", 600), "x",
-       "Y", "1: " + cut + repeated("\u00E9", 120) + y + repeated("\u20AC", 120) + cut + "\n"},
+      {"context_cut_between_characters", "\xEF\xBB\xBF" + repeated("\u00E9", 600) + "x" + repeated("\u20AC", 600),
+       "1: " + cut + repeated("\u00E9", 120) + y + repeated("\u20AC", 120) + cut + "\n"},
       // A megabyte of zeros in a hole of its own, between two blocks of data.
-      {"hole", std::string(4095, 'a') + "x" + std::string(1 << 20, '\0') + "x\r\n", "x", "Y",
+      {"hole", std::string(4095, 'a') + "x" + std::string(1 << 20, '\0') + "x\r\n",
        "1: " + cut + std::string(120, 'a') + y + repeated("\\x00", 120) + cut + repeated("\\x00", 120) + y + "\n"},
-      {"most_occurrences_per_piece", repeated("x,", 33), "x", "Y",
+      {"most_occurrences_per_piece", repeated("x,", 33),
        "1: " + repeated(y + ",", 31) + y + "," + cut + "\n1+: " + cut + "," + y + ",\n"},
   };
   for (const Case& c : cases) {

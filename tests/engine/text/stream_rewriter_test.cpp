@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <random>
-#include <unicode/ustring.h>
+#include <unicode/unistr.h>
 
 namespace sorvane::testing {
 namespace {
@@ -68,13 +68,8 @@ TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
         text += character;
         continue;
       }
-      char16_t converted[64];
-      int32_t convertedLength = 0;
-      UErrorCode status = U_ZERO_ERROR;
-      u_strFromUTF8(reinterpret_cast<UChar*>(converted), 64, &convertedLength, character.data(),
-                    static_cast<int32_t>(character.size()), &status);
-      ASSERT_TRUE(U_SUCCESS(status));
-      units.append(converted, static_cast<std::size_t>(convertedLength));
+      const icu::UnicodeString converted = icu::UnicodeString::fromUTF8(character);
+      units.append(converted.getBuffer(), static_cast<std::size_t>(converted.length()));
     }
     if (form >= Utf16LE) {
       const bool bigEndian = form == Utf16BE;
