@@ -46,25 +46,21 @@ class ChunkedSource final : public ByteSource {
   std::size_t read_ = 0;
 };
 
-class StringSink final : public RewriteSink {
- public:
-  explicit StringSink(std::string replacement) : replacement_(std::move(replacement)) {}
+struct StringSink final : RewriteSink {
   bool keep(std::string_view bytes) override {
     output.append(bytes);
     return true;
   }
   bool replace(std::string_view) override {
-    output += replacement_;
+    output += replacement;
     return true;
   }
   bool keepHole(std::uint64_t length) override {
     output.append(length, '\0');
     return true;
   }
+  std::string replacement;
   std::string output;
-
- private:
-  std::string replacement_;
 };
 
 struct Rewritten {
@@ -84,7 +80,8 @@ inline Rewritten rewriteText(const std::string& text, const std::string& find, c
   TextRewrite rewrite(source, terms, buffers, capacity);
   rewrite.start();
   if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
-  StringSink sink(rewrite.replacement().value_or(""));
+  StringSink sink;
+  sink.replacement = rewrite.replacement().value_or("");
   rewrite.run(sink, choice);
   if (!rewrite.replacement() && rewrite.occurrences() > 0) return {text, 0, true};
   return {sink.output, rewrite.occurrences(), false, source.bytesRead()};
