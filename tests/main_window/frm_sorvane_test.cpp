@@ -22,11 +22,12 @@ namespace {
 
 class MainWindow : public MainWindowFixture {
  protected:
-  // A key as an earlier run (or a user) left it, for the next start to read.
-  void seed(const QString& key, const QString& value) {
+  // The next start, on keys as an earlier run (or a user) left them.
+  void startWith(std::initializer_list<std::pair<QString, QString>> keys) {
     settings::SettingsStore seeded = settings::SettingsStore::atFile(storePath());
-    seeded.SaveSetting("Settings", key, value);
+    for (const auto& [key, value] : keys) seeded.SaveSetting("Settings", key, value);
     seeded.sync();
+    start();
   }
   QString stored(const QString& section, const QString& key) const {
     return settings::SettingsStore::atFile(storePath()).GetSetting(section, key, QStringLiteral("<absent>"));
@@ -85,6 +86,11 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
   EXPECT_FALSE(w().cmbFileTypes->isEditable());
   EXPECT_EQ(w().lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
   EXPECT_FALSE(w().Dir1->isEnabled() || w().File1->isEnabled());
+  for (const int side : {16, 32}) {  // a hand-drawn icon for each size, the background showing around the page
+    EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
+    const QImage image = window->windowIcon().pixmap(side).toImage();
+    EXPECT_TRUE(image.hasAlphaChannel() && qAlpha(image.pixel(0, 0)) == 0) << side;
+  }
 }
 
 TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
@@ -115,12 +121,14 @@ TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
   EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Grayed, CheckValue::Cleared, CheckValue::Checked));
   EXPECT_EQ(w().cmbFileTypes->currentText(), kFileTypes[3].caption);
   EXPECT_EQ(w().lstFiles->count() == 2 ? w().lstFiles->item(1)->text() : QString(), "/gone/3.txt");
+  for (const CheckValue next : {CheckValue::Checked, CheckValue::Cleared, CheckValue::Checked}) {  // never grayed again
+    w().chkRecursive->click();
+    EXPECT_EQ(ui::checkValue(*w().chkRecursive), next);
+  }
 }
 
 TEST_F(MainWindow, TheSizeHasAMinimumAndTheStateDecidesWhatIsKept) {
-  seed("Window Width", "5000");
-  seed("Window Height", "9000.5");
-  start();
+  startWith({{"Window Width", "5000"}, {"Window Height", "9000.5"}});
   EXPECT_EQ(window->outerWidth(), 8000);  // the minimum
   EXPECT_NEAR(window->outerHeight(), 9000.5, 8);
   window->showMaximized();
@@ -136,11 +144,8 @@ TEST_F(MainWindow, TheSizeHasAMinimumAndTheStateDecidesWhatIsKept) {
 }
 
 TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesigned) {
-  for (const auto& [key, text] : std::vector<std::pair<QString, QString>>{
-           {"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"},
-           {"File Types To Search", "Text files (*.txt)"}, {"Select a Folder", "False"}, {"Select Files", "False"}})
-    seed(key, text);
-  start();
+  startWith({{"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"},
+             {"File Types To Search", "Text files (*.txt)"}, {"Select a Folder", "False"}, {"Select Files", "False"}});
   EXPECT_EQ(window->outerWidth(), 8625);  // as designed
   EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Checked, CheckValue::Cleared, CheckValue::Cleared));
   EXPECT_TRUE(w().lblFolder->text() == "/no/such/folder" && w().Dir1->path().isEmpty());
@@ -207,8 +212,7 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
       std::filesystem::create_directory(tree);
       std::vector<std::string> paths;
       for (int i = 0; i < kFiles; ++i) writeFile(paths.emplace_back(tree + "/f" + std::to_string(i) + ".txt"), before);
-      scripted.dialogs.nextFolder = QString::fromStdString(tree);
-      w().cmdBrowse->click();
+      w().lblFolder->setText(QString::fromStdString(tree));
       w().cmbFind->setEditText("old");
       w().cmbReplace->setEditText("new");
       scripted.boxes.shown.clear();
@@ -239,20 +243,20 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
     }
 }
 
-TEST_F(MainWindow, TheIconHoldsAHandDrawnImageForEachSize) {
-  const QIcon icon = window->windowIcon();
-  for (const int side : {16, 32}) {
-    EXPECT_TRUE(icon.availableSizes().contains(QSize(side, side))) << side;
-    const QImage image = icon.pixmap(side).toImage();
-    EXPECT_TRUE(image.hasAlphaChannel() && qAlpha(image.pixel(0, 0)) == 0) << "the background shows around the page";
-  }
-}
-
-TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
+// A focused button takes Enter, Esc exits, access keys press the buttons of the frame shown.
+TEST_F(MainWindow, KeysReachTheButtonsOfTheVisibleFrameAndTypeOverAClickedTerm) {
   showActive();
   QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
   QSignalSpy openClicks(w().cmdOpen, &QPushButton::clicked);
-
+  // Help that cannot be shown ends the command without a message.
+  scripted.help.fail = true;
+  w().cmdHelp->setFocus();
+  QTest::keyClick(w().cmdHelp, Qt::Key_Return);
+  scripted.help.fail = false;
+  QTest::keyClick(w().cmdHelp, Qt::Key_Return);
+  EXPECT_EQ(scripted.help.command, platform::kHelpContents);
+  EXPECT_TRUE(scripted.boxes.shown.empty());
+  scripted.help.command = 0;
   QTest::keyClick(w().cmbFind, Qt::Key_F1);
   EXPECT_EQ(scripted.help.command, platform::kHelpContents);
   scripted.help.command = 0;
@@ -271,39 +275,7 @@ TEST_F(MainWindow, AccessKeysActivateTheButtonsOfTheVisibleFrame) {
   w().optFolderFile[1]->click();
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.fileRequests.size() == 1; }));
-  QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
-  EXPECT_TRUE(eventually([&] { return exitClicks.count() == 1; }));
-}
 
-TEST_F(MainWindow, AFocusedButtonTakesEnterAndEscSavesAndExits) {
-  showActive();
-  // Help that cannot be shown ends the command without a message.
-  scripted.help.fail = true;
-  w().cmdHelp->setFocus();
-  QTest::keyClick(w().cmdHelp, Qt::Key_Return);
-  scripted.help.fail = false;
-  QTest::keyClick(w().cmdHelp, Qt::Key_Return);
-  EXPECT_EQ(scripted.help.command, platform::kHelpContents);
-  EXPECT_TRUE(scripted.boxes.shown.empty());
-
-  w().cmbFind->setEditText("by esc");
-  QTest::keyClick(w().cmbFind, Qt::Key_Escape);
-  EXPECT_EQ(stored("Settings", "Text Find"), "by esc");
-}
-
-TEST_F(MainWindow, ModeSwitchAppliesItsFiveSettings) {
-  for (const bool folderMode : {false, true}) {
-    w().optFolderFile[folderMode ? 0 : 1]->click();
-    EXPECT_EQ(std::tuple(w().frameFolder->isVisible(), w().frameFiles->isVisible(), w().lblFileTypes->isVisible(),
-                         w().cmbFileTypes->isVisible()), std::tuple(folderMode, !folderMode, folderMode, folderMode));
-    EXPECT_EQ(std::pair(window->layout().frameControls.Height, w().frameControls->height()),
-              folderMode ? std::pair(3015.0F, 201) : std::pair(2175.0F, 145));
-  }
-  EXPECT_EQ(w().frameFolder->geometry(), w().frameFiles->geometry());  // one place for both
-}
-
-TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
-  showActive();
   w().cmbFind->setEditText("abc");
   w().cmbReplace->setEditText("xyz");
   for (QComboBox* box : {w().cmbReplace, w().cmbFind}) {  // a click, unlike Tab, selects nothing by itself
@@ -311,8 +283,11 @@ TEST_F(MainWindow, TermBoxesSelectTheirWholeTextOnFocus) {
     QCoreApplication::processEvents();
     EXPECT_EQ(box->lineEdit()->selectedText(), box->currentText());
   }
-  QTest::keyClicks(w().cmbFind, "new");
-  EXPECT_EQ(w().cmbFind->currentText(), "new");
+  QTest::keyClicks(w().cmbFind, "by esc");
+  QTest::keyClick(w().cmbFind, Qt::Key_Escape);
+  EXPECT_EQ(stored("Settings", "Text Find"), "by esc");
+  QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return exitClicks.count() == 2; }));
 }
 
 // An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
@@ -364,22 +339,18 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
   EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
 
-  // The window's last run is journaled, and Undo names it; No takes nothing back, Yes (Alt+U)
-  // takes the run back. Then Undo names the run before.
+  // The window's last run is journaled, and Undo names it; Yes (Alt+U) takes the run back. Then Undo
+  // names the run before.
   EXPECT_TRUE(w().cmdUndo->isEnabled());
   const QString tip = w().cmdUndo->toolTip();
   EXPECT_TRUE(tip.startsWith("Take back the run of ") && tip.endsWith(QStringLiteral("\"Foo\" \u2192 \"X\" (ignoring case), 1 file")))
       << tip.toStdString();
   scripted.boxes.shown.clear();
-  w().cmdUndo->click();
-  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
-  EXPECT_EQ(std::tie(scripted.boxes.shown[0].style, scripted.boxes.shown[0].text),
-            std::tuple(MessageStyle::YesNoQuestion, "T" + tip.mid(1) + "?"));
-  EXPECT_EQ(readFile(path), "X Xbar XBAR");
   scripted.boxes.answerToQuestions = MessageAnswer::Yes;
   QTest::keyClick(window.get(), Qt::Key_U, Qt::AltModifier);
-  ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 3u; }));
-  EXPECT_TRUE(scripted.boxes.shown[2].text.startsWith("Took back the run of ")) << scripted.boxes.shown[2].text.toStdString();
+  ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
+  EXPECT_EQ(scripted.boxes.shown[0].text, "T" + tip.mid(1) + "?");
+  EXPECT_TRUE(scripted.boxes.shown[1].text.startsWith("Took back the run of ")) << scripted.boxes.shown[1].text.toStdString();
   EXPECT_NE(w().cmdUndo->toolTip(), tip) << "it names the run before";
   EXPECT_EQ(readFile(path), "foo foobar FOOBAR");
 }
@@ -413,20 +384,17 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   EXPECT_EQ(w().File1->count(), 3);
 }
 
-TEST_F(MainWindow, GrayedBoxTogglesOnlyBetweenClearAndTicked) {
-  ui::setCheckValue(*w().chkRecursive, CheckValue::Grayed);
-  for (const CheckValue next : {CheckValue::Checked, CheckValue::Cleared, CheckValue::Checked, CheckValue::Cleared}) {
-    w().chkRecursive->click();
-    EXPECT_EQ(ui::checkValue(*w().chkRecursive), next);
-  }
-}
-
 // In both modes, at the designed size and a large one; tick boxes whole; wrapped captions at the window's font.
-TEST_F(MainWindow, FramesAndTheirWidgetsAreDrawnWhole) {
+TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
   for (const auto& [width, height] : {std::pair{8625, 8850}, {10000, 7000}}) {  // as designed, and large
     window->setOuterSize(width, height);
     for (QRadioButton* mode : w().optFolderFile) {
       mode->click();
+      const bool folderMode = mode == w().optFolderFile[0];
+      EXPECT_EQ(std::tuple(w().frameFolder->isVisible(), w().frameFiles->isVisible(), w().lblFileTypes->isVisible(),
+                           w().cmbFileTypes->isVisible()), std::tuple(folderMode, !folderMode, folderMode, folderMode));
+      EXPECT_EQ(std::pair(window->layout().frameControls.Height, w().frameControls->height()),
+                folderMode ? std::pair(3015.0F, 201) : std::pair(2175.0F, 145));
       for (QWidget* frame : {w().frameFolder, w().frameFiles, w().frameControls})
         for (QWidget* widget : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
           EXPECT_FALSE(widget->isVisibleTo(window.get()) && crossesItsFrame(*widget))
@@ -434,6 +402,7 @@ TEST_F(MainWindow, FramesAndTheirWidgetsAreDrawnWhole) {
               << ", " << qPrintable(mode->text());
     }
   }
+  EXPECT_EQ(w().frameFolder->geometry(), w().frameFiles->geometry());  // one place for both
 
   for (QCheckBox* box : {w().chkRecursive, w().chkCaseSensitive, w().chkRememberTheseFiles}) {
     QStyleOptionButton option;
