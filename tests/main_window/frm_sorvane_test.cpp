@@ -198,52 +198,52 @@ TEST_F(MainWindow, ClosingDuringARunSavesHidesAndLeavesTheFileWholeWithoutARepor
 TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
   constexpr int kFiles = 40;
   const std::string before = std::string(300, 'x') + "old", after = std::string(300, 'x') + "new";
-  const std::vector<std::pair<const char*, std::function<void(QProgressDialog&)>>> ways = {
-      {"Stop", [](QProgressDialog& progress) { progress.findChild<QPushButton*>()->click(); }},
-      {"Esc", [](QProgressDialog& progress) { QTest::keyClick(&progress, Qt::Key_Escape); }},
-      {"close box", [](QProgressDialog& progress) { progress.close(); }}};
+  const std::vector<std::tuple<const char*, int, std::function<void(QProgressDialog&)>>> ways = {
+      {"Stop", 1, [](QProgressDialog& progress) { progress.findChild<QPushButton*>()->click(); }},
+      {"Esc", 3, [](QProgressDialog& progress) { QTest::keyClick(&progress, Qt::Key_Escape); }},
+      {"close box", 1, [](QProgressDialog& progress) { progress.close(); }}};
   batchFiles = 4;  // several batches, so a stop falls between two
-  for (const int parallel : {1, 3})
-    for (const auto& [way, stop] : ways) {
-      jobs = parallel;
-      start();
-      // A folder run: it does not know how many files it will meet.
-      const std::string tree = folder / "tree";
-      std::filesystem::create_directory(tree);
-      std::vector<std::string> paths;
-      for (int i = 0; i < kFiles; ++i) writeFile(paths.emplace_back(tree + "/f" + std::to_string(i) + ".txt"), before);
-      w().lblFolder->setText(QString::fromStdString(tree));
-      w().cmbFind->setEditText("old");
-      w().cmbReplace->setEditText("new");
-      scripted.boxes.shown.clear();
-      bool stopped = false;
-      scripted.pump.onPump = [&, stop = stop, way = way] {
-        // Once the first batch is in place.
-        if (stopped || std::ranges::none_of(paths, [&](auto& path) { return readFile(path) == after; })) return;
-        stopped = true;
-        auto& progress = *window->findChild<QProgressDialog*>();
-        if (parallel == 1 && std::string(way) == "Stop") {
-          // A run that lasts is shown after about half a second.
-          QTest::qWait(platform::kProgressShownAfterMilliseconds + 200);
-          EXPECT_TRUE(progress.isVisible());
-        }
-        stop(progress);
-      };
-      w().cmdReplace->click();
-      scripted.pump.onPump = nullptr;
-      int replaced = 0;
-      for (const std::string& path : paths) {
-        EXPECT_TRUE(readFile(path) == before || readFile(path) == after) << path;
-        replaced += readFile(path) == after;
+  for (const auto& [way, parallel, stop] : ways) {
+    jobs = parallel;
+    start();
+    // A folder run: it does not know how many files it will meet.
+    const std::string tree = folder / "tree";
+    std::filesystem::create_directory(tree);
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) writeFile(paths.emplace_back(tree + "/f" + std::to_string(i) + ".txt"), before);
+    w().lblFolder->setText(QString::fromStdString(tree));
+    w().cmbFind->setEditText("old");
+    w().cmbReplace->setEditText("new");
+    scripted.boxes.shown.clear();
+    bool stopped = false;
+    scripted.pump.onPump = [&, stop = stop, way = way] {
+      // Once the first batch is in place.
+      if (stopped || std::ranges::none_of(paths, [&](auto& path) { return readFile(path) == after; })) return;
+      stopped = true;
+      auto& progress = *window->findChild<QProgressDialog*>();
+      if (std::string(way) == "Stop") {
+        // A run that lasts is shown after about half a second.
+        QTest::qWait(platform::kProgressShownAfterMilliseconds + 200);
+        EXPECT_TRUE(progress.isVisible());
       }
-      EXPECT_TRUE(replaced > 0 && replaced < kFiles) << way << ", " << parallel << " jobs: " << replaced;
-      EXPECT_EQ(scripted.boxes.shown.size() == 1 ? lastBox() : QString(), QStringLiteral("Made %1 replacements.").arg(replaced)) << way;
-      EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr) << "gone before the report";
-      EXPECT_EQ(journal::undoLastRun(state.path()).restored.size(), static_cast<std::size_t>(replaced));
+      stop(progress);
+    };
+    w().cmdReplace->click();
+    scripted.pump.onPump = nullptr;
+    int replaced = 0;
+    for (const std::string& path : paths) {
+      EXPECT_TRUE(readFile(path) == before || readFile(path) == after) << path;
+      replaced += readFile(path) == after;
     }
+    EXPECT_TRUE(replaced > 0 && replaced < kFiles) << way << ", " << parallel << " jobs: " << replaced;
+    EXPECT_EQ(scripted.boxes.shown.size() == 1 ? lastBox() : QString(), QStringLiteral("Made %1 replacements.").arg(replaced))
+        << way;
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr) << "gone before the report";
+    EXPECT_EQ(journal::undoLastRun(state.path()).restored.size(), static_cast<std::size_t>(replaced));
+  }
 }
 
-// A focused button takes Enter, Esc exits, access keys press the buttons of the frame shown.
+// A focused button takes Enter, else Replace does; Esc exits; access keys press the buttons of the frame shown.
 TEST_F(MainWindow, KeysReachTheButtonsOfTheVisibleFrameAndTypeOverAClickedTerm) {
   showActive();
   QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
@@ -264,9 +264,29 @@ TEST_F(MainWindow, KeysReachTheButtonsOfTheVisibleFrameAndTypeOverAClickedTerm) 
   EXPECT_TRUE(eventually([&] { return scripted.help.command == platform::kHelpContents; }));
   EXPECT_TRUE(scripted.help.file.endsWith("/Sorvane Help.hlp"));
 
+  // An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
+  std::vector<bool> enabledDuringBox;
+  MousePointer pointerDuringBox = MousePointer::Default;
+  scripted.boxes.onShow = [&](const ShownBox&) {
+    for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
+    pointerDuringBox = window->MousePointer();
+  };
+  for (const auto& [mode, says] : {std::pair{1, messages::kEmptyFileList}, std::pair{0, messages::kNoFolderChosen}}) {
+    w().optFolderFile[mode]->click();
+    enabledDuringBox.clear();
+    scripted.boxes.shown.clear();
+    w().cmbFind->setFocus();
+    QTest::keyClick(w().cmbFind, Qt::Key_Return);
+    EXPECT_TRUE(w().cmbFind->hasFocus());
+    ASSERT_EQ(scripted.boxes.shown.size(), 1u) << says;
+    EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(says));
+    EXPECT_EQ(std::pair(enabledDuringBox, pointerDuringBox), std::pair(std::vector<bool>(15, false), MousePointer::Hourglass));
+    for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
+    EXPECT_EQ(window->MousePointer(), MousePointer::Default);
+    EXPECT_TRUE(w().optFolderFile[0]->isEnabled() && w().cmbFileTypes->isEnabled());  // left as they are
+  }
   QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
-  ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 1; }));
-  EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(messages::kNoFolderChosen));
+  EXPECT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
 
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
@@ -288,30 +308,6 @@ TEST_F(MainWindow, KeysReachTheButtonsOfTheVisibleFrameAndTypeOverAClickedTerm) 
   EXPECT_EQ(stored("Settings", "Text Find"), "by esc");
   QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return exitClicks.count() == 2; }));
-}
-
-// An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
-TEST_F(MainWindow, EmptyListOrFolderRefusalReenablesTheControlsAndLeavesTheFocus) {
-  showActive();
-  for (const auto& [mode, says] : {std::pair{1, messages::kEmptyFileList}, std::pair{0, messages::kNoFolderChosen}}) {
-    w().optFolderFile[mode]->click();
-    std::vector<bool> enabledDuringBox;
-    MousePointer pointerDuringBox = MousePointer::Default;
-    scripted.boxes.shown.clear();
-    scripted.boxes.onShow = [&](const ShownBox&) {
-      for (QWidget* control : runSensitive(w())) enabledDuringBox.push_back(control->isEnabled());
-      pointerDuringBox = window->MousePointer();
-    };
-    w().cmbFind->setFocus();
-    QTest::keyClick(w().cmbFind, Qt::Key_Return);
-    EXPECT_TRUE(w().cmbFind->hasFocus());
-    ASSERT_EQ(scripted.boxes.shown.size(), 1u) << says;
-    EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(says));
-    EXPECT_EQ(std::pair(enabledDuringBox, pointerDuringBox), std::pair(std::vector<bool>(15, false), MousePointer::Hourglass));
-    for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
-    EXPECT_EQ(window->MousePointer(), MousePointer::Default);
-    EXPECT_TRUE(w().optFolderFile[0]->isEnabled() && w().cmbFileTypes->isEnabled());  // left as they are
-  }
 }
 
 // No completion: the recent terms must not turn what is typed into another term.
