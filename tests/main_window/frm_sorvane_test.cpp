@@ -382,6 +382,11 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
 
 // In both modes, at the designed size and a large one; tick boxes whole; wrapped captions at the window's font.
 TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
+  const std::string longName = std::string(150, 'n') + ".txt";
+  writeFile(folder / longName, "");
+  w().File1->setPath(QString::fromStdString(folder.path()));
+  w().lstFiles->addItem(QString::fromStdString(folder / longName));
+  showActive();
   for (const auto& [width, height] : {std::pair{8625, 8850}, {10000, 7000}}) {  // as designed, and large
     window->setOuterSize(width, height);
     for (QRadioButton* mode : w().optFolderFile) {
@@ -396,6 +401,16 @@ TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
           EXPECT_FALSE(widget->isVisibleTo(window.get()) && crossesItsFrame(*widget))
               << widget->metaObject()->className() << " at " << widget->x() << ", " << widget->y() << ", " << width
               << ", " << qPrintable(mode->text());
+      // A long name is shortened in the middle, not scrolled; its tooltip shows it whole.
+      QListWidget* list = folderMode ? w().File1 : w().lstFiles;
+      QCoreApplication::processEvents();
+      EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+      const QRect entry = list->visualItemRect(list->item(0));
+      EXPECT_TRUE(list->viewport()->rect().contains(entry));
+      QHelpEvent tip(QEvent::ToolTip, entry.center(), list->viewport()->mapToGlobal(entry.center()));
+      QCoreApplication::sendEvent(list->viewport(), &tip);
+      EXPECT_EQ(QToolTip::text(), list->item(0)->text());
+      QToolTip::hideText();
     }
   }
   EXPECT_EQ(w().frameFolder->geometry(), w().frameFiles->geometry());  // one place for both
@@ -415,25 +430,6 @@ TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
   EXPECT_TRUE(room.contains(caption)) << caption.width() << " x " << caption.height() << " in " << room.width()
                                       << " x " << room.height();
   EXPECT_GT(caption.height(), QFontMetrics(window->font()).height());  // it does wrap
-}
-
-TEST_F(MainWindow, LongNamesAreShortenedInTheMiddleNotScrolled) {
-  const std::string longName = std::string(150, 'n') + ".txt";
-  writeFile(folder / longName, "");
-  w().File1->setPath(QString::fromStdString(folder.path()));
-  w().lstFiles->addItem(QString::fromStdString(folder / longName));
-  showActive();
-  for (QListWidget* list : {static_cast<QListWidget*>(w().File1), w().lstFiles}) {
-    w().optFolderFile[list == w().File1 ? 0 : 1]->click();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
-    const QRect entry = list->visualItemRect(list->item(0));
-    EXPECT_TRUE(list->viewport()->rect().contains(entry));
-    QHelpEvent tip(QEvent::ToolTip, entry.center(), list->viewport()->mapToGlobal(entry.center()));
-    QCoreApplication::sendEvent(list->viewport(), &tip);
-    EXPECT_EQ(QToolTip::text(), list->item(0)->text());
-    QToolTip::hideText();
-  }
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "preview_window/preview_model.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
-#include "viewer/viewer_text_box.h"
 
 #include <QComboBox>
 #include <QLabel>
