@@ -19,29 +19,30 @@ namespace {
 
 const std::string kUtf16Text("\xFF\xFE" "o\0l\0d\0\r\0\n\0o\0l\0d\0", 18);
 
-// The main window in file mode, set to replace "old" by "new", and the Preview it opens.
+// The main window set to replace "old" by "new", and the Preview it opens.
 class PreviewWindow : public MainWindowFixture {
  protected:
   void SetUp() override {
     jobs = 2;
     start();
-    w().optFolderFile[1]->click();
     w().cmbFind->setEditText("old");
     w().cmbReplace->setEditText("new");
   }
 
+  // File mode, with these files listed.
   void listFiles(const std::vector<std::string>& paths) {
+    w().optFolderFile[1]->click();
     w().lstFiles->clear();
     for (const std::string& path : paths) w().lstFiles->addItem(QString::fromStdString(path));
   }
 
-  // Presses Preview and waits for its search to end.
-  preview::frmPreview& openPreview() {
+  // Presses Preview and, unless told not to, waits for its search to end.
+  preview::frmPreview& openPreview(bool searched = true) {
     showActive();
     QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
     preview::frmPreview* shown = nullptr;
     EXPECT_TRUE(eventually([&] { return (shown = window->findChild<preview::frmPreview*>()) != nullptr; }));
-    EXPECT_TRUE(eventually([&] { return !shown->searching(); }));
+    EXPECT_TRUE(!searched || eventually([&] { return !shown->searching(); }));
     return *shown;
   }
 
@@ -149,15 +150,12 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFol
 TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
   std::filesystem::create_directories(folder / "tree");
   for (int i = 0; i < 400; ++i) writeFile(folder / ("tree/" + std::to_string(i)), "old");
-  w().optFolderFile[0]->click();
   w().lblFolder->setText(QString::fromStdString(folder / "tree"));
-  w().cmdPreview->click();
-  preview::frmPreview* preview = nullptr;
-  ASSERT_TRUE(eventually([&] { return (preview = window->findChild<preview::frmPreview*>()) != nullptr; }));
-  QTest::keyClick(preview, Qt::Key_Escape);
-  ASSERT_TRUE(eventually([&] { return !preview->searching(); }));
-  EXPECT_TRUE(preview->isVisible());
-  QTest::keyClick(preview, Qt::Key_Escape);
+  preview::frmPreview& preview = openPreview(false);
+  QTest::keyClick(&preview, Qt::Key_Escape);
+  ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
+  EXPECT_TRUE(preview.isVisible());
+  QTest::keyClick(&preview, Qt::Key_Escape);
   EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
   EXPECT_EQ(readFile(folder / "tree/0"), "old");
   EXPECT_EQ(scripted.boxes.shown.size(), 0u);
