@@ -69,7 +69,7 @@ std::tuple<CheckValue, CheckValue, CheckValue> boxValues(const ui::MainWindowWid
   return {ui::checkValue(*w.chkRecursive), ui::checkValue(*w.chkCaseSensitive), ui::checkValue(*w.chkRememberTheseFiles)};
 }
 
-TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
+TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNextStart) {
   EXPECT_EQ(window->windowTitle(), "Sorvane Version 2.1.0");
   EXPECT_FALSE(window->isMaximized());
   EXPECT_FALSE(w().cmdUndo->isEnabled()) << "nothing to undo yet";
@@ -91,9 +91,7 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStart) {
     const QImage image = window->windowIcon().pixmap(side).toImage();
     EXPECT_TRUE(image.hasAlphaChannel() && qAlpha(image.pixel(0, 0)) == 0) << side;
   }
-}
 
-TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
   const QString data = QString::fromStdString(folder.path());
   w().optFolderFile[1]->click();
   w().lblFolder->setText(data);
@@ -127,7 +125,16 @@ TEST_F(MainWindow, EverySettingComesBackAtTheNextStart) {
   }
 }
 
-TEST_F(MainWindow, TheSizeHasAMinimumAndTheStateDecidesWhatIsKept) {
+TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesignedAndTheSizeHasAMinimum) {
+  startWith({{"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"},
+             {"File Types To Search", "Text files (*.txt)"}, {"Select a Folder", "False"}, {"Select Files", "False"}});
+  EXPECT_EQ(window->outerWidth(), 8625);  // as designed
+  EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Checked, CheckValue::Cleared, CheckValue::Cleared));
+  EXPECT_TRUE(w().lblFolder->text() == "/no/such/folder" && w().Dir1->path().isEmpty());
+  EXPECT_EQ(w().cmbFileTypes->currentIndex(), -1);
+  EXPECT_FALSE(w().optFolderFile[0]->isChecked() || w().optFolderFile[1]->isChecked());
+  EXPECT_TRUE(w().frameFiles->isVisible());  // neither on: the file-mode layout
+
   startWith({{"Window Width", "5000"}, {"Window Height", "9000.5"}});
   EXPECT_EQ(window->outerWidth(), 8000);  // the minimum
   EXPECT_NEAR(window->outerHeight(), 9000.5, 8);
@@ -141,40 +148,6 @@ TEST_F(MainWindow, TheSizeHasAMinimumAndTheStateDecidesWhatIsKept) {
   EXPECT_EQ(stored("Settings", "Window Maximized"), "True");
   EXPECT_EQ(stored("Settings", "Window Width"), "5000");
   EXPECT_TRUE(start().isMaximized());
-}
-
-TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesigned) {
-  startWith({{"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"},
-             {"File Types To Search", "Text files (*.txt)"}, {"Select a Folder", "False"}, {"Select Files", "False"}});
-  EXPECT_EQ(window->outerWidth(), 8625);  // as designed
-  EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Checked, CheckValue::Cleared, CheckValue::Cleared));
-  EXPECT_TRUE(w().lblFolder->text() == "/no/such/folder" && w().Dir1->path().isEmpty());
-  EXPECT_EQ(w().cmbFileTypes->currentIndex(), -1);
-  EXPECT_FALSE(w().optFolderFile[0]->isChecked() || w().optFolderFile[1]->isChecked());
-  EXPECT_TRUE(w().frameFiles->isVisible());  // neither on: the file-mode layout
-}
-
-// The order a user meets pressing Tab from the first control, in each mode.
-TEST_F(MainWindow, TabGoesThroughTheControlsInTheStartupOrder) {
-  showActive();
-  const auto tabbing = [this] {
-    std::vector<QWidget*> seen;
-    w().optFolderFile[0]->isChecked() ? w().optFolderFile[0]->setFocus() : w().optFolderFile[1]->setFocus();
-    for (QWidget* at = QApplication::focusWidget(); seen.empty() || at != seen.front(); at = QApplication::focusWidget()) {
-      seen.push_back(at);
-      if (seen.size() > 30) break;
-      QTest::keyClick(at, Qt::Key_Tab);
-    }
-    return seen;
-  };
-  EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[0], w().cmdBrowse, w().chkRecursive, w().cmbFind,
-                                               w().cmbReplace, w().chkCaseSensitive, w().cmbFileTypes, w().cmdHelp,
-                                               w().cmdPreview, w().cmdReplace, w().cmdExit}));
-  w().optFolderFile[1]->click();
-  EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[1], w().lstFiles, w().cmdOpen, w().cmdClose,
-                                               w().cmdCloseAll, w().chkRememberTheseFiles, w().cmbFind,
-                                               w().cmbReplace, w().chkCaseSensitive, w().cmdHelp, w().cmdPreview,
-                                               w().cmdReplace, w().cmdExit}));
 }
 
 TEST_F(MainWindow, ClosingDuringARunSavesHidesAndLeavesTheFileWholeWithoutAReport) {
@@ -241,9 +214,29 @@ TEST_F(MainWindow, StoppingARunLeavesEachFileOldOrNewJournaledAndReported) {
   }
 }
 
-// A focused button takes Enter, else Replace does; Esc exits; access keys press the buttons of the frame shown.
-TEST_F(MainWindow, KeysReachTheButtonsOfTheVisibleFrameAndTypeOverAClickedTerm) {
+// Tab goes through the controls in their start-up order, in each mode; a focused button takes Enter, else Replace
+// does; Esc exits; access keys press the buttons of the frame shown.
+TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   showActive();
+  const auto tabbing = [this] {
+    std::vector<QWidget*> seen;
+    w().optFolderFile[0]->isChecked() ? w().optFolderFile[0]->setFocus() : w().optFolderFile[1]->setFocus();
+    for (QWidget* at = QApplication::focusWidget(); seen.empty() || at != seen.front(); at = QApplication::focusWidget()) {
+      seen.push_back(at);
+      if (seen.size() > 30) break;
+      QTest::keyClick(at, Qt::Key_Tab);
+    }
+    return seen;
+  };
+  EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[0], w().cmdBrowse, w().chkRecursive, w().cmbFind,
+                                               w().cmbReplace, w().chkCaseSensitive, w().cmbFileTypes, w().cmdHelp,
+                                               w().cmdPreview, w().cmdReplace, w().cmdExit}));
+  w().optFolderFile[1]->click();
+  EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[1], w().lstFiles, w().cmdOpen, w().cmdClose,
+                                               w().cmdCloseAll, w().chkRememberTheseFiles, w().cmbFind,
+                                               w().cmbReplace, w().chkCaseSensitive, w().cmdHelp, w().cmdPreview,
+                                               w().cmdReplace, w().cmdExit}));
+
   QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
   QSignalSpy openClicks(w().cmdOpen, &QPushButton::clicked);
   // Help that cannot be shown ends the command without a message.
