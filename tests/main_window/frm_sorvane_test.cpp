@@ -238,7 +238,6 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
                                                w().cmdReplace, w().cmdExit}));
 
   QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
-  QSignalSpy openClicks(w().cmdOpen, &QPushButton::clicked);
   // Help that cannot be shown ends the command without a message.
   scripted.help.fail = true;
   w().cmdHelp->setFocus();
@@ -280,7 +279,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.folderTitles.size() == 1; }));
-  EXPECT_EQ(openClicks.count(), 0);
+  EXPECT_TRUE(scripted.dialogs.fileRequests.empty());
   w().optFolderFile[1]->click();
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.fileRequests.size() == 1; }));
