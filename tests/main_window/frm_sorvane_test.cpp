@@ -278,6 +278,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.folderTitles.size() == 1; }));
+  EXPECT_TRUE(w().lblFolder->text().isEmpty()) << "cancelled: nothing changes";
   EXPECT_TRUE(scripted.dialogs.fileRequests.empty());
   w().optFolderFile[1]->click();
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
@@ -342,11 +343,9 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   std::filesystem::create_directories(root + "/sub");
   for (const char* name : {"/page.html", "/notes.txt", "/sub/deep.htm"}) writeFile(root + name, "old");
   const QString chosen = QString::fromStdString(root);
-  w().cmdBrowse->click();  // cancelled: nothing changes
-  EXPECT_TRUE(w().lblFolder->text().isEmpty());
   scripted.dialogs.nextFolder = chosen;
   w().cmdBrowse->click();
-  EXPECT_EQ(scripted.dialogs.folderTitles, (std::vector<QString>{"Select a folder", "Select a folder"}));
+  EXPECT_EQ(scripted.dialogs.folderTitles, std::vector<QString>{"Select a folder"});
   for (const QString& path : {w().lblFolder->text(), w().lblFolder->toolTip(), w().Dir1->path()}) EXPECT_EQ(path, chosen);
   const QString shown = qobject_cast<ui::ElidedPathLabel*>(w().lblFolder)->shownText();
   EXPECT_TRUE(shown.contains(QChar(0x2026)) && shown.endsWith("l/data") && shown.startsWith(chosen.left(4))) << shown.toStdString();
