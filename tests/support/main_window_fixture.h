@@ -2,7 +2,6 @@
 
 #include "journal/run_recorder.h"
 #include "main_window/frm_sorvane.h"
-#include "main_window/main_window_widgets.h"
 #include "scripted_platform.h"
 #include "settings/settings_store.h"
 #include "temp_folder.h"
