@@ -154,29 +154,12 @@ class ReplaceRun : public ::testing::Test {
   bool abandoned = false;
 };
 
-TEST_F(ReplaceRun, FileRunRewritesInListOrderAndReportsTheSum) {
-  host.files = {file("c.txt", "old"), file("a.txt", "old old\r\nold"), file("b.txt", "nothing")};
-  run();
-  EXPECT_EQ(swappedNames(), (std::vector<std::string>{"c.txt", "a.txt"}));
-  EXPECT_EQ(readFile(folder / "a.txt"), "new new\r\nnew");
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(lastMessage().text, "Made 4 replacements.");
-
-  // Listed twice, by name and by a link, a file is read again after its first rewrite.
-  fs::create_symlink("c.txt", folder / "link.txt");
-  host.files = {folder / "c.txt", folder / "link.txt"};
-  host.find = "new";
-  host.replace = "newer new";
-  run();
-  EXPECT_EQ(readFile(folder / "c.txt"), "newer newer newer new");
-  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
-}
-
 // With nothing to run (an empty file list, or no folder, which would name the root of the disk)
-// the run is refused and records no term. Grayed counts as unchecked. Terms join their lists
-// unless an entry holds them exactly; an empty term joins only a list without a non-empty entry,
-// and opens nothing.
-TEST_F(ReplaceRun, RefusedOrRunTheBoxesChooseTheComparisonAndTermsJoinTheirLists) {
+// the run is refused and records no term. Otherwise the files are rewritten in list order, those
+// without an occurrence left alone, and the report sums them. Grayed counts as unchecked. Terms
+// join their lists unless an entry holds them exactly; an empty term joins only a list without a
+// non-empty entry, and opens nothing.
+TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecordsItsTerms) {
   host.findList.items = {"foobar"};
   host.replaceList.items = {"bar"};
   for (const bool fileMode : {false, true}) {
@@ -190,14 +173,15 @@ TEST_F(ReplaceRun, RefusedOrRunTheBoxesChooseTheComparisonAndTermsJoinTheirLists
     EXPECT_EQ(lastMessage().title, kApplicationTitle);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
   }
-  host.replace = "";
-  using Case = std::tuple<CheckValue, const char*, CompareMode, const char*, std::vector<std::string>>;
-  for (const auto& [box, find, mode, report, findList] : std::vector<Case>{
-           {CheckValue::Grayed, "foo", CompareMode::Text, "Made 3 replacements.", {"foobar"}},
-           {CheckValue::Cleared, "foo", CompareMode::Text, "Made 3 replacements.", {"foobar"}},
-           {CheckValue::Checked, "FOO", CompareMode::Binary, "Made 1 replacements.", {"foobar", "FOO"}},
-           {CheckValue::Checked, "", CompareMode::Binary, "Made 0 replacements.", {"foobar", "FOO"}}}) {
-    host.files = {file("a.txt", "FOO foo Foo"), folder / "missing.txt"};
+  using Case = std::tuple<CheckValue, const char*, CompareMode, const char*, std::vector<std::string>,
+                          std::vector<std::string>>;
+  for (const auto& [box, find, mode, report, findList, swappedFiles] : std::vector<Case>{
+           {CheckValue::Grayed, "foo", CompareMode::Text, "Made 4 replacements.", {"foobar"}, {"c.txt", "a.txt"}},
+           {CheckValue::Cleared, "foo", CompareMode::Text, "Made 4 replacements.", {"foobar"}, {"c.txt", "a.txt"}},
+           {CheckValue::Checked, "FOO", CompareMode::Binary, "Made 1 replacements.", {"foobar", "FOO"}, {"c.txt"}},
+           {CheckValue::Checked, "", CompareMode::Binary, "Made 0 replacements.", {"foobar", "FOO"}, {}}}) {
+    host.files = {file("c.txt", "FOO"), file("a.txt", "foo Foo\r\nfoo"), file("b.txt", "nothing"),
+                  folder / "missing.txt"};
     host.caseSensitive = box;
     host.find = find;
     run();
@@ -206,13 +190,22 @@ TEST_F(ReplaceRun, RefusedOrRunTheBoxesChooseTheComparisonAndTermsJoinTheirLists
     ASSERT_EQ(host.messages.size(), *find ? 2u : 1u) << find;
     EXPECT_EQ(lastMessage().text, report);
     EXPECT_EQ(host.findList.items, findList);
+    EXPECT_EQ(swappedNames(), swappedFiles);
   }
-  EXPECT_TRUE(swapped.empty());  // by the empty term
-  EXPECT_EQ(host.replaceList.items, std::vector<std::string>{"bar"});
+  EXPECT_EQ(host.replaceList.items, (std::vector<std::string>{"bar", "new"}));
   ScriptedTermList list;
   for (const std::string term : {"", "", "foobar"}) ReplaceEngine::ListAddItem(list, term, CompareMode::Binary);
   ReplaceEngine::ListAddItem(list, "FOO", CompareMode::Text);
   EXPECT_EQ(list.items, (std::vector<std::string>{"", "", "foobar"}));
+
+  // Listed twice, by name and by a link, a file is read again after its first rewrite.
+  fs::create_symlink("c.txt", folder / "link.txt");
+  host.files = {file("c.txt", "new"), folder / "link.txt"};
+  host.find = "new";
+  host.replace = "newer new";
+  run();
+  EXPECT_EQ(readFile(folder / "c.txt"), "newer newer newer new");
+  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
 }
 
 // The second of three files fails, in an ordinary run or in a preview's: shown once the file
