@@ -57,13 +57,12 @@ int recordingFolderFlush(int fd) {
 
 // Records which files a run swaps in, in order, and can make chosen swaps fail.
 std::vector<std::string> swapped;
-std::string failSwapOf;  // a target path whose swap fails
-int failSwapErrno = EXDEV;
+std::pair<std::string, int> failingSwap;  // a target path whose swap fails, and its error
 
 int recordingRename(int fromFolder, const char* from, int toFolder, const char* to) {
   const std::string target = pathOf(toFolder) + "/" + to;
-  if (failSwapOf == target) {
-    errno = failSwapErrno;
+  if (failingSwap.first == target) {
+    errno = failingSwap.second;
     return -1;
   }
   swapped.push_back(target);
@@ -82,13 +81,13 @@ dirent* failingHalfWayThroughSub(DIR* folder) {
   return ::readdir(folder);
 }
 
-// Fails the flush of a new content holding `failFlushOf`, `failingFlushes` times.
+// Fails the first flush of a new content holding `failFlushOf`.
 std::string failFlushOf;
-std::atomic<int> failingFlushes{0};
+std::atomic<bool> flushFailed{false};
 
 int flakyDataFlush(int fd) {
-  if (failingFlushes > 0 && readFile("/proc/self/fd/" + std::to_string(fd)).find(failFlushOf) != std::string::npos) {
-    --failingFlushes;
+  if (!failFlushOf.empty() && readFile("/proc/self/fd/" + std::to_string(fd)).find(failFlushOf) != std::string::npos &&
+      !flushFailed.exchange(true)) {
     errno = EIO;
     return -1;
   }
@@ -105,9 +104,6 @@ bool isOpen(const std::string& path) {
 class ReplaceRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    failSwapOf.clear();
-    failingFlushes = 0;
-    failSwapErrno = EXDEV;
     host.find = "old";
     host.replace = "new";
   }
@@ -116,6 +112,7 @@ class ReplaceRun : public ::testing::Test {
   void run(bool yieldOften = false, int jobs = 1, const ChosenRun* chosen = nullptr) {
     events.clear();
     swapped.clear();
+    flushFailed = false;
     host.messages.clear();
     host.calls.clear();
     host.unlistedFolders.clear();
@@ -128,6 +125,9 @@ class ReplaceRun : public ::testing::Test {
     chosen ? engine.replaceChosen(*chosen) : engine.cmdReplace_Click();
     compareMode = engine.compareMode();
     abandoned = engine.abandoned();
+    // Failures planted for this run only.
+    failingSwap = {};
+    failFlushOf.clear();
   }
 
   std::string file(const std::string& name, const std::string& content) {
@@ -226,30 +226,15 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
     std::vector<int> jobs = {1, 3};
   };
   const std::string second = folder / "2.txt", secondText = "old OLD\r\nold";
-  bool comesBack = false;  // put back at the second dialog
   const auto gone = [&] { fs::remove(second); };
-  const auto goneForAWhile = [&] {
-    gone();
-    comesBack = true;
-  };
   // New bytes of the same size, and the modification time put back: only the status-change time tells.
   const auto edited = [&] { writeWithTimesOf(second, "x" + readFile(second).substr(1), second); };
-  const auto swapFails = [&](int error) {
-    return [&, error] {
-      failSwapOf = second;
-      failSwapErrno = error;
-    };
-  };
+  const auto swapFails = [&](int error) { return [&, error] { failingSwap = {second, error}; }; };
   // The host goes away once `now` holds at a yield.
   const auto stopWhen = [&](const std::function<bool()>& now) {
     return [&, now] { host.onYield = [&, now] { host.stop = host.stop || now(); }; };
   };
-  const auto flushFails = [](const char* content) {
-    return [content] {
-      failFlushOf = content;
-      failingFlushes = 1;
-    };
-  };
+  const auto flushFails = [](const char* content) { return [content] { failFlushOf = content; }; };
   const auto failed = [&](int number, const char* description) {
     return std::pair{MessageStyle::AbortRetryIgnore,
                      messages::fileSystemFailure(second, {number, kApplicationTitle, description})};
@@ -277,7 +262,7 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
   const std::vector<Case> cases = {
       {"gone, ignored", {}, gone, {}, {"new 1", "", "new 3"}, {notFound, report(2)}, skipped},
       {"gone, aborted", {}, gone, {MessageAnswer::Abort}, {"new 1", "", "old 3"}, {notFound, report(1)}, firstOnly},
-      {"gone, retried until back", {}, goneForAWhile, {MessageAnswer::Retry, MessageAnswer::Retry},
+      {"gone, retried until back", {}, gone, {MessageAnswer::Retry, MessageAnswer::Retry},
        {"new 1", "new OLD\r\nnew", "new 3"}, {notFound, notFound, report(4)},
        {"keep 1.txt", "durable", "rename 1.txt", "keep 2.txt", "durable", "rename 2.txt", "flush folder", "keep 3.txt",
         "durable", "rename 3.txt", "flush folder"}},
@@ -323,7 +308,7 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
       for (const std::int64_t index : dropped.value_or(allKept)) chosen.files[1].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      comesBack = host.stop = false;
+      host.stop = false;
       host.onYield = nullptr;
       if (fail) fail();
       host.find = dropped ? "unused" : "old";
@@ -333,10 +318,10 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
       host.onMessage = [&](const ShownMessage& message) {
         if (message.style != MessageStyle::Information && atTheFirstDialog.empty())
           atTheFirstDialog = readFile(folder / "1.txt") + ", " + readFile(folder / "3.txt");
-        if (comesBack && host.messages.size() == 2) writeFile(second, secondText);
+        // Only a file gone is retried twice: it is back for the second try.
+        if (answers.size() > 1 && host.messages.size() == 2) writeFile(second, secondText);
       };
       run(true, jobs, dropped ? &chosen : nullptr);
-      failSwapOf.clear();
       EXPECT_EQ(atTheFirstDialog, shown.size() > 1 ? "new 1, old 3" : "") << at;
       EXPECT_EQ((std::vector{readFile(folder / "1.txt"), readFile(second), readFile(folder / "3.txt")}), contents) << at;
       std::vector<std::pair<MessageStyle, std::string>> actual;
@@ -443,7 +428,7 @@ TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
     host.fileType = type;
     host.recursive = recursive;
     host.folder = under.empty() ? folder.path() : folder / under;
-    failSwapOf = fails == "rename" ? folder / "Other/x.txt" : "";
+    if (fails == "rename") failingSwap = {folder / "Other/x.txt", EXDEV};
     if (fails == "read") ::chmod((folder / "Other/x.txt").c_str(), 0444);
     run();
     EXPECT_EQ(swappedNames(), expected) << type << fails;
