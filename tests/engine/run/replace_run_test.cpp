@@ -295,11 +295,8 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
     for (const int jobs : jobsToTry) {
       const std::string at = std::string(what) + ", " + std::to_string(jobs) + " jobs";
       ChosenRun chosen{"old", "new", CompareMode::Text, {}};
-      host.files.clear();
-      for (const auto& [name, text] : {std::pair{"1.txt", "old 1"}, {"2.txt", secondText.c_str()}, {"3.txt", "old 3"}}) {
-        host.files.push_back(file(name, text));
-        chosen.files.push_back({host.files.back(), FileFingerprint::of(statusOf(host.files.back())), {}});
-      }
+      host.files = {file("1.txt", "old 1"), file("2.txt", secondText), file("3.txt", "old 3")};
+      for (const auto& path : host.files) chosen.files.push_back({path, FileFingerprint::of(statusOf(path)), {}});
       for (const std::int64_t index : dropped.value_or(allKept)) chosen.files[1].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -318,7 +315,7 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
       };
       run(true, jobs, dropped ? &chosen : nullptr);
       EXPECT_EQ(atTheFirstDialog, shown.size() > 1 ? "new 1, old 3" : "") << at;
-      EXPECT_EQ((std::vector{readFile(folder / "1.txt"), readFile(second), readFile(folder / "3.txt")}), contents) << at;
+      EXPECT_EQ((std::vector{readFile(host.files[0]), readFile(second), readFile(host.files[2])}), contents) << at;
       std::vector<std::pair<MessageStyle, std::string>> actual;
       for (const ShownMessage& message : host.messages) {
         actual.emplace_back(message.style, message.text);
@@ -347,11 +344,14 @@ int gatedCreateUnnamed(int folder) {
   return createUnnamedFile(folder);
 }
 
-// The run's side of the batches: it yields through `onYield` and never ends.
-class YieldingRun final : public BatchHost {
+// The run's side of the batches: it never ends, and opens the gate as it first waits.
+class GateOpeningRun final : public BatchHost {
  public:
-  std::function<void()> onYield;
-  void yield() override { onYield(); }
+  std::size_t handedIn = 0, handedInAtFirstWait = 0;
+  void yield() override {
+    if (!gateOpen) handedInAtFirstWait = handedIn;
+    gateOpen = true;
+  }
   bool ended() const override { return false; }
   void endedByHost() override {}
   void fileDone(const std::string&, std::int64_t) override {}
@@ -369,16 +369,11 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
                                 .readAhead = readAhead, .batch = {.files = batchFiles}};
     EncodedTerms terms("old", "new", CompareMode::Binary);
     Yielder yielder([] { return true; });
-    std::size_t handedIn = 0, handedInAtFirstWait = 0;
-    YieldingRun batchHost;
-    batchHost.onYield = [&] {
-      if (!gateOpen) handedInAtFirstWait = handedIn;
-      gateOpen = true;
-    };
+    GateOpeningRun batchHost;
     BatchPublisher publisher(options, terms, yielder, batchHost);
-    while (handedIn < paths.size()) publisher.add(FileToRewrite::named(paths[handedIn++]));
+    while (batchHost.handedIn < paths.size()) publisher.add(FileToRewrite::named(paths[batchHost.handedIn++]));
     publisher.publishAll();
-    EXPECT_EQ(handedInAtFirstWait, readAhead + 1) << batchFiles << " files a batch";
+    EXPECT_EQ(batchHost.handedInAtFirstWait, readAhead + 1) << batchFiles << " files a batch";
     EXPECT_EQ(std::count(events.begin(), events.end(), "durable"), static_cast<long>(paths.size() / batchFiles));
     EXPECT_EQ(readFile(paths.back()), "new");
   }
