@@ -172,6 +172,8 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
     EXPECT_EQ(lastMessage().title, kApplicationTitle);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
   }
+  // Listed again by a link, c.txt is read again after its first rewrite: nothing is left to replace.
+  fs::create_symlink("c.txt", folder / "link.txt");
   using Case = std::tuple<CheckValue, const char*, CompareMode, const char*, std::vector<std::string>,
                           std::vector<std::string>>;
   for (const auto& [box, find, mode, report, findList, swappedFiles] : std::vector<Case>{
@@ -180,7 +182,7 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
            {CheckValue::Checked, "FOO", CompareMode::Binary, "Made 1 replacements.", {"foobar", "FOO"}, {"c.txt"}},
            {CheckValue::Checked, "", CompareMode::Binary, "Made 0 replacements.", {"foobar", "FOO"}, {}}}) {
     host.files = {file("c.txt", "FOO"), file("a.txt", "foo Foo\r\nfoo"), file("b.txt", "nothing"),
-                  folder / "missing.txt"};
+                  folder / "link.txt", folder / "missing.txt"};
     host.caseSensitive = box;
     host.find = find;
     run();
@@ -196,15 +198,6 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
   for (const std::string term : {"", "", "foobar"}) ReplaceEngine::ListAddItem(list, term, CompareMode::Binary);
   ReplaceEngine::ListAddItem(list, "FOO", CompareMode::Text);
   EXPECT_EQ(list.items, (std::vector<std::string>{"", "", "foobar"}));
-
-  // Listed twice, by name and by a link, a file is read again after its first rewrite.
-  fs::create_symlink("c.txt", folder / "link.txt");
-  host.files = {file("c.txt", "new"), folder / "link.txt"};
-  host.find = "new";
-  host.replace = "newer new";
-  run();
-  EXPECT_EQ(readFile(folder / "c.txt"), "newer newer newer new");
-  EXPECT_EQ(lastMessage().text, "Made 3 replacements.");
 }
 
 // The second of three files fails, in an ordinary run or in a preview's: shown once the file
