@@ -93,7 +93,6 @@ int flakyDataFlush(int fd) {
   return ::fdatasync(fd);
 }
 
-// True while the process holds the file open.
 bool isOpen(const std::string& path) {
   for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
     if (std::error_code error; fs::read_symlink(entry.path(), error) == path) return true;
@@ -102,7 +101,7 @@ bool isOpen(const std::string& path) {
 
 class ReplaceRun : public ::testing::Test {
  protected:
-  void SetUp() override {
+  ReplaceRun() {
     host.find = "old";
     host.replace = "new";
   }
@@ -144,8 +143,6 @@ class ReplaceRun : public ::testing::Test {
     return names;
   }
 
-  const ShownMessage& lastMessage() const { return host.messages.back(); }
-
   TempFolder folder;
   ScriptedHost host;
   RecordingJournal journal;
@@ -167,9 +164,9 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
     host.folderMode = !fileMode;
     run();
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(lastMessage().text, fileMode ? "You must open at least one file in which to perform the replacement."
-                                           : messages::kNoFolderChosen);
-    EXPECT_EQ(lastMessage().style, MessageStyle::Critical);
+    EXPECT_EQ(host.messages[0].text, fileMode ? "You must open at least one file in which to perform the replacement."
+                                              : messages::kNoFolderChosen);
+    EXPECT_EQ(host.messages[0].style, MessageStyle::Critical);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
   }
   // Listed again by a link, c.txt is read again after its first rewrite: nothing is left to replace.
@@ -189,7 +186,7 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
     EXPECT_EQ(compareMode, mode) << find;
     // The missing file is opened, and shown, only for a term.
     ASSERT_EQ(host.messages.size(), *find ? 2u : 1u) << find;
-    EXPECT_EQ(lastMessage().text, report);
+    EXPECT_EQ(host.messages.back().text, report);
     EXPECT_EQ(host.findList.items, findList);
     EXPECT_EQ(swappedNames(), swappedFiles);
   }
@@ -222,10 +219,6 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
   // New bytes of the same size, and the modification time put back: only the status-change time tells.
   const auto edited = [&] { writeWithTimesOf(second, "x" + readFile(second).substr(1), second); };
   const auto swapFails = [&](int error) { return [&, error] { failingSwap = {second, error}; }; };
-  // The host goes away once `now` holds at a yield.
-  const auto stopWhen = [&](const std::function<bool()>& now) {
-    return [&, now] { host.onYield = [&, now] { host.stop = host.stop || now(); }; };
-  };
   const auto flushFails = [](const char* content) { return [content] { failFlushOf = content; }; };
   const auto failed = [&](int number, const char* description) {
     return std::pair{MessageStyle::AbortRetryIgnore,
@@ -277,10 +270,11 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
       {"preview, flush failed, retried", std::vector<std::int64_t>{0}, flushFails("old new"), {MessageAnswer::Retry},
        {"new 1", "old new\r\nnew", "new 3"}, {ioError, report(4)}, flushRetried},
       // Helpers read ahead of the run's thread: only its own reading is sure to be caught.
-      {"stopped while reading", {}, stopWhen([&] { return isOpen(second); }), {}, {"old 1", secondText, "old 3"}, {},
-       "keep 1.txt", {1}},
-      {"stopped between renames", {}, stopWhen([&] { return !swapped.empty(); }), {}, {"new 1", secondText, "old 3"},
-       {}, flushAborted},
+      // The host goes away at a yield while 2.txt is open, or once a file is in place.
+      {"stopped while reading", {}, [&] { host.onYield = [&] { host.stop = host.stop || isOpen(second); }; }, {},
+       {"old 1", secondText, "old 3"}, {}, "keep 1.txt", {1}},
+      {"stopped between renames", {}, [&] { host.onYield = [&] { host.stop = host.stop || !swapped.empty(); }; },
+       {}, {"new 1", secondText, "old 3"}, {}, flushAborted},
   };
   for (const auto& [what, dropped, fail, answers, contents, shown, expectedEvents, jobsToTry] : cases) {
     for (const int jobs : jobsToTry) {
@@ -369,8 +363,7 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
 
 class FolderRun : public ReplaceRun {
  protected:
-  void SetUp() override {
-    ReplaceRun::SetUp();
+  FolderRun() {
     host.fileMode = false;
     host.folderMode = true;
     host.folder = folder.path();
@@ -414,7 +407,7 @@ TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
     // Failing as renamed, the file is among a batch all of which was read.
     EXPECT_EQ(std::ranges::count_if(events, [](const std::string& e) { return e.starts_with("keep "); }),
               fails == "rename" ? std::ssize(all) : std::ssize(expected)) << type << fails;
-    EXPECT_EQ(lastMessage().text, "Made " + std::to_string(expected.size()) + " replacements.");
+    EXPECT_EQ(host.messages.back().text, "Made " + std::to_string(expected.size()) + " replacements.");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
   }
   for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
@@ -448,7 +441,7 @@ TEST_F(FolderRun, WhatChangesOrFailsAfterTheListingIsReportedAndPassedOver) {
       EXPECT_NE(host.messages[i].text.find("'" + folder / name + "'"), std::string::npos);
       EXPECT_NE(host.messages[i].text.find(std::string("Error number:  ") + number), std::string::npos);
     }
-    EXPECT_EQ(lastMessage().text, removed ? "Made 7 replacements." : "Made 9 replacements.") << how;
+    EXPECT_EQ(host.messages.back().text, removed ? "Made 7 replacements." : "Made 9 replacements.") << how;
     EXPECT_EQ(readFile(outside / "z.txt"), "old");
   }
 }
@@ -464,16 +457,15 @@ TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
     deepPath += "/" + std::string(250, level);
   }
   writeFile("deep.txt", "old");
-  deepPath += "/deep.txt";
   run();
-  EXPECT_EQ(lastMessage().text, "Made 1 replacements.");
+  EXPECT_EQ(host.messages.back().text, "Made 1 replacements.");
   EXPECT_EQ(readFile("deep.txt"), "new");
   fs::current_path(start);
 
   // Named by its whole path, the file cannot be reached: a failure like any other.
   host.fileMode = true;
   host.folderMode = false;
-  host.files = {deepPath};
+  host.files = {deepPath + "/deep.txt"};
   run();
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_NE(host.messages[0].text.find("Error number:  75"), std::string::npos);
