@@ -136,7 +136,6 @@ class ReplaceRun : public ::testing::Test {
     return path;
   }
 
-  // Swapped files relative to the test folder.
   std::vector<std::string> swappedNames() const {
     std::vector<std::string> names;
     for (const auto& path : swapped) names.push_back(fs::path(path).lexically_relative(folder.path()));
@@ -168,6 +167,7 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
                                               : messages::kNoFolderChosen);
     EXPECT_EQ(host.messages[0].style, MessageStyle::Critical);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable"}));
+    EXPECT_EQ(host.replaceList.items, std::vector<std::string>{"bar"});
   }
   // Listed again by a link, c.txt is read again after its first rewrite: nothing is left to replace.
   fs::create_symlink("c.txt", folder / "link.txt");
@@ -269,8 +269,8 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
       {"preview, deleted", allKept, gone, {}, {"new 1", "", "new 3"}, {notFound, report(2)}, skipped},
       {"preview, flush failed, retried", std::vector<std::int64_t>{0}, flushFails("old new"), {MessageAnswer::Retry},
        {"new 1", "old new\r\nnew", "new 3"}, {ioError, report(4)}, flushRetried},
-      // Helpers read ahead of the run's thread: only its own reading is sure to be caught.
-      // The host goes away at a yield while 2.txt is open, or once a file is in place.
+      // The host goes away at a yield while 2.txt is open, or once a file is in place. Helpers read
+      // ahead of the run's thread: only its own reading is sure to be caught.
       {"stopped while reading", {}, [&] { host.onYield = [&] { host.stop = host.stop || isOpen(second); }; }, {},
        {"old 1", secondText, "old 3"}, {}, "keep 1.txt", {1}},
       {"stopped between renames", {}, [&] { host.onYield = [&] { host.stop = host.stop || !swapped.empty(); }; },
