@@ -4,11 +4,11 @@
 #include "engine/files/yielder.h"
 #include "engine/preview/file_preview.h"
 #include "engine/text/encoded_terms.h"
+#include "engine/text/rewrite_buffers.h"
 
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <optional>
 #include <string>
 
 namespace sorvane::cli {
@@ -37,6 +37,7 @@ class PreviewPrinter final : private PreviewLineSink {
   std::ostream& out_;
   bool colour_;
   Yielder yielder_;
+  RewriteBuffers buffers_;  // kept from file to file
   // Lines that the file as it will be has before the next piece, beyond those it has now.
   std::int64_t linesAdded_ = 0;
 };

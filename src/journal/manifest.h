@@ -39,7 +39,7 @@ struct FileRecord {
   gid_t group = 0;
   timespec modified{};
   std::uint64_t keptBytes = 0;  // disk space the kept original holds
-  FileFingerprint written;      // what the run put in its place; its status-change time is placedChange
+  FileFingerprint written;      // what the run put in its place; its status-change time is not kept, see placedChange
   // The new content's status-change time once it took its place, which no user can set: a
   // file deleted and made again with the same inode, size and modification time still differs.
   // None when the run was cut off before it was written, or in a journal written before.

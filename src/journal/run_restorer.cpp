@@ -3,6 +3,7 @@
 #include "engine/files/file_attributes.h"
 
 #include "engine/files/file_copy.h"
+#include "engine/files/file_fingerprint.h"
 #include "engine/files/temporary_name.h"
 #include "journal/journal_folder.h"
 
@@ -23,8 +24,6 @@ constexpr std::size_t kBatchFiles = 64;
 // Copies and folders are flushed on these: a flush waits on the disk, which takes several at once
 // about as fast as one.
 constexpr std::size_t kFlushThreads = 4;
-
-bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
 // A failure a later attempt may not meet: a full disk or quota, a permission granted later, a
 // file system mounted read-only for a while, a device that failed once, a busy system.

@@ -94,8 +94,6 @@ void PreviewSearch::search() {
   // occurrence is then read again for its lines.
   options_.dryRun = true;
   options_.journal = nullptr;
-  EncodedTerms terms(request_.find, request_.replace, request_.compare);
-  terms_ = &terms;
   SearchHost host(*this);
   ReplaceEngine engine(host, options_);
   engine.cmdReplace_Click();
@@ -114,7 +112,7 @@ void PreviewSearch::fileSearched(const std::string& path, std::int64_t occurrenc
   FoundFile file{path, {}, {}, 0};
   const std::int64_t listedBefore = occurrencesListed_;
   ListedLines lines(file, occurrencesListed_, listedOccurrences_);
-  const Result<FilePreview> preview = previewFile(path, *terms_, lines, yielder, options_.bufferCapacity);
+  const Result<FilePreview> preview = previewFile(path, terms_, lines, yielder, buffers_, options_.bufferCapacity);
   // A file that changed into one without occurrences, or could not be read again, is not shown.
   if (!preview.ok() || preview.value().occurrences == 0) {
     occurrencesListed_ = listedBefore;

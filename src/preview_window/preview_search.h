@@ -2,6 +2,8 @@
 
 #include "engine/preview/file_preview.h"
 #include "engine/run/engine_options.h"
+#include "engine/text/encoded_terms.h"
+#include "engine/text/rewrite_buffers.h"
 #include "vocabulary/vocabulary.h"
 
 #include <atomic>
@@ -11,10 +13,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace sorvane {
-class EncodedTerms;
-}
 
 namespace sorvane::preview {
 
@@ -68,7 +66,8 @@ class PreviewSearch {
   EngineOptions options_;
   const std::int64_t listedOccurrences_;
   // The search thread's own.
-  EncodedTerms* terms_ = nullptr;
+  EncodedTerms terms_{request_.find, request_.replace, request_.compare};
+  RewriteBuffers buffers_;
   std::int64_t occurrencesListed_ = 0;
   std::atomic<bool> stopRequested_{false};
   std::atomic<std::int64_t> filesSearched_{0};

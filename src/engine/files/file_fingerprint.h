@@ -6,6 +6,8 @@
 
 namespace sorvane {
 
+inline bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
 // What a file was when it was looked at: a later look that finds anything else means another
 // program wrote to it, renamed another file over it, or touched it and put its time back.
 struct FileFingerprint {
@@ -21,11 +23,10 @@ struct FileFingerprint {
   // The same file with the same size and modification time, whatever its status-change time: all
   // a fingerprint taken before a rename can tell, as the rename sets that time anew.
   bool sameVersionAs(const FileFingerprint& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    return device == other.device && inode == other.inode && size == other.size && sameTime(modified, other.modified);
   }
   friend bool operator==(const FileFingerprint& a, const FileFingerprint& b) {
-    return a.sameVersionAs(b) && a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+    return a.sameVersionAs(b) && sameTime(a.changed, b.changed);
   }
 };
 

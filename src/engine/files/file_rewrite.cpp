@@ -19,15 +19,14 @@ class CountingSink final : public RewriteSink {
   bool keepHole(std::uint64_t) override { return true; }
 };
 
-// Why the stream ended early: the source or the replacement stopped or failed.
+}  // namespace
+
 Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const std::string& path) {
   if (source.stopped() || (replacement && replacement->stopped())) return Stopped{};
   if (source.failure()) return *source.failure();
   if (replacement && replacement->failure()) return *replacement->failure();
   return failureFromErrno(EIO, path);  // neither says why: the read went wrong unnoticed
 }
-
-}  // namespace
 
 PreparedRewrite::PreparedRewrite(std::int64_t replacements, std::string path,
                                  std::shared_ptr<const FileDescriptor> folder, std::unique_ptr<SourceFile> source,

@@ -94,6 +94,9 @@ class PreparedRewrite {
 Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder,
                                        RewriteBuffers& buffers);
 
+// Why a file's stream ended early: its source or its replacement (if any) stopped or failed.
+Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const std::string& path);
+
 // One whole attempt on one file alone, put in place at once: prepared, its original handed to the
 // job's journal, flushed, the journal made durable, and published. The flush of its folder(),
 // which makes the new name durable, is the caller's. `file` is kept for a later attempt.

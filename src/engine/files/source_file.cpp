@@ -1,5 +1,6 @@
 #include "engine/files/source_file.h"
 
+#include "engine/files/file_fingerprint.h"
 #include "engine/files/regular_file.h"
 #include "engine/files/yielder.h"
 
@@ -70,8 +71,8 @@ bool SourceFile::unchangedSinceOpened() const {
   struct stat now {};
   struct stat named {};
   if (::fstat(fd_.get(), &now) != 0 || ::fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  return now.st_size == opened_.st_size && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
-         now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec && named.st_dev == opened_.st_dev &&
+  // The descriptor's file, as it was, and still under the name.
+  return FileFingerprint::of(now).sameVersionAs(FileFingerprint::of(opened_)) && named.st_dev == opened_.st_dev &&
          named.st_ino == opened_.st_ino;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/preview/file_preview.h"
 
+#include "engine/files/file_rewrite.h"
 #include "engine/files/own_folder.h"
 #include "engine/files/source_file.h"
 #include "engine/preview/preview_builder.h"
@@ -14,17 +15,12 @@
 namespace sorvane {
 namespace {
 
-// Why the stream ended early: the source stopped or failed.
-Status endedBy(const SourceFile& source, const std::string& path) {
-  if (source.stopped()) return Stopped{};
-  if (source.failure()) return *source.failure();
-  return failureFromErrno(EIO, path);  // it does not say why: the read went wrong unnoticed
-}
-
 // How 8-bit text is shown is told by its first bytes, read apart from the rewrite's own reads.
-Result<DisplayEncoding> shownEncoding(const SourceFile& source, TextEncoding encoding, const std::string& path) {
+Result<DisplayEncoding> shownEncoding(const SourceFile& source, TextEncoding encoding, std::uint64_t size,
+                                     const std::string& path) {
   if (encoding != TextEncoding::Bytes) return displayEncodingOf(encoding, {}, false);
-  std::string first(kUtf8Window + 1, '\0');  // a byte past the window tells that it was cut off
+  // A byte past the window tells that it was cut off; a small file needs no more than its size.
+  std::string first(static_cast<std::size_t>(std::min<std::uint64_t>(size, kUtf8Window)) + 1, '\0');
   std::size_t got = 0;
   while (got < first.size()) {
     const ssize_t n = ::pread(source.descriptor(), first.data() + got, first.size() - got, static_cast<off_t>(got));
@@ -51,28 +47,27 @@ std::string shownReplacement(const TextRewrite& text, EncodedTerms& terms, Displ
 }  // namespace
 
 Result<FilePreview> previewFile(const std::string& path, EncodedTerms& terms, PreviewLineSink& sink, Yielder& yielder,
-                                std::size_t bufferCapacity) {
+                                RewriteBuffers& buffers, std::size_t bufferCapacity) {
   const Result<FileToRewrite> opened = withOwnFolder(FileToRewrite::named(path));
   if (!opened.ok()) return Result<FilePreview>::endedAs(opened);
   const FileToRewrite& file = opened.value();
   SourceFile source(yielder, &::lseek);
-  if (!source.open(file.folder->get(), file.name, file.path)) return Result<FilePreview>::endedAs(endedBy(source, path));
+  if (!source.open(file.folder->get(), file.name, file.path)) return Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
   FilePreview preview{0, FileFingerprint::of(source.openedStatus())};
 
   const auto size = static_cast<std::uint64_t>(source.openedStatus().st_size);
   if (size < terms.shortestMatchingFile()) return preview;
   // One byte over the size lets the first read see the end of a small file.
-  RewriteBuffers buffers;
   TextRewrite text(source, terms, buffers, std::min<std::uint64_t>(bufferCapacity, size + 1));
-  if (!text.start()) return Result<FilePreview>::endedAs(endedBy(source, path));
+  if (!text.start()) return Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
   if (text.matcher().findsNothing()) return preview;
-  const Result<DisplayEncoding> shown = shownEncoding(source, text.encoding(), path);
+  const Result<DisplayEncoding> shown = shownEncoding(source, text.encoding(), size, path);
   if (!shown.ok()) return Result<FilePreview>::endedAs(shown);
 
   PreviewBuilder builder(text.encoding(), shown.value(), shownReplacement(text, terms, shown.value()), sink);
   if (!text.run(builder) || !builder.finish())
-    return builder.declined() ? Result<FilePreview>(Stopped{}) : Result<FilePreview>::endedAs(endedBy(source, path));
+    return builder.declined() ? Result<FilePreview>(Stopped{}) : Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
   preview.occurrences = text.occurrences();
   return preview;
 }

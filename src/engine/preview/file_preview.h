@@ -11,6 +11,7 @@
 namespace sorvane {
 
 class EncodedTerms;
+class RewriteBuffers;
 class Yielder;
 
 struct FilePreview {
@@ -22,8 +23,8 @@ struct FilePreview {
 // line that holds an occurrence as soon as its end is read. Gives the count and the fingerprint
 // of the file as it was opened, the failure a dry run would meet, or a stop: the yielder's, or
 // the sink's. Memory stays bounded whatever the file holds: a line of a gigabyte, millions of
-// occurrences.
+// occurrences. The buffers are the caller's, kept from file to file.
 Result<FilePreview> previewFile(const std::string& path, EncodedTerms& terms, PreviewLineSink& sink, Yielder& yielder,
-                                std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity);
+                                RewriteBuffers& buffers, std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity);
 
 }  // namespace sorvane

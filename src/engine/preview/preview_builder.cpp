@@ -13,16 +13,12 @@ constexpr char32_t LF = U'\n';
 constexpr const char* kCut = "\xE2\x80\xA6";  // where text was left out
 constexpr std::size_t kContext = PreviewLine::kContext;
 
-bool isUtf16(TextEncoding encoding) {
-  return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
-}
-
 }  // namespace
 
 PreviewBuilder::PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std::string replacement,
                                PreviewLineSink& sink)
-    : encoding_(encoding),
-      unitSize_(isUtf16(encoding) ? 2 : 1),
+    : order_(utf16ByteOrderOf(encoding)),
+      unitSize_(order_ ? 2 : 1),
       shown_(shown),
       replacement_(std::move(replacement)),
       sink_(sink),
@@ -107,9 +103,7 @@ std::size_t PreviewBuilder::lineEndIn(std::string_view units) const {
 
 char32_t PreviewBuilder::unitAt(std::string_view units, std::size_t at) const {
   const auto* const p = reinterpret_cast<const unsigned char*>(units.data()) + at;
-  if (unitSize_ == 1) return *p;
-  return utf16::unitAt(p, encoding_ == TextEncoding::Utf16LE ? utf16::ByteOrder::LittleEndian
-                                                             : utf16::ByteOrder::BigEndian);
+  return order_ ? utf16::unitAt(p, *order_) : *p;
 }
 
 bool PreviewBuilder::endLine() {

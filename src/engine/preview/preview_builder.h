@@ -44,7 +44,7 @@ class PreviewBuilder final : public RewriteSink {
   std::string textAfter(bool lineGoesOn);
   std::string textBetween();
 
-  const TextEncoding encoding_;
+  const std::optional<utf16::ByteOrder> order_;  // none for 8-bit text
   const std::size_t unitSize_;
   const DisplayEncoding shown_;
   const std::string replacement_;

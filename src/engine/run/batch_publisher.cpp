@@ -79,7 +79,6 @@ void BatchPublisher::add(FileToRewrite file) {
   pending->file = std::move(file);
   if (helpers_) {
     filling_.push_back(std::move(pending));
-    ++filesAhead_;
     if (filling_.size() == groupFiles_) handOverFilling();
     // Bounds the files ahead, and with them the descriptors held.
     takeReady(options_.readAhead);
@@ -109,7 +108,8 @@ void BatchPublisher::handOverFilling() {
 void BatchPublisher::prepareAhead(Group& group) {
   // A helper never calls the host: it only hears the run being cancelled.
   Yielder yielder([this] { return !cancel_.load(std::memory_order_relaxed); }, std::chrono::nanoseconds(0));
-  RewriteBuffers buffers;
+  // Each helper keeps its buffers from group to group; they go when the pool's threads are joined.
+  thread_local RewriteBuffers buffers;
   // The run's thread reads the files only once the group is ready, under the lock.
   for (const Pending& file : group.files)
     file->prepared = cancel_ ? Result<PreparedRewrite>(Stopped{}) : prepare(file->file, yielder, buffers);
@@ -158,16 +158,22 @@ bool BatchPublisher::frontGroupReady() {
   return ahead_.front()->ready;
 }
 
+// The helpers only fill in the files of a group, never add or remove them.
+std::size_t BatchPublisher::filesAhead() const {
+  std::size_t files = filling_.size();
+  for (const std::unique_ptr<Group>& group : ahead_) files += group->files.size();
+  return files;
+}
+
 void BatchPublisher::takeReady(std::size_t keepAhead) {
-  while (filesAhead_ > 0 && !host_.ended()) {
-    if (filesAhead_ <= keepAhead && !frontGroupReady()) return;
+  for (std::size_t ahead = filesAhead(); ahead > 0 && !host_.ended(); ahead = filesAhead()) {
+    if (ahead <= keepAhead && !frontGroupReady()) return;
     // Nothing handed over yet: the group still filling goes now, or it would be waited for forever.
     if (ahead_.empty()) handOverFilling();
     waitUntilSet(ahead_.front()->ready);
     if (host_.ended()) return;
     const std::unique_ptr<Group> front = std::move(ahead_.front());
     ahead_.pop_front();
-    filesAhead_ -= front->files.size();
     for (Pending& file : front->files) {
       accept(std::move(file));
       if (host_.ended()) return;

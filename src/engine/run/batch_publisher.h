@@ -59,6 +59,8 @@ class BatchPublisher {
   // Moves the groups the helpers finished, from the front, into the batch, waiting while more
   // than `keepAhead` files are ahead.
   void takeReady(std::size_t keepAhead);
+  // In ahead_ and filling_: not yet taken by the batch.
+  std::size_t filesAhead() const;
   void accept(Pending file);
   void publishBatch();
   void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
@@ -73,7 +75,6 @@ class BatchPublisher {
   const std::size_t groupFiles_;  // the most files a helper is handed at once
   std::vector<Pending> filling_;  // the next group for the helpers, in run order
   std::deque<std::unique_ptr<Group>> ahead_;  // handed to the helpers, in run order
-  std::size_t filesAhead_ = 0;  // in ahead_ and filling_: not yet taken by the batch
   std::vector<Pending> batch_;  // prepared, in run order, waiting to be put in place
   std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
   std::uint64_t batchBytes_ = 0;

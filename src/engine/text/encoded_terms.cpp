@@ -46,9 +46,8 @@ EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode co
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
   const auto index = static_cast<std::size_t>(encoding);
   std::call_once(formsMade_[index], [&] {
-    std::optional<std::string> replacement = replace_;
-    if (encoding == TextEncoding::Utf16LE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::LittleEndian);
-    if (encoding == TextEncoding::Utf16BE) replacement = utf16::fromUtf8(replace_, utf16::ByteOrder::BigEndian);
+    const std::optional<utf16::ByteOrder> order = utf16ByteOrderOf(encoding);
+    std::optional<std::string> replacement = order ? utf16::fromUtf8(replace_, *order) : replace_;
     forms_[index] = std::make_unique<Form>(Form{TermMatcher(find_, compare_, encoding), std::move(replacement)});
   });
   return *forms_[index];

@@ -6,13 +6,8 @@ namespace sorvane {
 
 void OccurrenceChoice::drop(std::int64_t index) {
   if (index < 0) return;
-  // A preview drops occurrences as it lists them, in rising order: appended, each costs nothing.
-  if (dropped_.empty() || dropped_.back() < index) {
-    dropped_.push_back(index);
-    return;
-  }
   const auto at = std::lower_bound(dropped_.begin(), dropped_.end(), index);
-  if (*at != index) dropped_.insert(at, index);
+  if (at == dropped_.end() || *at != index) dropped_.insert(at, index);
 }
 
 OccurrenceChoice::Cursor::Cursor(const OccurrenceChoice& choice) : dropped_(choice.dropped_) {}

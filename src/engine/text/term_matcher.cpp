@@ -24,15 +24,11 @@ std::vector<unsigned char> leadBytesFoldingTo(char32_t folded) {
 
 bool isContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-bool isUtf16(TextEncoding encoding) {
-  return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
-}
-
 // Every CR of a text is part of a line end, so a term holding one never occurs.
 bool termFindsNothing(std::string_view term, TextEncoding encoding) {
   if (term.empty() || term.find(CR) != std::string_view::npos) return true;
   if (encoding == TextEncoding::Utf32) return true;
-  return isUtf16(encoding) && !utf16::fromUtf8(term, utf16::ByteOrder::LittleEndian);
+  return utf16ByteOrderOf(encoding) && !utf16::fromUtf8(term, utf16::ByteOrder::LittleEndian);
 }
 
 }  // namespace
@@ -45,10 +41,8 @@ TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncodin
       startsWithLineFeed_(!term.empty() && term.front() == LF),
       maxLength_(term.size()) {
   if (findsNothing_) return;
-  if (isUtf16(encoding)) {
-    const auto order =
-        encoding == TextEncoding::Utf16LE ? utf16::ByteOrder::LittleEndian : utf16::ByteOrder::BigEndian;
-    utf16_.emplace(term, compare_ == CompareMode::Text, order);
+  if (const std::optional<utf16::ByteOrder> order = utf16ByteOrderOf(encoding)) {
+    utf16_.emplace(term, compare_ == CompareMode::Text, *order);
     maxLength_ = utf16_->maxOccurrenceLength();
   } else if (compare_ == CompareMode::Binary) {
     exact_.emplace(term, false);

@@ -19,6 +19,12 @@ TextEncoding encodingOf(std::string_view firstBytes) {
   return TextEncoding::Bytes;
 }
 
+std::optional<utf16::ByteOrder> utf16ByteOrderOf(TextEncoding encoding) {
+  if (encoding == TextEncoding::Utf16LE) return utf16::ByteOrder::LittleEndian;
+  if (encoding == TextEncoding::Utf16BE) return utf16::ByteOrder::BigEndian;
+  return std::nullopt;
+}
+
 std::size_t byteOrderMarkLength(TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::Bytes:

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/text/utf16_units.h"
+
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace sorvane {
@@ -15,6 +18,9 @@ inline constexpr std::size_t kEncodingSignatureLength = 4;
 // The encoding that a stream's first kEncodingSignatureLength bytes announce (all of its
 // bytes, when it is shorter). A UTF-32 mark wins over the UTF-16 mark it begins with.
 TextEncoding encodingOf(std::string_view firstBytes);
+
+// The byte order of UTF-16 text; none for any other encoding.
+std::optional<utf16::ByteOrder> utf16ByteOrderOf(TextEncoding encoding);
 
 // The length of the byte order mark that opens a text in `encoding`; 0 for 8-bit text.
 std::size_t byteOrderMarkLength(TextEncoding encoding);

@@ -47,10 +47,11 @@ class FilePreviewTest : public ::testing::Test {
   Result<FilePreview> preview(const std::string& find, const std::string& replace, CompareMode compare,
                               std::size_t capacity, Gathered& lines) {
     EncodedTerms terms(find, replace, compare);
-    return previewFile(folder / "f.txt", terms, lines, yielder, capacity);
+    return previewFile(folder / "f.txt", terms, lines, yielder, buffers, capacity);
   }
 
   TempFolder folder;
+  RewriteBuffers buffers;  // one for every file, as a search keeps it
   Yielder yielder{[] { return true; }};
 };
 
