@@ -8,7 +8,6 @@
 
 #include <iostream>
 #include <optional>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
   using namespace sorvane;
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
 
   cli::installStopSignals();
   const bool colour = options->color == cli::ColorChoice::Always ||
-                      (options->color == cli::ColorChoice::Auto && ::isatty(STDOUT_FILENO) == 1);
+                      (options->color == cli::ColorChoice::Auto && cli::standardOutputIsTerminal());
   cli::CliHost host(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal(), colour);
   EngineOptions engineOptions;
   engineOptions.dryRun = options->dryRun;

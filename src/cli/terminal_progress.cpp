@@ -55,6 +55,7 @@ void TerminalProgress::erase() {
   shown_ = false;
 }
 
+bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 int standardErrorColumns() {

@@ -40,7 +40,9 @@ class TerminalProgress {
   std::int64_t replacements_ = 0;
 };
 
-// Whether standard error is a terminal, and its width in columns (80 when it does not say).
+// Whether standard output or error is a terminal, and the latter's width in columns (80 when it
+// does not say).
+bool standardOutputIsTerminal();
 bool standardErrorIsTerminal();
 int standardErrorColumns();
 

@@ -65,7 +65,6 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
   placeWidgets(widgets_, geometry_);
   replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
-  engineOptions_ = engineOptions;
   engine_ = std::make_unique<ReplaceEngine>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
@@ -193,8 +192,8 @@ void frmSorvane::cmdPreview_Click() {
   request.recursive = host.recursiveValue();
   request.find = host.findText();
   request.replace = host.replaceText();
-  request.compare = host.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
-  auto* preview = new preview::frmPreview(std::move(request), engineOptions_, services_, this);
+  request.compare = compareModeOf(host);
+  auto* preview = new preview::frmPreview(std::move(request), engine_->options(), services_, this);
   preview->setAttribute(Qt::WA_DeleteOnClose);
   // The run starts once the preview has closed, as if Replace had been pressed in this window.
   connect(preview, &preview::frmPreview::replaceChosen, this, [this](const ChosenRun& run) {
@@ -211,18 +210,17 @@ void frmSorvane::showRunToUndo() {
 }
 
 // The controls that could start another run or change its inputs, in the order they switch.
-std::array<QWidget*, 15> frmSorvane::runSensitiveControls() const {
+std::array<QWidget*, 16> frmSorvane::runSensitiveControls() const {
   const MainWindowWidgets& w = widgets_;
   return {w.lstFiles,   w.cmdOpen, w.cmdClose,   w.cmdCloseAll,      w.lblFolder, w.cmdBrowse,  w.chkRecursive,
           w.lblFind,    w.lblReplace, w.cmbFind, w.cmbReplace, w.chkCaseSensitive, w.cmdHelp, w.cmdReplace,
-          w.cmdExit};
+          w.cmdExit,    w.cmdPreview};
 }
 
 void frmSorvane::DisableControls() {
   focusBeforeRun_ = focusWidget();
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
   widgets_.cmdUndo->setEnabled(false);
-  widgets_.cmdPreview->setEnabled(false);
   platform::setMousePointer(*this, MousePointer::Hourglass);
 }
 
@@ -230,7 +228,6 @@ void frmSorvane::DisableControls() {
 void frmSorvane::EnableControls() {
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
   showRunToUndo();
-  widgets_.cmdPreview->setEnabled(true);
   platform::setMousePointer(*this, MousePointer::Default);
   if (focusBeforeRun_ != nullptr && focusBeforeRun_->isEnabled() && focusBeforeRun_->isVisibleTo(this))
     focusBeforeRun_->setFocus(Qt::OtherFocusReason);

@@ -91,7 +91,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void setOptionValue(int index, bool on);
   // The folder of folder mode, in the label, its tooltip and the two display lists.
   void showFolder(const QString& folder) override;
-  std::array<QWidget*, 15> runSensitiveControls() const;
+  std::array<QWidget*, 16> runSensitiveControls() const;
   void restoreSize(const settings::WindowPicture& saved);
   void restoreControls(const settings::WindowPicture& saved);
   settings::WindowPicture picture() const;
@@ -103,7 +103,6 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   platform::CommonDialog CommonDialog1;
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
   platform::OuterGeometry outer_{*this};
-  EngineOptions engineOptions_;  // the Preview's search runs with them too
   std::unique_ptr<WindowReplaceHost> replaceHost_;
   std::unique_ptr<ReplaceEngine> engine_;
   std::unique_ptr<file_selection::FileListCommands> fileList_;

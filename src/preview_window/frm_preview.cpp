@@ -116,9 +116,8 @@ void frmPreview::takeFound() {
     searchEnded();
     return;
   }
-  const QString current = platform::shownPath(search_->currentFile());
-  showTotals(tr("Searching: %1 searched,").arg(counted(search_->filesSearched(), "file", "files")));
-  if (!current.isEmpty()) lblStatus->setText(lblStatus->text() + QStringLiteral(" - ") + current);
+  showTotals(tr("Searching: %1 searched,").arg(counted(search_->filesSearched(), "file", "files")),
+             platform::shownPath(search_->currentFile()));
 }
 
 void frmPreview::searchEnded() {
@@ -134,10 +133,11 @@ void frmPreview::searchEnded() {
   cmdReplace->setEnabled(model_->anythingChosen());
 }
 
-void frmPreview::showTotals(const QString& lead) {
+void frmPreview::showTotals(const QString& lead, const QString& current) {
   const QString totals = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
                                             counted(model_->files(), "file", "files"));
-  lblStatus->setText(lead.isEmpty() ? totals : lead + QLatin1Char(' ') + totals);
+  const QString status = lead.isEmpty() ? totals : lead + QLatin1Char(' ') + totals;
+  lblStatus->setText(current.isEmpty() ? status : status + QStringLiteral(" - ") + current);
 }
 
 void frmPreview::openViewer(const QModelIndex& index) {

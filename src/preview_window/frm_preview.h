@@ -57,7 +57,8 @@ class frmPreview final : public QDialog {
   void layOut();
   void takeFound();
   void searchEnded();
-  void showTotals(const QString& lead);
+  // The totals after `lead`, and the file being searched after them.
+  void showTotals(const QString& lead, const QString& current = {});
   void openViewer(const QModelIndex& index);
   void cmdReplace_Click();
 

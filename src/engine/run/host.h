@@ -64,6 +64,11 @@ class ReplaceHost {
   virtual void EnableControls() = 0;
 };
 
+// How the case box says to compare: exactly when ticked, ignoring case otherwise.
+inline CompareMode compareModeOf(const ReplaceHost& host) {
+  return host.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
+}
+
 // Hands the host its pending events and says whether the run goes on: what a run's Yielder calls.
 bool yieldTo(ReplaceHost& host);
 

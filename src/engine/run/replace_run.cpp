@@ -59,9 +59,7 @@ void ReplaceEngine::cmdReplace_Click() {
     host_.EnableControls();
     return;
   }
-  const CompareMode compare =
-      host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
-  runOver(host_.findText(), host_.replaceText(), compare, [this] {
+  runOver(host_.findText(), host_.replaceText(), compareModeOf(host_), [this] {
     if (host_.fileFrameVisible()) {
       // The count is read again on every pass: the list is the window's, not a copy.
       for (nFileIndex = 0; nFileIndex < host_.fileListCount(); ++nFileIndex)

@@ -49,6 +49,7 @@ class ReplaceEngine : private BatchHost {
   const std::string& findTerm() const { return strFindTerm; }
   const std::string& replaceTerm() const { return strReplaceTerm; }
   CompareMode compareMode() const { return nCompare; }
+  const EngineOptions& options() const { return options_; }
   std::int64_t replacements() const { return nReplacements; }
   bool stopped() const { return bStop; }
   // True when the host's request to go away ended the run (no report was shown).
