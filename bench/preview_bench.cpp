@@ -4,11 +4,8 @@
 //
 //   sorvane-preview-bench FILE|FOLDER [FIND [REPLACE]]     (default needle -> thread)
 
+#include "bench_qt.h"
 #include "engine/run/replace_run.h"
-#include "platform/event_pump.h"
-#include "platform/file_dialogs.h"
-#include "platform/help_window.h"
-#include "platform/message_boxes.h"
 #include "preview_window/frm_preview.h"
 #include "preview_window/preview_model.h"
 
@@ -51,10 +48,7 @@ int main(int argc, char** argv) {
   request.replace = argc > 3 ? argv[3] : "thread";
   request.compare = sorvane::CompareMode::Binary;
 
-  sorvane::platform::QtMessageBoxes messageBoxes;
-  sorvane::platform::QtEventPump eventPump;
-  sorvane::platform::HelpWindowEngine helpEngine;
-  sorvane::platform::QtFileDialogs fileDialogs;
+  sorvane::bench::DesktopServices desktop;
   QWidget window;
   window.show();
   sorvane::EngineOptions options;
@@ -62,24 +56,20 @@ int main(int argc, char** argv) {
 
   QElapsedTimer clock;
   clock.start();
-  sorvane::preview::frmPreview preview(request, options, {messageBoxes, eventPump, helpEngine, fileDialogs}, &window);
+  sorvane::preview::frmPreview preview(request, options, desktop.services(), &window);
   preview.show();
+  sorvane::bench::EventWait wait;
   qint64 firstRowsMs = -1;
-  qint64 longestWaitMs = 0;
-  qint64 last = clock.elapsed();
   while (preview.searching()) {
     QApplication::processEvents(QEventLoop::AllEvents, 20);
-    const qint64 now = clock.elapsed();
-    longestWaitMs = std::max(longestWaitMs, now - last);
-    last = now;
-    if (firstRowsMs < 0 && preview.model().rowCount() > 0) firstRowsMs = now;
+    if (firstRowsMs < 0 && preview.model().rowCount() > 0) firstRowsMs = clock.elapsed();
   }
   const qint64 endedMs = clock.elapsed();
   std::printf("totals:                 %s\n", preview.lblStatus->text().toLocal8Bit().constData());
   std::printf("listed occurrences:     %lld\n", static_cast<long long>(preview.model().listedOccurrences()));
   std::printf("first rows listed:      %lld ms\n", static_cast<long long>(firstRowsMs));
   std::printf("search ended:           %lld ms\n", static_cast<long long>(endedMs));
-  std::printf("longest event wait:     %lld ms\n", static_cast<long long>(longestWaitMs));
+  std::printf("longest event wait:     %lld ms\n", static_cast<long long>(wait.longestMs()));
   std::printf("peak resident memory:   %ld MiB\n", peakResidentKiB() / 1024);
   return 0;
 }

@@ -4,10 +4,7 @@
 //
 //   sorvane-viewer-bench [MiB]     (default 50)
 
-#include "platform/event_pump.h"
-#include "platform/file_dialogs.h"
-#include "platform/help_window.h"
-#include "platform/message_boxes.h"
+#include "bench_qt.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
@@ -18,8 +15,6 @@
 #include <QEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTimerEvent>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -65,29 +60,6 @@ class DiscardedText final : public sorvane::viewer::ViewerTextSink {
   void append(QStringView) override {}
 };
 
-// A timer of the window's thread that notes the longest gap between its turns: how long an
-// event of the window would have waited.
-class EventWait final : public QObject {
- public:
-  EventWait() {
-    clock_.start();
-    startTimer(1, Qt::PreciseTimer);
-  }
-  qint64 longestMs() const { return longest_; }
-
- protected:
-  void timerEvent(QTimerEvent*) override {
-    const qint64 now = clock_.elapsed();
-    longest_ = std::max(longest_, now - last_);
-    last_ = now;
-  }
-
- private:
-  QElapsedTimer clock_;
-  qint64 last_ = 0;
-  qint64 longest_ = 0;
-};
-
 qint64 cpuMs() {
   timespec used{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
@@ -110,13 +82,10 @@ int main(int argc, char** argv) {
   const std::string path = (folder / "big.txt").string();
   writeText(path, static_cast<std::size_t>(mebibytes) * 1024 * 1024);
 
-  sorvane::platform::QtMessageBoxes messageBoxes;
-  sorvane::platform::QtEventPump eventPump;
-  sorvane::platform::HelpWindowEngine helpEngine;
-  sorvane::platform::QtFileDialogs fileDialogs;
+  sorvane::bench::DesktopServices desktop;
   QWidget window;  // stands in for the main window, which holds the file list
   auto* files = new QListWidget(&window);
-  sorvane::viewer::FileViewer viewer(*files, {messageBoxes, eventPump, helpEngine, fileDialogs});
+  sorvane::viewer::FileViewer viewer(*files, desktop.services());
   window.show();
   files->addItem(QString::fromStdString(path));
   files->setCurrentRow(0);
@@ -135,7 +104,7 @@ int main(int argc, char** argv) {
   PaintWatch watch;
   const qint64 cpuBefore = cpuMs();
   clock.restart();
-  EventWait wait;
+  sorvane::bench::EventWait wait;
   viewer.lstFiles_DblClick();
   const qint64 handlerMs = clock.elapsed();
   sorvane::viewer::frmView* view = viewer.view();

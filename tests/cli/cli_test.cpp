@@ -1,5 +1,6 @@
 #include "run_program.h"
 #include "temp_folder.h"
+#include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
@@ -46,11 +47,11 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeAndWriteNothing) {
       {"crlf.txt", "one old\r\ntwo\r\nOld old\r\n"},
       {"cr.txt", "old\rtwo\rx old y\r"},
       {"lf.txt", "x old\ny z\nold\ny\n"},
-      {"u16.txt", std::string("\xFF\xFEo\0l\0d\0\r\0\n\0x\0 \0o\0l\0d\0", 22)},
+      {"u16.txt", utf16File(u"old\r\nx old", false)},
       {"utf32.txt", std::string("\xFF\xFE\0\0o\0\0\0", 8)},
       {"odd\x1B.txt", "\xEF\xBB\xBF\x01old\xFF\tend"},
       {"dry/sub/b.txt", "needle needle"}, {"dry/a.txt", "needle"}, {"dry/c.js", "needle"}, {"dry/d.txt", "nothing"},
-      {"dry/u16.txt", std::string("\xFF\xFE" "N\0e\0e\0d\0l\0e\0", 14)},
+      {"dry/u16.txt", utf16File(u"Needle", false)},
   };
   const std::string dry = folder / "dry";
   std::filesystem::create_directories(dry + "/sub");

@@ -18,7 +18,6 @@
 #include <future>
 #include <grp.h>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string_view>
 #include <sys/file.h>
@@ -50,15 +49,6 @@ void writeOld(const std::string& path, const std::string& content, mode_t mode, 
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-// What the journal and the run do, in order; helper threads flush, so the list is guarded.
-std::mutex eventsMutex;
-std::vector<std::string> events;
-
-void record(std::string event) {
-  const std::lock_guard lock(eventsMutex);
-  events.push_back(std::move(event));
-}
-
 int watchedLink(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
   record("link");
   return ::linkat(fromFolder, from, toFolder, to, flags);
@@ -78,18 +68,13 @@ std::function<int(const std::string&)> onDataFlush;
 
 // The new content is named by what it holds: the file has no name yet.
 int watchedDataFlush(int fd) {
-  const std::string content = readFile("/proc/self/fd/" + std::to_string(fd));
+  const std::string content = contentOf(fd);
   record("data " + content);
   if (const int error = onDataFlush ? onDataFlush(content) : 0) {
     errno = error;
     return -1;
   }
   return ::fdatasync(fd);
-}
-
-int watchedRename(int fromFolder, const char* from, int toFolder, const char* to) {
-  record(std::string("rename ") + to);
-  return ::renameat(fromFolder, from, toFolder, to);
 }
 
 int watchedFolderFlush(int fd) {
@@ -257,7 +242,7 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
       return 0;
     };
     RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
-    const EngineOptions options{.swap = {.rename = &watchedRename, .flushFolder = &watchedFolderFlush}, .jobs = jobs,
+    const EngineOptions options{.swap = {.rename = &recordedRename, .flushFolder = &watchedFolderFlush}, .jobs = jobs,
                                 .batch = {.files = static_cast<std::size_t>(batchFiles)}};
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
         [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });

@@ -151,8 +151,7 @@ TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesignedAndTheSizeH
 TEST_F(MainWindow, ClosingDuringARunSavesHidesAndLeavesTheFileWholeWithoutAReport) {
   const std::string path = folder / "long.txt", text = std::string(5000, 'x') + "old";
   writeFile(path, text);
-  w().optFolderFile[1]->click();
-  w().lstFiles->addItem(QString::fromStdString(path));
+  listFiles({path});
   w().cmbFind->setEditText("old");
   scripted.pump.onPump = [&] { if (scripted.pump.calls == 2) window->close(); };
   w().cmdReplace->click();
@@ -299,8 +298,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
 // No completion: the recent terms must not turn what is typed into another term.
 TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   const std::string path = folder / "terms.txt";
-  w().optFolderFile[1]->click();
-  w().lstFiles->addItem(QString::fromStdString(path));
+  listFiles({path});
   showActive();
   for (const auto& [recent, typed, caseSensitive, expected] :
        {std::tuple{"foobar", "foo", CheckValue::Checked, "X Xbar FOOBAR"},

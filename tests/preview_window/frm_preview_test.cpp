@@ -3,21 +3,20 @@
 #include "journal/history.h"
 #include "main_window_fixture.h"
 #include "preview_window/preview_model.h"
+#include "utf16_file.h"
 #include "viewer/file_viewer.h"
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTreeView>
 
 namespace sorvane::testing {
 namespace {
 
-const std::string kUtf16Text("\xFF\xFE" "o\0l\0d\0\r\0\n\0o\0l\0d\0", 18);
+const std::string kUtf16Text = utf16File(u"old\r\nold", false);
 
 // The main window set to replace "old" by "new", and the Preview it opens.
 class PreviewWindow : public MainWindowFixture {
@@ -27,13 +26,6 @@ class PreviewWindow : public MainWindowFixture {
     start();
     w().cmbFind->setEditText("old");
     w().cmbReplace->setEditText("new");
-  }
-
-  // File mode, with these files listed.
-  void listFiles(const std::vector<std::string>& paths) {
-    w().optFolderFile[1]->click();
-    w().lstFiles->clear();
-    for (const std::string& path : paths) w().lstFiles->addItem(QString::fromStdString(path));
   }
 
   // Presses Preview and, unless told not to, waits for its search to end.

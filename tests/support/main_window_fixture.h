@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QListWidget>
+#include <QRadioButton>
 #include <QTest>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace sorvane::testing {
 
@@ -43,6 +47,12 @@ class MainWindowFixture : public ::testing::Test {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  // File mode, with these files listed.
+  void listFiles(const std::vector<std::string>& paths) {
+    w().optFolderFile[1]->click();
+    w().lstFiles->clear();
+    for (const std::string& path : paths) w().lstFiles->addItem(QString::fromStdString(path));
   }
   QString storePath() const { return QString::fromStdString(folder / "Sorvane.conf"); }
   QString lastBox() const { return scripted.boxes.shown.empty() ? QString() : scripted.boxes.shown.back().text; }

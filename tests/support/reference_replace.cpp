@@ -1,4 +1,5 @@
 #include "reference_replace.h"
+#include "utf16_file.h"
 
 #include <optional>
 #include <unicode/uchar.h>
@@ -91,12 +92,8 @@ std::optional<std::string> encoded(const std::string& text, Form form) {
   u_strFromUTF8(reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()), &length, text.data(),
                 static_cast<int32_t>(text.size()), &status);
   if (U_FAILURE(status)) return std::nullopt;
-  std::string bytes;
-  for (const char16_t unit : units.substr(0, static_cast<std::size_t>(length))) {
-    const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-    bytes += form == Form::Utf16LE ? std::string{low, high} : std::string{high, low};
-  }
-  return bytes;
+  // Without the byte order mark: these are a term's or replacement's bytes, not a whole file's.
+  return utf16File(units.substr(0, static_cast<std::size_t>(length)), form == Form::Utf16BE).substr(2);
 }
 
 }  // namespace

@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
+#include <stdio.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace sorvane::testing {
 
@@ -39,6 +43,24 @@ inline bool writeSparse(const std::string& path, const std::string& bytes, std::
   ::close(fd);
   return written;
 }
+
+// What the calls watched by a test do, in order; helper threads make them too, so the list is guarded.
+inline std::mutex eventsMutex;
+inline std::vector<std::string> events;
+
+inline void record(std::string event) {
+  const std::lock_guard lock(eventsMutex);
+  events.push_back(std::move(event));
+}
+
+// Records "rename NAME", NAME being the new name, and renames.
+inline int recordedRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  record(std::string("rename ") + to);
+  return ::renameat(fromFolder, from, toFolder, to);
+}
+
+// The bytes of an open file, which may have no name yet.
+inline std::string contentOf(int fd) { return readFile("/proc/self/fd/" + std::to_string(fd)); }
 
 // A call of type `Call` that always fails with `Error`: failing<EXDEV, RenameCall>.
 template <int Error, typename Call>

@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <tuple>
@@ -25,15 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 const std::string CR = "\r";
-
-// "keep NAME", "durable", "rename NAME", "flush folder", in order; guarded for helper threads.
-std::mutex eventsMutex;
-std::vector<std::string> events;
-
-void record(const std::string& event) {
-  const std::lock_guard lock(eventsMutex);
-  events.push_back(event);
-}
 
 class RecordingJournal final : public RunJournal {
  public:
@@ -65,8 +55,7 @@ int recordingRename(int fromFolder, const char* from, int toFolder, const char* 
     return -1;
   }
   swapped.push_back(target);
-  record(std::string("rename ") + to);
-  return ::renameat(fromFolder, from, toFolder, to);
+  return recordedRename(fromFolder, from, toFolder, to);
 }
 
 // Reads folders as readdir(3) does, but fails with EIO half-way through the folder "sub".
@@ -85,8 +74,7 @@ std::string failFlushOf;
 std::atomic<bool> flushFailed{false};
 
 int flakyDataFlush(int fd) {
-  if (!failFlushOf.empty() && readFile("/proc/self/fd/" + std::to_string(fd)).find(failFlushOf) != std::string::npos &&
-      !flushFailed.exchange(true)) {
+  if (!failFlushOf.empty() && contentOf(fd).find(failFlushOf) != std::string::npos && !flushFailed.exchange(true)) {
     errno = EIO;
     return -1;
   }

@@ -1,5 +1,6 @@
 #include "in_memory_rewrite.h"
 #include "reference_replace.h"
+#include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
@@ -72,12 +73,7 @@ TEST(StreamRewriter, AgreesWithReferenceModelOnRandomTextsInEveryEncoding) {
       units.append(converted.getBuffer(), static_cast<std::size_t>(converted.length()));
     }
     if (form >= Utf16LE) {
-      const bool bigEndian = form == Utf16BE;
-      text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-      for (const char16_t unit : units) {
-        const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        text += bigEndian ? std::string{high, low} : std::string{low, high};
-      }
+      text = utf16File(units, form == Utf16BE);
       if (random() % 8 == 0) text += 'o';
     }
     const std::string& find = terms[random() % terms.size()];
