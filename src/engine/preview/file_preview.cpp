@@ -36,11 +36,8 @@ Result<DisplayEncoding> shownEncoding(const SourceFile& source, TextEncoding enc
 // What replaces each occurrence, as the file will show it. A replacement with no form in the
 // file's encoding, which a run refuses to write, shows as it was given.
 std::string shownReplacement(const TextRewrite& text, EncodedTerms& terms, DisplayEncoding shown) {
-  ShownText replacement;
-  if (text.replacement())
-    replacement.decode(*text.replacement(), shown);
-  else
-    replacement.decode(*terms.replacement(TextEncoding::Bytes), DisplayEncoding::Utf8);
+  ShownText replacement(text.replacement() ? shown : DisplayEncoding::Utf8);
+  replacement.decode(text.replacement() ? *text.replacement() : *terms.replacement(TextEncoding::Bytes));
   return std::string(replacement.text());
 }
 

@@ -20,10 +20,11 @@ PreviewBuilder::PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std
     : order_(utf16ByteOrderOf(encoding)),
       unitSize_(order_ ? 2 : 1),
       shown_(shown),
-      replacement_(std::move(replacement)),
       sink_(sink),
       lineEndBytes_({'\r', '\n'}),
-      markLeft_(byteOrderMarkLength(encoding)) {}
+      markLeft_(byteOrderMarkLength(encoding)) {
+  piece_.replacement = std::move(replacement);
+}
 
 // The rewriter hands UTF-16 text on in whole code units, but for an odd last byte.
 bool PreviewBuilder::keep(std::string_view bytes) {
@@ -50,8 +51,8 @@ bool PreviewBuilder::replace(std::string_view occurrence) {
     addText(textBetween());
   }
   stretch_.clear();
-  shownText_.decode(occurrence, shown_);
-  piece_.segments.push_back(PreviewSegment{std::string(shownText_.text()), true, occurrences_++, replacement_});
+  shownText_.decode(occurrence);
+  piece_.segments.push_back(PreviewSegment{std::string(shownText_.text()), true, occurrences_++});
   ++occurrencesInPiece_;
   for (std::size_t at = 0; at < occurrence.size(); at += unitSize_)
     if (unitAt(occurrence, at) == LF) ++lineNumber_;
@@ -125,30 +126,30 @@ bool PreviewBuilder::handOn(bool lineGoesOn) {
 }
 
 void PreviewBuilder::addText(std::string text) {
-  if (!text.empty()) piece_.segments.push_back(PreviewSegment{std::move(text), false, -1, {}});
+  if (!text.empty()) piece_.segments.push_back(PreviewSegment{std::move(text), false, -1});
 }
 
 // The first and the last bytes of a stretch hold more than kContext characters when it is longer,
 // whatever their encoding, and a character that their edge cuts into is never among those shown.
 std::string PreviewBuilder::textBefore() {
-  shownText_.decode(stretch_.last(), shown_);
+  shownText_.decode(stretch_.last());
   const bool cut = piece_.continued || shownText_.length() > kContext;
   return (cut ? kCut : "") + std::string(shownText_.last(kContext));
 }
 
 std::string PreviewBuilder::textAfter(bool lineGoesOn) {
-  shownText_.decode(stretch_.first(), shown_);
+  shownText_.decode(stretch_.first());
   const bool cut = lineGoesOn || shownText_.length() > kContext;
   return std::string(shownText_.first(kContext)) + (cut ? kCut : "");
 }
 
 std::string PreviewBuilder::textBetween() {
   if (stretch_.whole()) {
-    shownText_.decode(stretch_.all(), shown_);
+    shownText_.decode(stretch_.all());
     if (shownText_.length() <= 2 * kContext) return std::string(shownText_.text());
   }
   std::string text = textAfter(true);
-  shownText_.decode(stretch_.last(), shown_);
+  shownText_.decode(stretch_.last());
   return text.append(shownText_.last(kContext));
 }
 

@@ -47,7 +47,6 @@ class PreviewBuilder final : public RewriteSink {
   const std::optional<utf16::ByteOrder> order_;  // none for 8-bit text
   const std::size_t unitSize_;
   const DisplayEncoding shown_;
-  const std::string replacement_;
   PreviewLineSink& sink_;
   const ByteSetScanner lineEndBytes_;
   std::size_t markLeft_;               // bytes of the byte order mark not passed over yet
@@ -58,7 +57,7 @@ class PreviewBuilder final : public RewriteSink {
   StretchBytes stretch_;               // since the line's start or its last occurrence
   PreviewLine piece_;
   std::size_t occurrencesInPiece_ = 0;
-  ShownText shownText_;
+  ShownText shownText_{shown_};
   bool declined_ = false;
 };
 

@@ -6,15 +6,13 @@
 
 namespace sorvane {
 
-// A piece of a line as a preview shows it: text the run keeps, or one occurrence with what
-// replaces it. Texts are in display form: UTF-8, decoded as the viewer decodes the file, bytes
+// A piece of a line as a preview shows it: text the run keeps, or one occurrence. Texts are in display form: UTF-8, decoded as the viewer decodes the file, bytes
 // that form no character and control characters other than tab written as \xNN. A line end can
 // appear only inside an occurrence or a replacement, as one LF.
 struct PreviewSegment {
   std::string text;
   bool occurrence = false;
   std::int64_t index = -1;  // an occurrence's index in its file, counted as a run counts them
-  std::string replacement;  // an occurrence's
 };
 
 // A line that holds occurrences. Lines end at LF, CR LF or CR. The text around each occurrence
@@ -30,6 +28,7 @@ struct PreviewLine {
   std::int64_t lastNumber = 0;  // of the last line it touches: more when an occurrence holds an LF
   bool continued = false;
   std::vector<PreviewSegment> segments;  // in the file's order
+  std::string replacement;               // what replaces each occurrence, in display form
 };
 
 // Where a file's preview goes, line by line, as it is read.

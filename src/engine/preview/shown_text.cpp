@@ -7,12 +7,11 @@
 
 namespace sorvane {
 
-void ShownText::decode(std::string_view bytes, DisplayEncoding encoding) {
+void ShownText::decode(std::string_view bytes) {
   text_.clear();
   ends_.clear();
-  DisplayDecoder decoder(*this, encoding);
-  decoder.append(bytes);
-  decoder.finish();
+  decoder_.append(bytes);
+  decoder_.finish();
 }
 
 std::string_view ShownText::first(std::size_t count) const {

@@ -14,8 +14,9 @@ namespace sorvane {
 // holds, is one LF.
 class ShownText final : private DisplayTextSink {
  public:
-  // Decodes `bytes`, whole code units of text in `encoding`, in place of what it held.
-  void decode(std::string_view bytes, DisplayEncoding encoding);
+  explicit ShownText(DisplayEncoding encoding) : decoder_(*this, encoding) {}
+  // Decodes `bytes`, whole code units of text in the encoding, in place of what it held.
+  void decode(std::string_view bytes);
 
   std::string_view text() const { return text_; }
   std::size_t length() const { return ends_.size(); }
@@ -31,6 +32,7 @@ class ShownText final : private DisplayTextSink {
 
   std::string text_;
   std::vector<std::size_t> ends_;  // where each character ends in text_
+  DisplayDecoder decoder_;         // kept from stretch to stretch, with its room for text
 };
 
 }  // namespace sorvane

@@ -44,6 +44,7 @@ void DisplayDecoder::finish() {
     notCharacter(std::string_view(&odd, 1));
   }
   handOn();
+  afterCr_ = false;  // nothing follows the end: the decoder may start a new text
 }
 
 // Decides the encoding once the first bytes, or all of them (`whole`), tell it, and decodes

@@ -37,7 +37,8 @@ class DisplayDecoder {
   DisplayDecoder(DisplayTextSink& sink, DisplayEncoding encoding);
 
   void append(std::string_view bytes);
-  // The end of the text: a character it cut short forms none.
+  // The end of the text: a character it cut short forms none. Bytes appended after it start a
+  // new text in the same encoding.
   void finish();
   // Nothing until the first bytes have told it.
   std::optional<DisplayEncoding> encoding() const { return encoding_; }

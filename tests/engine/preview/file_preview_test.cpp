@@ -30,7 +30,7 @@ std::string rendered(const std::vector<PreviewLine>& lines) {
     if (line.lastNumber != line.number) out += "-" + std::to_string(line.lastNumber);
     out += line.continued ? "+: " : ": ";
     for (const PreviewSegment& piece : line.segments)
-      out += piece.occurrence ? "[" + piece.text + ">" + piece.replacement + "]" : piece.text;
+      out += piece.occurrence ? "[" + piece.text + ">" + line.replacement + "]" : piece.text;
     out += "\n";
   }
   return out;
