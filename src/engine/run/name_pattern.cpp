@@ -20,12 +20,14 @@ bool NamePattern::matchUnits(const std::vector<char32_t>& pattern, const std::ve
   std::size_t p = 0, n = 0;
   std::size_t starP = std::string::npos, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == U'*') {
+    // The pattern's star is tried first: a star in the name is an ordinary character, which
+    // must not use up the pattern's wildcard.
+    if (p < pattern.size() && pattern[p] == U'*') {
       starP = p++;
       starN = n;
+    } else if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
     } else if (starP != std::string::npos) {
       p = starP + 1;
       n = ++starN;

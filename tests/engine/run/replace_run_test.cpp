@@ -359,9 +359,9 @@ class FolderRun : public ReplaceRun {
   }
 
   void makeTree() {
-    for (const char* name : {"b.txt", "A.txt", "page.htm", "page.html", "script.js", "noext", ".hidden.txt",
-                             "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", ".hg/store", ".svn/entries",
-                             "notes.txt/inner.txt", ".sorvane-Ab3xY9.tmp"})
+    for (const char* name : {"*a", "*a.txt", "b.txt", "A.txt", "page.htm", "page.html", "script.js", "noext",
+                             ".hidden.txt", "sub/z.txt", "sub/deeper/y.txt", "Other/x.txt", ".git/config", ".hg/store",
+                             ".svn/entries", "notes.txt/inner.txt", ".sorvane-Ab3xY9.tmp"})
       file(name, "old");
   }
 };
@@ -369,18 +369,19 @@ class FolderRun : public ReplaceRun {
 // Files before folders, in name order, without version-control records and temporary files. Once
 // Other/x.txt fails as it is read or as it is renamed and the user aborts, no file after it is read.
 TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
-  const std::vector<std::string> all = {".hidden.txt", "A.txt", "b.txt", "noext", "page.htm", "page.html",
-                                        "script.js", "notes.txt/inner.txt", "Other/x.txt", "sub/z.txt",
+  // A star in a name is an ordinary character, never a wildcard of the pattern.
+  const std::vector<std::string> all = {"*a", "*a.txt", ".hidden.txt", "A.txt", "b.txt", "noext", "page.htm",
+                                        "page.html", "script.js", "notes.txt/inner.txt", "Other/x.txt", "sub/z.txt",
                                         "sub/deeper/y.txt"};
   // Each: the type, the box, what is swapped, the folder under the test's, what fails.
   const std::vector<std::tuple<std::string, CheckValue, std::vector<std::string>, std::string, std::string>> cases = {
       {kFileTypes[0].caption, CheckValue::Checked, all, "", ""},
       {kFileTypes[1].caption, CheckValue::Grayed, {"page.htm", "page.html"}, "", ""},
-      {kFileTypes[3].caption, CheckValue::Cleared, {".hidden.txt", "A.txt", "b.txt"}, "", ""},
+      {kFileTypes[3].caption, CheckValue::Cleared, {"*a.txt", ".hidden.txt", "A.txt", "b.txt"}, "", ""},
       {"Text files (*.txt)", CheckValue::Checked, {}, "", ""},
       {kFileTypes[0].caption, CheckValue::Checked, {}, "no such folder", ""},
-      {kFileTypes[0].caption, CheckValue::Checked, {all.begin(), all.begin() + 8}, "", "rename"},
-      {kFileTypes[0].caption, CheckValue::Checked, {all.begin(), all.begin() + 8}, "", "read"},
+      {kFileTypes[0].caption, CheckValue::Checked, {all.begin(), all.begin() + 10}, "", "rename"},
+      {kFileTypes[0].caption, CheckValue::Checked, {all.begin(), all.begin() + 10}, "", "read"},
   };
   host.answers = {MessageAnswer::Abort, MessageAnswer::Abort};
   for (const auto& [type, recursive, expected, under, fails] : cases) {
@@ -429,7 +430,7 @@ TEST_F(FolderRun, WhatChangesOrFailsAfterTheListingIsReportedAndPassedOver) {
       EXPECT_NE(host.messages[i].text.find("'" + folder / name + "'"), std::string::npos);
       EXPECT_NE(host.messages[i].text.find(std::string("Error number:  ") + number), std::string::npos);
     }
-    EXPECT_EQ(host.messages.back().text, removed ? "Made 7 replacements." : "Made 9 replacements.") << how;
+    EXPECT_EQ(host.messages.back().text, removed ? "Made 9 replacements." : "Made 11 replacements.") << how;
     EXPECT_EQ(readFile(outside / "z.txt"), "old");
   }
 }
