@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,7 +94,7 @@ TEST_F(Reliability, AKilledRunLeavesEachFileOldOrNewAndUndoRestoresEveryFileItFi
   EXPECT_GT(finished, 0);
 }
 
-TEST_F(Reliability, FileSizeLimitIsReportedAsDiskFullAndTheSourceStays) {
+TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSourcesStay) {
   const std::string path = folder / "large.txt";
   const std::string text = "needle\r\n" + std::string(1 << 20, 'x');
   writeFile(path, text);
@@ -103,6 +104,22 @@ TEST_F(Reliability, FileSizeLimitIsReportedAsDiskFullAndTheSourceStays) {
   EXPECT_EQ(lastLine(run.out), "Made 0 replacements.");
   EXPECT_EQ(readFile(path), text);
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"large.txt"});
+
+  // A read-only file system is named as such, not as a missing permission.
+  if (::geteuid() != 0) GTEST_SKIP() << "only root mounts the read-only file system";
+  const std::string readOnly = folder / "read-only";
+  fs::create_directory(readOnly);
+  const struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } unmount{readOnly};
+  ASSERT_EQ(::mount("tmpfs", readOnly.c_str(), "tmpfs", 0, "size=64k"), 0);
+  writeFile(readOnly + "/a.txt", "needle");
+  ASSERT_EQ(::mount(nullptr, readOnly.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  const ProgramRun refused = runProgram(kCli, {"--find", "needle", "--replace", "thread", readOnly + "/a.txt"});
+  EXPECT_EQ(refused.err,
+            "sorvane-cli: " + readOnly + "/a.txt: Path/File access error: read-only file system (error 75)\n");
+  EXPECT_EQ(readFile(readOnly + "/a.txt"), "needle");
 }
 
 // A file of another user's that "nobody" rewrites becomes nobody's, so it loses its set-id bits;

@@ -31,8 +31,9 @@ Failure failureFromErrno(int error, const std::string& path) {
       return make(76, "Path not found");
     case EACCES:
     case EPERM:
-    case EROFS:
       return make(70, "Permission denied");
+    case EROFS:
+      return make(75, "Path/File access error: read-only file system");
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
