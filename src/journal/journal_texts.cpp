@@ -1,5 +1,6 @@
 #include "journal/journal_texts.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -28,8 +29,11 @@ std::string terms(const RunRecord& run) {
   return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == CompareMode::Text ? " (ignoring case)" : "");
 }
 
-// "1 file", "2 files".
-std::string files(std::size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
+// "1 file", "2 files"; "1 replacement", "2 replacements".
+std::string counted(std::int64_t count, const std::string& noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+std::string files(std::size_t count) { return counted(static_cast<std::int64_t>(count), "file"); }
 
 }  // namespace
 
@@ -44,11 +48,11 @@ std::string runTitle(const RunRecord& run) { return localTime(run.started) + ", 
 
 std::string historyLine(const RunRecord& run, bool inProgress) {
   const std::string replacements =
-      run.replacements ? std::to_string(*run.replacements) + " replacements" : std::string("did not finish");
+      run.replacements ? counted(*run.replacements, "replacement") : std::string("did not finish");
   const char* state = inProgress ? "in progress" : run.undone ? "taken back" : "not taken back";
   const std::int64_t replaced = run.filesReplaced.value_or(static_cast<std::int64_t>(run.files.size()));
   const std::int64_t withoutCopy = run.filesWithoutCopy();
-  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + std::to_string(replaced) + " files" +
+  return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + counted(replaced, "file") +
          (withoutCopy > 0 ? " (" + std::to_string(withoutCopy) + " without a copy)" : "") + "  " + replacements + "  " +
          state;
 }

@@ -218,7 +218,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   EXPECT_TRUE(undoLastRun(state.path()).complete());
   EXPECT_EQ(fileState(a), aBefore);
   EXPECT_EQ(journal::texts::historyLine(*kept().at(1).record, false).substr(19),
-            "  test  \"old\" \u2192 \"new\"  1 files  1 replacements  taken back");
+            "  test  \"old\" \u2192 \"new\"  1 file  1 replacement  taken back");
 }
 
 // Per batch: originals linked and new contents flushed, the records made durable once, the
@@ -332,7 +332,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_EQ(std::pair(runs[0].record->files.at(0).path, runs[1].record->files.at(0).path),
             std::pair(folder / "small4.txt", folder / "small3.txt"));
   EXPECT_EQ(journal::texts::historyLine(*runs[2].record, runs[2].inProgress).substr(19),
-            "  other  \"old\" \u2192 \"new\"  1 files  did not finish  in progress");
+            "  other  \"old\" \u2192 \"new\"  1 file  did not finish  in progress");
 
   // Past the limit a file is rewritten without a copy; older runs make room for the newest.
   const auto largeBefore = fileState(large);
