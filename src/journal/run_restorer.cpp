@@ -130,10 +130,12 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
     const std::size_t end = std::min(files.size(), start + kBatchFiles);
     std::vector<Ready> batch;
     for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch);
-    // Every copy's data is on disk before the first takes its file's name.
+    // Every copy's data is on disk before the first takes its file's name. A copy that could not
+    // be written whole keeps its failure: a flush that succeeds must not make a cut copy look sound.
     std::vector<std::function<void()>> copies;
     for (Ready& ready : batch) {
-      if (ready.copy.valid()) copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
+      if (ready.copy.valid() && ready.error == 0)
+        copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
     }
     runTogether(copies);
     std::string marks;

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -124,6 +125,40 @@ TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSou
 
 // A file of another user's that "nobody" rewrites becomes nobody's, so it loses its set-id bits;
 // of the attributes, what nobody may not set (a file capability) is skipped and the rest kept.
+// With the journal on another file system, undo copies each original beside its file: on a full
+// disk no cut copy is put in place, the file keeps what the run wrote, and the next undo tries it.
+TEST_F(Reliability, UndoOntoAFullDiskPutsNoCutCopyInPlaceAndTriesAgain) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root mounts the small file system";
+  const std::string disk = folder / "small";
+  fs::create_directory(disk);
+  const struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } unmount{disk};
+  ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m"), 0);
+  const std::string path = disk + "/a.txt", text = "needle\r\n" + std::string(256 << 10, 'x');
+  writeFile(path, text);
+  ASSERT_EQ(runProgram(kCli, {"--find", "needle", "--replace", "thread", path}).status, 0);
+  const std::string rewritten = readFile(path);
+  {
+    std::ofstream filler(disk + "/filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size())) {}
+  }
+  ::sync();
+  const ProgramRun full = runProgram(kCli, {"--undo"});
+  EXPECT_NE(full.status, 0) << full.out << full.err;
+  EXPECT_NE(full.out.find("Restored 0 files."), std::string::npos) << full.out;
+  EXPECT_NE((full.out + full.err).find(path), std::string::npos) << full.out << full.err;
+  EXPECT_TRUE(readFile(path) == rewritten) << "cut to " << readFile(path).size() << " bytes";
+  EXPECT_EQ(namesIn(disk), (std::vector<std::string>{"a.txt", "filler"}));
+
+  fs::remove(disk + "/filler");
+  const ProgramRun room = runProgram(kCli, {"--undo"});
+  EXPECT_EQ(room.status, 0) << room.out << room.err;
+  EXPECT_TRUE(readFile(path) == text);
+}
+
 TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   ::chmod(folder.path().c_str(), 0777);
   const std::string readOnly = folder / "read-only.txt", unreadable = folder / "unreadable.txt";
