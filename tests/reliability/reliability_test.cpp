@@ -23,6 +23,18 @@ namespace fs = std::filesystem;
 
 const std::string kCli = SORVANE_CLI_PATH;
 
+// A small file system of its own at `path`, as root only, gone with this.
+struct MountedTmpfs {
+  MountedTmpfs(const std::string& path, const char* options) : path(path) {
+    fs::create_directory(path);
+    EXPECT_EQ(::mount("tmpfs", path.c_str(), "tmpfs", 0, options), 0) << path;
+  }
+  ~MountedTmpfs() { ::umount(path.c_str()); }
+  MountedTmpfs(const MountedTmpfs&) = delete;  // unmounts once
+  MountedTmpfs& operator=(const MountedTmpfs&) = delete;
+  std::string path;
+};
+
 class Reliability : public ::testing::Test {
  protected:
   // Runs a copy of the front end (the build may lie out of reach) as "nobody" when root.
@@ -109,12 +121,7 @@ TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSou
   // A read-only file system is named as such, not as a missing permission.
   if (::geteuid() != 0) GTEST_SKIP() << "only root mounts the read-only file system";
   const std::string readOnly = folder / "read-only";
-  fs::create_directory(readOnly);
-  const struct Unmount {
-    std::string path;
-    ~Unmount() { ::umount(path.c_str()); }
-  } unmount{readOnly};
-  ASSERT_EQ(::mount("tmpfs", readOnly.c_str(), "tmpfs", 0, "size=64k"), 0);
+  const MountedTmpfs mounted(readOnly, "size=64k");
   writeFile(readOnly + "/a.txt", "needle");
   ASSERT_EQ(::mount(nullptr, readOnly.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
   const ProgramRun refused = runProgram(kCli, {"--find", "needle", "--replace", "thread", readOnly + "/a.txt"});
@@ -123,19 +130,12 @@ TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSou
   EXPECT_EQ(readFile(readOnly + "/a.txt"), "needle");
 }
 
-// A file of another user's that "nobody" rewrites becomes nobody's, so it loses its set-id bits;
-// of the attributes, what nobody may not set (a file capability) is skipped and the rest kept.
 // With the journal on another file system, undo copies each original beside its file: on a full
 // disk no cut copy is put in place, the file keeps what the run wrote, and the next undo tries it.
 TEST_F(Reliability, UndoOntoAFullDiskPutsNoCutCopyInPlaceAndTriesAgain) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root mounts the small file system";
   const std::string disk = folder / "small";
-  fs::create_directory(disk);
-  const struct Unmount {
-    std::string path;
-    ~Unmount() { ::umount(path.c_str()); }
-  } unmount{disk};
-  ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m"), 0);
+  const MountedTmpfs mounted(disk, "size=1m");
   const std::string path = disk + "/a.txt", text = "needle\r\n" + std::string(256 << 10, 'x');
   writeFile(path, text);
   ASSERT_EQ(runProgram(kCli, {"--find", "needle", "--replace", "thread", path}).status, 0);
@@ -159,6 +159,8 @@ TEST_F(Reliability, UndoOntoAFullDiskPutsNoCutCopyInPlaceAndTriesAgain) {
   EXPECT_TRUE(readFile(path) == text);
 }
 
+// A file of another user's that "nobody" rewrites becomes nobody's, so it loses its set-id bits;
+// of the attributes, what nobody may not set (a file capability) is skipped and the rest kept.
 TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   ::chmod(folder.path().c_str(), 0777);
   const std::string readOnly = folder / "read-only.txt", unreadable = folder / "unreadable.txt";
