@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <tuple>
 #include <sys/wait.h>
+#include <thread>
 
 namespace sorvane::testing {
 namespace {
@@ -201,7 +202,11 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   bool journalFree = false, runHeld = false;
   const journal::UndoOptions options{.progress = [&](std::size_t, std::size_t) {
     const FileDescriptor lock(::open((runsFolder() + "/.lock").c_str(), O_RDONLY));
-    journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
+    // The history listing beside it may hold the journal's lock for a moment: try a while.
+    for (int tries = 0; tries < 100 && !journalFree; ++tries) {
+      journalFree = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
+      if (!journalFree) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     const FileDescriptor run(::open(runFolder().c_str(), O_RDONLY | O_DIRECTORY));
     runHeld = !journal::tryLockRun(run.get());
   }};
