@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -91,9 +92,22 @@ int restoreAttributes(int fd, const FileRecord& file) {
   return 0;
 }
 
-// A copy of the kept original beside the file, under a temporary name, with the original's
+// Gives a copy of the original the attributes it lacks (extended ones, access lists) from the file
+// the run left as `name` in `folder`, which carries the original's, then the original's owner, mode
+// and time. The rewrite's own code does it, so a copy never keeps an access list the file did not
+// have, nor comes back without one it had: where that cannot be done, the copy is not used.
+int giveAttributes(int to, int folder, const std::string& name, const FileRecord& file) {
+  const FileDescriptor live(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat status {};
+  if (!live.valid() || ::fstat(live.get(), &status) != 0) return errno;
+  if (const int error = copyFileAttributes(live.get(), status, to, &::fsetxattr)) return error;
+  return restoreAttributes(to, file);
+}
+
+// A copy of the kept original beside the file `name`, under a temporary name, with the original's
 // attributes; the caller flushes it and renames it over the file. `temporary` names it once made.
-int copyBeside(int kept, int folder, const FileRecord& file, std::string& temporary, FileDescriptor& copy) {
+int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file, std::string& temporary,
+               FileDescriptor& copy) {
   for (int attempt = 0; attempt < 100 && !copy.valid(); ++attempt) {
     const std::string name = randomTemporaryName();
     copy.reset(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -102,7 +116,7 @@ int copyBeside(int kept, int folder, const FileRecord& file, std::string& tempor
   }
   if (!copy.valid()) return EEXIST;
   const int error = copyFileData(kept, file.size, copy.get());
-  return error != 0 ? error : restoreAttributes(copy.get(), file);
+  return error != 0 ? error : giveAttributes(copy.get(), folder, name, file);
 }
 
 }  // namespace
@@ -174,9 +188,12 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
     outcome_.restored.push_back(file.path);
     return;
   }
-  ready.error = file.written.device == journalDevice_
-                    ? restoreAttributes(ready.kept.get(), file)
-                    : copyBeside(ready.kept.get(), folder, file, ready.temporary, ready.copy);
+  if (file.written.device != journalDevice_)
+    ready.error = copyBeside(ready.kept.get(), folder, ready.name, file, ready.temporary, ready.copy);
+  else if (file.kept == Kept::Copy)
+    ready.error = giveAttributes(ready.kept.get(), folder, ready.name, file);
+  else  // the original's own inode, with its own extended attributes and access list
+    ready.error = restoreAttributes(ready.kept.get(), file);
   batch.push_back(std::move(ready));
 }
 
@@ -206,7 +223,7 @@ void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
     error = move(runFolder_, keptName.c_str(), RENAME_EXCHANGE);
     if (error == EINVAL) error = move(runFolder_, keptName.c_str(), 0);  // a file system that cannot swap
     // A file system mounted twice is one that renames do not cross: a copy does.
-    if (error == EXDEV && (error = copyBeside(ready.kept.get(), ready.folder, file, ready.temporary, ready.copy)) == 0 &&
+    if (error == EXDEV && (error = copyBeside(ready.kept.get(), ready.folder, ready.name, file, ready.temporary, ready.copy)) == 0 &&
         ::fdatasync(ready.copy.get()) != 0)
       error = errno;
     if (error == 0 && ready.copy.valid()) error = move(ready.folder, ready.temporary.c_str(), 0);
