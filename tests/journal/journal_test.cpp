@@ -107,6 +107,15 @@ int failingMove(int fromFolder, const char* from, int toFolder, const char* to, 
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
+// A file system that cannot swap two names, as NFS.
+int cannotSwap(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+  if (flags & RENAME_EXCHANGE) {
+    errno = EINVAL;
+    return -1;
+  }
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
+}
+
 // A disk that runs full in the middle of the first manifest line that starts with `fullAt`.
 std::string fullAt;
 ssize_t fillingDisk(int fd, const void* data, std::size_t size) {
@@ -222,7 +231,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   EXPECT_TRUE(undo.get().complete());
   EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld), std::tuple(2u, true, true));
   EXPECT_EQ(readFile(a), "new a\r\n");
-  EXPECT_TRUE(undoLastRun(state.path()).complete());
+  EXPECT_TRUE(undoLastRun(state.path(), {.move = &cannotSwap}).complete());
   EXPECT_EQ(fileState(a), aBefore);
   EXPECT_EQ(journal::texts::historyLine(*kept().at(1).record, false).substr(19),
             "  test  \"old\" \u2192 \"new\"  1 file  1 replacement  taken back");
