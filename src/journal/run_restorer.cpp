@@ -198,13 +198,17 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
-  if (!FileFingerprint::of(now).sameVersionAs(file.written)) return false;
+  const FileFingerprint found = FileFingerprint::of(now);
+  // The undo of a later run that rewrote the file put this one back, which set the time anew;
+  // where the journal lies on another file system it put back a copy, with an inode of its own.
+  const auto later = later_.find(file.path);
+  if (later != later_.end() && later->second && sameTime(now.st_ctim, *later->second))
+    return found.device == file.written.device && found.size == file.written.size &&
+           sameTime(found.modified, file.written.modified);
+  if (!found.sameVersionAs(file.written)) return false;
   // The status-change time no one can set tells an edit that kept the size and put the
   // modification time back.
-  if (!file.placedChange || sameTime(now.st_ctim, *file.placedChange)) return true;
-  // The undo of a later run that rewrote the file put this one back, which set the time anew.
-  const auto later = later_.find(file.path);
-  return later != later_.end() && later->second && sameTime(now.st_ctim, *later->second);
+  return !file.placedChange || sameTime(now.st_ctim, *file.placedChange);
 }
 
 void RunRestorer::putInPlace(Ready& ready, std::string& marks) {

@@ -320,6 +320,18 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     if (kept == Kept::Copy) EXPECT_TRUE(fileState(path) == before && attributesOf(path) == attributesBefore);
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
+  if (haveShm) {
+    // Stacked undos: the newer run's undo put back a copy, with an inode of its own, which the
+    // older run knows by what that undo recorded of it.
+    writeOld(path, "old", 0644);
+    const auto before = fileState(path);
+    RunRecorder recorder(elsewhere->path(), "test");
+    run(recorder, {path});
+    const FileDescriptor heldOpen(::open(path.c_str(), O_RDONLY));  // so the copy cannot reuse its inode
+    run(recorder, {path}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "newer"; });
+    EXPECT_TRUE(undoLastRun(elsewhere->path()).complete() && undoLastRun(elsewhere->path()).complete());
+    EXPECT_EQ(fileState(path), before);
+  }
   if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
 }
 
