@@ -73,7 +73,9 @@ std::string undoReport(const UndoOutcome& outcome, bool dryRun) {
     return "Would restore " + files(outcome.restored.size()) + "." +
            (outcome.leftAlone.empty() ? "" : " " + leftAlone + " would be left alone.");
   }
-  return "Restored " + files(outcome.restored.size()) + "." +
+  const std::string before = outcome.restoredBefore == 0 ? ""
+                             : " " + std::to_string(outcome.restoredBefore) + " more had been restored by an undo that was cut off.";
+  return "Restored " + files(outcome.restored.size()) + "." + before +
          (outcome.leftAlone.empty()  ? ""
           : outcome.triesAgain       ? " " + leftAlone + " left alone; the next undo tries the rest of the run."
                                      : " " + leftAlone + " left alone.");

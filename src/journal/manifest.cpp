@@ -174,6 +174,15 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
     run.replacements = replacements;
     return true;
   }
+  if (kind == "aside") {
+    int index = 0;
+    std::string name;
+    if (!fields.number(index) || !fields.text(name) || !fields.done()) return false;
+    const auto file = numbered(run.files, index);
+    if (file == run.files.end() || file->index != index) return false;
+    file->aside.push_back(std::move(name));
+    return true;
+  }
   if (kind == "placed" || kind == "restored") {
     int index = 0;
     timespec changed{};
@@ -192,6 +201,7 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
     run.undone = true;
     return true;
   }
+  if (kind == "tidied" && fields.time(when) && fields.done()) return true;
   return false;
 }
 
@@ -243,6 +253,10 @@ std::string endLine(std::int64_t replacements, std::int64_t filesReplaced) {
   return "end " + std::to_string(replacements) + " " + std::to_string(filesReplaced) + "\n";
 }
 
+std::string asideLine(int index, const std::string& name) {
+  return "aside " + std::to_string(index) + " " + escaped(name) + "\n";
+}
+
 std::string placedLine(int index, const timespec& changed) {
   return "placed " + std::to_string(index) + " " + timeField(changed) + "\n";
 }
@@ -254,6 +268,8 @@ std::string restoredLine(int index, const timespec& changed) {
 std::string triedLine(const timespec& when) { return "tried " + timeField(when) + "\n"; }
 
 std::string undoneLine(const timespec& when) { return "undone " + timeField(when) + "\n"; }
+
+std::string tidiedLine(const timespec& when) { return "tidied " + timeField(when) + "\n"; }
 
 std::optional<RunRecord> parseManifest(std::string_view text) {
   RunRecord run;
@@ -270,6 +286,8 @@ std::optional<RunRecord> parseManifest(std::string_view text) {
                             : lineNumber == 2 ? parseRunLine(line, run)
                                               : parseRecordLine(line, run);
     if (!understood) return std::nullopt;
+    const std::string_view kind = line.substr(0, line.find(' '));
+    run.cutOff = lineNumber > 1 && kind != "end" && kind != "tried" && kind != "undone" && kind != "tidied";
   }
   if (placesFiles && run.replacements) dropUnplaced(run);
   return run;

@@ -16,11 +16,14 @@
 // The lines, after the format's name and the run's own line:
 //   file N ...     the original of a file about to be replaced, kept as N in the run's folder;
 //                  written again for a retried file, whose later attempt takes the record over
+//   aside N NAME   a temporary name about to be given beside file N, by the run (its new content)
+//                  or by undo (a copy of its original), so one left by a kill can be removed
 //   placed N T     file N took its new content's place; T is its status-change time after that
 //   end R F        the run ended with R replacements in F files
 //   restored N T   undo gave file N its original back; T is its status-change time after that
 //   tried T        an undo left some files for a reason that may pass; the next one tries them
 //   undone T       the run was taken back
+//   tidied T       what a run or undo cut off left beside the files was removed
 namespace sorvane::journal {
 
 inline constexpr std::string_view kManifestName = "manifest";
@@ -47,6 +50,7 @@ struct FileRecord {
   // Undo gave it its original back, which then had this status-change time: an undo of an
   // older run that rewrote the same file knows it by it.
   std::optional<timespec> restored;
+  std::vector<std::string> aside;  // the temporary names given beside it
 };
 
 struct RunRecord {
@@ -61,6 +65,9 @@ struct RunRecord {
   std::optional<std::int64_t> filesReplaced;
   bool undone = false;
   int undoAttempts = 0;  // undos that left files for a reason that may pass
+  // The last line does not close the run nor an undo of it: a kill cut one off, and may have
+  // left temporary files beside the run's files.
+  bool cutOff = false;
 
   std::uint64_t keptBytes() const;
   // The files put in place without an original kept: undo cannot take them back.
@@ -70,10 +77,12 @@ struct RunRecord {
 std::string headerLines(const RunRecord& run);
 std::string fileLine(const FileRecord& file);
 std::string endLine(std::int64_t replacements, std::int64_t filesReplaced);
+std::string asideLine(int index, const std::string& name);
 std::string placedLine(int index, const timespec& changed);
 std::string restoredLine(int index, const timespec& changed);
 std::string triedLine(const timespec& when);
 std::string undoneLine(const timespec& when);
+std::string tidiedLine(const timespec& when);
 
 // A path undo may write to: absolute, without "." or ".." steps and without NUL bytes.
 bool isPlainAbsolutePath(const std::string& path);

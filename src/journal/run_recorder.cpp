@@ -1,5 +1,7 @@
 #include "journal/run_recorder.h"
 
+#include "journal/leftovers.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -51,7 +53,8 @@ void RunRecorder::runStarted(const std::string& find, const std::string& replace
   kept_ = 0;
 }
 
-int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) {
+int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
+                              const std::string& temporaryName) {
   attempts_.emplace_back();
   const int attempt = static_cast<int>(attempts_.size());
   if (failed_ || (!runFolder_.valid() && !openRun())) return cannotTakeBack(attempt, original, "the journal failed");
@@ -70,7 +73,8 @@ int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprin
   if (file.kept == Kept::None) cannotTakeBack(attempt, original, why);
   file.written = replacement;
   // Cut back when it fails; what was kept for it goes when the run ends, as it was never placed.
-  if (!manifest_.append(fileLine(file))) {
+  // With the name the new content is to take, so that one left there by a kill can be removed.
+  if (!manifest_.append(fileLine(file) + asideLine(file.index, temporaryName))) {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
     return cannotTakeBack(attempt, original, "the journal failed");
   }
@@ -180,6 +184,7 @@ void RunRecorder::prune(std::uint64_t needed) {
     // one read here removed by another meanwhile.
     const bool locked = calls_.lock(run.get(), LOCK_EX | LOCK_NB) == 0;
     const auto record = readRun(run.get(), error);
+    if (locked && record && record->cutOff) tidy(run.get(), *record);
     const std::uint64_t bytes = record ? record->keptBytes() : 0;
     total += bytes;
     ++count;
@@ -194,6 +199,14 @@ void RunRecorder::prune(std::uint64_t needed) {
     --count;
   }
   othersKept_ = total;
+}
+
+void RunRecorder::tidy(int runFolder, const RunRecord& record) {
+  removeLeftovers(record);
+  ManifestFile manifest;
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (manifest.open(runFolder)) manifest.append(tidiedLine(now));
 }
 
 bool RunRecorder::makeRoom(std::uint64_t bytes) {

@@ -51,7 +51,8 @@ class RunRecorder final : public RunJournal {
   void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
   void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
-  int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) override;
+  int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
+                   const std::string& temporaryName) override;
   void makeKeptDurable() override;
   void putInPlace(int record, const timespec& changed) override;
   void runEnded(std::int64_t replacements, std::int64_t filesReplaced) override;
@@ -71,6 +72,8 @@ class RunRecorder final : public RunJournal {
   // Prunes the oldest finished runs until `needed` more bytes fit beside the kept ones.
   void prune(std::uint64_t needed);
   bool makeRoom(std::uint64_t bytes);
+  // Removes what a kill left beside the files of a run or its undo, once, and says so on its manifest.
+  void tidy(int runFolder, const RunRecord& record);
   // The record an attempt on `path` is to write: the one an earlier attempt left unplaced, or a new one.
   int recordFor(const std::string& path, int attempt);
   Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes, std::string& why);

@@ -6,6 +6,7 @@
 #include "engine/files/file_fingerprint.h"
 #include "engine/files/temporary_name.h"
 #include "journal/journal_folder.h"
+#include "journal/leftovers.h"
 
 #include <algorithm>
 #include <atomic>
@@ -48,22 +49,6 @@ bool mayPass(int error) {
   }
 }
 
-// Opens an absolute folder one step at a time, each relative to the one before, so no limit on
-// a path's length applies and no symbolic link is followed.
-FileDescriptor openFolder(const std::string& path) {
-  FileDescriptor folder(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  for (std::size_t start = 1; folder.valid() && start < path.size();) {
-    const std::size_t slash = std::min(path.find('/', start), path.size());
-    const std::string step = path.substr(start, slash - start);
-    int fd = ::openat(folder.get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    // A folder that may be searched but not read still leads to its files.
-    if (fd < 0 && errno == EACCES) fd = ::openat(folder.get(), step.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    folder.reset(fd);
-    start = slash + 1;
-  }
-  return folder;
-}
-
 // Runs every task, several at once, and returns when all have run.
 void runTogether(const std::vector<std::function<void()>>& tasks) {
   std::atomic<std::size_t> next = 0;
@@ -104,17 +89,13 @@ int giveAttributes(int to, int folder, const std::string& name, const FileRecord
   return restoreAttributes(to, file);
 }
 
-// A copy of the kept original beside the file `name`, under a temporary name, with the original's
-// attributes; the caller flushes it and renames it over the file. `temporary` names it once made.
-int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file, std::string& temporary,
+// A copy of the kept original beside the file `name`, under the temporary name `temporary`, which
+// the manifest holds already, with the original's attributes; the caller flushes it and renames
+// it over the file.
+int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file, const std::string& temporary,
                FileDescriptor& copy) {
-  for (int attempt = 0; attempt < 100 && !copy.valid(); ++attempt) {
-    const std::string name = randomTemporaryName();
-    copy.reset(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (copy.valid()) temporary = name;
-    if (!copy.valid() && errno != EEXIST) return errno;
-  }
-  if (!copy.valid()) return EEXIST;
+  copy.reset(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!copy.valid()) return errno;
   const int error = copyFileData(kept, file.size, copy.get());
   return error != 0 ? error : giveAttributes(copy.get(), folder, name, file);
 }
@@ -140,10 +121,13 @@ RunRestorer::RunRestorer(int runFolder, std::string runPath, const UndoOptions& 
 }
 
 void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestFile* manifest) {
+  manifest_ = manifest;
   for (std::size_t start = 0; start < files.size(); start += kBatchFiles) {
     const std::size_t end = std::min(files.size(), start + kBatchFiles);
     std::vector<Ready> batch;
-    for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch);
+    std::string marks;
+    for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch, marks);
+    copyAside(batch);
     // Every copy's data is on disk before the first takes its file's name. A copy that could not
     // be written whole keeps its failure: a flush that succeeds must not make a cut copy look sound.
     std::vector<std::function<void()>> copies;
@@ -152,7 +136,6 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
         copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
     }
     runTogether(copies);
-    std::string marks;
     for (Ready& ready : batch) putInPlace(ready, marks);
     flushFolders();
     // Marked once the renames are durable: a file marked restored is never tried again.
@@ -163,7 +146,7 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
   }
 }
 
-void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
+void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch, std::string& marks) {
   std::string name;
   const int folder = folderOf(file.path, name);
   struct stat now {};
@@ -174,7 +157,11 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
   if (!isAsTheRunLeftIt(now, file)) {
     // The run ended between keeping the original and putting the file in place: it is as it was.
     if (!file.placedChange && now.st_size == file.size && sameTime(now.st_mtim, file.modified)) return;
-    return leaveAlone(file, "changed since the run");
+    if (!wasPutBack(now, file, folder, name)) return leaveAlone(file, "changed since the run");
+    // An undo cut off after its renames, before their marks: it is marked now, not tried again.
+    if (!options_.dryRun) marks += restoredLine(file.index, now.st_ctim);
+    ++outcome_.restoredBefore;
+    return;
   }
   if (file.kept == Kept::None) return leaveAlone(file, "no copy was kept");
   Ready ready{&file, folder, std::move(name),
@@ -189,12 +176,27 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch) {
     return;
   }
   if (file.written.device != journalDevice_)
-    ready.error = copyBeside(ready.kept.get(), folder, ready.name, file, ready.temporary, ready.copy);
+    ready.temporary = randomTemporaryName();  // copied once the batch's names are recorded
   else if (file.kept == Kept::Copy)
     ready.error = giveAttributes(ready.kept.get(), folder, ready.name, file);
   else  // the original's own inode, with its own extended attributes and access list
     ready.error = restoreAttributes(ready.kept.get(), file);
   batch.push_back(std::move(ready));
+}
+
+void RunRestorer::copyAside(std::vector<Ready>& batch) {
+  std::string names;
+  for (const Ready& ready : batch)
+    if (!ready.temporary.empty()) names += asideLine(ready.file->index, ready.temporary);
+  if (names.empty()) return;
+  const int recorded = manifest_->append(names) ? 0 : errno;
+  for (Ready& ready : batch) {
+    if (ready.temporary.empty()) continue;
+    ready.error = recorded != 0 ? recorded
+                                : copyBeside(ready.kept.get(), ready.folder, ready.name, *ready.file, ready.temporary,
+                                             ready.copy);
+    if (ready.error != 0 && !ready.copy.valid()) ready.temporary.clear();  // never made: nothing to remove
+  }
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
@@ -209,6 +211,21 @@ bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& fil
   // The status-change time no one can set tells an edit that kept the size and put the
   // modification time back.
   return !file.placedChange || sameTime(now.st_ctim, *file.placedChange);
+}
+
+bool RunRestorer::wasPutBack(const struct stat& now, const FileRecord& file, int folder, const std::string& name) const {
+  const std::string keptName = std::to_string(file.index);
+  struct stat kept {};
+  if (file.kept == Kept::None || ::fstatat(runFolder_, keptName.c_str(), &kept, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  // Swapped: what the run wrote now lies in the journal, in the original's place.
+  if (file.written.device == journalDevice_) return FileFingerprint::of(kept).sameVersionAs(file.written);
+  // Copied beside and renamed: the file is the original again, in its bytes and attributes.
+  if (now.st_size != file.size || !sameTime(now.st_mtim, file.modified) || (now.st_mode & 07777) != file.mode ||
+      now.st_uid != file.owner)
+    return false;
+  const FileDescriptor live(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
+      original(::openat(runFolder_, keptName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  return live.valid() && original.valid() && sameFileData(live.get(), original.get(), file.size);
 }
 
 void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
@@ -227,9 +244,13 @@ void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
     error = move(runFolder_, keptName.c_str(), RENAME_EXCHANGE);
     if (error == EINVAL) error = move(runFolder_, keptName.c_str(), 0);  // a file system that cannot swap
     // A file system mounted twice is one that renames do not cross: a copy does.
-    if (error == EXDEV && (error = copyBeside(ready.kept.get(), ready.folder, ready.name, file, ready.temporary, ready.copy)) == 0 &&
-        ::fdatasync(ready.copy.get()) != 0)
-      error = errno;
+    if (error == EXDEV) {
+      ready.temporary = randomTemporaryName();
+      error = manifest_->append(asideLine(file.index, ready.temporary)) ? 0 : errno;
+      if (error == 0) error = copyBeside(ready.kept.get(), ready.folder, ready.name, file, ready.temporary, ready.copy);
+      if (error == 0 && ::fdatasync(ready.copy.get()) != 0) error = errno;
+      if (!ready.copy.valid()) ready.temporary.clear();
+    }
     if (error == 0 && ready.copy.valid()) error = move(ready.folder, ready.temporary.c_str(), 0);
   }
   if (error != 0) {
@@ -249,7 +270,7 @@ int RunRestorer::folderOf(const std::string& path, std::string& name) {
   const std::string parent = path.substr(0, slash);
   for (const Folder& folder : folders_)
     if (folder.path == parent) return folder.fd.get();
-  FileDescriptor fd = openFolder(parent);
+  FileDescriptor fd = openAbsoluteFolder(parent);
   if (!fd.valid()) return -1;
   folders_.push_back({parent, std::move(fd)});
   return folders_.back().fd.get();

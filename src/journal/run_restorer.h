@@ -35,8 +35,14 @@ class RunRestorer {
     bool renamedInto = false;
   };
 
-  void prepare(const FileRecord& file, std::vector<Ready>& batch);
+  // Readies the file's original, or leaves it alone; a file found restored is marked on `marks`.
+  void prepare(const FileRecord& file, std::vector<Ready>& batch, std::string& marks);
+  // Copies the originals of the batch that go beside their files, once the names they take are
+  // on the manifest.
+  void copyAside(std::vector<Ready>& batch);
   bool isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const;
+  // An undo cut off before it marked its renames already gave the file its original back.
+  bool wasPutBack(const struct stat& now, const FileRecord& file, int folder, const std::string& name) const;
   void putInPlace(Ready& ready, std::string& marks);
   int folderOf(const std::string& path, std::string& name);
   void flushFolders();
@@ -48,6 +54,7 @@ class RunRestorer {
   const UndoOptions& options_;
   const LaterRestores& later_;
   UndoOutcome& outcome_;
+  ManifestFile* manifest_ = nullptr;  // none in a dry run
   std::vector<Folder> folders_;  // the batch's, each flushed once
   std::vector<const FileRecord*> left_;  // the records of outcome_.leftAlone, in its order
   bool leftAnyThatMayPass_ = false;

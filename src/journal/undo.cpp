@@ -1,6 +1,7 @@
 #include "journal/undo.h"
 
 #include "journal/journal_folder.h"
+#include "journal/leftovers.h"
 #include "journal/manifest_file.h"
 #include "journal/run_restorer.h"
 
@@ -62,7 +63,9 @@ std::optional<RunToUndo> RunToUndo::choose(const std::string& stateHome, UndoOut
       return std::nullopt;
     }
     if (!record->undone && !locked) {
-      outcome = UndoOutcome{UndoOutcome::Kind::InProgress, {}, std::move(*record), {}, {}, false};
+      outcome = UndoOutcome{};
+      outcome.kind = UndoOutcome::Kind::InProgress;
+      outcome.run = std::move(*record);
       return std::nullopt;
     }
     if (record->undone || filesToTry(*record).empty()) {
@@ -83,6 +86,8 @@ UndoOutcome RunToUndo::takeBack(const UndoOptions& options) {
   // Nothing is restored that could not be marked: it would be tried again as changed.
   if (!options.dryRun && !manifest.open(folder_.get()))
     return refused(path_ + ": its manifest cannot be written: " + systemError(errno));
+  // What a kill left beside the files goes first, so no copy of it is taken for the user's.
+  if (!options.dryRun && record_.cutOff) removeLeftovers(record_);
   RunRestorer restorer(folder_.get(), path_, options, later_, outcome);
   restorer.restore(filesToTry(record_), options.dryRun ? nullptr : &manifest);
   if (options.dryRun) return outcome;

@@ -32,6 +32,8 @@ struct UndoOutcome {
   std::string error;  // why it was refused, or why the run could not be marked
   RunRecord run;      // as it was before this undo
   std::vector<std::string> restored;  // last rewritten first
+  // Files an earlier undo, cut off before it could mark them, had restored already.
+  std::size_t restoredBefore = 0;
   std::vector<LeftAlone> leftAlone;
   // Some files were left for a reason that may pass (a full disk, a permission): the run is not
   // taken back yet, and the next undo tries the rest of it.

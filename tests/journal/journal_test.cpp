@@ -116,6 +116,29 @@ int cannotSwap(int fromFolder, const char* from, int toFolder, const char* to, u
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
+// An undo killed once it has put two files back, before it could mark them.
+int killedAfterTwoRenames(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+  static int renames = 0;
+  const int moved = ::renameat2(fromFolder, from, toFolder, to, flags);
+  if (++renames == 2) ::_exit(9);
+  return moved;
+}
+
+// A run killed once its new content has its temporary name, before the rename.
+int killedOnRename(int, const char*, int, const char*) { ::_exit(9); }
+
+// Runs `work` in a child process, which is to be killed in it.
+void inKilledChild(const std::function<void()>& work) {
+  if (const pid_t child = ::fork(); child == 0) {
+    work();
+    ::_exit(0);
+  } else {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+  }
+}
+
 // A disk that runs full in the middle of the first manifest line that starts with `fullAt`.
 std::string fullAt;
 ssize_t fillingDisk(int fd, const void* data, std::size_t size) {
@@ -352,7 +375,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   const std::string busy = folder / "busy.txt";
   const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
   const FileDescriptor file(::open(busy.c_str(), O_RDONLY));
-  concurrent.keepOriginal({parent.get(), "busy.txt", busy, file.get(), statusOf(busy)}, FileFingerprint{});
+  concurrent.keepOriginal({parent.get(), "busy.txt", busy, file.get(), statusOf(busy)}, FileFingerprint{}, ".sorvane-busy00.tmp");
   concurrent.makeKeptDurable();
 
   prunedFolder = runsFolder();
@@ -517,6 +540,47 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
 }
 
 // Set-id bits come back only with their owner: they would lend the rights of whoever undoes.
+// The undo after a killed one takes back only the rest, and says how many the killed one put back,
+// with the journal beside the files (swapped names) and on another file system (copies).
+TEST_F(Journal, AnUndoAfterAKilledOneKnowsWhatItPutBack) {
+  std::vector<std::string> stateHomes = {state.path()};
+  std::optional<TempFolder> elsewhere;
+  if (statusOf("/dev/shm").st_dev != statusOf(folder.path()).st_dev) stateHomes.push_back(elsewhere.emplace("/dev/shm").path());
+  const std::vector<std::string> files = {folder / "a.txt", folder / "b.txt", folder / "c.txt"};
+  for (const std::string& stateHome : stateHomes) {
+    SCOPED_TRACE(stateHome);
+    for (const std::string& path : files) writeOld(path, "old", 0640);
+    RunRecorder recorder(stateHome, "test");
+    run(recorder, files);
+    inKilledChild([&] { undoLastRun(stateHome, {.move = &killedAfterTwoRenames}); });
+    const UndoOutcome outcome = undoLastRun(stateHome);
+    EXPECT_TRUE(outcome.complete());
+    EXPECT_EQ(journal::texts::undoReport(outcome, false),
+              "Restored 1 file. 2 more had been restored by an undo that was cut off.");
+    for (const std::string& path : files) EXPECT_EQ(readFile(path), "old") << path;
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+  }
+}
+
+// The new content a killed run left under its temporary name goes with the next run, or the undo.
+TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
+  const std::string a = folder / "a.txt", b = folder / "b.txt";
+  for (const bool undo : {false, true}) {
+    SCOPED_TRACE(undo ? "undo" : "next run");
+    writeFile(a, "old");
+    writeFile(b, "old");
+    RunRecorder recorder(state.path(), "test");
+    inKilledChild([&] { run(recorder, {a}, {.swap = {.rename = &killedOnRename}}); });
+    ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
+    if (undo)
+      EXPECT_TRUE(undoLastRun(state.path()).complete());
+    else
+      run(recorder, {b});
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(readFile(a), "old");
+  }
+}
+
 TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that another user takes back";
   const std::string path = folder / "tool";

@@ -24,7 +24,8 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
                                  .replace = text};
     std::string manifest = journal::headerLines(run);
     for (const int index : {1, 2})
-      manifest += journal::fileLine({.index = index, .path = path, .kept = journal::Kept::Link});
+      manifest += journal::fileLine({.index = index, .path = path, .kept = journal::Kept::Link}) +
+                  journal::asideLine(index, text);
     manifest += journal::placedLine(2, {1700000001, 7}) + journal::endLine(3, 1) +
                 journal::restoredLine(2, {1700000003, 9}) + journal::triedLine({1700000002, 0});
     const auto read = journal::parseManifest(manifest);
@@ -33,10 +34,11 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
     ASSERT_EQ(read->files.size(), 1u) << "the attempt that never took its place is not the run's";
     const FileRecord& file = read->files[0];
     EXPECT_EQ(std::tuple(file.index, file.path, file.placedChange.value_or(timespec{}).tv_nsec,
-                         file.restored.value_or(timespec{}).tv_nsec),
-              std::tuple(2, path, 7, 9));
+                         file.restored.value_or(timespec{}).tv_nsec, file.aside, read->cutOff),
+              std::tuple(2, path, 7, 9, std::vector<std::string>{text}, false));
     // Cut off before its end, a run keeps every record: undo tells which took their place.
-    EXPECT_EQ(journal::parseManifest(manifest.substr(0, manifest.find("end ")))->files.size(), 2u);
+    const auto cut = journal::parseManifest(manifest.substr(0, manifest.find("end ")));
+    EXPECT_EQ(std::pair(cut->files.size(), cut->cutOff), std::pair(std::size_t{2}, true));
   }
 }
 

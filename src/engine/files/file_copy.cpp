@@ -53,4 +53,17 @@ int copyFileData(int from, off_t size, int to, SeekCall seek) {
   return ::ftruncate(to, size) == 0 ? 0 : errno;
 }
 
+bool sameFileData(int a, int b, off_t size) {
+  std::vector<char> first(kChunk), second(kChunk);
+  for (off_t offset = 0; offset < size;) {
+    const std::size_t want = static_cast<std::size_t>(std::min(size - offset, static_cast<off_t>(kChunk)));
+    const ssize_t got = ::pread(a, first.data(), want, offset);
+    if (got <= 0 || ::pread(b, second.data(), static_cast<std::size_t>(got), offset) != got ||
+        !std::equal(first.begin(), first.begin() + got, second.begin()))
+      return false;
+    offset += got;
+  }
+  return true;
+}
+
 }  // namespace sorvane

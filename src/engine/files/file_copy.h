@@ -15,4 +15,7 @@ using SeekCall = off_t (*)(int fd, off_t offset, int whence);
 // stopped it (EIO when `from` turned out shorter than `size`).
 int copyFileData(int from, off_t size, int to, SeekCall seek = &::lseek);
 
+// Both files hold `size` bytes, the same ones; a read that fails counts as a difference.
+bool sameFileData(int a, int b, off_t size);
+
 }  // namespace sorvane

@@ -127,16 +127,11 @@ bool ReplacementFile::failToCreate(int error) {
 }
 
 Status ReplacementFile::linkUnnamed() {
-  const std::string source = descriptorPath(temporaryFd_);
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string name = randomTemporaryName();
-    if (calls_.link(AT_FDCWD, source.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      temporaryName_ = std::move(name);
-      return succeeded();
-    }
-    if (errno != EEXIST) return failed(errno);
-  }
-  return failed(EEXIST);
+  // Only the name the journal was told of: another could be left behind by a kill unknown.
+  if (calls_.link(AT_FDCWD, descriptorPath(temporaryFd_).c_str(), folder_, plannedName_.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    return failed(errno);
+  temporaryName_ = plannedName_;
+  return succeeded();
 }
 
 bool ReplacementFile::finishWriting() {
@@ -155,12 +150,14 @@ Status ReplacementFile::seal() {
   if (::fstat(temporaryFd_, &written) != 0) return failed(errno);
   size_ = static_cast<std::uint64_t>(written.st_size);
   written_ = FileFingerprint::of(written);
+  if (temporaryName_.empty()) plannedName_ = randomTemporaryName();
   return succeeded();
 }
 
 void ReplacementFile::keepOriginalIn(RunJournal& journal) {
   journal_ = &journal;
-  attempt_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_);
+  attempt_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_,
+                                  temporaryName_.empty() ? plannedName_ : temporaryName_);
 }
 
 Status ReplacementFile::flush() {

@@ -107,6 +107,7 @@ class ReplacementFile final : public RewriteSink {
   WriteTuning tuning_;
   Yielder& yielder_;
   std::string temporaryName_;  // empty while the temporary file has no name
+  std::string plannedName_;    // the name an unnamed one is to take, chosen once it is sealed
   int temporaryFd_ = -1;
   std::unique_ptr<ReplacementWriter> writer_;
   // Stretches at least this long are copied by the kernel: in a sparse source, any that may

@@ -29,8 +29,10 @@ class RunJournal {
   // Called once the new content is written, before it is flushed, in run order: keeps the
   // original and its record. `replacement` is the new content's, taken before its rename. Their
   // writes go to disk with the new content's flush where the file system allows. Returns the
-  // number putInPlace is to be given for this attempt.
-  virtual int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement) = 0;
+  // number putInPlace is to be given for this attempt. `temporaryName` is the name the new
+  // content holds, or is to be given, beside the original until its rename.
+  virtual int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
+                           const std::string& temporaryName) = 0;
   // Called once per batch, when the new contents of the batch are on disk, before the first
   // takes its original's name: what was kept must be durable when this returns.
   virtual void makeKeptDurable() = 0;
