@@ -55,8 +55,10 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
   connect(cmdReplace, &QPushButton::clicked, this, &frmPreview::cmdReplace_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(lstOccurrences, &QTreeView::doubleClicked, this, &frmPreview::openViewer);
-  connect(model_, &PreviewModel::choiceChanged, this,
-          [this] { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); });
+  connect(model_, &PreviewModel::choiceChanged, this, [this] {
+    cmdReplace->setEnabled(!searching() && model_->anythingChosen());
+    showStatus();
+  });
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
     if (parent.isValid()) return;
     // A file's row shows its path across the whole width.
@@ -70,7 +72,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
   search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences);
   connect(&poll_, &QTimer::timeout, this, &frmPreview::takeFound);
   poll_.start(kPollInterval);
-  showTotals(tr("Searching:"));
+  showStatus();
 }
 
 frmPreview::~frmPreview() = default;
@@ -112,31 +114,38 @@ void frmPreview::takeFound() {
   if (!search_) return;
   const bool ended = search_->finished();
   model_->append(search_->takeFound());
-  if (ended) {
+  if (ended)
     searchEnded();
-    return;
-  }
-  showTotals(tr("Searching: %1 searched,").arg(counted(search_->filesSearched(), "file", "files")),
-             platform::shownPath(search_->currentFile()));
+  else
+    showStatus();
 }
 
 void frmPreview::searchEnded() {
   poll_.stop();
   search_.reset();
   cmdStop->hide();
-  showTotals(stopped_ ? tr("Stopped:") : QString());
+  showStatus();
   if (model_->listedOccurrences() < model_->occurrences()) {
-    lblBound->setText(tr("Only the first %1 occurrences are listed; the others follow their file's box.")
+    lblBound->setText(tr("Only the first %1 occurrences are listed; a file's others are replaced while its box is "
+                         "fully ticked.")
                           .arg(QLocale().toString(qlonglong{model_->listedOccurrences()})));
     lblBound->show();
   }
   cmdReplace->setEnabled(model_->anythingChosen());
 }
 
-void frmPreview::showTotals(const QString& lead, const QString& current) {
-  const QString totals = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
-                                            counted(model_->files(), "file", "files"));
-  const QString status = lead.isEmpty() ? totals : lead + QLatin1Char(' ') + totals;
+void frmPreview::showStatus() {
+  QString status = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
+                                      counted(model_->files(), "file", "files"));
+  if (searching())
+    status = tr("Searching: %1 searched, ").arg(counted(search_->filesSearched(), "file", "files")) + status;
+  else if (stopped_)
+    status = tr("Stopped: ") + status;
+  // Said before Replace is pressed: a partly ticked file keeps what the list does not show.
+  if (const std::int64_t kept = model_->unlistedKept(); kept > 0)
+    status += QStringLiteral("; ") + counted(kept, "occurrence not listed is left as it is",
+                                             "occurrences not listed are left as they are");
+  const QString current = searching() ? platform::shownPath(search_->currentFile()) : QString();
   lblStatus->setText(current.isEmpty() ? status : status + QStringLiteral(" - ") + current);
 }
 

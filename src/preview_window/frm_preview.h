@@ -57,8 +57,8 @@ class frmPreview final : public QDialog {
   void layOut();
   void takeFound();
   void searchEnded();
-  // The totals after `lead`, and the file being searched after them.
-  void showTotals(const QString& lead, const QString& current = {});
+  // How far the search is, the totals, what Replace leaves unseen, and the file being searched.
+  void showStatus();
   void openViewer(const QModelIndex& index);
   void cmdReplace_Click();
 

@@ -14,7 +14,7 @@ namespace sorvane::preview {
 // The preview's list: a row for each file that holds occurrences, with its count and its box,
 // and under it a row for each listed occurrence: the line number, the line as it is and as it
 // will be, and a box. Clearing a file clears its occurrences; a file's occurrences that are not
-// listed follow its box.
+// listed are replaced only while its box is fully checked.
 class PreviewModel final : public QAbstractItemModel {
   Q_OBJECT
  public:
@@ -39,6 +39,8 @@ class PreviewModel final : public QAbstractItemModel {
   ChosenRun chosenRun(std::string find, std::string replace, CompareMode compare) const;
   // True when Replace would rewrite anything.
   bool anythingChosen() const;
+  // The occurrences without a row that Replace leaves as they are: those of partly checked files.
+  std::int64_t unlistedKept() const;
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& index) const override;

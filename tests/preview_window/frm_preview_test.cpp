@@ -112,26 +112,42 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused)
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
-TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFollowItsBox) {
+// Which occurrences of a file Replace replaces, in the order the run meets them.
+std::vector<bool> chosenOf(const ChosenFile& file, int occurrences) {
+  OccurrenceChoice::Cursor cursor(file.occurrences);
+  std::vector<bool> chosen;
+  for (int i = 0; i < occurrences; ++i) chosen.push_back(cursor.nextIsChosen());
+  return chosen;
+}
+
+TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsItsUnlistedOccurrences) {
   preview::PreviewRequest request;
-  for (int i = 0; i < 4; ++i) writeFile(request.files.emplace_back(folder / ("f" + std::to_string(i))), "old old");
+  for (const char* text : {"old old", "old old old\nold", "old old", "old old"})
+    writeFile(request.files.emplace_back(folder / ("f" + std::to_string(request.files.size()))), text);
   request.find = "old", request.replace = "new";
-  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 3);
+  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 4);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
-  EXPECT_EQ(preview.lblStatus->text(), "8 occurrences in 4 files");
+  EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
-                       preview.model().rowCount(fileRow(preview, 3))), std::tuple(4, 1, 0));
+                       preview.model().rowCount(fileRow(preview, 3))), std::tuple(4, 2, 0));
   EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview) &&
-              preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
+              preview.lblBound->text().startsWith("Only the first 4 occurrences are listed"));
   clear(preview, fileRow(preview, 3));
-  clear(preview, preview.model().index(0, 0, fileRow(preview, 1)));
-  EXPECT_EQ(preview.model().data(fileRow(preview, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked)
-      << "its one listed occurrence is cleared, and its unlisted one follows its box";
-  EXPECT_EQ(preview.model().index(0, 2, fileRow(preview, 1)).data().toString(), "old old");
-  const ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
-  ASSERT_EQ(run.files.size(), 2u);
-  EXPECT_EQ(std::pair(run.files[0].path, run.files[1].path), std::pair(request.files[0], request.files[2]));
-  EXPECT_FALSE(run.files[0].occurrences.dropsAny() || run.files[1].occurrences.dropsAny());
+  const QModelIndex partly = fileRow(preview, 1);
+  clear(preview, preview.model().index(0, 0, partly));
+  EXPECT_EQ(preview.model().index(1, 2, partly).data().toString(), "old new old") << "the unlisted one stays";
+  EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files; 2 occurrences not listed are left as they are");
+  ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
+  ASSERT_EQ(run.files.size(), 3u);
+  EXPECT_EQ(std::pair(run.files[1].path, run.files[2].path), std::pair(request.files[1], request.files[2]));
+  EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>({false, true, false, false}));
+  EXPECT_FALSE(run.files[2].occurrences.dropsAny());
+
+  // Ticked whole again, the file is replaced whole, unlisted occurrences too.
+  preview.model().setData(partly, Qt::Checked, Qt::CheckStateRole);
+  EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
+  run = preview.model().chosenRun("old", "new", CompareMode::Text);
+  EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>(4, true));
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
