@@ -56,7 +56,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(lstOccurrences, &QTreeView::doubleClicked, this, &frmPreview::openViewer);
   connect(model_, &PreviewModel::choiceChanged, this, [this] {
-    cmdReplace->setEnabled(!searching() && model_->anythingChosen());
+    enableReplace();
     showStatus();
   });
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
@@ -131,8 +131,11 @@ void frmPreview::searchEnded() {
                           .arg(QLocale().toString(qlonglong{model_->listedOccurrences()})));
     lblBound->show();
   }
-  cmdReplace->setEnabled(model_->anythingChosen());
+  enableReplace();
 }
+
+// Files not listed yet would be left out of the run: Replace waits for the search to end.
+void frmPreview::enableReplace() { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); }
 
 void frmPreview::showStatus() {
   QString status = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),

@@ -57,6 +57,7 @@ class frmPreview final : public QDialog {
   void layOut();
   void takeFound();
   void searchEnded();
+  void enableReplace();
   // How far the search is, the totals, what Replace leaves unseen, and the file being searched.
   void showStatus();
   void openViewer(const QModelIndex& index);

@@ -12,11 +12,23 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
+#include <atomic>
+#include <thread>
 
 namespace sorvane::testing {
 namespace {
 
 const std::string kUtf16Text = utf16File(u"old\r\nold", false);
+
+// A folder listing that waits, from its entry after `freeEntries` on, while `listingHeld` holds:
+// the search stays under way for as long as a test needs it to.
+std::atomic<bool> listingHeld{false};
+std::atomic<int> freeEntries{0};
+dirent* heldReadEntry(DIR* dir) {
+  if (freeEntries-- <= 0)
+    while (listingHeld) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return ::readdir(dir);
+}
 
 // The main window set to replace "old" by "new", and the Preview it opens.
 class PreviewWindow : public MainWindowFixture {
@@ -148,6 +160,39 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   run = preview.model().chosenRun("old", "new", CompareMode::Text);
   EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>(4, true));
+}
+
+TEST_F(PreviewWindow, ReplaceWaitsForTheSearchToEnd) {
+  std::filesystem::create_directories(folder / "tree/sub");
+  writeFile(folder / "tree/f.txt", "old");
+  writeFile(folder / "tree/sub/g.txt", "old");
+  preview::PreviewRequest request{false, {}, folder / "tree", "All Files (*.*)", CheckValue::Checked, "old", "new"};
+  EngineOptions options;
+  options.yieldInterval = std::chrono::nanoseconds(0);
+  options.batch.unchangedFiles = 1;  // each file is listed as soon as it is searched
+  options.readEntry = &heldReadEntry;
+  listingHeld = true;
+  freeEntries = 5;  // the tree's ".", "..", "f.txt", "sub" and its end: the search waits in "sub"
+  const struct Release {
+    ~Release() { listingHeld = false; }
+  } release;
+  preview::frmPreview preview(request, options, scripted.services(), window.get());
+  int runs = 0;
+  QObject::connect(&preview, &preview::frmPreview::replaceChosen, [&] { ++runs; });
+  preview.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
+  ASSERT_TRUE(eventually([&] { return preview.model().rowCount() == 1; }));
+  clear(preview, fileRow(preview, 0));
+  preview.model().setData(fileRow(preview, 0), Qt::Checked, Qt::CheckStateRole);
+  QTest::keyClick(&preview, Qt::Key_R, Qt::AltModifier);
+  QTest::qWait(150);  // longer than a button's animated click
+  EXPECT_TRUE(preview.searching());
+  EXPECT_FALSE(preview.cmdReplace->isEnabled());
+  EXPECT_EQ(runs, 0);
+  listingHeld = false;
+  ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
+  EXPECT_EQ(preview.lblStatus->text(), "2 occurrences in 2 files");
+  EXPECT_TRUE(preview.cmdReplace->isEnabled());
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
