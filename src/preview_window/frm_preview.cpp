@@ -4,6 +4,7 @@
 #include "preview_window/preview_model.h"
 #include "viewer/file_viewer.h"
 #include "platform/file_names.h"
+#include "platform/message_boxes.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
@@ -43,15 +44,13 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       cmdReplace(plainButton(tr("&Replace"), this)),
       cmdClose(plainButton(tr("Close"), this)),
       request_(std::move(request)),
+      messageBoxes_(services.messageBoxes),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
   setWindowTitle(tr("Preview"));
   setWindowModality(Qt::WindowModal);
   layOut();
-  connect(cmdStop, &QPushButton::clicked, this, [this] {
-    stopped_ = true;
-    search_->stop();
-  });
+  connect(cmdStop, &QPushButton::clicked, this, [this] { search_->stop(); });
   connect(cmdReplace, &QPushButton::clicked, this, &frmPreview::cmdReplace_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(lstOccurrences, &QTreeView::doubleClicked, this, &frmPreview::openViewer);
@@ -122,6 +121,9 @@ void frmPreview::takeFound() {
 
 void frmPreview::searchEnded() {
   poll_.stop();
+  endedEarly_ = search_->endedEarly();
+  filesSearched_ = search_->filesSearched();
+  lastSearched_ = search_->currentFile();
   search_.reset();
   cmdStop->hide();
   showStatus();
@@ -142,7 +144,7 @@ void frmPreview::showStatus() {
                                       counted(model_->files(), "file", "files"));
   if (searching())
     status = tr("Searching: %1 searched, ").arg(counted(search_->filesSearched(), "file", "files")) + status;
-  else if (stopped_)
+  else if (endedEarly_)
     status = tr("Stopped: ") + status;
   // Said before Replace is pressed: a partly ticked file keeps what the list does not show.
   if (const std::int64_t kept = model_->unlistedKept(); kept > 0)
@@ -157,7 +159,27 @@ void frmPreview::openViewer(const QModelIndex& index) {
   viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index));
 }
 
+// A search that was stopped leaves files unseen, which keep the term whatever the user ticked.
+bool frmPreview::replaceAfterStop() {
+  const std::int64_t files = static_cast<std::int64_t>(request_.files.size());
+  const QString searched =
+      request_.fileMode
+          ? tr("The search was stopped after %1 of %2. Replace leaves %3 as %4.")
+                .arg(QLocale().toString(qlonglong{filesSearched_}),
+                     counted(files, "file", "files"),
+                     counted(files - filesSearched_, "file not searched", "files not searched"),
+                     files - filesSearched_ == 1 ? tr("it is") : tr("they are"))
+          : tr("The search of %1 was stopped after %2, at %3. Replace leaves the files after it, not searched, as "
+               "they are.")
+                .arg(platform::shownPath(request_.folder), counted(filesSearched_, "file", "files"),
+                     platform::shownPath(lastSearched_));
+  const QString question = searched + QStringLiteral("\r\r") + tr("Replace in the files searched?");
+  return messageBoxes_.show(this, question, MessageStyle::YesNoQuestion, QString::fromLatin1(kApplicationTitle)) ==
+         MessageAnswer::Yes;
+}
+
 void frmPreview::cmdReplace_Click() {
+  if (endedEarly_ && !replaceAfterStop()) return;
   const ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
   accept();
   emit replaceChosen(run);

@@ -98,16 +98,19 @@ void PreviewSearch::search() {
   ReplaceEngine engine(host, options_);
   engine.cmdReplace_Click();
   const std::lock_guard lock(mutex_);
+  // A stop seen after the last file of a list left nothing out.
+  endedEarly_ = engine.stopped() &&
+                (!request_.fileMode || filesSearched_ < static_cast<std::int64_t>(request_.files.size()));
   ended_ = true;
 }
 
 void PreviewSearch::fileSearched(const std::string& path, std::int64_t occurrences) {
   ++filesSearched_;
-  if (occurrences == 0) return;
   {
     const std::lock_guard lock(mutex_);
     currentFile_ = path;
   }
+  if (occurrences == 0) return;
   Yielder yielder([this] { return !stopRequested_; }, options_.yieldInterval);
   FoundFile file{path, {}, {}, 0};
   const std::int64_t listedBefore = occurrencesListed_;
@@ -131,6 +134,11 @@ std::vector<FoundFile> PreviewSearch::takeFound() {
 bool PreviewSearch::finished() {
   const std::lock_guard lock(mutex_);
   return ended_ && found_.empty();
+}
+
+bool PreviewSearch::endedEarly() {
+  const std::lock_guard lock(mutex_);
+  return endedEarly_;
 }
 
 std::string PreviewSearch::currentFile() {

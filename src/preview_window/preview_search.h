@@ -54,8 +54,10 @@ class PreviewSearch {
   // True once the search has ended, and every file it found was handed out by takeFound.
   bool finished();
   std::int64_t filesSearched() const { return filesSearched_; }
-  // The file being searched, for the progress line.
+  // The file being searched, or the last one, for the progress line.
   std::string currentFile();
+  // True when the search was stopped before it met every file; known once it has ended.
+  bool endedEarly();
 
  private:
   class SearchHost;
@@ -75,6 +77,7 @@ class PreviewSearch {
   std::vector<FoundFile> found_;
   std::string currentFile_;
   bool ended_ = false;
+  bool endedEarly_ = false;
   std::thread thread_;  // last: it starts once everything above is ready
 };
 

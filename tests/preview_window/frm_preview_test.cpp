@@ -162,37 +162,65 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>(4, true));
 }
 
-TEST_F(PreviewWindow, ReplaceWaitsForTheSearchToEnd) {
+TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksFirst) {
   std::filesystem::create_directories(folder / "tree/sub");
+  std::filesystem::create_directories(folder / "tree/z");
   writeFile(folder / "tree/f.txt", "old");
   writeFile(folder / "tree/sub/g.txt", "old");
-  preview::PreviewRequest request{false, {}, folder / "tree", "All Files (*.*)", CheckValue::Checked, "old", "new"};
+  const preview::PreviewRequest request{false, {}, folder / "tree", "All Files (*.*)", CheckValue::Checked, "old", "new"};
   EngineOptions options;
   options.yieldInterval = std::chrono::nanoseconds(0);
   options.batch.unchangedFiles = 1;  // each file is listed as soon as it is searched
   options.readEntry = &heldReadEntry;
-  listingHeld = true;
-  freeEntries = 5;  // the tree's ".", "..", "f.txt", "sub" and its end: the search waits in "sub"
   const struct Release {
     ~Release() { listingHeld = false; }
   } release;
-  preview::frmPreview preview(request, options, scripted.services(), window.get());
-  int runs = 0;
-  QObject::connect(&preview, &preview::frmPreview::replaceChosen, [&] { ++runs; });
-  preview.show();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
-  ASSERT_TRUE(eventually([&] { return preview.model().rowCount() == 1; }));
-  clear(preview, fileRow(preview, 0));
-  preview.model().setData(fileRow(preview, 0), Qt::Checked, Qt::CheckStateRole);
-  QTest::keyClick(&preview, Qt::Key_R, Qt::AltModifier);
-  QTest::qWait(150);  // longer than a button's animated click
-  EXPECT_TRUE(preview.searching());
-  EXPECT_FALSE(preview.cmdReplace->isEnabled());
-  EXPECT_EQ(runs, 0);
-  listingHeld = false;
-  ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
-  EXPECT_EQ(preview.lblStatus->text(), "2 occurrences in 2 files");
-  EXPECT_TRUE(preview.cmdReplace->isEnabled());
+  // Held in a folder's listing, a search gets Stop; `listed` files are found by then.
+  const auto stopWhileListing = [&](int entriesBefore, int listed) {
+    listingHeld = true;
+    freeEntries = entriesBefore;
+    auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), window.get());
+    preview->show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
+    EXPECT_TRUE(eventually([&] { return preview->model().rowCount() == listed; }));
+    QTest::keyClick(preview.get(), Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(150);  // longer than a button's animated click
+    EXPECT_TRUE(preview->searching() && !preview->cmdReplace->isEnabled()) << "Replace waits";
+    preview->cmdStop->click();
+    listingHeld = false;
+    EXPECT_TRUE(eventually([&] { return !preview->searching(); }));
+    EXPECT_TRUE(preview->cmdReplace->isEnabled());
+    return preview;
+  };
+  std::vector<ChosenRun> runs;
+  const auto replace = [&](preview::frmPreview& preview) {
+    QObject::connect(&preview, &preview::frmPreview::replaceChosen, [&](const ChosenRun& run) { runs.push_back(run); });
+    preview.cmdReplace->click();
+  };
+
+  // Stopped in the last folder, which is empty, the search has met every file: Replace asks nothing.
+  // Entries: the tree's ".", "..", "f.txt", "sub", "z" and its end, then sub's four.
+  std::unique_ptr<preview::frmPreview> preview = stopWhileListing(10, 2);
+  EXPECT_EQ(preview->lblStatus->text(), "2 occurrences in 2 files");
+  replace(*preview);
+  EXPECT_EQ(std::pair(runs.size(), scripted.boxes.shown.size()), std::pair(1UL, 0UL));
+
+  // Stopped in "sub", before g.txt: the status says so, and Replace asks, No first.
+  preview = stopWhileListing(6, 1);
+  EXPECT_EQ(preview->lblStatus->text(), "Stopped: 1 occurrence in 1 file");
+  replace(*preview);
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::YesNoQuestion);
+  EXPECT_EQ(scripted.boxes.shown[0].text,
+            QString::fromStdString("The search of " + folder / "tree" + " was stopped after 1 file, at " +
+                                   folder / "tree/f.txt" + ". Replace leaves the files after it, not searched, as "
+                                   "they are.\r\rReplace in the files searched?"));
+  EXPECT_EQ(runs.size(), 1u);
+  EXPECT_TRUE(preview->isVisible());
+  scripted.boxes.answerToQuestions = MessageAnswer::Yes;
+  preview->cmdReplace->click();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].files.size(), 1u);
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
