@@ -141,7 +141,9 @@ void frmPreview::enableReplace() { cmdReplace->setEnabled(!searching() && model_
 
 void frmPreview::showStatus() {
   QString status = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
-                                      counted(model_->files(), "file", "files"));
+                                      counted(model_->files() - model_->unreadFiles(), "file", "files"));
+  if (model_->unreadFiles() > 0)
+    status += QStringLiteral(", ") + counted(model_->unreadFiles(), "file could not be read", "files could not be read");
   if (searching())
     status = tr("Searching: %1 searched, ").arg(counted(search_->filesSearched(), "file", "files")) + status;
   else if (endedEarly_)
@@ -180,7 +182,8 @@ bool frmPreview::replaceAfterStop() {
 
 void frmPreview::cmdReplace_Click() {
   if (endedEarly_ && !replaceAfterStop()) return;
-  const ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
+  ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
+  if (!request_.fileMode) run.folder = request_.folder;
   accept();
   emit replaceChosen(run);
 }

@@ -39,6 +39,8 @@ void PreviewModel::append(std::vector<FoundFile> found) {
     file->path = std::move(foundFile.path);
     file->shownPath = platform::shownPath(file->path);
     file->preview = foundFile.preview;
+    file->failure = std::move(foundFile.failure);
+    unreadFiles_ += file->failure ? 1 : 0;
     const auto listed = static_cast<std::size_t>(foundFile.listed);
     for (std::shared_ptr<const PreviewLine>& line : foundFile.lines) {
       const auto firstRow = static_cast<std::uint32_t>(file->rows.size());
@@ -103,6 +105,9 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
 QVariant PreviewModel::fileData(const File& file, int column, int role) const {
   if (column != LineColumn) return {};
   if (role == Qt::CheckStateRole) return file.state;
+  if (role == Qt::DisplayRole && file.failure)
+    return QStringLiteral("%1: %2 (error %3)")
+        .arg(file.shownPath, QString::fromStdString(file.failure->description), QString::number(file.failure->number));
   if (role == Qt::DisplayRole)
     return QStringLiteral("%1 (%2)").arg(file.shownPath, QLocale().toString(qlonglong{file.preview.occurrences}));
   if (role == Qt::ToolTipRole) return file.shownPath;

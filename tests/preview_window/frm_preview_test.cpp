@@ -1,6 +1,7 @@
 #include "preview_window/frm_preview.h"
 
 #include "journal/history.h"
+#include "engine/files/file_descriptor.h"
 #include "main_window_fixture.h"
 #include "preview_window/preview_model.h"
 #include "utf16_file.h"
@@ -8,11 +9,13 @@
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
 #include <atomic>
+#include <fcntl.h>
 #include <thread>
 
 namespace sorvane::testing {
@@ -122,6 +125,39 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused)
   EXPECT_TRUE(scripted.boxes.shown[scripted.boxes.shown.size() - 2].text.contains("changed since the preview"));
   EXPECT_EQ(std::tuple(readFile(kept), readFile(partly), readFile(edited)), std::tuple("old", "one new\nold new\nnew", "OLD"));
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
+}
+
+TEST_F(PreviewWindow, AFileDeeperThanAPathIsListedAndOneThatCannotBeReadHasARowWithItsFailure) {
+  const std::string tree = folder / "tree";
+  std::filesystem::create_directories(tree);
+  writeFile(tree + "/ok.txt", "old");
+  writeFile(tree + "/u32.txt", std::string("\xFF\xFE\0\0o\0\0\0", 8));
+  // Twenty nested folders of 250-byte names: a path longer than any may be.
+  const std::filesystem::path start = std::filesystem::current_path();
+  std::filesystem::current_path(tree);
+  for (char level = 'a'; level < 'a' + 20; ++level) {
+    std::filesystem::create_directory(std::string(250, level));
+    std::filesystem::current_path(std::string(250, level));
+  }
+  writeFile("deep.txt", "old");
+  const FileDescriptor deepest(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const std::string deepFile = "/proc/self/fd/" + std::to_string(deepest.get()) + "/deep.txt";
+  std::filesystem::current_path(start);
+  w().lblFolder->setText(QString::fromStdString(tree));
+  w().chkRecursive->setChecked(true);
+
+  preview::frmPreview& preview = openPreview();
+  EXPECT_EQ(preview.lblStatus->text(), "2 occurrences in 2 files, 1 file could not be read");
+  ASSERT_EQ(preview.model().rowCount(), 3);
+  EXPECT_EQ(fileRow(preview, 1).data().toString(),
+            QString::fromStdString(tree + "/u32.txt: Path/File access error: not a text file (UTF-32) (error 75)"));
+  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 2)), 1) << "the deep file's occurrence";
+  preview.cmdReplace->click();
+  ASSERT_TRUE(eventually([&] { return lastBox() == "Made 2 replacements."; })) << lastBox().toStdString();
+  ASSERT_EQ(scripted.boxes.shown.size(), 2u);
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::AbortRetryIgnore);
+  EXPECT_TRUE(scripted.boxes.shown[0].text.contains("not a text file")) << scripted.boxes.shown[0].text.toStdString();
+  EXPECT_EQ(std::pair(readFile(tree + "/ok.txt"), readFile(deepFile)), std::pair(std::string("new"), std::string("new")));
 }
 
 // Which occurrences of a file Replace replaces, in the order the run meets them.
