@@ -28,7 +28,7 @@ Result<FilePreview> PreviewPrinter::print(const std::string& path, std::int64_t 
   if (list_) out_ << ": " << occurrences;
   out_ << '\n';
   linesAdded_ = 0;
-  Result<FilePreview> previewed = previewFile(path, terms_, *this, yielder_, buffers_);
+  Result<FilePreview> previewed = previewFile(FileToRewrite::named(path), terms_, *this, yielder_, buffers_);
   out_ << std::flush;
   return previewed;
 }

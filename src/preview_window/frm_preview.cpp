@@ -4,6 +4,7 @@
 #include "preview_window/preview_model.h"
 #include "viewer/file_viewer.h"
 #include "platform/file_names.h"
+#include "platform/message_boxes.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
@@ -43,20 +44,20 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       cmdReplace(plainButton(tr("&Replace"), this)),
       cmdClose(plainButton(tr("Close"), this)),
       request_(std::move(request)),
+      messageBoxes_(services.messageBoxes),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
   setWindowTitle(tr("Preview"));
   setWindowModality(Qt::WindowModal);
   layOut();
-  connect(cmdStop, &QPushButton::clicked, this, [this] {
-    stopped_ = true;
-    search_->stop();
-  });
+  connect(cmdStop, &QPushButton::clicked, this, [this] { search_->stop(); });
   connect(cmdReplace, &QPushButton::clicked, this, &frmPreview::cmdReplace_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(lstOccurrences, &QTreeView::doubleClicked, this, &frmPreview::openViewer);
-  connect(model_, &PreviewModel::choiceChanged, this,
-          [this] { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); });
+  connect(model_, &PreviewModel::choiceChanged, this, [this] {
+    enableReplace();
+    showStatus();
+  });
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
     if (parent.isValid()) return;
     // A file's row shows its path across the whole width.
@@ -70,7 +71,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
   search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences);
   connect(&poll_, &QTimer::timeout, this, &frmPreview::takeFound);
   poll_.start(kPollInterval);
-  showTotals(tr("Searching:"));
+  showStatus();
 }
 
 frmPreview::~frmPreview() = default;
@@ -112,31 +113,46 @@ void frmPreview::takeFound() {
   if (!search_) return;
   const bool ended = search_->finished();
   model_->append(search_->takeFound());
-  if (ended) {
+  if (ended)
     searchEnded();
-    return;
-  }
-  showTotals(tr("Searching: %1 searched,").arg(counted(search_->filesSearched(), "file", "files")),
-             platform::shownPath(search_->currentFile()));
+  else
+    showStatus();
 }
 
 void frmPreview::searchEnded() {
   poll_.stop();
+  endedEarly_ = search_->endedEarly();
+  filesSearched_ = search_->filesSearched();
+  lastSearched_ = search_->currentFile();
   search_.reset();
   cmdStop->hide();
-  showTotals(stopped_ ? tr("Stopped:") : QString());
+  showStatus();
   if (model_->listedOccurrences() < model_->occurrences()) {
-    lblBound->setText(tr("Only the first %1 occurrences are listed; the others follow their file's box.")
+    lblBound->setText(tr("Only the first %1 occurrences are listed; a file's others are replaced while its box is "
+                         "fully ticked.")
                           .arg(QLocale().toString(qlonglong{model_->listedOccurrences()})));
     lblBound->show();
   }
-  cmdReplace->setEnabled(model_->anythingChosen());
+  enableReplace();
 }
 
-void frmPreview::showTotals(const QString& lead, const QString& current) {
-  const QString totals = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
-                                            counted(model_->files(), "file", "files"));
-  const QString status = lead.isEmpty() ? totals : lead + QLatin1Char(' ') + totals;
+// Files not listed yet would be left out of the run: Replace waits for the search to end.
+void frmPreview::enableReplace() { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); }
+
+void frmPreview::showStatus() {
+  QString status = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
+                                      counted(model_->files() - model_->unreadFiles(), "file", "files"));
+  if (model_->unreadFiles() > 0)
+    status += QStringLiteral(", ") + counted(model_->unreadFiles(), "file could not be read", "files could not be read");
+  if (searching())
+    status = tr("Searching: %1 searched, ").arg(counted(search_->filesSearched(), "file", "files")) + status;
+  else if (endedEarly_)
+    status = tr("Stopped: ") + status;
+  // Said before Replace is pressed: a partly ticked file keeps what the list does not show.
+  if (const std::int64_t kept = model_->unlistedKept(); kept > 0)
+    status += QStringLiteral("; ") + counted(kept, "occurrence not listed is left as it is",
+                                             "occurrences not listed are left as they are");
+  const QString current = searching() ? platform::shownPath(search_->currentFile()) : QString();
   lblStatus->setText(current.isEmpty() ? status : status + QStringLiteral(" - ") + current);
 }
 
@@ -145,8 +161,29 @@ void frmPreview::openViewer(const QModelIndex& index) {
   viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index));
 }
 
+// A search that was stopped leaves files unseen, which keep the term whatever the user ticked.
+bool frmPreview::replaceAfterStop() {
+  const std::int64_t files = static_cast<std::int64_t>(request_.files.size());
+  const QString searched =
+      request_.fileMode
+          ? tr("The search was stopped after %1 of %2. Replace leaves %3 as %4.")
+                .arg(QLocale().toString(qlonglong{filesSearched_}),
+                     counted(files, "file", "files"),
+                     counted(files - filesSearched_, "file not searched", "files not searched"),
+                     files - filesSearched_ == 1 ? tr("it is") : tr("they are"))
+          : tr("The search of %1 was stopped after %2, at %3. Replace leaves the files after it, not searched, as "
+               "they are.")
+                .arg(platform::shownPath(request_.folder), counted(filesSearched_, "file", "files"),
+                     platform::shownPath(lastSearched_));
+  const QString question = searched + QStringLiteral("\r\r") + tr("Replace in the files searched?");
+  return messageBoxes_.show(this, question, MessageStyle::YesNoQuestion, QString::fromLatin1(kApplicationTitle)) ==
+         MessageAnswer::Yes;
+}
+
 void frmPreview::cmdReplace_Click() {
-  const ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
+  if (endedEarly_ && !replaceAfterStop()) return;
+  ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
+  if (!request_.fileMode) run.folder = request_.folder;
   accept();
   emit replaceChosen(run);
 }

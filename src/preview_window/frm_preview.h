@@ -57,17 +57,24 @@ class frmPreview final : public QDialog {
   void layOut();
   void takeFound();
   void searchEnded();
-  // The totals after `lead`, and the file being searched after them.
-  void showTotals(const QString& lead, const QString& current = {});
+  void enableReplace();
+  // How far the search is, the totals, what Replace leaves unseen, and the file being searched.
+  void showStatus();
   void openViewer(const QModelIndex& index);
+  // Asks whether to replace in the files a stopped search found; true on Yes.
+  bool replaceAfterStop();
   void cmdReplace_Click();
 
   const PreviewRequest request_;
+  platform::MessageBoxes& messageBoxes_;
   PreviewModel* model_;
   std::unique_ptr<viewer::FileViewer> viewer_;
   std::unique_ptr<PreviewSearch> search_;  // while it searches
   QTimer poll_;
-  bool stopped_ = false;
+  // How the search ended: stopped before its end, after how many files, at which.
+  bool endedEarly_ = false;
+  std::int64_t filesSearched_ = 0;
+  std::string lastSearched_;
 };
 
 }  // namespace sorvane::preview

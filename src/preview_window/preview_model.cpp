@@ -39,6 +39,8 @@ void PreviewModel::append(std::vector<FoundFile> found) {
     file->path = std::move(foundFile.path);
     file->shownPath = platform::shownPath(file->path);
     file->preview = foundFile.preview;
+    file->failure = std::move(foundFile.failure);
+    unreadFiles_ += file->failure ? 1 : 0;
     const auto listed = static_cast<std::size_t>(foundFile.listed);
     for (std::shared_ptr<const PreviewLine>& line : foundFile.lines) {
       const auto firstRow = static_cast<std::uint32_t>(file->rows.size());
@@ -103,6 +105,9 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
 QVariant PreviewModel::fileData(const File& file, int column, int role) const {
   if (column != LineColumn) return {};
   if (role == Qt::CheckStateRole) return file.state;
+  if (role == Qt::DisplayRole && file.failure)
+    return QStringLiteral("%1: %2 (error %3)")
+        .arg(file.shownPath, QString::fromStdString(file.failure->description), QString::number(file.failure->number));
   if (role == Qt::DisplayRole)
     return QStringLiteral("%1 (%2)").arg(file.shownPath, QLocale().toString(qlonglong{file.preview.occurrences}));
   if (role == Qt::ToolTipRole) return file.shownPath;
@@ -146,8 +151,8 @@ QString PreviewModel::lineAfter(const File& file, const Occurrence& row, QPoint&
     const PreviewSegment& segment = line.segments[i];
     bool replaced = false;
     if (segment.occurrence) {
-      // An occurrence past the list's bound has no row: it follows the file's box.
-      replaced = occurrenceRow < file.rows.size() ? file.rows[occurrenceRow].chosen : file.state != Qt::Unchecked;
+      // An occurrence past the list's bound has no row: it is replaced only with the whole file.
+      replaced = occurrenceRow < file.rows.size() ? file.rows[occurrenceRow].chosen : file.state == Qt::Checked;
       ++occurrenceRow;
     }
     const QString piece = shown(replaced ? line.replacement : segment.text);
@@ -226,9 +231,18 @@ ChosenRun PreviewModel::chosenRun(std::string find, std::string replace, Compare
     ChosenFile chosen{file->path, file->preview.fingerprint, {}};
     for (const Occurrence& row : file->rows)
       if (!row.chosen) chosen.occurrences.drop(row.line->segments[row.segment].index);
+    // The user chose among the listed ones: what the list does not show is not replaced.
+    if (file->state == Qt::PartiallyChecked) chosen.occurrences.dropFrom(static_cast<std::int64_t>(file->rows.size()));
     run.files.push_back(std::move(chosen));
   }
   return run;
+}
+
+std::int64_t PreviewModel::unlistedKept() const {
+  std::int64_t kept = 0;
+  for (const std::unique_ptr<File>& file : files_)
+    if (file->state == Qt::PartiallyChecked) kept += file->preview.occurrences - static_cast<std::int64_t>(file->rows.size());
+  return kept;
 }
 
 bool PreviewModel::anythingChosen() const {

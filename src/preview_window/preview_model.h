@@ -7,14 +7,16 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace sorvane::preview {
 
-// The preview's list: a row for each file that holds occurrences, with its count and its box,
+// The preview's list: a row for each file that holds occurrences, with its count and its box
+// (or that could not be read, with its failure and its box, so Replace shows that failure),
 // and under it a row for each listed occurrence: the line number, the line as it is and as it
 // will be, and a box. Clearing a file clears its occurrences; a file's occurrences that are not
-// listed follow its box.
+// listed are replaced only while its box is fully checked.
 class PreviewModel final : public QAbstractItemModel {
   Q_OBJECT
  public:
@@ -31,6 +33,7 @@ class PreviewModel final : public QAbstractItemModel {
   std::int64_t occurrences() const { return occurrences_; }
   std::int64_t listedOccurrences() const { return listed_; }
   int files() const { return static_cast<int>(files_.size()); }
+  int unreadFiles() const { return unreadFiles_; }
 
   // The path and line the viewer opens for a row: line 1 for a file's row.
   std::string pathOf(const QModelIndex& index) const;
@@ -39,6 +42,8 @@ class PreviewModel final : public QAbstractItemModel {
   ChosenRun chosenRun(std::string find, std::string replace, CompareMode compare) const;
   // True when Replace would rewrite anything.
   bool anythingChosen() const;
+  // The occurrences without a row that Replace leaves as they are: those of partly checked files.
+  std::int64_t unlistedKept() const;
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& index) const override;
@@ -62,7 +67,8 @@ class PreviewModel final : public QAbstractItemModel {
   struct File {
     std::string path;
     QString shownPath;
-    FilePreview preview;
+    FilePreview preview;  // for an unread file, a fingerprint that no file matches
+    std::optional<Failure> failure;
     std::vector<Occurrence> rows;
     std::size_t chosenRows = 0;
     Qt::CheckState state = Qt::Checked;
@@ -79,6 +85,7 @@ class PreviewModel final : public QAbstractItemModel {
   std::vector<std::unique_ptr<File>> files_;
   std::int64_t occurrences_ = 0;
   std::int64_t listed_ = 0;
+  int unreadFiles_ = 0;
 };
 
 }  // namespace sorvane::preview

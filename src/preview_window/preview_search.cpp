@@ -43,7 +43,7 @@ class ListedLines final : public PreviewLineSink {
 }  // namespace
 
 // The run's host on the search thread: the request's inputs, no boxes, and a failure passes
-// its file over, as the preview can only show what it could read.
+// its file over, to be listed with it.
 class PreviewSearch::SearchHost final : public ReplaceHost {
  public:
   explicit SearchHost(PreviewSearch& search) : search_(search), request_(search.request_) {}
@@ -62,7 +62,11 @@ class PreviewSearch::SearchHost final : public ReplaceHost {
   RecentTermList& findTerms() override { return unrecorded_; }
   RecentTermList& replaceTerms() override { return unrecorded_; }
   MessageAnswer showMessage(const std::string&, MessageStyle, const std::string&) override { return MessageAnswer::Ok; }
-  MessageAnswer fileFailed(const std::string&, const Failure&) override { return MessageAnswer::Ignore; }
+  MessageAnswer fileFailed(const std::string& path, const Failure& failure) override {
+    ++search_.filesSearched_;
+    search_.listFailed(path, failure);
+    return MessageAnswer::Ignore;
+  }
   void fileDone(const std::string& path, std::int64_t occurrences) override { search_.fileSearched(path, occurrences); }
   void processPendingEvents() override {}
   bool stopRequested() const override { return false; }
@@ -98,29 +102,45 @@ void PreviewSearch::search() {
   ReplaceEngine engine(host, options_);
   engine.cmdReplace_Click();
   const std::lock_guard lock(mutex_);
+  // A stop seen after the last file of a list left nothing out.
+  endedEarly_ = engine.stopped() &&
+                (!request_.fileMode || filesSearched_ < static_cast<std::int64_t>(request_.files.size()));
   ended_ = true;
 }
 
 void PreviewSearch::fileSearched(const std::string& path, std::int64_t occurrences) {
   ++filesSearched_;
-  if (occurrences == 0) return;
   {
     const std::lock_guard lock(mutex_);
     currentFile_ = path;
   }
+  if (occurrences == 0) return;
   Yielder yielder([this] { return !stopRequested_; }, options_.yieldInterval);
   FoundFile file{path, {}, {}, 0};
   const std::int64_t listedBefore = occurrencesListed_;
   ListedLines lines(file, occurrencesListed_, listedOccurrences_);
-  const Result<FilePreview> preview = previewFile(path, terms_, lines, yielder, buffers_, options_.bufferCapacity);
-  // A file that changed into one without occurrences, or could not be read again, is not shown.
-  if (!preview.ok() || preview.value().occurrences == 0) {
+  // Opened as the run opened it: a walk's file within its folders, however deep.
+  FileToRewrite named = FileToRewrite::named(path);
+  if (!request_.fileMode) named.foundUnder = request_.folder;
+  const Result<FilePreview> preview = previewFile(named, terms_, lines, yielder, buffers_, options_.bufferCapacity);
+  if (preview.stopped()) return;
+  if (!preview.ok()) {
+    occurrencesListed_ = listedBefore;
+    return listFailed(path, *preview.failure());
+  }
+  // A file that changed into one without occurrences is not shown.
+  if (preview.value().occurrences == 0) {
     occurrencesListed_ = listedBefore;
     return;
   }
   file.preview = preview.value();
   const std::lock_guard lock(mutex_);
   found_.push_back(std::move(file));
+}
+
+void PreviewSearch::listFailed(const std::string& path, const Failure& failure) {
+  const std::lock_guard lock(mutex_);
+  found_.push_back(FoundFile{path, {}, {}, 0, failure});
 }
 
 std::vector<FoundFile> PreviewSearch::takeFound() {
@@ -131,6 +151,11 @@ std::vector<FoundFile> PreviewSearch::takeFound() {
 bool PreviewSearch::finished() {
   const std::lock_guard lock(mutex_);
   return ended_ && found_.empty();
+}
+
+bool PreviewSearch::endedEarly() {
+  const std::lock_guard lock(mutex_);
+  return endedEarly_;
 }
 
 std::string PreviewSearch::currentFile() {

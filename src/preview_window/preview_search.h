@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,12 +30,14 @@ struct PreviewRequest {
   CompareMode compare = CompareMode::Text;
 };
 
-// A file that holds occurrences, with the lines the list shows of it.
+// A file that holds occurrences, with the lines the list shows of it, or one that could not be
+// read, with its failure.
 struct FoundFile {
   std::string path;
   FilePreview preview;  // its count, and its fingerprint as it was read
   std::vector<std::shared_ptr<const PreviewLine>> lines;
   std::int64_t listed = 0;  // its occurrences that have rows: those of `lines`, up to the bound
+  std::optional<Failure> failure = std::nullopt;
 };
 
 // Searches as a dry run does, on a thread of its own, and keeps each file it finds until the
@@ -54,13 +57,16 @@ class PreviewSearch {
   // True once the search has ended, and every file it found was handed out by takeFound.
   bool finished();
   std::int64_t filesSearched() const { return filesSearched_; }
-  // The file being searched, for the progress line.
+  // The file being searched, or the last one, for the progress line.
   std::string currentFile();
+  // True when the search was stopped before it met every file; known once it has ended.
+  bool endedEarly();
 
  private:
   class SearchHost;
   void search();
   void fileSearched(const std::string& path, std::int64_t occurrences);
+  void listFailed(const std::string& path, const Failure& failure);
 
   const PreviewRequest request_;
   EngineOptions options_;
@@ -75,6 +81,7 @@ class PreviewSearch {
   std::vector<FoundFile> found_;
   std::string currentFile_;
   bool ended_ = false;
+  bool endedEarly_ = false;
   std::thread thread_;  // last: it starts once everything above is ready
 };
 

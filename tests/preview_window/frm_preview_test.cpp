@@ -1,6 +1,7 @@
 #include "preview_window/frm_preview.h"
 
 #include "journal/history.h"
+#include "engine/files/file_descriptor.h"
 #include "main_window_fixture.h"
 #include "preview_window/preview_model.h"
 #include "utf16_file.h"
@@ -8,15 +9,29 @@
 #include "viewer/frm_view.h"
 #include "viewer/viewer_text_box.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
+#include <atomic>
+#include <fcntl.h>
+#include <thread>
 
 namespace sorvane::testing {
 namespace {
 
 const std::string kUtf16Text = utf16File(u"old\r\nold", false);
+
+// A folder listing that waits, from its entry after `freeEntries` on, while `listingHeld` holds:
+// the search stays under way for as long as a test needs it to.
+std::atomic<bool> listingHeld{false};
+std::atomic<int> freeEntries{0};
+dirent* heldReadEntry(DIR* dir) {
+  if (freeEntries-- <= 0)
+    while (listingHeld) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return ::readdir(dir);
+}
 
 // The main window set to replace "old" by "new", and the Preview it opens.
 class PreviewWindow : public MainWindowFixture {
@@ -112,26 +127,136 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused)
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
-TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndItsUnlistedOccurrencesFollowItsBox) {
+TEST_F(PreviewWindow, AFileDeeperThanAPathIsListedAndOneThatCannotBeReadHasARowWithItsFailure) {
+  const std::string tree = folder / "tree";
+  std::filesystem::create_directories(tree);
+  writeFile(tree + "/ok.txt", "old");
+  writeFile(tree + "/u32.txt", std::string("\xFF\xFE\0\0o\0\0\0", 8));
+  // Twenty nested folders of 250-byte names: a path longer than any may be.
+  const std::filesystem::path start = std::filesystem::current_path();
+  std::filesystem::current_path(tree);
+  for (char level = 'a'; level < 'a' + 20; ++level) {
+    std::filesystem::create_directory(std::string(250, level));
+    std::filesystem::current_path(std::string(250, level));
+  }
+  writeFile("deep.txt", "old");
+  const FileDescriptor deepest(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const std::string deepFile = "/proc/self/fd/" + std::to_string(deepest.get()) + "/deep.txt";
+  std::filesystem::current_path(start);
+  w().lblFolder->setText(QString::fromStdString(tree));
+  w().chkRecursive->setChecked(true);
+
+  preview::frmPreview& preview = openPreview();
+  EXPECT_EQ(preview.lblStatus->text(), "2 occurrences in 2 files, 1 file could not be read");
+  ASSERT_EQ(preview.model().rowCount(), 3);
+  EXPECT_EQ(fileRow(preview, 1).data().toString(),
+            QString::fromStdString(tree + "/u32.txt: Path/File access error: not a text file (UTF-32) (error 75)"));
+  EXPECT_EQ(preview.model().rowCount(fileRow(preview, 2)), 1) << "the deep file's occurrence";
+  preview.cmdReplace->click();
+  ASSERT_TRUE(eventually([&] { return lastBox() == "Made 2 replacements."; })) << lastBox().toStdString();
+  ASSERT_EQ(scripted.boxes.shown.size(), 2u);
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::AbortRetryIgnore);
+  EXPECT_TRUE(scripted.boxes.shown[0].text.contains("not a text file")) << scripted.boxes.shown[0].text.toStdString();
+  EXPECT_EQ(std::pair(readFile(tree + "/ok.txt"), readFile(deepFile)), std::pair(std::string("new"), std::string("new")));
+}
+
+// Which occurrences of a file Replace replaces, in the order the run meets them.
+std::vector<bool> chosenOf(const ChosenFile& file, int occurrences) {
+  OccurrenceChoice::Cursor cursor(file.occurrences);
+  std::vector<bool> chosen;
+  for (int i = 0; i < occurrences; ++i) chosen.push_back(cursor.nextIsChosen());
+  return chosen;
+}
+
+TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsItsUnlistedOccurrences) {
   preview::PreviewRequest request;
-  for (int i = 0; i < 4; ++i) writeFile(request.files.emplace_back(folder / ("f" + std::to_string(i))), "old old");
+  for (const char* text : {"old old", "old old old\nold", "old old", "old old"})
+    writeFile(request.files.emplace_back(folder / ("f" + std::to_string(request.files.size()))), text);
   request.find = "old", request.replace = "new";
-  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 3);
+  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 4);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
-  EXPECT_EQ(preview.lblStatus->text(), "8 occurrences in 4 files");
+  EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
-                       preview.model().rowCount(fileRow(preview, 3))), std::tuple(4, 1, 0));
+                       preview.model().rowCount(fileRow(preview, 3))), std::tuple(4, 2, 0));
   EXPECT_TRUE(preview.lblBound->isVisibleTo(&preview) &&
-              preview.lblBound->text().startsWith("Only the first 3 occurrences are listed"));
+              preview.lblBound->text().startsWith("Only the first 4 occurrences are listed"));
   clear(preview, fileRow(preview, 3));
-  clear(preview, preview.model().index(0, 0, fileRow(preview, 1)));
-  EXPECT_EQ(preview.model().data(fileRow(preview, 1), Qt::CheckStateRole).toInt(), Qt::Unchecked)
-      << "its one listed occurrence is cleared, and its unlisted one follows its box";
-  EXPECT_EQ(preview.model().index(0, 2, fileRow(preview, 1)).data().toString(), "old old");
-  const ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
-  ASSERT_EQ(run.files.size(), 2u);
-  EXPECT_EQ(std::pair(run.files[0].path, run.files[1].path), std::pair(request.files[0], request.files[2]));
-  EXPECT_FALSE(run.files[0].occurrences.dropsAny() || run.files[1].occurrences.dropsAny());
+  const QModelIndex partly = fileRow(preview, 1);
+  clear(preview, preview.model().index(0, 0, partly));
+  EXPECT_EQ(preview.model().index(1, 2, partly).data().toString(), "old new old") << "the unlisted one stays";
+  EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files; 2 occurrences not listed are left as they are");
+  ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
+  ASSERT_EQ(run.files.size(), 3u);
+  EXPECT_EQ(std::pair(run.files[1].path, run.files[2].path), std::pair(request.files[1], request.files[2]));
+  EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>({false, true, false, false}));
+  EXPECT_FALSE(run.files[2].occurrences.dropsAny());
+
+  // Ticked whole again, the file is replaced whole, unlisted occurrences too.
+  preview.model().setData(partly, Qt::Checked, Qt::CheckStateRole);
+  EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
+  run = preview.model().chosenRun("old", "new", CompareMode::Text);
+  EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>(4, true));
+}
+
+TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksFirst) {
+  std::filesystem::create_directories(folder / "tree/sub");
+  std::filesystem::create_directories(folder / "tree/z");
+  writeFile(folder / "tree/f.txt", "old");
+  writeFile(folder / "tree/sub/g.txt", "old");
+  const preview::PreviewRequest request{false, {}, folder / "tree", "All Files (*.*)", CheckValue::Checked, "old", "new"};
+  EngineOptions options;
+  options.yieldInterval = std::chrono::nanoseconds(0);
+  options.batch.unchangedFiles = 1;  // each file is listed as soon as it is searched
+  options.readEntry = &heldReadEntry;
+  const struct Release {
+    ~Release() { listingHeld = false; }
+  } release;
+  // Held in a folder's listing, a search gets Stop; `listed` files are found by then.
+  const auto stopWhileListing = [&](int entriesBefore, int listed) {
+    listingHeld = true;
+    freeEntries = entriesBefore;
+    auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), window.get());
+    preview->show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
+    EXPECT_TRUE(eventually([&] { return preview->model().rowCount() == listed; }));
+    QTest::keyClick(preview.get(), Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(150);  // longer than a button's animated click
+    EXPECT_TRUE(preview->searching() && !preview->cmdReplace->isEnabled()) << "Replace waits";
+    preview->cmdStop->click();
+    listingHeld = false;
+    EXPECT_TRUE(eventually([&] { return !preview->searching(); }));
+    EXPECT_TRUE(preview->cmdReplace->isEnabled());
+    return preview;
+  };
+  std::vector<ChosenRun> runs;
+  const auto replace = [&](preview::frmPreview& preview) {
+    QObject::connect(&preview, &preview::frmPreview::replaceChosen, [&](const ChosenRun& run) { runs.push_back(run); });
+    preview.cmdReplace->click();
+  };
+
+  // Stopped in the last folder, which is empty, the search has met every file: Replace asks nothing.
+  // Entries: the tree's ".", "..", "f.txt", "sub", "z" and its end, then sub's four.
+  std::unique_ptr<preview::frmPreview> preview = stopWhileListing(10, 2);
+  EXPECT_EQ(preview->lblStatus->text(), "2 occurrences in 2 files");
+  replace(*preview);
+  EXPECT_EQ(std::pair(runs.size(), scripted.boxes.shown.size()), std::pair(1UL, 0UL));
+
+  // Stopped in "sub", before g.txt: the status says so, and Replace asks, No first.
+  preview = stopWhileListing(6, 1);
+  EXPECT_EQ(preview->lblStatus->text(), "Stopped: 1 occurrence in 1 file");
+  replace(*preview);
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::YesNoQuestion);
+  EXPECT_EQ(scripted.boxes.shown[0].text,
+            QString::fromStdString("The search of " + folder / "tree" + " was stopped after 1 file, at " +
+                                   folder / "tree/f.txt" + ". Replace leaves the files after it, not searched, as "
+                                   "they are.\r\rReplace in the files searched?"));
+  EXPECT_EQ(runs.size(), 1u);
+  EXPECT_TRUE(preview->isVisible());
+  scripted.boxes.answerToQuestions = MessageAnswer::Yes;
+  preview->cmdReplace->click();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].files.size(), 1u);
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {

@@ -85,8 +85,6 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   auto source = std::make_unique<SourceFile>(yielder, job.writing.seek);
   if (!source->open(folder, file.name, file.path))
     return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
-  if (file.previewed && !(FileFingerprint::of(source->openedStatus()) == *file.previewed))
-    return changedSincePreviewFailure();
   const auto size = static_cast<std::uint64_t>(source->openedStatus().st_size);
   // Only a file put in place needs its path: to name it in a failure to publish.
   const auto counted = [](std::int64_t replacements) {
@@ -98,6 +96,9 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   if (!text.start()) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
   // Read as UTF-16, its characters would be garbled; it is left as it is.
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
+  // After the refusals, so a file the preview could not read fails here as it failed there.
+  if (file.previewed && !(FileFingerprint::of(source->openedStatus()) == *file.previewed))
+    return changedSincePreviewFailure();
   if (text.matcher().findsNothing()) return counted(0);
 
   if (job.dryRun || !text.replacement()) {

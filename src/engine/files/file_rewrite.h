@@ -42,6 +42,9 @@ struct FileToRewrite {
   // in the occurrences chosen there. The choice must outlive the run.
   std::optional<FileFingerprint> previewed = std::nullopt;  // none: not previewed
   const OccurrenceChoice* chosen = nullptr;  // none: every occurrence
+  // The folder a walk found it in, when it is named again by its path after the walk: its
+  // folders are opened from there, each within its parent, as the walk opened them.
+  std::string foundUnder = {};
 
   static FileToRewrite named(std::string path) { return {std::move(path), nullptr, {}}; }
 };

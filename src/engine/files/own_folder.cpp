@@ -18,9 +18,31 @@ Result<std::string> resolveLinks(const std::string& path) {
   return std::string(resolved.get());
 }
 
+// Below the walk's folder no name may be a link: the walk entered none.
+Result<FileToRewrite> withinWalkedFolders(FileToRewrite file) {
+  std::string top = file.foundUnder;
+  if (top.back() != '/') top += '/';
+  auto folder = std::make_shared<FileDescriptor>(::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  int error = errno;
+  std::string::size_type start = top.size();
+  for (auto slash = file.path.find('/', start); folder->valid() && slash != std::string::npos;
+       start = slash + 1, slash = file.path.find('/', start)) {
+    const std::string name = file.path.substr(start, slash - start);
+    const int sub = ::openat(folder->get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    error = errno;
+    folder->reset(sub);
+  }
+  if (!folder->valid()) return failureFromErrno(error, file.path);
+  file.name = file.path.substr(start);
+  file.folder = std::move(folder);
+  return file;
+}
+
 }  // namespace
 
 Result<FileToRewrite> withOwnFolder(FileToRewrite file) {
+  if (!file.foundUnder.empty() && file.path.starts_with(file.foundUnder))
+    return withinWalkedFolders(std::move(file));
   const Result<std::string> target = resolveLinks(file.path);
   if (!target.ok()) return Result<FileToRewrite>::endedAs(target);
   const std::string& resolved = target.value();

@@ -43,9 +43,10 @@ std::string shownReplacement(const TextRewrite& text, EncodedTerms& terms, Displ
 
 }  // namespace
 
-Result<FilePreview> previewFile(const std::string& path, EncodedTerms& terms, PreviewLineSink& sink, Yielder& yielder,
-                                RewriteBuffers& buffers, std::size_t bufferCapacity) {
-  const Result<FileToRewrite> opened = withOwnFolder(FileToRewrite::named(path));
+Result<FilePreview> previewFile(const FileToRewrite& named, EncodedTerms& terms, PreviewLineSink& sink,
+                                Yielder& yielder, RewriteBuffers& buffers, std::size_t bufferCapacity) {
+  const std::string& path = named.path;
+  const Result<FileToRewrite> opened = withOwnFolder(named);
   if (!opened.ok()) return Result<FilePreview>::endedAs(opened);
   const FileToRewrite& file = opened.value();
   SourceFile source(yielder, &::lseek);

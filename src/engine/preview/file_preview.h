@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/files/file_fingerprint.h"
+#include "engine/files/file_rewrite.h"
 #include "engine/files/rewrite_result.h"
 #include "engine/preview/preview_line.h"
 #include "engine/text/stream_rewriter.h"
@@ -24,7 +25,7 @@ struct FilePreview {
 // of the file as it was opened, the failure a dry run would meet, or a stop: the yielder's, or
 // the sink's. Memory stays bounded whatever the file holds: a line of a gigabyte, millions of
 // occurrences. The buffers are the caller's, kept from file to file.
-Result<FilePreview> previewFile(const std::string& path, EncodedTerms& terms, PreviewLineSink& sink, Yielder& yielder,
+Result<FilePreview> previewFile(const FileToRewrite& named, EncodedTerms& terms, PreviewLineSink& sink, Yielder& yielder,
                                 RewriteBuffers& buffers, std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity);
 
 }  // namespace sorvane

@@ -12,7 +12,9 @@ namespace sorvane {
 // A file a preview showed, and what the user kept of it.
 struct ChosenFile {
   std::string path;
-  FileFingerprint fingerprint;  // as previewed: a file that differs is not rewritten
+  // As previewed: a file that differs is not rewritten. One the preview could not read has an
+  // empty one, which no file matches, so it fails as it failed, or as changed since the preview.
+  FileFingerprint fingerprint;
   OccurrenceChoice occurrences;
 };
 
@@ -22,6 +24,7 @@ struct ChosenRun {
   std::string replace;
   CompareMode compare = CompareMode::Text;
   std::vector<ChosenFile> files;
+  std::string folder = {};  // the folder a walk found them in; none for a list of files
 };
 
 }  // namespace sorvane

@@ -79,6 +79,7 @@ void ReplaceEngine::replaceChosen(const ChosenRun& run) {
       FileToRewrite file = FileToRewrite::named(chosen.path);
       file.previewed = chosen.fingerprint;
       file.chosen = &chosen.occurrences;
+      file.foundUnder = run.folder;
       if (!rewriteInTurn(std::move(file))) break;
     }
   });

@@ -10,13 +10,13 @@ void OccurrenceChoice::drop(std::int64_t index) {
   if (at == dropped_.end() || *at != index) dropped_.insert(at, index);
 }
 
-OccurrenceChoice::Cursor::Cursor(const OccurrenceChoice& choice) : dropped_(choice.dropped_) {}
+OccurrenceChoice::Cursor::Cursor(const OccurrenceChoice& choice)
+    : dropped_(choice.dropped_), dropsFrom_(choice.dropsFrom_) {}
 
 bool OccurrenceChoice::Cursor::nextIsChosen() {
   const bool dropped = nextDropped_ < dropped_.size() && dropped_[nextDropped_] == index_;
   nextDropped_ += dropped ? 1 : 0;
-  ++index_;
-  return !dropped;
+  return index_++ < dropsFrom_ && !dropped;
 }
 
 }  // namespace sorvane

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace sorvane {
@@ -14,7 +16,9 @@ class OccurrenceChoice {
   // Drops an occurrence; indexes may come in any order, and fastest in rising order. A negative
   // index names no occurrence and drops nothing.
   void drop(std::int64_t index);
-  bool dropsAny() const { return !dropped_.empty(); }
+  // Drops every occurrence from `first` on, however many the file holds.
+  void dropFrom(std::int64_t first) { dropsFrom_ = std::min(dropsFrom_, std::max<std::int64_t>(first, 0)); }
+  bool dropsAny() const { return !dropped_.empty() || dropsFrom_ != kNone; }
 
   // Asks about the occurrences in the order a run meets them, index after index, from 0. Cheap
   // enough to ask for every occurrence of a file that holds millions.
@@ -26,12 +30,15 @@ class OccurrenceChoice {
 
    private:
     const std::vector<std::int64_t>& dropped_;
+    const std::int64_t dropsFrom_;
     std::size_t nextDropped_ = 0;
     std::int64_t index_ = 0;
   };
 
  private:
+  static constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max();
   std::vector<std::int64_t> dropped_;  // sorted, no repeats
+  std::int64_t dropsFrom_ = kNone;
 };
 
 }  // namespace sorvane

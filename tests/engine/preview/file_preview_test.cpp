@@ -47,7 +47,7 @@ class FilePreviewTest : public ::testing::Test {
   Result<FilePreview> preview(const std::string& find, const std::string& replace, CompareMode compare,
                               std::size_t capacity, Gathered& lines) {
     EncodedTerms terms(find, replace, compare);
-    return previewFile(folder / "f.txt", terms, lines, yielder, buffers, capacity);
+    return previewFile(FileToRewrite::named(folder / "f.txt"), terms, lines, yielder, buffers, capacity);
   }
 
   TempFolder folder;
