@@ -1,6 +1,7 @@
 #include "cli/cli_host.h"
 
-#include <algorithm>
+#include "cli/printed_line.h"
+
 #include <csignal>
 #include <ostream>
 
@@ -20,14 +21,14 @@ CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err
 
 MessageAnswer CliHost::showMessage(const std::string& text, MessageStyle style, const std::string&) {
   progress_.erase();
-  std::string lines = text;
-  std::replace(lines.begin(), lines.end(), '\r', '\n');
-  if (style == MessageStyle::Information) {
-    out_ << lines << '\n' << std::flush;
-    return MessageAnswer::Ok;
-  }
-  anyFailure_ = true;
-  err_ << lines << '\n' << std::flush;
+  const bool information = style == MessageStyle::Information;
+  anyFailure_ = anyFailure_ || !information;
+  std::ostream& stream = information ? out_ : err_;
+  // A message breaks its lines with a lone CR; a line feed in it belongs to a name.
+  std::size_t from = 0;
+  for (std::size_t end = 0; (end = text.find('\r', from)) != std::string::npos; from = end + 1)
+    printLine(stream, std::string_view(text).substr(from, end - from));
+  printLine(stream, std::string_view(text).substr(from)) << std::flush;
   return MessageAnswer::Ok;
 }
 
@@ -44,7 +45,7 @@ void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
     if (previewed.failure()) reportFailure(fileName, *previewed.failure());
   } else if (options_.list && replacements > 0) {
     progress_.erase();
-    out_ << fileName << ": " << replacements << '\n' << std::flush;
+    printLine(out_, fileName + ": " + std::to_string(replacements)) << std::flush;
   }
   progress_.fileDone(fileName, replacements);
 }
@@ -54,13 +55,13 @@ void CliHost::folderNotListed(const std::string& folder, const Failure& failure)
 void CliHost::reportFailure(const std::string& path, const Failure& failure) {
   progress_.erase();
   anyFailure_ = true;
-  err_ << "sorvane-cli: " << path << ": " << failure.description << " (error " << failure.number << ")\n"
-       << std::flush;
+  printLine(err_, "sorvane-cli: " + path + ": " + failure.description + " (error " + std::to_string(failure.number) + ")")
+      << std::flush;
 }
 
 void CliHost::journalReport(const std::string& report) {
   progress_.erase();
-  err_ << "sorvane-cli: undo journal: " << report << '\n' << std::flush;
+  printLine(err_, "sorvane-cli: undo journal: " + report) << std::flush;
 }
 
 bool CliHost::stopRequested() const { return stopSignal != 0; }

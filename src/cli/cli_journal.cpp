@@ -1,5 +1,6 @@
 #include "cli/cli_journal.h"
 
+#include "cli/printed_line.h"
 #include "journal/history.h"
 #include "journal/journal_texts.h"
 #include "journal/undo.h"
@@ -16,27 +17,27 @@ int undoCommand(const std::string& stateHome, bool dryRun, std::ostream& out, st
   const UndoOutcome outcome = journal::undoLastRun(stateHome, options);
   switch (outcome.kind) {
     case UndoOutcome::Kind::NothingToUndo:
-      out << journal::texts::kNothingToUndo << '\n';
+      printLine(out, journal::texts::kNothingToUndo);
       return 1;
     case UndoOutcome::Kind::InProgress:
-      err << "sorvane-cli: the run of " << journal::texts::runTitle(outcome.run) << " is still in progress\n";
+      printLine(err, "sorvane-cli: the run of " + journal::texts::runTitle(outcome.run) + " is still in progress");
       return 1;
     case UndoOutcome::Kind::Refused:
-      err << "sorvane-cli: the undo journal cannot be used: " << outcome.error << '\n';
+      printLine(err, "sorvane-cli: the undo journal cannot be used: " + outcome.error);
       return 1;
     case UndoOutcome::Kind::TakenBack:
       break;
   }
   // The same words as the desktop's question, so a dry run shows what the question would ask.
-  out << (dryRun ? "Would take back " + journal::texts::undoSubject(outcome.run) + "." : journal::texts::takingBack(outcome.run))
-      << '\n';
+  printLine(out, dryRun ? "Would take back " + journal::texts::undoSubject(outcome.run) + "."
+                        : journal::texts::takingBack(outcome.run));
   if (dryRun)
-    for (const std::string& path : outcome.restored) out << "would restore " << path << '\n';
+    for (const std::string& path : outcome.restored) printLine(out, "would restore " + path);
   for (const journal::LeftAlone& file : outcome.leftAlone)
-    err << "sorvane-cli: " << file.path << ": " << file.reason << (dryRun ? "; would be left alone" : "; left alone")
-        << journal::texts::originalNote(file) << '\n';
-  if (!outcome.error.empty()) err << "sorvane-cli: " << outcome.error << '\n';
-  out << journal::texts::undoReport(outcome, dryRun) << '\n';
+    printLine(err, "sorvane-cli: " + file.path + ": " + file.reason + (dryRun ? "; would be left alone" : "; left alone") +
+                       journal::texts::originalNote(file));
+  if (!outcome.error.empty()) printLine(err, "sorvane-cli: " + outcome.error);
+  printLine(out, journal::texts::undoReport(outcome, dryRun));
   return outcome.complete() ? 0 : 1;
 }
 
@@ -44,15 +45,15 @@ int historyCommand(const std::string& stateHome, std::ostream& out, std::ostream
   std::string error;
   const std::vector<journal::KeptRun> runs = journal::keptRuns(stateHome, error);
   if (!error.empty()) {
-    err << "sorvane-cli: the undo journal cannot be used: " << error << '\n';
+    printLine(err, "sorvane-cli: the undo journal cannot be used: " + error);
     return 1;
   }
-  if (runs.empty()) out << "No runs are kept.\n";
+  if (runs.empty()) printLine(out, "No runs are kept.");
   for (const journal::KeptRun& run : runs) {
     if (run.record)
-      out << journal::texts::historyLine(*run.record, run.inProgress) << '\n';
+      printLine(out, journal::texts::historyLine(*run.record, run.inProgress));
     else
-      out << run.name << "  cannot be read: " << run.error << '\n';
+      printLine(out, run.name + "  cannot be read: " + run.error);
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 #include "cli/cli_journal.h"
 #include "cli/cli_options.h"
 #include "cli/distinct_files.h"
+#include "cli/printed_line.h"
 #include "engine/run/replace_run.h"
 #include "journal/run_recorder.h"
 #include "sorvane/version.h"
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
   std::string error;
   auto options = cli::parseArguments(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::cerr << "sorvane-cli: " << error << "\n\n" << cli::kUsage;
+    cli::printLine(std::cerr, "sorvane-cli: " + error) << '\n' << cli::kUsage;
     return 2;
   }
   if (options->help) {

@@ -1,6 +1,10 @@
 #include "cli/terminal_progress.h"
 
+#include "engine/text/display_form.h"
+#include "engine/text/utf8_units.h"
+
 #include <ostream>
+#include <vector>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -9,15 +13,43 @@ namespace {
 
 constexpr const char* kEraseLine = "\r\x1b[K";
 
-// A path fitted to `width` bytes with its middle left out, and nothing that would move the
-// cursor: a control character in a name would break the line.
+// The path in display form, a piece for each character or escape, so that fitting it to the
+// line never cuts one.
+std::vector<std::string> shownPieces(const std::string& path) {
+  std::vector<std::string> pieces;
+  const auto* p = reinterpret_cast<const unsigned char*>(path.data());
+  const auto* const end = p + path.size();
+  while (p < end) {
+    const std::size_t length = utf8::decodeUnit(p, end).length;
+    pieces.push_back(display::shown(std::string_view(reinterpret_cast<const char*>(p), length)));
+    p += length;
+  }
+  return pieces;
+}
+
+// An escape takes a column for each of its characters; a character takes one.
+std::size_t columns(const std::string& piece) { return piece.front() == '\\' ? piece.size() : 1; }
+
+// A path fitted to `width` columns with its middle left out.
 std::string fitted(const std::string& path, std::size_t width) {
-  std::string shown;
-  for (const char c : path) shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
-  if (shown.size() <= width) return shown;
-  if (width < 4) return shown.substr(shown.size() - width);
-  const std::size_t head = (width - 3) / 2, tail = width - 3 - head;
-  return shown.substr(0, head) + "..." + shown.substr(shown.size() - tail);
+  const std::vector<std::string> pieces = shownPieces(path);
+  std::size_t total = 0;
+  for (const std::string& piece : pieces) total += columns(piece);
+  const bool whole = total <= width;
+  const std::size_t head = whole ? total : width < 4 ? 0 : (width - 3) / 2;
+  const std::size_t tail = whole ? 0 : width < 4 ? width : width - 3 - head;
+  std::string front, back;
+  std::size_t first = 0;
+  for (std::size_t used = 0; first < pieces.size() && used + columns(pieces[first]) <= head; ++first) {
+    used += columns(pieces[first]);
+    front += pieces[first];
+  }
+  if (whole) return front;
+  std::size_t last = pieces.size();
+  for (std::size_t used = 0; last > first && used + columns(pieces[last - 1]) <= tail; --last)
+    used += columns(pieces[last - 1]);
+  for (std::size_t i = last; i < pieces.size(); ++i) back += pieces[i];
+  return width < 4 ? back : front + "..." + back;
 }
 
 }  // namespace

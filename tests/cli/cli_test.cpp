@@ -179,13 +179,19 @@ TEST_F(Cli, HelpAndVersion) {
   EXPECT_EQ(std::tie(version.status, version.out), std::tuple(0, "sorvane-cli 2.1.0\n"));
 }
 
+// Every path printed, here b's and the missing file's, has its control characters (C0 and C1)
+// and its bytes that are not UTF-8 written as \xNN.
 TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
-  const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
+  const std::string a = folder / "a.txt", b = folder / "b\x1B[2J\n\xFF.txt", c = folder / "c.txt";
+  const std::string shownB = folder / "b\\x1B[2J\\x0A\\xFF.txt";
   for (const std::string& path : {a, b, c}) writeFile(path, "old old");
   ProgramRun undo = runCli({"--undo"});
   EXPECT_EQ(std::tie(undo.status, undo.out), std::tuple(1, "Nothing to undo.\n"));
 
-  EXPECT_EQ(runCli({"--find", "old", "--replace", "new", a, b}).status, 0);
+  const ProgramRun run = runCli({"--find", "old", "--replace", "new", "--list", a, b, folder / "gone\xC2\x9B\r"});
+  EXPECT_EQ(std::tie(run.status, run.out, run.err),
+            std::tuple(1, a + ": 2\n" + shownB + ": 2\nMade 4 replacements.\n",
+                       "sorvane-cli: " + folder / "gone\\x9B\\x0D: File not found (error 53)\n"));
   EXPECT_EQ(runCli({"--find", "old", "--replace", "new", "--no-undo", c}).status, 0);
   const ProgramRun history = runCli({"--history"});
   EXPECT_EQ(history.status, 0);
@@ -193,7 +199,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
 
   const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\", 2 files.\n";
   undo = runCli({"--undo", "--dry-run"});
-  EXPECT_EQ(std::tie(undo.status, undo.out), std::tuple(0, "Would take back " + title + "would restore " + b +
+  EXPECT_EQ(std::tie(undo.status, undo.out), std::tuple(0, "Would take back " + title + "would restore " + shownB +
                                                                "\nwould restore " + a + "\nWould restore 2 files.\n"));
   EXPECT_EQ(readFile(a), "new new");
 
@@ -202,7 +208,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   EXPECT_EQ(undo.status, 1);
   EXPECT_EQ(undo.out, "Taking back " + title + "Restored 1 file. 1 left alone.\n");
   const std::string runs = state / "sorvane/runs/";
-  EXPECT_EQ(undo.err, "sorvane-cli: " + b + ": changed since the run; left alone; its original is kept as " + runs +
+  EXPECT_EQ(undo.err, "sorvane-cli: " + shownB + ": changed since the run; left alone; its original is kept as " + runs +
                           namesIn(runs).back() + "/2\n");
   EXPECT_EQ(readFile(a) + "|" + readFile(b) + "|" + readFile(c), "old old|edited|new new");
   EXPECT_EQ(runCli({"--undo"}).out, "Nothing to undo.\n");

@@ -10,7 +10,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Nothing for a short run or off a terminal; then one line, redrawn in place at most ten times a
-// second, fitted to the terminal with the path's middle left out, and erased before anything else.
+// second, fitted to the terminal with the path's middle left out (never within a character or an
+// escape), and erased before anything else.
 TEST(TerminalProgress, ALongRunKeepsOneFittedLineThatIsErasedBeforeOtherLines) {
   for (const bool enabled : {false, true}) {
     std::ostringstream terminal;
@@ -18,12 +19,12 @@ TEST(TerminalProgress, ALongRunKeepsOneFittedLineThatIsErasedBeforeOtherLines) {
     cli::TerminalProgress progress(terminal, enabled, 40, [&] { return now; });
     progress.fileDone("/early.txt", 1);
     now += 1s;
-    progress.fileDone("/data/a-rather-long-folder/x\nb.txt", 2);
+    progress.fileDone("/data/a-rather-long-folder/b\x1B.t", 2);
     now += 50ms;
     progress.fileDone("/too-soon.txt", 0);
     progress.erase();
     progress.erase();
-    const std::string expected = enabled ? "\r\x1b[K2 files, 3 replacements: /data...?b.txt\r\x1b[K" : "";
+    const std::string expected = enabled ? "\r\x1b[K2 files, 3 replacements: /data...\\x1B.t\r\x1b[K" : "";
     EXPECT_EQ(terminal.str(), expected) << enabled;
   }
 }

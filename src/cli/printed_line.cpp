@@ -1,0 +1,11 @@
+#include "cli/printed_line.h"
+
+#include "engine/text/display_form.h"
+
+#include <ostream>
+
+namespace sorvane::cli {
+
+std::ostream& printLine(std::ostream& out, std::string_view line) { return out << display::shown(line) << '\n'; }
+
+}  // namespace sorvane::cli
