@@ -91,14 +91,17 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
     EXPECT_EQ(std::pair(run.record->replacements.value_or(-1), run.record->files.size()), std::pair(6L, 3UL));
 }
 
-TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused) {
+TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedButNotOneThisRunChanged) {
   const std::string kept = folder / "kept.txt", partly = folder / "partly.txt", edited = folder / "edited.txt";
+  const std::string link = folder / "link.txt", otherLink = folder / "other-link.txt";
   writeFile(kept, "old");
   writeFile(partly, "one old\nold old\nold");
   writeFile(edited, "old");
-  listFiles({kept, partly, edited});
+  writeFile(link, "old");
+  std::filesystem::create_hard_link(link, otherLink);  // the run's first rename changes the file's status
+  listFiles({kept, partly, edited, link, otherLink});
   preview::frmPreview& preview = openPreview();
-  ASSERT_EQ(preview.model().rowCount(), 3);
+  ASSERT_EQ(preview.model().rowCount(), 5);
   const QModelIndex partlyRow = fileRow(preview, 1);
   ASSERT_EQ(preview.model().rowCount(partlyRow), 4);
   const QModelIndex second = preview.model().index(1, 0, partlyRow);
@@ -120,9 +123,11 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefused)
 
   writeFile(edited, "OLD");  // after the preview, as another program might
   preview.cmdReplace->click();
-  ASSERT_TRUE(eventually([&] { return lastBox() == "Made 3 replacements."; })) << lastBox().toStdString();
-  ASSERT_GE(scripted.boxes.shown.size(), 2u);
-  EXPECT_TRUE(scripted.boxes.shown[scripted.boxes.shown.size() - 2].text.contains("changed since the preview"));
+  ASSERT_TRUE(eventually([&] { return lastBox() == "Made 5 replacements."; })) << lastBox().toStdString();
+  ASSERT_EQ(scripted.boxes.shown.size(), 2u);
+  EXPECT_TRUE(scripted.boxes.shown[0].text.contains("'" + QString::fromStdString(edited) + "'") &&
+              scripted.boxes.shown[0].text.contains("changed since the preview"));
+  EXPECT_EQ(std::pair(readFile(link), readFile(otherLink)), std::pair(std::string("new"), std::string("new")));
   EXPECT_EQ(std::tuple(readFile(kept), readFile(partly), readFile(edited)), std::tuple("old", "one new\nold new\nnew", "OLD"));
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }

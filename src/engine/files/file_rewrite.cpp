@@ -62,6 +62,12 @@ void PreparedRewrite::keepOriginalIn(RunJournal* journal, FileToRewrite& file) {
   if (file.previewed && ::fstat(source_->descriptor(), &kept) == 0) file.previewed->changed = kept.st_ctim;
 }
 
+std::optional<timespec> PreparedRewrite::originalChangedNow() const {
+  struct stat now {};
+  if (!replacement_ || ::fstat(source_->descriptor(), &now) != 0) return std::nullopt;
+  return now.st_ctim;
+}
+
 Status PreparedRewrite::flush() { return replacement_ ? replacement_->flush() : succeeded(); }
 
 Status PreparedRewrite::publish() {

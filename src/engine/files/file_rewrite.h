@@ -77,6 +77,9 @@ class PreparedRewrite {
   // Puts the flushed content in the file's place, unless the file changed since it was read.
   // The folder's flush is the caller's.
   Status publish();
+  // The original's status-change time as it is now, which keeping and renaming it set: other
+  // names of the same file show it. None when it replaces nothing or cannot be told.
+  std::optional<timespec> originalChangedNow() const;
 
  private:
   friend Result<PreparedRewrite> prepareRewrite(const FileToRewrite&, const RewriteJob&, Yielder&, RewriteBuffers&);

@@ -186,20 +186,25 @@ void BatchPublisher::accept(Pending file) {
     host_.endedByHost();
     return;
   }
+  // Named twice, a file is read again once its first rewrite is in place; a previewed one also
+  // once the run's own changes to it are done, as when another name of it went first.
+  const bool sameFileWaits = std::any_of(batch_.begin(), batch_.end(), [&](const Pending& other) {
+    return other->prepared->ok() && other->prepared->value().replaces() && sameFile(*file, *other);
+  });
+  if (sameFileWaits) {
+    publishBatch();
+    if (host_.ended()) return;
+  }
+  if (statusChanges_.bringUpToDate(file->file.previewed) || sameFileWaits) {
+    file->prepared = prepare(file->file, yielder_, buffers_);
+    file->flushed.reset();
+    return accept(std::move(file));
+  }
   if (file->prepared->ok()) {
     const PreparedRewrite& prepared = file->prepared->value();
-    // Named twice, a file is read again once its first rewrite is in place.
-    const bool again = prepared.replaces() && std::any_of(batch_.begin(), batch_.end(), [&](const Pending& other) {
-                         return other->prepared->ok() && prepared.sameSource(other->prepared->value());
-                       });
-    if (again) {
-      publishBatch();
-      if (host_.ended()) return;
-      file->prepared = prepare(file->file, yielder_, buffers_);
-      file->flushed.reset();
-      return accept(std::move(file));
-    }
+    const std::optional<FileFingerprint> found = file->file.previewed;
     file->prepared->value().keepOriginalIn(job_.journal, file->file);
+    if (found && prepared.replaces()) statusChanges_.note(*found, file->file.previewed->changed);
     if (!file->flushed) flushAhead(*file);
     batchBytes_ += prepared.size();
     batchReplacing_ += prepared.replaces() ? 1 : 0;
@@ -212,6 +217,16 @@ void BatchPublisher::accept(Pending file) {
   if (failed || batchReplacing_ >= options_.batch.files || batchBytes_ >= options_.batch.bytes ||
       batch_.size() - batchReplacing_ >= options_.batch.unchangedFiles)
     publishBatch();
+}
+
+// A previewed file is known by its fingerprint even when it could not be read this time.
+bool BatchPublisher::sameFile(const PendingFile& file, const PendingFile& other) {
+  if (file.prepared->ok() && file.prepared->value().replaces() &&
+      file.prepared->value().sameSource(other.prepared->value()))
+    return true;
+  const std::optional<FileFingerprint>& mine = file.file.previewed;
+  const std::optional<FileFingerprint>& theirs = other.file.previewed;
+  return mine && theirs && mine->device == theirs->device && mine->inode == theirs->inode;
 }
 
 void BatchPublisher::publishBatch() {
@@ -244,12 +259,15 @@ void BatchPublisher::publishInOrder(PendingFile& file, std::vector<TouchedFolder
     }
     if (!host_.retryAfter(file.file.path, *status.failure())) return;
     // A complete new attempt, put in place at once.
+    statusChanges_.bringUpToDate(file.file.previewed);
     file.prepared = failingOutOfMemory([&] { return rewriteFile(file.file, job_, yielder_); });
     status = file.prepared->ok() ? succeeded() : Status::endedAs(*file.prepared);
   }
   const PreparedRewrite& done = file.prepared->value();
   // Only what was written counts, so a failed file or a retried one never inflates it.
   if (done.replaces()) {
+    if (const std::optional<timespec> now = done.originalChangedNow(); now && file.file.previewed)
+      statusChanges_.note(*file.file.previewed, *now);
     ++filesReplaced_;
     noteFolder(done.folder(), folders);
   }

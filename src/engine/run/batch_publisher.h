@@ -3,6 +3,7 @@
 #include "engine/files/file_rewrite.h"
 #include "engine/run/batch_host.h"
 #include "engine/run/engine_options.h"
+#include "engine/run/run_status_changes.h"
 #include "engine/text/rewrite_buffers.h"
 
 #include <atomic>
@@ -62,6 +63,8 @@ class BatchPublisher {
   // In ahead_ and filling_: not yet taken by the batch.
   std::size_t filesAhead() const;
   void accept(Pending file);
+  // True when both name the file `other` rewrites, which `file` must be read after.
+  static bool sameFile(const PendingFile& file, const PendingFile& other);
   void publishBatch();
   void publishInOrder(PendingFile& file, std::vector<TouchedFolder>& folders);
   static void noteFolder(int fd, std::vector<TouchedFolder>& folders);
@@ -79,6 +82,7 @@ class BatchPublisher {
   std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
   std::uint64_t batchBytes_ = 0;
   std::int64_t filesReplaced_ = 0;
+  RunStatusChanges statusChanges_;  // of previewed files, on the run's thread
   std::mutex readyMutex_;
   std::condition_variable readySignal_;
   std::atomic<bool> cancel_{false};  // tells the helpers to drop what they have not done
