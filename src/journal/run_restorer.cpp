@@ -192,11 +192,15 @@ void RunRestorer::copyAside(std::vector<Ready>& batch) {
   const int recorded = manifest_->append(names) ? 0 : errno;
   for (Ready& ready : batch) {
     if (ready.temporary.empty()) continue;
-    ready.error = recorded != 0 ? recorded
-                                : copyBeside(ready.kept.get(), ready.folder, ready.name, *ready.file, ready.temporary,
-                                             ready.copy);
-    if (ready.error != 0 && !ready.copy.valid()) ready.temporary.clear();  // never made: nothing to remove
+    ready.error = recorded != 0 ? recorded : makeCopy(ready);
+    if (recorded != 0) ready.temporary.clear();
   }
+}
+
+int RunRestorer::makeCopy(Ready& ready) {
+  const int error = copyBeside(ready.kept.get(), ready.folder, ready.name, *ready.file, ready.temporary, ready.copy);
+  if (!ready.copy.valid()) ready.temporary.clear();  // never made: nothing to remove
+  return error;
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
@@ -246,10 +250,9 @@ void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
     // A file system mounted twice is one that renames do not cross: a copy does.
     if (error == EXDEV) {
       ready.temporary = randomTemporaryName();
-      error = manifest_->append(asideLine(file.index, ready.temporary)) ? 0 : errno;
-      if (error == 0) error = copyBeside(ready.kept.get(), ready.folder, ready.name, file, ready.temporary, ready.copy);
-      if (error == 0 && ::fdatasync(ready.copy.get()) != 0) error = errno;
+      error = manifest_->append(asideLine(file.index, ready.temporary)) ? makeCopy(ready) : errno;
       if (!ready.copy.valid()) ready.temporary.clear();
+      if (error == 0 && ::fdatasync(ready.copy.get()) != 0) error = errno;
     }
     if (error == 0 && ready.copy.valid()) error = move(ready.folder, ready.temporary.c_str(), 0);
   }
