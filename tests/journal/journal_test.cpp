@@ -125,7 +125,7 @@ int killedAfterTwoRenames(int fromFolder, const char* from, int toFolder, const 
 }
 
 // A run killed once its new content has its temporary name, before the rename.
-int killedOnRename(int, const char*, int, const char*) { ::_exit(9); }
+int killedOnRename(int, const char*, int, const char*, unsigned int) { ::_exit(9); }
 
 // Runs `work` in a child process, which is to be killed in it.
 void inKilledChild(const std::function<void()>& work) {

@@ -53,10 +53,10 @@ inline void record(std::string event) {
   events.push_back(std::move(event));
 }
 
-// Records "rename NAME", NAME being the new name, and renames.
-inline int recordedRename(int fromFolder, const char* from, int toFolder, const char* to) {
+// Records "rename NAME", NAME being the new name, and renames; a swap is recorded once.
+inline int recordedRename(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
   record(std::string("rename ") + to);
-  return ::renameat(fromFolder, from, toFolder, to);
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
 // The bytes of an open file, which may have no name yet.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <utility>
 
@@ -173,8 +174,7 @@ Status ReplacementFile::publish() {
   }
   const int fd = std::exchange(temporaryFd_, -1);
   if (::close(fd) != 0) return failed(errno);
-  if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str()) != 0) return failed(errno);
-  temporaryName_.clear();
+  if (Status swapped = swapIn(); !swapped.ok()) return swapped;
   if (journal_) {
     // The rename set the status-change time. Another file under the name by now gets none, so
     // undo finds the file changed and leaves it alone.
@@ -183,6 +183,34 @@ Status ReplacementFile::publish() {
                       placed.st_dev == written_.device && placed.st_ino == written_.inode;
     journal_->putInPlace(attempt_, ours ? placed.st_ctim : timespec{});
   }
+  return succeeded();
+}
+
+Status ReplacementFile::swapIn() {
+  if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str(), RENAME_EXCHANGE) != 0) {
+    // A file system that cannot swap: renamed over, with no later look at what it replaced.
+    if (errno != EINVAL) return failed(errno);
+    if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str(), 0) != 0) return failed(errno);
+    temporaryName_.clear();
+    return succeeded();
+  }
+  // What the swap took from the name is the source as it was read, unless a program saved over
+  // it since it was last looked at, as editors save: that save goes back under its name.
+  struct stat taken {};
+  const bool source = ::fstatat(folder_, temporaryName_.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      FileFingerprint::of(taken).sameVersionAs(FileFingerprint::of(sourceStatus_));
+  if (!source) {
+    if (calls_.rename(folder_, temporaryName_.c_str(), folder_, name_.c_str(), RENAME_EXCHANGE) != 0) {
+      // Never removed: under the temporary name it is still the other program's.
+      const int error = errno;
+      temporaryName_.clear();
+      return failed(error);
+    }
+    return failed(EBUSY);
+  }
+  // The original's name: the journal holds a name of its own for it.
+  ::unlinkat(folder_, temporaryName_.c_str(), 0);
+  temporaryName_.clear();
   return succeeded();
 }
 

@@ -21,8 +21,9 @@ namespace sorvane {
 
 // Opens an unnamed file in the folder open as `folder` (O_TMPFILE), or returns -1 with errno.
 using CreateUnnamedCall = int (*)(int folder);
-// How a finished replacement takes the target's name, as renameat(2) does.
-using RenameCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to);
+// How a finished replacement takes the target's name: swapped with it, or renamed over it, as
+// renameat2(2) does.
+using RenameCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags);
 // Gives a file a name, as linkat(2) does.
 using LinkCall = int (*)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
 // Makes what was written to an open file or folder durable, as fdatasync(2) and fsync(2) do.
@@ -39,7 +40,7 @@ struct SwapCalls {
   SetAttributeCall setAttribute = &::fsetxattr;
   FlushCall flushData = &::fdatasync;
   LinkCall link = &::linkat;
-  RenameCall rename = &::renameat;
+  RenameCall rename = &::renameat2;
   FlushCall flushFolder = &::fsync;
 };
 
@@ -90,6 +91,8 @@ class ReplacementFile final : public RewriteSink {
   bool create();
   bool createNamed();
   Status linkUnnamed();
+  // Gives the temporary file the target's name, unless the name no longer holds the source.
+  Status swapIn();
   bool endStretch();
   bool writerFailed();
   void discard();

@@ -32,13 +32,30 @@ int watchingLink(int fromFolder, const char* from, int toFolder, const char* to,
   return ::linkat(fromFolder, from, toFolder, to, flags);
 }
 
-int watchingRename(int fromFolder, const char* from, int toFolder, const char* to) {
+int watchingRename(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
   namesAtRename = namesIn(pathOf(toFolder));
-  return ::renameat(fromFolder, from, toFolder, to);
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
+// An editor saves the file as editors do: a new file renamed over its name; once, just before
+// the rewrite's swap.
+std::string savedByEditor;
+bool saveBeforeSwap = false;
+void saveAsAnEditor() {
+  writeFile(savedByEditor + ".new", "the editor's save");
+  ::rename((savedByEditor + ".new").c_str(), savedByEditor.c_str());
+}
 
+int renameAfterAnEditorSaved(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+  if (std::exchange(saveBeforeSwap, false)) saveAsAnEditor();
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
+}
 
+// A file system that cannot swap two names, as NFS.
+int renameWithoutSwap(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+  if (flags & RENAME_EXCHANGE) return errno = EINVAL, -1;
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
+}
 
 // A file system that fails to tell where data lies: every byte must then be read as data.
 off_t failingSeekData(int fd, off_t offset, int whence) {
@@ -86,7 +103,7 @@ class FileRewrite : public ::testing::Test, protected RewriteKnobs {
 };
 
 // A file kept from its rewrite keeps its bytes, inode and time, its folder no temporary file; the
-// failure carries the number and description the user is shown.
+// failure carries the number and description the user is shown. Another program's save is kept.
 TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
   struct Case {
     const char* what;
@@ -96,7 +113,7 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
     std::string description;
     std::string after = "";  // the bytes after it, where another program wrote
   };
-  const std::string path = folder / "file.txt", utf16("\xFE\xFF\0h", 4);
+  const std::string path = savedByEditor = folder / "file.txt", utf16("\xFE\xFF\0h", 4);
   const std::string growing = std::string(200, 'x') + "old", stretch = "old" + std::string(5000, 'x');
   const std::string changed = "Path/File access error: changed while it was being read";
   const auto atYield = [this](int yield, std::function<void()> act) {
@@ -123,6 +140,12 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
       {"changed while read", growing, "old", "new", [&] { atYield(2, append); }, 75, changed, growing + "appended"},
       {"changed while copied", stretch, "old", "new", [&] { duringLongCopy(append); }, 75, changed,
        stretch + "appended"},
+      {"saved by an editor while read", growing, "old", "new", [&] { atYield(2, saveAsAnEditor); }, 75, changed,
+       "the editor's save"},
+      {"saved by an editor just before the swap", growing, "old", "new",
+       [this] { calls.rename = &renameAfterAnEditorSaved, saveBeforeSwap = true; }, 75, changed, "the editor's save"},
+      {"rewritten where names cannot be swapped", "old", "old", "new", [this] { calls.rename = &renameWithoutSwap; }, 1,
+       "", "new"},
       {"stopped while read", std::string(1000, 'o'), "o", "0", [&] { atYield(3, halt); }, -1, ""},
       {"stopped while copied", stretch, "old", "new", [&] { duringLongCopy(halt); }, -1, ""},
       {"UTF-32", std::string("\xFF\xFE\0\0h\0\0\0", 8), "h", "x", [] {}, 75, "UTF-32"},

@@ -48,14 +48,14 @@ int recordingFolderFlush(int fd) {
 std::vector<std::string> swapped;
 std::pair<std::string, int> failingSwap;  // a target path whose swap fails, and its error
 
-int recordingRename(int fromFolder, const char* from, int toFolder, const char* to) {
+int recordingRename(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
   const std::string target = pathOf(toFolder) + "/" + to;
   if (failingSwap.first == target) {
     errno = failingSwap.second;
     return -1;
   }
   swapped.push_back(target);
-  return recordedRename(fromFolder, from, toFolder, to);
+  return recordedRename(fromFolder, from, toFolder, to, flags);
 }
 
 // Reads folders as readdir(3) does, but fails with EIO half-way through the folder "sub".
