@@ -2,9 +2,11 @@
 
 #include "engine/files/failure.h"
 #include "engine/run/messages.h"
+#include "file_selection/lost_name.h"
 #include "platform/common_dialog.h"
 #include "platform/dialog_error.h"
 #include "platform/event_pump.h"
+#include "platform/file_names.h"
 #include "platform/message_boxes.h"
 #include "settings/conversions.h"
 #include "settings/settings_keys.h"
@@ -14,10 +16,10 @@
 
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace sorvane::file_selection {
 namespace {
@@ -44,11 +46,26 @@ int filterIndexFrom(const QString& stored) {
   return *index;
 }
 
+// The path of each local file, from the bytes its address holds: a name that is not UTF-8
+// keeps them.
 QStringList localFiles(const QMimeData& data) {
   QStringList files;
-  for (const QUrl& url : data.urls())
-    if (url.isLocalFile()) files.append(url.toLocalFile());
+  for (const QUrl& url : data.urls()) {
+    if (!url.isLocalFile()) continue;
+    if (!url.host().isEmpty()) {
+      files.append(url.toLocalFile());
+      continue;
+    }
+    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    files.append(platform::shownPath(path.toStdString()));
+  }
   return files;
+}
+
+bool isPlainVisibleFile(const QString& path) {
+  struct stat status {};
+  return ::stat(platform::fileSystemPath(path).c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+         !path.section(QLatin1Char('/'), -1).startsWith(QLatin1Char('.'));
 }
 
 }  // namespace
@@ -87,7 +104,7 @@ void FileListCommands::cmdOpen_Click() {
     ZemNextNull = nullPosition(ZemPathFile, 1);
     bListWasEmpty = list_.count() == 0;
     if (ZemNextNull == 0) {
-      AddListItem(ZemPathFile);
+      addChosen(ZemPathFile);
       store_.SaveSetting(kSectionSettings, kPath, dialog.FileName.left(dialog.FileName.size() - dialog.FileTitle.size()));
       return;
     }
@@ -99,12 +116,12 @@ void FileListCommands::cmdOpen_Click() {
       ZemNextNull = nullPosition(ZemPathFile, ZemPreviousNull + 1);
       if (ZemNextNull == 0) break;
       ZemFile = ZemPathFile.mid(ZemPreviousNull, ZemNextNull - ZemPreviousNull - 1);
-      AddListItem(ZemPath + QLatin1Char('/') + ZemFile);
+      addChosen(ZemPath + QLatin1Char('/') + ZemFile);
       services_.eventPump.processPendingEvents();
     }
     busy_ = false;
     ZemFile = ZemPathFile.right(ZemPathFile.size() - ZemPreviousNull);
-    AddListItem(ZemPath + QLatin1Char('/') + ZemFile);
+    addChosen(ZemPath + QLatin1Char('/') + ZemFile);
   } catch (const platform::DialogError& error) {
     busy_ = false;
     if (error.number != platform::kErrorCancelled) showOpenFailure(error.number, error.source, error.description);
@@ -118,6 +135,10 @@ void FileListCommands::showOpenFailure(int number, const QString& source, const 
   const Failure failure{number, source.toStdString(), description.toStdString()};
   services_.messageBoxes.show(list_.window(), QString::fromStdString(messages::failureReport(headline, failure)),
                               MessageStyle::Critical, QString::fromLatin1(kApplicationTitle));
+}
+
+void FileListCommands::addChosen(const QString& path) {
+  if (!refusedAsLost(path, services_.messageBoxes, list_.window())) AddListItem(path);
 }
 
 void FileListCommands::AddListItem(const QString& NewListItem) {
@@ -150,9 +171,9 @@ void FileListCommands::lstFiles_OLEDragDrop(const QStringList& droppedFiles) {
   if (busy_) return;
   bListWasEmpty = list_.count() == 0;
   for (const QString& name : droppedFiles) {
-    const QFileInfo entry(name);
     // Plain files only: folders, hidden files and anything else are passed over in silence.
-    if (entry.isFile() && !entry.fileName().startsWith(QLatin1Char('.'))) AddListItem(name);
+    if (isPlainVisibleFile(name)) AddListItem(name);
+    else refusedAsLost(name, services_.messageBoxes, list_.window());
   }
 }
 

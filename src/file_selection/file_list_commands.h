@@ -43,6 +43,8 @@ class FileListCommands final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Adds a chosen file unless its name did not survive the dialog.
+  void addChosen(const QString& path);
   void showOpenFailure(int number, const QString& source, const QString& description);
 
   QListWidget& list_;

@@ -6,6 +6,7 @@ class QWidget;
 
 namespace sorvane::platform {
 class FileDialogs;
+class MessageBoxes;
 }
 
 namespace sorvane::file_selection {
@@ -20,13 +21,15 @@ class FolderTarget {
 // The Browse command: the folder of folder mode, chosen in a folder dialog over `dialogParent`.
 class FolderPicker {
  public:
-  FolderPicker(FolderTarget& target, platform::FileDialogs& dialogs, QWidget& dialogParent)
-      : target_(target), dialogs_(dialogs), dialogParent_(dialogParent) {}
+  FolderPicker(FolderTarget& target, platform::FileDialogs& dialogs, platform::MessageBoxes& messageBoxes,
+               QWidget& dialogParent)
+      : target_(target), dialogs_(dialogs), messageBoxes_(messageBoxes), dialogParent_(dialogParent) {}
   void cmdBrowse_Click();
 
  private:
   FolderTarget& target_;
   platform::FileDialogs& dialogs_;
+  platform::MessageBoxes& messageBoxes_;
   QWidget& dialogParent_;
 };
 

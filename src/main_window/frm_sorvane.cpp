@@ -68,7 +68,8 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   engine_ = std::make_unique<ReplaceEngine>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
-  folderPicker_ = std::make_unique<file_selection::FolderPicker>(folderTarget, services.fileDialogs, *this);
+  folderPicker_ = std::make_unique<file_selection::FolderPicker>(folderTarget, services.fileDialogs,
+                                                                 services.messageBoxes, *this);
   viewer_ = std::make_unique<viewer::FileViewer>(*widgets_.lstFiles, services);
   connectHandlers();
 }
