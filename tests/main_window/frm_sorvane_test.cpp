@@ -358,6 +358,12 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   EXPECT_EQ(readFile(root + "/sub/deep.htm"), "new");
   EXPECT_EQ(readFile(root + "/notes.txt"), "old");
   EXPECT_EQ(w().File1->count(), 3);
+  // A folder whose name the dialog could only approximate is refused, and the folder stays.
+  std::filesystem::create_directory(folder / "caf\xE9");
+  scripted.dialogs.nextFolder = QString::fromStdString(folder / "caf\uFFFD");
+  w().cmdBrowse->click();
+  EXPECT_TRUE(scripted.boxes.shown.back().text.endsWith("a folder above it in folder mode."));
+  EXPECT_EQ(w().lblFolder->text(), chosen);
 }
 
 // In both modes, at the designed size and a large one; tick boxes whole; wrapped captions at the window's font.
