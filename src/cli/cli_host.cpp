@@ -41,7 +41,9 @@ MessageAnswer CliHost::fileFailed(const std::string& fileName, const Failure& fa
 void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
   if (preview_ && replacements > 0) {
     progress_.erase();
-    const Result<FilePreview> previewed = preview_->print(fileName, replacements);
+    FileToRewrite file = FileToRewrite::named(fileName);
+    file.foundUnder = options_.folder.value_or("");  // so that no depth is too deep to open
+    const Result<FilePreview> previewed = preview_->print(file, replacements);
     if (previewed.failure()) reportFailure(fileName, *previewed.failure());
   } else if (options_.list && replacements > 0) {
     progress_.erase();

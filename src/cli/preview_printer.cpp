@@ -23,12 +23,12 @@ PreviewPrinter::PreviewPrinter(const CliOptions& options, std::ostream& out, boo
       colour_(colour),
       yielder_(std::move(goOn)) {}
 
-Result<FilePreview> PreviewPrinter::print(const std::string& path, std::int64_t occurrences) {
-  printMarked(display::shown(path), kPathColour);
+Result<FilePreview> PreviewPrinter::print(const FileToRewrite& file, std::int64_t occurrences) {
+  printMarked(display::shown(file.path), kPathColour);
   if (list_) out_ << ": " << occurrences;
   out_ << '\n';
   linesAdded_ = 0;
-  Result<FilePreview> previewed = previewFile(FileToRewrite::named(path), terms_, *this, yielder_, buffers_);
+  Result<FilePreview> previewed = previewFile(file, terms_, *this, yielder_, buffers_);
   out_ << std::flush;
   return previewed;
 }

@@ -23,8 +23,8 @@ class PreviewPrinter final : private PreviewLineSink {
   PreviewPrinter(const CliOptions& options, std::ostream& out, bool colour, std::function<bool()> goOn);
 
   // Prints the preview of a file that holds `occurrences`, headed by its path, and by the count
-  // too with --list.
-  Result<FilePreview> print(const std::string& path, std::int64_t occurrences);
+  // too with --list. A file a walk found is opened within the folders it was found in.
+  Result<FilePreview> print(const FileToRewrite& file, std::int64_t occurrences);
 
  private:
   bool line(const PreviewLine& line) override;

@@ -55,6 +55,19 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeAndWriteNothing) {
   };
   const std::string dry = folder / "dry";
   std::filesystem::create_directories(dry + "/sub");
+  // Twenty folders of 250-byte names: a file deeper than any path may name.
+  std::string deep = folder / "deep";
+  const std::filesystem::path start = std::filesystem::current_path();
+  std::filesystem::create_directory(deep);
+  std::filesystem::current_path(deep);
+  for (char level = 'a'; level < 'a' + 20; ++level) {
+    const std::string name(250, level);
+    std::filesystem::create_directory(name);
+    std::filesystem::current_path(name);
+    deep += "/" + name;
+  }
+  writeFile("deep.txt", "old");
+  std::filesystem::current_path(start);
   for (const auto& [name, bytes] : files) writeFile(folder / name, bytes);
   const auto red = [](const std::string& text) { return "\x1b[1;31m" + text + "\x1b[0m"; };
   const auto green = [](const std::string& text) { return "\x1b[1;32m" + text + "\x1b[0m"; };
@@ -80,6 +93,8 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeAndWriteNothing) {
             folder / "odd\\x1B.txt\n1-: \\x01old\\xFF\tend\n1+: \\x01\\xFF\tend\nFound 1 occurrences.\n", 0},
            {{"--find", "needle", "--ignore-case", "--dry-run", "--list", "--recursive", "--type=TXT", "--folder", dry},
             dry + "/a.txt: 1\n" + dry + "/u16.txt: 1\n" + dry + "/sub/b.txt: 2\nFound 4 occurrences.\n", 0},
+           {{"--preview", "--find", "old", "--replace", "new", "--folder", folder / "deep", "--recursive"},
+            deep + "/deep.txt\n1-: old\n1+: new\nFound 1 occurrences.\n", 0},
        }) {
     const ProgramRun run = runCli(arguments);
     EXPECT_EQ(run.out, out);
