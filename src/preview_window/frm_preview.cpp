@@ -65,6 +65,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       lstOccurrences->setFirstColumnSpanned(row, {}, true);
       lstOccurrences->expand(model_->index(row, 0));
     }
+    fitLineColumn();
   });
   lstOccurrences->installEventFilter(this);
 
@@ -84,9 +85,9 @@ void frmPreview::layOut() {
   lstOccurrences->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstOccurrences->setTextElideMode(Qt::ElideMiddle);
   lstOccurrences->setItemDelegateForColumn(PreviewModel::BeforeColumn,
-                                           new MarkedLineDelegate(QColor(255, 200, 200), QColor(), this));
+                                           new MarkedLineDelegate(MarkedLineDelegate::Side::AsItIs, this));
   lstOccurrences->setItemDelegateForColumn(PreviewModel::AfterColumn,
-                                           new MarkedLineDelegate(QColor(190, 240, 190), QColor(215, 215, 215), this));
+                                           new MarkedLineDelegate(MarkedLineDelegate::Side::AsItWillBe, this));
   lstOccurrences->header()->setStretchLastSection(true);
   lstOccurrences->setColumnWidth(PreviewModel::LineColumn, 110);
   lstOccurrences->setColumnWidth(PreviewModel::BeforeColumn, 360);
@@ -107,6 +108,19 @@ void frmPreview::layOut() {
   layout->addWidget(lstOccurrences, 1);
   layout->addLayout(buttons);
   resize(840, 480);
+}
+
+// The column grows to show the largest line number whole, never shrinking what the user widened.
+void frmPreview::fitLineColumn() {
+  const QModelIndex widest = model_->widestLineNumber();
+  if (!widest.isValid()) return;
+  QStyleOptionViewItem option;
+  option.initFrom(lstOccurrences);
+  option.font = lstOccurrences->font();
+  const int branches = lstOccurrences->indentation() * (lstOccurrences->rootIsDecorated() ? 2 : 1);
+  const int needed = branches + lstOccurrences->itemDelegateForIndex(widest)->sizeHint(option, widest).width();
+  if (lstOccurrences->columnWidth(PreviewModel::LineColumn) < needed)
+    lstOccurrences->setColumnWidth(PreviewModel::LineColumn, needed);
 }
 
 void frmPreview::takeFound() {
@@ -190,8 +204,14 @@ void frmPreview::cmdReplace_Click() {
 
 // Esc stops a search under way; once it has ended, Esc closes the window.
 void frmPreview::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && searching()) {
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (event->key() == Qt::Key_Escape && plain && searching()) {
     cmdStop->click();
+    return;
+  }
+  // A focused button takes Enter, as in every other window; no button is the default.
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) focused->click();
     return;
   }
   QDialog::keyPressEvent(event);
@@ -202,6 +222,14 @@ bool frmPreview::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
       openViewer(lstOccurrences->currentIndex());
+      return true;
+    }
+    // Space ticks or clears the current row's box from whichever of its columns is current.
+    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+      const QModelIndex box = lstOccurrences->currentIndex().siblingAtColumn(PreviewModel::LineColumn);
+      if (box.isValid())
+        model_->setData(box, box.data(Qt::CheckStateRole).toInt() == Qt::Checked ? Qt::Unchecked : Qt::Checked,
+                        Qt::CheckStateRole);
       return true;
     }
   }

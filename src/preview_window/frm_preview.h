@@ -55,6 +55,7 @@ class frmPreview final : public QDialog {
 
  private:
   void layOut();
+  void fitLineColumn();
   void takeFound();
   void searchEnded();
   void enableReplace();
