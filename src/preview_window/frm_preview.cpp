@@ -3,7 +3,10 @@
 #include "preview_window/marked_line_delegate.h"
 #include "preview_window/preview_model.h"
 #include "viewer/file_viewer.h"
+#include "platform/dialog_error.h"
 #include "platform/file_names.h"
+#include "platform/help_engine.h"
+#include "platform/help_file.h"
 #include "platform/message_boxes.h"
 
 #include <QBoxLayout>
@@ -45,6 +48,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       cmdClose(plainButton(tr("Close"), this)),
       request_(std::move(request)),
       messageBoxes_(services.messageBoxes),
+      helpEngine_(services.helpEngine),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
   setWindowTitle(tr("Preview"));
@@ -207,6 +211,14 @@ void frmPreview::keyPressEvent(QKeyEvent* event) {
   const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
   if (event->key() == Qt::Key_Escape && plain && searching()) {
     cmdStop->click();
+    return;
+  }
+  if (plain && event->key() == Qt::Key_F1) {
+    try {
+      helpEngine_.show(platform::helpFilePath(), platform::kHelpKey, QStringLiteral("preview"));
+    } catch (const platform::DialogError&) {
+      // Help that cannot be shown ends the command without a message, as in the main window.
+    }
     return;
   }
   // A focused button takes Enter, as in every other window; no button is the default.

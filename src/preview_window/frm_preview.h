@@ -68,6 +68,7 @@ class frmPreview final : public QDialog {
 
   const PreviewRequest request_;
   platform::MessageBoxes& messageBoxes_;
+  platform::HelpEngine& helpEngine_;
   PreviewModel* model_;
   std::unique_ptr<viewer::FileViewer> viewer_;
   std::unique_ptr<PreviewSearch> search_;  // while it searches

@@ -284,6 +284,8 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   QTest::keyClick(&preview, Qt::Key_Escape);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_TRUE(preview.isVisible());
+  QTest::keyClick(&preview, Qt::Key_F1);
+  EXPECT_EQ(std::pair(scripted.help.command, scripted.help.key), std::pair(platform::kHelpKey, QString("preview")));
   preview.cmdClose->setFocus();  // a focused button takes Enter
   QTest::keyClick(preview.cmdClose, Qt::Key_Return);
   EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
