@@ -176,7 +176,10 @@ void frmPreview::showStatus() {
 
 void frmPreview::openViewer(const QModelIndex& index) {
   if (!index.isValid()) return;
-  viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index));
+  const Qt::CaseSensitivity caseSensitivity =
+      request_.compare == CompareMode::Binary ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index),
+                    {model_->occurrenceOf(index), model_->ordinalInLine(index), caseSensitivity});
 }
 
 // A search that was stopped leaves files unseen, which keep the term whatever the user ticked.

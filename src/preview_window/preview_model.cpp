@@ -76,6 +76,22 @@ std::int64_t PreviewModel::lineOf(const QModelIndex& index) const {
   return fileOf(index)->rows[static_cast<std::size_t>(index.row())].line->number;
 }
 
+QString PreviewModel::occurrenceOf(const QModelIndex& index) const {
+  if (!index.isValid() || index.internalId() == kFileRows) return {};
+  const Occurrence& row = fileOf(index)->rows[static_cast<std::size_t>(index.row())];
+  return QString::fromStdString(row.line->segments[row.segment].text);
+}
+
+// The rows of one line, its continued pieces too, stand together in the file's order.
+int PreviewModel::ordinalInLine(const QModelIndex& index) const {
+  if (!index.isValid() || index.internalId() == kFileRows) return 0;
+  const std::vector<Occurrence>& rows = fileOf(index)->rows;
+  const auto at = static_cast<std::size_t>(index.row());
+  std::size_t first = at;
+  while (first > 0 && rows[first - 1].line->number == rows[at].line->number) --first;
+  return static_cast<int>(at - first);
+}
+
 QModelIndex PreviewModel::index(int row, int column, const QModelIndex& parent) const {
   if (row < 0 || column < 0 || column >= ColumnCount) return {};
   if (!parent.isValid())

@@ -38,6 +38,9 @@ class PreviewModel final : public QAbstractItemModel {
   // The path and line the viewer opens for a row: line 1 for a file's row.
   std::string pathOf(const QModelIndex& index) const;
   std::int64_t lineOf(const QModelIndex& index) const;
+  // An occurrence row's occurrence as the line shows it, and how many come before it on its line.
+  QString occurrenceOf(const QModelIndex& index) const;
+  int ordinalInLine(const QModelIndex& index) const;
   // What Replace rewrites: the checked occurrences of the checked files, in the order shown.
   ChosenRun chosenRun(std::string find, std::string replace, CompareMode compare) const;
   // The occurrence whose line number takes the most characters, for the column's width.

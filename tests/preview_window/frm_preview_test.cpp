@@ -124,12 +124,13 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedB
   EXPECT_EQ(preview.model().index(2, 2, partlyRow).data().toString(), "old new") << "the line as it will be";
   EXPECT_EQ(preview.model().data(partlyRow, Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
 
-  // Enter on an occurrence opens the viewer at its line.
+  // Enter on an occurrence opens the viewer at its line, the occurrence selected.
   preview.lstOccurrences->setCurrentIndex(preview.model().index(2, 1, partlyRow));
   QTest::keyClick(preview.lstOccurrences, Qt::Key_Return);
   ASSERT_NE(preview.viewer().view(), nullptr);
-  EXPECT_EQ(preview.viewer().view()->txtView->textCursor().block().text().section(QChar::LineSeparator, 0, 0),
-            "old old");
+  const QTextCursor shown = preview.viewer().view()->txtView->textCursor();
+  EXPECT_EQ(std::tuple(shown.block().text().section(QChar::LineSeparator, 0, 0), shown.selectedText(),
+                       shown.selectionStart() - shown.block().position()), std::tuple("old old", "old", 4));
   EXPECT_TRUE(preview.isVisible()) << "Enter never rewrites";
   preview.viewer().view()->close();
 
