@@ -193,7 +193,7 @@ void frmSorvane::cmdPreview_Click() {
   request.find = host.findText();
   request.replace = host.replaceText();
   request.compare = compareModeOf(host);
-  auto* preview = new preview::frmPreview(std::move(request), engine_->options(), services_, this);
+  auto* preview = new preview::frmPreview(std::move(request), engine_->options(), services_, store_, this);
   preview->setAttribute(Qt::WA_DeleteOnClose);
   // The run starts once the preview has closed, as if Replace had been pressed in this window.
   connect(preview, &preview::frmPreview::replaceChosen, this, [this](const ChosenRun& run) {

@@ -8,6 +8,8 @@
 #include "platform/help_engine.h"
 #include "platform/help_file.h"
 #include "platform/message_boxes.h"
+#include "platform/twips.h"
+#include "settings/preview_picture.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
@@ -38,7 +40,7 @@ QPushButton* plainButton(const QString& caption, QWidget* parent) {
 }  // namespace
 
 frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services,
-                       QWidget* owner, std::int64_t listedOccurrences)
+                       settings::SettingsStore& store, QWidget* owner, std::int64_t listedOccurrences)
     : QDialog(owner),
       lstOccurrences(new QTreeView(this)),
       lblStatus(new QLabel(this)),
@@ -49,6 +51,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       request_(std::move(request)),
       messageBoxes_(services.messageBoxes),
       helpEngine_(services.helpEngine),
+      store_(store),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
   setWindowTitle(tr("Preview"));
@@ -112,6 +115,21 @@ void frmPreview::layOut() {
   layout->addWidget(lstOccurrences, 1);
   layout->addLayout(buttons);
   resize(840, 480);
+  const settings::PreviewPicture picture = settings::readPreviewPicture(store_);
+  if (picture.width && picture.height) resize(platform::toPixels(*picture.width), platform::toPixels(*picture.height));
+  for (int column = 0; column < static_cast<int>(picture.columnWidths.size()); ++column)
+    if (const std::optional<float> width = picture.columnWidths[static_cast<std::size_t>(column)])
+      lstOccurrences->setColumnWidth(column, platform::toPixels(*width));
+}
+
+// Whichever way the window closes, the next one opens as this one was.
+void frmPreview::done(int result) {
+  const QSize size = isMaximized() || isMinimized() ? normalGeometry().size() : this->size();
+  settings::PreviewPicture picture{platform::toTwips(size.width()), platform::toTwips(size.height()), {}};
+  for (int column = 0; column < static_cast<int>(picture.columnWidths.size()); ++column)
+    picture.columnWidths[static_cast<std::size_t>(column)] = platform::toTwips(lstOccurrences->columnWidth(column));
+  settings::writePreviewPicture(store_, picture);
+  QDialog::done(result);
 }
 
 // The column grows to show the largest line number whole, never shrinking what the user widened.

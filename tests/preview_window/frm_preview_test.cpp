@@ -191,7 +191,7 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   for (const char* text : {"old old", "old old old\nold", "old old", "old old"})
     writeFile(request.files.emplace_back(folder / ("f" + std::to_string(request.files.size()))), text);
   request.find = "old", request.replace = "new";
-  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 4);
+  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), *store, window.get(), 4);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
@@ -233,7 +233,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   const auto stopWhileListing = [&](int entriesBefore, int listed) {
     listingHeld = true;
     freeEntries = entriesBefore;
-    auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), window.get());
+    auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), *store, window.get());
     preview->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
     EXPECT_TRUE(eventually([&] { return preview->model().rowCount() == listed; }));
@@ -287,9 +287,16 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   EXPECT_TRUE(preview.isVisible());
   QTest::keyClick(&preview, Qt::Key_F1);
   EXPECT_EQ(std::pair(scripted.help.command, scripted.help.key), std::pair(platform::kHelpKey, QString("preview")));
+  preview.resize(700, 400);
+  preview.lstOccurrences->setColumnWidth(1, 250);
   preview.cmdClose->setFocus();  // a focused button takes Enter
   QTest::keyClick(preview.cmdClose, Qt::Key_Return);
   EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
+  start();  // the next run of the program opens it as it was left
+  w().lblFolder->setText(QString::fromStdString(folder / "tree"));
+  preview::frmPreview& again = openPreview();
+  EXPECT_EQ(std::pair(again.size(), again.lstOccurrences->columnWidth(1)), std::pair(QSize(700, 400), 250));
+  again.reject();
   EXPECT_EQ(readFile(folder / "tree/0"), "old");
   EXPECT_EQ(scripted.boxes.shown.size(), 0u);
 }
