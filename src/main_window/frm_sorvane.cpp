@@ -2,7 +2,6 @@
 
 #include "file_selection/file_list_commands.h"
 #include "main_window/folder_views.h"
-#include "main_window/help_file.h"
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/journal_texts.h"
@@ -13,6 +12,7 @@
 #include "main_window/window_replace_host.h"
 #include "preview_window/frm_preview.h"
 #include "platform/dialog_error.h"
+#include "platform/help_file.h"
 #include "platform/mouse_pointer.h"
 #include "platform/progress_window.h"
 #include "viewer/file_viewer.h"
@@ -165,7 +165,7 @@ bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
 void frmSorvane::cmdHelp_Click() {
   CommonDialog1.CancelError = true;
   try {
-    CommonDialog1.HelpFile = helpFilePath();
+    CommonDialog1.HelpFile = platform::helpFilePath();
     CommonDialog1.HelpCommand = platform::kHelpContents;
     CommonDialog1.ShowHelp();
   } catch (const platform::DialogError&) {
@@ -194,7 +194,7 @@ void frmSorvane::cmdPreview_Click() {
   request.find = host.findText();
   request.replace = host.replaceText();
   request.compare = compareModeOf(host);
-  auto* preview = new preview::frmPreview(std::move(request), engine_->options(), services_, this);
+  auto* preview = new preview::frmPreview(std::move(request), engine_->options(), services_, store_, this);
   preview->setAttribute(Qt::WA_DeleteOnClose);
   // The run starts once the preview has closed, as if Replace had been pressed in this window.
   connect(preview, &preview::frmPreview::replaceChosen, this, [this](const ChosenRun& run) {

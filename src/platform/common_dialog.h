@@ -25,6 +25,7 @@ class CommonDialog {
   // Help.
   QString HelpFile;
   int HelpCommand = 0;
+  QString HelpKey;  // the section kHelpKey shows
   // Open.
   QString InitDir;
   QString FileName;  // after ShowOpen: one full path, or the folder then NUL and each name
@@ -35,7 +36,7 @@ class CommonDialog {
   QString FileTitle;    // after a single selection, the file's name
 
   // Asks the help engine to open HelpFile with HelpCommand.
-  void ShowHelp() { helpEngine_.show(HelpFile, HelpCommand); }
+  void ShowHelp() { helpEngine_.show(HelpFile, HelpCommand, HelpKey); }
   // Shows the open dialog modally; returns once the user confirms.
   void ShowOpen();
 

@@ -4,15 +4,17 @@
 
 namespace sorvane::platform {
 
-// The help command the program uses: show the help file's contents.
+// The help commands the program uses: show the help file's contents, or the section a key names.
 inline constexpr int kHelpContents = 3;
+inline constexpr int kHelpKey = 0x101;
 
 // Shows a help file. The window's implementation is HelpWindowEngine; tests stand in for it.
 class HelpEngine {
  public:
   virtual ~HelpEngine() = default;
-  // Opens `helpFile` with `command` (kHelpContents); throws DialogError when it cannot.
-  virtual void show(const QString& helpFile, int command) = 0;
+  // Opens `helpFile` with `command`: kHelpContents, or kHelpKey at the section named `key`.
+  // Throws DialogError when it cannot.
+  virtual void show(const QString& helpFile, int command, const QString& key) = 0;
 };
 
 }  // namespace sorvane::platform

@@ -32,11 +32,12 @@ QString cannotFindPage(const QString& path) {
 
 HelpWindowEngine::~HelpWindowEngine() { delete window_; }
 
-void HelpWindowEngine::show(const QString& helpFile, int command) {
-  if (command != kHelpContents)
+void HelpWindowEngine::show(const QString& helpFile, int command, const QString& key) {
+  if (command != kHelpContents && command != kHelpKey)
     throw DialogError{kInvalidCall, kTitle, QStringLiteral("Invalid procedure call or argument")};
   if (!window_) createWindow();
-  showPage(helpFile.isEmpty() ? QString() : QFileInfo(helpFile).absoluteFilePath(), QString());
+  showPage(helpFile.isEmpty() ? QString() : QFileInfo(helpFile).absoluteFilePath(),
+           command == kHelpKey ? key : QString());
   window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
   window_->show();
   window_->raise();

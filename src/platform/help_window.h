@@ -24,9 +24,10 @@ class HelpWindowEngine final : public HelpEngine {
   HelpWindowEngine(const HelpWindowEngine&) = delete;
   HelpWindowEngine& operator=(const HelpWindowEngine&) = delete;
 
-  // kHelpContents loads `helpFile` (HTML) at its top and brings the window to the front;
-  // any other command throws DialogError 5. A missing file is shown as a message, not thrown.
-  void show(const QString& helpFile, int command) override;
+  // kHelpContents loads `helpFile` (HTML) at its top, kHelpKey at the anchor named `key`, and
+  // brings the window to the front; any other command throws DialogError 5. A missing file is
+  // shown as a message, not thrown.
+  void show(const QString& helpFile, int command, const QString& key) override;
 
  private:
   void createWindow();

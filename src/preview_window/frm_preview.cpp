@@ -3,8 +3,13 @@
 #include "preview_window/marked_line_delegate.h"
 #include "preview_window/preview_model.h"
 #include "viewer/file_viewer.h"
+#include "platform/dialog_error.h"
 #include "platform/file_names.h"
+#include "platform/help_engine.h"
+#include "platform/help_file.h"
 #include "platform/message_boxes.h"
+#include "platform/twips.h"
+#include "settings/preview_picture.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
@@ -35,7 +40,7 @@ QPushButton* plainButton(const QString& caption, QWidget* parent) {
 }  // namespace
 
 frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services,
-                       QWidget* owner, std::int64_t listedOccurrences)
+                       settings::SettingsStore& store, QWidget* owner, std::int64_t listedOccurrences)
     : QDialog(owner),
       lstOccurrences(new QTreeView(this)),
       lblStatus(new QLabel(this)),
@@ -45,6 +50,8 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       cmdClose(plainButton(tr("Close"), this)),
       request_(std::move(request)),
       messageBoxes_(services.messageBoxes),
+      helpEngine_(services.helpEngine),
+      store_(store),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
   setWindowTitle(tr("Preview"));
@@ -65,6 +72,7 @@ frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const plat
       lstOccurrences->setFirstColumnSpanned(row, {}, true);
       lstOccurrences->expand(model_->index(row, 0));
     }
+    fitLineColumn();
   });
   lstOccurrences->installEventFilter(this);
 
@@ -84,9 +92,9 @@ void frmPreview::layOut() {
   lstOccurrences->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstOccurrences->setTextElideMode(Qt::ElideMiddle);
   lstOccurrences->setItemDelegateForColumn(PreviewModel::BeforeColumn,
-                                           new MarkedLineDelegate(QColor(255, 200, 200), QColor(), this));
+                                           new MarkedLineDelegate(MarkedLineDelegate::Side::AsItIs, this));
   lstOccurrences->setItemDelegateForColumn(PreviewModel::AfterColumn,
-                                           new MarkedLineDelegate(QColor(190, 240, 190), QColor(215, 215, 215), this));
+                                           new MarkedLineDelegate(MarkedLineDelegate::Side::AsItWillBe, this));
   lstOccurrences->header()->setStretchLastSection(true);
   lstOccurrences->setColumnWidth(PreviewModel::LineColumn, 110);
   lstOccurrences->setColumnWidth(PreviewModel::BeforeColumn, 360);
@@ -107,6 +115,34 @@ void frmPreview::layOut() {
   layout->addWidget(lstOccurrences, 1);
   layout->addLayout(buttons);
   resize(840, 480);
+  const settings::PreviewPicture picture = settings::readPreviewPicture(store_);
+  if (picture.width && picture.height) resize(platform::toPixels(*picture.width), platform::toPixels(*picture.height));
+  for (int column = 0; column < static_cast<int>(picture.columnWidths.size()); ++column)
+    if (const std::optional<float> width = picture.columnWidths[static_cast<std::size_t>(column)])
+      lstOccurrences->setColumnWidth(column, platform::toPixels(*width));
+}
+
+// Whichever way the window closes, the next one opens as this one was.
+void frmPreview::done(int result) {
+  const QSize size = isMaximized() || isMinimized() ? normalGeometry().size() : this->size();
+  settings::PreviewPicture picture{platform::toTwips(size.width()), platform::toTwips(size.height()), {}};
+  for (int column = 0; column < static_cast<int>(picture.columnWidths.size()); ++column)
+    picture.columnWidths[static_cast<std::size_t>(column)] = platform::toTwips(lstOccurrences->columnWidth(column));
+  settings::writePreviewPicture(store_, picture);
+  QDialog::done(result);
+}
+
+// The column grows to show the largest line number whole, never shrinking what the user widened.
+void frmPreview::fitLineColumn() {
+  const QModelIndex widest = model_->widestLineNumber();
+  if (!widest.isValid()) return;
+  QStyleOptionViewItem option;
+  option.initFrom(lstOccurrences);
+  option.font = lstOccurrences->font();
+  const int branches = lstOccurrences->indentation() * (lstOccurrences->rootIsDecorated() ? 2 : 1);
+  const int needed = branches + lstOccurrences->itemDelegateForIndex(widest)->sizeHint(option, widest).width();
+  if (lstOccurrences->columnWidth(PreviewModel::LineColumn) < needed)
+    lstOccurrences->setColumnWidth(PreviewModel::LineColumn, needed);
 }
 
 void frmPreview::takeFound() {
@@ -158,7 +194,10 @@ void frmPreview::showStatus() {
 
 void frmPreview::openViewer(const QModelIndex& index) {
   if (!index.isValid()) return;
-  viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index));
+  const Qt::CaseSensitivity caseSensitivity =
+      request_.compare == CompareMode::Binary ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index),
+                    {model_->occurrenceOf(index), model_->ordinalInLine(index), caseSensitivity});
 }
 
 // A search that was stopped leaves files unseen, which keep the term whatever the user ticked.
@@ -190,8 +229,22 @@ void frmPreview::cmdReplace_Click() {
 
 // Esc stops a search under way; once it has ended, Esc closes the window.
 void frmPreview::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && searching()) {
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (event->key() == Qt::Key_Escape && plain && searching()) {
     cmdStop->click();
+    return;
+  }
+  if (plain && event->key() == Qt::Key_F1) {
+    try {
+      helpEngine_.show(platform::helpFilePath(), platform::kHelpKey, QStringLiteral("preview"));
+    } catch (const platform::DialogError&) {
+      // Help that cannot be shown ends the command without a message, as in the main window.
+    }
+    return;
+  }
+  // A focused button takes Enter, as in every other window; no button is the default.
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) focused->click();
     return;
   }
   QDialog::keyPressEvent(event);
@@ -202,6 +255,14 @@ bool frmPreview::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
       openViewer(lstOccurrences->currentIndex());
+      return true;
+    }
+    // Space ticks or clears the current row's box from whichever of its columns is current.
+    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+      const QModelIndex box = lstOccurrences->currentIndex().siblingAtColumn(PreviewModel::LineColumn);
+      if (box.isValid())
+        model_->setData(box, box.data(Qt::CheckStateRole).toInt() == Qt::Checked ? Qt::Unchecked : Qt::Checked,
+                        Qt::CheckStateRole);
       return true;
     }
   }

@@ -14,6 +14,10 @@ class QLabel;
 class QPushButton;
 class QTreeView;
 
+namespace sorvane::settings {
+class SettingsStore;
+}
+
 namespace sorvane::viewer {
 class FileViewer;
 }
@@ -30,8 +34,9 @@ class frmPreview final : public QDialog {
  public:
   static constexpr std::int64_t kListedOccurrences = 100000;
 
-  frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services, QWidget* owner,
-             std::int64_t listedOccurrences = kListedOccurrences);
+  // It takes the size and column widths it had when last closed from `store`, and keeps them there.
+  frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services,
+             settings::SettingsStore& store, QWidget* owner, std::int64_t listedOccurrences = kListedOccurrences);
   ~frmPreview() override;
 
   // Its widgets, for tests, which drive them as a user would.
@@ -50,11 +55,13 @@ class frmPreview final : public QDialog {
   void replaceChosen(const sorvane::ChosenRun& run);
 
  protected:
+  void done(int result) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void layOut();
+  void fitLineColumn();
   void takeFound();
   void searchEnded();
   void enableReplace();
@@ -67,6 +74,8 @@ class frmPreview final : public QDialog {
 
   const PreviewRequest request_;
   platform::MessageBoxes& messageBoxes_;
+  platform::HelpEngine& helpEngine_;
+  settings::SettingsStore& store_;
   PreviewModel* model_;
   std::unique_ptr<viewer::FileViewer> viewer_;
   std::unique_ptr<PreviewSearch> search_;  // while it searches

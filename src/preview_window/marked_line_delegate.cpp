@@ -1,5 +1,6 @@
 #include "preview_window/marked_line_delegate.h"
 
+#include "preview_window/mark_colours.h"
 #include "preview_window/preview_model.h"
 
 #include <QApplication>
@@ -10,8 +11,7 @@
 
 namespace sorvane::preview {
 
-MarkedLineDelegate::MarkedLineDelegate(QColor markColor, QColor keptColor, QObject* parent)
-    : QStyledItemDelegate(parent), markColor_(markColor), keptColor_(keptColor) {}
+MarkedLineDelegate::MarkedLineDelegate(Side side, QObject* parent) : QStyledItemDelegate(parent), side_(side) {}
 
 void MarkedLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   const QVariant mark = index.data(PreviewModel::MarkRole);
@@ -47,9 +47,10 @@ void MarkedLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->drawText(x, baseline, before);
   x += beforeWidth;
   const bool kept = index.siblingAtColumn(PreviewModel::LineColumn).data(Qt::CheckStateRole).toInt() == Qt::Unchecked;
-  painter->fillRect(QRect(x, area.top() + 1, markWidth, area.height() - 2),
-                    kept && keptColor_.isValid() ? keptColor_ : markColor_);
-  painter->setPen(item.palette.color(QPalette::Text));
+  const MarkColours colours = markColours(item.palette);
+  const MarkColour& colour = side_ == Side::AsItIs ? colours.occurrence : kept ? colours.kept : colours.replacement;
+  painter->fillRect(QRect(x, area.top() + 1, markWidth, area.height() - 2), colour.ground);
+  painter->setPen(colour.text);
   painter->drawText(x, baseline, marked);
   painter->setPen(item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
   x += markWidth;

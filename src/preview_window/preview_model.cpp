@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QPoint>
 #include <algorithm>
+#include <tuple>
 
 namespace sorvane::preview {
 namespace {
@@ -47,6 +48,9 @@ void PreviewModel::append(std::vector<FoundFile> found) {
       for (std::uint32_t segment = 0; segment < line->segments.size() && file->rows.size() < listed; ++segment)
         if (line->segments[segment].occurrence) file->rows.push_back({line, segment, firstRow});
     }
+    for (std::size_t row = 0; row < file->rows.size(); ++row)
+      if (const qsizetype length = lineNumbers(*file->rows[row].line).size(); length > widestLength_)
+        std::tie(widestFile_, widestRow_, widestLength_) = std::tuple(files_.size(), row, length);
     file->chosenRows = file->rows.size();
     occurrences_ += file->preview.occurrences;
     listed_ += static_cast<std::int64_t>(file->rows.size());
@@ -70,6 +74,22 @@ std::string PreviewModel::pathOf(const QModelIndex& index) const {
 std::int64_t PreviewModel::lineOf(const QModelIndex& index) const {
   if (!index.isValid() || index.internalId() == kFileRows) return 1;
   return fileOf(index)->rows[static_cast<std::size_t>(index.row())].line->number;
+}
+
+QString PreviewModel::occurrenceOf(const QModelIndex& index) const {
+  if (!index.isValid() || index.internalId() == kFileRows) return {};
+  const Occurrence& row = fileOf(index)->rows[static_cast<std::size_t>(index.row())];
+  return QString::fromStdString(row.line->segments[row.segment].text);
+}
+
+// The rows of one line, its continued pieces too, stand together in the file's order.
+int PreviewModel::ordinalInLine(const QModelIndex& index) const {
+  if (!index.isValid() || index.internalId() == kFileRows) return 0;
+  const std::vector<Occurrence>& rows = fileOf(index)->rows;
+  const auto at = static_cast<std::size_t>(index.row());
+  std::size_t first = at;
+  while (first > 0 && rows[first - 1].line->number == rows[at].line->number) --first;
+  return static_cast<int>(at - first);
 }
 
 QModelIndex PreviewModel::index(int row, int column, const QModelIndex& parent) const {
@@ -243,6 +263,11 @@ std::int64_t PreviewModel::unlistedKept() const {
   for (const std::unique_ptr<File>& file : files_)
     if (file->state == Qt::PartiallyChecked) kept += file->preview.occurrences - static_cast<std::int64_t>(file->rows.size());
   return kept;
+}
+
+QModelIndex PreviewModel::widestLineNumber() const {
+  if (widestLength_ == 0) return {};
+  return index(static_cast<int>(widestRow_), LineColumn, index(static_cast<int>(widestFile_), 0));
 }
 
 bool PreviewModel::anythingChosen() const {

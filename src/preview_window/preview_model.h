@@ -38,8 +38,13 @@ class PreviewModel final : public QAbstractItemModel {
   // The path and line the viewer opens for a row: line 1 for a file's row.
   std::string pathOf(const QModelIndex& index) const;
   std::int64_t lineOf(const QModelIndex& index) const;
+  // An occurrence row's occurrence as the line shows it, and how many come before it on its line.
+  QString occurrenceOf(const QModelIndex& index) const;
+  int ordinalInLine(const QModelIndex& index) const;
   // What Replace rewrites: the checked occurrences of the checked files, in the order shown.
   ChosenRun chosenRun(std::string find, std::string replace, CompareMode compare) const;
+  // The occurrence whose line number takes the most characters, for the column's width.
+  QModelIndex widestLineNumber() const;
   // True when Replace would rewrite anything.
   bool anythingChosen() const;
   // The occurrences without a row that Replace leaves as they are: those of partly checked files.
@@ -86,6 +91,10 @@ class PreviewModel final : public QAbstractItemModel {
   std::int64_t occurrences_ = 0;
   std::int64_t listed_ = 0;
   int unreadFiles_ = 0;
+  // Where the widest line number stands: its file and row, and its characters.
+  std::size_t widestFile_ = 0;
+  std::size_t widestRow_ = 0;
+  qsizetype widestLength_ = 0;
 };
 
 }  // namespace sorvane::preview

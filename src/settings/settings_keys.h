@@ -22,6 +22,10 @@ inline const QString kCaseSensitive = QStringLiteral("Case Sensitive");
 inline const QString kRememberTheseFiles = QStringLiteral("Remember These Files");
 inline const QString kFileTypesToSearch = QStringLiteral("File Types To Search");
 inline const QString kOpenFilterIndex = QStringLiteral("OpenFilterIndex");
+inline const QString kPreviewWidth = QStringLiteral("Preview Width");
+inline const QString kPreviewHeight = QStringLiteral("Preview Height");
+inline const QString kPreviewLineColumnWidth = QStringLiteral("Preview Line Column Width");
+inline const QString kPreviewBeforeColumnWidth = QStringLiteral("Preview As It Is Column Width");
 
 // A numbered list: a count key in "Settings" (the highest index) and one key per entry.
 struct NumberedList {

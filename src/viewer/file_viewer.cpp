@@ -47,7 +47,7 @@ void FileViewer::lstFiles_DblClick() {
 
 // The text is packed for the viewer's box as it is read, away from any widget, so the window's
 // events are served between chunks and the viewer may be closed meanwhile.
-void FileViewer::showFile(const QString& path, std::int64_t line) {
+void FileViewer::showFile(const QString& path, std::int64_t line, const LineMark& mark) {
   // The load under way owns the pointer and the viewer's next text; it finishes first.
   if (loading_) return;
   platform::setMousePointer(window(), MousePointer::Hourglass);
@@ -67,7 +67,7 @@ void FileViewer::showFile(const QString& path, std::int64_t line) {
   view.setWindowTitle(path);
   view.setText(packer.finish());
   view.show();
-  view.txtView->goToLine(line);
+  view.txtView->goToLine(line, mark);
   view.activateWindow();  // an open viewer takes the keyboard again for its new file
 }
 

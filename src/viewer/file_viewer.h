@@ -2,6 +2,7 @@
 
 #include "platform/services.h"
 #include "viewer/viewer_text.h"
+#include "viewer/viewer_text_box.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,8 +33,8 @@ class FileViewer final : public QObject {
 
   // The open viewer; null before the first file is shown and once the user has closed it.
   frmView* view() const;
-  // Shows `path` scrolled to line `line`, from 1.
-  void showFile(const QString& path, std::int64_t line = 1);
+  // Shows `path` scrolled to line `line`, from 1, with `mark` selected on it.
+  void showFile(const QString& path, std::int64_t line = 1, const LineMark& mark = {});
 
  private:
   void processEventsDuringLoad();

@@ -58,7 +58,7 @@ void ViewerTextBox::showText(PackedText packed) {
 }
 
 // A paragraph may hold several lines, joined by line separators, and the box scrolls by line.
-void ViewerTextBox::goToLine(std::int64_t line) {
+void ViewerTextBox::goToLine(std::int64_t line, const LineMark& mark) {
   std::int64_t linesAbove = 0;
   QTextBlock block = document()->firstBlock();
   while (block.next().isValid() && linesAbove + block.lineCount() < line) {
@@ -74,6 +74,15 @@ void ViewerTextBox::goToLine(std::int64_t line) {
   }
   QTextCursor cursor(block);
   cursor.setPosition(block.position() + static_cast<int>(offset));
+  // A line end inside the occurrence is a line separator here.
+  const QString needle = QString(mark.text).replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
+  qsizetype found = -1;
+  for (qsizetype from = offset, match = 0; !needle.isEmpty() && match <= mark.ordinal; ++match, from = found + needle.size())
+    if ((found = text.indexOf(needle, from, mark.caseSensitivity)) < 0) break;
+  if (found >= 0) {
+    cursor.setPosition(block.position() + static_cast<int>(found));
+    cursor.setPosition(block.position() + static_cast<int>(found + needle.size()), QTextCursor::KeepAnchor);
+  }
   setTextCursor(cursor);
   const int visibleLines = viewport()->height() / std::max(1, fontMetrics().lineSpacing());
   verticalScrollBar()->setValue(static_cast<int>(std::max<std::int64_t>(0, line - 1 - visibleLines / 2)));

@@ -8,6 +8,14 @@
 
 namespace sorvane::viewer {
 
+// What to select on the line gone to: the `ordinal`-th match of `text` (from 0) from the line's
+// start. An empty text selects nothing.
+struct LineMark {
+  QString text;
+  int ordinal = 0;
+  Qt::CaseSensitivity caseSensitivity = Qt::CaseSensitive;
+};
+
 // A read-only plain-text box for a long text, packed by TextPacker with several lines to a
 // paragraph. The box keeps each paragraph's line count set, so the scroll bars measure lines
 // before the paragraphs are laid out, as they do with one line to a paragraph. Its text is set
@@ -19,8 +27,9 @@ class ViewerTextBox final : public QPlainTextEdit {
 
   // Replaces the text with a packed one, taking its document over.
   void showText(PackedText packed);
-  // Scrolls line `line` (from 1) to the middle of the box and puts the cursor at its start.
-  void goToLine(std::int64_t line);
+  // Scrolls line `line` (from 1) to the middle of the box and puts the cursor at its start, or
+  // selects `mark` on it where it is found.
+  void goToLine(std::int64_t line, const LineMark& mark = {});
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -3,6 +3,7 @@
 #include "journal/history.h"
 #include "engine/files/file_descriptor.h"
 #include "main_window_fixture.h"
+#include "preview_window/mark_colours.h"
 #include "preview_window/preview_model.h"
 #include "utf16_file.h"
 #include "viewer/file_viewer.h"
@@ -11,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QStyleOptionViewItem>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
@@ -63,7 +65,7 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
   // The same files twice: one set replaced from the main window, one from the preview.
   const std::vector<std::pair<std::string, std::string>> files = {
       {"ansi.txt", "old \xE9old\r\nx"}, {"bom.txt", "\xEF\xBB\xBFold\rold"}, {"utf16.txt", kUtf16Text},
-      {"none.txt", "nothing here"}};
+      {"none.txt", "nothing here"}, {"far.txt", std::string(123455, '\n') + "old"}};
   std::vector<std::string> direct, previewed;
   for (const auto& [name, text] : files) {
     writeFile(direct.emplace_back(folder / ("d-" + name)), text);
@@ -71,24 +73,30 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
   }
   listFiles(direct);
   w().cmdReplace->click();
-  EXPECT_EQ(lastBox(), "Made 6 replacements.");
+  EXPECT_EQ(lastBox(), "Made 7 replacements.");
 
   listFiles(previewed);
   preview::frmPreview& preview = openPreview();
-  EXPECT_EQ(preview.lblStatus->text(), "6 occurrences in 3 files");
-  EXPECT_EQ(preview.model().rowCount(), 3);
+  EXPECT_EQ(preview.lblStatus->text(), "7 occurrences in 4 files");
+  EXPECT_EQ(preview.model().rowCount(), 4);
+  // Line 123456 is shown whole, its box and the tree's indent beside it.
+  const QModelIndex far = preview.model().index(0, 0, fileRow(preview, 3));
+  QTreeView& list = *preview.lstOccurrences;
+  QStyleOptionViewItem option;
+  option.initFrom(&list);
+  EXPECT_GE(list.columnWidth(0) - 2 * list.indentation(), list.itemDelegateForIndex(far)->sizeHint(option, far).width());
   EXPECT_EQ(preview.model().rowCount(fileRow(preview, 0)), 2);
   EXPECT_FALSE(preview.lblBound->isVisible());
   EXPECT_FALSE(preview.cmdReplace->isDefault() || preview.cmdReplace->autoDefault());
   QTest::keyClick(&preview, Qt::Key_R, Qt::AltModifier);
   ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
-  EXPECT_EQ(lastBox(), "Made 6 replacements.");
+  EXPECT_EQ(lastBox(), "Made 7 replacements.");
   for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(readFile(previewed[i]), readFile(direct[i])) << i;
   std::string error;
   const std::vector<journal::KeptRun> runs = journal::keptRuns(state.path(), error);
   ASSERT_EQ(runs.size(), 2u) << error;  // the preview's run is journaled as the window's is
   for (const journal::KeptRun& run : runs)
-    EXPECT_EQ(std::pair(run.record->replacements.value_or(-1), run.record->files.size()), std::pair(6L, 3UL));
+    EXPECT_EQ(std::pair(run.record->replacements.value_or(-1), run.record->files.size()), std::pair(7L, 4UL));
 }
 
 TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedButNotOneThisRunChanged) {
@@ -108,16 +116,21 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedB
   EXPECT_EQ(QStringList({second.data().toString(), second.siblingAtColumn(1).data().toString(),
                          second.siblingAtColumn(2).data().toString()}), QStringList({"2", "old old", "new new"}));
   clear(preview, fileRow(preview, 0));
-  clear(preview, second);
+  // Space toggles the row's box from any column: three times, so it ends cleared.
+  for (const int column : {2, 1, 1}) {
+    preview.lstOccurrences->setCurrentIndex(second.siblingAtColumn(column));
+    QTest::keyClick(preview.lstOccurrences, Qt::Key_Space);
+  }
   EXPECT_EQ(preview.model().index(2, 2, partlyRow).data().toString(), "old new") << "the line as it will be";
   EXPECT_EQ(preview.model().data(partlyRow, Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
 
-  // Enter on an occurrence opens the viewer at its line.
+  // Enter on an occurrence opens the viewer at its line, the occurrence selected.
   preview.lstOccurrences->setCurrentIndex(preview.model().index(2, 1, partlyRow));
   QTest::keyClick(preview.lstOccurrences, Qt::Key_Return);
   ASSERT_NE(preview.viewer().view(), nullptr);
-  EXPECT_EQ(preview.viewer().view()->txtView->textCursor().block().text().section(QChar::LineSeparator, 0, 0),
-            "old old");
+  const QTextCursor shown = preview.viewer().view()->txtView->textCursor();
+  EXPECT_EQ(std::tuple(shown.block().text().section(QChar::LineSeparator, 0, 0), shown.selectedText(),
+                       shown.selectionStart() - shown.block().position()), std::tuple("old old", "old", 4));
   EXPECT_TRUE(preview.isVisible()) << "Enter never rewrites";
   preview.viewer().view()->close();
 
@@ -178,7 +191,7 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   for (const char* text : {"old old", "old old old\nold", "old old", "old old"})
     writeFile(request.files.emplace_back(folder / ("f" + std::to_string(request.files.size()))), text);
   request.find = "old", request.replace = "new";
-  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), window.get(), 4);
+  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), *store, window.get(), 4);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
@@ -220,7 +233,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   const auto stopWhileListing = [&](int entriesBefore, int listed) {
     listingHeld = true;
     freeEntries = entriesBefore;
-    auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), window.get());
+    auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), *store, window.get());
     preview->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
     EXPECT_TRUE(eventually([&] { return preview->model().rowCount() == listed; }));
@@ -264,7 +277,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   EXPECT_EQ(runs[1].files.size(), 1u);
 }
 
-TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
+TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   std::filesystem::create_directories(folder / "tree");
   for (int i = 0; i < 400; ++i) writeFile(folder / ("tree/" + std::to_string(i)), "old");
   w().lblFolder->setText(QString::fromStdString(folder / "tree"));
@@ -272,10 +285,34 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndThenCloses) {
   QTest::keyClick(&preview, Qt::Key_Escape);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_TRUE(preview.isVisible());
-  QTest::keyClick(&preview, Qt::Key_Escape);
+  QTest::keyClick(&preview, Qt::Key_F1);
+  EXPECT_EQ(std::pair(scripted.help.command, scripted.help.key), std::pair(platform::kHelpKey, QString("preview")));
+  preview.resize(700, 400);
+  preview.lstOccurrences->setColumnWidth(1, 250);
+  preview.cmdClose->setFocus();  // a focused button takes Enter
+  QTest::keyClick(preview.cmdClose, Qt::Key_Return);
   EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
+  start();  // the next run of the program opens it as it was left
+  w().lblFolder->setText(QString::fromStdString(folder / "tree"));
+  preview::frmPreview& again = openPreview();
+  EXPECT_EQ(std::pair(again.size(), again.lstOccurrences->columnWidth(1)), std::pair(QSize(700, 400), 250));
+  again.reject();
   EXPECT_EQ(readFile(folder / "tree/0"), "old");
   EXPECT_EQ(scripted.boxes.shown.size(), 0u);
+}
+
+// Marks read in a light and a dark palette alike, and stand out from the list's ground.
+TEST(MarkColours, ReadInLightAndDarkPalettes) {
+  QPalette dark(QColor(45, 45, 45));
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::Text, Qt::white);
+  for (const QPalette& palette : {QApplication::style()->standardPalette(), dark}) {
+    const preview::MarkColours marks = preview::markColours(palette);
+    for (const preview::MarkColour& mark : {marks.occurrence, marks.replacement, marks.kept}) {
+      EXPECT_GE(preview::contrastRatio(mark.text, mark.ground), 4.5) << mark.ground.name().toStdString();
+      EXPECT_GE(preview::contrastRatio(mark.ground, palette.color(QPalette::Base)), 1.2) << mark.ground.name().toStdString();
+    }
+  }
 }
 
 }  // namespace

@@ -59,10 +59,11 @@ class RecordingHelpEngine final : public platform::HelpEngine {
  public:
   QString file;
   int command = 0;
+  QString key;
   bool fail = false;
-  void show(const QString& helpFile, int helpCommand) override {
+  void show(const QString& helpFile, int helpCommand, const QString& helpKey) override {
     if (fail) throw platform::DialogError{5, kApplicationTitle, QStringLiteral("Invalid procedure call or argument")};
-    file = helpFile, command = helpCommand;
+    file = helpFile, command = helpCommand, key = helpKey;
   }
 };
 

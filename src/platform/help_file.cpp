@@ -1,10 +1,10 @@
-#include "main_window/help_file.h"
+#include "platform/help_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-namespace sorvane::ui {
+namespace sorvane::platform {
 
 QString helpFilePath() {
   const QString programFolder = QCoreApplication::applicationDirPath();
@@ -13,4 +13,4 @@ QString helpFilePath() {
   return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
-}  // namespace sorvane::ui
+}  // namespace sorvane::platform
