@@ -2,6 +2,7 @@
 
 #include "preview_window/marked_line_delegate.h"
 #include "preview_window/preview_model.h"
+#include "preview_window/tick_box_edge_style.h"
 #include "viewer/file_viewer.h"
 #include "platform/dialog_error.h"
 #include "platform/file_names.h"
@@ -86,6 +87,9 @@ frmPreview::~frmPreview() = default;
 
 void frmPreview::layOut() {
   lstOccurrences->setModel(model_);
+  auto* edgedTickBoxes = new TickBoxEdgeStyle;
+  edgedTickBoxes->setParent(lstOccurrences);
+  lstOccurrences->setStyle(edgedTickBoxes);
   lstOccurrences->setUniformRowHeights(true);  // a long list is laid out without measuring each row
   lstOccurrences->setAllColumnsShowFocus(true);
   lstOccurrences->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -4,6 +4,7 @@
 #include "engine/files/file_descriptor.h"
 #include "main_window_fixture.h"
 #include "preview_window/mark_colours.h"
+#include "preview_window/tick_box_edge_style.h"
 #include "preview_window/preview_model.h"
 #include "utf16_file.h"
 #include "viewer/file_viewer.h"
@@ -13,7 +14,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QStyleOptionViewItem>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTreeView>
 #include <atomic>
@@ -312,6 +315,17 @@ TEST(MarkColours, ReadInLightAndDarkPalettes) {
       EXPECT_GE(preview::contrastRatio(mark.text, mark.ground), 4.5) << mark.ground.name().toStdString();
       EXPECT_GE(preview::contrastRatio(mark.ground, palette.color(QPalette::Base)), 1.2) << mark.ground.name().toStdString();
     }
+    // A cleared tick box keeps an edge that shows on the list's ground.
+    QImage row(20, 20, QImage::Format_RGB32);
+    row.fill(palette.color(QPalette::Base));
+    QStyleOptionViewItem box;
+    box.palette = palette;
+    box.rect = QRect(2, 2, 13, 13);
+    box.state = QStyle::State_Enabled | QStyle::State_Off;
+    QPainter painter(&row);
+    preview::TickBoxEdgeStyle().drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, &painter);
+    painter.end();
+    EXPECT_GE(preview::contrastRatio(row.pixelColor(2, 8), palette.color(QPalette::Base)), 3.0);
   }
 }
 
