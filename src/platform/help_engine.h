@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace sorvane::platform {
 
 // The help command the program uses: show the help file's contents.
@@ -11,8 +13,9 @@ inline constexpr int kHelpContents = 3;
 class HelpEngine {
  public:
   virtual ~HelpEngine() = default;
-  // Opens `helpFile` with `command` (kHelpContents); throws DialogError when it cannot.
-  virtual void show(const QString& helpFile, int command) = 0;
+  // Opens `helpFile` with `command` (kHelpContents) in a window that belongs to `owner`: over
+  // it, above it, with its icon. Throws DialogError when it cannot.
+  virtual void show(QWidget* owner, const QString& helpFile, int command) = 0;
 };
 
 }  // namespace sorvane::platform

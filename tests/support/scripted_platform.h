@@ -57,12 +57,13 @@ class CountingEventPump final : public platform::EventPump {
 
 class RecordingHelpEngine final : public platform::HelpEngine {
  public:
+  QWidget* owner = nullptr;
   QString file;
   int command = 0;
   bool fail = false;
-  void show(const QString& helpFile, int helpCommand) override {
+  void show(QWidget* helpOwner, const QString& helpFile, int helpCommand) override {
     if (fail) throw platform::DialogError{5, kApplicationTitle, QStringLiteral("Invalid procedure call or argument")};
-    file = helpFile, command = helpCommand;
+    owner = helpOwner, file = helpFile, command = helpCommand;
   }
 };
 
