@@ -47,13 +47,16 @@ void clickLink(QTextBrowser& browser, const QString& text) {
 // last; Esc puts it away, then closes the window.
 TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBackAndFind) {
   ASSERT_TRUE(QFile::exists(kShippedHelpFile)) << kShippedHelpFile.toStdString();
+  QWidget owner;  // the main window: the help is kept above it, placed over it
+  owner.setGeometry(50, 60, 900, 700);
   auto engine = std::make_unique<HelpWindowEngine>();
-  engine->show(nullptr, kShippedHelpFile, kHelpContents);
+  engine->show(&owner, kShippedHelpFile, kHelpContents);
   ASSERT_EQ(helpWindows().size(), 1);
   QPointer<QWidget> window = helpWindows().front();
   EXPECT_EQ(std::tuple(window->isVisible(), window->parentWidget(), window->isModal(),
                        window->testAttribute(Qt::WA_QuitOnClose), window->windowTitle()),
-            std::tuple(true, nullptr, false, false, QStringLiteral("Sorvane Help")));
+            std::tuple(true, &owner, false, false, QStringLiteral("Sorvane Help")));
+  EXPECT_LE((window->geometry().center() - owner.frameGeometry().center()).manhattanLength(), 8);
   QTextBrowser& browser = *helpBrowser();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   QApplication::processEvents();  // the browser lays out its text
