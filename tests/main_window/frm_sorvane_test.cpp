@@ -381,33 +381,32 @@ TEST_F(MainWindow, WhatARunCouldNotDoIsToldAfterItsReport) {
   const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
   for (const std::string& path : {a, b, c}) writeFile(path, "old");
   listFiles({a});
+  w().cmbFind->setEditText("old");
   w().cmdReplace->click();
   const QString older = w().cmdUndo->toolTip();
   refuseLocks = true;
   listFiles({b});
-  w().cmbFind->setEditText("old");
-  w().cmbReplace->setEditText("new");
   scripted.boxes.shown.clear();
   w().cmdReplace->click();
   refuseLocks = false;
   ASSERT_EQ(scripted.boxes.shown.size(), 2u);
   EXPECT_TRUE(lastBox().startsWith("This run cannot be taken back:\r\r")) << lastBox().toStdString();
-  EXPECT_EQ(w().cmdUndo->toolTip(), older + "\n(The last run cannot be taken back.)");
+  EXPECT_TRUE(older.startsWith("Take back the run of ") && w().cmdUndo->toolTip() == older + "\n(The last run cannot be taken back.)");
 
-  // A Replace from the preview counts its progress in the files chosen.
-  listFiles({a, b, c});
+  for (const std::string& path : {a, b}) writeFile(path, "old");
+  listFiles({a, b, c});  // a Replace from the preview counts its progress in the files chosen
   showActive();
   QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
   preview::frmPreview* preview = nullptr;
   ASSERT_TRUE(eventually([&] { return (preview = window->findChild<preview::frmPreview*>()) && !preview->searching(); }));
   preview->model().setData(preview->model().index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
-  int bar = -1;
+  int bar = -1;  // the progress window's whole
   scripted.pump.onPump = [&] {
     if (auto* progress = window->findChild<QProgressDialog*>()) bar = progress->maximum();
   };
   preview->cmdReplace->click();
   EXPECT_TRUE(eventually([&] { return lastBox().startsWith("Made "); }));
-  EXPECT_EQ(bar, 1);
+  EXPECT_EQ(bar, 2);  // of 3 listed
   window.reset();  // before its journal
 }
 
