@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
-  sorvane::platform::QtProgressWindow undoProgress;
+  sorvane::platform::QtProgressWindow undoProgress(nullptr);  // no main window to belong to
   if (const std::optional<int> status = sorvane::app::undoFromLauncher(
           QApplication::arguments(), messageBoxes, undoProgress, sorvane::journal::defaultStateHome()))
     return *status;
@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
   // The window's runs are journaled too; where the journal cannot be written they go on as designed.
   sorvane::journal::RunRecorder journal(sorvane::journal::defaultStateHome(), "sorvane");
   sorvane::EngineOptions engineOptions;
-  engineOptions.journal = &journal;
   // As fast as the command line: files are read and written ahead on every processor, while
   // the window's own thread keeps every dialog and puts the files in place in run order.
   engineOptions.jobs = sorvane::onlineProcessors();
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
   sorvane::platform::HelpWindowEngine helpEngine;
   sorvane::platform::QtFileDialogs fileDialogs;
   sorvane::settings::SettingsStore store = sorvane::settings::SettingsStore::forCurrentUser();
-  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store, engineOptions);
+  sorvane::ui::frmSorvane window({messageBoxes, eventPump, helpEngine, fileDialogs}, store, engineOptions, &journal);
   window.Form_Load();
   return QApplication::exec();
 }

@@ -25,19 +25,4 @@ std::vector<KeptRun> keptRuns(const std::string& stateHome, std::string& error) 
   return runs;
 }
 
-std::optional<RunRecord> runToUndoNext(const std::string& stateHome) {
-  std::string error;
-  const auto journal = JournalFolder::open(stateHome, false, error);
-  if (!journal) return std::nullopt;
-  const std::vector<std::string> names = journal->runNames();
-  for (auto name = names.rbegin(); name != names.rend(); ++name) {
-    const FileDescriptor folder = journal->openRun(*name, error);
-    std::optional<RunRecord> record = folder.valid() ? readRun(folder.get(), error) : std::nullopt;
-    // Undo refuses an unreadable run rather than pass it by: so does the button.
-    if (!record) return std::nullopt;
-    if (!record->files.empty() && !record->undone) return record;
-  }
-  return std::nullopt;
-}
-
 }  // namespace sorvane::journal

@@ -19,9 +19,4 @@ struct KeptRun {
 // result with `error` set means the journal itself is refused.
 std::vector<KeptRun> keptRuns(const std::string& stateHome, std::string& error);
 
-// The run the next undo would take back, read without waiting on any lock, so a window can
-// show it at any moment: the newest run that recorded a file and is not taken back. Nothing
-// when there is none, or the journal cannot be read.
-std::optional<RunRecord> runToUndoNext(const std::string& stateHome);
-
 }  // namespace sorvane::journal

@@ -4,7 +4,7 @@
 #include "main_window/folder_views.h"
 #include "journal/history.h"
 #include "journal/journal_folder.h"
-#include "journal/journal_texts.h"
+#include "journal/run_recorder.h"
 #include "main_window/tab_order.h"
 #include "main_window/undo_newest_run.h"
 #include "main_window/widget_placement.h"
@@ -13,6 +13,7 @@
 #include "preview_window/frm_preview.h"
 #include "platform/dialog_error.h"
 #include "platform/help_file.h"
+#include "platform/message_boxes.h"
 #include "platform/mouse_pointer.h"
 #include "platform/progress_window.h"
 #include "viewer/file_viewer.h"
@@ -38,6 +39,10 @@ constexpr Twips kControlsHeightFolderMode = 3015;
 constexpr Twips kControlsHeightFileMode = 2175;
 constexpr qreal kDialogFontPoints = 8;
 
+bool startedBefore(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
 // From the start to the end of the text, so a term can be overtyped at once.
 void selectWholeText(QComboBox& box) {
   QLineEdit* edit = box.lineEdit();
@@ -47,11 +52,12 @@ void selectWholeText(QComboBox& box) {
 }  // namespace
 
 frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsStore& store,
-                       EngineOptions engineOptions, QWidget* parent)
+                       EngineOptions engineOptions, journal::RunRecorder* runJournal, QWidget* parent)
     : QWidget(parent),
       services_(services),
       store_(store),
       CommonDialog1(services.helpEngine, services.fileDialogs, this),
+      journal_(runJournal),
       journalHome_(journal::defaultStateHome()) {
   setObjectName(QStringLiteral("frmSorvane"));
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
@@ -65,6 +71,10 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
   placeWidgets(widgets_, geometry_);
   replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
+  if (journal_ != nullptr) {
+    engineOptions.journal = journal_;
+    journal_->onFailure([this](const std::string& report) { notes_.journalSaid(report); });
+  }
   engine_ = std::make_unique<ReplaceEngine>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
@@ -74,7 +84,9 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   connectHandlers();
 }
 
-frmSorvane::~frmSorvane() = default;
+frmSorvane::~frmSorvane() {
+  if (journal_ != nullptr) journal_->onFailure(nullptr);
+}
 
 void frmSorvane::connectHandlers() {
   const MainWindowWidgets& w = widgets_;
@@ -116,7 +128,7 @@ void frmSorvane::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange) Form_Resize();
   // A run from the command line, or an undo from the launcher, may have changed what Undo takes
   // back; not in the middle of a run, when Undo stays off.
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && widgets_.cmdExit->isEnabled()) showRunToUndo();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !runUnderWay_) showRunToUndo();
 }
 
 void frmSorvane::optFolderFile_Click(int) {
@@ -173,11 +185,31 @@ void frmSorvane::cmdHelp_Click() {
   }
 }
 
-void frmSorvane::cmdReplace_Click() { engine_->cmdReplace_Click(); }
+void frmSorvane::cmdReplace_Click() {
+  replaceAndTell([this] { engine_->cmdReplace_Click(); });
+}
+
+void frmSorvane::replaceAndTell(const std::function<void()>& replace) {
+  timespec asked{};
+  ::clock_gettime(CLOCK_REALTIME, &asked);
+  notes_.clear();
+  runBegan_ = false;
+  replace();
+  if (!runBegan_ || engine_->abandoned()) return;
+  // This run is the next to undo when the journal kept any of it; else the one named is older.
+  const std::optional<journal::NextRun> next = nextRun_.read(journalHome_);
+  const bool anyKept = next && !startedBefore(next->started, asked);
+  lastRunAsked_ = asked;
+  lastRunUnkept_ = notes_.journalFailed() && !anyKept;
+  const QString message = notes_.message(anyKept);
+  if (!message.isEmpty())
+    services_.messageBoxes.show(this, message, MessageStyle::Critical, QString::fromLatin1(kApplicationTitle));
+  showRunToUndo();
+}
 
 void frmSorvane::cmdUndo_Click() {
   DisableControls();
-  platform::QtProgressWindow progress;
+  platform::QtProgressWindow progress(this);
   undoNewestRun(this, services_.messageBoxes, progress, journalHome_);
   EnableControls();
 }
@@ -198,16 +230,19 @@ void frmSorvane::cmdPreview_Click() {
   preview->setAttribute(Qt::WA_DeleteOnClose);
   // The run starts once the preview has closed, as if Replace had been pressed in this window.
   connect(preview, &preview::frmPreview::replaceChosen, this, [this](const ChosenRun& run) {
-    QTimer::singleShot(0, this, [this, run] { engine_->replaceChosen(run); });
+    QTimer::singleShot(0, this, [this, run] { replaceAndTell([this, &run] { engine_->replaceChosen(run); }); });
   });
   preview->open();
 }
 
 void frmSorvane::showRunToUndo() {
-  const std::optional<journal::RunRecord> run = journal::runToUndoNext(journalHome_);
-  widgets_.cmdUndo->setEnabled(run.has_value());
-  widgets_.cmdUndo->setToolTip(run ? QString::fromStdString("Take back " + journal::texts::undoSubject(*run))
-                                   : QStringLiteral("Nothing to undo"));
+  const std::optional<journal::NextRun> run = nextRun_.read(journalHome_);
+  widgets_.cmdUndo->setEnabled(run.has_value() && !runUnderWay_);
+  QString tip = run ? QString::fromStdString("Take back " + run->subject) : QStringLiteral("Nothing to undo");
+  // So that the run named is not taken for the one the journal could not keep.
+  if (lastRunUnkept_ && (!run || startedBefore(run->started, lastRunAsked_)))
+    tip += QStringLiteral("\n(The last run cannot be taken back.)");
+  widgets_.cmdUndo->setToolTip(tip);
 }
 
 // The controls that could start another run or change its inputs, in the order they switch.
@@ -220,6 +255,7 @@ std::array<QWidget*, 16> frmSorvane::runSensitiveControls() const {
 
 void frmSorvane::DisableControls() {
   focusBeforeRun_ = focusWidget();
+  runUnderWay_ = true;
   for (QWidget* control : runSensitiveControls()) control->setEnabled(false);
   widgets_.cmdUndo->setEnabled(false);
   platform::setMousePointer(*this, MousePointer::Hourglass);
@@ -227,6 +263,7 @@ void frmSorvane::DisableControls() {
 
 // Disabling the focused control moved the focus on; it goes back where the run found it.
 void frmSorvane::EnableControls() {
+  runUnderWay_ = false;
   for (QWidget* control : runSensitiveControls()) control->setEnabled(true);
   showRunToUndo();
   platform::setMousePointer(*this, MousePointer::Default);

@@ -2,8 +2,10 @@
 
 #include "engine/run/replace_run.h"
 #include "file_selection/folder_picker.h"
+#include "journal/next_run.h"
 #include "main_window/form_layout.h"
 #include "main_window/main_window_widgets.h"
+#include "main_window/run_notes.h"
 #include "platform/common_dialog.h"
 #include "platform/outer_geometry.h"
 #include "platform/services.h"
@@ -11,12 +13,17 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace sorvane {
 namespace file_selection {
 class FileListCommands;
+}
+namespace journal {
+class RunRecorder;
 }
 namespace settings {
 class SettingsStore;
@@ -38,8 +45,9 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   Q_OBJECT
  public:
   // The window keeps its settings in `store`: start-up reads them, the exit routine writes them.
+  // Its runs are kept in `runJournal`, when there is one, which tells the window what it could not keep.
   frmSorvane(const platform::Services& services, settings::SettingsStore& store, EngineOptions engineOptions = {},
-             QWidget* parent = nullptr);
+             journal::RunRecorder* runJournal = nullptr, QWidget* parent = nullptr);
   ~frmSorvane() override;
 
   // Start-up: restores the window as the user left it and shows it. Every step that fails (a
@@ -79,8 +87,11 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void cmdUndo_Click();
   void cmdPreview_Click();
   void cmdExit_Click();
-  // Enables Undo when a run can be taken back, its tooltip naming the run.
+  // Enables Undo when a run can be taken back and none is under way, its tooltip naming the run.
   void showRunToUndo();
+  // Runs `replace`, then, unless the window is going away, tells what the run's report does not:
+  // folders it could not read, and what of it cannot be taken back.
+  void replaceAndTell(const std::function<void()>& replace);
   void DisableControls();
   void EnableControls();
 
@@ -108,7 +119,14 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   std::unique_ptr<file_selection::FileListCommands> fileList_;
   std::unique_ptr<file_selection::FolderPicker> folderPicker_;
   std::unique_ptr<viewer::FileViewer> viewer_;
+  journal::RunRecorder* journal_;
   std::string journalHome_;  // where the runs the Undo button takes back are kept
+  journal::NextRunReader nextRun_;
+  RunNotes notes_;  // of the run under way, or the last one
+  bool runBegan_ = false;
+  bool runUnderWay_ = false;
+  timespec lastRunAsked_{};   // when the last run was asked for, before the journal knew of it
+  bool lastRunUnkept_ = false;  // the journal kept nothing of it
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
 };

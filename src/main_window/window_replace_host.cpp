@@ -66,10 +66,15 @@ MessageAnswer WindowReplaceHost::showMessage(const std::string& text, MessageSty
 
 void WindowReplaceHost::processPendingEvents() { window_.services_.eventPump.processPendingEvents(); }
 
-void WindowReplaceHost::runBegins() {
+void WindowReplaceHost::runBegins(int files) {
   abortRequested_ = false;
-  progress_ = std::make_unique<RunProgress>(window_, fileFrameVisible() ? fileListCount() : 0,
-                                            [this] { abortRequested_ = true; });
+  window_.runBegan_ = true;
+  progress_ = std::make_unique<RunProgress>(window_, files, [this] { abortRequested_ = true; });
+}
+
+// Named once the run has been reported.
+void WindowReplaceHost::folderNotListed(const std::string& folder, const Failure& failure) {
+  window_.notes_.folderNotListed(folder, failure);
 }
 
 void WindowReplaceHost::fileDone(const std::string& fileName, std::int64_t replacements) {

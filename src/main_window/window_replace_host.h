@@ -48,7 +48,8 @@ class WindowReplaceHost final : public ReplaceHost {
   void processPendingEvents() override;
   bool stopRequested() const override { return stopRequested_; }
   bool abortRequested() const override { return abortRequested_; }
-  void runBegins() override;
+  void runBegins(int files) override;
+  void folderNotListed(const std::string& folder, const Failure& failure) override;
   void fileDone(const std::string& fileName, std::int64_t replacements) override;
   void runEnds() override;
   void refreshFolderFiles() override;

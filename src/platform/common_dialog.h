@@ -35,8 +35,8 @@ class CommonDialog {
   int FilterIndex = 1;  // 1-based, in and out
   QString FileTitle;    // after a single selection, the file's name
 
-  // Asks the help engine to open HelpFile with HelpCommand.
-  void ShowHelp() { helpEngine_.show(HelpFile, HelpCommand, HelpKey); }
+  // Asks the help engine to open HelpFile with HelpCommand, in a window of the owner's.
+  void ShowHelp() { helpEngine_.show(owner_, HelpFile, HelpCommand, HelpKey); }
   // Shows the open dialog modally; returns once the user confirms.
   void ShowOpen();
 

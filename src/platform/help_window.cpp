@@ -32,10 +32,11 @@ QString cannotFindPage(const QString& path) {
 
 HelpWindowEngine::~HelpWindowEngine() { delete window_; }
 
-void HelpWindowEngine::show(const QString& helpFile, int command, const QString& key) {
+void HelpWindowEngine::show(QWidget* owner, const QString& helpFile, int command, const QString& key) {
   if (command != kHelpContents && command != kHelpKey)
     throw DialogError{kInvalidCall, kTitle, QStringLiteral("Invalid procedure call or argument")};
-  if (!window_) createWindow();
+  if (!window_) createWindow(owner);
+  belongTo(owner);
   showPage(helpFile.isEmpty() ? QString() : QFileInfo(helpFile).absoluteFilePath(),
            command == kHelpKey ? key : QString());
   window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
@@ -44,8 +45,18 @@ void HelpWindowEngine::show(const QString& helpFile, int command, const QString&
   window_->activateWindow();
 }
 
-void HelpWindowEngine::createWindow() {
-  window_ = new QWidget(nullptr, Qt::Window);
+void HelpWindowEngine::belongTo(QWidget* owner) {
+  if (owner != nullptr) owner = owner->window();
+  if (window_->parentWidget() != owner) window_->setParent(owner, Qt::Window);
+  if (owner == nullptr || window_->isVisible()) return;
+  QRect placed = window_->geometry();
+  placed.moveCenter(owner->frameGeometry().center());
+  window_->move(placed.topLeft());
+}
+
+void HelpWindowEngine::createWindow(QWidget* owner) {
+  // Its owner's: kept above it, with its icon, and gone with it.
+  window_ = new QWidget(owner != nullptr ? owner->window() : nullptr, Qt::Window);
   window_->setObjectName(QStringLiteral("helpWindow"));
   window_->setWindowTitle(kTitle + QStringLiteral(" Help"));
   window_->resize(640, 520);

@@ -14,8 +14,8 @@ namespace sorvane::platform {
 
 class HelpFindBar;
 
-// Shows the help file in a help window of the program's own: one non-modal top-level
-// window, reused by every show(), destroyed with the engine. Alt+Left goes back to where the
+// Shows the help file in a help window of the program's own: one non-modal window, reused by
+// every show(), destroyed with the engine or with the window it belongs to. Alt+Left goes back to where the
 // last link was followed from, Ctrl+F opens a find bar, Esc closes the find bar, then the window.
 class HelpWindowEngine final : public HelpEngine {
  public:
@@ -27,10 +27,12 @@ class HelpWindowEngine final : public HelpEngine {
   // kHelpContents loads `helpFile` (HTML) at its top, kHelpKey at the anchor named `key`, and
   // brings the window to the front; any other command throws DialogError 5. A missing file is
   // shown as a message, not thrown.
-  void show(const QString& helpFile, int command, const QString& key) override;
+  void show(QWidget* owner, const QString& helpFile, int command, const QString& key) override;
 
  private:
-  void createWindow();
+  void createWindow(QWidget* owner);
+  // Makes the help window `owner`'s, placed over it when it is not on the screen yet.
+  void belongTo(QWidget* owner);
   // Loads the HTML file at `path` and scrolls to `anchor`, or to the top when it is empty.
   void showPage(const QString& path, const QString& anchor);
   void followLink(const QUrl& url);

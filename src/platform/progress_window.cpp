@@ -29,12 +29,12 @@ QProgressDialog* newProgressDialog(QWidget* parent, int total) {
 
 QLabel& labelOf(QProgressDialog& dialog) { return *dialog.findChild<QLabel*>(); }
 
-QtProgressWindow::QtProgressWindow() = default;
+QtProgressWindow::QtProgressWindow(QWidget* owner) : owner_(owner) {}
 QtProgressWindow::~QtProgressWindow() = default;
 
 void QtProgressWindow::start(const QString& label, int total) {
   // No cancel button: a task stopped half way would leave the files half done.
-  dialog_.reset(newProgressDialog(nullptr, total));
+  dialog_.reset(newProgressDialog(owner_, total));
   labelOf(*dialog_).setText(label);
 }
 

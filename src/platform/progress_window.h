@@ -31,15 +31,17 @@ class ProgressWindow {
   virtual void finish() = 0;
 };
 
+// Shown over `owner`, kept above it and with its icon; alone without one.
 class QtProgressWindow final : public ProgressWindow {
  public:
-  QtProgressWindow();
+  explicit QtProgressWindow(QWidget* owner);
   ~QtProgressWindow() override;
   void start(const QString& label, int total) override;
   void advance(int done) override;
   void finish() override;
 
  private:
+  QWidget* owner_;
   std::unique_ptr<QProgressDialog> dialog_;
 };
 

@@ -240,7 +240,7 @@ void frmPreview::keyPressEvent(QKeyEvent* event) {
   }
   if (plain && event->key() == Qt::Key_F1) {
     try {
-      helpEngine_.show(platform::helpFilePath(), platform::kHelpKey, QStringLiteral("preview"));
+      helpEngine_.show(this, platform::helpFilePath(), platform::kHelpKey, QStringLiteral("preview"));
     } catch (const platform::DialogError&) {
       // Help that cannot be shown ends the command without a message, as in the main window.
     }

@@ -5,6 +5,8 @@
 #include "main_window/folder_views.h"
 #include "main_window/term_box.h"
 #include "main_window_fixture.h"
+#include "preview_window/frm_preview.h"
+#include "preview_window/preview_model.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +17,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolTip>
+#include <sys/file.h>
 
 namespace sorvane::testing {
 namespace {
@@ -247,6 +251,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
     EXPECT_TRUE(eventually([&] { return scripted.help.command == platform::kHelpContents; })) << key;
   }
   EXPECT_TRUE(scripted.boxes.shown.empty() && scripted.help.file.endsWith("/Sorvane Help.hlp"));
+  EXPECT_EQ(scripted.help.owner, window.get()) << "the help window belongs to the main window";
 
   // An empty file list, or no folder chosen (which would name the root of the disk), runs nothing.
   std::vector<bool> enabledDuringBox;
@@ -300,6 +305,13 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   const std::string path = folder / "terms.txt";
   listFiles({path});
   showActive();
+  // Undo stays off during a run, even when the window is activated then.
+  bool undoDuringRun = false;
+  scripted.pump.onPump = [&] {
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(window.get(), &activation);
+    undoDuringRun = undoDuringRun || w().cmdUndo->isEnabled();
+  };
   for (const auto& [recent, typed, caseSensitive, expected] :
        {std::tuple{"foobar", "foo", CheckValue::Checked, "X Xbar FOOBAR"},
         std::tuple{"FOOBAR", "foobar", CheckValue::Checked, "foo X FOOBAR"},
@@ -318,6 +330,8 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   }
   EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
   EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
+  EXPECT_FALSE(undoDuringRun);
+  scripted.pump.onPump = nullptr;
 
   // The window's last run is journaled, and Undo names it; Yes (Alt+U) takes the run back and says so. Then
   // Undo names the run before.
@@ -326,11 +340,74 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
       << tip.toStdString();
   scripted.boxes.shown.clear();
   scripted.boxes.answerToQuestions = MessageAnswer::Yes;
+  bool progressOverWindow = false;  // the undo's progress window belongs to the main window
+  scripted.boxes.onShow = [&](const ShownBox&) {
+    QTimer::singleShot(0, window.get(), [&] { progressOverWindow = progressOverWindow || window->findChild<QProgressDialog*>(); });
+  };
   QTest::keyClick(window.get(), Qt::Key_U, Qt::AltModifier);
   ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
   EXPECT_EQ(scripted.boxes.shown[0].text, "T" + tip.mid(1) + "?");
   EXPECT_NE(w().cmdUndo->toolTip(), tip) << "it names the run before";
   EXPECT_EQ(readFile(path), "foo foobar FOOBAR");
+  scripted.boxes.onShow = nullptr;
+  EXPECT_TRUE(progressOverWindow);
+}
+
+bool refuseLocks = false;
+int lockUnlessRefused(int fd, int operation) {
+  if (!refuseLocks) return ::flock(fd, operation);
+  errno = ENOLCK;
+  return -1;
+}
+
+// Folders the run could not read, and a journal that keeps nothing, are told after the report.
+TEST_F(MainWindow, WhatARunCouldNotDoIsToldAfterItsReport) {
+  const std::string gone = folder / "gone";
+  w().lblFolder->setText(QString::fromStdString(gone));
+  w().cmbFind->setEditText("old");
+  w().cmdReplace->click();
+  ASSERT_EQ(scripted.boxes.shown.size(), 2u);
+  EXPECT_EQ(scripted.boxes.shown[0].text, "Made 0 replacements.");
+  EXPECT_EQ(std::pair(scripted.boxes.shown[1].style, lastBox()),
+            std::pair(MessageStyle::Critical, "This folder could not be read, so its files were passed over:\r\r" +
+                                                  QString::fromStdString(gone) + ": Path not found (error 76)"));
+
+  journal::JournalCalls calls;
+  calls.lock = &lockUnlessRefused;
+  journal::RunRecorder refusing(state.path(), "sorvane", {}, calls);
+  EngineOptions options;
+  options.yieldInterval = std::chrono::nanoseconds(0);
+  window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options, &refusing);
+  const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
+  for (const std::string& path : {a, b, c}) writeFile(path, "old");
+  listFiles({a});
+  w().cmbFind->setEditText("old");
+  w().cmdReplace->click();
+  const QString older = w().cmdUndo->toolTip();
+  refuseLocks = true;
+  listFiles({b});
+  scripted.boxes.shown.clear();
+  w().cmdReplace->click();
+  refuseLocks = false;
+  ASSERT_EQ(scripted.boxes.shown.size(), 2u);
+  EXPECT_TRUE(lastBox().startsWith("This run cannot be taken back:\r\r")) << lastBox().toStdString();
+  EXPECT_TRUE(older.startsWith("Take back the run of ") && w().cmdUndo->toolTip() == older + "\n(The last run cannot be taken back.)");
+
+  for (const std::string& path : {a, b}) writeFile(path, "old");
+  listFiles({a, b, c});  // a Replace from the preview counts its progress in the files chosen
+  showActive();
+  QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
+  preview::frmPreview* preview = nullptr;
+  ASSERT_TRUE(eventually([&] { return (preview = window->findChild<preview::frmPreview*>()) && !preview->searching(); }));
+  preview->model().setData(preview->model().index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+  int bar = -1;  // the progress window's whole
+  scripted.pump.onPump = [&] {
+    if (auto* progress = window->findChild<QProgressDialog*>()) bar = progress->maximum();
+  };
+  preview->cmdReplace->click();
+  EXPECT_TRUE(eventually([&] { return lastBox().startsWith("Made "); }));
+  EXPECT_EQ(bar, 2);  // of 3 listed
+  window.reset();  // before its journal
 }
 
 TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {

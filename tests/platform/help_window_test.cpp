@@ -47,13 +47,16 @@ void clickLink(QTextBrowser& browser, const QString& text) {
 // last; Esc puts it away, then closes the window.
 TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBackAndFind) {
   ASSERT_TRUE(QFile::exists(kShippedHelpFile)) << kShippedHelpFile.toStdString();
+  QWidget owner;  // the main window: the help is kept above it, placed over it
+  owner.setGeometry(50, 60, 900, 700);
   auto engine = std::make_unique<HelpWindowEngine>();
-  engine->show(kShippedHelpFile, kHelpContents, {});
+  engine->show(&owner, kShippedHelpFile, kHelpContents, {});
   ASSERT_EQ(helpWindows().size(), 1);
   QPointer<QWidget> window = helpWindows().front();
   EXPECT_EQ(std::tuple(window->isVisible(), window->parentWidget(), window->isModal(),
                        window->testAttribute(Qt::WA_QuitOnClose), window->windowTitle()),
-            std::tuple(true, nullptr, false, false, QStringLiteral("Sorvane Help")));
+            std::tuple(true, &owner, false, false, QStringLiteral("Sorvane Help")));
+  EXPECT_LE((window->geometry().center() - owner.frameGeometry().center()).manhattanLength(), 8);
   QTextBrowser& browser = *helpBrowser();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   QApplication::processEvents();  // the browser lays out its text
@@ -80,12 +83,12 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBac
     EXPECT_EQ(scroll.value(), back);
   }
 
-  engine->show(kShippedHelpFile, kHelpKey, QStringLiteral("preview"));  // the preview's F1
+  engine->show(nullptr, kShippedHelpFile, kHelpKey, QStringLiteral("preview"));  // the preview's F1
   QApplication::processEvents();
   EXPECT_TRUE(browser.cursorForPosition({0, 0}).block().text().startsWith("Seeing the changes first"));
   scroll.setValue(scroll.maximum());
   ASSERT_GT(scroll.value(), 0);
-  engine->show(kShippedHelpFile, kHelpContents, {});
+  engine->show(nullptr, kShippedHelpFile, kHelpContents, {});
   ASSERT_EQ(helpWindows(), QList<QWidget*>{window.data()});
   QApplication::processEvents();
   EXPECT_EQ(scroll.value(), 0);
@@ -111,7 +114,7 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBac
   QTest::keyClick(&browser, Qt::Key_Escape);
   EXPECT_FALSE(window->isVisible());
   // Closing only puts the window away; the next request brings it back.
-  engine->show(kShippedHelpFile, kHelpContents, {});
+  engine->show(nullptr, kShippedHelpFile, kHelpContents, {});
   EXPECT_EQ(std::pair(helpWindows(), window->isVisible()), std::pair(QList<QWidget*>{window.data()}, true));
   engine.reset();
   EXPECT_TRUE(window.isNull());
@@ -126,7 +129,7 @@ TEST(HelpWindowTest, EveryLinkLeadsToASectionAndEveryTextReadsUnderLightAndDarkP
   for (const QPalette& palette : {light, dark}) {
     QApplication::setPalette(palette);
     HelpWindowEngine engine;
-    engine.show(kShippedHelpFile, kHelpContents, {});
+    engine.show(nullptr, kShippedHelpFile, kHelpContents, {});
     QSet<QString> targets;
     QStringList links;
     for (QTextBlock block = helpBrowser()->document()->begin(); block.isValid(); block = block.next())
@@ -152,7 +155,7 @@ TEST(HelpWindowTest, EveryLinkLeadsToASectionAndEveryTextReadsUnderLightAndDarkP
 TEST(HelpWindowTest, InvalidCommandsOpenNothingAndAMissingOrUnreadableFileShowsWhereItWasLookedFor) {
   HelpWindowEngine engine;
   for (const int command : {0, 1, 2, 4, 11, -1}) try {
-      engine.show(kShippedHelpFile, command, {});
+      engine.show(nullptr, kShippedHelpFile, command, {});
       ADD_FAILURE() << command;
     } catch (const DialogError& error) {
       EXPECT_EQ(std::tuple(error.number, error.source, error.description),
@@ -168,7 +171,7 @@ TEST(HelpWindowTest, InvalidCommandsOpenNothingAndAMissingOrUnreadableFileShowsW
   for (const auto& [given, shown] : {std::pair{missing, missing}, std::pair{folder.path(), folder.path()},
                                      std::pair{relative, QDir::current().absoluteFilePath(relative)}}) {
     SCOPED_TRACE(given.toStdString());
-    EXPECT_NO_THROW(engine.show(given, kHelpContents, {}));
+    EXPECT_NO_THROW(engine.show(nullptr, given, kHelpContents, {}));
     QTextBrowser* browser = helpBrowser();
     ASSERT_NE(browser, nullptr);
     const QString text = browser->toPlainText();

@@ -35,10 +35,9 @@ class MainWindowFixture : public ::testing::Test {
     EngineOptions options;
     options.yieldInterval = std::chrono::nanoseconds(0);
     options.bufferCapacity = 64;
-    options.journal = &journal;
     options.jobs = jobs;
     options.batch.files = batchFiles;
-    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options);
+    window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options, &journal);
     window->Form_Load();
     return *window;
   }

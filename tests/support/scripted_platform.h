@@ -57,13 +57,14 @@ class CountingEventPump final : public platform::EventPump {
 
 class RecordingHelpEngine final : public platform::HelpEngine {
  public:
+  QWidget* owner = nullptr;
   QString file;
   int command = 0;
   QString key;
   bool fail = false;
-  void show(const QString& helpFile, int helpCommand, const QString& helpKey) override {
+  void show(QWidget* helpOwner, const QString& helpFile, int helpCommand, const QString& helpKey) override {
     if (fail) throw platform::DialogError{5, kApplicationTitle, QStringLiteral("Invalid procedure call or argument")};
-    file = helpFile, command = helpCommand, key = helpKey;
+    owner = helpOwner, file = helpFile, command = helpCommand, key = helpKey;
   }
 };
 

@@ -54,9 +54,9 @@ class ReplaceHost {
   // True once the user asked the run to stop (a Stop button): it ends as after Abort, no file
   // is opened after it, and the report follows. Read after each yield.
   virtual bool abortRequested() const { return false; }
-  // The run begins to work on files, and has put its last one in place: a host may show its
-  // progress in between.
-  virtual void runBegins() {}
+  // The run begins to work on `files` files (0 when a walk has yet to find them), and has put
+  // its last one in place: a host may show its progress in between.
+  virtual void runBegins(int /*files*/) {}
   virtual void runEnds() {}
   virtual void refreshFolderFiles() = 0;  // the folder's file list shows current contents
   virtual void focusFind() = 0;

@@ -59,7 +59,8 @@ void ReplaceEngine::cmdReplace_Click() {
     host_.EnableControls();
     return;
   }
-  runOver(host_.findText(), host_.replaceText(), compareModeOf(host_), [this] {
+  const int listed = host_.fileFrameVisible() ? host_.fileListCount() : 0;
+  runOver(host_.findText(), host_.replaceText(), compareModeOf(host_), listed, [this] {
     if (host_.fileFrameVisible()) {
       // The count is read again on every pass: the list is the window's, not a copy.
       for (nFileIndex = 0; nFileIndex < host_.fileListCount(); ++nFileIndex)
@@ -74,7 +75,7 @@ void ReplaceEngine::cmdReplace_Click() {
 
 void ReplaceEngine::replaceChosen(const ChosenRun& run) {
   host_.DisableControls();
-  runOver(run.find, run.replace, run.compare, [&] {
+  runOver(run.find, run.replace, run.compare, static_cast<int>(run.files.size()), [&] {
     for (const ChosenFile& chosen : run.files) {
       FileToRewrite file = FileToRewrite::named(chosen.path);
       file.previewed = chosen.fingerprint;
@@ -85,7 +86,7 @@ void ReplaceEngine::replaceChosen(const ChosenRun& run) {
   });
 }
 
-void ReplaceEngine::runOver(const std::string& find, const std::string& replace, CompareMode compare,
+void ReplaceEngine::runOver(const std::string& find, const std::string& replace, CompareMode compare, int files,
                             const std::function<void()>& handFiles) {
   nCompare = compare;
   strFindTerm = find;
@@ -97,7 +98,7 @@ void ReplaceEngine::runOver(const std::string& find, const std::string& replace,
   yielder_ = std::make_unique<Yielder>([this] { return yieldTo(host_); }, options_.yieldInterval);
   batches_ = std::make_unique<BatchPublisher>(options_, *terms_, *yielder_, static_cast<BatchHost&>(*this));
   if (options_.journal) options_.journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
-  host_.runBegins();
+  host_.runBegins(files);
 
   handFiles();
   batches_->publishAll();

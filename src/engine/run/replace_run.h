@@ -56,8 +56,9 @@ class ReplaceEngine : private BatchHost {
   bool abandoned() const { return bAbandoned; }
 
  private:
-  // From the terms to the report: `handFiles` hands the run its files, one by one.
-  void runOver(const std::string& find, const std::string& replace, CompareMode compare,
+  // From the terms to the report: `handFiles` hands the run its `files` files (0 when not
+  // known beforehand), one by one.
+  void runOver(const std::string& find, const std::string& replace, CompareMode compare, int files,
                const std::function<void()>& handFiles);
   // Rewrites one file, asking the user what to do when it fails; it may be put in place later,
   // with its batch.
