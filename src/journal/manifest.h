@@ -84,6 +84,9 @@ std::string triedLine(const timespec& when);
 std::string undoneLine(const timespec& when);
 std::string tidiedLine(const timespec& when);
 
+// Whether a manifest whose last line is `line` was closed: by the run's end, or by an undo's last mark.
+bool closesRun(std::string_view line);
+
 // A path undo may write to: absolute, without "." or ".." steps and without NUL bytes.
 bool isPlainAbsolutePath(const std::string& path);
 

@@ -2,6 +2,7 @@
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/journal_texts.h"
+#include "journal/put_away_runs.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "extended_attributes.h"
@@ -171,6 +172,14 @@ int lockTriedByAnother(int fd, int operation) {
   return locked;
 }
 
+// What a run waits on as it prunes: whole manifests read, and deletions of runs put away (none here).
+int wholeReads = 0, removals = 0;
+std::optional<journal::RunRecord> countedRead(int runFolder, std::string& error) {
+  ++wholeReads;
+  return journal::readRun(runFolder, error);
+}
+void removalNoted(int) { ++removals; }
+
 // Moves `path` aside, to its name ending in "-real", and puts a symbolic link to it in its place.
 void turnIntoLink(const std::string& path) {
   fs::rename(path, path + "-real");
@@ -325,6 +334,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   // A copy made beside the file would take the folder's default access list, which lets
   // "nobody" read it: undo gives the file its own attributes, and no list it did not have.
   setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
+  std::size_t runs = 0;
   for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
     SCOPED_TRACE(what);
     // Set-id bits come back with their owner.
@@ -340,6 +350,8 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     ASSERT_EQ(outcome.run.files.size(), 1u);
     EXPECT_EQ(std::pair(outcome.run.files[0].kept, outcome.complete()), std::pair(kept, kept == Kept::Copy));
     EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes);
+    // A copy past the limit is not kept, so no older run made room for it.
+    if (stateHome == state.path()) EXPECT_EQ(this->kept().size(), ++runs);
     if (kept == Kept::Copy) EXPECT_TRUE(fileState(path) == before && attributesOf(path) == attributesBefore);
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
@@ -379,11 +391,21 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   concurrent.makeKeptDurable();
 
   prunedFolder = runsFolder();
-  RunRecorder recorder(state.path(), "test", limits, {.lock = &lockTriedByAnother});
+  fs::create_directory(runsFolder() + "/.gone-killed");  // as a deletion cut off leaves it
+  RunRecorder recorder(state.path(), "test", limits,
+                       {.lock = &lockTriedByAnother, .readRun = &countedRead, .removePutAway = &removalNoted});
   std::vector<std::string> reports;
   recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
   for (int i = 0; i < 5; ++i) run(recorder, {folder / ("small" + std::to_string(i) + ".txt")});
   EXPECT_EQ(freedWhilePruning, std::vector<std::string>{}) << "pruning let go of a run before it was done with it";
+  // Only the run in progress is read whole; the pruned ones wait, untouched, for their deletion.
+  EXPECT_EQ(std::pair(wholeReads, removals), std::pair(5, 5));
+  std::vector<std::string> putAway;
+  for (const std::string& name : namesIn(runsFolder()))
+    if (name.starts_with(".gone-2")) putAway.push_back(namesIn(runsFolder() + "/" + name).at(0));
+  EXPECT_EQ(putAway, std::vector<std::string>(3, "1"));
+  journal::removePutAwayRuns(FileDescriptor(::open(runsFolder().c_str(), O_RDONLY | O_DIRECTORY)).get());
+  EXPECT_EQ(namesIn(runsFolder()).size(), 4u) << "the lock and three runs";
   auto runs = kept();
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(std::pair(runs[0].record->files.at(0).path, runs[1].record->files.at(0).path),
@@ -489,7 +511,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
         << "what was recorded before the failure is durable before its file's rename";
     // Nothing is kept for a file without a record, nor a run that can keep nothing.
     EXPECT_EQ(namesIn(restored.empty() ? runsFolder() : runFolder()),
-              (restored.empty() ? Files{".lock"} : Files{"1", "manifest"})) << fillsAt;
+              (restored.empty() ? Files{".lock"} : Files{"1", "kept-bytes", "manifest"})) << fillsAt;
     const UndoOutcome outcome = undoLastRun(state.path());
     EXPECT_EQ(outcome.restored, restored) << fillsAt;
     EXPECT_TRUE(outcome.error.empty() && outcome.leftAlone.empty()) << fillsAt << ": " << outcome.error;
