@@ -434,15 +434,20 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
 
 TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   fs::create_directory(folder / "sub");
-  const std::string a = folder / "a.txt", b = folder / "sub/b.txt", c = folder / "c.txt", victim = folder / "victim";
-  for (const std::string& path : {a, b, c}) writeFile(path, "old");
+  const std::string a = folder / "a.txt", b = folder / "sub/b.txt", c = folder / "c.txt", victim = folder / "victim",
+                    d = folder / "d.txt";
+  for (const std::string& path : {a, b, c, d}) writeFile(path, "old");
   writeFile(victim, "vic");  // as long as the original it stands in for
   RunRecorder recorder(state.path(), "test");
-  run(recorder, {a, b, c});
+  run(recorder, {d, a, b, c});
   const std::string runFolder = this->runFolder(), manifest = runFolder + "/manifest", text = readFile(manifest);
   // Each journal is spoilt in its own way, then put back as it was.
   const TempFolder saved;
-  fs::copy(state / "sorvane", saved.path(), fs::copy_options::recursive);
+  // With their times, by which undo knows a kept original.
+  const auto copyJournal = [](const std::string& from, const std::string& to) {
+    ASSERT_EQ(std::system(("cp -a '" + from + "/.' '" + to + "'").c_str()), 0);
+  };
+  copyJournal(state / "sorvane", saved.path());
 
   std::vector<std::tuple<const char*, std::function<void()>, std::string>> cases = {
       {"relative path", [&] { writeFile(manifest, std::string(text).replace(text.find(c), c.size(), "c.txt")); },
@@ -463,19 +468,25 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
     EXPECT_NE(outcome.error.find(says), std::string::npos) << what << ": " << outcome.error;
     for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << what;
     fs::remove_all(state / "sorvane");
-    fs::copy(saved.path(), state / "sorvane", fs::copy_options::recursive);
+    fs::create_directory(state / "sorvane");
+    copyJournal(saved.path(), state / "sorvane");
   }
 
-  // A kept original turned into a link, and a folder on a recorded path turned into one.
-  fs::remove(runFolder + "/1");
-  fs::create_symlink(victim, runFolder + "/1");
+  // A kept original turned into a link, a folder on a recorded path turned into one, and a kept
+  // original changed through another of its names, its size kept.
+  fs::remove(runFolder + "/2");
+  fs::create_symlink(victim, runFolder + "/2");
+  writeFile(runFolder + "/1", "OLD");  // as through another name of d's original
   turnIntoLink(folder / "sub");
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
-  ASSERT_EQ(outcome.leftAlone.size(), 2u);
-  EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason,
-            b + ", " + a + ": the journal's copy is missing or damaged");
-  EXPECT_EQ(readFile(a) + readFile(folder / "sub-real/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
+  ASSERT_EQ(outcome.leftAlone.size(), 3u);
+  EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason + ", " +
+                outcome.leftAlone[2].path + ": " + outcome.leftAlone[2].reason,
+            b + ", " + a + ": the journal's copy is missing or damaged, " + d +
+                ": the journal's copy is missing or damaged");
+  EXPECT_EQ(readFile(a) + readFile(folder / "sub-real/b.txt") + readFile(victim) + readFile(c) + readFile(d),
+            "newnewvicoldnew");
 }
 
 // A failing journal (lock taken, disk full in the header or a record) says so once, keeps what
