@@ -1,5 +1,7 @@
 #include "journal/journal_folder.h"
 
+#include "engine/files/file_fingerprint.h"
+#include "journal/leftovers.h"
 #include "journal/put_away_runs.h"
 
 #include <algorithm>
@@ -87,6 +89,20 @@ std::string runName(const timespec& now, int attempt) {
   std::snprintf(rest, sizeof rest, ".%09ldZ-%d-%d", static_cast<long>(now.tv_nsec), static_cast<int>(::getpid()),
                 attempt);
   return std::string(text, length) + rest;
+}
+
+// A kill leaves the last placings unmarked: a file that is still the original was never placed,
+// as undo finds it too. Only the last batches are unmarked, so few files are looked at.
+void findNeverPlaced(RunRecord& run) {
+  for (FileRecord& file : run.files) {
+    if (file.placedChange) continue;
+    const std::size_t slash = file.path.rfind('/');
+    const FileDescriptor folder = openAbsoluteFolder(file.path.substr(0, slash));
+    struct stat now {};
+    file.neverPlaced = folder.valid() &&
+                       ::fstatat(folder.get(), file.path.c_str() + slash + 1, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       now.st_size == file.size && sameTime(now.st_mtim, file.modified);
+  }
 }
 
 }  // namespace
@@ -223,6 +239,7 @@ std::optional<RunRecord> readRun(int runFolder, std::string& error) {
   while ((got = ::read(manifest.get(), buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
   auto run = got == 0 ? parseManifest(text) : std::nullopt;
   if (!run) error = "its manifest cannot be read";
+  if (run && run->cutOff) findNeverPlaced(*run);
   return run;
 }
 

@@ -232,6 +232,10 @@ std::int64_t RunRecord::filesWithoutCopy() const {
   return std::count_if(files.begin(), files.end(), [](const FileRecord& file) { return file.kept == Kept::None; });
 }
 
+std::int64_t RunRecord::filesPutInPlace() const {
+  return std::count_if(files.begin(), files.end(), [](const FileRecord& file) { return !file.neverPlaced; });
+}
+
 std::uint64_t RunRecord::keptBytes() const {
   std::uint64_t total = 0;
   for (const FileRecord& file : files) total += file.keptBytes;

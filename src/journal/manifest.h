@@ -51,6 +51,8 @@ struct FileRecord {
   // older run that rewrote the same file knows it by it.
   std::optional<timespec> restored;
   std::vector<std::string> aside;  // the temporary names given beside it
+  // Of a run cut off: not marked placed, and its file was still the original when the run was read.
+  bool neverPlaced = false;
 };
 
 struct RunRecord {
@@ -70,6 +72,8 @@ struct RunRecord {
   bool cutOff = false;
 
   std::uint64_t keptBytes() const;
+  // The files the run put in place: those of an ended run, or those a run cut off may have placed.
+  std::int64_t filesPutInPlace() const;
   // The files put in place without an original kept: undo cannot take them back.
   std::int64_t filesWithoutCopy() const;
 };

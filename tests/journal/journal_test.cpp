@@ -125,8 +125,12 @@ int killedAfterTwoRenames(int fromFolder, const char* from, int toFolder, const 
   return moved;
 }
 
-// A run killed once its new content has its temporary name, before the rename.
-int killedOnRename(int, const char*, int, const char*) { ::_exit(9); }
+// A run killed once it renamed one file, as the next has its temporary name.
+int killedOnSecondRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  static int renames = 0;
+  if (++renames == 2) ::_exit(9);
+  return ::renameat(fromFolder, from, toFolder, to);
+}
 
 // Runs `work` in a child process, which is to be killed in it.
 void inKilledChild(const std::function<void()>& work) {
@@ -411,7 +415,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   EXPECT_EQ(std::pair(runs[0].record->files.at(0).path, runs[1].record->files.at(0).path),
             std::pair(folder / "small4.txt", folder / "small3.txt"));
   EXPECT_EQ(journal::texts::historyLine(*runs[2].record, runs[2].inProgress).substr(19),
-            "  other  \"old\" \u2192 \"new\"  1 file  did not finish  in progress");
+            "  other  \"old\" \u2192 \"new\"  0 files  did not finish  in progress");
 
   // Past the limit a file is rewritten without a copy; older runs make room for the newest.
   const auto largeBefore = fileState(large);
@@ -603,14 +607,17 @@ TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
     writeFile(a, "old");
     writeFile(b, "old");
     RunRecorder recorder(state.path(), "test");
-    inKilledChild([&] { run(recorder, {a}, {.swap = {.rename = &killedOnRename}}); });
+    inKilledChild([&] { run(recorder, {b, a}, {.swap = {.rename = &killedOnSecondRename}}); });
     ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
+    // Counted by the files it put in place, not by its records.
+    EXPECT_EQ(journal::texts::historyLine(*kept().at(0).record, false).substr(19),
+              "  test  \"old\" \u2192 \"new\"  1 file  did not finish  not taken back");
     if (undo)
-      EXPECT_TRUE(undoLastRun(state.path()).complete());
+      EXPECT_EQ(journal::texts::undoReport(undoLastRun(state.path()), false), "Restored 1 file.");
     else
-      run(recorder, {b});
+      run(recorder, {b}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "old"; });
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_EQ(readFile(a), "old");
+    EXPECT_EQ(readFile(a) + readFile(b), "oldold");
   }
 }
 
