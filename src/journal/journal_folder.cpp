@@ -1,6 +1,11 @@
 #include "journal/journal_folder.h"
 
+#include "engine/files/file_fingerprint.h"
+#include "journal/leftovers.h"
+#include "journal/put_away_runs.h"
+
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +23,9 @@ namespace {
 
 constexpr mode_t kPrivateFolder = 0700;
 constexpr const char* kLockName = ".lock";
+constexpr const char* kKeptBytesName = "kept-bytes";
+// Past this, a manifest's last line is a file's record, never a line that closes the run.
+constexpr off_t kTailBytes = 4096;
 
 // Makes every missing folder of `path` (as `mkdir -p` does), so a first run can start the journal.
 int makeFolders(const std::string& path) {
@@ -81,6 +89,20 @@ std::string runName(const timespec& now, int attempt) {
   std::snprintf(rest, sizeof rest, ".%09ldZ-%d-%d", static_cast<long>(now.tv_nsec), static_cast<int>(::getpid()),
                 attempt);
   return std::string(text, length) + rest;
+}
+
+// A kill leaves the last placings unmarked: a file that is still the original was never placed,
+// as undo finds it too. Only the last batches are unmarked, so few files are looked at.
+void findNeverPlaced(RunRecord& run) {
+  for (FileRecord& file : run.files) {
+    if (file.placedChange) continue;
+    const std::size_t slash = file.path.rfind('/');
+    const FileDescriptor folder = openAbsoluteFolder(file.path.substr(0, slash));
+    struct stat now {};
+    file.neverPlaced = folder.valid() &&
+                       ::fstatat(folder.get(), file.path.c_str() + slash + 1, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       now.st_size == file.size && sameTime(now.st_mtim, file.modified);
+  }
 }
 
 }  // namespace
@@ -183,6 +205,15 @@ void JournalFolder::removeRun(const std::string& name) const {
   ::unlinkat(folder_.get(), name.c_str(), AT_REMOVEDIR);
 }
 
+bool JournalFolder::putAway(const std::string& name) const {
+  return ::renameat(folder_.get(), name.c_str(), folder_.get(), (kPutAwayPrefix + name).c_str()) == 0;
+}
+
+bool JournalFolder::holdsPutAwayRuns() const {
+  const std::vector<std::string> names = entryNames(folder_.get());
+  return std::any_of(names.begin(), names.end(), [](const std::string& name) { return name.starts_with(kPutAwayPrefix); });
+}
+
 JournalFolder::Lock::Lock(const JournalFolder& folder)
     : fd_(::openat(folder.descriptor(), kLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {
   while (fd_.valid() && ::flock(fd_.get(), LOCK_EX) != 0) {
@@ -208,7 +239,50 @@ std::optional<RunRecord> readRun(int runFolder, std::string& error) {
   while ((got = ::read(manifest.get(), buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
   auto run = got == 0 ? parseManifest(text) : std::nullopt;
   if (!run) error = "its manifest cannot be read";
+  if (run && run->cutOff) findNeverPlaced(*run);
   return run;
+}
+
+}  // namespace sorvane::journal
+
+namespace sorvane::journal {
+
+RunSummary readSummary(int runFolder) {
+  RunSummary summary;
+  const FileDescriptor manifest(
+      ::openat(runFolder, std::string(kManifestName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat st {};
+  if (!manifest.valid() || ::fstat(manifest.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    summary.recordedNothing = !manifest.valid() && errno == ENOENT;
+    summary.cutOff = !summary.recordedNothing;  // read whole, which says what is wrong
+    return summary;
+  }
+  char tail[kTailBytes];
+  const off_t from = st.st_size > kTailBytes ? st.st_size - kTailBytes : 0;
+  const ssize_t got = ::pread(manifest.get(), tail, static_cast<std::size_t>(st.st_size - from), from);
+  std::string_view text(tail, got > 0 ? static_cast<std::size_t>(got) : 0);
+  // A torn last line was never written whole: the line before it is the last.
+  text = text.substr(0, text.rfind('\n') == std::string_view::npos ? 0 : text.rfind('\n'));
+  // A manifest of one line has no run yet; a last line longer than the tail is a file's record.
+  const auto start = text.rfind('\n');
+  summary.cutOff = start == std::string_view::npos || !closesRun(text.substr(start + 1));
+  char bytes[32];
+  const FileDescriptor kept(::openat(runFolder, kKeptBytesName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const ssize_t length = kept.valid() ? ::read(kept.get(), bytes, sizeof bytes) : -1;
+  std::uint64_t value = 0;
+  if (length > 1 && bytes[length - 1] == '\n' &&
+      std::from_chars(bytes, bytes + length - 1, value).ptr == bytes + length - 1)
+    summary.keptBytes = value;
+  return summary;
+}
+
+void writeKeptBytes(int runFolder, std::uint64_t bytes) {
+  const FileDescriptor kept(
+      ::openat(runFolder, kKeptBytesName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  const std::string text = std::to_string(bytes) + "\n";
+  // One short write; one cut short reads as none, and the run is then read whole.
+  if (!kept.valid()) return;
+  [[maybe_unused]] const ssize_t written = ::write(kept.get(), text.data(), text.size());
 }
 
 }  // namespace sorvane::journal

@@ -3,6 +3,7 @@
 #include "engine/files/file_descriptor.h"
 #include "journal/manifest.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ class JournalFolder {
   FileDescriptor createRun(std::string& name, std::string& error, LockCall lock, int (*flush)(int fd)) const;
   // Removes a run's folder and what it holds.
   void removeRun(const std::string& name) const;
+  // Takes a run's folder out of the way in one rename, for removePutAwayRuns to delete.
+  bool putAway(const std::string& name) const;
+  // Whether runs put away are still there, as a deletion cut off leaves them.
+  bool holdsPutAwayRuns() const;
 
   // Held while runs are created or pruned, so no two processes prune one another's new run.
   class Lock {
@@ -62,6 +67,17 @@ bool tryLockRun(int runFolder);
 
 // The run a folder describes, or nothing with `error` saying why it cannot be read.
 std::optional<RunRecord> readRun(int runFolder, std::string& error);
+
+// What pruning needs of a run, read without its whole manifest.
+struct RunSummary {
+  bool recordedNothing = false;  // killed before its manifest existed
+  bool cutOff = false;           // its manifest's last line does not close it
+  // The disk space its originals hold, written once it ended; none before, or in a journal
+  // written before it was kept.
+  std::optional<std::uint64_t> keptBytes;
+};
+RunSummary readSummary(int runFolder);
+void writeKeptBytes(int runFolder, std::uint64_t bytes);
 
 // Text for an errno, as the system words it.
 std::string systemError(int error);

@@ -50,7 +50,7 @@ std::string historyLine(const RunRecord& run, bool inProgress) {
   const std::string replacements =
       run.replacements ? counted(*run.replacements, "replacement") : std::string("did not finish");
   const char* state = inProgress ? "in progress" : run.undone ? "taken back" : "not taken back";
-  const std::int64_t replaced = run.filesReplaced.value_or(static_cast<std::int64_t>(run.files.size()));
+  const std::int64_t replaced = run.filesReplaced.value_or(run.filesPutInPlace());
   const std::int64_t withoutCopy = run.filesWithoutCopy();
   return localTime(run.started) + "  " + run.frontEnd + "  " + terms(run) + "  " + counted(replaced, "file") +
          (withoutCopy > 0 ? " (" + std::to_string(withoutCopy) + " without a copy)" : "") + "  " + replacements + "  " +
@@ -58,9 +58,10 @@ std::string historyLine(const RunRecord& run, bool inProgress) {
 }
 
 std::string undoSubject(const RunRecord& run) {
-  if (run.undoAttempts == 0) return "the run of " + runTitle(run) + ", " + files(run.files.size());
+  const std::size_t placed = static_cast<std::size_t>(run.filesPutInPlace());
+  if (run.undoAttempts == 0) return "the run of " + runTitle(run) + ", " + files(placed);
   return "the rest of the run of " + runTitle(run) + ", " + std::to_string(filesToTry(run).size()) + " of " +
-         files(run.files.size());
+         files(placed);
 }
 
 std::string undoQuestion(const RunRecord& run) { return "Take back " + undoSubject(run) + "?"; }

@@ -223,8 +223,17 @@ bool isPlainAbsolutePath(const std::string& path) {
   return true;
 }
 
+bool closesRun(std::string_view line) {
+  const std::string_view kind = line.substr(0, line.find(' '));
+  return kind == "end" || kind == "tried" || kind == "undone" || kind == "tidied";
+}
+
 std::int64_t RunRecord::filesWithoutCopy() const {
   return std::count_if(files.begin(), files.end(), [](const FileRecord& file) { return file.kept == Kept::None; });
+}
+
+std::int64_t RunRecord::filesPutInPlace() const {
+  return std::count_if(files.begin(), files.end(), [](const FileRecord& file) { return !file.neverPlaced; });
 }
 
 std::uint64_t RunRecord::keptBytes() const {
@@ -286,8 +295,7 @@ std::optional<RunRecord> parseManifest(std::string_view text) {
                             : lineNumber == 2 ? parseRunLine(line, run)
                                               : parseRecordLine(line, run);
     if (!understood) return std::nullopt;
-    const std::string_view kind = line.substr(0, line.find(' '));
-    run.cutOff = lineNumber > 1 && kind != "end" && kind != "tried" && kind != "undone" && kind != "tidied";
+    run.cutOff = lineNumber > 1 && !closesRun(line);
   }
   if (placesFiles && run.replacements) dropUnplaced(run);
   return run;

@@ -51,6 +51,8 @@ struct FileRecord {
   // older run that rewrote the same file knows it by it.
   std::optional<timespec> restored;
   std::vector<std::string> aside;  // the temporary names given beside it
+  // Of a run cut off: not marked placed, and its file was still the original when the run was read.
+  bool neverPlaced = false;
 };
 
 struct RunRecord {
@@ -70,6 +72,8 @@ struct RunRecord {
   bool cutOff = false;
 
   std::uint64_t keptBytes() const;
+  // The files the run put in place: those of an ended run, or those a run cut off may have placed.
+  std::int64_t filesPutInPlace() const;
   // The files put in place without an original kept: undo cannot take them back.
   std::int64_t filesWithoutCopy() const;
 };
@@ -83,6 +87,9 @@ std::string restoredLine(int index, const timespec& changed);
 std::string triedLine(const timespec& when);
 std::string undoneLine(const timespec& when);
 std::string tidiedLine(const timespec& when);
+
+// Whether a manifest whose last line is `line` was closed: by the run's end, or by an undo's last mark.
+bool closesRun(std::string_view line);
 
 // A path undo may write to: absolute, without "." or ".." steps and without NUL bytes.
 bool isPlainAbsolutePath(const std::string& path);

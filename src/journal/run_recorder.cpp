@@ -137,8 +137,15 @@ void RunRecorder::dropUnplaced() {
     folder_->removeRun(runName_);
     return;
   }
-  for (std::size_t i = 0; i < records_.size(); ++i)
-    if (!records_[i].placed) ::unlinkat(runFolder_.get(), std::to_string(i + 1).c_str(), 0);
+  std::uint64_t keptBytes = 0;
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (records_[i].placed)
+      keptBytes += records_[i].keptBytes;
+    else
+      ::unlinkat(runFolder_.get(), std::to_string(i + 1).c_str(), 0);
+  }
+  // So that pruning never needs to read the run's whole manifest.
+  writeKeptBytes(runFolder_.get(), keptBytes);
 }
 
 bool RunRecorder::openRun() {
@@ -157,6 +164,7 @@ bool RunRecorder::openRun() {
     }
     prune(0);
   }
+  removePutAway();
   manifest_.write = calls_.write;
   if (!manifest_.create(runFolder_.get()) || !manifest_.append(headerLines(run_))) {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
@@ -168,7 +176,7 @@ bool RunRecorder::openRun() {
 void RunRecorder::prune(std::uint64_t needed) {
   struct Candidate {
     std::string name;
-    FileDescriptor folder;  // holds its lock until the candidate is removed or kept
+    FileDescriptor folder;  // holds its lock until the candidate is put away or kept
     std::uint64_t bytes;
     bool empty;
   };
@@ -183,22 +191,36 @@ void RunRecorder::prune(std::uint64_t needed) {
     // A run being written, or taken back, is locked by its process and never pruned; nor is
     // one read here removed by another meanwhile.
     const bool locked = calls_.lock(run.get(), LOCK_EX | LOCK_NB) == 0;
-    const auto record = readRun(run.get(), error);
-    if (locked && record && record->cutOff) tidy(run.get(), *record);
-    const std::uint64_t bytes = record ? record->keptBytes() : 0;
+    const RunSummary summary = readSummary(run.get());
+    std::uint64_t bytes = summary.keptBytes.value_or(0);
+    bool empty = summary.recordedNothing;
+    // Read whole only when its summary does not tell: cut off by a kill, in progress, or kept
+    // before summaries were written; each such run once, as its summary is written then.
+    if (!empty && (!locked || summary.cutOff || !summary.keptBytes)) {
+      const auto record = calls_.readRun(run.get(), error);
+      if (locked && record && record->cutOff) tidy(run.get(), *record);
+      bytes = record ? record->keptBytes() : 0;
+      empty = record && record->files.empty();
+      if (locked && record && !empty) writeKeptBytes(run.get(), bytes);
+    }
     total += bytes;
     ++count;
-    if (locked) removable.push_back({name, std::move(run), bytes, record && record->files.empty()});
+    if (locked) removable.push_back({name, std::move(run), bytes, empty});
   }
   for (const Candidate& run : removable) {
     const bool tooMany = count + 1 > static_cast<std::size_t>(limits_.runs);
     const bool tooLarge = total + needed > limits_.bytes;
     if (!(tooMany || tooLarge || run.empty)) continue;
-    folder_->removeRun(run.name);
+    if (!folder_->putAway(run.name)) continue;
     total -= run.bytes;
     --count;
   }
   othersKept_ = total;
+  putAwayLeft_ = folder_->holdsPutAwayRuns();
+}
+
+void RunRecorder::removePutAway() {
+  if (std::exchange(putAwayLeft_, false)) calls_.removePutAway(folder_->descriptor());
 }
 
 void RunRecorder::tidy(int runFolder, const RunRecord& record) {
@@ -213,8 +235,11 @@ bool RunRecorder::makeRoom(std::uint64_t bytes) {
   if (othersKept_ + kept_ + bytes <= limits_.bytes) return true;
   // The newest run is the one most likely to be taken back: older ones make room for it.
   if (kept_ + bytes > limits_.bytes) return false;
-  const JournalFolder::Lock lock(*folder_);
-  if (lock.held()) prune(kept_ + bytes);
+  {
+    const JournalFolder::Lock lock(*folder_);
+    if (lock.held()) prune(kept_ + bytes);
+  }
+  removePutAway();
   return othersKept_ + kept_ + bytes <= limits_.bytes;
 }
 
@@ -223,22 +248,24 @@ Kept RunRecorder::keep(const OriginalFile& original, const std::string& name, st
   keptBytes = 0;
   // What the original takes on disk, its holes left out, is what its link or copy takes.
   const std::uint64_t bytes = diskBytes(original.status);
-  if (!makeRoom(bytes)) {
+  if (kept_ + bytes > limits_.bytes) {
     why = kNoRoom;
     return Kept::None;
   }
   // The original's own inode, read through the run's descriptor: no copy, and no other file
-  // that has taken its name since.
-  if (calls_.link(AT_FDCWD, descriptorPath(original.descriptor).c_str(), runFolder_.get(), name.c_str(),
-                  AT_SYMLINK_FOLLOW) == 0) {
-    keptBytes = bytes;
-    return Kept::Link;
+  // that has taken its name since. On another file system, or where links are refused, the
+  // bytes themselves are kept.
+  const bool linked = calls_.link(AT_FDCWD, descriptorPath(original.descriptor).c_str(), runFolder_.get(),
+                                  name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  if (linked) keptBytes = bytes;
+  // Older runs make room only once the copy is made and its size known, as holes that cannot
+  // be told from data make it larger than the original: none goes for a copy not kept.
+  if (linked || copy(original, name, keptBytes)) {
+    if (makeRoom(keptBytes)) return linked ? Kept::Link : Kept::Copy;
+    why = kNoRoom;
+  } else {
+    why = "its original cannot be kept: " + systemError(errno);
   }
-  // On another file system, or where links are refused, the bytes themselves are kept.
-  const bool copied = copy(original, name, keptBytes);
-  // Where holes cannot be told from data, the copy takes more than the original did.
-  if (copied && (keptBytes <= bytes || makeRoom(keptBytes))) return Kept::Copy;
-  why = copied ? kNoRoom : "its original cannot be kept: " + systemError(errno);
   ::unlinkat(runFolder_.get(), name.c_str(), 0);
   keptBytes = 0;
   return Kept::None;

@@ -7,6 +7,7 @@
 #include "journal/journal_folder.h"
 #include "journal/manifest.h"
 #include "journal/manifest_file.h"
+#include "journal/put_away_runs.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,19 +25,22 @@ struct JournalLimits {
   std::uint64_t bytes = std::uint64_t{1} << 30;
 };
 
-// The calls that keep an original, make its record durable and lock runs; a seam, so tests can
-// watch their order, or make a link, a lock, a write or a search for data fail.
+// The calls that keep an original, make its record durable, lock runs, read a run's whole
+// manifest and delete pruned runs; a seam, so tests can watch their order and what a run waits
+// on, or make a link, a lock, a write or a search for data fail.
 struct JournalCalls {
   LinkCall link = &::linkat;
   int (*flush)(int fd) = &::fsync;
   LockCall lock = &::flock;
   SeekCall seek = &::lseek;
   WriteCall write = &::write;
+  std::optional<RunRecord> (*readRun)(int runFolder, std::string& error) = &journal::readRun;
+  void (*removePutAway)(int journalFolder) = &removePutAwayRunsInBackground;
 };
 
 // Journals the runs of one front end. Nothing is written until a run is about to replace its
 // first file; the run's folder is then made and locked, and the oldest runs are pruned, each
-// locked until it is gone. Each original is hard-linked into the run's folder, which costs no
+// locked until it is put out of the way, to be deleted off the run's path. Each original is hard-linked into the run's folder, which costs no
 // copy; where that is impossible it is copied within the size limit. Its record is durable
 // before the original loses its name. A retried file keeps one record, its last attempt's.
 class RunRecorder final : public RunJournal {
@@ -72,6 +76,8 @@ class RunRecorder final : public RunJournal {
   // Prunes the oldest finished runs until `needed` more bytes fit beside the kept ones.
   void prune(std::uint64_t needed);
   bool makeRoom(std::uint64_t bytes);
+  // Has the runs put away deleted off the run's path, if any are left; after the journal's lock.
+  void removePutAway();
   // Removes what a kill left beside the files of a run or its undo, once, and says so on its manifest.
   void tidy(int runFolder, const RunRecord& record);
   // The record an attempt on `path` is to write: the one an earlier attempt left unplaced, or a new one.
@@ -103,6 +109,7 @@ class RunRecorder final : public RunJournal {
   std::unordered_map<std::string, int> attemptOn_;  // the last attempt on each absolute path
   std::uint64_t othersKept_ = 0;  // bytes the other kept runs hold
   std::uint64_t kept_ = 0;        // bytes this run holds
+  bool putAwayLeft_ = false;      // the last prune left runs put away
 };
 
 }  // namespace sorvane::journal

@@ -100,6 +100,15 @@ int copyBeside(int kept, int folder, const std::string& name, const FileRecord& 
   return error != 0 ? error : giveAttributes(copy.get(), folder, name, file);
 }
 
+// Whether the journal still holds the run's original of `file`. A link is the original's own
+// inode, which another of its names may have changed since: it is checked as the run found it.
+// A copy is the journal's own, with a mode and times of its own.
+bool holdsOriginal(const struct stat& kept, const FileRecord& file) {
+  if (!S_ISREG(kept.st_mode) || kept.st_size != file.size) return false;
+  return file.kept != Kept::Link || (sameTime(kept.st_mtim, file.modified) && (kept.st_mode & 07777) == file.mode &&
+                                     kept.st_uid == file.owner && kept.st_gid == file.group);
+}
+
 }  // namespace
 
 // One file whose original is ready to take its name.
@@ -169,7 +178,7 @@ void RunRestorer::prepare(const FileRecord& file, std::vector<Ready>& batch, std
                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
               {}, {}, 0};
   struct stat kept {};
-  if (!ready.kept.valid() || ::fstat(ready.kept.get(), &kept) != 0 || !S_ISREG(kept.st_mode) || kept.st_size != file.size)
+  if (!ready.kept.valid() || ::fstat(ready.kept.get(), &kept) != 0 || !holdsOriginal(kept, file))
     return leaveAlone(file, "the journal's copy is missing or damaged");
   if (options_.dryRun) {
     outcome_.restored.push_back(file.path);
@@ -295,7 +304,7 @@ void RunRestorer::nameOriginals() {
     const std::string name = std::to_string(file.index);
     struct stat kept {};
     if (file.kept != Kept::None && ::fstatat(runFolder_, name.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(kept.st_mode) && kept.st_size == file.size)
+        holdsOriginal(kept, file))
       outcome_.leftAlone[i].original = runPath_ + "/" + name;
   }
 }

@@ -29,7 +29,7 @@ void noteRestores(const RunRecord& run, LaterRestores& later) {
 std::vector<const FileRecord*> filesToTry(const RunRecord& run) {
   std::vector<const FileRecord*> files;
   for (auto file = run.files.rbegin(); file != run.files.rend(); ++file)
-    if (!file->restored) files.push_back(&*file);
+    if (!file->restored && !file->neverPlaced) files.push_back(&*file);
   return files;
 }
 

@@ -92,7 +92,7 @@ class RunToUndo {
 // Chooses the newest run and takes it back at once, as the command line does.
 UndoOutcome undoLastRun(const std::string& stateHome, const UndoOptions& options = {});
 
-// The files of a run that an undo tries: those not restored yet, last rewritten first.
+// The files of a run that an undo tries: those put in place and not restored yet, last rewritten first.
 std::vector<const FileRecord*> filesToTry(const RunRecord& run);
 
 }  // namespace sorvane::journal

@@ -2,6 +2,7 @@
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/journal_texts.h"
+#include "journal/put_away_runs.h"
 #include "journal/run_recorder.h"
 #include "journal/undo.h"
 #include "extended_attributes.h"
@@ -124,8 +125,12 @@ int killedAfterTwoRenames(int fromFolder, const char* from, int toFolder, const 
   return moved;
 }
 
-// A run killed once its new content has its temporary name, before the rename.
-int killedOnRename(int, const char*, int, const char*, unsigned int) { ::_exit(9); }
+// A run killed once it renamed one file, as the next has its temporary name.
+int killedOnSecondRename(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+  static int renames = 0;
+  if (++renames == 2) ::_exit(9);
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
+}
 
 // Runs `work` in a child process, which is to be killed in it.
 void inKilledChild(const std::function<void()>& work) {
@@ -170,6 +175,14 @@ int lockTriedByAnother(int fd, int operation) {
   }
   return locked;
 }
+
+// What a run waits on as it prunes: whole manifests read, and deletions of runs put away (none here).
+int wholeReads = 0, removals = 0;
+std::optional<journal::RunRecord> countedRead(int runFolder, std::string& error) {
+  ++wholeReads;
+  return journal::readRun(runFolder, error);
+}
+void removalNoted(int) { ++removals; }
 
 // Moves `path` aside, to its name ending in "-real", and puts a symbolic link to it in its place.
 void turnIntoLink(const std::string& path) {
@@ -325,6 +338,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
   // A copy made beside the file would take the folder's default access list, which lets
   // "nobody" read it: undo gives the file its own attributes, and no list it did not have.
   setAttribute(folder.path(), "system.posix_acl_default", accessListReadableByNobody());
+  std::size_t runs = 0;
   for (const auto& [what, length, stateHome, calls, limits, kept] : cases) {
     SCOPED_TRACE(what);
     // Set-id bits come back with their owner.
@@ -340,6 +354,8 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     ASSERT_EQ(outcome.run.files.size(), 1u);
     EXPECT_EQ(std::pair(outcome.run.files[0].kept, outcome.complete()), std::pair(kept, kept == Kept::Copy));
     EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes);
+    // A copy past the limit is not kept, so no older run made room for it.
+    if (stateHome == state.path()) EXPECT_EQ(this->kept().size(), ++runs);
     if (kept == Kept::Copy) EXPECT_TRUE(fileState(path) == before && attributesOf(path) == attributesBefore);
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
@@ -379,17 +395,27 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   concurrent.makeKeptDurable();
 
   prunedFolder = runsFolder();
-  RunRecorder recorder(state.path(), "test", limits, {.lock = &lockTriedByAnother});
+  fs::create_directory(runsFolder() + "/.gone-killed");  // as a deletion cut off leaves it
+  RunRecorder recorder(state.path(), "test", limits,
+                       {.lock = &lockTriedByAnother, .readRun = &countedRead, .removePutAway = &removalNoted});
   std::vector<std::string> reports;
   recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
   for (int i = 0; i < 5; ++i) run(recorder, {folder / ("small" + std::to_string(i) + ".txt")});
   EXPECT_EQ(freedWhilePruning, std::vector<std::string>{}) << "pruning let go of a run before it was done with it";
+  // Only the run in progress is read whole; the pruned ones wait, untouched, for their deletion.
+  EXPECT_EQ(std::pair(wholeReads, removals), std::pair(5, 5));
+  std::vector<std::string> putAway;
+  for (const std::string& name : namesIn(runsFolder()))
+    if (name.starts_with(".gone-2")) putAway.push_back(namesIn(runsFolder() + "/" + name).at(0));
+  EXPECT_EQ(putAway, std::vector<std::string>(3, "1"));
+  journal::removePutAwayRuns(FileDescriptor(::open(runsFolder().c_str(), O_RDONLY | O_DIRECTORY)).get());
+  EXPECT_EQ(namesIn(runsFolder()).size(), 4u) << "the lock and three runs";
   auto runs = kept();
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(std::pair(runs[0].record->files.at(0).path, runs[1].record->files.at(0).path),
             std::pair(folder / "small4.txt", folder / "small3.txt"));
   EXPECT_EQ(journal::texts::historyLine(*runs[2].record, runs[2].inProgress).substr(19),
-            "  other  \"old\" \u2192 \"new\"  1 file  did not finish  in progress");
+            "  other  \"old\" \u2192 \"new\"  0 files  did not finish  in progress");
 
   // Past the limit a file is rewritten without a copy; older runs make room for the newest.
   const auto largeBefore = fileState(large);
@@ -412,15 +438,20 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
 
 TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   fs::create_directory(folder / "sub");
-  const std::string a = folder / "a.txt", b = folder / "sub/b.txt", c = folder / "c.txt", victim = folder / "victim";
-  for (const std::string& path : {a, b, c}) writeFile(path, "old");
+  const std::string a = folder / "a.txt", b = folder / "sub/b.txt", c = folder / "c.txt", victim = folder / "victim",
+                    d = folder / "d.txt";
+  for (const std::string& path : {a, b, c, d}) writeFile(path, "old");
   writeFile(victim, "vic");  // as long as the original it stands in for
   RunRecorder recorder(state.path(), "test");
-  run(recorder, {a, b, c});
+  run(recorder, {d, a, b, c});
   const std::string runFolder = this->runFolder(), manifest = runFolder + "/manifest", text = readFile(manifest);
   // Each journal is spoilt in its own way, then put back as it was.
   const TempFolder saved;
-  fs::copy(state / "sorvane", saved.path(), fs::copy_options::recursive);
+  // With their times, by which undo knows a kept original.
+  const auto copyJournal = [](const std::string& from, const std::string& to) {
+    ASSERT_EQ(std::system(("cp -a '" + from + "/.' '" + to + "'").c_str()), 0);
+  };
+  copyJournal(state / "sorvane", saved.path());
 
   std::vector<std::tuple<const char*, std::function<void()>, std::string>> cases = {
       {"relative path", [&] { writeFile(manifest, std::string(text).replace(text.find(c), c.size(), "c.txt")); },
@@ -441,19 +472,25 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
     EXPECT_NE(outcome.error.find(says), std::string::npos) << what << ": " << outcome.error;
     for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << what;
     fs::remove_all(state / "sorvane");
-    fs::copy(saved.path(), state / "sorvane", fs::copy_options::recursive);
+    fs::create_directory(state / "sorvane");
+    copyJournal(saved.path(), state / "sorvane");
   }
 
-  // A kept original turned into a link, and a folder on a recorded path turned into one.
-  fs::remove(runFolder + "/1");
-  fs::create_symlink(victim, runFolder + "/1");
+  // A kept original turned into a link, a folder on a recorded path turned into one, and a kept
+  // original changed through another of its names, its size kept.
+  fs::remove(runFolder + "/2");
+  fs::create_symlink(victim, runFolder + "/2");
+  writeFile(runFolder + "/1", "OLD");  // as through another name of d's original
   turnIntoLink(folder / "sub");
   const UndoOutcome outcome = undoLastRun(state.path());
   EXPECT_EQ(outcome.restored, std::vector<std::string>{c});
-  ASSERT_EQ(outcome.leftAlone.size(), 2u);
-  EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason,
-            b + ", " + a + ": the journal's copy is missing or damaged");
-  EXPECT_EQ(readFile(a) + readFile(folder / "sub-real/b.txt") + readFile(victim) + readFile(c), "newnewvicold");
+  ASSERT_EQ(outcome.leftAlone.size(), 3u);
+  EXPECT_EQ(outcome.leftAlone[0].path + ", " + outcome.leftAlone[1].path + ": " + outcome.leftAlone[1].reason + ", " +
+                outcome.leftAlone[2].path + ": " + outcome.leftAlone[2].reason,
+            b + ", " + a + ": the journal's copy is missing or damaged, " + d +
+                ": the journal's copy is missing or damaged");
+  EXPECT_EQ(readFile(a) + readFile(folder / "sub-real/b.txt") + readFile(victim) + readFile(c) + readFile(d),
+            "newnewvicoldnew");
 }
 
 // A failing journal (lock taken, disk full in the header or a record) says so once, keeps what
@@ -489,7 +526,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
         << "what was recorded before the failure is durable before its file's rename";
     // Nothing is kept for a file without a record, nor a run that can keep nothing.
     EXPECT_EQ(namesIn(restored.empty() ? runsFolder() : runFolder()),
-              (restored.empty() ? Files{".lock"} : Files{"1", "manifest"})) << fillsAt;
+              (restored.empty() ? Files{".lock"} : Files{"1", "kept-bytes", "manifest"})) << fillsAt;
     const UndoOutcome outcome = undoLastRun(state.path());
     EXPECT_EQ(outcome.restored, restored) << fillsAt;
     EXPECT_TRUE(outcome.error.empty() && outcome.leftAlone.empty()) << fillsAt << ": " << outcome.error;
@@ -570,14 +607,17 @@ TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
     writeFile(a, "old");
     writeFile(b, "old");
     RunRecorder recorder(state.path(), "test");
-    inKilledChild([&] { run(recorder, {a}, {.swap = {.rename = &killedOnRename}}); });
+    inKilledChild([&] { run(recorder, {b, a}, {.swap = {.rename = &killedOnSecondRename}}); });
     ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
+    // Counted by the files it put in place, not by its records.
+    EXPECT_EQ(journal::texts::historyLine(*kept().at(0).record, false).substr(19),
+              "  test  \"old\" \u2192 \"new\"  1 file  did not finish  not taken back");
     if (undo)
-      EXPECT_TRUE(undoLastRun(state.path()).complete());
+      EXPECT_EQ(journal::texts::undoReport(undoLastRun(state.path()), false), "Restored 1 file.");
     else
-      run(recorder, {b});
+      run(recorder, {b}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "old"; });
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_EQ(readFile(a), "old");
+    EXPECT_EQ(readFile(a) + readFile(b), "oldold");
   }
 }
 
