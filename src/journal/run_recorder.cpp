@@ -164,7 +164,6 @@ bool RunRecorder::openRun() {
     }
     prune(0);
   }
-  removePutAway();
   manifest_.write = calls_.write;
   if (!manifest_.create(runFolder_.get()) || !manifest_.append(headerLines(run_))) {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
@@ -220,7 +219,9 @@ void RunRecorder::prune(std::uint64_t needed) {
 }
 
 void RunRecorder::removePutAway() {
-  if (std::exchange(putAwayLeft_, false)) calls_.removePutAway(folder_->descriptor());
+  // Once the run is done: a deletion beside it would make each of its flushes wait for the
+  // file system's journal to take in the deletion's unlinks too.
+  if (std::exchange(putAwayLeft_, false) && folder_) calls_.removePutAway(folder_->descriptor());
 }
 
 void RunRecorder::tidy(int runFolder, const RunRecord& record) {
@@ -239,7 +240,6 @@ bool RunRecorder::makeRoom(std::uint64_t bytes) {
     const JournalFolder::Lock lock(*folder_);
     if (lock.held()) prune(kept_ + bytes);
   }
-  removePutAway();
   return othersKept_ + kept_ + bytes <= limits_.bytes;
 }
 
@@ -304,6 +304,7 @@ void RunRecorder::closeRun() {
   records_.clear();
   attemptOn_.clear();
   runFolder_.reset();  // and with it the run's lock
+  removePutAway();
   folder_.reset();
   runName_.clear();
 }
