@@ -243,10 +243,6 @@ std::optional<RunRecord> readRun(int runFolder, std::string& error) {
   return run;
 }
 
-}  // namespace sorvane::journal
-
-namespace sorvane::journal {
-
 RunSummary readSummary(int runFolder) {
   RunSummary summary;
   const FileDescriptor manifest(

@@ -12,13 +12,6 @@ constexpr double kReadableContrast = 4.5;
 // it outshouts the text.
 constexpr double kTintShare = 0.35;
 
-QColor blend(const QColor& ground, const QColor& tint, double share) {
-  const auto mix = [share](double a, double b) { return a + (b - a) * share; };
-  return QColor::fromRgbF(static_cast<float>(mix(ground.redF(), tint.redF())),
-                          static_cast<float>(mix(ground.greenF(), tint.greenF())),
-                          static_cast<float>(mix(ground.blueF(), tint.blueF())));
-}
-
 double luminance(const QColor& colour) {
   const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
   return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
@@ -31,6 +24,13 @@ MarkColour onGround(const QColor& ground, const QColor& text) {
 }
 
 }  // namespace
+
+QColor blend(const QColor& ground, const QColor& tint, double share) {
+  const auto mix = [share](double a, double b) { return a + (b - a) * share; };
+  return QColor::fromRgbF(static_cast<float>(mix(ground.redF(), tint.redF())),
+                          static_cast<float>(mix(ground.greenF(), tint.greenF())),
+                          static_cast<float>(mix(ground.blueF(), tint.blueF())));
+}
 
 double contrastRatio(const QColor& a, const QColor& b) {
   const double la = luminance(a), lb = luminance(b);

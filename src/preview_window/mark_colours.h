@@ -21,6 +21,9 @@ struct MarkColours {
 // grey tint of the list's ground, and the palette's text wherever it reads well enough on it.
 MarkColours markColours(const QPalette& palette);
 
+// `ground` with `share` (0 to 1) of `tint` mixed in.
+QColor blend(const QColor& ground, const QColor& tint, double share);
+
 // The contrast ratio of two colours, from 1 (the same) to 21 (black on white).
 double contrastRatio(const QColor& a, const QColor& b);
 
