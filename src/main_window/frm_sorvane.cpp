@@ -204,7 +204,7 @@ void frmSorvane::replaceAndTell(const std::function<void()>& replace) {
   const QString message = notes_.message(anyKept);
   if (!message.isEmpty())
     services_.messageBoxes.show(this, message, MessageStyle::Critical, QString::fromLatin1(kApplicationTitle));
-  showRunToUndo();
+  showRunToUndo(next);
 }
 
 void frmSorvane::cmdUndo_Click() {
@@ -235,8 +235,9 @@ void frmSorvane::cmdPreview_Click() {
   preview->open();
 }
 
-void frmSorvane::showRunToUndo() {
-  const std::optional<journal::NextRun> run = nextRun_.read(journalHome_);
+void frmSorvane::showRunToUndo() { showRunToUndo(nextRun_.read(journalHome_)); }
+
+void frmSorvane::showRunToUndo(const std::optional<journal::NextRun>& run) {
   widgets_.cmdUndo->setEnabled(run.has_value() && !runUnderWay_);
   QString tip = run ? QString::fromStdString("Take back " + run->subject) : QStringLiteral("Nothing to undo");
   // So that the run named is not taken for the one the journal could not keep.

@@ -89,6 +89,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void cmdExit_Click();
   // Enables Undo when a run can be taken back and none is under way, its tooltip naming the run.
   void showRunToUndo();
+  void showRunToUndo(const std::optional<journal::NextRun>& run);  // as the journal was just read
   // Runs `replace`, then, unless the window is going away, tells what the run's report does not:
   // folders it could not read, and what of it cannot be taken back.
   void replaceAndTell(const std::function<void()>& replace);
