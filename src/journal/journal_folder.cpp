@@ -99,8 +99,10 @@ void findNeverPlaced(RunRecord& run) {
     const std::size_t slash = file.path.rfind('/');
     const FileDescriptor folder = openAbsoluteFolder(file.path.substr(0, slash));
     struct stat now {};
+    // Its new content, written within the clock's tick of the original, may share its time and size.
     file.neverPlaced = folder.valid() &&
                        ::fstatat(folder.get(), file.path.c_str() + slash + 1, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       !(now.st_dev == file.written.device && now.st_ino == file.written.inode) &&
                        now.st_size == file.size && sameTime(now.st_mtim, file.modified);
   }
 }

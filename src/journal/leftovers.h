@@ -15,4 +15,8 @@ FileDescriptor openAbsoluteFolder(const std::string& path);
 // name recorded as given that still names a file. A name since renamed over its file is gone.
 void removeLeftovers(const RunRecord& run);
 
+// Removes what a kill left beside the files of the run open as `runFolder`, locked, once, and
+// says so on its manifest.
+void tidyCutOffRun(int runFolder, const RunRecord& run);
+
 }  // namespace sorvane::journal

@@ -183,6 +183,12 @@ bool parseRecordLine(std::string_view line, RunRecord& run) {
     file->aside.push_back(std::move(name));
     return true;
   }
+  if (kind == "temporary") {
+    std::string path;
+    if (!fields.text(path) || !fields.done() || !isPlainAbsolutePath(path)) return false;
+    run.temporaries.push_back(std::move(path));
+    return true;
+  }
   if (kind == "placed" || kind == "restored") {
     int index = 0;
     timespec changed{};
@@ -265,6 +271,8 @@ std::string endLine(std::int64_t replacements, std::int64_t filesReplaced) {
 std::string asideLine(int index, const std::string& name) {
   return "aside " + std::to_string(index) + " " + escaped(name) + "\n";
 }
+
+std::string temporaryLine(const std::string& path) { return "temporary " + escaped(path) + "\n"; }
 
 std::string placedLine(int index, const timespec& changed) {
   return "placed " + std::to_string(index) + " " + timeField(changed) + "\n";

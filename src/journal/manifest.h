@@ -18,6 +18,8 @@
 //                  written again for a retried file, whose later attempt takes the record over
 //   aside N NAME   a temporary name about to be given beside file N, by the run (its new content)
 //                  or by undo (a copy of its original), so one left by a kill can be removed
+//   temporary P    a temporary file about to be made under the absolute path P, before its
+//                  file's record, where the file system has no unnamed files
 //   placed N T     file N took its new content's place; T is its status-change time after that
 //   end R F        the run ended with R replacements in F files
 //   restored N T   undo gave file N its original back; T is its status-change time after that
@@ -62,6 +64,7 @@ struct RunRecord {
   std::string replace;
   CompareMode compareMode = CompareMode::Binary;
   std::vector<FileRecord> files;
+  std::vector<std::string> temporaries;  // absolute paths, from "temporary" lines
   std::optional<std::int64_t> replacements;  // known once the run has ended
   // Known once the run has ended; a journal written before it was recorded lacks it.
   std::optional<std::int64_t> filesReplaced;
@@ -82,6 +85,7 @@ std::string headerLines(const RunRecord& run);
 std::string fileLine(const FileRecord& file);
 std::string endLine(std::int64_t replacements, std::int64_t filesReplaced);
 std::string asideLine(int index, const std::string& name);
+std::string temporaryLine(const std::string& path);
 std::string placedLine(int index, const timespec& changed);
 std::string restoredLine(int index, const timespec& changed);
 std::string triedLine(const timespec& when);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
 #include <utility>
@@ -14,18 +15,19 @@
 namespace sorvane::journal {
 namespace {
 
-// The original's absolute path without symbolic links, as the kernel names its folder; past
-// the longest path the kernel names, the path the run was given.
-std::string absolutePath(const OriginalFile& original) {
+// The absolute path without symbolic links of `name` in the folder open as `folder`, as the
+// kernel names the folder; past the longest path the kernel names, `otherwise`. Empty when
+// that is not absolute either.
+std::string absolutePath(int folder, const std::string& name, const std::string& otherwise) {
   char target[PATH_MAX];
-  const ssize_t length = ::readlink(descriptorPath(original.folder).c_str(), target, sizeof target);
+  const ssize_t length = ::readlink(descriptorPath(folder).c_str(), target, sizeof target);
   std::string path;
   if (length > 0 && static_cast<std::size_t>(length) < sizeof target && target[0] == '/') {
     path.assign(target, static_cast<std::size_t>(length));
     if (path.back() != '/') path += '/';
-    path += original.name;
+    path += name;
   } else {
-    path = original.path;
+    path = otherwise;
   }
   return isPlainAbsolutePath(path) ? path : std::string();
 }
@@ -42,6 +44,7 @@ RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLim
 RunRecorder::~RunRecorder() { closeRun(); }
 
 void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) {
+  const std::lock_guard lock(lock_);
   closeRun();
   run_ = RunRecord{};
   ::clock_gettime(CLOCK_REALTIME, &run_.started);
@@ -53,13 +56,27 @@ void RunRecorder::runStarted(const std::string& find, const std::string& replace
   kept_ = 0;
 }
 
+void RunRecorder::givingTemporaryName(int folder, const std::string& name) {
+  const std::lock_guard lock(lock_);
+  // A failure here is told on the run's thread, with its next call.
+  onHelper_ = true;
+  if (!failed_ && (runFolder_.valid() || openRun())) {
+    // Only a kill is to be outlived: the line need not be durable, only written.
+    if (const std::string path = absolutePath(folder, name, {}); !path.empty() && !manifest_.append(temporaryLine(path)))
+      fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
+  }
+  onHelper_ = false;
+}
+
 int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
                               const std::string& temporaryName) {
+  const std::lock_guard lock(lock_);
+  tellFailure();
   attempts_.emplace_back();
   const int attempt = static_cast<int>(attempts_.size());
   if (failed_ || (!runFolder_.valid() && !openRun())) return cannotTakeBack(attempt, original, "the journal failed");
   FileRecord file;
-  file.path = absolutePath(original);
+  file.path = absolutePath(original.folder, original.name, original.path);
   if (file.path.empty()) return cannotTakeBack(attempt, original, "no absolute path to record");
   file.index = recordFor(file.path, attempt);
   file.size = original.status.st_size;
@@ -104,6 +121,8 @@ int RunRecorder::recordFor(const std::string& path, int attempt) {
 }
 
 void RunRecorder::makeKeptDurable() {
+  const std::lock_guard lock(lock_);
+  tellFailure();
   // After a failure too: what was recorded before it is durable before its files are renamed.
   if (!manifest_.valid()) return;
   // The last batch's placings ride along; undo can tell them without, only less surely.
@@ -123,6 +142,8 @@ void RunRecorder::putInPlace(int number, const timespec& changed) {
 }
 
 void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
+  const std::lock_guard lock(lock_);
+  tellFailure();
   // After a failure too: the files placed before it are still the run's.
   if (runFolder_.valid()) {
     if (manifest_.valid()) manifest_.append(placedLines_ + endLine(replacements, filesReplaced));
@@ -197,7 +218,7 @@ void RunRecorder::prune(std::uint64_t needed) {
     // before summaries were written; each such run once, as its summary is written then.
     if (!empty && (!locked || summary.cutOff || !summary.keptBytes)) {
       const auto record = calls_.readRun(run.get(), error);
-      if (locked && record && record->cutOff) tidy(run.get(), *record);
+      if (locked && record && record->cutOff) tidyCutOffRun(run.get(), *record);
       bytes = record ? record->keptBytes() : 0;
       empty = record && record->files.empty();
       if (locked && record && !empty) writeKeptBytes(run.get(), bytes);
@@ -222,14 +243,6 @@ void RunRecorder::removePutAway() {
   // Once the run is done: a deletion beside it would make each of its flushes wait for the
   // file system's journal to take in the deletion's unlinks too.
   if (std::exchange(putAwayLeft_, false) && folder_) calls_.removePutAway(folder_->descriptor());
-}
-
-void RunRecorder::tidy(int runFolder, const RunRecord& record) {
-  removeLeftovers(record);
-  ManifestFile manifest;
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  if (manifest.open(runFolder)) manifest.append(tidiedLine(now));
 }
 
 bool RunRecorder::makeRoom(std::uint64_t bytes) {
@@ -293,8 +306,15 @@ int RunRecorder::cannotTakeBack(int attempt, const OriginalFile& original, const
 }
 
 void RunRecorder::fail(const std::string& why) {
-  if (!failed_ && report_) report_(why + "; nothing more of this run is kept for undo");
+  if (failed_) return;
   failed_ = true;
+  untold_ = why + "; nothing more of this run is kept for undo";
+  if (!onHelper_) tellFailure();
+}
+
+void RunRecorder::tellFailure() {
+  if (!untold_.empty() && report_) report_(untold_);
+  untold_.clear();
 }
 
 void RunRecorder::closeRun() {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <sys/file.h>
@@ -55,6 +56,7 @@ class RunRecorder final : public RunJournal {
   void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
   void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
+  void givingTemporaryName(int folder, const std::string& name) override;
   int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
                    const std::string& temporaryName) override;
   void makeKeptDurable() override;
@@ -78,8 +80,6 @@ class RunRecorder final : public RunJournal {
   bool makeRoom(std::uint64_t bytes);
   // Has the runs put away deleted off the run's path, if any are left; after the journal's lock.
   void removePutAway();
-  // Removes what a kill left beside the files of a run or its undo, once, and says so on its manifest.
-  void tidy(int runFolder, const RunRecord& record);
   // The record an attempt on `path` is to write: the one an earlier attempt left unplaced, or a new one.
   int recordFor(const std::string& path, int attempt);
   Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes, std::string& why);
@@ -87,6 +87,7 @@ class RunRecorder final : public RunJournal {
   // Notes that the attempt's file, once in place, cannot be taken back, and why; returns `attempt`.
   int cannotTakeBack(int attempt, const OriginalFile& original, const std::string& why);
   void fail(const std::string& why);  // reported, and nothing more is written for this run
+  void tellFailure();  // on the run's thread: a failure on a helper's waits for it
   // Drops what the run kept for files it never put in place; a run that put none leaves nothing.
   void dropUnplaced();
   void closeRun();
@@ -96,6 +97,10 @@ class RunRecorder final : public RunJournal {
   JournalLimits limits_;
   JournalCalls calls_;
   std::function<void(const std::string&)> report_;
+  // Held by each call that may write the manifest: temporary names are told from helper threads.
+  std::mutex lock_;
+  bool onHelper_ = false;  // in a call from a helper thread, which must not report
+  std::string untold_;     // a failure not yet reported
 
   RunRecord run_;
   bool failed_ = false;

@@ -69,6 +69,8 @@ std::optional<RunToUndo> RunToUndo::choose(const std::string& stateHome, UndoOut
       return std::nullopt;
     }
     if (record->undone || filesToTry(*record).empty()) {
+      // A run killed before it kept an original may still have named its new content.
+      if (locked && record->cutOff) tidyCutOffRun(run.get(), *record);
       noteRestores(*record, later);
       continue;
     }

@@ -132,6 +132,15 @@ int killedOnSecondRename(int fromFolder, const char* from, int toFolder, const c
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
+// A file system without unnamed files, where a run is killed as it creates its second
+// replacement: helpers that read ahead have named the first before the journal kept its original.
+int namedAndKilledOnSecond(int) {
+  static int creates = 0;
+  if (++creates == 2) ::_exit(9);
+  errno = EOPNOTSUPP;
+  return -1;
+}
+
 // Runs `work` in a child process, which is to be killed in it.
 void inKilledChild(const std::function<void()>& work) {
   if (const pid_t child = ::fork(); child == 0) {
@@ -618,6 +627,19 @@ TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
       run(recorder, {b}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "old"; });
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(readFile(a) + readFile(b), "oldold");
+  }
+  for (const bool undo : {false, true}) {
+    SCOPED_TRACE(undo ? "named, then undo" : "named, then the next run");
+    writeFile(a, "old");
+    writeFile(b, "old");
+    RunRecorder recorder(state.path(), "test");
+    inKilledChild([&] { run(recorder, {b, a}, {.swap = {.createUnnamed = &namedAndKilledOnSecond}, .jobs = 2}); });
+    ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
+    if (undo)
+      undoLastRun(state.path());
+    else
+      run(recorder, {b});
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
   }
 }
 

@@ -55,9 +55,8 @@ bool PreparedRewrite::sameSource(const PreparedRewrite& other) const {
   return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
-void PreparedRewrite::keepOriginalIn(RunJournal* journal, FileToRewrite& file) {
-  if (!replacement_ || !journal) return;
-  replacement_->keepOriginalIn(*journal);
+void PreparedRewrite::keepOriginal(FileToRewrite& file) {
+  if (!replacement_ || !replacement_->keepOriginal()) return;
   struct stat kept {};
   if (file.previewed && ::fstat(source_->descriptor(), &kept) == 0) file.previewed->changed = kept.st_ctim;
 }
@@ -116,7 +115,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
 
   auto replacement =
       std::make_unique<ReplacementFile>(folder, file.name, file.path, source->descriptor(), source->openedStatus(),
-                                        *text.replacement(), job.swap, job.writing, yielder);
+                                        *text.replacement(), job.swap, job.writing, yielder, job.journal);
   if (!text.run(*replacement, file.chosen) || !replacement->finishWriting())
     return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), file.path));
   if (text.occurrences() == 0) return counted(0);
@@ -129,7 +128,7 @@ Result<PreparedRewrite> rewriteFile(FileToRewrite& file, const RewriteJob& job, 
   Result<PreparedRewrite> prepared = prepareRewrite(file, job, yielder, buffers);
   if (!prepared.ok()) return prepared;
   PreparedRewrite& rewrite = prepared.value();
-  rewrite.keepOriginalIn(job.journal, file);
+  rewrite.keepOriginal(file);
   if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<PreparedRewrite>::endedAs(flushed);
   if (job.journal && rewrite.replaces()) job.journal->makeKeptDurable();
   if (Status published = rewrite.publish(); !published.ok()) return Result<PreparedRewrite>::endedAs(published);

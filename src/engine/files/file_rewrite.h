@@ -28,7 +28,8 @@ struct RewriteJob {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   SwapCalls swap;
   WriteTuning writing;
-  RunJournal* journal = nullptr;  // keeps the originals; prepareRewrite() never touches it
+  // Keeps the originals; prepareRewrite() only tells it of the temporary names it gives.
+  RunJournal* journal = nullptr;
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,
@@ -68,10 +69,10 @@ class PreparedRewrite {
   // True when both replace the same file: named twice, it must be read again after its rewrite.
   bool sameSource(const PreparedRewrite& other) const;
 
-  // Hands the original to `journal`, if there is one and the file replaces something. Keeping it
-  // may link it, which sets its status-change time: `file`, if previewed, is from then on
-  // expected with that time, so that a retry still finds it as previewed.
-  void keepOriginalIn(RunJournal* journal, FileToRewrite& file);
+  // Hands the original to the job's journal, if there is one and the file replaces something.
+  // Keeping it may link it, which sets its status-change time: `file`, if previewed, is from
+  // then on expected with that time, so that a retry still finds it as previewed.
+  void keepOriginal(FileToRewrite& file);
   // Makes the new content durable. May run on a helper thread while nothing else touches it.
   Status flush();
   // Puts the flushed content in the file's place, unless the file changed since it was read.

@@ -30,7 +30,7 @@ int createUnnamedFile(int folder) {
 
 ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
                                  const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls,
-                                 const WriteTuning& tuning, Yielder& yielder)
+                                 const WriteTuning& tuning, Yielder& yielder, RunJournal* journal)
     : folder_(folder),
       name_(std::move(name)),
       path_(std::move(path)),
@@ -40,6 +40,7 @@ ReplacementFile::ReplacementFile(int folder, std::string name, std::string path,
       calls_(calls),
       tuning_(tuning),
       yielder_(yielder),
+      journal_(journal),
       // A hole takes at least one block.
       kernelCopyFrom_(sourceStatus.st_blocks * 512 < sourceStatus.st_size
                           ? std::min<std::uint64_t>(tuning.kernelCopyFrom, sourceStatus.st_blksize)
@@ -109,6 +110,7 @@ bool ReplacementFile::create() {
 bool ReplacementFile::createNamed() {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string name = randomTemporaryName();
+    if (journal_) journal_->givingTemporaryName(folder_, name);
     temporaryFd_ = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (temporaryFd_ >= 0) {
       temporaryName_ = std::move(name);
@@ -155,10 +157,11 @@ Status ReplacementFile::seal() {
   return succeeded();
 }
 
-void ReplacementFile::keepOriginalIn(RunJournal& journal) {
-  journal_ = &journal;
-  attempt_ = journal.keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_,
+bool ReplacementFile::keepOriginal() {
+  if (!journal_) return false;
+  attempt_ = journal_->keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_,
                                   temporaryName_.empty() ? plannedName_ : temporaryName_);
+  return true;
 }
 
 Status ReplacementFile::flush() {

@@ -53,8 +53,10 @@ struct SwapCalls {
 class ReplacementFile final : public RewriteSink {
  public:
   // The target is `name` in the folder open as `folder`; `path` names it in failures.
+  // `journal`, if any, hears of a temporary name before it is given.
   ReplacementFile(int folder, std::string name, std::string path, int sourceFd, const struct stat& sourceStatus,
-                  std::string replacement, const SwapCalls& calls, const WriteTuning& tuning, Yielder& yielder);
+                  std::string replacement, const SwapCalls& calls, const WriteTuning& tuning, Yielder& yielder,
+                  RunJournal* journal);
   ~ReplacementFile() override;
   ReplacementFile(const ReplacementFile&) = delete;  // owns a temporary file
   ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -72,9 +74,9 @@ class ReplacementFile final : public RewriteSink {
   // The stages of the swap, in this order, each once. The content is finished and written.
   // Gives the new content the target's attributes.
   Status seal();
-  // Hands the original to `journal`, so the run can be taken back: before the swap, on the
-  // run's thread, in run order.
-  void keepOriginalIn(RunJournal& journal);
+  // Hands the original to the journal, if there is one, so the run can be taken back: before
+  // the swap, on the run's thread, in run order. False without a journal.
+  bool keepOriginal();
   // Makes the new content durable. May run on another thread while nothing else uses this file.
   Status flush();
   // Moves the flushed content over the target, and tells the journal that kept the original.
@@ -109,6 +111,7 @@ class ReplacementFile final : public RewriteSink {
   SwapCalls calls_;
   WriteTuning tuning_;
   Yielder& yielder_;
+  RunJournal* journal_;  // the run's, if it has one; it keeps the original
   std::string temporaryName_;  // empty while the temporary file has no name
   std::string plannedName_;    // the name an unnamed one is to take, chosen once it is sealed
   int temporaryFd_ = -1;
@@ -122,8 +125,7 @@ class ReplacementFile final : public RewriteSink {
   std::optional<std::uint64_t> copyFrom_;
   std::uint64_t size_ = 0;
   FileFingerprint written_;  // the new content's, once sealed
-  RunJournal* journal_ = nullptr;  // the journal that kept the original
-  int attempt_ = 0;                // its number there
+  int attempt_ = 0;  // its number in the journal that kept the original
   bool stopped_ = false;
   std::optional<Failure> failure_;
 };

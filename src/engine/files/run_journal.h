@@ -26,6 +26,10 @@ class RunJournal {
   virtual ~RunJournal() = default;
 
   virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
+  // Called from any thread, before a new content takes a name of its own from its start, as on
+  // a file system without unnamed files: `name` in the folder open as `folder`. Its original is
+  // kept only later, and a kill meanwhile must leave no name the journal does not know.
+  virtual void givingTemporaryName(int folder, const std::string& name) = 0;
   // Called once the new content is written, before it is flushed, in run order: keeps the
   // original and its record. `replacement` is the new content's, taken before its rename. Their
   // writes go to disk with the new content's flush where the file system allows. Returns the

@@ -203,7 +203,7 @@ void BatchPublisher::accept(Pending file) {
   if (file->prepared->ok()) {
     const PreparedRewrite& prepared = file->prepared->value();
     const std::optional<FileFingerprint> found = file->file.previewed;
-    file->prepared->value().keepOriginalIn(job_.journal, file->file);
+    file->prepared->value().keepOriginal(file->file);
     if (found && prepared.replaces()) statusChanges_.note(*found, file->file.previewed->changed);
     if (!file->flushed) flushAhead(*file);
     batchBytes_ += prepared.size();

@@ -28,6 +28,7 @@ const std::string CR = "\r";
 class RecordingJournal final : public RunJournal {
  public:
   void runStarted(const std::string&, const std::string&, CompareMode) override {}
+  void givingTemporaryName(int, const std::string&) override {}
   int keepOriginal(const OriginalFile& original, const FileFingerprint&, const std::string&) override {
     record("keep " + original.name);
     // The journal keeps an original by a link, which sets its status-change time, as this does.
