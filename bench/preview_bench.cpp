@@ -8,10 +8,12 @@
 #include "engine/run/replace_run.h"
 #include "preview_window/frm_preview.h"
 #include "preview_window/preview_model.h"
+#include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -56,7 +58,10 @@ int main(int argc, char** argv) {
 
   QElapsedTimer clock;
   clock.start();
-  sorvane::preview::frmPreview preview(request, options, desktop.services(), &window);
+  QTemporaryDir settingsFolder;
+  sorvane::settings::SettingsStore store =
+      sorvane::settings::SettingsStore::atFile(settingsFolder.filePath(QStringLiteral("Sorvane.conf")));
+  sorvane::preview::frmPreview preview(request, options, desktop.services(), store, &window);
   preview.show();
   sorvane::bench::EventWait wait;
   qint64 firstRowsMs = -1;
