@@ -1,14 +1,31 @@
-#include "cli/cli_host.h"
+#include "cli/cli_run_events.h"
 #include "cli/cli_journal.h"
 #include "cli/cli_options.h"
 #include "cli/distinct_files.h"
 #include "cli/printed_line.h"
+#include "engine/run/file_types.h"
+#include "engine/run/messages.h"
 #include "engine/run/replace_run.h"
 #include "journal/run_recorder.h"
 #include "sorvane/version.h"
 
 #include <iostream>
 #include <optional>
+
+namespace {
+
+sorvane::RunRequest requestOf(const sorvane::cli::CliOptions& options) {
+  using namespace sorvane;
+  RunRequest request{options.find, options.replace, options.ignoreCase ? CompareMode::Text : CompareMode::Binary, {},
+                     options.dryRun};
+  if (options.folder)
+    request.over = FolderRun{*options.folder, patternForFileType(options.fileType), options.recursive};
+  else
+    request.over = FileList::of(options.files);
+  return request;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace sorvane;
@@ -36,23 +53,22 @@ int main(int argc, char** argv) {
   cli::installStopSignals();
   const bool colour = options->color == cli::ColorChoice::Always ||
                       (options->color == cli::ColorChoice::Auto && cli::standardOutputIsTerminal());
-  cli::CliHost host(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal(), colour);
+  cli::CliRunEvents events(*options, std::cout, std::cerr, !options->noProgress && cli::standardErrorIsTerminal(),
+                           colour);
   EngineOptions engineOptions;
-  engineOptions.dryRun = options->dryRun;
   engineOptions.jobs = options->jobs;
   std::optional<journal::RunRecorder> recorder;
   if (!options->noUndo) {
     recorder.emplace(stateHome, "sorvane-cli");
-    recorder->onFailure([&host](const std::string& report) { host.journalReport(report); });
+    recorder->onFailure([&events](const std::string& report) { events.journalReport(report); });
     engineOptions.journal = &*recorder;
   }
-  ReplaceEngine engine(host, engineOptions);
-  engine.cmdReplace_Click();
-
-  host.eraseProgress();
-  if (engine.abandoned()) {
+  const RunOutcome outcome = ReplaceRun(engineOptions).run(requestOf(*options), events);
+  events.eraseProgress();
+  if (outcome.abandoned) {
     std::cerr << "Operation stopped.\n";
     return 1;
   }
-  return host.anyFailure() || engine.stopped() ? 1 : 0;
+  events.report(options->dryRun ? messages::dryRunReport(outcome.replacements) : messages::report(outcome.replacements));
+  return events.anyFailure() || outcome.stopped ? 1 : 0;
 }

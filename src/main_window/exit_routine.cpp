@@ -33,7 +33,7 @@ void frmSorvane::cmdExit_Click() {
   if (exiting_) return;  // settings are written once per run
   exiting_ = true;
   saveSettings();
-  replaceHost_->requestStop();  // a run under way abandons its file and ends
+  replaceHost_->abandonRun();  // a run under way abandons its file and ends
   QCoreApplication::quit();
 }
 

@@ -75,7 +75,7 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
     engineOptions.journal = journal_;
     journal_->onFailure([this](const std::string& report) { notes_.journalSaid(report); });
   }
-  engine_ = std::make_unique<ReplaceEngine>(*replaceHost_, engineOptions);
+  replaceCommand_ = std::make_unique<ReplaceCommand>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
   folderPicker_ = std::make_unique<file_selection::FolderPicker>(folderTarget, services.fileDialogs,
@@ -186,7 +186,7 @@ void frmSorvane::cmdHelp_Click() {
 }
 
 void frmSorvane::cmdReplace_Click() {
-  replaceAndTell([this] { engine_->cmdReplace_Click(); });
+  replaceAndTell([this] { replaceCommand_->cmdReplace_Click(); });
 }
 
 void frmSorvane::replaceAndTell(const std::function<void()>& replace) {
@@ -195,7 +195,7 @@ void frmSorvane::replaceAndTell(const std::function<void()>& replace) {
   notes_.clear();
   runBegan_ = false;
   replace();
-  if (!runBegan_ || engine_->abandoned()) return;
+  if (!runBegan_ || replaceCommand_->outcome().abandoned) return;
   // This run is the next to undo when the journal kept any of it; else the one named is older.
   const std::optional<journal::NextRun> next = nextRun_.read(journalHome_);
   const bool anyKept = next && !startedBefore(next->started, asked);
@@ -215,22 +215,15 @@ void frmSorvane::cmdUndo_Click() {
 }
 
 void frmSorvane::cmdPreview_Click() {
-  if (!engine_->checkInputsAndRecordTerms()) return;
-  const WindowReplaceHost& host = *replaceHost_;
-  preview::PreviewRequest request;
-  request.fileMode = host.fileFrameVisible();
-  for (int i = 0; request.fileMode && i < host.fileListCount(); ++i) request.files.push_back(host.fileListItem(i));
-  request.folder = host.folderCaption();
-  request.fileType = host.fileTypeText();
-  request.recursive = host.recursiveValue();
-  request.find = host.findText();
-  request.replace = host.replaceText();
-  request.compare = compareModeOf(host);
-  auto* preview = new preview::frmPreview(std::move(request), engine_->options(), services_, store_, this);
+  if (!replaceCommand_->checkInputsAndRecordTerms()) return;
+  RunRequest request = replaceCommand_->requestFromWindow();
+  // Searched on the preview's own thread, which never touches a widget.
+  if (auto* list = std::get_if<sorvane::FileList>(&request.over)) *list = list->asListedNow();
+  auto* preview = new preview::frmPreview(std::move(request), replaceCommand_->options(), services_, store_, this);
   preview->setAttribute(Qt::WA_DeleteOnClose);
   // The run starts once the preview has closed, as if Replace had been pressed in this window.
-  connect(preview, &preview::frmPreview::replaceChosen, this, [this](const ChosenRun& run) {
-    QTimer::singleShot(0, this, [this, run] { replaceAndTell([this, &run] { engine_->replaceChosen(run); }); });
+  connect(preview, &preview::frmPreview::replaceChosen, this, [this](const RunRequest& run) {
+    QTimer::singleShot(0, this, [this, run] { replaceAndTell([this, &run] { replaceCommand_->replacePreviewed(run); }); });
   });
   preview->open();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/replace_run.h"
+#include "engine/run/replace_command.h"
 #include "file_selection/folder_picker.h"
 #include "journal/next_run.h"
 #include "main_window/form_layout.h"
@@ -116,7 +116,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   MainWindowGeometry geometry_ = MainWindowGeometry::designed();
   platform::OuterGeometry outer_{*this};
   std::unique_ptr<WindowReplaceHost> replaceHost_;
-  std::unique_ptr<ReplaceEngine> engine_;
+  std::unique_ptr<ReplaceCommand> replaceCommand_;
   std::unique_ptr<file_selection::FileListCommands> fileList_;
   std::unique_ptr<file_selection::FolderPicker> folderPicker_;
   std::unique_ptr<viewer::FileViewer> viewer_;

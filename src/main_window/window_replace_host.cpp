@@ -64,12 +64,15 @@ MessageAnswer WindowReplaceHost::showMessage(const std::string& text, MessageSty
   return window_.services_.messageBoxes.show(&window_, fromEngineText(text), style, fromEngineText(title));
 }
 
-void WindowReplaceHost::processPendingEvents() { window_.services_.eventPump.processPendingEvents(); }
+RunCourse WindowReplaceHost::takeEvents() {
+  window_.services_.eventPump.processPendingEvents();
+  return closing_ ? RunCourse::Abandon : stopPressed_ ? RunCourse::Stop : RunCourse::GoOn;
+}
 
 void WindowReplaceHost::runBegins(int files) {
-  abortRequested_ = false;
+  stopPressed_ = false;
   window_.runBegan_ = true;
-  progress_ = std::make_unique<RunProgress>(window_, files, [this] { abortRequested_ = true; });
+  progress_ = std::make_unique<RunProgress>(window_, files, [this] { stopPressed_ = true; });
 }
 
 // Named once the run has been reported.

@@ -45,9 +45,7 @@ class WindowReplaceHost final : public ReplaceHost {
   RecentTermList& findTerms() override { return findTerms_; }
   RecentTermList& replaceTerms() override { return replaceTerms_; }
   MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) override;
-  void processPendingEvents() override;
-  bool stopRequested() const override { return stopRequested_; }
-  bool abortRequested() const override { return abortRequested_; }
+  RunCourse takeEvents() override;
   void runBegins(int files) override;
   void folderNotListed(const std::string& folder, const Failure& failure) override;
   void fileDone(const std::string& fileName, std::int64_t replacements) override;
@@ -57,16 +55,16 @@ class WindowReplaceHost final : public ReplaceHost {
   void DisableControls() override;
   void EnableControls() override;
 
-  // Asks a run under way to stop at its next yield (the program is closing).
-  void requestStop() { stopRequested_ = true; }
+  // Asks a run under way to end at its next yield, without a report: the program is closing.
+  void abandonRun() { closing_ = true; }
 
  private:
   frmSorvane& window_;
   const MainWindowWidgets& widgets_;
   ComboTermList findTerms_;
   ComboTermList replaceTerms_;
-  bool stopRequested_ = false;
-  bool abortRequested_ = false;        // the user pressed Stop
+  bool closing_ = false;
+  bool stopPressed_ = false;
   std::unique_ptr<RunProgress> progress_;  // while a run is under way
 };
 

@@ -40,7 +40,7 @@ QPushButton* plainButton(const QString& caption, QWidget* parent) {
 
 }  // namespace
 
-frmPreview::frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services,
+frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform::Services& services,
                        settings::SettingsStore& store, QWidget* owner, std::int64_t listedOccurrences)
     : QDialog(owner),
       lstOccurrences(new QTreeView(this)),
@@ -204,11 +204,17 @@ void frmPreview::openViewer(const QModelIndex& index) {
                     {model_->occurrenceOf(index), model_->ordinalInLine(index), caseSensitivity});
 }
 
+std::string frmPreview::foundUnder() const {
+  const auto* folder = std::get_if<FolderRun>(&request_.over);
+  return folder ? folder->path : std::string();
+}
+
 // A search that was stopped leaves files unseen, which keep the term whatever the user ticked.
 bool frmPreview::replaceAfterStop() {
-  const std::int64_t files = static_cast<std::int64_t>(request_.files.size());
+  const auto* list = std::get_if<FileList>(&request_.over);
+  const std::int64_t files = list ? list->count() : 0;
   const QString searched =
-      request_.fileMode
+      list
           ? tr("The search was stopped after %1 of %2. Replace leaves %3 as %4.")
                 .arg(QLocale().toString(qlonglong{filesSearched_}),
                      counted(files, "file", "files"),
@@ -216,7 +222,7 @@ bool frmPreview::replaceAfterStop() {
                      files - filesSearched_ == 1 ? tr("it is") : tr("they are"))
           : tr("The search of %1 was stopped after %2, at %3. Replace leaves the files after it, not searched, as "
                "they are.")
-                .arg(platform::shownPath(request_.folder), counted(filesSearched_, "file", "files"),
+                .arg(platform::shownPath(foundUnder()), counted(filesSearched_, "file", "files"),
                      platform::shownPath(lastSearched_));
   const QString question = searched + QStringLiteral("\r\r") + tr("Replace in the files searched?");
   return messageBoxes_.show(this, question, MessageStyle::YesNoQuestion, QString::fromLatin1(kApplicationTitle)) ==
@@ -225,8 +231,8 @@ bool frmPreview::replaceAfterStop() {
 
 void frmPreview::cmdReplace_Click() {
   if (endedEarly_ && !replaceAfterStop()) return;
-  ChosenRun run = model_->chosenRun(request_.find, request_.replace, request_.compare);
-  if (!request_.fileMode) run.folder = request_.folder;
+  RunRequest run{request_.find, request_.replace, request_.compare, PreviewedFiles{model_->chosenFiles(), foundUnder()},
+                 false};
   accept();
   emit replaceChosen(run);
 }

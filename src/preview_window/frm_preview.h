@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/chosen_files.h"
+#include "engine/run/run_request.h"
 #include "engine/run/engine_options.h"
 #include "platform/services.h"
 #include "preview_window/preview_search.h"
@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -26,8 +27,8 @@ namespace sorvane::preview {
 
 class PreviewModel;
 
-// The Preview window: modal over the main window, it searches as a dry run on a thread of its
-// own and lists every occurrence as it is found, each file and each occurrence with its box.
+// The Preview window: modal over the main window, it searches the request's files on a thread of
+// its own, as a dry run meets them, and lists every occurrence as it is found, each file and each occurrence with its box.
 // Replace hands the checked ones back to the main window's run; Close writes nothing.
 class frmPreview final : public QDialog {
   Q_OBJECT
@@ -35,7 +36,7 @@ class frmPreview final : public QDialog {
   static constexpr std::int64_t kListedOccurrences = 100000;
 
   // It takes the size and column widths it had when last closed from `store`, and keeps them there.
-  frmPreview(PreviewRequest request, EngineOptions options, const platform::Services& services,
+  frmPreview(RunRequest request, EngineOptions options, const platform::Services& services,
              settings::SettingsStore& store, QWidget* owner, std::int64_t listedOccurrences = kListedOccurrences);
   ~frmPreview() override;
 
@@ -52,7 +53,7 @@ class frmPreview final : public QDialog {
 
  signals:
   // The user pressed Replace: the window closes, and the run is the main window's.
-  void replaceChosen(const sorvane::ChosenRun& run);
+  void replaceChosen(const sorvane::RunRequest& run);
 
  protected:
   void done(int result) override;
@@ -68,11 +69,12 @@ class frmPreview final : public QDialog {
   // How far the search is, the totals, what Replace leaves unseen, and the file being searched.
   void showStatus();
   void openViewer(const QModelIndex& index);
+  std::string foundUnder() const;  // the folder searched; none for a list of files
   // Asks whether to replace in the files a stopped search found; true on Yes.
   bool replaceAfterStop();
   void cmdReplace_Click();
 
-  const PreviewRequest request_;
+  const RunRequest request_;
   platform::MessageBoxes& messageBoxes_;
   platform::HelpEngine& helpEngine_;
   settings::SettingsStore& store_;

@@ -244,8 +244,8 @@ QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int 
   }
 }
 
-ChosenRun PreviewModel::chosenRun(std::string find, std::string replace, CompareMode compare) const {
-  ChosenRun run{std::move(find), std::move(replace), compare, {}};
+std::vector<ChosenFile> PreviewModel::chosenFiles() const {
+  std::vector<ChosenFile> chosenFiles;
   for (const std::unique_ptr<File>& file : files_) {
     if (file->state == Qt::Unchecked) continue;
     ChosenFile chosen{file->path, file->preview.fingerprint, {}};
@@ -253,9 +253,9 @@ ChosenRun PreviewModel::chosenRun(std::string find, std::string replace, Compare
       if (!row.chosen) chosen.occurrences.drop(row.line->segments[row.segment].index);
     // The user chose among the listed ones: what the list does not show is not replaced.
     if (file->state == Qt::PartiallyChecked) chosen.occurrences.dropFrom(static_cast<std::int64_t>(file->rows.size()));
-    run.files.push_back(std::move(chosen));
+    chosenFiles.push_back(std::move(chosen));
   }
-  return run;
+  return chosenFiles;
 }
 
 std::int64_t PreviewModel::unlistedKept() const {

@@ -42,7 +42,7 @@ class PreviewModel final : public QAbstractItemModel {
   QString occurrenceOf(const QModelIndex& index) const;
   int ordinalInLine(const QModelIndex& index) const;
   // What Replace rewrites: the checked occurrences of the checked files, in the order shown.
-  ChosenRun chosenRun(std::string find, std::string replace, CompareMode compare) const;
+  std::vector<ChosenFile> chosenFiles() const;
   // The occurrence whose line number takes the most characters, for the column's width.
   QModelIndex widestLineNumber() const;
   // True when Replace would rewrite anything.

@@ -1,22 +1,13 @@
 #include "preview_window/preview_search.h"
 
 #include "engine/files/yielder.h"
-#include "engine/run/host.h"
-#include "engine/run/replace_run.h"
+#include "engine/run/folder_walk.h"
 #include "engine/text/encoded_terms.h"
 
 #include <utility>
 
 namespace sorvane::preview {
 namespace {
-
-// The search records no terms: the window did when Preview was pressed.
-class UnrecordedTerms final : public RecentTermList {
- public:
-  int ListCount() const override { return 0; }
-  std::string List(int) const override { return {}; }
-  void AddItem(const std::string&) override {}
-};
 
 // Keeps a file's lines until the list holds its share of occurrences; counts go on regardless.
 class ListedLines final : public PreviewLineSink {
@@ -42,47 +33,19 @@ class ListedLines final : public PreviewLineSink {
 
 }  // namespace
 
-// The run's host on the search thread: the request's inputs, no boxes, and a failure passes
-// its file over, to be listed with it.
-class PreviewSearch::SearchHost final : public ReplaceHost {
+// A folder's files in run order, each searched as it is met.
+class PreviewSearch::FolderSearch final : public FolderVisitor {
  public:
-  explicit SearchHost(PreviewSearch& search) : search_(search), request_(search.request_) {}
-  bool fileFrameVisible() const override { return request_.fileMode; }
-  bool folderFrameVisible() const override { return !request_.fileMode; }
-  int fileListCount() const override { return static_cast<int>(request_.files.size()); }
-  std::string fileListItem(int index) const override { return request_.files[static_cast<std::size_t>(index)]; }
-  std::string folderCaption() const override { return request_.folder; }
-  std::string findText() const override { return request_.find; }
-  std::string replaceText() const override { return request_.replace; }
-  std::string fileTypeText() const override { return request_.fileType; }
-  CheckValue caseSensitiveValue() const override {
-    return request_.compare == CompareMode::Binary ? CheckValue::Checked : CheckValue::Cleared;
-  }
-  CheckValue recursiveValue() const override { return request_.recursive; }
-  RecentTermList& findTerms() override { return unrecorded_; }
-  RecentTermList& replaceTerms() override { return unrecorded_; }
-  MessageAnswer showMessage(const std::string&, MessageStyle, const std::string&) override { return MessageAnswer::Ok; }
-  MessageAnswer fileFailed(const std::string& path, const Failure& failure) override {
-    ++search_.filesSearched_;
-    search_.listFailed(path, failure);
-    return MessageAnswer::Ignore;
-  }
-  void fileDone(const std::string& path, std::int64_t occurrences) override { search_.fileSearched(path, occurrences); }
-  void processPendingEvents() override {}
-  bool stopRequested() const override { return false; }
-  bool abortRequested() const override { return search_.stopRequested_; }
-  void refreshFolderFiles() override {}
-  void focusFind() override {}
-  void DisableControls() override {}
-  void EnableControls() override {}
+  explicit FolderSearch(PreviewSearch& search) : search_(search) {}
+  bool file(FileToRewrite file) override { return search_.searchFile(file); }
+  // The preview lists the files it meets; a folder it cannot list has none of them.
+  bool folderNotListed(const std::string&, const Failure&) override { return true; }
 
  private:
   PreviewSearch& search_;
-  const PreviewRequest& request_;
-  UnrecordedTerms unrecorded_;
 };
 
-PreviewSearch::PreviewSearch(PreviewRequest request, EngineOptions options, std::int64_t listedOccurrences)
+PreviewSearch::PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences)
     : request_(std::move(request)),
       options_(options),
       listedOccurrences_(listedOccurrences),
@@ -94,48 +57,46 @@ PreviewSearch::~PreviewSearch() {
 }
 
 void PreviewSearch::search() {
-  // A dry run finds the files in run order, as Replace would meet them; each file that holds an
-  // occurrence is then read again for its lines.
-  options_.dryRun = true;
-  options_.journal = nullptr;
-  SearchHost host(*this);
-  ReplaceEngine engine(host, options_);
-  engine.cmdReplace_Click();
+  bool stopped = false;
+  // A term that finds nothing opens no file, as in a run.
+  if (terms_.findsNothing()) {
+  } else if (const auto* list = std::get_if<FileList>(&request_.over)) {
+    for (int i = 0; !stopped && i < list->count(); ++i) stopped = !searchFile(FileToRewrite::named(list->item(i)));
+  } else if (const auto* folder = std::get_if<FolderRun>(&request_.over)) {
+    FolderSearch visitor(*this);
+    stopped = !walkFolders(*folder, options_.readEntry, visitor);
+  }
   const std::lock_guard lock(mutex_);
-  // A stop seen after the last file of a list left nothing out.
-  endedEarly_ = engine.stopped() &&
-                (!request_.fileMode || filesSearched_ < static_cast<std::int64_t>(request_.files.size()));
+  endedEarly_ = stopped;
   ended_ = true;
 }
 
-void PreviewSearch::fileSearched(const std::string& path, std::int64_t occurrences) {
-  ++filesSearched_;
+bool PreviewSearch::searchFile(const FileToRewrite& named) {
+  if (stopRequested_) return false;  // this file is left out
   {
     const std::lock_guard lock(mutex_);
-    currentFile_ = path;
+    currentFile_ = named.path;
   }
-  if (occurrences == 0) return;
   Yielder yielder([this] { return !stopRequested_; }, options_.yieldInterval);
-  FoundFile file{path, {}, {}, 0};
+  FoundFile file{named.path, {}, {}, 0};
   const std::int64_t listedBefore = occurrencesListed_;
   ListedLines lines(file, occurrencesListed_, listedOccurrences_);
-  // Opened as the run opened it: a walk's file within its folders, however deep.
-  FileToRewrite named = FileToRewrite::named(path);
-  if (!request_.fileMode) named.foundUnder = request_.folder;
   const Result<FilePreview> preview = previewFile(named, terms_, lines, yielder, buffers_, options_.bufferCapacity);
-  if (preview.stopped()) return;
+  // A file cut off by a stop is not searched, and not listed.
+  if (preview.stopped()) return false;
+  ++filesSearched_;
   if (!preview.ok()) {
     occurrencesListed_ = listedBefore;
-    return listFailed(path, *preview.failure());
-  }
-  // A file that changed into one without occurrences is not shown.
-  if (preview.value().occurrences == 0) {
+    listFailed(named.path, *preview.failure());
+  } else if (preview.value().occurrences == 0) {
     occurrencesListed_ = listedBefore;
-    return;
+  } else {
+    file.preview = preview.value();
+    const std::lock_guard lock(mutex_);
+    found_.push_back(std::move(file));
   }
-  file.preview = preview.value();
-  const std::lock_guard lock(mutex_);
-  found_.push_back(std::move(file));
+  // A stop from here on leaves out only the files after it, if any.
+  return true;
 }
 
 void PreviewSearch::listFailed(const std::string& path, const Failure& failure) {

@@ -2,6 +2,7 @@
 
 #include "engine/preview/file_preview.h"
 #include "engine/run/engine_options.h"
+#include "engine/run/run_request.h"
 #include "engine/text/encoded_terms.h"
 #include "engine/text/rewrite_buffers.h"
 #include "vocabulary/vocabulary.h"
@@ -17,19 +18,6 @@
 
 namespace sorvane::preview {
 
-// What the user asked for when they pressed Preview: the run's inputs, read from the window once,
-// so the search never touches a widget from its own thread.
-struct PreviewRequest {
-  bool fileMode = true;
-  std::vector<std::string> files;  // file mode
-  std::string folder;              // folder mode, with the file type and the sub-folders box
-  std::string fileType;
-  CheckValue recursive = CheckValue::Cleared;
-  std::string find;
-  std::string replace;
-  CompareMode compare = CompareMode::Text;
-};
-
 // A file that holds occurrences, with the lines the list shows of it, or one that could not be
 // read, with its failure.
 struct FoundFile {
@@ -40,12 +28,13 @@ struct FoundFile {
   std::optional<Failure> failure = std::nullopt;
 };
 
-// Searches as a dry run does, on a thread of its own, and keeps each file it finds until the
-// window takes it. Lines are kept only until `listedOccurrences` occurrences are listed in all;
+// Searches the request's files on a thread of its own, meeting them in the order a run meets
+// them and reading each once, and keeps each file it finds until the window takes it. Lines are kept only until `listedOccurrences` occurrences are listed in all;
 // past that, files come with their counts alone.
 class PreviewSearch {
  public:
-  PreviewSearch(PreviewRequest request, EngineOptions options, std::int64_t listedOccurrences);
+  // A file list is read on the search's thread: one listed as it is now (FileList::asListedNow).
+  PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences);
   ~PreviewSearch();  // stops the search and waits for its thread
   PreviewSearch(const PreviewSearch&) = delete;  // its thread holds on to it
   PreviewSearch& operator=(const PreviewSearch&) = delete;
@@ -63,12 +52,13 @@ class PreviewSearch {
   bool endedEarly();
 
  private:
-  class SearchHost;
+  class FolderSearch;
   void search();
-  void fileSearched(const std::string& path, std::int64_t occurrences);
+  // False once the search is to stop.
+  bool searchFile(const FileToRewrite& named);
   void listFailed(const std::string& path, const Failure& failure);
 
-  const PreviewRequest request_;
+  const RunRequest request_;
   EngineOptions options_;
   const std::int64_t listedOccurrences_;
   // The search thread's own.

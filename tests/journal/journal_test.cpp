@@ -1,4 +1,4 @@
-#include "engine/run/replace_run.h"
+#include "engine/run/replace_command.h"
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/journal_texts.h"
@@ -211,7 +211,7 @@ class Journal : public ::testing::Test {
     if (script) script(host);
     options.journal = &recorder;
     options.swap.flushData = &watchedDataFlush;
-    ReplaceEngine(host, options).cmdReplace_Click();
+    ReplaceCommand(host, options).cmdReplace_Click();
   }
   void TearDown() override { onDataFlush = nullptr; }
   std::string runFolder() const { return runsFolder() + "/" + namesIn(runsFolder()).back(); }
@@ -245,11 +245,15 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
       if (how.starts_with("changed")) writeFile(changing, readFile(changing) + "+");
       return how == "flush failed" ? EIO : 0;
     };
-    const EngineOptions options{.dryRun = how == "dry run", .yieldInterval = std::chrono::nanoseconds(0)};
-    run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
-      host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
-      host.onYield = [&] { host.stop = how == "stopped" && fs::hard_link_count(changing) > 1; };
-    });
+    const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .journal = &recorder};
+    ScriptedHost dryRunEvents;
+    if (how == "dry run")
+      ReplaceRun(options).run({"old", "new", CompareMode::Binary, FileList::of({changing}), true}, dryRunEvents);
+    else
+      run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
+        host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
+        host.onYield = [&] { host.stop = how == "stopped" && fs::hard_link_count(changing) > 1; };
+      });
     EXPECT_EQ(namesIn(runsFolder()), keptRuns) << how;
     EXPECT_EQ(fs::hard_link_count(changing), 1u) << how;
   }

@@ -190,11 +190,10 @@ std::vector<bool> chosenOf(const ChosenFile& file, int occurrences) {
 }
 
 TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsItsUnlistedOccurrences) {
-  preview::PreviewRequest request;
+  std::vector<std::string> files;
   for (const char* text : {"old old", "old old old\nold", "old old", "old old"})
-    writeFile(request.files.emplace_back(folder / ("f" + std::to_string(request.files.size()))), text);
-  request.find = "old", request.replace = "new";
-  preview::frmPreview preview(request, EngineOptions{}, scripted.services(), *store, window.get(), 4);
+    writeFile(files.emplace_back(folder / ("f" + std::to_string(files.size()))), text);
+  preview::frmPreview preview({"old", "new", CompareMode::Text, FileList::of(files), false}, EngineOptions{}, scripted.services(), *store, window.get(), 4);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
@@ -206,17 +205,17 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   clear(preview, preview.model().index(0, 0, partly));
   EXPECT_EQ(preview.model().index(1, 2, partly).data().toString(), "old new old") << "the unlisted one stays";
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files; 2 occurrences not listed are left as they are");
-  ChosenRun run = preview.model().chosenRun("old", "new", CompareMode::Text);
-  ASSERT_EQ(run.files.size(), 3u);
-  EXPECT_EQ(std::pair(run.files[1].path, run.files[2].path), std::pair(request.files[1], request.files[2]));
-  EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>({false, true, false, false}));
-  EXPECT_FALSE(run.files[2].occurrences.dropsAny());
+  std::vector<ChosenFile> chosen = preview.model().chosenFiles();
+  ASSERT_EQ(chosen.size(), 3u);
+  EXPECT_EQ(std::pair(chosen[1].path, chosen[2].path), std::pair(files[1], files[2]));
+  EXPECT_EQ(chosenOf(chosen[1], 4), std::vector<bool>({false, true, false, false}));
+  EXPECT_FALSE(chosen[2].occurrences.dropsAny());
 
   // Ticked whole again, the file is replaced whole, unlisted occurrences too.
   preview.model().setData(partly, Qt::Checked, Qt::CheckStateRole);
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
-  run = preview.model().chosenRun("old", "new", CompareMode::Text);
-  EXPECT_EQ(chosenOf(run.files[1], 4), std::vector<bool>(4, true));
+  chosen = preview.model().chosenFiles();
+  EXPECT_EQ(chosenOf(chosen[1], 4), std::vector<bool>(4, true));
 }
 
 TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksFirst) {
@@ -224,10 +223,9 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   std::filesystem::create_directories(folder / "tree/z");
   writeFile(folder / "tree/f.txt", "old");
   writeFile(folder / "tree/sub/g.txt", "old");
-  const preview::PreviewRequest request{false, {}, folder / "tree", "All Files (*.*)", CheckValue::Checked, "old", "new"};
+  const RunRequest request{"old", "new", CompareMode::Text, FolderRun{folder / "tree", "*.*", true}, false};
   EngineOptions options;
   options.yieldInterval = std::chrono::nanoseconds(0);
-  options.batch.unchangedFiles = 1;  // each file is listed as soon as it is searched
   options.readEntry = &heldReadEntry;
   const struct Release {
     ~Release() { listingHeld = false; }
@@ -249,9 +247,11 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
     EXPECT_TRUE(preview->cmdReplace->isEnabled());
     return preview;
   };
-  std::vector<ChosenRun> runs;
+  std::vector<std::size_t> runs;  // the files of each
   const auto replace = [&](preview::frmPreview& preview) {
-    QObject::connect(&preview, &preview::frmPreview::replaceChosen, [&](const ChosenRun& run) { runs.push_back(run); });
+    QObject::connect(&preview, &preview::frmPreview::replaceChosen, [&](const RunRequest& run) {
+      runs.push_back(std::get<PreviewedFiles>(run.over).files.size());
+    });
     preview.cmdReplace->click();
   };
 
@@ -277,7 +277,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   scripted.boxes.answerToQuestions = MessageAnswer::Yes;
   preview->cmdReplace->click();
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].files.size(), 1u);
+  EXPECT_EQ(runs[1], 1u);
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {

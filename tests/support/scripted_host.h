@@ -74,10 +74,11 @@ class ScriptedHost final : public ReplaceHost {
   void folderNotListed(const std::string& folder, const Failure& failure) override {
     unlistedFolders.push_back(folder + " (" + std::to_string(failure.number) + ")");
   }
-  void processPendingEvents() override {
+  // `stop` is the window going away.
+  RunCourse takeEvents() override {
     if (onYield) onYield();
+    return stop ? RunCourse::Abandon : RunCourse::GoOn;
   }
-  bool stopRequested() const override { return stop; }
   void refreshFolderFiles() override { calls.push_back("refresh"); }
   void focusFind() override { calls.push_back("focus"); }
   void DisableControls() override { calls.push_back("disable"); }

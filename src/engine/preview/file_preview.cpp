@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <unistd.h>
 
 namespace sorvane {
@@ -46,9 +47,13 @@ std::string shownReplacement(const TextRewrite& text, EncodedTerms& terms, Displ
 Result<FilePreview> previewFile(const FileToRewrite& named, EncodedTerms& terms, PreviewLineSink& sink,
                                 Yielder& yielder, RewriteBuffers& buffers, std::size_t bufferCapacity) {
   const std::string& path = named.path;
-  const Result<FileToRewrite> opened = withOwnFolder(named);
-  if (!opened.ok()) return Result<FilePreview>::endedAs(opened);
-  const FileToRewrite& file = opened.value();
+  // A walk's file comes with its folder, as it does to a run.
+  std::optional<Result<FileToRewrite>> withFolder;
+  if (!named.folder) {
+    withFolder = withOwnFolder(named);
+    if (!withFolder->ok()) return Result<FilePreview>::endedAs(*withFolder);
+  }
+  const FileToRewrite& file = withFolder ? withFolder->value() : named;
   SourceFile source(yielder, &::lseek);
   if (!source.open(file.folder->get(), file.name, file.path)) return Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
   FilePreview preview{0, FileFingerprint::of(source.openedStatus())};

@@ -56,15 +56,16 @@ struct BatchPublisher::Group {
 };
 
 // The job's journal is only ever handed originals on the run's thread, in run order, as files
-// are accepted into the batch: preparing a file never touches it.
-BatchPublisher::BatchPublisher(const EngineOptions& options, EncodedTerms& terms, Yielder& yielder, BatchHost& host)
+// are accepted into the batch: preparing a file only tells it of the temporary names it gives.
+BatchPublisher::BatchPublisher(const EngineOptions& options, bool dryRun, EncodedTerms& terms, Yielder& yielder,
+                               BatchHost& host)
     : options_(options),
       yielder_(yielder),
       host_(host),
-      job_{terms, options.dryRun, options.bufferCapacity, options.swap, WriteTuning{}, options.journal},
+      job_{terms, dryRun, options.bufferCapacity, options.swap, WriteTuning{}, dryRun ? nullptr : options.journal},
       groupFiles_(filesPerGroup(options)) {
   if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
-  if (!options_.dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
+  if (!dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
 }
 
 BatchPublisher::~BatchPublisher() {

@@ -28,7 +28,8 @@ class Yielder;
 // Everything but the helpers' reading, writing and flushing happens on the run's thread.
 class BatchPublisher {
  public:
-  BatchPublisher(const EngineOptions& options, EncodedTerms& terms, Yielder& yielder, BatchHost& host);
+  // A dry run counts the occurrences and writes nothing.
+  BatchPublisher(const EngineOptions& options, bool dryRun, EncodedTerms& terms, Yielder& yielder, BatchHost& host);
   // Drops the files not put in place, and their temporary files with them.
   ~BatchPublisher();
   BatchPublisher(const BatchPublisher&) = delete;  // its helpers work on its files

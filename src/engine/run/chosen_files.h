@@ -18,13 +18,4 @@ struct ChosenFile {
   OccurrenceChoice occurrences;
 };
 
-// What a preview's Replace rewrites: these files, in this order, with these terms.
-struct ChosenRun {
-  std::string find;
-  std::string replace;
-  CompareMode compare = CompareMode::Text;
-  std::vector<ChosenFile> files;
-  std::string folder = {};  // the folder a walk found them in; none for a list of files
-};
-
 }  // namespace sorvane

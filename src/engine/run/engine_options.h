@@ -23,7 +23,6 @@ struct BatchLimits {
 
 // How a host wants its runs carried out.
 struct EngineOptions {
-  bool dryRun = false;  // count occurrences, write nothing
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
   SwapCalls swap;

@@ -10,9 +10,8 @@ MessageAnswer ReplaceHost::fileFailed(const std::string& fileName, const Failure
   return showMessage(messages::fileSystemFailure(fileName, failure), MessageStyle::AbortRetryIgnore, kApplicationTitle);
 }
 
-bool yieldTo(ReplaceHost& host) {
-  host.processPendingEvents();
-  return !host.stopRequested() && !host.abortRequested();
+void ReplaceHost::stoppedByFailure(std::int64_t replacements) {
+  showMessage(messages::operationStopped(replacements), MessageStyle::Information, kApplicationTitle);
 }
 
 }  // namespace sorvane

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "engine/files/failure.h"
+#include "engine/run/run_events.h"
 #include "vocabulary/vocabulary.h"
 
-#include <cstdint>
 #include <string>
 
 namespace sorvane {
@@ -17,12 +16,10 @@ class RecentTermList {
   virtual void AddItem(const std::string& item) = 0;
 };
 
-// Everything a replace run needs from whoever shows it: the window, the command-line
-// front end or a test. Texts are UTF-8; paths are the file system's own bytes.
-class ReplaceHost {
+// What the window's Replace command reads of the window and does to it, besides what every run
+// tells whoever started it. Texts are UTF-8; paths are the file system's own bytes.
+class ReplaceHost : public RunEvents {
  public:
-  virtual ~ReplaceHost() = default;
-
   virtual bool fileFrameVisible() const = 0;    // file mode
   virtual bool folderFrameVisible() const = 0;  // folder mode
   virtual int fileListCount() const = 0;
@@ -38,38 +35,15 @@ class ReplaceHost {
 
   // Shows a message box and returns the button pressed.
   virtual MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) = 0;
-  // A file could not be rewritten. Shows the dialog that lets the user stop, retry or skip it,
-  // or, for a failure outside the file system, the one after which the run stops; returns the
-  // button. A host without dialogs may answer by itself.
-  virtual MessageAnswer fileFailed(const std::string& fileName, const Failure& failure);
-  // A file was rewritten (or, in a dry run, counted) with this many replacements.
-  virtual void fileDone(const std::string& /*fileName*/, std::int64_t /*replacements*/) {}
-  // A folder of a walk could not be listed, so its files and folders are passed over. The
-  // window keeps silence about it; a host that reports failures says so.
-  virtual void folderNotListed(const std::string& /*folder*/, const Failure& /*failure*/) {}
-  // Lets the host repaint, resize and take a close request in the middle of a run.
-  virtual void processPendingEvents() = 0;
-  // True once the host wants the run abandoned (e.g. the program is closing); read after each yield.
-  virtual bool stopRequested() const = 0;
-  // True once the user asked the run to stop (a Stop button): it ends as after Abort, no file
-  // is opened after it, and the report follows. Read after each yield.
-  virtual bool abortRequested() const { return false; }
-  // The run begins to work on `files` files (0 when a walk has yet to find them), and has put
-  // its last one in place: a host may show its progress in between.
-  virtual void runBegins(int /*files*/) {}
-  virtual void runEnds() {}
   virtual void refreshFolderFiles() = 0;  // the folder's file list shows current contents
   virtual void focusFind() = 0;
   virtual void DisableControls() = 0;
   virtual void EnableControls() = 0;
+
+  // The window's dialogs: the one that lets the user stop, retry or skip the file, or, for a
+  // failure outside the file system, the one after which the run stops.
+  MessageAnswer fileFailed(const std::string& fileName, const Failure& failure) override;
+  void stoppedByFailure(std::int64_t replacements) override;
 };
-
-// How the case box says to compare: exactly when ticked, ignoring case otherwise.
-inline CompareMode compareModeOf(const ReplaceHost& host) {
-  return host.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
-}
-
-// Hands the host its pending events and says whether the run goes on: what a run's Yielder calls.
-bool yieldTo(ReplaceHost& host);
 
 }  // namespace sorvane

@@ -2,7 +2,7 @@
 #include "engine/run/batch_publisher.h"
 #include "engine/run/file_types.h"
 #include "engine/run/messages.h"
-#include "engine/run/replace_run.h"
+#include "engine/run/replace_command.h"
 #include "engine/text/encoded_terms.h"
 #include "scripted_host.h"
 #include "system_calls.h"
@@ -96,7 +96,7 @@ class ReplaceRun : public ::testing::Test {
   }
 
   // A run with small buffers, yielding at every chance with `yieldOften`; a preview's with `chosen`.
-  void run(bool yieldOften = false, int jobs = 1, const ChosenRun* chosen = nullptr) {
+  void run(bool yieldOften = false, int jobs = 1, const RunRequest* chosen = nullptr) {
     events.clear();
     swapped.clear();
     flushFailed = false;
@@ -108,10 +108,9 @@ class ReplaceRun : public ::testing::Test {
         .yieldInterval = yieldOften ? std::chrono::nanoseconds(0) : Yielder::kDefaultInterval,
         .swap = {.flushData = &flakyDataFlush, .rename = &recordingRename, .flushFolder = &recordingFolderFlush},
         .readEntry = readEntry, .journal = &journal, .jobs = jobs, .batch = {}};
-    ReplaceEngine engine(host, options);
-    chosen ? engine.replaceChosen(*chosen) : engine.cmdReplace_Click();
-    compareMode = engine.compareMode();
-    abandoned = engine.abandoned();
+    ReplaceCommand engine(host, options);
+    chosen ? engine.replacePreviewed(*chosen) : engine.cmdReplace_Click();
+    abandoned = engine.outcome().abandoned;
     for (const ShownMessage& message : host.messages) EXPECT_EQ(message.title, kApplicationTitle);
     // Failures planted for this run only.
     failingSwap = {};
@@ -135,7 +134,6 @@ class ReplaceRun : public ::testing::Test {
   ScriptedHost host;
   RecordingJournal journal;
   ReadEntryCall readEntry = &::readdir;
-  CompareMode compareMode = CompareMode::Binary;
   bool abandoned = false;
 };
 
@@ -172,7 +170,7 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
     host.caseSensitive = box;
     host.find = find;
     run();
-    EXPECT_EQ(compareMode, mode) << find;
+    EXPECT_EQ(ReplaceCommand(host).requestFromWindow().compare, mode) << find;
     // The missing file is opened, and shown, only for a term.
     ASSERT_EQ(host.messages.size(), *find ? 2u : 1u) << find;
     EXPECT_EQ(host.messages.back().text, report);
@@ -181,8 +179,8 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
   }
   EXPECT_EQ(host.replaceList.items, (std::vector<std::string>{"bar", "new"}));
   ScriptedTermList list;
-  for (const std::string term : {"", "", "foobar"}) ReplaceEngine::ListAddItem(list, term, CompareMode::Binary);
-  ReplaceEngine::ListAddItem(list, "FOO", CompareMode::Text);
+  for (const std::string term : {"", "", "foobar"}) ReplaceCommand::ListAddItem(list, term, CompareMode::Binary);
+  ReplaceCommand::ListAddItem(list, "FOO", CompareMode::Text);
   EXPECT_EQ(list.items, (std::vector<std::string>{"", "", "foobar"}));
 }
 
@@ -268,10 +266,11 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
   for (const auto& [what, dropped, fail, answers, contents, shown, expectedEvents, jobsToTry] : cases) {
     for (const int jobs : jobsToTry) {
       const std::string at = std::string(what) + ", " + std::to_string(jobs) + " jobs";
-      ChosenRun chosen{"old", "new", CompareMode::Text, {}};
+      PreviewedFiles previewed;
       host.files = {file("1.txt", "old 1"), file("2.txt", secondText), file("3.txt", "old 3")};
-      for (const auto& path : host.files) chosen.files.push_back({path, FileFingerprint::of(statusOf(path)), {}});
-      for (const std::int64_t index : dropped.value_or(allKept)) chosen.files[1].occurrences.drop(index);
+      for (const auto& path : host.files) previewed.files.push_back({path, FileFingerprint::of(statusOf(path)), {}});
+      for (const std::int64_t index : dropped.value_or(allKept)) previewed.files[1].occurrences.drop(index);
+      const RunRequest chosen{"old", "new", CompareMode::Text, std::move(previewed), false};
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       host.stop = false;
@@ -342,7 +341,7 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
     EncodedTerms terms("old", "new", CompareMode::Binary);
     Yielder yielder([] { return true; });
     GateOpeningRun batchHost;
-    BatchPublisher publisher(options, terms, yielder, batchHost);
+    BatchPublisher publisher(options, false, terms, yielder, batchHost);
     while (batchHost.handedIn < paths.size()) publisher.add(FileToRewrite::named(paths[batchHost.handedIn++]));
     publisher.publishAll();
     EXPECT_EQ(batchHost.handedInAtFirstWait, readAhead + 1) << batchFiles << " files a batch";

@@ -1,6 +1,7 @@
-#include "cli/cli_host.h"
+#include "cli/cli_run_events.h"
 
 #include "cli/printed_line.h"
+#include "engine/run/messages.h"
 
 #include <csignal>
 #include <ostream>
@@ -14,31 +15,30 @@ void onStopSignal(int) { stopSignal = 1; }
 
 }  // namespace
 
-CliHost::CliHost(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress, bool colour)
+CliRunEvents::CliRunEvents(const CliOptions& options, std::ostream& out, std::ostream& err, bool showProgress,
+                           bool colour)
     : options_(options), out_(out), err_(err), progress_(err, showProgress, standardErrorColumns()) {
-  if (options.preview) preview_.emplace(options, out, colour, [this] { return !stopRequested(); });
+  if (options.preview) preview_.emplace(options, out, colour, [] { return stopSignal == 0; });
 }
 
-MessageAnswer CliHost::showMessage(const std::string& text, MessageStyle style, const std::string&) {
+void CliRunEvents::report(const std::string& text) {
   progress_.erase();
-  const bool information = style == MessageStyle::Information;
-  anyFailure_ = anyFailure_ || !information;
-  std::ostream& stream = information ? out_ : err_;
   // A message breaks its lines with a lone CR; a line feed in it belongs to a name.
   std::size_t from = 0;
   for (std::size_t end = 0; (end = text.find('\r', from)) != std::string::npos; from = end + 1)
-    printLine(stream, std::string_view(text).substr(from, end - from));
-  printLine(stream, std::string_view(text).substr(from)) << std::flush;
-  return MessageAnswer::Ok;
+    printLine(out_, std::string_view(text).substr(from, end - from));
+  printLine(out_, std::string_view(text).substr(from)) << std::flush;
 }
 
-MessageAnswer CliHost::fileFailed(const std::string& fileName, const Failure& failure) {
+void CliRunEvents::stoppedByFailure(std::int64_t replacements) { report(messages::operationStopped(replacements)); }
+
+MessageAnswer CliRunEvents::fileFailed(const std::string& fileName, const Failure& failure) {
   reportFailure(fileName, failure);
   if (!failure.isFileSystemFailure()) return MessageAnswer::Ok;
   return options_.stopOnError ? MessageAnswer::Abort : MessageAnswer::Ignore;
 }
 
-void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
+void CliRunEvents::fileDone(const std::string& fileName, std::int64_t replacements) {
   if (preview_ && replacements > 0) {
     progress_.erase();
     FileToRewrite file = FileToRewrite::named(fileName);
@@ -52,21 +52,22 @@ void CliHost::fileDone(const std::string& fileName, std::int64_t replacements) {
   progress_.fileDone(fileName, replacements);
 }
 
-void CliHost::folderNotListed(const std::string& folder, const Failure& failure) { reportFailure(folder, failure); }
+void CliRunEvents::folderNotListed(const std::string& folder, const Failure& failure) { reportFailure(folder, failure); }
 
-void CliHost::reportFailure(const std::string& path, const Failure& failure) {
+void CliRunEvents::reportFailure(const std::string& path, const Failure& failure) {
   progress_.erase();
   anyFailure_ = true;
   printLine(err_, "sorvane-cli: " + path + ": " + failure.description + " (error " + std::to_string(failure.number) + ")")
       << std::flush;
 }
 
-void CliHost::journalReport(const std::string& report) {
+void CliRunEvents::journalReport(const std::string& report) {
   progress_.erase();
   printLine(err_, "sorvane-cli: undo journal: " + report) << std::flush;
 }
 
-bool CliHost::stopRequested() const { return stopSignal != 0; }
+// A signal ends the run as the program going away would: the files stay whole, no report.
+RunCourse CliRunEvents::takeEvents() { return stopSignal != 0 ? RunCourse::Abandon : RunCourse::GoOn; }
 
 void installStopSignals() {
   struct sigaction action {};
