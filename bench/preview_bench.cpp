@@ -37,18 +37,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: sorvane-preview-bench FILE|FOLDER [FIND [REPLACE]]\n");
     return 2;
   }
-  sorvane::preview::PreviewRequest request;
   const std::string target = argv[1];
-  request.fileMode = !std::filesystem::is_directory(target);
-  if (request.fileMode)
-    request.files.push_back(target);
+  sorvane::RunRequest request{argc > 2 ? argv[2] : "needle", argc > 3 ? argv[3] : "thread",
+                              sorvane::CompareMode::Binary, {}, false};
+  if (std::filesystem::is_directory(target))
+    request.over = sorvane::FolderRun{target, "*.*", true};
   else
-    request.folder = target;
-  request.fileType = sorvane::kFileTypes[0].caption;
-  request.recursive = sorvane::CheckValue::Checked;
-  request.find = argc > 2 ? argv[2] : "needle";
-  request.replace = argc > 3 ? argv[3] : "thread";
-  request.compare = sorvane::CompareMode::Binary;
+    request.over = sorvane::FileList::of({target});
 
   sorvane::bench::DesktopServices desktop;
   QWidget window;

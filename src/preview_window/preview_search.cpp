@@ -24,6 +24,7 @@ class ListedLines final : public PreviewLineSink {
     }
     return true;
   }
+  bool wantsLines() const override { return listedInAll_ < bound_; }
 
  private:
   FoundFile& file_;

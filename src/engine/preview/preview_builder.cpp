@@ -22,12 +22,14 @@ PreviewBuilder::PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std
       shown_(shown),
       sink_(sink),
       lineEndBytes_({'\r', '\n'}),
-      markLeft_(byteOrderMarkLength(encoding)) {
+      markLeft_(byteOrderMarkLength(encoding)),
+      countingOnly_(!sink.wantsLines()) {
   piece_.replacement = std::move(replacement);
 }
 
 // The rewriter hands UTF-16 text on in whole code units, but for an odd last byte.
 bool PreviewBuilder::keep(std::string_view bytes) {
+  if (countingOnly_) return true;
   const std::size_t mark = std::min(markLeft_, bytes.size());
   markLeft_ -= mark;
   bytes.remove_prefix(mark);
@@ -39,6 +41,7 @@ bool PreviewBuilder::keep(std::string_view bytes) {
 // An occurrence is whole code units. The matcher never lets one hold a CR, nor start with the LF
 // of a CR LF: an LF is the only line end it can hold.
 bool PreviewBuilder::replace(std::string_view occurrence) {
+  if (countingOnly_) return true;
   afterCr_ = false;
   if (occurrencesInPiece_ == PreviewLine::kMostOccurrences) {
     if (!handOn(true)) return false;
@@ -62,11 +65,13 @@ bool PreviewBuilder::replace(std::string_view occurrence) {
 // Zeros, which end no line. A hole is passed over only after zeros that were read, so no CR
 // waits for its LF, and in UTF-16 it is whole code units.
 bool PreviewBuilder::keepHole(std::uint64_t length) {
+  if (countingOnly_) return true;
   stretch_.appendZeros(length);
   return true;
 }
 
 bool PreviewBuilder::finish() {
+  if (countingOnly_) return true;
   if (oddLastByte_) stretch_.append(std::string_view(&*oddLastByte_, 1));
   return occurrencesInPiece_ == 0 || handOn(false);
 }
@@ -119,6 +124,7 @@ bool PreviewBuilder::handOn(bool lineGoesOn) {
   addText(textAfter(lineGoesOn));
   piece_.lastNumber = lineNumber_;
   declined_ = !sink_.line(piece_);
+  countingOnly_ = !sink_.wantsLines();
   piece_.segments.clear();
   piece_.continued = false;
   occurrencesInPiece_ = 0;

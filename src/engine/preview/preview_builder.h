@@ -18,7 +18,8 @@ namespace sorvane {
 
 // Builds a file's preview from its rewrite's stream: numbers its lines, keeps the text next to
 // each occurrence, and hands each line that holds one to the sink as soon as it ends. Lines end
-// at LF, CR LF and CR, as code units of the stream's encoding.
+// at LF, CR LF and CR, as code units of the stream's encoding. Once the sink wants no more
+// lines, the stream passes through untouched, and only the rewrite counts.
 class PreviewBuilder final : public RewriteSink {
  public:
   // `encoding` is the stream's, whose byte order mark it passes over; `shown` how its text is
@@ -59,6 +60,7 @@ class PreviewBuilder final : public RewriteSink {
   std::size_t occurrencesInPiece_ = 0;
   ShownText shownText_{shown_};
   bool declined_ = false;
+  bool countingOnly_ = false;  // the sink wants no more lines: the rewrite only counts
 };
 
 }  // namespace sorvane

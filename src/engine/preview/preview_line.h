@@ -37,6 +37,8 @@ class PreviewLineSink {
   virtual ~PreviewLineSink() = default;
   // False ends the preview of the file, as a stop does.
   virtual bool line(const PreviewLine& line) = 0;
+  // False once no more lines are wanted, asked after each line: the rest is only counted.
+  virtual bool wantsLines() const { return true; }
 };
 
 }  // namespace sorvane
