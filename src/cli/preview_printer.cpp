@@ -1,6 +1,6 @@
 #include "cli/preview_printer.h"
 
-#include "engine/text/display_form.h"
+#include "engine/display/display_form.h"
 
 #include <ostream>
 #include <utility>

@@ -1,6 +1,6 @@
 #include "cli/terminal_progress.h"
 
-#include "engine/text/display_form.h"
+#include "engine/display/display_form.h"
 #include "engine/text/utf8_units.h"
 
 #include <ostream>

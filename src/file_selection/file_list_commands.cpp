@@ -1,7 +1,7 @@
 #include "file_selection/file_list_commands.h"
 
+#include "engine/failure_report/failure_report.h"
 #include "engine/files/failure.h"
-#include "engine/run/messages.h"
 #include "file_selection/lost_name.h"
 #include "platform/common_dialog.h"
 #include "platform/dialog_error.h"

@@ -1,7 +1,7 @@
 #include "viewer/file_viewer.h"
 #include "viewer/viewer_text_box.h"
 
-#include "engine/run/messages.h"
+#include "engine/failure_report/failure_report.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/mouse_pointer.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/display/display_decoder.h"
 #include "engine/files/failure.h"
-#include "engine/text/display_decoder.h"
 #include "viewer/viewer_text_sink.h"
 
 #include <QString>

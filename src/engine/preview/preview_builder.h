@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/display/display_encoding.h"
 #include "engine/preview/preview_line.h"
 #include "engine/preview/shown_text.h"
 #include "engine/preview/stretch_bytes.h"
 #include "engine/text/byte_set_scanner.h"
-#include "engine/text/display_encoding.h"
 #include "engine/text/stream_rewriter.h"
 #include "engine/text/text_encoding.h"
 

@@ -1,6 +1,6 @@
 #include "engine/preview/shown_text.h"
 
-#include "engine/text/display_form.h"
+#include "engine/display/display_form.h"
 #include "engine/text/utf16_units.h"
 
 #include <algorithm>

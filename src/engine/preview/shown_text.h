@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/text/display_decoder.h"
+#include "engine/display/display_decoder.h"
 
 #include <cstddef>
 #include <string>

@@ -19,7 +19,4 @@ std::string fileSystemFailure(const std::string& fileName, const Failure& failur
 std::string generalFailure(const std::string& fileName, const Failure& failure);
 std::string operationStopped(std::int64_t replacements);
 
-// A headline, a blank line, then the failure's number, source and description.
-std::string failureReport(const std::string& headline, const Failure& failure);
-
 }  // namespace sorvane::messages

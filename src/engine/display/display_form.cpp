@@ -1,4 +1,4 @@
-#include "engine/text/display_form.h"
+#include "engine/display/display_form.h"
 
 #include "engine/text/utf8_units.h"
 

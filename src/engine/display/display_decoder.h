@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/text/display_encoding.h"
+#include "engine/display/display_encoding.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,5 +1,5 @@
-#include "engine/text/display_decoder.h"
-#include "engine/text/windows_1252.h"
+#include "engine/display/display_decoder.h"
+#include "engine/display/windows_1252.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/text/display_encoding.h"
+#include "engine/display/display_encoding.h"
 
 #include "engine/text/utf8_units.h"
 

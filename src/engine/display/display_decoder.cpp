@@ -1,8 +1,8 @@
-#include "engine/text/display_decoder.h"
+#include "engine/display/display_decoder.h"
 
+#include "engine/display/windows_1252.h"
 #include "engine/text/utf16_units.h"
 #include "engine/text/utf8_units.h"
-#include "engine/text/windows_1252.h"
 
 #include <algorithm>
 #include <utility>
