@@ -1,31 +1,24 @@
 #include "journal/run_restorer.h"
 
 #include "engine/files/file_attributes.h"
-
 #include "engine/files/file_copy.h"
 #include "engine/files/file_fingerprint.h"
+#include "engine/files/files_per_batch.h"
 #include "engine/files/temporary_name.h"
+#include "engine/files/worker_pool.h"
 #include "journal/journal_folder.h"
 #include "journal/leftovers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <thread>
 #include <unistd.h>
 
 namespace sorvane::journal {
 namespace {
-
-// Files go back as many at a time as a run puts in place at once.
-constexpr std::size_t kBatchFiles = 64;
-// Copies and folders are flushed on these: a flush waits on the disk, which takes several at once
-// about as fast as one.
-constexpr std::size_t kFlushThreads = 4;
 
 // A failure a later attempt may not meet: a full disk or quota, a permission granted later, a
 // file system mounted read-only for a while, a device that failed once, a busy system.
@@ -49,16 +42,12 @@ bool mayPass(int error) {
   }
 }
 
-// Runs every task, several at once, and returns when all have run.
-void runTogether(const std::vector<std::function<void()>>& tasks) {
-  std::atomic<std::size_t> next = 0;
-  const auto work = [&] {
-    for (std::size_t task; (task = next++) < tasks.size();) tasks[task]();
-  };
-  std::vector<std::jthread> helpers;
-  for (std::size_t i = 1; i < std::min(tasks.size(), kFlushThreads); ++i) helpers.emplace_back(work);
-  work();
-}
+// Runs every flush, several at once, and returns when all have run.
+void flushTogether(std::vector<std::function<void()>> flushes) {
+  if (flushes.empty()) return;
+  WorkerPool flushers(std::min(static_cast<int>(flushes.size()), kFlushThreads));
+  for (std::function<void()>& flush : flushes) flushers.run(std::move(flush));
+}  // going away, the pool lets every flush finish
 
 // Gives the open file the original's owner, mode and modification time, changing only what
 // differs, so a file the user may write but does not own can still come back.
@@ -131,8 +120,8 @@ RunRestorer::RunRestorer(int runFolder, std::string runPath, const UndoOptions& 
 
 void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestFile* manifest) {
   manifest_ = manifest;
-  for (std::size_t start = 0; start < files.size(); start += kBatchFiles) {
-    const std::size_t end = std::min(files.size(), start + kBatchFiles);
+  for (std::size_t start = 0; start < files.size(); start += kFilesPerBatch) {
+    const std::size_t end = std::min(files.size(), start + kFilesPerBatch);
     std::vector<Ready> batch;
     std::string marks;
     for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch, marks);
@@ -144,7 +133,7 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
       if (ready.copy.valid() && ready.error == 0)
         copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
     }
-    runTogether(copies);
+    flushTogether(std::move(copies));
     for (Ready& ready : batch) putInPlace(ready, marks);
     flushFolders();
     // Marked once the renames are durable: a file marked restored is never tried again.
@@ -294,7 +283,7 @@ void RunRestorer::flushFolders() {
   for (const Folder& folder : folders_) {
     if (folder.renamedInto) flushes.emplace_back([fd = folder.fd.get()] { ::fsync(fd); });
   }
-  runTogether(flushes);
+  flushTogether(std::move(flushes));
   folders_.clear();
 }
 
