@@ -78,16 +78,6 @@ int giveAttributes(int to, int folder, const std::string& name, const FileRecord
   return restoreAttributes(to, file);
 }
 
-// A copy of the kept original beside the file `name`, under the temporary name `temporary`, which
-// the manifest holds already, with the original's attributes; the caller flushes it and renames
-// it over the file.
-int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file, const std::string& temporary,
-               FileDescriptor& copy) {
-  copy.reset(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!copy.valid()) return errno;
-  const int error = copyFileData(kept, file.size, copy.get());
-  return error != 0 ? error : giveAttributes(copy.get(), folder, name, file);
-}
 
 // Whether the journal still holds the run's original of `file`. A link is the original's own
 // inode, which another of its names may have changed since: it is checked as the run found it.
@@ -196,9 +186,19 @@ void RunRestorer::copyAside(std::vector<Ready>& batch) {
 }
 
 int RunRestorer::makeCopy(Ready& ready) {
-  const int error = copyBeside(ready.kept.get(), ready.folder, ready.name, *ready.file, ready.temporary, ready.copy);
-  if (!ready.copy.valid()) ready.temporary.clear();  // never made: nothing to remove
-  return error;
+  // The name the batch recorded is on the manifest; one drawn anew, where a name was taken or none
+  // was recorded, goes there before its file is made.
+  const std::string recorded = ready.temporary;
+  const int fd = createTemporaryFile(ready.folder, ready.temporary, [&](const std::string& name) {
+    return name == recorded || manifest_->append(asideLine(ready.file->index, name)) ? 0 : errno;
+  });
+  if (fd < 0) {
+    ready.temporary.clear();  // never made: nothing to remove
+    return errno;
+  }
+  ready.copy.reset(fd);
+  const int error = copyFileData(ready.kept.get(), ready.file->size, ready.copy.get());
+  return error != 0 ? error : giveAttributes(ready.copy.get(), ready.folder, ready.name, *ready.file);
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
@@ -247,9 +247,7 @@ void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
     if (error == EINVAL) error = move(runFolder_, keptName.c_str(), 0);  // a file system that cannot swap
     // A file system mounted twice is one that renames do not cross: a copy does.
     if (error == EXDEV) {
-      ready.temporary = randomTemporaryName();
-      error = manifest_->append(asideLine(file.index, ready.temporary)) ? makeCopy(ready) : errno;
-      if (!ready.copy.valid()) ready.temporary.clear();
+      error = makeCopy(ready);
       if (error == 0 && ::fdatasync(ready.copy.get()) != 0) error = errno;
     }
     if (error == 0 && ready.copy.valid()) error = move(ready.folder, ready.temporary.c_str(), 0);
