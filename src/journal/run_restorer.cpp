@@ -52,15 +52,9 @@ void flushTogether(std::vector<std::function<void()>> flushes) {
 // Gives the open file the original's owner, mode and modification time, changing only what
 // differs, so a file the user may write but does not own can still come back.
 int restoreAttributes(int fd, const FileRecord& file) {
+  if (const int error = giveOwnerThenMode(fd, file.owner, file.group, file.mode)) return error;
   struct stat now {};
   if (::fstat(fd, &now) != 0) return errno;
-  mode_t mode = file.mode;
-  if (now.st_uid != file.owner || now.st_gid != file.group) {
-    if (const int error = giveOwner(fd, file.owner, file.group, mode)) return error;
-  }
-  // After the owner: a change of owner clears the set-id bits.
-  if (::fstat(fd, &now) != 0) return errno;
-  if ((now.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) return errno;
   const timespec times[2] = {{0, UTIME_OMIT}, file.modified};
   if (!sameTime(now.st_mtim, file.modified) && ::futimens(fd, times) != 0) return errno;
   return 0;
