@@ -1,7 +1,8 @@
 #include "journal/journal_texts.h"
 
+#include "engine/display/display_form.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 
 namespace sorvane::journal::texts {
@@ -9,21 +10,8 @@ namespace {
 
 constexpr std::size_t kNamedInMessage = 10;
 
-// A term in quotes, its control characters made visible so it stays on its line.
-std::string shownTerm(const std::string& term) {
-  std::string shown = "\"";
-  for (const char c : term) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      shown += c;
-      continue;
-    }
-    char escape[8];
-    std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-    shown += escape;
-  }
-  return shown + "\"";
-}
+// A term in quotes, in display form, so it stays on its line.
+std::string shownTerm(const std::string& term) { return "\"" + display::shown(term) + "\""; }
 
 std::string terms(const RunRecord& run) {
   return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == CompareMode::Text ? " (ignoring case)" : "");

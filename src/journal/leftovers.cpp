@@ -1,10 +1,10 @@
 #include "journal/leftovers.h"
 
+#include "engine/files/reachable_folder.h"
 #include "engine/files/temporary_name.h"
 #include "journal/manifest_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,10 +17,7 @@ FileDescriptor openAbsoluteFolder(const std::string& path) {
   for (std::size_t start = 1; folder.valid() && start < path.size();) {
     const std::size_t slash = std::min(path.find('/', start), path.size());
     const std::string step = path.substr(start, slash - start);
-    int fd = ::openat(folder.get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    // A folder that may be searched but not read still leads to its files.
-    if (fd < 0 && errno == EACCES) fd = ::openat(folder.get(), step.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    folder.reset(fd);
+    folder.reset(openFolderToReach(folder.get(), step.c_str(), O_NOFOLLOW));
     start = slash + 1;
   }
   return folder;

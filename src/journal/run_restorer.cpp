@@ -1,31 +1,24 @@
 #include "journal/run_restorer.h"
 
 #include "engine/files/file_attributes.h"
-
 #include "engine/files/file_copy.h"
 #include "engine/files/file_fingerprint.h"
+#include "engine/files/files_per_batch.h"
 #include "engine/files/temporary_name.h"
+#include "engine/files/worker_pool.h"
 #include "journal/journal_folder.h"
 #include "journal/leftovers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <thread>
 #include <unistd.h>
 
 namespace sorvane::journal {
 namespace {
-
-// Files go back as many at a time as a run puts in place at once.
-constexpr std::size_t kBatchFiles = 64;
-// Copies and folders are flushed on these: a flush waits on the disk, which takes several at once
-// about as fast as one.
-constexpr std::size_t kFlushThreads = 4;
 
 // A failure a later attempt may not meet: a full disk or quota, a permission granted later, a
 // file system mounted read-only for a while, a device that failed once, a busy system.
@@ -49,29 +42,19 @@ bool mayPass(int error) {
   }
 }
 
-// Runs every task, several at once, and returns when all have run.
-void runTogether(const std::vector<std::function<void()>>& tasks) {
-  std::atomic<std::size_t> next = 0;
-  const auto work = [&] {
-    for (std::size_t task; (task = next++) < tasks.size();) tasks[task]();
-  };
-  std::vector<std::jthread> helpers;
-  for (std::size_t i = 1; i < std::min(tasks.size(), kFlushThreads); ++i) helpers.emplace_back(work);
-  work();
-}
+// Runs every flush, several at once, and returns when all have run.
+void flushTogether(std::vector<std::function<void()>> flushes) {
+  if (flushes.empty()) return;
+  WorkerPool flushers(std::min(static_cast<int>(flushes.size()), kFlushThreads));
+  for (std::function<void()>& flush : flushes) flushers.run(std::move(flush));
+}  // going away, the pool lets every flush finish
 
 // Gives the open file the original's owner, mode and modification time, changing only what
 // differs, so a file the user may write but does not own can still come back.
 int restoreAttributes(int fd, const FileRecord& file) {
+  if (const int error = giveOwnerThenMode(fd, file.owner, file.group, file.mode)) return error;
   struct stat now {};
   if (::fstat(fd, &now) != 0) return errno;
-  mode_t mode = file.mode;
-  if (now.st_uid != file.owner || now.st_gid != file.group) {
-    if (const int error = giveOwner(fd, file.owner, file.group, mode)) return error;
-  }
-  // After the owner: a change of owner clears the set-id bits.
-  if (::fstat(fd, &now) != 0) return errno;
-  if ((now.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) return errno;
   const timespec times[2] = {{0, UTIME_OMIT}, file.modified};
   if (!sameTime(now.st_mtim, file.modified) && ::futimens(fd, times) != 0) return errno;
   return 0;
@@ -89,16 +72,6 @@ int giveAttributes(int to, int folder, const std::string& name, const FileRecord
   return restoreAttributes(to, file);
 }
 
-// A copy of the kept original beside the file `name`, under the temporary name `temporary`, which
-// the manifest holds already, with the original's attributes; the caller flushes it and renames
-// it over the file.
-int copyBeside(int kept, int folder, const std::string& name, const FileRecord& file, const std::string& temporary,
-               FileDescriptor& copy) {
-  copy.reset(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!copy.valid()) return errno;
-  const int error = copyFileData(kept, file.size, copy.get());
-  return error != 0 ? error : giveAttributes(copy.get(), folder, name, file);
-}
 
 // Whether the journal still holds the run's original of `file`. A link is the original's own
 // inode, which another of its names may have changed since: it is checked as the run found it.
@@ -131,8 +104,8 @@ RunRestorer::RunRestorer(int runFolder, std::string runPath, const UndoOptions& 
 
 void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestFile* manifest) {
   manifest_ = manifest;
-  for (std::size_t start = 0; start < files.size(); start += kBatchFiles) {
-    const std::size_t end = std::min(files.size(), start + kBatchFiles);
+  for (std::size_t start = 0; start < files.size(); start += kFilesPerBatch) {
+    const std::size_t end = std::min(files.size(), start + kFilesPerBatch);
     std::vector<Ready> batch;
     std::string marks;
     for (std::size_t i = start; i < end; ++i) prepare(*files[i], batch, marks);
@@ -144,7 +117,7 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
       if (ready.copy.valid() && ready.error == 0)
         copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
     }
-    runTogether(copies);
+    flushTogether(std::move(copies));
     for (Ready& ready : batch) putInPlace(ready, marks);
     flushFolders();
     // Marked once the renames are durable: a file marked restored is never tried again.
@@ -207,9 +180,19 @@ void RunRestorer::copyAside(std::vector<Ready>& batch) {
 }
 
 int RunRestorer::makeCopy(Ready& ready) {
-  const int error = copyBeside(ready.kept.get(), ready.folder, ready.name, *ready.file, ready.temporary, ready.copy);
-  if (!ready.copy.valid()) ready.temporary.clear();  // never made: nothing to remove
-  return error;
+  // The name the batch recorded is on the manifest; one drawn anew, where a name was taken or none
+  // was recorded, goes there before its file is made.
+  const std::string recorded = ready.temporary;
+  const int fd = createTemporaryFile(ready.folder, ready.temporary, [&](const std::string& name) {
+    return name == recorded || manifest_->append(asideLine(ready.file->index, name)) ? 0 : errno;
+  });
+  if (fd < 0) {
+    ready.temporary.clear();  // never made: nothing to remove
+    return errno;
+  }
+  ready.copy.reset(fd);
+  const int error = copyFileData(ready.kept.get(), ready.file->size, ready.copy.get());
+  return error != 0 ? error : giveAttributes(ready.copy.get(), ready.folder, ready.name, *ready.file);
 }
 
 bool RunRestorer::isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const {
@@ -258,9 +241,7 @@ void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
     if (error == EINVAL) error = move(runFolder_, keptName.c_str(), 0);  // a file system that cannot swap
     // A file system mounted twice is one that renames do not cross: a copy does.
     if (error == EXDEV) {
-      ready.temporary = randomTemporaryName();
-      error = manifest_->append(asideLine(file.index, ready.temporary)) ? makeCopy(ready) : errno;
-      if (!ready.copy.valid()) ready.temporary.clear();
+      error = makeCopy(ready);
       if (error == 0 && ::fdatasync(ready.copy.get()) != 0) error = errno;
     }
     if (error == 0 && ready.copy.valid()) error = move(ready.folder, ready.temporary.c_str(), 0);
@@ -294,7 +275,7 @@ void RunRestorer::flushFolders() {
   for (const Folder& folder : folders_) {
     if (folder.renamedInto) flushes.emplace_back([fd = folder.fd.get()] { ::fsync(fd); });
   }
-  runTogether(flushes);
+  flushTogether(std::move(flushes));
   folders_.clear();
 }
 

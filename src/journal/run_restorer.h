@@ -40,7 +40,8 @@ class RunRestorer {
   // Copies the originals of the batch that go beside their files, once the names they take are
   // on the manifest.
   void copyAside(std::vector<Ready>& batch);
-  // Copies one original beside its file under its recorded temporary name; 0 or an errno.
+  // Copies one original beside its file under a temporary name, its recorded one where it has one,
+  // with the original's attributes; the caller flushes it and renames it over the file. 0 or an errno.
   int makeCopy(Ready& ready);
   bool isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const;
   // An undo cut off before it marked its renames already gave the file its original back.

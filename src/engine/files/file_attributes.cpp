@@ -70,21 +70,25 @@ int copyExtendedAttributes(int from, int to, SetAttributeCall setAttribute) {
 
 }  // namespace
 
-int giveOwner(int fd, uid_t owner, gid_t group, mode_t& mode) {
-  if (::fchown(fd, owner, group) == 0) return 0;
-  if (errno != EPERM) return errno;
-  mode &= ~mode_t{S_ISUID | S_ISGID};
+int giveOwnerThenMode(int fd, uid_t owner, gid_t group, mode_t mode, const std::function<int()>& between) {
+  struct stat now {};
+  if (::fstat(fd, &now) != 0) return errno;
+  if ((now.st_uid != owner || now.st_gid != group) && ::fchown(fd, owner, group) != 0) {
+    if (errno != EPERM) return errno;
+    mode &= ~mode_t{S_ISUID | S_ISGID};
+  }
+  if (between) {
+    if (const int error = between()) return error;
+  }
+  if (::fstat(fd, &now) != 0) return errno;
+  if ((now.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) return errno;
   return 0;
 }
 
 int copyFileAttributes(int from, const struct stat& fromStatus, int to, SetAttributeCall setAttribute) {
-  mode_t mode = fromStatus.st_mode & 07777;
-  // Owner first: a change of owner clears the set-id bits and file capabilities.
-  if (const int error = giveOwner(to, fromStatus.st_uid, fromStatus.st_gid, mode)) return error;
-  if (const int error = copyExtendedAttributes(from, to, setAttribute)) return error;
   // Mode last, so the access list's mask and the group bits agree with the source's.
-  if (::fchmod(to, mode) != 0) return errno;
-  return 0;
+  return giveOwnerThenMode(to, fromStatus.st_uid, fromStatus.st_gid, fromStatus.st_mode & 07777,
+                           [&] { return copyExtendedAttributes(from, to, setAttribute); });
 }
 
 }  // namespace sorvane

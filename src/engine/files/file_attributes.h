@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <sys/stat.h>
 
 namespace sorvane {
@@ -16,9 +17,12 @@ using SetAttributeCall = int (*)(int fd, const char* name, const void* value, st
 // rather than silently widen or narrow access. Returns 0 or an errno.
 int copyFileAttributes(int from, const struct stat& fromStatus, int to, SetAttributeCall setAttribute);
 
-// Gives the file open as `fd` the owner `owner`:`group`. Where the process may not (EPERM), the
-// file stays its current owner's, and `mode`, the mode it is about to get, loses its set-id bits:
-// they would lend that owner's rights, as cp -p knows. Returns 0 or another errno.
-int giveOwner(int fd, uid_t owner, gid_t group, mode_t& mode);
+// Gives the file open as `fd` the owner `owner`:`group`, then does `between` (0 or an errno),
+// then gives it `mode`, the owner and the mode each only where the file's differ, so that a file
+// the user may write but does not own can still get its own back. Owner first: a change of owner
+// clears the set-id bits and file capabilities. Where the process may not give the owner (EPERM),
+// the file stays its current owner's, and `mode` loses its set-id bits: they would lend that
+// owner's rights, as cp -p knows. Returns 0 or another errno.
+int giveOwnerThenMode(int fd, uid_t owner, gid_t group, mode_t mode, const std::function<int()>& between = {});
 
 }  // namespace sorvane

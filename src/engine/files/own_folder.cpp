@@ -1,5 +1,7 @@
 #include "engine/files/own_folder.h"
 
+#include "engine/files/reachable_folder.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -49,10 +51,9 @@ Result<FileToRewrite> withOwnFolder(FileToRewrite file) {
   const auto slash = resolved.find_last_of('/');
   const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
   file.name = slash == std::string::npos ? resolved : resolved.substr(slash + 1);
-  auto folder = std::make_shared<FileDescriptor>(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   // A folder the user may search but not read still holds files to rewrite; it is only not
   // flushed after the swap.
-  if (!folder->valid() && errno == EACCES) folder->reset(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  auto folder = std::make_shared<FileDescriptor>(openFolderToReach(AT_FDCWD, folderPath.c_str()));
   if (!folder->valid()) return failureFromErrno(errno, resolved);
   file.folder = std::move(folder);
   return file;

@@ -10,12 +10,6 @@
 #include <utility>
 
 namespace sorvane {
-namespace {
-
-constexpr int kNameAttempts = 100;
-
-}  // namespace
-
 int createUnnamedFile(int folder) {
   const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd < 0) return -1;
@@ -108,17 +102,14 @@ bool ReplacementFile::create() {
 }
 
 bool ReplacementFile::createNamed() {
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string name = randomTemporaryName();
+  std::string name;
+  temporaryFd_ = createTemporaryFile(folder_, name, [this](const std::string& name) {
     if (journal_) journal_->givingTemporaryName(folder_, name);
-    temporaryFd_ = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (temporaryFd_ >= 0) {
-      temporaryName_ = std::move(name);
-      return true;
-    }
-    if (errno != EEXIST) return failToCreate(errno);
-  }
-  return fail(EEXIST);
+    return 0;
+  });
+  if (temporaryFd_ < 0) return failToCreate(errno);
+  temporaryName_ = std::move(name);
+  return true;
 }
 
 bool ReplacementFile::failToCreate(int error) {

@@ -1,11 +1,15 @@
 #include "engine/files/temporary_name.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <random>
 
 namespace sorvane {
 namespace {
 
 constexpr std::size_t kRandomCharacters = 6;
+// Names are drawn again as long as they are taken, up to this many times.
+constexpr int kNameAttempts = 100;
 
 }  // namespace
 
@@ -17,6 +21,20 @@ std::string randomTemporaryName() {
   std::string name(kTemporaryPrefix);
   for (std::size_t i = 0; i < kRandomCharacters; ++i) name += alphabet[pick(generator)];
   return name.append(kTemporarySuffix);
+}
+
+int createTemporaryFile(int folder, std::string& name, const TemporaryNameAnnounce& announce) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    if (attempt > 0 || name.empty()) name = randomTemporaryName();
+    if (const int error = announce(name)) {
+      errno = error;
+      return -1;
+    }
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 bool isTemporaryName(std::string_view name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,8 +12,17 @@ namespace sorvane {
 inline constexpr std::string_view kTemporaryPrefix = ".sorvane-";
 inline constexpr std::string_view kTemporarySuffix = ".tmp";
 
-// A fresh name; whoever creates the file retries with another where the name is taken.
+// A fresh name, for a file made later by createTemporaryFile.
 std::string randomTemporaryName();
+
+// Told each name before a file is made under it, so that one left by a kill is known; returns 0,
+// or an errno that ends the attempt.
+using TemporaryNameAnnounce = std::function<int(const std::string& name)>;
+
+// Makes a new file of its own in `folder`, open for writing only, mode 0600: under `name` if it
+// holds one, else under a fresh name, and under another fresh one each time the name is taken.
+// `name` ends holding the name tried last. The descriptor, or -1 with errno set.
+int createTemporaryFile(int folder, std::string& name, const TemporaryNameAnnounce& announce);
 
 bool isTemporaryName(std::string_view name);
 

@@ -1,7 +1,7 @@
 #include "engine/run/batch_publisher.h"
 
+#include "engine/files/worker_pool.h"
 #include "engine/files/yielder.h"
-#include "engine/run/worker_pool.h"
 #include "engine/text/encoded_terms.h"
 
 #include <algorithm>
@@ -12,10 +12,6 @@
 
 namespace sorvane {
 namespace {
-
-// Files and folders are flushed on these: a flush waits on the disk, which takes several at once
-// about as fast as one.
-constexpr int kFlushThreads = 4;
 
 // Small files are handed to the helpers, and given back, in groups: one hand-over and one wake-up
 // of the run's thread for many files. A group is small enough that, within the read-ahead bound,

@@ -9,6 +9,10 @@
 
 namespace sorvane {
 
+// Files and folders are flushed on this many threads, by a run and by undo: a flush waits on the
+// disk, which takes several at once about as fast as one.
+inline constexpr int kFlushThreads = 4;
+
 // A fixed set of threads that run tasks in the order they were handed in. Going away, it lets
 // the tasks handed in so far finish.
 class WorkerPool {

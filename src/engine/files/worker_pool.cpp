@@ -1,4 +1,4 @@
-#include "engine/run/worker_pool.h"
+#include "engine/files/worker_pool.h"
 
 namespace sorvane {
 
