@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/files/files_per_batch.h"
 #include "engine/files/replacement_file.h"
 #include "engine/files/run_journal.h"
 #include "engine/files/yielder.h"
@@ -16,7 +17,7 @@ namespace sorvane {
 // few descriptors until it is in place. Files without an occurrence hold none, and wait for
 // the files before them in far greater numbers.
 struct BatchLimits {
-  std::size_t files = 64;
+  std::size_t files = kFilesPerBatch;
   std::uint64_t bytes = std::uint64_t{64} << 20;
   std::size_t unchangedFiles = 4096;
 };

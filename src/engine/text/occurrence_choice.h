@@ -18,7 +18,6 @@ class OccurrenceChoice {
   void drop(std::int64_t index);
   // Drops every occurrence from `first` on, however many the file holds.
   void dropFrom(std::int64_t first) { dropsFrom_ = std::min(dropsFrom_, std::max<std::int64_t>(first, 0)); }
-  bool dropsAny() const { return !dropped_.empty() || dropsFrom_ != kNone; }
 
   // Asks about the occurrences in the order a run meets them, index after index, from 0. Cheap
   // enough to ask for every occurrence of a file that holds millions.
