@@ -132,7 +132,7 @@ void RunRecorder::makeKeptDurable() {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
 }
 
-void RunRecorder::putInPlace(int number, const timespec& changed) {
+void RunRecorder::recordPlaced(int number, const timespec& changed) {
   if (number <= 0 || static_cast<std::size_t>(number) > attempts_.size()) return;
   const Attempt& attempt = attempts_[static_cast<std::size_t>(number) - 1];
   if (!attempt.unkept.empty() && report_) report_(attempt.unkept);

@@ -60,7 +60,7 @@ class RunRecorder final : public RunJournal {
   int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
                    const std::string& temporaryName) override;
   void makeKeptDurable() override;
-  void putInPlace(int record, const timespec& changed) override;
+  void recordPlaced(int record, const timespec& changed) override;
   void runEnded(std::int64_t replacements, std::int64_t filesReplaced) override;
 
  private:

@@ -118,7 +118,7 @@ void RunRestorer::restore(const std::vector<const FileRecord*>& files, ManifestF
         copies.emplace_back([&ready] { ready.error = ::fdatasync(ready.copy.get()) == 0 ? 0 : errno; });
     }
     flushTogether(std::move(copies));
-    for (Ready& ready : batch) putInPlace(ready, marks);
+    for (Ready& ready : batch) renameBack(ready, marks);
     flushFolders();
     // Marked once the renames are durable: a file marked restored is never tried again.
     if (manifest && !marks.empty() && (!manifest->append(marks) || ::fdatasync(manifest->descriptor()) != 0) &&
@@ -224,7 +224,7 @@ bool RunRestorer::wasPutBack(const struct stat& now, const FileRecord& file, int
   return live.valid() && original.valid() && sameFileData(live.get(), original.get(), file.size);
 }
 
-void RunRestorer::putInPlace(Ready& ready, std::string& marks) {
+void RunRestorer::renameBack(Ready& ready, std::string& marks) {
   const FileRecord& file = *ready.file;
   const std::string keptName = std::to_string(file.index);
   const auto move = [&](int from, const char* name, unsigned int flags) {

@@ -46,7 +46,8 @@ class RunRestorer {
   bool isAsTheRunLeftIt(const struct stat& now, const FileRecord& file) const;
   // An undo cut off before it marked its renames already gave the file its original back.
   bool wasPutBack(const struct stat& now, const FileRecord& file, int folder, const std::string& name) const;
-  void putInPlace(Ready& ready, std::string& marks);
+  // Renames the flushed original (its link or copy) back over the file, and notes the mark for it.
+  void renameBack(Ready& ready, std::string& marks);
   int folderOf(const std::string& path, std::string& name);
   void flushFolders();
   void leaveAlone(const FileRecord& file, std::string reason, bool mayPass = false);

@@ -175,7 +175,7 @@ Status ReplacementFile::publish() {
     struct stat placed {};
     const bool ours = ::fstatat(folder_, name_.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
                       placed.st_dev == written_.device && placed.st_ino == written_.inode;
-    journal_->putInPlace(attempt_, ours ? placed.st_ctim : timespec{});
+    journal_->recordPlaced(attempt_, ours ? placed.st_ctim : timespec{});
   }
   return succeeded();
 }

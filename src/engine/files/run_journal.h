@@ -33,7 +33,7 @@ class RunJournal {
   // Called once the new content is written, before it is flushed, in run order: keeps the
   // original and its record. `replacement` is the new content's, taken before its rename. Their
   // writes go to disk with the new content's flush where the file system allows. Returns the
-  // number putInPlace is to be given for this attempt. `temporaryName` is the name the new
+  // number recordPlaced is to be given for this attempt. `temporaryName` is the name the new
   // content holds, or is to be given, beside the original until its rename.
   virtual int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
                            const std::string& temporaryName) = 0;
@@ -43,7 +43,7 @@ class RunJournal {
   // The file kept as `attempt` took its new content's place, where its status-change time is
   // `changed`. An attempt never put in place (a failed flush, a stop, a retried first attempt)
   // is no part of the run once it ends.
-  virtual void putInPlace(int attempt, const timespec& changed) = 0;
+  virtual void recordPlaced(int attempt, const timespec& changed) = 0;
   // `filesReplaced` counts the files put in place: a file kept but then not renamed (its flush
   // failed, or the run was stopped) is not among them.
   virtual void runEnded(std::int64_t replacements, std::int64_t filesReplaced) = 0;

@@ -36,7 +36,7 @@ class RecordingJournal final : public RunJournal {
     return 1;
   }
   void makeKeptDurable() override { record("durable"); }
-  void putInPlace(int, const timespec&) override {}
+  void recordPlaced(int, const timespec&) override {}
   void runEnded(std::int64_t, std::int64_t) override {}
 };
 
