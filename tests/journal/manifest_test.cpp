@@ -14,7 +14,8 @@ std::string everyByte() {
 }
 
 // Terms and paths of any bytes, the empty text among them, read back as they were written; a run
-// that has ended holds only the files that took their place.
+// that has ended holds only the files that took their place, unless its journal's format predates
+// the marks.
 TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
   // Every byte a name may hold: all but NUL and the slash.
   std::string path = "/d/" + everyByte().substr(1);
@@ -26,7 +27,7 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
     for (const int index : {1, 2})
       manifest += journal::fileLine({.index = index, .path = path, .kept = journal::Kept::Link}) +
                   journal::asideLine(index, text);
-    manifest += journal::placedLine(2, {1700000001, 7}) + journal::endLine(3, 1) +
+    manifest += journal::temporaryLine(path + "/.t") + journal::placedLine(2, {1700000001, 7}) + journal::endLine(3, 1) +
                 journal::restoredLine(2, {1700000003, 9}) + journal::triedLine({1700000002, 0});
     const auto read = journal::parseManifest(manifest);
     ASSERT_TRUE(read) << manifest;
@@ -36,9 +37,13 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
     EXPECT_EQ(std::tuple(file.index, file.path, file.placedChange.value_or(timespec{}).tv_nsec,
                          file.restored.value_or(timespec{}).tv_nsec, file.aside, read->cutOff),
               std::tuple(2, path, 7, 9, std::vector<std::string>{text}, false));
+    EXPECT_EQ(read->temporaries, std::vector<std::string>{path + "/.t"});
     // Cut off before its end, a run keeps every record: undo tells which took their place.
     const auto cut = journal::parseManifest(manifest.substr(0, manifest.find("end ")));
     EXPECT_EQ(std::pair(cut->files.size(), cut->cutOff), std::pair(std::size_t{2}, true));
+    // The first format marked no placing: every file of a run that ended in it took its place.
+    const auto first = journal::parseManifest("sorvane-journal 1" + manifest.substr(manifest.find('\n')));
+    EXPECT_EQ(first->files.size(), 2u);
   }
 }
 
