@@ -65,7 +65,7 @@ void PreviewSearch::search() {
     for (int i = 0; !stopped && i < list->count(); ++i) stopped = !searchFile(FileToRewrite::named(list->item(i)));
   } else if (const auto* folder = std::get_if<FolderRun>(&request_.over)) {
     FolderSearch visitor(*this);
-    stopped = !walkFolders(*folder, options_.readEntry, visitor);
+    stopped = !walkFolders(*folder, options_.calls->readEntry, visitor);
   }
   const std::lock_guard lock(mutex_);
   endedEarly_ = stopped;

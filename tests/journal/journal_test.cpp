@@ -210,7 +210,9 @@ class Journal : public ::testing::Test {
     host.replace = "new";
     if (script) script(host);
     options.journal = &recorder;
-    options.swap.flushData = &watchedDataFlush;
+    RunCalls calls = *options.calls;
+    calls.swap.flushData = &watchedDataFlush;
+    options.calls = &calls;
     ReplaceCommand(host, options).cmdReplace_Click();
   }
   void TearDown() override { onDataFlush = nullptr; }
@@ -307,8 +309,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
       return 0;
     };
     RunRecorder recorder(state.path(), "test", {}, {&watchedLink, &watchedFlush});
-    const EngineOptions options{.swap = {.rename = &recordedRename, .flushFolder = &watchedFolderFlush}, .jobs = jobs,
-                                .batch = {.files = static_cast<std::size_t>(batchFiles)}};
+    const RunCalls calls{.swap = {.rename = &recordedRename, .flushFolder = &watchedFolderFlush}};
+    const EngineOptions options{.jobs = jobs, .batch = {.files = static_cast<std::size_t>(batchFiles)}, .calls = &calls};
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
         [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
@@ -620,7 +622,8 @@ TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
     writeFile(a, "old");
     writeFile(b, "old");
     RunRecorder recorder(state.path(), "test");
-    inKilledChild([&] { run(recorder, {b, a}, {.swap = {.rename = &killedOnSecondRename}}); });
+    const RunCalls calls{.swap = {.rename = &killedOnSecondRename}};
+    inKilledChild([&] { run(recorder, {b, a}, {.calls = &calls}); });
     ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
     // Counted by the files it put in place, not by its records.
     EXPECT_EQ(journal::texts::historyLine(*kept().at(0).record, false).substr(19),
@@ -637,7 +640,8 @@ TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
     writeFile(a, "old");
     writeFile(b, "old");
     RunRecorder recorder(state.path(), "test");
-    inKilledChild([&] { run(recorder, {b, a}, {.swap = {.createUnnamed = &namedAndKilledOnSecond}, .jobs = 2}); });
+    const RunCalls calls{.swap = {.createUnnamed = &namedAndKilledOnSecond}};
+    inKilledChild([&] { run(recorder, {b, a}, {.jobs = 2, .calls = &calls}); });
     ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
     if (undo)
       undoLastRun(state.path());

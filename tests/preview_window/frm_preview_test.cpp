@@ -226,7 +226,8 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   const RunRequest request{"old", "new", CompareMode::Text, FolderRun{folder / "tree", "*.*", true}, false};
   EngineOptions options;
   options.yieldInterval = std::chrono::nanoseconds(0);
-  options.readEntry = &heldReadEntry;
+  const RunCalls calls{.swap = {}, .readEntry = &heldReadEntry};
+  options.calls = &calls;
   const struct Release {
     ~Release() { listingHeld = false; }
   } release;

@@ -58,7 +58,7 @@ BatchPublisher::BatchPublisher(const EngineOptions& options, bool dryRun, Encode
     : options_(options),
       yielder_(yielder),
       host_(host),
-      job_{terms, dryRun, options.bufferCapacity, options.swap, WriteTuning{}, dryRun ? nullptr : options.journal},
+      job_{terms, dryRun, options.bufferCapacity, options.calls->swap, WriteTuning{}, dryRun ? nullptr : options.journal},
       groupFiles_(filesPerGroup(options)) {
   if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
   if (!dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
@@ -277,7 +277,7 @@ void BatchPublisher::flushFolders(const std::vector<TouchedFolder>& folders) {
   // All at once: the file system can take them together.
   for (const TouchedFolder& folder : folders) {
     flushers_->run([this, &flushed, fd = folder.fd] {
-      options_.swap.flushFolder(fd);
+      options_.calls->swap.flushFolder(fd);
       {
         const std::lock_guard lock(readyMutex_);
         ++flushed;

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "engine/files/files_per_batch.h"
-#include "engine/files/replacement_file.h"
 #include "engine/files/run_journal.h"
 #include "engine/files/yielder.h"
-#include "engine/run/folder_listing.h"
+#include "engine/run/run_calls.h"
 #include "engine/text/stream_rewriter.h"
 
 #include <chrono>
@@ -26,8 +25,6 @@ struct BatchLimits {
 struct EngineOptions {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
-  SwapCalls swap;
-  ReadEntryCall readEntry = &::readdir;  // how folder runs read folders
   RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
   // 1: files are read and written on the run's own thread, and only flushed on helper threads.
   // More: that many threads read and write files ahead, while the run's thread puts them in
@@ -38,6 +35,7 @@ struct EngineOptions {
   // while it waits.
   std::size_t readAhead = 64;
   BatchLimits batch;
+  const RunCalls* calls = &kSystemCalls;  // tests' own, to watch or fail a call
 };
 
 }  // namespace sorvane

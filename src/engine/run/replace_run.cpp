@@ -102,7 +102,7 @@ void ReplaceRun::overFolder(const FolderRun& folder) {
    private:
     ReplaceRun& run_;
   } visitor(*this);
-  walkFolders(folder, options_.readEntry, visitor);
+  walkFolders(folder, options_.calls->readEntry, visitor);
 }
 
 void ReplaceRun::FindAndReplace(FileToRewrite myFile) {

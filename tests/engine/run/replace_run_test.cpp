@@ -103,11 +103,12 @@ class ReplaceRun : public ::testing::Test {
     host.messages.clear();
     host.calls.clear();
     host.unlistedFolders.clear();
-    const EngineOptions options{
-        .bufferCapacity = 8,
-        .yieldInterval = yieldOften ? std::chrono::nanoseconds(0) : Yielder::kDefaultInterval,
+    const RunCalls calls{
         .swap = {.flushData = &flakyDataFlush, .rename = &recordingRename, .flushFolder = &recordingFolderFlush},
-        .readEntry = readEntry, .journal = &journal, .jobs = jobs, .batch = {}};
+        .readEntry = readEntry};
+    const EngineOptions options{.bufferCapacity = 8,
+                                .yieldInterval = yieldOften ? std::chrono::nanoseconds(0) : Yielder::kDefaultInterval,
+                                .journal = &journal, .jobs = jobs, .batch = {}, .calls = &calls};
     ReplaceCommand engine(host, options);
     chosen ? engine.replacePreviewed(*chosen) : engine.cmdReplace_Click();
     abandoned = engine.outcome().abandoned;
@@ -336,8 +337,9 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
     for (int i = 0; i < 10; ++i) paths.push_back(file(std::to_string(i) + ".txt", "old"));
     events.clear();
     gateOpen = false;
-    const EngineOptions options{.swap = {.createUnnamed = &gatedCreateUnnamed}, .journal = &journal, .jobs = 2,
-                                .readAhead = readAhead, .batch = {.files = batchFiles}};
+    const RunCalls calls{.swap = {.createUnnamed = &gatedCreateUnnamed}};
+    const EngineOptions options{.journal = &journal, .jobs = 2, .readAhead = readAhead,
+                                .batch = {.files = batchFiles}, .calls = &calls};
     EncodedTerms terms("old", "new", CompareMode::Binary);
     Yielder yielder([] { return true; });
     GateOpeningRun batchHost;
