@@ -61,7 +61,7 @@ void CliRunEvents::reportFailure(const std::string& path, const Failure& failure
       << std::flush;
 }
 
-void CliRunEvents::journalReport(const std::string& report) {
+void CliRunEvents::journalSaid(const std::string& report) {
   progress_.erase();
   printLine(err_, "sorvane-cli: undo journal: " + report) << std::flush;
 }

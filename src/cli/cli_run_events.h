@@ -31,7 +31,7 @@ class CliRunEvents final : public RunEvents {
   bool anyFailure() const { return anyFailure_; }
   // What the undo journal says: its own failure, or a file it cannot take back. The run's
   // outcome stays as it is.
-  void journalReport(const std::string& report);
+  void journalSaid(const std::string& report) override;
   // Clears the progress line before the program prints a line of its own.
   void eraseProgress() { progress_.erase(); }
 

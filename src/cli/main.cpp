@@ -60,7 +60,6 @@ int main(int argc, char** argv) {
   std::optional<journal::RunRecorder> recorder;
   if (!options->noUndo) {
     recorder.emplace(stateHome, "sorvane-cli");
-    recorder->onFailure([&events](const std::string& report) { events.journalReport(report); });
     engineOptions.journal = &*recorder;
   }
   const RunOutcome outcome = ReplaceRun(engineOptions).run(requestOf(*options), events);

@@ -43,9 +43,11 @@ RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLim
 
 RunRecorder::~RunRecorder() { closeRun(); }
 
-void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) {
+void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
+                             std::function<void(const std::string&)> tell) {
   const std::lock_guard lock(lock_);
   closeRun();
+  report_ = std::move(tell);
   run_ = RunRecord{};
   ::clock_gettime(CLOCK_REALTIME, &run_.started);
   run_.frontEnd = frontEnd_;

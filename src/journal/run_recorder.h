@@ -51,11 +51,8 @@ class RunRecorder final : public RunJournal {
   RunRecorder(const RunRecorder&) = delete;  // holds a run's folder locked
   RunRecorder& operator=(const RunRecorder&) = delete;
 
-  // Told once when the journal fails during a run, and once of each file put in place that
-  // cannot be taken back; the run goes on.
-  void onFailure(std::function<void(const std::string&)> report) { report_ = std::move(report); }
-
-  void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) override;
+  void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
+                  std::function<void(const std::string&)> tell) override;
   void givingTemporaryName(int folder, const std::string& name) override;
   int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
                    const std::string& temporaryName) override;

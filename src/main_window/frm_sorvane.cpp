@@ -71,10 +71,7 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
   placeWidgets(widgets_, geometry_);
   replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
-  if (journal_ != nullptr) {
-    engineOptions.journal = journal_;
-    journal_->onFailure([this](const std::string& report) { notes_.journalSaid(report); });
-  }
+  engineOptions.journal = journal_;
   replaceCommand_ = std::make_unique<ReplaceCommand>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
@@ -85,7 +82,6 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
 }
 
 frmSorvane::~frmSorvane() {
-  if (journal_ != nullptr) journal_->onFailure(nullptr);
 }
 
 void frmSorvane::connectHandlers() {

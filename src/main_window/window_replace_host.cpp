@@ -84,6 +84,9 @@ void WindowReplaceHost::fileDone(const std::string& fileName, std::int64_t repla
   progress_->fileDone(platform::shownPath(fileName), replacements);
 }
 
+// Said once the run has been reported.
+void WindowReplaceHost::journalSaid(const std::string& report) { window_.notes_.journalSaid(report); }
+
 // Before the report: the report is the run's last word.
 void WindowReplaceHost::runEnds() { progress_.reset(); }
 

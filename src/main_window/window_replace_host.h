@@ -49,6 +49,7 @@ class WindowReplaceHost final : public ReplaceHost {
   void runBegins(int files) override;
   void folderNotListed(const std::string& folder, const Failure& failure) override;
   void fileDone(const std::string& fileName, std::int64_t replacements) override;
+  void journalSaid(const std::string& report) override;
   void runEnds() override;
   void refreshFolderFiles() override;
   void focusFind() override;

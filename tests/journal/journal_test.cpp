@@ -214,7 +214,9 @@ class Journal : public ::testing::Test {
     calls.swap.flushData = &watchedDataFlush;
     options.calls = &calls;
     ReplaceCommand(host, options).cmdReplace_Click();
+    journalSaid = host.journalReports;
   }
+  std::vector<std::string> journalSaid;  // by the last run
   void TearDown() override { onDataFlush = nullptr; }
   std::string runFolder() const { return runsFolder() + "/" + namesIn(runsFolder()).back(); }
 
@@ -402,7 +404,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
 
   // Another process's run, still writing: it holds its folder's lock all along.
   RunRecorder concurrent(state.path(), "other", limits);
-  concurrent.runStarted("old", "new", CompareMode::Binary);
+  concurrent.runStarted("old", "new", CompareMode::Binary, {});
   const std::string busy = folder / "busy.txt";
   const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
   const FileDescriptor file(::open(busy.c_str(), O_RDONLY));
@@ -413,8 +415,6 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   fs::create_directory(runsFolder() + "/.gone-killed");  // as a deletion cut off leaves it
   RunRecorder recorder(state.path(), "test", limits,
                        {.lock = &lockTriedByAnother, .readRun = &countedRead, .removePutAway = &removalNoted});
-  std::vector<std::string> reports;
-  recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
   for (int i = 0; i < 5; ++i) run(recorder, {folder / ("small" + std::to_string(i) + ".txt")});
   EXPECT_EQ(freedWhilePruning, std::vector<std::string>{}) << "pruning let go of a run before it was done with it";
   // Only the run in progress is read whole; the pruned ones wait, untouched, for their deletion.
@@ -436,7 +436,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
   const auto largeBefore = fileState(large);
   run(recorder, {big, large});
   EXPECT_EQ(readFile(big), "new" + std::string(2 * limit, 'b'));
-  EXPECT_EQ(reports, std::vector<std::string>{big + ": cannot be taken back (no room for its original within the "
+  EXPECT_EQ(journalSaid, std::vector<std::string>{big + ": cannot be taken back (no room for its original within the "
                                                     "journal's limit)"});
   runs = kept();
   ASSERT_EQ(runs.size(), 2u);
@@ -527,8 +527,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
       return 0;
     };
     RunRecorder recorder(state.path(), "test", {}, calls);
-    std::vector<std::string> reports;
-    recorder.onFailure([&](const std::string& report) { reports.push_back(report); });
+    const std::vector<std::string>& reports = journalSaid;
     run(recorder, {a, b, c}, {}, [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
     Files named;
     for (const std::string& path : {a, b, c})

@@ -48,6 +48,7 @@ class ScriptedHost final : public ReplaceHost {
   std::vector<ShownMessage> messages;
   std::vector<std::string> calls;  // DisableControls, EnableControls, refresh, focus
   std::vector<std::string> unlistedFolders;  // each as "PATH (number)"
+  std::vector<std::string> journalReports;
 
   bool fileFrameVisible() const override { return fileMode; }
   bool folderFrameVisible() const override { return folderMode; }
@@ -71,6 +72,7 @@ class ScriptedHost final : public ReplaceHost {
     answers.pop_front();
     return answer;
   }
+  void journalSaid(const std::string& report) override { journalReports.push_back(report); }
   void folderNotListed(const std::string& folder, const Failure& failure) override {
     unlistedFolders.push_back(folder + " (" + std::to_string(failure.number) + ")");
   }

@@ -4,6 +4,7 @@
 #include "vocabulary/vocabulary.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 
@@ -25,7 +26,10 @@ class RunJournal {
  public:
   virtual ~RunJournal() = default;
 
-  virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode) = 0;
+  // `tell` is told, on the run's thread, once when the journal fails during the run, and once
+  // of each file put in place that cannot be taken back; the run goes on.
+  virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
+                          std::function<void(const std::string&)> tell) = 0;
   // Called from any thread, before a new content takes a name of its own from its start, as on
   // a file system without unnamed files: `name` in the folder open as `folder`. Its original is
   // kept only later, and a kill meanwhile must leave no name the journal does not know.

@@ -51,7 +51,10 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
   batches_ = std::make_unique<BatchPublisher>(options_, request.dryRun, *terms_, *yielder_,
                                               static_cast<BatchHost&>(*this));
   RunJournal* journal = request.dryRun ? nullptr : options_.journal;
-  if (journal) journal->runStarted(strFindTerm, strReplaceTerm, nCompare);
+  if (journal)
+    journal->runStarted(strFindTerm, strReplaceTerm, nCompare, [this](const std::string& report) {
+      if (events_) events_->journalSaid(report);
+    });
 
   int files = 0;
   if (const auto* list = std::get_if<FileList>(&request.over)) files = list->count();

@@ -34,6 +34,8 @@ class RunEvents {
   virtual void stoppedByFailure(std::int64_t replacements) = 0;
   // A folder of a walk could not be listed, so its files and folders are passed over.
   virtual void folderNotListed(const std::string& /*folder*/, const Failure& /*failure*/) {}
+  // What the undo journal says: its own failure, or a file it cannot take back. The run goes on.
+  virtual void journalSaid(const std::string& /*report*/) {}
   // Lets whoever started the run take its pending events (repaint, resize, a close request, a
   // Stop), now and then during the run.
   virtual RunCourse takeEvents() = 0;
