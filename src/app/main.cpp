@@ -6,7 +6,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(sorvane::kApplicationTitle));
 
   sorvane::platform::QtMessageBoxes messageBoxes;
-  sorvane::platform::QtProgressWindow undoProgress(nullptr);  // no main window to belong to
+  sorvane::platform::QtTaskProgress undoProgress(nullptr);  // no main window to belong to
   if (const std::optional<int> status = sorvane::app::undoFromLauncher(
           QApplication::arguments(), messageBoxes, undoProgress, sorvane::journal::defaultStateHome()))
     return *status;

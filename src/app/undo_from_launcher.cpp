@@ -5,7 +5,7 @@
 namespace sorvane::app {
 
 std::optional<int> undoFromLauncher(const QStringList& arguments, platform::MessageBoxes& messageBoxes,
-                                    platform::ProgressWindow& progress, const std::string& stateHome) {
+                                    platform::TaskProgress& progress, const std::string& stateHome) {
   if (!arguments.contains(QStringLiteral("--undo-last-run"))) return std::nullopt;
   const journal::UndoOutcome outcome = ui::undoNewestRun(nullptr, messageBoxes, progress, stateHome);
   return outcome.complete() ? 0 : 1;

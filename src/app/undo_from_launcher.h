@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/message_boxes.h"
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 
 #include <QStringList>
 #include <optional>
@@ -15,6 +15,6 @@ namespace sorvane::app {
 // main window. Returns the exit status (1 when the answer is No), or nothing when the
 // arguments ask for the window.
 std::optional<int> undoFromLauncher(const QStringList& arguments, platform::MessageBoxes& messageBoxes,
-                                    platform::ProgressWindow& progress, const std::string& stateHome);
+                                    platform::TaskProgress& progress, const std::string& stateHome);
 
 }  // namespace sorvane::app

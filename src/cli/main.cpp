@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   std::optional<journal::RunRecorder> recorder;
   if (!options->noUndo) {
     recorder.emplace(stateHome, "sorvane-cli");
-    engineOptions.journal = &*recorder;
+    engineOptions.undoRecord = &*recorder;
   }
   const RunOutcome outcome = ReplaceRun(engineOptions).run(requestOf(*options), events);
   events.eraseProgress();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/files/run_journal.h"
+#include "engine/files/undo_record.h"
 
 #include <cstdint>
 #include <ctime>

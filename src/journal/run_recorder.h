@@ -3,7 +3,7 @@
 #include "engine/files/file_copy.h"
 #include "engine/files/file_descriptor.h"
 #include "engine/files/replacement_file.h"
-#include "engine/files/run_journal.h"
+#include "engine/files/undo_record.h"
 #include "journal/journal_folder.h"
 #include "journal/manifest.h"
 #include "journal/manifest_file.h"
@@ -44,7 +44,7 @@ struct JournalCalls {
 // locked until it is put out of the way, to be deleted off the run's path. Each original is hard-linked into the run's folder, which costs no
 // copy; where that is impossible it is copied within the size limit. Its record is durable
 // before the original loses its name. A retried file keeps one record, its last attempt's.
-class RunRecorder final : public RunJournal {
+class RunRecorder final : public UndoRecord {
  public:
   RunRecorder(std::string stateHome, std::string frontEnd, JournalLimits limits = {}, JournalCalls calls = {});
   ~RunRecorder() override;

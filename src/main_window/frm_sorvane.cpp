@@ -15,7 +15,7 @@
 #include "platform/help_file.h"
 #include "platform/message_boxes.h"
 #include "platform/mouse_pointer.h"
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 #include "viewer/file_viewer.h"
 
 #include <QButtonGroup>
@@ -71,7 +71,7 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   resize(toPixels(kDesignedClientWidth), toPixels(kDesignedClientHeight));
   placeWidgets(widgets_, geometry_);
   replaceHost_ = std::make_unique<WindowReplaceHost>(*this);
-  engineOptions.journal = journal_;
+  engineOptions.undoRecord = journal_;
   replaceCommand_ = std::make_unique<ReplaceCommand>(*replaceHost_, engineOptions);
   fileList_ = std::make_unique<file_selection::FileListCommands>(*widgets_.lstFiles, CommonDialog1, store, services);
   file_selection::FolderTarget& folderTarget = *this;
@@ -205,7 +205,7 @@ void frmSorvane::replaceAndTell(const std::function<void()>& replace) {
 
 void frmSorvane::cmdUndo_Click() {
   DisableControls();
-  platform::QtProgressWindow progress(this);
+  platform::QtTaskProgress progress(this);
   undoNewestRun(this, services_.messageBoxes, progress, journalHome_);
   EnableControls();
 }

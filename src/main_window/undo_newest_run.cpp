@@ -2,12 +2,12 @@
 
 #include "journal/journal_texts.h"
 #include "platform/message_boxes.h"
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 
 namespace sorvane::ui {
 
 journal::UndoOutcome undoNewestRun(QWidget* parent, platform::MessageBoxes& messageBoxes,
-                                   platform::ProgressWindow& progress, const std::string& stateHome) {
+                                   platform::TaskProgress& progress, const std::string& stateHome) {
   const QString title = QString::fromLatin1(kApplicationTitle);
   journal::UndoOutcome outcome;
   if (std::optional<journal::RunToUndo> run = journal::RunToUndo::choose(stateHome, outcome)) {

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace sorvane::platform {
 class MessageBoxes;
-class ProgressWindow;
+class TaskProgress;
 }  // namespace sorvane::platform
 
 namespace sorvane::ui {
@@ -18,6 +18,6 @@ namespace sorvane::ui {
 // when it takes long, and a box says how it went. Returns the outcome; its kind is NothingToUndo
 // and nothing is shown after the question when the answer is No.
 journal::UndoOutcome undoNewestRun(QWidget* parent, platform::MessageBoxes& messageBoxes,
-                                   platform::ProgressWindow& progress, const std::string& stateHome);
+                                   platform::TaskProgress& progress, const std::string& stateHome);
 
 }  // namespace sorvane::ui

@@ -3,7 +3,7 @@
 #include "main_window/check_value.h"
 #include "main_window/folder_views.h"
 #include "main_window/frm_sorvane.h"
-#include "main_window/run_progress.h"
+#include "main_window/replace_progress.h"
 #include "main_window/term_box.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
@@ -72,7 +72,7 @@ RunCourse WindowReplaceHost::takeEvents() {
 void WindowReplaceHost::runBegins(int files) {
   stopPressed_ = false;
   window_.runBegan_ = true;
-  progress_ = std::make_unique<RunProgress>(window_, files, [this] { stopPressed_ = true; });
+  progress_ = std::make_unique<ReplaceProgress>(window_, files, [this] { stopPressed_ = true; });
 }
 
 // Named once the run has been reported.

@@ -11,7 +11,7 @@ class QComboBox;
 namespace sorvane::ui {
 
 class frmSorvane;
-class RunProgress;
+class ReplaceProgress;
 
 // A recent-term list kept in the items of an editable combo box.
 class ComboTermList final : public RecentTermList {
@@ -66,7 +66,7 @@ class WindowReplaceHost final : public ReplaceHost {
   ComboTermList replaceTerms_;
   bool closing_ = false;
   bool stopPressed_ = false;
-  std::unique_ptr<RunProgress> progress_;  // while a run is under way
+  std::unique_ptr<ReplaceProgress> progress_;  // while a run is under way
 };
 
 }  // namespace sorvane::ui

@@ -19,7 +19,7 @@ TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent
   writeFile(b, "new b, edited");
   const std::string firstRun = state / "sorvane/runs/" + namesIn(state / "sorvane/runs").at(1);  // after the lock
   ScriptedMessageBoxes boxes;
-  RecordingProgressWindow progress;
+  RecordingTaskProgress progress;
 
   EXPECT_EQ(app::undoFromLauncher({"sorvane"}, boxes, progress, state.path()), std::nullopt);
   EXPECT_TRUE(boxes.shown.empty());

@@ -209,7 +209,7 @@ class Journal : public ::testing::Test {
     host.find = "old";
     host.replace = "new";
     if (script) script(host);
-    options.journal = &recorder;
+    options.undoRecord = &recorder;
     RunCalls calls = *options.calls;
     calls.swap.flushData = &watchedDataFlush;
     options.calls = &calls;
@@ -249,7 +249,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
       if (how.starts_with("changed")) writeFile(changing, readFile(changing) + "+");
       return how == "flush failed" ? EIO : 0;
     };
-    const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .journal = &recorder};
+    const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .undoRecord = &recorder};
     ScriptedHost dryRunEvents;
     if (how == "dry run")
       ReplaceRun(options).run({"old", "new", CompareMode::Binary, FileList::of({changing}), true}, dryRunEvents);

@@ -5,7 +5,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_engine.h"
 #include "platform/message_boxes.h"
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 #include "platform/services.h"
 #include "qt_printers.h"
 
@@ -36,7 +36,7 @@ class ScriptedMessageBoxes final : public platform::MessageBoxes {
 };
 
 // A progress window that notes what it was told.
-class RecordingProgressWindow final : public platform::ProgressWindow {
+class RecordingTaskProgress final : public platform::TaskProgress {
  public:
   int total = -1, done = -1;
   bool open = false;

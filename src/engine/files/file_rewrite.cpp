@@ -115,7 +115,7 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
 
   auto replacement =
       std::make_unique<ReplacementFile>(folder, file.name, file.path, source->descriptor(), source->openedStatus(),
-                                        *text.replacement(), job.swap, job.writing, yielder, job.journal);
+                                        *text.replacement(), job.swap, job.writing, yielder, job.undoRecord);
   if (!text.run(*replacement, file.chosen) || !replacement->finishWriting())
     return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), file.path));
   if (text.occurrences() == 0) return counted(0);
@@ -130,7 +130,7 @@ Result<PreparedRewrite> rewriteFile(FileToRewrite& file, const RewriteJob& job, 
   PreparedRewrite& rewrite = prepared.value();
   rewrite.keepOriginal(file);
   if (Status flushed = rewrite.flush(); !flushed.ok()) return Result<PreparedRewrite>::endedAs(flushed);
-  if (job.journal && rewrite.replaces()) job.journal->makeKeptDurable();
+  if (job.undoRecord && rewrite.replaces()) job.undoRecord->makeKeptDurable();
   if (Status published = rewrite.publish(); !published.ok()) return Result<PreparedRewrite>::endedAs(published);
   return prepared;
 }

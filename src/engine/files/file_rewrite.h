@@ -5,7 +5,7 @@
 #include "engine/files/file_fingerprint.h"
 #include "engine/files/replacement_file.h"
 #include "engine/files/rewrite_result.h"
-#include "engine/files/run_journal.h"
+#include "engine/files/undo_record.h"
 #include "engine/text/encoded_terms.h"
 #include "engine/text/occurrence_choice.h"
 #include "engine/text/rewrite_buffers.h"
@@ -29,7 +29,7 @@ struct RewriteJob {
   SwapCalls swap;
   WriteTuning writing;
   // Keeps the originals; prepareRewrite() only tells it of the temporary names it gives.
-  RunJournal* journal = nullptr;
+  UndoRecord* undoRecord = nullptr;
 };
 
 // A file to rewrite: a path as the user named it, or a name in a folder that a walk holds open,

@@ -24,7 +24,7 @@ int createUnnamedFile(int folder) {
 
 ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
                                  const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls,
-                                 const WriteTuning& tuning, Yielder& yielder, RunJournal* journal)
+                                 const WriteTuning& tuning, Yielder& yielder, UndoRecord* undoRecord)
     : folder_(folder),
       name_(std::move(name)),
       path_(std::move(path)),
@@ -34,7 +34,7 @@ ReplacementFile::ReplacementFile(int folder, std::string name, std::string path,
       calls_(calls),
       tuning_(tuning),
       yielder_(yielder),
-      journal_(journal),
+      undoRecord_(undoRecord),
       // A hole takes at least one block.
       kernelCopyFrom_(sourceStatus.st_blocks * 512 < sourceStatus.st_size
                           ? std::min<std::uint64_t>(tuning.kernelCopyFrom, sourceStatus.st_blksize)
@@ -104,7 +104,7 @@ bool ReplacementFile::create() {
 bool ReplacementFile::createNamed() {
   std::string name;
   temporaryFd_ = createTemporaryFile(folder_, name, [this](const std::string& name) {
-    if (journal_) journal_->givingTemporaryName(folder_, name);
+    if (undoRecord_) undoRecord_->givingTemporaryName(folder_, name);
     return 0;
   });
   if (temporaryFd_ < 0) return failToCreate(errno);
@@ -149,8 +149,8 @@ Status ReplacementFile::seal() {
 }
 
 bool ReplacementFile::keepOriginal() {
-  if (!journal_) return false;
-  attempt_ = journal_->keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_,
+  if (!undoRecord_) return false;
+  attempt_ = undoRecord_->keepOriginal({folder_, name_, path_, sourceFd_, sourceStatus_}, written_,
                                   temporaryName_.empty() ? plannedName_ : temporaryName_);
   return true;
 }
@@ -169,13 +169,13 @@ Status ReplacementFile::publish() {
   const int fd = std::exchange(temporaryFd_, -1);
   if (::close(fd) != 0) return failed(errno);
   if (Status swapped = swapIn(); !swapped.ok()) return swapped;
-  if (journal_) {
+  if (undoRecord_) {
     // The rename set the status-change time. Another file under the name by now gets none, so
     // undo finds the file changed and leaves it alone.
     struct stat placed {};
     const bool ours = ::fstatat(folder_, name_.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
                       placed.st_dev == written_.device && placed.st_ino == written_.inode;
-    journal_->recordPlaced(attempt_, ours ? placed.st_ctim : timespec{});
+    undoRecord_->recordPlaced(attempt_, ours ? placed.st_ctim : timespec{});
   }
   return succeeded();
 }

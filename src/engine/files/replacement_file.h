@@ -4,7 +4,7 @@
 #include "engine/files/file_attributes.h"
 #include "engine/files/replacement_writer.h"
 #include "engine/files/rewrite_result.h"
-#include "engine/files/run_journal.h"
+#include "engine/files/undo_record.h"
 #include "engine/text/stream_rewriter.h"
 
 #include <cstdint>
@@ -53,10 +53,10 @@ struct SwapCalls {
 class ReplacementFile final : public RewriteSink {
  public:
   // The target is `name` in the folder open as `folder`; `path` names it in failures.
-  // `journal`, if any, hears of a temporary name before it is given.
+  // `undoRecord`, if any, hears of a temporary name before it is given.
   ReplacementFile(int folder, std::string name, std::string path, int sourceFd, const struct stat& sourceStatus,
                   std::string replacement, const SwapCalls& calls, const WriteTuning& tuning, Yielder& yielder,
-                  RunJournal* journal);
+                  UndoRecord* undoRecord);
   ~ReplacementFile() override;
   ReplacementFile(const ReplacementFile&) = delete;  // owns a temporary file
   ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -111,7 +111,7 @@ class ReplacementFile final : public RewriteSink {
   SwapCalls calls_;
   WriteTuning tuning_;
   Yielder& yielder_;
-  RunJournal* journal_;  // the run's, if it has one; it keeps the original
+  UndoRecord* undoRecord_;  // the run's, if it has one; it keeps the original
   std::string temporaryName_;  // empty while the temporary file has no name
   std::string plannedName_;    // the name an unnamed one is to take, chosen once it is sealed
   int temporaryFd_ = -1;

@@ -58,7 +58,7 @@ BatchPublisher::BatchPublisher(const EngineOptions& options, bool dryRun, Encode
     : options_(options),
       yielder_(yielder),
       host_(host),
-      job_{terms, dryRun, options.bufferCapacity, options.calls->swap, WriteTuning{}, dryRun ? nullptr : options.journal},
+      job_{terms, dryRun, options.bufferCapacity, options.calls->swap, WriteTuning{}, dryRun ? nullptr : options.undoRecord},
       groupFiles_(filesPerGroup(options)) {
   if (options_.jobs > 1) helpers_ = std::make_unique<WorkerPool>(options_.jobs);
   if (!dryRun) flushers_ = std::make_unique<WorkerPool>(kFlushThreads);
@@ -232,7 +232,7 @@ void BatchPublisher::publishBatch() {
     return file->prepared->ok() && file->prepared->value().replaces() && file->flushed->ok();
   });
   // Every new content is on disk: the originals' records follow, before the first rename.
-  if (job_.journal && replacesAny && !host_.ended()) job_.journal->makeKeptDurable();
+  if (job_.undoRecord && replacesAny && !host_.ended()) job_.undoRecord->makeKeptDurable();
   std::vector<TouchedFolder> folders;
   for (const Pending& file : batch_) {
     if (host_.ended()) break;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/files/files_per_batch.h"
-#include "engine/files/run_journal.h"
+#include "engine/files/undo_record.h"
 #include "engine/files/yielder.h"
 #include "engine/run/run_calls.h"
 #include "engine/text/stream_rewriter.h"
@@ -25,7 +25,7 @@ struct BatchLimits {
 struct EngineOptions {
   std::size_t bufferCapacity = StreamRewriter::kDefaultCapacity;
   std::chrono::nanoseconds yieldInterval = Yielder::kDefaultInterval;
-  RunJournal* journal = nullptr;  // keeps what each run replaces; none for a host without undo
+  UndoRecord* undoRecord = nullptr;  // keeps what each run replaces; none for a host without undo
   // 1: files are read and written on the run's own thread, and only flushed on helper threads.
   // More: that many threads read and write files ahead, while the run's thread puts them in
   // place in run order.

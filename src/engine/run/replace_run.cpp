@@ -50,9 +50,9 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
       options_.yieldInterval);
   batches_ = std::make_unique<BatchPublisher>(options_, request.dryRun, *terms_, *yielder_,
                                               static_cast<BatchHost&>(*this));
-  RunJournal* journal = request.dryRun ? nullptr : options_.journal;
-  if (journal)
-    journal->runStarted(strFindTerm, strReplaceTerm, nCompare, [this](const std::string& report) {
+  UndoRecord* undoRecord = request.dryRun ? nullptr : options_.undoRecord;
+  if (undoRecord)
+    undoRecord->runStarted(strFindTerm, strReplaceTerm, nCompare, [this](const std::string& report) {
       if (events_) events_->journalSaid(report);
     });
 
@@ -67,7 +67,7 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
   batches_->publishAll();
   const std::int64_t filesReplaced = batches_->filesReplaced();
   batches_.reset();
-  if (journal) journal->runEnded(nReplacements, filesReplaced);
+  if (undoRecord) undoRecord->runEnded(nReplacements, filesReplaced);
   events.runEnds();
   events_ = nullptr;
   return {nReplacements, bStop, bAbandoned};

@@ -25,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 const std::string CR = "\r";
 
-class RecordingJournal final : public RunJournal {
+class RecordingJournal final : public UndoRecord {
  public:
   void runStarted(const std::string&, const std::string&, CompareMode, std::function<void(const std::string&)>) override {}
   void givingTemporaryName(int, const std::string&) override {}
@@ -108,7 +108,7 @@ class ReplaceRun : public ::testing::Test {
         .readEntry = readEntry};
     const EngineOptions options{.bufferCapacity = 8,
                                 .yieldInterval = yieldOften ? std::chrono::nanoseconds(0) : Yielder::kDefaultInterval,
-                                .journal = &journal, .jobs = jobs, .batch = {}, .calls = &calls};
+                                .undoRecord = &journal, .jobs = jobs, .batch = {}, .calls = &calls};
     ReplaceCommand engine(host, options);
     chosen ? engine.replacePreviewed(*chosen) : engine.cmdReplace_Click();
     abandoned = engine.outcome().abandoned;
@@ -338,7 +338,7 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
     events.clear();
     gateOpen = false;
     const RunCalls calls{.swap = {.createUnnamed = &gatedCreateUnnamed}};
-    const EngineOptions options{.journal = &journal, .jobs = 2, .readAhead = readAhead,
+    const EngineOptions options{.undoRecord = &journal, .jobs = 2, .readAhead = readAhead,
                                 .batch = {.files = batchFiles}, .calls = &calls};
     EncodedTerms terms("old", "new", CompareMode::Binary);
     Yielder yielder([] { return true; });

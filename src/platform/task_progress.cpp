@@ -1,4 +1,4 @@
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 
 #include "vocabulary/vocabulary.h"
 
@@ -29,22 +29,22 @@ QProgressDialog* newProgressDialog(QWidget* parent, int total) {
 
 QLabel& labelOf(QProgressDialog& dialog) { return *dialog.findChild<QLabel*>(); }
 
-QtProgressWindow::QtProgressWindow(QWidget* owner) : owner_(owner) {}
-QtProgressWindow::~QtProgressWindow() = default;
+QtTaskProgress::QtTaskProgress(QWidget* owner) : owner_(owner) {}
+QtTaskProgress::~QtTaskProgress() = default;
 
-void QtProgressWindow::start(const QString& label, int total) {
+void QtTaskProgress::start(const QString& label, int total) {
   // No cancel button: a task stopped half way would leave the files half done.
   dialog_.reset(newProgressDialog(owner_, total));
   labelOf(*dialog_).setText(label);
 }
 
-void QtProgressWindow::advance(int done) {
+void QtTaskProgress::advance(int done) {
   if (!dialog_) return;
   dialog_->setValue(done);
   // No event loop runs while the task does: the window appears and is drawn here.
   QCoreApplication::processEvents();
 }
 
-void QtProgressWindow::finish() { dialog_.reset(); }
+void QtTaskProgress::finish() { dialog_.reset(); }
 
 }  // namespace sorvane::platform

@@ -21,9 +21,9 @@ QLabel& labelOf(QProgressDialog& dialog);
 
 // A small window that shows how far a task has come, once the task has taken about half a
 // second. The task runs on the thread that tells it, so the window is drawn as it is told.
-class ProgressWindow {
+class TaskProgress {
  public:
-  virtual ~ProgressWindow() = default;
+  virtual ~TaskProgress() = default;
   // A task of `total` steps begins; `label` says what it does.
   virtual void start(const QString& label, int total) = 0;
   virtual void advance(int done) = 0;
@@ -32,10 +32,10 @@ class ProgressWindow {
 };
 
 // Shown over `owner`, kept above it and with its icon; alone without one.
-class QtProgressWindow final : public ProgressWindow {
+class QtTaskProgress final : public TaskProgress {
  public:
-  explicit QtProgressWindow(QWidget* owner);
-  ~QtProgressWindow() override;
+  explicit QtTaskProgress(QWidget* owner);
+  ~QtTaskProgress() override;
   void start(const QString& label, int total) override;
   void advance(int done) override;
   void finish() override;

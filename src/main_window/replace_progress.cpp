@@ -1,6 +1,6 @@
-#include "main_window/run_progress.h"
+#include "main_window/replace_progress.h"
 
-#include "platform/progress_window.h"
+#include "platform/task_progress.h"
 
 #include <QLabel>
 #include <QProgressDialog>
@@ -13,7 +13,7 @@ constexpr int kPathWidthInAverageCharacters = 60;
 
 }  // namespace
 
-RunProgress::RunProgress(QWidget& over, int total, std::function<void()> onStop)
+ReplaceProgress::ReplaceProgress(QWidget& over, int total, std::function<void()> onStop)
     : dialog_(platform::newProgressDialog(&over, total)), label_(&platform::labelOf(*dialog_)) {
   label_->setMinimumWidth(label_->fontMetrics().averageCharWidth() * kPathWidthInAverageCharacters);
   label_->setText(QStringLiteral("Starting..."));
@@ -23,9 +23,9 @@ RunProgress::RunProgress(QWidget& over, int total, std::function<void()> onStop)
   connect(dialog_, &QDialog::rejected, this, std::move(onStop));
 }
 
-RunProgress::~RunProgress() { delete dialog_; }
+ReplaceProgress::~ReplaceProgress() { delete dialog_; }
 
-void RunProgress::fileDone(const QString& path, std::int64_t replacements) {
+void ReplaceProgress::fileDone(const QString& path, std::int64_t replacements) {
   ++files_;
   replacements_ += replacements;
   if (sinceDrawn_.isValid() && sinceDrawn_.elapsed() < kRedrawEveryMilliseconds) return;

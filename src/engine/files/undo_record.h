@@ -22,9 +22,9 @@ struct OriginalFile {
 
 // Where a run keeps what it replaces, so that it can be taken back. Its failures are its own:
 // the run rewrites the same whatever it does.
-class RunJournal {
+class UndoRecord {
  public:
-  virtual ~RunJournal() = default;
+  virtual ~UndoRecord() = default;
 
   // `tell` is told, on the run's thread, once when the journal fails during the run, and once
   // of each file put in place that cannot be taken back; the run goes on.

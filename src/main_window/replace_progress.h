@@ -16,7 +16,7 @@ namespace sorvane::ui {
 // replacements so far, the file last put in place, and Stop. It appears only when the run lasts
 // longer than about half a second, and it is not modal: the main window's controls are disabled
 // already, and a modal window would swallow the main window's close request.
-class RunProgress final : public QObject {
+class ReplaceProgress final : public QObject {
   Q_OBJECT
  public:
   // Drawing a label costs more than rewriting a small file: the counts are shown this often.
@@ -24,8 +24,8 @@ class RunProgress final : public QObject {
 
   // `total` files when they are known, else 0; `onStop` is called when the user asks to stop
   // (Stop, Esc, the close box).
-  RunProgress(QWidget& over, int total, std::function<void()> onStop);
-  ~RunProgress() override;
+  ReplaceProgress(QWidget& over, int total, std::function<void()> onStop);
+  ~ReplaceProgress() override;
 
   void fileDone(const QString& path, std::int64_t replacements);
   QProgressDialog& dialog() const { return *dialog_; }
