@@ -1,12 +1,17 @@
 #include "journal/run_recorder.h"
 
+#include "engine/files/file_descriptor.h"
 #include "journal/leftovers.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
 #include <sys/file.h>
 #include <unistd.h>
 #include <utility>
@@ -38,13 +43,79 @@ constexpr const char* kNoRoom = "no room for its original within the journal's l
 
 }  // namespace
 
-RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLimits limits, JournalCalls calls)
-    : stateHome_(std::move(stateHome)), frontEnd_(std::move(frontEnd)), limits_(limits), calls_(calls) {}
+// The recorder's state: the run being recorded, and what it has kept so far.
+class RunRecorder::Recording {
+ public:
+  Recording(std::string stateHome, std::string frontEnd, JournalLimits limits, JournalCalls calls)
+      : stateHome_(std::move(stateHome)), frontEnd_(std::move(frontEnd)), limits_(limits), calls_(calls) {}
+  ~Recording() { closeRun(); }
+  Recording(const Recording&) = delete;
+  Recording& operator=(const Recording&) = delete;
 
-RunRecorder::~RunRecorder() { closeRun(); }
+  void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
+                  std::function<void(const std::string&)> tell);
+  void givingTemporaryName(int folder, const std::string& name);
+  int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement, const std::string& temporaryName);
+  void makeKeptDurable();
+  void recordPlaced(int record, const timespec& changed);
+  void runEnded(std::int64_t replacements, std::int64_t filesReplaced);
 
-void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
-                             std::function<void(const std::string&)> tell) {
+ private:
+  // One call of keepOriginal: the number it returns is its place here, plus one.
+  struct Attempt {
+    int record = 0;      // 0 when the attempt has none
+    std::string unkept;  // why its file cannot be taken back, with its path; empty when it can
+  };
+  struct Record {
+    std::uint64_t keptBytes = 0;
+    bool placed = false;
+  };
+
+  bool openRun();
+  // Prunes the oldest finished runs until `needed` more bytes fit beside the kept ones.
+  void prune(std::uint64_t needed);
+  bool makeRoom(std::uint64_t bytes);
+  // Has the runs put away deleted off the run's path, if any are left; after the journal's lock.
+  void removePutAway();
+  // The record an attempt on `path` is to write: the one an earlier attempt left unplaced, or a new one.
+  int recordFor(const std::string& path, int attempt);
+  Kept keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes, std::string& why);
+  bool copy(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes);
+  // Notes that the attempt's file, once in place, cannot be taken back, and why; returns `attempt`.
+  int cannotTakeBack(int attempt, const OriginalFile& original, const std::string& why);
+  void fail(const std::string& why);  // reported, and nothing more is written for this run
+  void tellFailure();  // on the run's thread: a failure on a helper's waits for it
+  // Drops what the run kept for files it never put in place; a run that put none leaves nothing.
+  void dropUnplaced();
+  void closeRun();
+
+  std::string stateHome_;
+  std::string frontEnd_;
+  JournalLimits limits_;
+  JournalCalls calls_;
+  std::function<void(const std::string&)> report_;
+  // Held by each call that may write the manifest: temporary names are told from helper threads.
+  std::mutex lock_;
+  bool onHelper_ = false;  // in a call from a helper thread, which must not report
+  std::string untold_;     // a failure not yet reported
+
+  RunRecord run_;
+  bool failed_ = false;
+  std::optional<JournalFolder> folder_;
+  std::string runName_;
+  FileDescriptor runFolder_;
+  ManifestFile manifest_;
+  std::string placedLines_;  // written with the next batch's records, or at the end
+  std::vector<Attempt> attempts_;
+  std::vector<Record> records_;                     // by record number - 1
+  std::unordered_map<std::string, int> attemptOn_;  // the last attempt on each absolute path
+  std::uint64_t othersKept_ = 0;  // bytes the other kept runs hold
+  std::uint64_t kept_ = 0;        // bytes this run holds
+  bool putAwayLeft_ = false;      // the last prune left runs put away
+};
+
+void RunRecorder::Recording::runStarted(const std::string& find, const std::string& replace,
+                                        CompareMode compareMode, std::function<void(const std::string&)> tell) {
   const std::lock_guard lock(lock_);
   closeRun();
   report_ = std::move(tell);
@@ -58,7 +129,7 @@ void RunRecorder::runStarted(const std::string& find, const std::string& replace
   kept_ = 0;
 }
 
-void RunRecorder::givingTemporaryName(int folder, const std::string& name) {
+void RunRecorder::Recording::givingTemporaryName(int folder, const std::string& name) {
   const std::lock_guard lock(lock_);
   // A failure here is told on the run's thread, with its next call.
   onHelper_ = true;
@@ -70,8 +141,8 @@ void RunRecorder::givingTemporaryName(int folder, const std::string& name) {
   onHelper_ = false;
 }
 
-int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
-                              const std::string& temporaryName) {
+int RunRecorder::Recording::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
+                                         const std::string& temporaryName) {
   const std::lock_guard lock(lock_);
   tellFailure();
   attempts_.emplace_back();
@@ -105,7 +176,7 @@ int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprin
   return attempt;
 }
 
-int RunRecorder::recordFor(const std::string& path, int attempt) {
+int RunRecorder::Recording::recordFor(const std::string& path, int attempt) {
   const int before = std::exchange(attemptOn_[path], attempt);
   const int earlier = before ? attempts_[static_cast<std::size_t>(before) - 1].record : 0;
   if (earlier == 0 || records_[static_cast<std::size_t>(earlier) - 1].placed) {
@@ -122,7 +193,7 @@ int RunRecorder::recordFor(const std::string& path, int attempt) {
   return earlier;
 }
 
-void RunRecorder::makeKeptDurable() {
+void RunRecorder::Recording::makeKeptDurable() {
   const std::lock_guard lock(lock_);
   tellFailure();
   // After a failure too: what was recorded before it is durable before its files are renamed.
@@ -134,7 +205,7 @@ void RunRecorder::makeKeptDurable() {
     fail(folder_->path() + "/" + runName_ + ": " + systemError(errno));
 }
 
-void RunRecorder::recordPlaced(int number, const timespec& changed) {
+void RunRecorder::Recording::recordPlaced(int number, const timespec& changed) {
   if (number <= 0 || static_cast<std::size_t>(number) > attempts_.size()) return;
   const Attempt& attempt = attempts_[static_cast<std::size_t>(number) - 1];
   if (!attempt.unkept.empty() && report_) report_(attempt.unkept);
@@ -143,7 +214,7 @@ void RunRecorder::recordPlaced(int number, const timespec& changed) {
   placedLines_ += placedLine(attempt.record, changed);
 }
 
-void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
+void RunRecorder::Recording::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
   const std::lock_guard lock(lock_);
   tellFailure();
   // After a failure too: the files placed before it are still the run's.
@@ -154,7 +225,7 @@ void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced
   closeRun();
 }
 
-void RunRecorder::dropUnplaced() {
+void RunRecorder::Recording::dropUnplaced() {
   const auto placed = [](const Record& record) { return record.placed; };
   if (std::none_of(records_.begin(), records_.end(), placed)) {
     folder_->removeRun(runName_);
@@ -171,7 +242,7 @@ void RunRecorder::dropUnplaced() {
   writeKeptBytes(runFolder_.get(), keptBytes);
 }
 
-bool RunRecorder::openRun() {
+bool RunRecorder::Recording::openRun() {
   std::string error;
   folder_ = JournalFolder::open(stateHome_, true, error);
   if (!folder_) {
@@ -195,7 +266,7 @@ bool RunRecorder::openRun() {
   return true;
 }
 
-void RunRecorder::prune(std::uint64_t needed) {
+void RunRecorder::Recording::prune(std::uint64_t needed) {
   struct Candidate {
     std::string name;
     FileDescriptor folder;  // holds its lock until the candidate is put away or kept
@@ -241,13 +312,13 @@ void RunRecorder::prune(std::uint64_t needed) {
   putAwayLeft_ = folder_->holdsPutAwayRuns();
 }
 
-void RunRecorder::removePutAway() {
+void RunRecorder::Recording::removePutAway() {
   // Once the run is done: a deletion beside it would make each of its flushes wait for the
   // file system's journal to take in the deletion's unlinks too.
   if (std::exchange(putAwayLeft_, false) && folder_) calls_.removePutAway(folder_->descriptor());
 }
 
-bool RunRecorder::makeRoom(std::uint64_t bytes) {
+bool RunRecorder::Recording::makeRoom(std::uint64_t bytes) {
   if (othersKept_ + kept_ + bytes <= limits_.bytes) return true;
   // The newest run is the one most likely to be taken back: older ones make room for it.
   if (kept_ + bytes > limits_.bytes) return false;
@@ -258,8 +329,8 @@ bool RunRecorder::makeRoom(std::uint64_t bytes) {
   return othersKept_ + kept_ + bytes <= limits_.bytes;
 }
 
-Kept RunRecorder::keep(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes,
-                       std::string& why) {
+Kept RunRecorder::Recording::keep(const OriginalFile& original, const std::string& name,
+                                  std::uint64_t& keptBytes, std::string& why) {
   keptBytes = 0;
   // What the original takes on disk, its holes left out, is what its link or copy takes.
   const std::uint64_t bytes = diskBytes(original.status);
@@ -286,7 +357,8 @@ Kept RunRecorder::keep(const OriginalFile& original, const std::string& name, st
   return Kept::None;
 }
 
-bool RunRecorder::copy(const OriginalFile& original, const std::string& name, std::uint64_t& keptBytes) {
+bool RunRecorder::Recording::copy(const OriginalFile& original, const std::string& name,
+                                  std::uint64_t& keptBytes) {
   const FileDescriptor kept(
       ::openat(runFolder_.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!kept.valid()) return false;
@@ -300,26 +372,26 @@ bool RunRecorder::copy(const OriginalFile& original, const std::string& name, st
   return true;
 }
 
-int RunRecorder::cannotTakeBack(int attempt, const OriginalFile& original, const std::string& why) {
+int RunRecorder::Recording::cannotTakeBack(int attempt, const OriginalFile& original, const std::string& why) {
   Attempt& uncovered = attempts_[static_cast<std::size_t>(attempt) - 1];
   uncovered.record = 0;
   uncovered.unkept = original.path + ": cannot be taken back (" + why + ")";
   return attempt;
 }
 
-void RunRecorder::fail(const std::string& why) {
+void RunRecorder::Recording::fail(const std::string& why) {
   if (failed_) return;
   failed_ = true;
   untold_ = why + "; nothing more of this run is kept for undo";
   if (!onHelper_) tellFailure();
 }
 
-void RunRecorder::tellFailure() {
+void RunRecorder::Recording::tellFailure() {
   if (!untold_.empty() && report_) report_(untold_);
   untold_.clear();
 }
 
-void RunRecorder::closeRun() {
+void RunRecorder::Recording::closeRun() {
   manifest_ = ManifestFile();
   placedLines_.clear();
   attempts_.clear();
@@ -329,6 +401,33 @@ void RunRecorder::closeRun() {
   removePutAway();
   folder_.reset();
   runName_.clear();
+}
+
+RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLimits limits, JournalCalls calls)
+    : recording_(std::make_unique<Recording>(std::move(stateHome), std::move(frontEnd), limits, calls)) {}
+
+RunRecorder::~RunRecorder() = default;
+
+void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
+                             std::function<void(const std::string&)> tell) {
+  recording_->runStarted(find, replace, compareMode, std::move(tell));
+}
+
+void RunRecorder::givingTemporaryName(int folder, const std::string& name) {
+  recording_->givingTemporaryName(folder, name);
+}
+
+int RunRecorder::keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
+                              const std::string& temporaryName) {
+  return recording_->keepOriginal(original, replacement, temporaryName);
+}
+
+void RunRecorder::makeKeptDurable() { recording_->makeKeptDurable(); }
+
+void RunRecorder::recordPlaced(int record, const timespec& changed) { recording_->recordPlaced(record, changed); }
+
+void RunRecorder::runEnded(std::int64_t replacements, std::int64_t filesReplaced) {
+  recording_->runEnded(replacements, filesReplaced);
 }
 
 }  // namespace sorvane::journal
