@@ -1,24 +1,24 @@
 #pragma once
 
-#include "engine/files/failure.h"
 #include "engine/files/file_descriptor.h"
 #include "engine/files/file_fingerprint.h"
 #include "engine/files/replacement_file.h"
 #include "engine/files/rewrite_result.h"
 #include "engine/files/undo_record.h"
 #include "engine/text/encoded_terms.h"
-#include "engine/text/occurrence_choice.h"
-#include "engine/text/rewrite_buffers.h"
 #include "engine/text/stream_rewriter.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/types.h>
+#include <utility>
 
 namespace sorvane {
 
+class OccurrenceChoice;
+class RewriteBuffers;
 class SourceFile;
 class Yielder;
 

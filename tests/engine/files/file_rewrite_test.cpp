@@ -1,6 +1,7 @@
 #include "engine/files/file_rewrite.h"
 #include "engine/files/temporary_name.h"
 #include "engine/files/yielder.h"
+#include "engine/text/rewrite_buffers.h"
 #include "extended_attributes.h"
 #include "system_calls.h"
 #include "reference_replace.h"
