@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   options.jobs = sorvane::onlineProcessors();
   sorvane::ui::frmSorvane window(services, store, options, &journal);
   window.Form_Load();
-  const sorvane::ui::MainWindowWidgets& w = window.widgetsForTest();
+  const sorvane::ui::MainWindowWidgets w = sorvane::ui::findWidgets(window);
   w.optFolderFile[1]->click();
   w.lstFiles->clear();
   w.lstFiles->addItems(files);

@@ -62,9 +62,6 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   const MainWindowGeometry& layout() const { return geometry_; }
   sorvane::MousePointer MousePointer() const;
 
-  // For tests, which drive the widgets as a user would.
-  const MainWindowWidgets& widgetsForTest() const { return widgets_; }
-
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;

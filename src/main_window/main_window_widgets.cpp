@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <initializer_list>
+#include <type_traits>
 
 namespace sorvane::ui {
 namespace {
@@ -30,7 +31,48 @@ QComboBox* createTermBox(QWidget* parent) {
   return box;
 }
 
+// Calls `visit(widget, name)` with each of the widgets by reference, and its name.
+template <typename Visit>
+void eachNamed(MainWindowWidgets& w, Visit visit) {
+  visit(w.frameFolder, "frameFolder");
+  visit(w.File1, "File1");
+  visit(w.Dir1, "Dir1");
+  visit(w.chkRecursive, "chkRecursive");
+  visit(w.cmdBrowse, "cmdBrowse");
+  visit(w.lblFolder, "lblFolder");
+  visit(w.frameFiles, "frameFiles");
+  visit(w.chkRememberTheseFiles, "chkRememberTheseFiles");
+  visit(w.cmdOpen, "cmdOpen");
+  visit(w.cmdClose, "cmdClose");
+  visit(w.cmdCloseAll, "cmdCloseAll");
+  visit(w.lstFiles, "lstFiles");
+  visit(w.optFolderFile[0], "optFolderFile0");
+  visit(w.optFolderFile[1], "optFolderFile1");
+  visit(w.optFolderFileGroup, "optFolderFileGroup");
+  visit(w.frameControls, "frameControls");
+  visit(w.cmbFileTypes, "cmbFileTypes");
+  visit(w.chkCaseSensitive, "chkCaseSensitive");
+  visit(w.cmbReplace, "cmbReplace");
+  visit(w.cmbFind, "cmbFind");
+  visit(w.lblFileTypes, "lblFileTypes");
+  visit(w.lblFind, "lblFind");
+  visit(w.lblReplace, "lblReplace");
+  visit(w.cmdHelp, "cmdHelp");
+  visit(w.cmdExit, "cmdExit");
+  visit(w.cmdReplace, "cmdReplace");
+  visit(w.cmdUndo, "cmdUndo");
+  visit(w.cmdPreview, "cmdPreview");
+}
+
 }  // namespace
+
+MainWindowWidgets findWidgets(const QWidget& window) {
+  MainWindowWidgets w{};
+  eachNamed(w, [&window](auto*& widget, const char* name) {
+    widget = window.findChild<std::remove_reference_t<decltype(*widget)>*>(QLatin1StringView(name));
+  });
+  return w;
+}
 
 MainWindowWidgets createWidgets(QWidget& window) {
   MainWindowWidgets w{};
@@ -85,6 +127,7 @@ MainWindowWidgets createWidgets(QWidget& window) {
   for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
            w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive, w.optFolderFile[0], w.optFolderFile[1]})
     button->setStyle(designedIndicators);
+  eachNamed(w, [](QObject* widget, const char* name) { widget->setObjectName(QLatin1StringView(name)); });
   return w;
 }
 

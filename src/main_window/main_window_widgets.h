@@ -48,8 +48,12 @@ struct MainWindowWidgets {
   QPushButton* cmdPreview;  // shows every change before it is written
 };
 
-// Creates the widgets on `window` with their designed captions and behaviour; Form_Resize gives
-// them their places.
+// Creates the widgets on `window` with their designed captions and behaviour, each named as
+// above (the option buttons "optFolderFile0" and "optFolderFile1"); Form_Resize gives them
+// their places.
 MainWindowWidgets createWidgets(QWidget& window);
+// The widgets createWidgets made on `window`, found by their names, as a test or a bench drives
+// them.
+MainWindowWidgets findWidgets(const QWidget& window);
 
 }  // namespace sorvane::ui

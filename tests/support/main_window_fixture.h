@@ -41,7 +41,7 @@ class MainWindowFixture : public ::testing::Test {
     window->Form_Load();
     return *window;
   }
-  const ui::MainWindowWidgets& w() const { return window->widgetsForTest(); }
+  ui::MainWindowWidgets w() const { return ui::findWidgets(*window); }
   void showActive() {
     window->show();
     window->activateWindow();
