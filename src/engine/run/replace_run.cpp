@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 #include <utility>
+#include <variant>
 
 namespace sorvane {
 
@@ -56,14 +57,7 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
       if (events_) events_->journalSaid(report);
     });
 
-  int files = 0;
-  if (const auto* list = std::get_if<FileList>(&request.over)) files = list->count();
-  if (const auto* previewed = std::get_if<PreviewedFiles>(&request.over))
-    files = static_cast<int>(previewed->files.size());
-  events.runBegins(files);
-  if (const auto* list = std::get_if<FileList>(&request.over)) overFiles(*list);
-  if (const auto* previewed = std::get_if<PreviewedFiles>(&request.over)) overPreviewed(*previewed);
-  if (const auto* folder = std::get_if<FolderRun>(&request.over)) overFolder(*folder);
+  std::visit([this](const auto& over) { runOver(over); }, request.over);
   batches_->publishAll();
   const std::int64_t filesReplaced = batches_->filesReplaced();
   batches_.reset();
@@ -73,13 +67,17 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
   return {nReplacements, bStop, bAbandoned};
 }
 
-void ReplaceRun::overFiles(const FileList& files) {
+void ReplaceRun::runOver(std::monostate) { events_->runBegins(0); }
+
+void ReplaceRun::runOver(const FileList& files) {
+  events_->runBegins(files.count());
   // The count is read again on every pass: the list may be a window's, not a copy.
   for (nFileIndex = 0; nFileIndex < files.count(); ++nFileIndex)
     if (!rewriteInTurn(FileToRewrite::named(files.item(nFileIndex)))) return;
 }
 
-void ReplaceRun::overPreviewed(const PreviewedFiles& previewed) {
+void ReplaceRun::runOver(const PreviewedFiles& previewed) {
+  events_->runBegins(static_cast<int>(previewed.files.size()));
   for (const ChosenFile& chosen : previewed.files) {
     FileToRewrite file = FileToRewrite::named(chosen.path);
     file.previewed = chosen.fingerprint;
@@ -89,7 +87,8 @@ void ReplaceRun::overPreviewed(const PreviewedFiles& previewed) {
   }
 }
 
-void ReplaceRun::overFolder(const FolderRun& folder) {
+void ReplaceRun::runOver(const FolderRun& folder) {
+  events_->runBegins(0);  // a walk finds its files as it goes
   class RunVisitor final : public FolderVisitor {
    public:
     explicit RunVisitor(ReplaceRun& run) : run_(run) {}

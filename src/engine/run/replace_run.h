@@ -34,9 +34,11 @@ class ReplaceRun final : private BatchHost {
   const EngineOptions& options() const { return options_; }
 
  private:
-  void overFiles(const FileList& files);
-  void overPreviewed(const PreviewedFiles& previewed);
-  void overFolder(const FolderRun& folder);
+  // Each tells the run's beginning, with the number of files when it is known, and goes over them.
+  void runOver(std::monostate);
+  void runOver(const FileList& files);
+  void runOver(const PreviewedFiles& previewed);
+  void runOver(const FolderRun& folder);
   // Rewrites one file, asking the user what to do when it fails; it may be put in place later,
   // with its batch.
   void FindAndReplace(FileToRewrite myFile);
