@@ -32,32 +32,87 @@ PreviewModel::PreviewModel(QObject* parent) : QAbstractItemModel(parent) {}
 PreviewModel::~PreviewModel() = default;
 
 void PreviewModel::append(std::vector<FoundFile> found) {
-  if (found.empty()) return;
-  const int first = static_cast<int>(files_.size());
-  beginInsertRows({}, first, first + static_cast<int>(found.size()) - 1);
-  for (FoundFile& foundFile : found) {
-    auto file = std::make_unique<File>();
-    file->path = std::move(foundFile.path);
-    file->shownPath = platform::shownPath(file->path);
-    file->preview = foundFile.preview;
-    file->failure = std::move(foundFile.failure);
-    unreadFiles_ += file->failure ? 1 : 0;
-    const auto listed = static_cast<std::size_t>(foundFile.listed);
-    for (std::shared_ptr<const PreviewLine>& line : foundFile.lines) {
-      const auto firstRow = static_cast<std::uint32_t>(file->rows.size());
-      for (std::uint32_t segment = 0; segment < line->segments.size() && file->rows.size() < listed; ++segment)
-        if (line->segments[segment].occurrence) file->rows.push_back({line, segment, firstRow});
+  auto next = found.begin();
+  if (next != found.end() && !files_.empty() && !files_.back()->complete) continueLastFile(*next++);
+  // A piece that counts nothing ends a file the window never saw.
+  const auto counts = [](const FoundFile& file) { return file.failure || file.preview.occurrences > 0 || !file.complete; };
+  const auto added = static_cast<int>(std::count_if(next, found.end(), counts));
+  if (added > 0) {
+    const int first = static_cast<int>(files_.size());
+    beginInsertRows({}, first, first + added - 1);
+    for (; next != found.end(); ++next) {
+      if (!counts(*next)) continue;
+      FoundFile& foundFile = *next;
+      auto file = std::make_unique<File>();
+      file->path = std::move(foundFile.path);
+      file->shownPath = platform::shownPath(file->path);
+      file->preview = foundFile.preview;
+      file->failure = std::move(foundFile.failure);
+      file->complete = foundFile.complete;
+      unreadFiles_ += file->failure ? 1 : 0;
+      addRows(*file, files_.size(), foundFile.lines, foundFile.listed);
+      if (file->complete) occurrences_ += file->preview.occurrences;
+      files_.push_back(std::move(file));
     }
-    for (std::size_t row = 0; row < file->rows.size(); ++row)
-      if (const qsizetype length = lineNumbers(*file->rows[row].line).size(); length > widestLength_)
-        std::tie(widestFile_, widestRow_, widestLength_) = std::tuple(files_.size(), row, length);
-    file->chosenRows = file->rows.size();
-    occurrences_ += file->preview.occurrences;
-    listed_ += static_cast<std::int64_t>(file->rows.size());
-    files_.push_back(std::move(file));
+    endInsertRows();
   }
-  endInsertRows();
   emit choiceChanged();
+}
+
+void PreviewModel::continueLastFile(FoundFile& piece) {
+  const std::size_t fileRow = files_.size() - 1;
+  File& file = *files_.back();
+  const QModelIndex fileIndex = index(static_cast<int>(fileRow), 0);
+  if (piece.complete && piece.preview.occurrences == 0) {
+    beginRemoveRows({}, static_cast<int>(fileRow), static_cast<int>(fileRow));
+    listed_ -= static_cast<std::int64_t>(file.rows.size());
+    files_.pop_back();
+    endRemoveRows();
+    if (widestFile_ == fileRow) findWidestLineNumber();
+    return;
+  }
+  const std::size_t before = file.rows.size();
+  if (piece.listed > 0) {
+    beginInsertRows(fileIndex, static_cast<int>(before), static_cast<int>(before + piece.listed) - 1);
+    addRows(file, fileRow, piece.lines, piece.listed);
+    // A cleared file's occurrences come cleared too.
+    for (std::size_t row = before; file.state == Qt::Unchecked && row < file.rows.size(); ++row) {
+      file.rows[row].chosen = false;
+      --file.chosenRows;
+    }
+    endInsertRows();
+  }
+  if (piece.complete) {
+    file.complete = true;
+    file.preview = piece.preview;
+    occurrences_ += file.preview.occurrences;
+  }
+  emit dataChanged(fileIndex, fileIndex);
+}
+
+void PreviewModel::addRows(File& file, std::size_t fileRow, const std::vector<std::shared_ptr<const PreviewLine>>& lines,
+                           std::int64_t listed) {
+  const std::size_t first = file.rows.size();
+  const auto last = first + static_cast<std::size_t>(listed);
+  for (const std::shared_ptr<const PreviewLine>& line : lines) {
+    const auto firstRow = static_cast<std::uint32_t>(file.rows.size());
+    for (std::uint32_t segment = 0; segment < line->segments.size() && file.rows.size() < last; ++segment)
+      if (line->segments[segment].occurrence) file.rows.push_back({line, segment, firstRow});
+  }
+  for (std::size_t row = first; row < file.rows.size(); ++row)
+    if (const qsizetype length = lineNumbers(*file.rows[row].line).size(); length > widestLength_)
+      std::tie(widestFile_, widestRow_, widestLength_) = std::tuple(fileRow, row, length);
+  file.chosenRows += file.rows.size() - first;
+  listed_ += static_cast<std::int64_t>(file.rows.size() - first);
+  if (!file.complete) file.preview.occurrences = static_cast<std::int64_t>(file.rows.size());
+}
+
+void PreviewModel::findWidestLineNumber() {
+  widestLength_ = 0;
+  for (std::size_t fileRow = 0; fileRow < files_.size(); ++fileRow)
+    for (std::size_t row = 0; row < files_[fileRow]->rows.size(); ++row)
+      if (const qsizetype length = lineNumbers(*files_[fileRow]->rows[row].line).size(); length > widestLength_)
+        std::tie(widestFile_, widestRow_, widestLength_) = std::tuple(fileRow, row, length);
 }
 
 PreviewModel::File* PreviewModel::fileOf(const QModelIndex& index) const {
@@ -247,7 +302,8 @@ QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int 
 std::vector<ChosenFile> PreviewModel::chosenFiles() const {
   std::vector<ChosenFile> chosenFiles;
   for (const std::unique_ptr<File>& file : files_) {
-    if (file->state == Qt::Unchecked) continue;
+    // A file still being read has no count to check a run against.
+    if (file->state == Qt::Unchecked || !file->complete) continue;
     ChosenFile chosen{file->path, file->preview.fingerprint, {}};
     for (const Occurrence& row : file->rows)
       if (!row.chosen) chosen.occurrences.drop(row.line->segments[row.segment].index);

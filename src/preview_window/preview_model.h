@@ -28,7 +28,7 @@ class PreviewModel final : public QAbstractItemModel {
   explicit PreviewModel(QObject* parent = nullptr);
   ~PreviewModel() override;
 
-  // Adds files the search found, at the end.
+  // Adds what the search found at the end: files, and more of the file still being read.
   void append(std::vector<FoundFile> files);
   std::int64_t occurrences() const { return occurrences_; }
   std::int64_t listedOccurrences() const { return listed_; }
@@ -77,8 +77,16 @@ class PreviewModel final : public QAbstractItemModel {
     std::vector<Occurrence> rows;
     std::size_t chosenRows = 0;
     Qt::CheckState state = Qt::Checked;
+    bool complete = true;  // false while it is read: its count is its rows so far
   };
 
+  // Gives the last file, still being read, the rest that was found of it; a file that counts
+  // nothing in the end goes.
+  void continueLastFile(FoundFile& piece);
+  // Adds rows for the listed occurrences of `lines` to the file at `fileRow`.
+  void addRows(File& file, std::size_t fileRow, const std::vector<std::shared_ptr<const PreviewLine>>& lines,
+               std::int64_t listed);
+  void findWidestLineNumber();
   File* fileOf(const QModelIndex& index) const;
   QVariant fileData(const File& file, int column, int role) const;
   QVariant occurrenceData(const File& file, const Occurrence& row, int column, int role) const;

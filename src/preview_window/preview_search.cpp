@@ -4,35 +4,41 @@
 #include "engine/run/folder_walk.h"
 #include "engine/text/encoded_terms.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace sorvane::preview {
-namespace {
 
-// Keeps a file's lines until the list holds its share of occurrences; counts go on regardless.
-class ListedLines final : public PreviewLineSink {
+// Keeps a file's lines until the list holds its share of occurrences, handing them out as it
+// goes; counts go on regardless.
+class PreviewSearch::ListedLines final : public PreviewLineSink {
  public:
-  ListedLines(FoundFile& file, std::int64_t& listedInAll, std::int64_t bound)
-      : file_(file), listedInAll_(listedInAll), bound_(bound) {}
+  ListedLines(PreviewSearch& search, FoundFile& file) : search_(search), file_(file) {}
   bool line(const PreviewLine& line) override {
-    if (listedInAll_ >= bound_) return true;
+    if (!wantsLines()) return true;
     file_.lines.push_back(std::make_shared<const PreviewLine>(line));
     for (const PreviewSegment& segment : line.segments) {
-      if (!segment.occurrence || listedInAll_ >= bound_) continue;
-      ++listedInAll_;
+      if (!segment.occurrence || !wantsLines()) continue;
+      ++search_.occurrencesListed_;
       ++file_.listed;
+    }
+    if (const auto now = std::chrono::steady_clock::now(); now - handedOut_ >= search_.handOutEvery_) {
+      search_.handOut(file_, false);
+      handedOut_ = now;
+      anyHandedOut_ = true;
     }
     return true;
   }
-  bool wantsLines() const override { return listedInAll_ < bound_; }
+  bool wantsLines() const override { return search_.occurrencesListed_ < search_.listedOccurrences_; }
+  bool anyHandedOut() const { return anyHandedOut_; }
 
  private:
+  PreviewSearch& search_;
   FoundFile& file_;
-  std::int64_t& listedInAll_;
-  std::int64_t bound_;
+  std::chrono::steady_clock::time_point handedOut_ = std::chrono::steady_clock::now();
+  bool anyHandedOut_ = false;
 };
-
-}  // namespace
 
 // A folder's files in run order, each searched as it is met.
 class PreviewSearch::FolderSearch final : public FolderVisitor {
@@ -46,10 +52,12 @@ class PreviewSearch::FolderSearch final : public FolderVisitor {
   PreviewSearch& search_;
 };
 
-PreviewSearch::PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences)
+PreviewSearch::PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences,
+                             std::chrono::milliseconds handOutEvery)
     : request_(std::move(request)),
       options_(options),
       listedOccurrences_(listedOccurrences),
+      handOutEvery_(handOutEvery),
       thread_([this] { search(); }) {}
 
 PreviewSearch::~PreviewSearch() {
@@ -81,23 +89,46 @@ bool PreviewSearch::searchFile(const FileToRewrite& named) {
   Yielder yielder([this] { return !stopRequested_; }, options_.yieldInterval);
   FoundFile file{named.path, {}, {}, 0};
   const std::int64_t listedBefore = occurrencesListed_;
-  ListedLines lines(file, occurrencesListed_, listedOccurrences_);
+  ListedLines lines(*this, file);
   const Result<FilePreview> preview = previewFile(named, terms_, lines, yielder, buffers_, options_.bufferCapacity);
+  if (!preview.ok() || preview.value().occurrences == 0) {
+    occurrencesListed_ = listedBefore;
+    // What was shown of it goes: it counts nothing.
+    file.lines.clear();
+    if (lines.anyHandedOut()) handOut(file, true);
+  }
   // A file cut off by a stop is not searched, and not listed.
   if (preview.stopped()) return false;
   ++filesSearched_;
   if (!preview.ok()) {
-    occurrencesListed_ = listedBefore;
     listFailed(named.path, *preview.failure());
-  } else if (preview.value().occurrences == 0) {
-    occurrencesListed_ = listedBefore;
-  } else {
+  } else if (preview.value().occurrences > 0) {
     file.preview = preview.value();
-    const std::lock_guard lock(mutex_);
-    found_.push_back(std::move(file));
+    handOut(file, true);
   }
   // A stop from here on leaves out only the files after it, if any.
   return true;
+}
+
+void PreviewSearch::handOut(FoundFile& file, bool complete) {
+  const std::lock_guard lock(mutex_);
+  // Pieces the window has not taken yet are one.
+  if (!found_.empty() && !found_.back().complete && found_.back().path == file.path) {
+    FoundFile& waiting = found_.back();
+    std::move(file.lines.begin(), file.lines.end(), std::back_inserter(waiting.lines));
+    waiting.listed += file.listed;
+    // A file that counts nothing in the end shows nothing of what waited.
+    if (complete && file.preview.occurrences == 0) {
+      waiting.lines.clear();
+      waiting.listed = 0;
+    }
+    waiting.preview = file.preview;
+    waiting.complete = complete;
+  } else {
+    found_.push_back(FoundFile{file.path, file.preview, std::move(file.lines), file.listed, std::nullopt, complete});
+  }
+  file.lines.clear();
+  file.listed = 0;
 }
 
 void PreviewSearch::listFailed(const std::string& path, const Failure& failure) {

@@ -8,6 +8,7 @@
 #include "vocabulary/vocabulary.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -19,22 +20,32 @@
 namespace sorvane::preview {
 
 // A file that holds occurrences, with the lines the list shows of it, or one that could not be
-// read, with its failure.
+// read, with its failure. A file being read comes in pieces: the lines found so far, then the
+// rest with its count; a file cut off by a stop, or that failed after some of its lines were
+// handed out, ends with a piece that counts nothing, and a failed one then comes again whole.
 struct FoundFile {
   std::string path;
   FilePreview preview;  // its count, and its fingerprint as it was read
   std::vector<std::shared_ptr<const PreviewLine>> lines;
   std::int64_t listed = 0;  // its occurrences that have rows: those of `lines`, up to the bound
   std::optional<Failure> failure = std::nullopt;
+  bool complete = true;  // false: more of the file is to come
 };
 
 // Searches the request's files on a thread of its own, meeting them in the order a run meets
-// them and reading each once, and keeps each file it finds until the window takes it. Lines are kept only until `listedOccurrences` occurrences are listed in all;
-// past that, files come with their counts alone.
+// them and reading each once, and keeps what it finds until the window takes it: the lines of a
+// file as they are found, so a big file's rows show while it is read. Lines are kept only until
+// `listedOccurrences` occurrences are listed in all; past that, files come with their counts
+// alone.
 class PreviewSearch {
  public:
+  // How long the lines found in a file wait before the window may take them while it is read.
+  static constexpr std::chrono::milliseconds kLinesHandedOutEvery{50};
+
   // A file list is read on the search's thread: one listed as it is now (FileList::asListedNow).
-  PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences);
+  // The lines of a file wait `handOutEvery` before the window may take them while it is read.
+  PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences,
+                std::chrono::milliseconds handOutEvery = kLinesHandedOutEvery);
   ~PreviewSearch();  // stops the search and waits for its thread
   PreviewSearch(const PreviewSearch&) = delete;  // its thread holds on to it
   PreviewSearch& operator=(const PreviewSearch&) = delete;
@@ -53,14 +64,18 @@ class PreviewSearch {
 
  private:
   class FolderSearch;
+  class ListedLines;
   void search();
   // False once the search is to stop.
   bool searchFile(const FileToRewrite& named);
   void listFailed(const std::string& path, const Failure& failure);
+  // Hands out what `file` holds so far, `complete` or not; it is left without lines.
+  void handOut(FoundFile& file, bool complete);
 
   const RunRequest request_;
   EngineOptions options_;
   const std::int64_t listedOccurrences_;
+  const std::chrono::milliseconds handOutEvery_;
   // The search thread's own.
   EncodedTerms terms_{request_.find, request_.replace, request_.compare};
   RewriteBuffers buffers_;

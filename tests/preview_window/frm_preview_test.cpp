@@ -330,5 +330,36 @@ TEST(MarkColours, ReadInLightAndDarkPalettes) {
   }
 }
 
+// A big file's rows show while it is read, its count once it is read whole; one cut off by a stop
+// leaves no row behind.
+TEST(PreviewSearchTest, ABigFilesRowsShowWhileItIsReadAndOneCutOffLeavesNone) {
+  TempFolder folder;
+  const std::string path = folder / "big.txt", line = "old old old old\r\n";
+  std::string text;
+  for (int i = 0; i < (8 << 20) / 17; ++i) text += line;
+  writeFile(path, text);
+  for (const bool stopped : {true, false}) {
+    SCOPED_TRACE(stopped ? "stopped" : "read whole");
+    preview::PreviewSearch search({"old", "new", CompareMode::Binary, FileList::of({path})}, {}, 100,
+                                  std::chrono::milliseconds(0));
+    preview::PreviewModel model;
+    std::vector<preview::FoundFile> found;
+    while ((found = search.takeFound()).empty() && !search.finished())
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_FALSE(found[0].complete) << "no row before the whole file was read";
+    model.append(std::move(found));
+    EXPECT_GT(model.rowCount(model.index(0, 0)), 0);
+    EXPECT_EQ(search.filesSearched(), 0);
+    if (stopped) search.stop();
+    while (!search.finished()) model.append(search.takeFound());
+    if (stopped)
+      EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()), std::tuple(0, 0, 0));
+    else
+      EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()),
+                std::tuple(1, 100, std::int64_t{4} * ((8 << 20) / 17)));
+  }
+}
+
 }  // namespace
 }  // namespace sorvane::testing
