@@ -108,15 +108,6 @@ int failingMove(int fromFolder, const char* from, int toFolder, const char* to, 
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
-// A file system that cannot swap two names, as NFS.
-int cannotSwap(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
-  if (flags & RENAME_EXCHANGE) {
-    errno = EINVAL;
-    return -1;
-  }
-  return ::renameat2(fromFolder, from, toFolder, to, flags);
-}
-
 // An undo killed once it has put two files back, before it could mark them.
 int killedAfterTwoRenames(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
   static int renames = 0;
@@ -284,7 +275,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   EXPECT_TRUE(undo.get().complete());
   EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld), std::tuple(2u, true, true));
   EXPECT_EQ(readFile(a), "new a\r\n");
-  EXPECT_TRUE(undoLastRun(state.path(), {.move = &cannotSwap}).complete());
+  EXPECT_TRUE(undoLastRun(state.path(), {.move = &renameWithoutSwap}).complete());
   EXPECT_EQ(fileState(a), aBefore);
   EXPECT_EQ(journal::texts::historyLine(*kept().at(1).record, false).substr(19),
             "  test  \"old\" \u2192 \"new\"  1 file  1 replacement  taken back");
@@ -613,41 +604,32 @@ TEST_F(Journal, AnUndoAfterAKilledOneKnowsWhatItPutBack) {
   }
 }
 
-// The new content a killed run left under its temporary name goes with the next run, or the undo.
+// The new content a killed run left under its temporary name goes with the next run, or the undo:
+// killed as it renames its second file, or, without unnamed files, as it creates its second.
 TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
   const std::string a = folder / "a.txt", b = folder / "b.txt";
-  for (const bool undo : {false, true}) {
-    SCOPED_TRACE(undo ? "undo" : "next run");
-    writeFile(a, "old");
-    writeFile(b, "old");
-    RunRecorder recorder(state.path(), "test");
-    const RunCalls calls{.swap = {.rename = &killedOnSecondRename}};
-    inKilledChild([&] { run(recorder, {b, a}, {.calls = &calls}); });
-    ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
-    // Counted by the files it put in place, not by its records.
-    EXPECT_EQ(journal::texts::historyLine(*kept().at(0).record, false).substr(19),
-              "  test  \"old\" \u2192 \"new\"  1 file  did not finish  not taken back");
-    if (undo)
-      EXPECT_EQ(journal::texts::undoReport(undoLastRun(state.path()), false), "Restored 1 file.");
-    else
-      run(recorder, {b}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "old"; });
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_EQ(readFile(a) + readFile(b), "oldold");
-  }
-  for (const bool undo : {false, true}) {
-    SCOPED_TRACE(undo ? "named, then undo" : "named, then the next run");
-    writeFile(a, "old");
-    writeFile(b, "old");
-    RunRecorder recorder(state.path(), "test");
-    const RunCalls calls{.swap = {.createUnnamed = &namedAndKilledOnSecond}};
-    inKilledChild([&] { run(recorder, {b, a}, {.jobs = 2, .calls = &calls}); });
-    ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
-    if (undo)
-      undoLastRun(state.path());
-    else
-      run(recorder, {b});
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
-  }
+  const RunCalls onRename{.swap = {.rename = &killedOnSecondRename}},
+      named{.swap = {.createUnnamed = &namedAndKilledOnSecond}};
+  for (const auto& [calls, jobs] : {std::pair{&onRename, 1}, std::pair{&named, 2}})
+    for (const bool undo : {false, true}) {
+      const bool renamed = calls == &onRename;
+      SCOPED_TRACE(std::string(renamed ? "renaming" : "named") + (undo ? ", then undo" : ", then the next run"));
+      writeFile(a, "old");
+      writeFile(b, "old");
+      RunRecorder recorder(state.path(), "test");
+      inKilledChild([&] { run(recorder, {b, a}, {.jobs = jobs, .calls = calls}); });
+      ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
+      // Counted by the files it put in place, not by its records.
+      if (renamed)
+        EXPECT_EQ(journal::texts::historyLine(*kept().at(0).record, false).substr(19),
+                  "  test  \"old\" \u2192 \"new\"  1 file  did not finish  not taken back");
+      if (undo)
+        EXPECT_EQ(journal::texts::undoReport(undoLastRun(state.path()), false).starts_with("Restored 1 file."), renamed);
+      else
+        run(recorder, {b}, {}, [&](ScriptedHost& host) { host.find = readFile(b), host.replace = "old"; });
+      EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+      if (renamed) EXPECT_EQ(readFile(a) + readFile(b), "oldold");
+    }
 }
 
 TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {

@@ -59,6 +59,12 @@ inline int recordedRename(int fromFolder, const char* from, int toFolder, const 
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
+// A file system that cannot swap two names, as NFS.
+inline int renameWithoutSwap(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+  if (flags & RENAME_EXCHANGE) return errno = EINVAL, -1;
+  return ::renameat2(fromFolder, from, toFolder, to, flags);
+}
+
 // The bytes of an open file, which may have no name yet.
 inline std::string contentOf(int fd) { return readFile("/proc/self/fd/" + std::to_string(fd)); }
 

@@ -52,12 +52,6 @@ int renameAfterAnEditorSaved(int fromFolder, const char* from, int toFolder, con
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
-// A file system that cannot swap two names, as NFS.
-int renameWithoutSwap(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
-  if (flags & RENAME_EXCHANGE) return errno = EINVAL, -1;
-  return ::renameat2(fromFolder, from, toFolder, to, flags);
-}
-
 // A file system that fails to tell where data lies: every byte must then be read as data.
 off_t failingSeekData(int fd, off_t offset, int whence) {
   if (whence != SEEK_DATA) return ::lseek(fd, offset, whence);
