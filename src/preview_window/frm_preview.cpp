@@ -180,8 +180,9 @@ void frmPreview::searchEnded() {
 void frmPreview::enableReplace() { cmdReplace->setEnabled(!searching() && model_->anythingChosen()); }
 
 void frmPreview::showStatus() {
+  const int countedFiles = model_->files() - model_->unreadFiles() - model_->filesBeingRead();
   QString status = tr("%1 in %2").arg(counted(model_->occurrences(), "occurrence", "occurrences"),
-                                      counted(model_->files() - model_->unreadFiles(), "file", "files"));
+                                      counted(countedFiles, "file", "files"));
   if (model_->unreadFiles() > 0)
     status += QStringLiteral(", ") + counted(model_->unreadFiles(), "file could not be read", "files could not be read");
   if (searching())

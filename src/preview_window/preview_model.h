@@ -34,6 +34,8 @@ class PreviewModel final : public QAbstractItemModel {
   std::int64_t listedOccurrences() const { return listed_; }
   int files() const { return static_cast<int>(files_.size()); }
   int unreadFiles() const { return unreadFiles_; }
+  // 1 while the last file is still being read: its rows show, but it is not counted yet.
+  int filesBeingRead() const { return !files_.empty() && !files_.back()->complete ? 1 : 0; }
 
   // The path and line the viewer opens for a row: line 1 for a file's row.
   std::string pathOf(const QModelIndex& index) const;
