@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/text/search_terms.h"
 #include "vocabulary/vocabulary.h"
 
 #include <optional>
@@ -15,6 +16,8 @@ struct CliOptions {
   std::string find;
   std::string replace;
   bool ignoreCase = false;
+  bool regex = false;  // --find is a pattern, --replace a template
+  bool word = false;   // whole words only
   bool dryRun = false;
   bool preview = false;  // print each line a run would change, as it is and as it will be: a dry run
   ColorChoice color = ColorChoice::Auto;
@@ -31,6 +34,10 @@ struct CliOptions {
   bool history = false;  // list the kept runs instead of running
   bool help = false;
   bool version = false;
+
+  SearchTerms searchTerms() const {
+    return {find, replace, ignoreCase ? CompareMode::Text : CompareMode::Binary, regex, word};
+  }
 };
 
 extern const char* const kUsage;

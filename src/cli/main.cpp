@@ -16,8 +16,7 @@ namespace {
 
 sorvane::RunRequest requestOf(const sorvane::cli::CliOptions& options) {
   using namespace sorvane;
-  RunRequest request{options.find, options.replace, options.ignoreCase ? CompareMode::Text : CompareMode::Binary, {},
-                     options.dryRun};
+  RunRequest request{options.searchTerms(), {}, options.dryRun};
   if (options.folder)
     request.over = FolderRun{*options.folder, patternForFileType(options.fileType), options.recursive};
   else

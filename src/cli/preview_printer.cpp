@@ -18,7 +18,7 @@ constexpr const char* kReset = "\x1b[0m";
 
 PreviewPrinter::PreviewPrinter(const CliOptions& options, std::ostream& out, bool colour, std::function<bool()> goOn)
     : list_(options.list),
-      terms_(options.find, options.replace, options.ignoreCase ? CompareMode::Text : CompareMode::Binary),
+      terms_(options.searchTerms()),
       out_(out),
       colour_(colour),
       yielder_(std::move(goOn)) {}

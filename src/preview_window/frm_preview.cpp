@@ -200,7 +200,7 @@ void frmPreview::showStatus() {
 void frmPreview::openViewer(const QModelIndex& index) {
   if (!index.isValid()) return;
   const Qt::CaseSensitivity caseSensitivity =
-      request_.compare == CompareMode::Binary ? Qt::CaseSensitive : Qt::CaseInsensitive;
+      request_.terms.compare == CompareMode::Binary ? Qt::CaseSensitive : Qt::CaseInsensitive;
   viewer_->showFile(platform::shownPath(model_->pathOf(index)), model_->lineOf(index),
                     {model_->occurrenceOf(index), model_->ordinalInLine(index), caseSensitivity});
 }
@@ -232,7 +232,7 @@ bool frmPreview::replaceAfterStop() {
 
 void frmPreview::cmdReplace_Click() {
   if (endedEarly_ && !replaceAfterStop()) return;
-  RunRequest run{request_.find, request_.replace, request_.compare, PreviewedFiles{model_->chosenFiles(), foundUnder()},
+  RunRequest run{request_.terms, PreviewedFiles{model_->chosenFiles(), foundUnder()},
                  false};
   accept();
   emit replaceChosen(run);

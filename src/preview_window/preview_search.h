@@ -77,7 +77,7 @@ class PreviewSearch {
   const std::int64_t listedOccurrences_;
   const std::chrono::milliseconds handOutEvery_;
   // The search thread's own.
-  EncodedTerms terms_{request_.find, request_.replace, request_.compare};
+  EncodedTerms terms_{request_.terms};
   RewriteBuffers buffers_;
   std::int64_t occurrencesListed_ = 0;
   std::atomic<bool> stopRequested_{false};

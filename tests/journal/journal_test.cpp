@@ -243,7 +243,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
     const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .undoRecord = &recorder};
     ScriptedHost dryRunEvents;
     if (how == "dry run")
-      ReplaceRun(options).run({"old", "new", CompareMode::Binary, FileList::of({changing}), true}, dryRunEvents);
+      ReplaceRun(options).run({{"old", "new", CompareMode::Binary}, FileList::of({changing}), true}, dryRunEvents);
     else
       run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
         host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};

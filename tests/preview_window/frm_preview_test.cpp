@@ -193,7 +193,7 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   std::vector<std::string> files;
   for (const char* text : {"old old", "old old old\nold", "old old", "old old"})
     writeFile(files.emplace_back(folder / ("f" + std::to_string(files.size()))), text);
-  preview::frmPreview preview({"old", "new", CompareMode::Text, FileList::of(files), false}, EngineOptions{}, scripted.services(), *store, window.get(), 4);
+  preview::frmPreview preview({{"old", "new", CompareMode::Text}, FileList::of(files), false}, EngineOptions{}, scripted.services(), *store, window.get(), 4);
   ASSERT_TRUE(eventually([&] { return !preview.searching(); }));
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files");
   EXPECT_EQ(std::tuple(preview.model().rowCount(), preview.model().rowCount(fileRow(preview, 1)),
@@ -223,7 +223,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   std::filesystem::create_directories(folder / "tree/z");
   writeFile(folder / "tree/f.txt", "old");
   writeFile(folder / "tree/sub/g.txt", "old");
-  const RunRequest request{"old", "new", CompareMode::Text, FolderRun{folder / "tree", "*.*", true}, false};
+  const RunRequest request{{"old", "new", CompareMode::Text}, FolderRun{folder / "tree", "*.*", true}, false};
   EngineOptions options;
   options.yieldInterval = std::chrono::nanoseconds(0);
   const RunCalls calls{.swap = {}, .readEntry = &heldReadEntry};
@@ -340,7 +340,7 @@ TEST(PreviewSearchTest, ABigFilesRowsShowWhileItIsReadAndOneCutOffLeavesNone) {
   writeFile(path, text);
   for (const bool stopped : {true, false}) {
     SCOPED_TRACE(stopped ? "stopped" : "read whole");
-    preview::PreviewSearch search({"old", "new", CompareMode::Binary, FileList::of({path})}, {}, 100,
+    preview::PreviewSearch search({{"old", "new", CompareMode::Binary}, FileList::of({path})}, {}, 100,
                                   std::chrono::milliseconds(0));
     preview::PreviewModel model;
     std::vector<preview::FoundFile> found;

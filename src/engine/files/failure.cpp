@@ -72,4 +72,19 @@ Failure unwritableReplacementFailure() {
   return make(75, "Path/File access error: the replacement is not valid UTF-8, so it cannot be written as UTF-16");
 }
 
+Failure patternFailure(PatternTrouble trouble) {
+  switch (trouble) {
+    case PatternTrouble::MatchTooLong:
+      return make(75, "Path/File access error: a match runs on past what the search can hold of a line");
+    case PatternTrouble::TooComplex:
+      return make(75, "Path/File access error: the pattern takes too many steps to match on a line");
+    case PatternTrouble::OverBudget:
+      return make(75, "Path/File access error: the pattern took too long on this file");
+    case PatternTrouble::UnwritableReplacement:
+    case PatternTrouble::None:
+      break;
+  }
+  return unwritableReplacementFailure();
+}
+
 }  // namespace sorvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/text/pattern_trouble.h"
+
 #include <string>
 
 namespace sorvane {
@@ -32,5 +34,8 @@ Failure changedSincePreviewFailure();
 // A UTF-16 file holds an occurrence, but the replacement is not valid UTF-8 and so has no
 // UTF-16 form.
 Failure unwritableReplacementFailure();
+
+// A pattern's search of a file ended early, for a reason of the pattern's own.
+Failure patternFailure(PatternTrouble trouble);
 
 }  // namespace sorvane

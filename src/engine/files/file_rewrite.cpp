@@ -15,8 +15,9 @@ namespace {
 class CountingSink final : public RewriteSink {
  public:
   bool keep(std::string_view) override { return true; }
-  bool replace(std::string_view) override { return true; }
+  bool replace(std::string_view, std::string_view) override { return true; }
   bool keepHole(std::uint64_t) override { return true; }
+  bool wantsReplacements() const override { return false; }
 };
 
 }  // namespace
@@ -26,6 +27,12 @@ Status endedBy(const SourceFile& source, const ReplacementFile* replacement, con
   if (source.failure()) return *source.failure();
   if (replacement && replacement->failure()) return *replacement->failure();
   return failureFromErrno(EIO, path);  // neither says why: the read went wrong unnoticed
+}
+
+Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const TextRewrite& text,
+               const std::string& path) {
+  if (text.trouble() != PatternTrouble::None && !source.stopped()) return patternFailure(text.trouble());
+  return endedBy(source, replacement, path);
 }
 
 PreparedRewrite::PreparedRewrite(std::int64_t replacements, std::string path,
@@ -104,20 +111,20 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   // After the refusals, so a file the preview could not read fails here as it failed there.
   if (file.previewed && !(FileFingerprint::of(source->openedStatus()) == *file.previewed))
     return changedSincePreviewFailure();
-  if (text.matcher().findsNothing()) return counted(0);
+  if (text.findsNothing()) return counted(0);
 
-  if (job.dryRun || !text.replacement()) {
+  if (job.dryRun || !text.canWriteReplacements()) {
     CountingSink counter;
-    if (!text.run(counter, file.chosen)) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+    if (!text.run(counter, file.chosen)) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, text, file.path));
     if (!job.dryRun && text.occurrences() > 0) return unwritableReplacementFailure();
     return counted(text.occurrences());
   }
 
   auto replacement =
       std::make_unique<ReplacementFile>(folder, file.name, file.path, source->descriptor(), source->openedStatus(),
-                                        *text.replacement(), job.swap, job.writing, yielder, job.undoRecord);
+                                        job.swap, job.writing, yielder, job.undoRecord);
   if (!text.run(*replacement, file.chosen) || !replacement->finishWriting())
-    return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), file.path));
+    return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), text, file.path));
   if (text.occurrences() == 0) return counted(0);
   if (Status sealed = replacement->seal(); !sealed.ok()) return Result<PreparedRewrite>::endedAs(sealed);
   return PreparedRewrite(text.occurrences(), file.path, file.folder, std::move(source), std::move(replacement));

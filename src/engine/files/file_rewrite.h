@@ -20,6 +20,7 @@ namespace sorvane {
 class OccurrenceChoice;
 class RewriteBuffers;
 class SourceFile;
+class TextRewrite;
 class Yielder;
 
 struct RewriteJob {
@@ -103,6 +104,9 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJ
 
 // Why a file's stream ended early: its source or its replacement (if any) stopped or failed.
 Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const std::string& path);
+// The same, for a text rewrite that ended early: a pattern's trouble is its own failure.
+Status endedBy(const SourceFile& source, const ReplacementFile* replacement, const TextRewrite& text,
+               const std::string& path);
 
 // One whole attempt on one file alone, put in place at once: prepared, its original handed to the
 // job's journal, flushed, the journal made durable, and published. The flush of its folder(),

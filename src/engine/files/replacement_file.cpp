@@ -23,14 +23,13 @@ int createUnnamedFile(int folder) {
 }
 
 ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
-                                 const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls,
+                                 const struct stat& sourceStatus, const SwapCalls& calls,
                                  const WriteTuning& tuning, Yielder& yielder, UndoRecord* undoRecord)
     : folder_(folder),
       name_(std::move(name)),
       path_(std::move(path)),
       sourceFd_(sourceFd),
       sourceStatus_(sourceStatus),
-      replacement_(std::move(replacement)),
       calls_(calls),
       tuning_(tuning),
       yielder_(yielder),
@@ -59,12 +58,12 @@ bool ReplacementFile::keepHole(std::uint64_t length) {
   return true;
 }
 
-bool ReplacementFile::replace(std::string_view occurrence) {
+bool ReplacementFile::replace(std::string_view occurrence, std::string_view replacement) {
   if (!writer_) {
     if (!create()) return false;
     copyFrom_ = 0;  // everything before the first occurrence
   }
-  if (!endStretch() || !writer_->write(replacement_)) return writerFailed();
+  if (!endStretch() || !writer_->write(replacement)) return writerFailed();
   sourceOffset_ += occurrence.size();
   stretchStart_ = sourceOffset_;
   return true;

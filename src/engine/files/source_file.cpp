@@ -23,11 +23,13 @@ bool SourceFile::open(int folder, const std::string& name, const std::string& pa
   return true;
 }
 
+bool SourceFile::stillWanted() {
+  if (!yielder_.poll()) stopped_ = true;
+  return !stopped_;
+}
+
 bool SourceFile::read(char* into, std::size_t capacity, std::size_t& got) {
-  if (!yielder_.poll()) {
-    stopped_ = true;
-    return false;
-  }
+  if (!stillWanted()) return false;
   if (ended_) {
     got = 0;
     return true;

@@ -27,6 +27,7 @@ class SourceFile final : public ByteSource {
   bool read(char* into, std::size_t capacity, std::size_t& got) override;
   std::uint64_t zerosAhead() override;
   bool skip(std::uint64_t length) override;
+  bool stillWanted() override;
 
   // True while the file has kept its size and modification time since it was opened and its
   // name still names it.

@@ -64,7 +64,7 @@ Result<FilePreview> previewFile(const FileToRewrite& named, EncodedTerms& terms,
   TextRewrite text(source, terms, buffers, std::min<std::uint64_t>(bufferCapacity, size + 1));
   if (!text.start()) return Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
-  if (text.matcher().findsNothing()) return preview;
+  if (text.findsNothing()) return preview;
   const Result<DisplayEncoding> shown = shownEncoding(source, text.encoding(), size, path);
   if (!shown.ok()) return Result<FilePreview>::endedAs(shown);
 

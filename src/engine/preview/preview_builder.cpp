@@ -40,7 +40,7 @@ bool PreviewBuilder::keep(std::string_view bytes) {
 
 // An occurrence is whole code units. The matcher never lets one hold a CR, nor start with the LF
 // of a CR LF: an LF is the only line end it can hold.
-bool PreviewBuilder::replace(std::string_view occurrence) {
+bool PreviewBuilder::replace(std::string_view occurrence, std::string_view) {
   if (countingOnly_) return true;
   afterCr_ = false;
   if (occurrencesInPiece_ == PreviewLine::kMostOccurrences) {

@@ -27,7 +27,7 @@ class PreviewBuilder final : public RewriteSink {
   PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std::string replacement, PreviewLineSink& sink);
 
   bool keep(std::string_view bytes) override;
-  bool replace(std::string_view occurrence) override;
+  bool replace(std::string_view occurrence, std::string_view replacement) override;
   bool keepHole(std::uint64_t length) override;
   // The end of the stream, which ends its last line. False when the sink asked to stop.
   bool finish();

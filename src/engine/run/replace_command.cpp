@@ -25,9 +25,9 @@ bool ReplaceCommand::checkInputsAndRecordTerms() {
 
 RunRequest ReplaceCommand::requestFromWindow() const {
   RunRequest request;
-  request.find = host_.findText();
-  request.replace = host_.replaceText();
-  request.compare = host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
+  request.terms.find = host_.findText();
+  request.terms.replace = host_.replaceText();
+  request.terms.compare = host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
   if (host_.fileFrameVisible()) {
     // The window's list itself, read on every pass.
     request.over = FileList{[this] { return host_.fileListCount(); },

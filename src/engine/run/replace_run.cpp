@@ -35,14 +35,14 @@ ReplaceRun::~ReplaceRun() = default;
 RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
   events_ = &events;
   course_ = RunCourse::GoOn;
-  nCompare = request.compare;
-  strFindTerm = request.find;
-  strReplaceTerm = request.replace;
+  nCompare = request.terms.compare;
+  strFindTerm = request.terms.find;
+  strReplaceTerm = request.terms.replace;
   nReplacements = 0;
   nFileIndex = 0;
   bStop = false;
   bAbandoned = false;
-  terms_ = std::make_unique<EncodedTerms>(strFindTerm, strReplaceTerm, nCompare);
+  terms_ = std::make_unique<EncodedTerms>(request.terms);
   yielder_ = std::make_unique<Yielder>(
       [this] {
         course_ = events_->takeEvents();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/run/chosen_files.h"
+#include "engine/text/search_terms.h"
 #include "vocabulary/vocabulary.h"
 
 #include <functional>
@@ -39,9 +40,7 @@ struct PreviewedFiles {
 
 // What a run is to do. Over nothing, it touches no file and reports 0.
 struct RunRequest {
-  std::string find;
-  std::string replace;
-  CompareMode compare = CompareMode::Text;
+  SearchTerms terms;
   std::variant<std::monostate, FileList, FolderRun, PreviewedFiles> over;
   bool dryRun = false;  // count the occurrences, write nothing
 };

@@ -5,6 +5,7 @@
 #include "engine/text/utf8_units.h"
 
 #include <algorithm>
+#include <cctype>
 #include <numeric>
 
 namespace sorvane {
@@ -35,13 +36,43 @@ std::size_t shortestMatchingFile(const std::string& find, CompareMode compare) {
   return std::min(inBytes, byteOrderMarkLength(TextEncoding::Utf16LE) + inUtf16->size());
 }
 
+// A line as short as the shortest match: a pattern that matches the empty text needs a line.
+std::size_t shortestMatchingFile(const Pattern& pattern) {
+  std::uint32_t characters = 0;
+  pcre2_pattern_info_8(pattern.forBytes(), PCRE2_INFO_MINLENGTH, &characters);
+  return std::max<std::size_t>(characters, 1);
+}
+
+// A literal term as a pattern that matches just its text: every ASCII character but a letter or
+// a digit is escaped; others stand for themselves.
+std::string asPattern(const std::string& term) {
+  std::string escaped;
+  for (const char c : term) {
+    if (static_cast<unsigned char>(c) < 0x80 && !std::isalnum(static_cast<unsigned char>(c))) escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
 }  // namespace
 
-EncodedTerms::EncodedTerms(std::string find, std::string replace, CompareMode compare)
-    : find_(std::move(find)),
-      replace_(std::move(replace)),
-      compare_(compare),
-      shortestMatchingFile_(sorvane::shortestMatchingFile(find_, compare_)) {}
+EncodedTerms::EncodedTerms(const SearchTerms& terms)
+    : find_(terms.find), replace_(terms.replace), compare_(terms.compare) {
+  shortestMatchingFile_ = sorvane::shortestMatchingFile(find_, compare_);
+  // A whole word is told by the characters around it, which a pattern looks at.
+  const bool wholeLiteral = !terms.pattern && terms.wholeWord && !matcher(TextEncoding::Bytes).findsNothing();
+  if (!terms.pattern && !wholeLiteral) return;
+  PatternError error;
+  pattern_ = Pattern::compile(terms.pattern ? find_ : asPattern(find_), compare_, terms.wholeWord, error);
+  if (pattern_)
+    template_ = terms.pattern ? ReplacementTemplate::parse(replace_, *pattern_, error)
+                              : ReplacementTemplate::literal(replace_);
+  if (!template_) {
+    fault_ = TermsFault{pattern_ != nullptr, error};
+    pattern_.reset();
+  }
+  if (terms.pattern) shortestMatchingFile_ = pattern_ ? sorvane::shortestMatchingFile(*pattern_) : 0;
+}
 
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
   const auto index = static_cast<std::size_t>(encoding);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/text/pattern.h"
+#include "engine/text/replacement_template.h"
+#include "engine/text/search_terms.h"
 #include "engine/text/term_matcher.h"
 #include "engine/text/text_encoding.h"
 
@@ -12,17 +15,30 @@
 
 namespace sorvane {
 
+// Where the find text or the replace text of a pattern run is at fault.
+struct TermsFault {
+  bool inReplace = false;  // the template, not the pattern
+  PatternError error;
+};
+
 // The find and replace terms of a run (UTF-8), in the form each text encoding needs. The form
 // for an encoding is made when a file in it first comes up, and kept for the rest of the run;
-// the threads of a parallel run share them.
+// the threads of a parallel run share them. A pattern and its template are compiled at once.
 class EncodedTerms {
  public:
-  EncodedTerms(std::string find, std::string replace, CompareMode compare);
+  explicit EncodedTerms(const SearchTerms& terms);
   EncodedTerms(const EncodedTerms&) = delete;  // rewriters hold on to its matchers
   EncodedTerms& operator=(const EncodedTerms&) = delete;
 
+  // Why a pattern run's texts cannot be used; such terms find nothing.
+  const std::optional<TermsFault>& fault() const { return fault_; }
+
   // True when no text in any encoding holds the find term (it is empty, or holds a line end).
-  bool findsNothing() { return matcher(TextEncoding::Bytes).findsNothing(); }
+  bool findsNothing() { return pattern_ ? false : fault_ || matcher(TextEncoding::Bytes).findsNothing(); }
+
+  // The compiled pattern and template of a pattern run; none for a literal term.
+  const Pattern* pattern() const { return pattern_.get(); }
+  const ReplacementTemplate& replacementTemplate() const { return *template_; }
 
   // The fewest bytes a file can hold an occurrence in: over 8-bit text and UTF-16 with its byte
   // order mark, and, ignoring case, over every character that folds like each of the term's.
@@ -43,6 +59,9 @@ class EncodedTerms {
   std::string find_;
   std::string replace_;
   CompareMode compare_;
+  std::unique_ptr<Pattern> pattern_;
+  std::optional<ReplacementTemplate> template_;
+  std::optional<TermsFault> fault_;
   std::size_t shortestMatchingFile_;
   // Each form is made once; after that, reading it takes no lock, as every file asks for it.
   std::array<std::once_flag, 5> formsMade_;

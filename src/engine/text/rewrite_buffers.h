@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/text/pattern_scratch.h"
+
 #include <cstddef>
 #include <memory>
 
@@ -12,6 +14,10 @@ class RewriteBuffers {
  public:
   char* head(std::size_t size) { return head_.atLeast(size); }      // a stream's first bytes
   char* stream(std::size_t size) { return stream_.atLeast(size); }  // the rewriter's window
+  PatternScratch& patternScratch() {
+    if (!patternScratch_) patternScratch_ = std::make_unique<PatternScratch>();
+    return *patternScratch_;
+  }
 
  private:
   struct Buffer {
@@ -30,6 +36,7 @@ class RewriteBuffers {
 
   Buffer head_;
   Buffer stream_;
+  std::unique_ptr<PatternScratch> patternScratch_;  // made for the first pattern run
 };
 
 }  // namespace sorvane

@@ -26,7 +26,16 @@ bool TextRewrite::start() {
 bool TextRewrite::run(RewriteSink& sink, const OccurrenceChoice* choice) {
   headServed_ = byteOrderMarkLength(encoding_);
   if (!sink.keep(head_.substr(0, headServed_))) return false;
-  StreamRewriter rewriter(matcher(), buffers_, capacity_);
+  if (const Pattern* pattern = terms_.pattern()) {
+    PatternRewriter rewriter(*pattern, terms_.replacementTemplate(), encoding_, buffers_, capacity_);
+    const bool finished = rewriter.run(*this, sink, choice);
+    occurrences_ = rewriter.occurrences();
+    trouble_ = rewriter.trouble();
+    return finished;
+  }
+  const std::optional<std::string>& replacement = terms_.replacement(encoding_);
+  StreamRewriter rewriter(terms_.matcher(encoding_), replacement ? *replacement : std::string_view(), buffers_,
+                          capacity_);
   const bool finished = rewriter.run(*this, sink, choice);
   occurrences_ = rewriter.occurrences();
   return finished;

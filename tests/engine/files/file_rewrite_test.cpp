@@ -81,7 +81,7 @@ class FileRewrite : public ::testing::Test, protected RewriteKnobs {
  protected:
   // Yields on every read; `onYield` runs on each, and `stop` asks for a stop.
   Result<std::int64_t> rewrite(const std::string& path, const std::string& find, const std::string& replace) {
-    EncodedTerms terms(find, replace, compare);
+    EncodedTerms terms(SearchTerms{find, replace, compare});
     RewriteJob job{terms, false, capacity, calls, tuning};
     Yielder yielder([this] {
       ++yields;

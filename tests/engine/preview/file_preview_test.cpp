@@ -46,7 +46,7 @@ class FilePreviewTest : public ::testing::Test {
  protected:
   Result<FilePreview> preview(const std::string& find, const std::string& replace, CompareMode compare,
                               std::size_t capacity, Gathered& lines) {
-    EncodedTerms terms(find, replace, compare);
+    EncodedTerms terms(SearchTerms{find, replace, compare});
     return previewFile(FileToRewrite::named(folder / "f.txt"), terms, lines, yielder, buffers, capacity);
   }
 
@@ -103,7 +103,7 @@ TEST_F(FilePreviewTest, CountsEveryOccurrenceADryRunCountsInEveryEncoding) {
   const std::u16string units = u"\U0001F600Needle needle\r\nneedle\rno\n\u0D0Aneedle needle\u010D";
   for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16File(units, false), utf16File(units, true)}) {
     ASSERT_TRUE(writeSparse(folder / "f.txt", bytes, 64 * 1024));
-    EncodedTerms terms("needle", "", CompareMode::Text);
+    EncodedTerms terms(SearchTerms{"needle", "", CompareMode::Text});
     RewriteBuffers buffers;
     const Result<PreparedRewrite> dryRun = prepareRewrite(FileToRewrite::named(folder / "f.txt"),
                                                           RewriteJob{terms, true, 1, {}, {}, nullptr}, yielder, buffers);

@@ -171,7 +171,7 @@ TEST_F(ReplaceRun, FileRunRewritesInListOrderWithTheComparisonOfTheBoxAndRecords
     host.caseSensitive = box;
     host.find = find;
     run();
-    EXPECT_EQ(ReplaceCommand(host).requestFromWindow().compare, mode) << find;
+    EXPECT_EQ(ReplaceCommand(host).requestFromWindow().terms.compare, mode) << find;
     // The missing file is opened, and shown, only for a term.
     ASSERT_EQ(host.messages.size(), *find ? 2u : 1u) << find;
     EXPECT_EQ(host.messages.back().text, report);
@@ -271,7 +271,7 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureShownAndAnswered) {
       host.files = {file("1.txt", "old 1"), file("2.txt", secondText), file("3.txt", "old 3")};
       for (const auto& path : host.files) previewed.files.push_back({path, FileFingerprint::of(statusOf(path)), {}});
       for (const std::int64_t index : dropped.value_or(allKept)) previewed.files[1].occurrences.drop(index);
-      const RunRequest chosen{"old", "new", CompareMode::Text, std::move(previewed), false};
+      const RunRequest chosen{{"old", "new", CompareMode::Text}, std::move(previewed), false};
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       host.stop = false;
@@ -340,7 +340,7 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettings) {
     const RunCalls calls{.swap = {.createUnnamed = &gatedCreateUnnamed}};
     const EngineOptions options{.undoRecord = &journal, .jobs = 2, .readAhead = readAhead,
                                 .batch = {.files = batchFiles}, .calls = &calls};
-    EncodedTerms terms("old", "new", CompareMode::Binary);
+    EncodedTerms terms(SearchTerms{"old", "new", CompareMode::Binary});
     Yielder yielder([] { return true; });
     GateOpeningRun batchHost;
     BatchPublisher publisher(options, false, terms, yielder, batchHost);

@@ -51,7 +51,7 @@ struct StringSink final : RewriteSink {
     output.append(bytes);
     return true;
   }
-  bool replace(std::string_view) override {
+  bool replace(std::string_view, std::string_view replacement) override {
     output += replacement;
     return true;
   }
@@ -59,7 +59,6 @@ struct StringSink final : RewriteSink {
     output.append(length, '\0');
     return true;
   }
-  std::string replacement;
   std::string output;
 };
 
@@ -74,14 +73,13 @@ struct Rewritten {
 inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
                              CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1,
                              Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
-  EncodedTerms terms(find, replace, compare);
+  EncodedTerms terms(SearchTerms{find, replace, compare});
   ChunkedSource source(text, chunk, std::move(holes));
   RewriteBuffers buffers;
   TextRewrite rewrite(source, terms, buffers, capacity);
   rewrite.start();
   if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
   StringSink sink;
-  sink.replacement = rewrite.replacement().value_or("");
   rewrite.run(sink, choice);
   if (!rewrite.replacement() && rewrite.occurrences() > 0) return {text, 0, true};
   return {sink.output, rewrite.occurrences(), false, source.bytesRead()};
