@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "engine/run/replace_run.h"
+#include "engine/text/encoded_terms.h"
 #include "vocabulary/vocabulary.h"
 
 #include <CLI/CLI.hpp>
@@ -121,9 +122,11 @@ std::string journalCommandError(const CLI::App& app, const CliOptions& options) 
 
 const char* const kUsage =
     "Usage:\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run | --preview [--color WHEN]]\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--regex] [--word]\n"
+    "              [--dry-run | --preview [--color WHEN]]\n"
     "              [--list] [--stop-on-error] [--no-undo] [--no-progress] [--jobs N] FILE...\n"
-    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--dry-run | --preview [--color WHEN]]\n"
+    "  sorvane-cli --find TEXT [--replace TEXT] [--ignore-case] [--regex] [--word]\n"
+    "              [--dry-run | --preview [--color WHEN]]\n"
     "              [--list] [--stop-on-error] [--no-undo] [--no-progress] [--jobs N]\n"
     "              --folder DIR [--type TYPE] [--recursive]\n"
     "  sorvane-cli --undo [--dry-run] | --history\n"
@@ -135,7 +138,13 @@ const char* const kUsage =
     "A name that, its symbolic links followed, is the same entry of the same folder as an\n"
     "earlier one is done once; a second hard link is a name of its own, and is rewritten too.\n"
     "Matching is case-sensitive unless --ignore-case is given. TEXT cannot span a line end, so\n"
-    "it holds no carriage return (a line feed alone is ordinary text). --dry-run counts without\n"
+    "it holds no carriage return (a line feed alone is ordinary text).\n"
+    "-E, --regex reads TEXT as a regular expression (Perl's syntax, Unicode-aware) and the\n"
+    "replacement as a template: $1 to $99, ${1} or ${name} for a group, $0 for the whole match,\n"
+    "$$ for a dollar; \\U and \\L upper- and lower-case up to \\E, \\u and \\l the next character;\n"
+    "\\\\, \\n, \\t and \\r. Patterns match within a line: ^ and $ are its start and end, and no\n"
+    "match holds a carriage return. -w, --word counts only whole words: no letter, mark, digit or\n"
+    "_ right before or after. A bad pattern or template is a usage error. --dry-run counts without\n"
     "writing. --list prints \"PATH: N\" for each file that holds TEXT. --preview shows what a run\n"
     "would change and writes nothing: for each file that holds TEXT its path (\"PATH: N\" with\n"
     "--list), then each line that holds it, as \"N-: \" and the line as it is, and as \"N+: \" and\n"
@@ -175,6 +184,8 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   std::string jobs;
   const CLI::Option* jobsOption = app.add_option("--jobs", jobs);
   app.add_flag("--ignore-case", options.ignoreCase);
+  app.add_flag("-E,--regex", options.regex);
+  app.add_flag("-w,--word", options.word);
   app.add_flag("--dry-run", options.dryRun);
   app.add_flag("--preview", options.preview);
   std::string color = "auto";
@@ -223,6 +234,14 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
 
   error = usageError(options, find->count() > 0, typeOption->count() > 0, colorOption->count() > 0);
   if (!error.empty()) return std::nullopt;
+  // A pattern or template that cannot be used is refused before any file is read.
+  if (options.regex || options.word) {
+    const EncodedTerms terms(options.searchTerms());
+    if (const auto& fault = terms.fault()) {
+      error = (fault->inReplace ? "--replace: " : "--find: ") + fault->error.described();
+      return std::nullopt;
+    }
+  }
   if (const auto text = typeText(type)) {
     options.fileType = *text;
     return options;

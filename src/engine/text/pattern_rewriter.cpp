@@ -160,7 +160,17 @@ class PatternRewriter::Pass {
       if (result < 0) return troubled(PatternTrouble::TooComplex);
       const std::size_t start = offsetOf(ovector[0]);
       const std::size_t stop = std::max(start, offsetOf(ovector[1]));
-      if (!keepTo(start) || !replace(start, stop, ovector, static_cast<std::size_t>(result))) return false;
+      if (!keepTo(start)) return false;
+      // What follows an empty match at the end of the data decides whether it is one.
+      if (partial && start == end) return true;
+      // PCRE2 finds an empty match before an invalid code unit where its search starts, and
+      // passes over it where its search goes by: where the buffer ends must not decide. None
+      // is taken.
+      if (start == stop && start < end && startsInvalidUnit(start, end)) {
+        emptyAt_ = start;
+        continue;
+      }
+      if (!replace(start, stop, ovector, static_cast<std::size_t>(result))) return false;
       position_ = stop;
       // An empty match may follow a match that is not, but no two empty ones start at one place.
       emptyAt_ = start == stop ? stop : kNowhere;
@@ -227,6 +237,17 @@ class PatternRewriter::Pass {
     for (std::size_t at = from; at < to; at += 2)
       if (unitAt(at) == U'\r') return at;
     return kNowhere;
+  }
+
+  bool startsInvalidUnit(std::size_t at, std::size_t end) const {
+    if (order_) {
+      const auto unit = static_cast<char16_t>(unitAt(at));
+      if (utf16::isLowSurrogate(unit)) return true;
+      return utf16::isHighSurrogate(unit) &&
+             (at + 2 >= end || !utf16::isLowSurrogate(static_cast<char16_t>(unitAt(at + 2))));
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(data_ + at);
+    return utf8::decodeUnit(p, reinterpret_cast<const unsigned char*>(data_ + end)).value >= utf8::kInvalidByteBase;
   }
 
   // The end of the data but for a character it may cut short, which more data could complete.

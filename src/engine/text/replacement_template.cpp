@@ -69,9 +69,9 @@ class ReplacementTemplate::CasedOutput {
         out_.append(reinterpret_cast<const char*>(p), length);  // a unit that is no character
       } else if (next_ != Case::Kept) {
         flush();
-        run_.clear();
         appendToRun(*character);
         writeRun(next_);
+        run_.clear();
         next_ = Case::Kept;
       } else {
         appendToRun(*character);

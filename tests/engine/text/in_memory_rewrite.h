@@ -67,22 +67,28 @@ struct Rewritten {
   std::int64_t count;
   bool refused = false;  // left as it was: UTF-32, or a replacement with no form in the text's encoding
   std::size_t bytesRead = 0;
+  PatternTrouble trouble = PatternTrouble::None;  // why a pattern's rewrite ended early
 };
 
 // What a file holding `text` holds after its rewrite, and the count, as rewriteFile makes them.
-inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
-                             CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1,
-                             Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
-  EncodedTerms terms(SearchTerms{find, replace, compare});
+inline Rewritten rewriteText(const std::string& text, const SearchTerms& terms, std::size_t chunk = 1 << 20,
+                             std::size_t capacity = 1, Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
+  EncodedTerms encoded(terms);
   ChunkedSource source(text, chunk, std::move(holes));
   RewriteBuffers buffers;
-  TextRewrite rewrite(source, terms, buffers, capacity);
+  TextRewrite rewrite(source, encoded, buffers, capacity);
   rewrite.start();
   if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
   StringSink sink;
-  rewrite.run(sink, choice);
-  if (!rewrite.replacement() && rewrite.occurrences() > 0) return {text, 0, true};
+  if (!rewrite.run(sink, choice)) return {text, 0, true, source.bytesRead(), rewrite.trouble()};
+  if (!rewrite.canWriteReplacements() && rewrite.occurrences() > 0) return {text, 0, true};
   return {sink.output, rewrite.occurrences(), false, source.bytesRead()};
+}
+
+inline Rewritten rewriteText(const std::string& text, const std::string& find, const std::string& replace,
+                             CompareMode compare, std::size_t chunk = 1 << 20, std::size_t capacity = 1,
+                             Holes holes = {}, const OccurrenceChoice* choice = nullptr) {
+  return rewriteText(text, SearchTerms{find, replace, compare}, chunk, capacity, std::move(holes), choice);
 }
 
 }  // namespace sorvane::testing
