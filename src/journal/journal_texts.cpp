@@ -13,8 +13,11 @@ constexpr std::size_t kNamedInMessage = 10;
 // A term in quotes, in display form, so it stays on its line.
 std::string shownTerm(const std::string& term) { return "\"" + display::shown(term) + "\""; }
 
+// A pattern between slashes, as a user writes one: /ne+dle/ → "pin".
 std::string terms(const RunRecord& run) {
-  return shownTerm(run.find) + " \u2192 " + shownTerm(run.replace) + (run.compareMode == CompareMode::Text ? " (ignoring case)" : "");
+  const std::string find = run.pattern ? "/" + display::shown(run.find) + "/" : shownTerm(run.find);
+  return find + " \u2192 " + shownTerm(run.replace) + (run.compareMode == CompareMode::Text ? " (ignoring case)" : "") +
+         (run.wholeWord ? " (whole words)" : "");
 }
 
 // "1 file", "2 files"; "1 replacement", "2 replacements".

@@ -137,8 +137,15 @@ bool parseFile(Fields& fields, FileRecord& file) {
 
 bool parseRunLine(std::string_view line, RunRecord& run) {
   Fields fields(line);
-  return fields.next() == "run" && fields.time(run.started) && fields.text(run.frontEnd) && fields.text(run.find) &&
-         fields.text(run.replace) && fields.compareMode(run.compareMode) && fields.done();
+  if (!(fields.next() == "run" && fields.time(run.started) && fields.text(run.frontEnd) && fields.text(run.find) &&
+        fields.text(run.replace) && fields.compareMode(run.compareMode)))
+    return false;
+  // How the find text was read; a run written before patterns has no such field.
+  if (fields.done()) return true;
+  const auto how = fields.next();
+  run.pattern = how == "pattern" || how == "pattern+word";
+  run.wholeWord = how == "word" || how == "pattern+word";
+  return (run.pattern || run.wholeWord) && fields.done();
 }
 
 // Where record `index` is, or belongs, among the records: they are kept in the order of their
@@ -250,7 +257,8 @@ std::uint64_t RunRecord::keptBytes() const {
 
 std::string headerLines(const RunRecord& run) {
   return std::string(kMagic) + "\nrun " + timeField(run.started) + " " + escaped(run.frontEnd) + " " +
-         escaped(run.find) + " " + escaped(run.replace) + " " + std::to_string(static_cast<int>(run.compareMode)) + "\n";
+         escaped(run.find) + " " + escaped(run.replace) + " " + std::to_string(static_cast<int>(run.compareMode)) +
+         (run.pattern ? run.wholeWord ? " pattern+word" : " pattern" : run.wholeWord ? " word" : "") + "\n";
 }
 
 std::string fileLine(const FileRecord& file) {

@@ -63,6 +63,8 @@ struct RunRecord {
   std::string find;
   std::string replace;
   CompareMode compareMode = CompareMode::Binary;
+  bool pattern = false;    // `find` was a regular expression, `replace` a template
+  bool wholeWord = false;  // whole words only
   std::vector<FileRecord> files;
   std::vector<std::string> temporaries;  // absolute paths, from "temporary" lines
   std::optional<std::int64_t> replacements;  // known once the run has ended

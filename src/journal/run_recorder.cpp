@@ -52,8 +52,7 @@ class RunRecorder::Recording {
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;
 
-  void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
-                  std::function<void(const std::string&)> tell);
+  void runStarted(const SearchTerms& terms, std::function<void(const std::string&)> tell);
   void givingTemporaryName(int folder, const std::string& name);
   int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement, const std::string& temporaryName);
   void makeKeptDurable();
@@ -114,17 +113,18 @@ class RunRecorder::Recording {
   bool putAwayLeft_ = false;      // the last prune left runs put away
 };
 
-void RunRecorder::Recording::runStarted(const std::string& find, const std::string& replace,
-                                        CompareMode compareMode, std::function<void(const std::string&)> tell) {
+void RunRecorder::Recording::runStarted(const SearchTerms& terms, std::function<void(const std::string&)> tell) {
   const std::lock_guard lock(lock_);
   closeRun();
   report_ = std::move(tell);
   run_ = RunRecord{};
   ::clock_gettime(CLOCK_REALTIME, &run_.started);
   run_.frontEnd = frontEnd_;
-  run_.find = find;
-  run_.replace = replace;
-  run_.compareMode = compareMode;
+  run_.find = terms.find;
+  run_.replace = terms.replace;
+  run_.compareMode = terms.compare;
+  run_.pattern = terms.pattern;
+  run_.wholeWord = terms.wholeWord;
   failed_ = false;
   kept_ = 0;
 }
@@ -408,9 +408,8 @@ RunRecorder::RunRecorder(std::string stateHome, std::string frontEnd, JournalLim
 
 RunRecorder::~RunRecorder() = default;
 
-void RunRecorder::runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
-                             std::function<void(const std::string&)> tell) {
-  recording_->runStarted(find, replace, compareMode, std::move(tell));
+void RunRecorder::runStarted(const SearchTerms& terms, std::function<void(const std::string&)> tell) {
+  recording_->runStarted(terms, std::move(tell));
 }
 
 void RunRecorder::givingTemporaryName(int folder, const std::string& name) {

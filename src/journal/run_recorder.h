@@ -49,8 +49,7 @@ class RunRecorder final : public UndoRecord {
   RunRecorder(const RunRecorder&) = delete;  // holds a run's folder locked
   RunRecorder& operator=(const RunRecorder&) = delete;
 
-  void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
-                  std::function<void(const std::string&)> tell) override;
+  void runStarted(const SearchTerms& terms, std::function<void(const std::string&)> tell) override;
   void givingTemporaryName(int folder, const std::string& name) override;
   int keepOriginal(const OriginalFile& original, const FileFingerprint& replacement,
                    const std::string& temporaryName) override;

@@ -395,7 +395,7 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
 
   // Another process's run, still writing: it holds its folder's lock all along.
   RunRecorder concurrent(state.path(), "other", limits);
-  concurrent.runStarted("old", "new", CompareMode::Binary, {});
+  concurrent.runStarted({"old", "new", CompareMode::Binary}, {});
   const std::string busy = folder / "busy.txt";
   const FileDescriptor parent(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
   const FileDescriptor file(::open(busy.c_str(), O_RDONLY));

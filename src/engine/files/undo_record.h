@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/text/search_terms.h"
+
 #include "engine/files/file_fingerprint.h"
 #include "vocabulary/vocabulary.h"
 
@@ -28,8 +30,7 @@ class UndoRecord {
 
   // `tell` is told, on the run's thread, once when the journal fails during the run, and once
   // of each file put in place that cannot be taken back; the run goes on.
-  virtual void runStarted(const std::string& find, const std::string& replace, CompareMode compareMode,
-                          std::function<void(const std::string&)> tell) = 0;
+  virtual void runStarted(const SearchTerms& terms, std::function<void(const std::string&)> tell) = 0;
   // Called from any thread, before a new content takes a name of its own from its start, as on
   // a file system without unnamed files: `name` in the folder open as `folder`. Its original is
   // kept only later, and a kill meanwhile must leave no name the journal does not know.

@@ -53,7 +53,7 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
                                               static_cast<BatchHost&>(*this));
   UndoRecord* undoRecord = request.dryRun ? nullptr : options_.undoRecord;
   if (undoRecord)
-    undoRecord->runStarted(strFindTerm, strReplaceTerm, nCompare, [this](const std::string& report) {
+    undoRecord->runStarted(request.terms, [this](const std::string& report) {
       if (events_) events_->journalSaid(report);
     });
 

@@ -27,7 +27,7 @@ const std::string CR = "\r";
 
 class RecordingJournal final : public UndoRecord {
  public:
-  void runStarted(const std::string&, const std::string&, CompareMode, std::function<void(const std::string&)>) override {}
+  void runStarted(const SearchTerms&, std::function<void(const std::string&)>) override {}
   void givingTemporaryName(int, const std::string&) override {}
   int keepOriginal(const OriginalFile& original, const FileFingerprint&, const std::string&) override {
     record("keep " + original.name);
