@@ -44,7 +44,7 @@ std::int64_t PreviewPrinter::printSide(const PreviewLine& line, bool asItWillBe,
   const char side = asItWillBe ? '+' : '-';
   out_ << number << side << ": ";
   for (const PreviewSegment& piece : line.segments) {
-    const std::string_view text = asItWillBe && piece.occurrence ? line.replacement : piece.text;
+    const std::string_view text = asItWillBe && piece.occurrence ? piece.replacement : piece.text;
     const char* const colour = !piece.occurrence ? nullptr : asItWillBe ? kReplacementColour : kOccurrenceColour;
     // Only an occurrence or a replacement holds a line end, as one LF.
     std::size_t from = 0;

@@ -230,7 +230,7 @@ QString PreviewModel::lineAfter(const File& file, const Occurrence& row, QPoint&
       replaced = occurrenceRow < file.rows.size() ? file.rows[occurrenceRow].chosen : file.state == Qt::Checked;
       ++occurrenceRow;
     }
-    const QString piece = shown(replaced ? line.replacement : segment.text);
+    const QString piece = shown(replaced ? segment.replacement : segment.text);
     if (i == row.segment) mark = QPoint(static_cast<int>(text.size()), static_cast<int>(piece.size()));
     text += piece;
   }

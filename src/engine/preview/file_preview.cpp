@@ -68,7 +68,9 @@ Result<FilePreview> previewFile(const FileToRewrite& named, EncodedTerms& terms,
   const Result<DisplayEncoding> shown = shownEncoding(source, text.encoding(), size, path);
   if (!shown.ok()) return Result<FilePreview>::endedAs(shown);
 
-  PreviewBuilder builder(text.encoding(), shown.value(), shownReplacement(text, terms, shown.value()), sink);
+  PreviewBuilder builder(text.encoding(), shown.value(),
+                         terms.pattern() ? std::nullopt : std::optional(shownReplacement(text, terms, shown.value())),
+                         sink);
   if (!text.run(builder) || !builder.finish())
     return builder.declined() ? Result<FilePreview>(Stopped{}) : Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
   preview.occurrences = text.occurrences();

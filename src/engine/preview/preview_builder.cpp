@@ -15,7 +15,7 @@ constexpr std::size_t kContext = PreviewLine::kContext;
 
 }  // namespace
 
-PreviewBuilder::PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std::string replacement,
+PreviewBuilder::PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std::optional<std::string> replacement,
                                PreviewLineSink& sink)
     : order_(utf16ByteOrderOf(encoding)),
       unitSize_(order_ ? 2 : 1),
@@ -23,9 +23,8 @@ PreviewBuilder::PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std
       sink_(sink),
       lineEndBytes_({'\r', '\n'}),
       markLeft_(byteOrderMarkLength(encoding)),
-      countingOnly_(!sink.wantsLines()) {
-  piece_.replacement = std::move(replacement);
-}
+      replacement_(std::move(replacement)),
+      countingOnly_(!sink.wantsLines()) {}
 
 // The rewriter hands UTF-16 text on in whole code units, but for an odd last byte.
 bool PreviewBuilder::keep(std::string_view bytes) {
@@ -40,7 +39,7 @@ bool PreviewBuilder::keep(std::string_view bytes) {
 
 // An occurrence is whole code units. The matcher never lets one hold a CR, nor start with the LF
 // of a CR LF: an LF is the only line end it can hold.
-bool PreviewBuilder::replace(std::string_view occurrence, std::string_view) {
+bool PreviewBuilder::replace(std::string_view occurrence, std::string_view replacement) {
   if (countingOnly_) return true;
   afterCr_ = false;
   if (occurrencesInPiece_ == PreviewLine::kMostOccurrences) {
@@ -55,7 +54,9 @@ bool PreviewBuilder::replace(std::string_view occurrence, std::string_view) {
   }
   stretch_.clear();
   shownText_.decode(occurrence);
-  piece_.segments.push_back(PreviewSegment{std::string(shownText_.text()), true, occurrences_++});
+  if (!replacement_) shownReplacement_.decode(replacement);
+  piece_.segments.push_back(PreviewSegment{std::string(shownText_.text()), true, occurrences_++,
+                                           replacement_ ? *replacement_ : std::string(shownReplacement_.text())});
   ++occurrencesInPiece_;
   for (std::size_t at = 0; at < occurrence.size(); at += unitSize_)
     if (unitAt(occurrence, at) == LF) ++lineNumber_;
@@ -132,7 +133,7 @@ bool PreviewBuilder::handOn(bool lineGoesOn) {
 }
 
 void PreviewBuilder::addText(std::string text) {
-  if (!text.empty()) piece_.segments.push_back(PreviewSegment{std::move(text), false, -1});
+  if (!text.empty()) piece_.segments.push_back(PreviewSegment{std::move(text), false, -1, {}});
 }
 
 // The first and the last bytes of a stretch hold more than kContext characters when it is longer,

@@ -23,8 +23,10 @@ namespace sorvane {
 class PreviewBuilder final : public RewriteSink {
  public:
   // `encoding` is the stream's, whose byte order mark it passes over; `shown` how its text is
-  // decoded to be shown; `replacement` what replaces each occurrence, in display form.
-  PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std::string replacement, PreviewLineSink& sink);
+  // decoded to be shown; `replacement` what replaces every occurrence, in display form, where
+  // one text does (a term's); without it each is shown as the rewrite replaces it.
+  PreviewBuilder(TextEncoding encoding, DisplayEncoding shown, std::optional<std::string> replacement,
+                 PreviewLineSink& sink);
 
   bool keep(std::string_view bytes) override;
   bool replace(std::string_view occurrence, std::string_view replacement) override;
@@ -59,6 +61,8 @@ class PreviewBuilder final : public RewriteSink {
   PreviewLine piece_;
   std::size_t occurrencesInPiece_ = 0;
   ShownText shownText_{shown_};
+  const std::optional<std::string> replacement_;
+  ShownText shownReplacement_{shown_};
   bool declined_ = false;
   bool countingOnly_ = false;  // the sink wants no more lines: the rewrite only counts
 };

@@ -13,6 +13,7 @@ struct PreviewSegment {
   std::string text;
   bool occurrence = false;
   std::int64_t index = -1;  // an occurrence's index in its file, counted as a run counts them
+  std::string replacement;  // what replaces an occurrence
 };
 
 // A line that holds occurrences. Lines end at LF, CR LF or CR. The text around each occurrence
@@ -28,7 +29,6 @@ struct PreviewLine {
   std::int64_t lastNumber = 0;  // of the last line it touches: more when an occurrence holds an LF
   bool continued = false;
   std::vector<PreviewSegment> segments;  // in the file's order
-  std::string replacement;               // what replaces each occurrence, in display form
 };
 
 // Where a file's preview goes, line by line, as it is read.

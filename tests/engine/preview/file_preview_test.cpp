@@ -30,7 +30,7 @@ std::string rendered(const std::vector<PreviewLine>& lines) {
     if (line.lastNumber != line.number) out += "-" + std::to_string(line.lastNumber);
     out += line.continued ? "+: " : ": ";
     for (const PreviewSegment& piece : line.segments)
-      out += piece.occurrence ? "[" + piece.text + ">" + line.replacement + "]" : piece.text;
+      out += piece.occurrence ? "[" + piece.text + ">" + piece.replacement + "]" : piece.text;
     out += "\n";
   }
   return out;
@@ -45,8 +45,8 @@ std::string repeated(const std::string& text, std::size_t times) {
 class FilePreviewTest : public ::testing::Test {
  protected:
   Result<FilePreview> preview(const std::string& find, const std::string& replace, CompareMode compare,
-                              std::size_t capacity, Gathered& lines) {
-    EncodedTerms terms(SearchTerms{find, replace, compare});
+                              std::size_t capacity, Gathered& lines, bool pattern = false) {
+    EncodedTerms terms(SearchTerms{find, replace, compare, pattern});
     return previewFile(FileToRewrite::named(folder / "f.txt"), terms, lines, yielder, buffers, capacity);
   }
 
@@ -65,6 +65,7 @@ TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurren
     std::string shown;
     std::string find = "x";
     std::string replace = "Y";
+    bool pattern = false;
   };
   const std::vector<Case> cases = {
       {"crlf_cr_lf", "a x\r\nb\rx\nx c\r\n\r\nx", "1: a " + y + "\n3: " + y + "\n4: " + y + " c\n6: " + y + "\n"},
@@ -76,6 +77,8 @@ TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurren
       {"utf8_mark_controls_and_invalid_bytes", "\xEF\xBB\xBF\x01\tx\xFF\x7F", "1: \\x01\t" + y + "\\xFF\\x7F\n"},
       {"windows_1252", "caf\xE9 x", "1: caf\u00E9 " + y + "\n"},
       {"replacement_line_ends_shown_as_lf", "x", "1: [x>1\n2\n3]\n", "x", "1\r\n2\r3"},
+      {"each_match_with_its_own_replacement", utf16File(u"ab\r\nb", true), "1: [ab>BA]\n2: [b>B]\n", "(a?)(b)",
+       "\\U$2$1", true},
       {"context_cut", std::string(130, 'a') + "x" + std::string(300, 'b') + "x" + std::string(240, 'c') + "xd",
        "1: " + cut + std::string(120, 'a') + y + std::string(120, 'b') + cut + std::string(120, 'b') + y +
            std::string(240, 'c') + y + "d\n"},
@@ -91,7 +94,7 @@ TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurren
     ASSERT_TRUE(writeSparse(folder / "f.txt", c.bytes, 64 * 1024));
     for (const std::size_t capacity : {std::size_t{1}, StreamRewriter::kDefaultCapacity}) {
       Gathered lines;
-      ASSERT_TRUE(preview(c.find, c.replace, CompareMode::Binary, capacity, lines).ok()) << c.name;
+      ASSERT_TRUE(preview(c.find, c.replace, CompareMode::Binary, capacity, lines, c.pattern).ok()) << c.name;
       EXPECT_EQ(rendered(lines.lines), c.shown) << c.name << ", buffer of " << capacity;
     }
   }
