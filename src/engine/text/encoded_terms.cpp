@@ -44,17 +44,6 @@ std::size_t shortestMatchingFile(const Pattern& pattern) {
   return std::max<std::size_t>(characters, 1);
 }
 
-// A literal term as a pattern that matches just its text: every ASCII character but a letter or
-// a digit is escaped; others stand for themselves.
-std::string asPattern(const std::string& term) {
-  std::string escaped;
-  for (const char c : term) {
-    if (static_cast<unsigned char>(c) < 0x80 && !std::isalnum(static_cast<unsigned char>(c))) escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
-}
-
 // A pattern made only of characters that stand for themselves.
 bool isPlainText(const std::string& pattern) {
   return !pattern.empty() && std::all_of(pattern.begin(), pattern.end(), [](char c) {
@@ -66,16 +55,12 @@ bool isPlainText(const std::string& pattern) {
 }  // namespace
 
 EncodedTerms::EncodedTerms(const SearchTerms& terms)
-    : find_(terms.find), replace_(terms.replace), compare_(terms.compare) {
+    : find_(terms.find), replace_(terms.replace), compare_(terms.compare), wholeWord_(terms.wholeWord) {
   shortestMatchingFile_ = sorvane::shortestMatchingFile(find_, compare_);
-  // A whole word is told by the characters around it, which a pattern looks at.
-  const bool wholeLiteral = !terms.pattern && terms.wholeWord && !matcher(TextEncoding::Bytes).findsNothing();
-  if (!terms.pattern && !wholeLiteral) return;
+  if (!terms.pattern) return;
   PatternError error;
-  pattern_ = Pattern::compile(terms.pattern ? find_ : asPattern(find_), compare_, terms.wholeWord, error);
-  if (pattern_)
-    template_ = terms.pattern ? ReplacementTemplate::parse(replace_, *pattern_, error)
-                              : ReplacementTemplate::literal(replace_);
+  pattern_ = Pattern::compile(find_, compare_, terms.wholeWord, error);
+  if (pattern_) template_ = ReplacementTemplate::parse(replace_, *pattern_, error);
   if (!template_) {
     fault_ = TermsFault{pattern_ != nullptr, error};
     pattern_.reset();
@@ -84,14 +69,14 @@ EncodedTerms::EncodedTerms(const SearchTerms& terms)
   }
   // Plain characters replaced by plain text are a term: the literal search finds the same
   // occurrences, faster.
-  if (terms.pattern && !terms.wholeWord && template_->isConstant() && isPlainText(find_)) {
+  if (template_->isConstant() && isPlainText(find_)) {
     replace_.clear();
     template_->expand({}, TextEncoding::Bytes, replace_);
     pattern_.reset();
     template_.reset();
     return;
   }
-  if (terms.pattern) shortestMatchingFile_ = sorvane::shortestMatchingFile(*pattern_);
+  shortestMatchingFile_ = sorvane::shortestMatchingFile(*pattern_);
 }
 
 EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
@@ -99,7 +84,7 @@ EncodedTerms::Form& EncodedTerms::form(TextEncoding encoding) {
   std::call_once(formsMade_[index], [&] {
     const std::optional<utf16::ByteOrder> order = utf16ByteOrderOf(encoding);
     std::optional<std::string> replacement = order ? utf16::fromUtf8(replace_, *order) : replace_;
-    forms_[index] = std::make_unique<Form>(Form{TermMatcher(find_, compare_, encoding), std::move(replacement)});
+    forms_[index] = std::make_unique<Form>(Form{TermMatcher(find_, compare_, encoding, wholeWord_), std::move(replacement)});
   });
   return *forms_[index];
 }

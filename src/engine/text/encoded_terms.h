@@ -59,6 +59,7 @@ class EncodedTerms {
   std::string find_;
   std::string replace_;
   CompareMode compare_;
+  bool wholeWord_;
   std::unique_ptr<Pattern> pattern_;
   std::optional<ReplacementTemplate> template_;
   std::optional<TermsFault> fault_;

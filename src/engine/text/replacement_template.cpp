@@ -226,12 +226,6 @@ std::optional<ReplacementTemplate> ReplacementTemplate::parse(std::string_view t
   return parsed;
 }
 
-ReplacementTemplate ReplacementTemplate::literal(std::string_view text) {
-  ReplacementTemplate constant;
-  if (!text.empty()) constant.addText(std::string(text));
-  return constant;
-}
-
 void ReplacementTemplate::addText(std::string text) {
   Piece piece{Piece::Kind::Text, {}, 0, Case::Kept};
   piece.text[1] = utf16::fromUtf8(text, utf16::ByteOrder::LittleEndian);

@@ -24,9 +24,6 @@ class ReplacementTemplate {
   // ${1}x).
   static std::optional<ReplacementTemplate> parse(std::string_view text, const Pattern& pattern, PatternError& error);
 
-  // The template of a literal replacement: its text as it is, no escapes, no groups.
-  static ReplacementTemplate literal(std::string_view text);
-
   // True when every match is replaced by the same text; it is then expand()'s with no groups.
   bool isConstant() const { return constant_; }
 

@@ -3,6 +3,7 @@
 #include "engine/text/case_variants.h"
 #include "engine/text/utf16_units.h"
 #include "engine/text/utf8_units.h"
+#include "engine/text/word_characters.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,14 +34,19 @@ bool termFindsNothing(std::string_view term, TextEncoding encoding) {
 
 }  // namespace
 
-TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncoding encoding)
+TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncoding encoding, bool wholeWord)
     : term_(term),
       compare_(compare),
       findsNothing_(termFindsNothing(term, encoding)),
       occursInZeros_(!findsNothing_ && term.find_first_not_of('\0') == std::string_view::npos),
       startsWithLineFeed_(!term.empty() && term.front() == LF),
-      maxLength_(term.size()) {
+      maxLength_(term.size()),
+      wholeWord_(wholeWord),
+      unitSize_(utf16ByteOrderOf(encoding) ? 2 : 1),
+      bigEndian_(encoding == TextEncoding::Utf16BE) {
   if (findsNothing_) return;
+  // The character after an occurrence is read with it, to tell a whole word.
+  const std::size_t after = wholeWord ? 4 : 0;
   if (const std::optional<utf16::ByteOrder> order = utf16ByteOrderOf(encoding)) {
     utf16_.emplace(term, compare_ == CompareMode::Text, *order);
     maxLength_ = utf16_->maxOccurrenceLength();
@@ -56,9 +62,24 @@ TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncodin
     startsWithStrayContinuation_ =
         first >= utf8::kInvalidByteBase && isContinuationByte(static_cast<unsigned char>(first - utf8::kInvalidByteBase));
   }
+  maxLength_ += after;
 }
 
 TermMatcher::Result TermMatcher::find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
+  if (!wholeWord_) return findAny(data, from, to, atEnd);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  for (std::size_t at = from;;) {
+    const Result found = findAny(data, at, to, atEnd);
+    if (found.kind != Result::Kind::Found) return found;
+    const std::size_t end = found.position + found.length;
+    const std::optional<bool> wordAfter = wordCharacterAt(bytes, end, to, atEnd, unitSize_, bigEndian_);
+    if (!wordAfter) return Result{Result::Kind::NeedMore, found.position};
+    if (!*wordAfter && !wordCharacterBefore(bytes, found.position, unitSize_, bigEndian_)) return found;
+    at = found.position + unitSize_;
+  }
+}
+
+TermMatcher::Result TermMatcher::findAny(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   if (findsNothing_) return Result{Result::Kind::Settled, to};
   if (exact_) return findExact(data, from, to, atEnd);
   if (utf16_) return utf16_->find(reinterpret_cast<const unsigned char*>(data), from, to, atEnd);

@@ -28,8 +28,10 @@ class TermMatcher {
   using Result = MatchResult;
 
   // `term` is UTF-8. Text with a UTF-8 byte order mark is searched as 8-bit text; UTF-32 text
-  // is never searched.
-  TermMatcher(std::string_view term, CompareMode compare, TextEncoding encoding = TextEncoding::Bytes);
+  // is never searched. With `wholeWord`, an occurrence counts only with no word character right
+  // before or after it; one that fails does not hide a later one that starts inside it.
+  TermMatcher(std::string_view term, CompareMode compare, TextEncoding encoding = TextEncoding::Bytes,
+              bool wholeWord = false);
 
   // Searches data[from, to) for the leftmost occurrence. data[from - kLookback, from) must be
   // the bytes that precede `from` in the stream, where there are any. `atEnd` says that no byte
@@ -45,6 +47,7 @@ class TermMatcher {
   bool occursInZeros() const { return occursInZeros_; }
 
  private:
+  Result findAny(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
   Result findExact(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
   Result findFolded(const unsigned char* data, std::size_t from, std::size_t to, bool atEnd) const;
   enum class Verdict { Match, Mismatch, NeedMore };
@@ -64,6 +67,9 @@ class TermMatcher {
   std::optional<ByteSetScanner> firstUnitBytes_;
   std::optional<Utf16Matcher> utf16_;
   bool startsWithStrayContinuation_ = false;
+  bool wholeWord_;
+  std::size_t unitSize_;  // of the text's code units
+  bool bigEndian_;
 };
 
 // True when `text` contains `term` under the comparison mode (an empty term is in every
