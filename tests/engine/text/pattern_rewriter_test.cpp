@@ -235,10 +235,12 @@ TEST(PatternRewriter, FollowsTheRulesOfPatternsInEveryEncoding) {
       {"ab\rcd", "(?<=b)c|b(?=\\r)", "-", false, false, "ab\rcd"},   // no look past a line end
       {"k K " + kelvin + " ss " + sharpS + " i I " + dottedI, "k|ss|i", "-", true, false,
        "- - - - " + sharpS + " - - " + dottedI},
-      {"foo-2 -2 na\xC3\xAFve na aaa aa cafe\xCC\x81", "-2|na|aa|cafe", "_", false, true,
-       "foo-2 _ na\xC3\xAFve _ aaa _ cafe\xCC\x81"},
-      {"aaa aa cafe\xCC\x81 cafe", "aa|cafe", "_", false, true, "aaa _ cafe\xCC\x81 _"},
-      {"aaa aa cafe\xCC\x81 cafe", "cafe", "_", false, true, "aaa aa cafe\xCC\x81 _"},
+      // Whole words through a pattern, then through the literal search, each plain term alone.
+      {"foo-2 -2 na\xC3\xAFve na aaa aa cafe\xCC\x81 cafe ax-x-x", "-2|na|aa|cafe|x-x", "_", false, true,
+       "foo-2 _ na\xC3\xAFve _ aaa _ cafe\xCC\x81 _ ax-_"},
+      {"aaa aa", "aa", "_", false, true, "aaa _"},
+      {"cafe\xCC\x81 cafe", "cafe", "_", false, true, "cafe\xCC\x81 _"},
+      {"ax-x-x", "x-x", "_", false, true, "ax-_"},
       {"one two b", "(\\w)(?<rest>\\w*)|(x)", "\\u$1${rest}[$3]$$", false, false, "One[]$ Two[]$ B[]$"},
       {"stra" + sharpS + " OK", "(\\w+) (\\w+)", "\\U$1\\E \\L$2\\E\\t\\\\", false, false, "STRASS ok\t\\"},
       {"", "x*", "-", false, false, ""},
