@@ -13,6 +13,8 @@
 namespace sorvane::testing {
 namespace {
 
+using namespace std::string_literals;
+
 ProgramRun runCli(const std::vector<std::string>& arguments) { return runProgram(SORVANE_CLI_PATH, arguments); }
 
 class Cli : public ::testing::Test {
@@ -102,6 +104,12 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeAndWriteNothing) {
   }
   for (const auto& [name, bytes] : files) EXPECT_EQ(readFile(folder / name), bytes) << name;
   EXPECT_TRUE(namesIn(state.path()).empty());
+  // Walked to, the deep file is rewritten, once; named by its whole path, it cannot be reached.
+  const std::vector<std::string> walk = {"--find", "old", "--replace", "new", "--folder", folder / "deep", "--recursive"};
+  const std::string first = lastLine(runCli(walk).out);
+  EXPECT_EQ(std::pair(first, lastLine(runCli(walk).out)), std::pair("Made 1 replacements."s, "Made 0 replacements."s));
+  EXPECT_EQ(runCli({"--find", "old", deep + "/deep.txt"}).err,
+            "sorvane-cli: " + deep + "/deep.txt: Path/File access error (error 75)\n");
 }
 
 // A tree of files, some read-only or UTF-32, so they fail. Returns each file's bytes by path.

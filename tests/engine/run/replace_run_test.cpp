@@ -516,26 +516,5 @@ TEST_F(FolderRun, WhatChangesOrFailsAfterTheListingIsReportedAndPassedOver) {
   }
 }
 
-// Twenty nested folders of 250-byte names: a path longer than any may be.
-TEST_F(FolderRun, TreeDeeperThanAPathMayBeLongIsWalkedToTheBottom) {
-  const fs::path start = fs::current_path();
-  std::string deepPath = folder.path();
-  fs::current_path(folder.path());
-  for (char level = 'a'; level < 'a' + 20; ++level) {
-    fs::create_directory(std::string(250, level));
-    fs::current_path(std::string(250, level));
-    deepPath += "/" + std::string(250, level);
-  }
-  writeFile("deep.txt", "old");
-  run(over(folder.path()));
-  EXPECT_EQ(told.told, std::vector<std::string>{"made 1"});
-  EXPECT_EQ(readFile("deep.txt"), "new");
-  fs::current_path(start);
-
-  // Named by its whole path, the file cannot be reached: a failure like any other.
-  run({"old", "new", CompareMode::Binary, FileList::of({deepPath + "/deep.txt"})});
-  EXPECT_EQ(told.told, (std::vector<std::string>{deepPath + "/deep.txt (75)", "made 0"}));
-}
-
 }  // namespace
 }  // namespace sorvane::testing
