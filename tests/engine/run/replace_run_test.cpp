@@ -30,8 +30,10 @@ class RecordingJournal final : public UndoRecord {
  public:
   void runStarted(const std::string&, const std::string&, CompareMode, std::function<void(const std::string&)>) override {}
   void givingTemporaryName(int folder, const std::string& name) override {
-    // Another file took the first name drawn: the next one is drawn.
-    if (takeFirstName.exchange(false)) ::close(::openat(folder, name.c_str(), O_WRONLY | O_CREAT, 0600)), taken = name;
+    if (!takeFirstName.exchange(false)) return;
+    // Another file takes the first name drawn, just before the new content would.
+    ::close(::openat(folder, name.c_str(), O_WRONLY | O_CREAT, 0600));
+    taken = name;
   }
   int keepOriginal(const OriginalFile& original, const FileFingerprint&, const std::string&) override {
     record("keep " + original.name);
@@ -260,11 +262,13 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
                 {MessageStyle::Information, "Made 0 replacements."}}));
   // A preview's Replace runs the preview's request, not the window's, and records no term;
   // going away, the window wants no report, and no widget is touched again.
+  writeFile(folder / "c.txt", "xyz");
   for (const bool abandon : {false, true}) {
     host.abandon = abandon;
     host.messages.clear();
     host.calls.clear();
-    ReplaceCommand(host, options(true)).replacePreviewed({"FOO", "bar", CompareMode::Binary, FileList::of({folder / "c.txt"})});
+    ReplaceCommand(host, options(true))
+        .replacePreviewed({"xyz", "bar", CompareMode::Binary, FileList::of({folder / "c.txt"})});
     EXPECT_EQ(host.calls, (abandon ? std::vector<std::string>{"disable"}
                                    : std::vector<std::string>{"disable", "enable", "focus"}));
     EXPECT_EQ(host.messages.size(), abandon ? 0u : 1u);
@@ -272,18 +276,14 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   EXPECT_EQ(readFile(folder / "c.txt"), "bar");
   EXPECT_EQ(host.findList.items, (std::vector<std::string>{"foobar", "FOO"}));
 
-  // A folder run reads the type's pattern (none for a caption not listed) and its box, then
-  // refreshes the window's file list.
+  // A folder run reads no pattern from a caption not listed, Grayed as unchecked, and refreshes
+  // the window's file list.
   host.abandon = host.fileMode = false;
   host.folder = folder.path();
-  for (const auto& [type, box, pattern, recursive] :
-       {std::tuple{kFileTypes[1].caption, CheckValue::Grayed, "*.htm*", false},
-        std::tuple{"Text files (*.txt)", CheckValue::Checked, "", true}}) {
-    host.fileType = type;
-    host.recursive = box;
-    const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
-    EXPECT_EQ(std::tuple(read.path, read.namePattern, read.recursive), std::tuple(folder.path(), pattern, recursive));
-  }
+  host.fileType = "Text files (*.txt)";
+  host.recursive = CheckValue::Grayed;
+  const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
+  EXPECT_EQ(std::tuple(read.path, read.namePattern, read.recursive), std::tuple(folder.path(), "", false));
   click();
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
 }
@@ -335,8 +335,9 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureToldAndAnswered) {
       {"flush, aborted", {}, flushFails("new OLD"), {MessageAnswer::Abort}, {"new 1", secondText, "old 3"},
        {failed(57), made(1)}, flushAborted},
       // Without unnamed files, where the first temporary name drawn is taken by another file.
-      {"first name taken", {}, [&] { createUnnamed = failing<EOPNOTSUPP, CreateUnnamedCall>, journal.takeFirstName = true; },
-       {}, {"new 1", "new OLD\r\nnew", "new 3"}, {made(4)}, allInPlace},
+      {"first name taken", {},
+       [&] { createUnnamed = failing<EOPNOTSUPP, CreateUnnamedCall>, journal.takeFirstName = true; }, {},
+       {"new 1", "new OLD\r\nnew", "new 3"}, {made(4)}, allInPlace},
       {"preview, all kept", allKept, nullptr, {}, {"new 1", "new new\r\nnew", "new 3"}, {made(5)}, allInPlace},
       {"preview, some dropped", std::vector<std::int64_t>{2, 0}, nullptr, {}, {"new 1", "old new\r\nold", "new 3"},
        {made(3)}, allInPlace},
