@@ -41,8 +41,9 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
 }
 
 // A preview prints each changed line as is and as will be, coloured when asked, non-text escaped,
-// and ends as a dry run does; a dry run counts each file in its own encoding. Neither writes.
-TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeAndWriteNothing) {
+// and ends as a dry run does; a dry run counts each file in its own encoding. Neither writes;
+// then a run reaches a file deeper than a path may name.
+TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeWithoutWritingAndARunReachesAnyDepth) {
   const std::map<std::string, std::string> files = {
       {"crlf.txt", "one old\r\ntwo\r\nOld old\r\n"},
       {"cr.txt", "old\rtwo\rx old y\r"},
@@ -102,6 +103,12 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeAndWriteNothing) {
   }
   for (const auto& [name, bytes] : files) EXPECT_EQ(readFile(folder / name), bytes) << name;
   EXPECT_TRUE(namesIn(state.path()).empty());
+  // Walked to, the deep file is rewritten, once; named by its whole path, it cannot be reached.
+  const std::vector<std::string> walk = {"--find", "old", "--replace", "new", "--folder", folder / "deep", "--recursive"};
+  EXPECT_EQ(lastLine(runCli(walk).out), "Made 1 replacements.");
+  EXPECT_EQ(lastLine(runCli(walk).out), "Made 0 replacements.");
+  EXPECT_EQ(runCli({"--find", "old", deep + "/deep.txt"}).err,
+            "sorvane-cli: " + deep + "/deep.txt: Path/File access error (error 75)\n");
 }
 
 // A tree of files, some read-only or UTF-32, so they fail. Returns each file's bytes by path.

@@ -1,4 +1,4 @@
-#include "engine/run/replace_command.h"
+#include "engine/run/replace_run.h"
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/journal_texts.h"
@@ -8,7 +8,7 @@
 #include "extended_attributes.h"
 #include "system_calls.h"
 #include "run_program.h"
-#include "scripted_host.h"
+#include "scripted_events.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -192,20 +192,18 @@ void turnIntoLink(const std::string& path) {
 
 class Journal : public ::testing::Test {
  protected:
-  // Replaces "old" with "new" in `files` unless `script` says otherwise, flushing by `watchedDataFlush`.
+  // Replaces `terms` in `files`, flushing by `watchedDataFlush`, told as `script` says.
   void run(RunRecorder& recorder, const std::vector<std::string>& files, EngineOptions options = {},
-           const std::function<void(ScriptedHost&)>& script = {}) {
-    ScriptedHost host;
-    host.files = files;
-    host.find = "old";
-    host.replace = "new";
-    if (script) script(host);
+           const std::function<void(ScriptedEvents&)>& script = {},
+           const std::pair<std::string, std::string>& terms = {"old", "new"}) {
+    ScriptedEvents events;
+    if (script) script(events);
     options.undoRecord = &recorder;
     RunCalls calls = *options.calls;
     calls.swap.flushData = &watchedDataFlush;
     options.calls = &calls;
-    ReplaceCommand(host, options).cmdReplace_Click();
-    journalSaid = host.journalReports;
+    ReplaceRun(options).run({{terms.first, terms.second, CompareMode::Binary}, FileList::of(files)}, events);
+    journalSaid = events.journalReports;
   }
   std::vector<std::string> journalSaid;  // by the last run
   void TearDown() override { onDataFlush = nullptr; }
@@ -231,7 +229,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   RunRecorder recorder(state.path(), "test");
 
   run(recorder, {a, plain});
-  run(recorder, {a}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "newer"; });
+  run(recorder, {a}, {}, {}, {"new", "newer"});
   // Runs that put nothing in place leave nothing behind, not even a link, and undo goes past them.
   writeFile(changing, "old c");
   const std::vector<std::string> keptRuns = namesIn(runsFolder());
@@ -241,13 +239,13 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
       return how == "flush failed" ? EIO : 0;
     };
     const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .undoRecord = &recorder};
-    ScriptedHost dryRunEvents;
+    ScriptedEvents dryRunEvents;
     if (how == "dry run")
       ReplaceRun(options).run({{"old", "new", CompareMode::Binary}, FileList::of({changing}), true}, dryRunEvents);
     else
-      run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedHost& host) {
-        host.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
-        host.onYield = [&] { host.stop = how == "stopped" && fs::hard_link_count(changing) > 1; };
+      run(recorder, {how == "no term" ? plain : changing}, options, [&](ScriptedEvents& events) {
+        events.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
+        events.onYield = [&] { events.abandon = how == "stopped" && fs::hard_link_count(changing) > 1; };
       });
     EXPECT_EQ(namesIn(runsFolder()), keptRuns) << how;
     EXPECT_EQ(fs::hard_link_count(changing), 1u) << how;
@@ -305,7 +303,7 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     const RunCalls calls{.swap = {.rename = &recordedRename, .flushFolder = &watchedFolderFlush}};
     const EngineOptions options{.jobs = jobs, .batch = {.files = static_cast<std::size_t>(batchFiles)}, .calls = &calls};
     run(recorder, {folder / "a.txt", folder / "b.txt", folder / "c.txt"}, options,
-        [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
+        [](ScriptedEvents& events) { events.answers = {MessageAnswer::Retry}; });
     EXPECT_EQ(withStretchesSorted(events), expected) << jobs << " jobs";
     const journal::RunRecord record = kept().at(0).record.value();
     EXPECT_EQ(record.files.at(0).kept, Kept::Link);
@@ -375,7 +373,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     RunRecorder recorder(elsewhere->path(), "test");
     run(recorder, {path});
     const FileDescriptor heldOpen(::open(path.c_str(), O_RDONLY));  // so the copy cannot reuse its inode
-    run(recorder, {path}, {}, [](ScriptedHost& host) { host.find = "new"; host.replace = "newer"; });
+    run(recorder, {path}, {}, {}, {"new", "newer"});
     EXPECT_TRUE(undoLastRun(elsewhere->path()).complete() && undoLastRun(elsewhere->path()).complete());
     EXPECT_EQ(fileState(path), before);
   }
@@ -519,7 +517,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
     };
     RunRecorder recorder(state.path(), "test", {}, calls);
     const std::vector<std::string>& reports = journalSaid;
-    run(recorder, {a, b, c}, {}, [](ScriptedHost& host) { host.answers = {MessageAnswer::Retry}; });
+    run(recorder, {a, b, c}, {}, [](ScriptedEvents& events) { events.answers = {MessageAnswer::Retry}; });
     Files named;
     for (const std::string& path : {a, b, c})
       if (std::count(restored.begin(), restored.end(), path) == 0)
@@ -626,7 +624,7 @@ TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
       if (undo)
         EXPECT_EQ(journal::texts::undoReport(undoLastRun(state.path()), false).starts_with("Restored 1 file."), renamed);
       else
-        run(recorder, {b}, {}, [&](ScriptedHost& host) { host.find = readFile(b), host.replace = "old"; });
+        run(recorder, {b}, {}, {}, {readFile(b), "old"});
       EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
       if (renamed) EXPECT_EQ(readFile(a) + readFile(b), "oldold");
     }
