@@ -15,6 +15,7 @@ namespace {
 class CountingSink final : public RewriteSink {
  public:
   bool keep(std::string_view) override { return true; }
+  bool replace(std::string_view) override { return true; }
   bool replace(std::string_view, std::string_view) override { return true; }
   bool keepHole(std::uint64_t) override { return true; }
   bool wantsReplacements() const override { return false; }
@@ -122,7 +123,8 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
 
   auto replacement =
       std::make_unique<ReplacementFile>(folder, file.name, file.path, source->descriptor(), source->openedStatus(),
-                                        job.swap, job.writing, yielder, job.undoRecord);
+                                        job.terms.pattern() ? std::string() : *text.replacement(), job.swap,
+                                        job.writing, yielder, job.undoRecord);
   if (!text.run(*replacement, file.chosen) || !replacement->finishWriting())
     return Result<PreparedRewrite>::endedAs(endedBy(*source, replacement.get(), text, file.path));
   if (text.occurrences() == 0) return counted(0);

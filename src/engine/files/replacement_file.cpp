@@ -23,13 +23,14 @@ int createUnnamedFile(int folder) {
 }
 
 ReplacementFile::ReplacementFile(int folder, std::string name, std::string path, int sourceFd,
-                                 const struct stat& sourceStatus, const SwapCalls& calls,
+                                 const struct stat& sourceStatus, std::string replacement, const SwapCalls& calls,
                                  const WriteTuning& tuning, Yielder& yielder, UndoRecord* undoRecord)
     : folder_(folder),
       name_(std::move(name)),
       path_(std::move(path)),
       sourceFd_(sourceFd),
       sourceStatus_(sourceStatus),
+      replacement_(std::move(replacement)),
       calls_(calls),
       tuning_(tuning),
       yielder_(yielder),

@@ -55,13 +55,14 @@ class ReplacementFile final : public RewriteSink {
   // The target is `name` in the folder open as `folder`; `path` names it in failures.
   // `undoRecord`, if any, hears of a temporary name before it is given.
   ReplacementFile(int folder, std::string name, std::string path, int sourceFd, const struct stat& sourceStatus,
-                  const SwapCalls& calls, const WriteTuning& tuning, Yielder& yielder,
+                  std::string replacement, const SwapCalls& calls, const WriteTuning& tuning, Yielder& yielder,
                   UndoRecord* undoRecord);
   ~ReplacementFile() override;
   ReplacementFile(const ReplacementFile&) = delete;  // owns a temporary file
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   bool keep(std::string_view bytes) override;
+  bool replace(std::string_view occurrence) override { return replace(occurrence, replacement_); }
   bool replace(std::string_view occurrence, std::string_view replacement) override;
   bool keepHole(std::uint64_t length) override;
 
@@ -107,6 +108,7 @@ class ReplacementFile final : public RewriteSink {
   std::string path_;
   int sourceFd_;
   struct stat sourceStatus_;
+  std::string replacement_;  // a term's; none for a pattern's matches
   SwapCalls calls_;
   WriteTuning tuning_;
   Yielder& yielder_;

@@ -41,6 +41,12 @@ bool PreviewBuilder::keep(std::string_view bytes) {
 // of a CR LF: an LF is the only line end it can hold.
 bool PreviewBuilder::replace(std::string_view occurrence, std::string_view replacement) {
   if (countingOnly_) return true;
+  shownReplacement_.decode(replacement);
+  return addOccurrence(occurrence, shownReplacement_.text());
+}
+
+bool PreviewBuilder::addOccurrence(std::string_view occurrence, std::string_view shownReplacement) {
+  if (countingOnly_) return true;
   afterCr_ = false;
   if (occurrencesInPiece_ == PreviewLine::kMostOccurrences) {
     if (!handOn(true)) return false;
@@ -54,9 +60,8 @@ bool PreviewBuilder::replace(std::string_view occurrence, std::string_view repla
   }
   stretch_.clear();
   shownText_.decode(occurrence);
-  if (!replacement_) shownReplacement_.decode(replacement);
-  piece_.segments.push_back(PreviewSegment{std::string(shownText_.text()), true, occurrences_++,
-                                           replacement_ ? *replacement_ : std::string(shownReplacement_.text())});
+  piece_.segments.push_back(
+      PreviewSegment{std::string(shownText_.text()), true, occurrences_++, std::string(shownReplacement)});
   ++occurrencesInPiece_;
   for (std::size_t at = 0; at < occurrence.size(); at += unitSize_)
     if (unitAt(occurrence, at) == LF) ++lineNumber_;

@@ -29,6 +29,7 @@ class PreviewBuilder final : public RewriteSink {
                  PreviewLineSink& sink);
 
   bool keep(std::string_view bytes) override;
+  bool replace(std::string_view occurrence) override { return addOccurrence(occurrence, *replacement_); }
   bool replace(std::string_view occurrence, std::string_view replacement) override;
   bool keepHole(std::uint64_t length) override;
   // The end of the stream, which ends its last line. False when the sink asked to stop.
@@ -37,6 +38,7 @@ class PreviewBuilder final : public RewriteSink {
   bool declined() const { return declined_; }
 
  private:
+  bool addOccurrence(std::string_view occurrence, std::string_view shownReplacement);
   bool keepUnits(std::string_view units);  // whole code units
   std::size_t lineEndIn(std::string_view units) const;
   char32_t unitAt(std::string_view units, std::size_t at) const;

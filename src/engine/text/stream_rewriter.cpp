@@ -6,10 +6,8 @@
 
 namespace sorvane {
 
-StreamRewriter::StreamRewriter(const TermMatcher& matcher, std::string_view replacement, RewriteBuffers& buffers,
-                               std::size_t capacity)
+StreamRewriter::StreamRewriter(const TermMatcher& matcher, RewriteBuffers& buffers, std::size_t capacity)
     : matcher_(matcher),
-      replacement_(replacement),
       // Room for the look-back, one whole occurrence and at least one fresh byte guarantees
       // that every pass settles at least one byte.
       size_(std::max(capacity, TermMatcher::kLookback + matcher.maxOccurrenceLength() + 1)),
@@ -41,7 +39,7 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink, const Occurrence
       if (cursor && !cursor->nextIsChosen()) {
         if (!sink.keep(occurrence)) return false;
       } else {
-        if (!sink.replace(occurrence, replacement_)) return false;
+        if (!sink.replace(occurrence)) return false;
         ++occurrences_;
       }
       position += result.length;

@@ -27,11 +27,14 @@ class ByteSource {
 };
 
 // Where the rewriter's output goes: the source's bytes in order, each occurrence
-// announced in place of its bytes, with what replaces it. Returning false ends the rewrite.
+// announced in place of its bytes. Returning false ends the rewrite.
 class RewriteSink {
  public:
   virtual ~RewriteSink() = default;
   virtual bool keep(std::string_view bytes) = 0;
+  // An occurrence of a term, which the sink knows the replacement of.
+  virtual bool replace(std::string_view occurrence) = 0;
+  // A pattern's match, with the replacement its template makes of it.
   virtual bool replace(std::string_view occurrence, std::string_view replacement) = 0;
   // False for a sink that only counts: a pattern's replacements are then not worked out.
   virtual bool wantsReplacements() const { return true; }
@@ -48,9 +51,8 @@ class StreamRewriter {
   static constexpr std::size_t kDefaultCapacity = 256 * 1024;
 
   // `capacity` may be as small as 1: the buffer is then just large enough for one occurrence.
-  // The buffer is the stream buffer of `buffers`. Each occurrence is replaced by `replacement`.
-  StreamRewriter(const TermMatcher& matcher, std::string_view replacement, RewriteBuffers& buffers,
-                 std::size_t capacity = kDefaultCapacity);
+  // The buffer is the stream buffer of `buffers`.
+  StreamRewriter(const TermMatcher& matcher, RewriteBuffers& buffers, std::size_t capacity = kDefaultCapacity);
   StreamRewriter(const StreamRewriter&) = delete;  // two would stream through one buffer
   StreamRewriter& operator=(const StreamRewriter&) = delete;
 
@@ -63,7 +65,6 @@ class StreamRewriter {
   bool skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position, std::size_t length);
 
   const TermMatcher& matcher_;
-  const std::string_view replacement_;
   std::size_t size_;
   char* buffer_;
   std::int64_t occurrences_ = 0;

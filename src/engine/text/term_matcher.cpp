@@ -65,8 +65,7 @@ TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncodin
   maxLength_ += after;
 }
 
-TermMatcher::Result TermMatcher::find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
-  if (!wholeWord_) return findAny(data, from, to, atEnd);
+TermMatcher::Result TermMatcher::findWholeWord(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data);
   for (std::size_t at = from;;) {
     const Result found = findAny(data, at, to, atEnd);

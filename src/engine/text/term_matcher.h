@@ -36,7 +36,9 @@ class TermMatcher {
   // Searches data[from, to) for the leftmost occurrence. data[from - kLookback, from) must be
   // the bytes that precede `from` in the stream, where there are any. `atEnd` says that no byte
   // follows `to`; then the result is never NeedMore.
-  Result find(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
+  Result find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
+    return wholeWord_ ? findWholeWord(data, from, to, atEnd) : findAny(data, from, to, atEnd);
+  }
 
   // The longest stretch of the stream an occurrence can cover.
   std::size_t maxOccurrenceLength() const { return maxLength_; }
@@ -48,6 +50,7 @@ class TermMatcher {
 
  private:
   Result findAny(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
+  Result findWholeWord(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
   Result findExact(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
   Result findFolded(const unsigned char* data, std::size_t from, std::size_t to, bool atEnd) const;
   enum class Verdict { Match, Mismatch, NeedMore };

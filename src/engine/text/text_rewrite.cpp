@@ -33,9 +33,7 @@ bool TextRewrite::run(RewriteSink& sink, const OccurrenceChoice* choice) {
     trouble_ = rewriter.trouble();
     return finished;
   }
-  const std::optional<std::string>& replacement = terms_.replacement(encoding_);
-  StreamRewriter rewriter(terms_.matcher(encoding_), replacement ? *replacement : std::string_view(), buffers_,
-                          capacity_);
+  StreamRewriter rewriter(terms_.matcher(encoding_), buffers_, capacity_);
   const bool finished = rewriter.run(*this, sink, choice);
   occurrences_ = rewriter.occurrences();
   return finished;

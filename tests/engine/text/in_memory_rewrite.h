@@ -51,6 +51,10 @@ struct StringSink final : RewriteSink {
     output.append(bytes);
     return true;
   }
+  bool replace(std::string_view) override {
+    output += replacement;
+    return true;
+  }
   bool replace(std::string_view, std::string_view replacement) override {
     output += replacement;
     return true;
@@ -59,6 +63,7 @@ struct StringSink final : RewriteSink {
     output.append(length, '\0');
     return true;
   }
+  std::string replacement;  // a term's
   std::string output;
 };
 
@@ -80,6 +85,7 @@ inline Rewritten rewriteText(const std::string& text, const SearchTerms& terms, 
   rewrite.start();
   if (rewrite.encoding() == TextEncoding::Utf32) return {text, 0, true};
   StringSink sink;
+  sink.replacement = rewrite.replacement().value_or("");
   if (!rewrite.run(sink, choice)) return {text, 0, true, source.bytesRead(), rewrite.trouble()};
   if (!rewrite.canWriteReplacements() && rewrite.occurrences() > 0) return {text, 0, true};
   return {sink.output, rewrite.occurrences(), false, source.bytesRead()};
