@@ -280,8 +280,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.folderTitles.size() == 1; }));
-  EXPECT_TRUE(w().lblFolder->text().isEmpty()) << "cancelled: nothing changes";
-  EXPECT_TRUE(scripted.dialogs.fileRequests.empty());
+  EXPECT_TRUE(w().lblFolder->text().isEmpty() && scripted.dialogs.fileRequests.empty()) << "cancelled: nothing changes";
   w().optFolderFile[1]->click();
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.fileRequests.size() == 1; }));
@@ -328,9 +327,8 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
     ASSERT_EQ(scripted.boxes.shown.size(), 1u) << typed;
     EXPECT_EQ(readFile(path), expected) << typed;
   }
-  EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
-  EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
-  EXPECT_FALSE(undoDuringRun);
+  EXPECT_EQ(std::tuple(entriesOf(*w().cmbFind), entriesOf(*w().cmbReplace), undoDuringRun),
+            std::tuple(QStringList{"Foo"}, QStringList{"X"}, false));
   scripted.pump.onPump = nullptr;
 
   // The window's last run is journaled, and Undo names it; Yes (Alt+U) takes the run back and says so. Then
@@ -372,12 +370,9 @@ TEST_F(MainWindow, WhatARunCouldNotDoIsToldAfterItsReport) {
             std::pair(MessageStyle::Critical, "This folder could not be read, so its files were passed over:\r\r" +
                                                   QString::fromStdString(gone) + ": Path not found (error 76)"));
 
-  journal::JournalCalls calls;
-  calls.lock = &lockUnlessRefused;
-  journal::RunRecorder refusing(state.path(), "sorvane", {}, calls);
-  EngineOptions options;
-  options.yieldInterval = std::chrono::nanoseconds(0);
-  window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options, &refusing);
+  journal::RunRecorder refusing(state.path(), "sorvane", {}, {.lock = &lockUnlessRefused});
+  window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, EngineOptions{.yieldInterval = std::chrono::nanoseconds(0)},
+                                            &refusing);
   const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
   for (const std::string& path : {a, b, c}) writeFile(path, "old");
   listFiles({a});
@@ -431,10 +426,8 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   w().cmbReplace->setEditText("new");
   writeFile(root + "/later.txt", "");  // the run refreshes the file list
   w().cmdReplace->click();
-  EXPECT_EQ(scripted.boxes.shown.back().text, "Made 2 replacements.");
-  EXPECT_EQ(readFile(root + "/sub/deep.htm"), "new");
-  EXPECT_EQ(readFile(root + "/notes.txt"), "old");
-  EXPECT_EQ(w().File1->count(), 3);
+  EXPECT_EQ(std::tuple(scripted.boxes.shown.back().text, readFile(root + "/sub/deep.htm") + readFile(root + "/notes.txt"),
+                       w().File1->count()), std::tuple(QString("Made 2 replacements."), std::string("newold"), 3));
   // A folder whose name the dialog could only approximate is refused, and the folder stays.
   std::filesystem::create_directory(folder / "caf\xE9");
   scripted.dialogs.nextFolder = QString::fromStdString(folder / "caf\uFFFD");
