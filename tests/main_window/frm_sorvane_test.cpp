@@ -371,8 +371,8 @@ TEST_F(MainWindow, WhatARunCouldNotDoIsToldAfterItsReport) {
                                                   QString::fromStdString(gone) + ": Path not found (error 76)"));
 
   journal::RunRecorder refusing(state.path(), "sorvane", {}, {.lock = &lockUnlessRefused});
-  window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, EngineOptions{.yieldInterval = std::chrono::nanoseconds(0)},
-                                            &refusing);
+  const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .batch = {}};
+  window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options, &refusing);
   const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
   for (const std::string& path : {a, b, c}) writeFile(path, "old");
   listFiles({a});
