@@ -85,9 +85,9 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   for (int i = 0; i < w().cmbFileTypes->count(); ++i) EXPECT_EQ(w().cmbFileTypes->itemText(i), kFileTypes[i].caption);
   EXPECT_EQ(w().cmbFileTypes->currentIndex(), 0);
   // Only listed types can be picked, files can be selected in ranges, the folder lists take no input.
-  EXPECT_FALSE(w().cmbFileTypes->isEditable());
-  EXPECT_EQ(w().lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
-  EXPECT_FALSE(w().Dir1->isEnabled() || w().File1->isEnabled());
+  EXPECT_EQ(std::tuple(w().cmbFileTypes->isEditable(), w().lstFiles->selectionMode(),
+                       w().Dir1->isEnabled() || w().File1->isEnabled()),
+            std::tuple(false, QAbstractItemView::ExtendedSelection, false));
   for (const int side : {16, 32}) {  // a hand-drawn icon for each size, the background showing around the page
     EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
     const QImage image = window->windowIcon().pixmap(side).toImage();
@@ -159,9 +159,7 @@ TEST_F(MainWindow, ClosingDuringARunSavesHidesAndLeavesTheFileWholeWithoutARepor
   w().cmbFind->setEditText("old");
   scripted.pump.onPump = [&] { if (scripted.pump.calls == 2) window->close(); };
   w().cmdReplace->click();
-  EXPECT_TRUE(scripted.boxes.shown.empty());
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(readFile(path), text);
+  EXPECT_EQ(std::tuple(scripted.boxes.shown.empty(), window->isVisible(), readFile(path)), std::tuple(true, false, text));
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Sorvane.conf", "long.txt"}));
   EXPECT_EQ(stored("Terms", "Find Term 0"), "old");  // saved as Exit saves
 }
@@ -262,8 +260,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   };
   for (const auto& [mode, says] : {std::pair{1, messages::kEmptyFileList}, std::pair{0, messages::kNoFolderChosen}}) {
     w().optFolderFile[mode]->click();
-    enabledDuringBox.clear();
-    scripted.boxes.shown.clear();
+    enabledDuringBox.clear(), scripted.boxes.shown.clear();
     w().cmbFind->setFocus();
     QTest::keyClick(w().cmbFind, Qt::Key_Return);
     EXPECT_TRUE(w().cmbFind->hasFocus());
