@@ -98,8 +98,7 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeWithoutWritingAndARunReachesAnyD
             deep + "/deep.txt\n1-: old\n1+: new\nFound 1 occurrences.\n", 0},
        }) {
     const ProgramRun run = runCli(arguments);
-    EXPECT_EQ(run.out, out);
-    EXPECT_EQ(run.status, status) << run.err;
+    EXPECT_EQ(std::tie(run.out, run.status), std::tie(out, status)) << run.err;
   }
   for (const auto& [name, bytes] : files) EXPECT_EQ(readFile(folder / name), bytes) << name;
   EXPECT_TRUE(namesIn(state.path()).empty());
@@ -139,8 +138,7 @@ TEST_F(Cli, ParallelRunMatchesTheSerialRunByteForByteAndLineForLine) {
                                             "--folder", tree, "--recursive"};
       if (stopOnError) arguments.push_back("--stop-on-error");
       const ProgramRun run = runCli(arguments);
-      EXPECT_EQ(run.status, 1);
-      EXPECT_NE(run.err.find("(error 75)"), std::string::npos) << run.err;
+      EXPECT_TRUE(run.status == 1 && run.err.find("(error 75)") != std::string::npos) << run.err;
       printed.emplace_back(run.status, run.out, run.err);
       after.emplace_back();
       for (const auto& [name, bytes] : before) after.back()[name] = readFile(tree + "/" + name);
@@ -183,9 +181,8 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
        }) {
     const ProgramRun run = runCli(arguments);
     EXPECT_EQ(std::tie(run.status, run.out), std::tuple(2, "")) << says;
-    EXPECT_EQ(run.err.rfind("sorvane-cli: ", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+    EXPECT_TRUE(run.err.starts_with("sorvane-cli: ") && run.err.find(says) != std::string::npos &&
+                run.err.find("Usage:") != std::string::npos) << run.err;
   }
   EXPECT_EQ(readFile(file), "x\r\n");
 }
@@ -216,8 +213,8 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
                        "sorvane-cli: " + folder / "gone\\x9B\\x0D: File not found (error 53)\n"));
   EXPECT_EQ(runCli({"--find", "old", "--replace", "new", "--no-undo", c}).status, 0);
   const ProgramRun history = runCli({"--history"});
-  EXPECT_EQ(history.status, 0);
-  EXPECT_EQ(history.out.substr(19), "  sorvane-cli  \"old\" \u2192 \"new\"  2 files  4 replacements  not taken back\n");
+  EXPECT_EQ(std::pair(history.status, history.out.substr(19)),
+            std::pair(0, std::string("  sorvane-cli  \"old\" \u2192 \"new\"  2 files  4 replacements  not taken back\n")));
 
   const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\", 2 files.\n";
   undo = runCli({"--undo", "--dry-run"});
@@ -227,8 +224,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
 
   writeFile(b, "edited");
   undo = runCli({"--undo"});
-  EXPECT_EQ(undo.status, 1);
-  EXPECT_EQ(undo.out, "Taking back " + title + "Restored 1 file. 1 left alone.\n");
+  EXPECT_EQ(std::tie(undo.status, undo.out), std::tuple(1, "Taking back " + title + "Restored 1 file. 1 left alone.\n"));
   const std::string runs = state / "sorvane/runs/";
   EXPECT_EQ(undo.err, "sorvane-cli: " + shownB + ": changed since the run; left alone; its original is kept as " + runs +
                           namesIn(runs).back() + "/2\n");
@@ -241,8 +237,7 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   ::setenv("XDG_STATE_HOME", notAFolder.c_str(), 1);
   writeFile(c, "old");
   const ProgramRun unjournaled = runCli({"--find", "old", "--replace", "new", a, c});
-  EXPECT_EQ(unjournaled.status, 0);
-  EXPECT_EQ(lastLine(unjournaled.out), "Made 3 replacements.");
+  EXPECT_EQ(std::pair(unjournaled.status, lastLine(unjournaled.out)), std::pair(0, std::string("Made 3 replacements.")));
   const std::string said = "sorvane-cli: undo journal: ";
   EXPECT_EQ(unjournaled.err, said + notAFolder + ": Not a directory; nothing more of this run is kept for undo\n" +
                                  said + a + ": cannot be taken back (the journal failed)\n" + said + c +

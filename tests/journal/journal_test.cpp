@@ -108,19 +108,16 @@ int failingMove(int fromFolder, const char* from, int toFolder, const char* to, 
   return ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
-// An undo killed once it has put two files back, before it could mark them.
-int killedAfterTwoRenames(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
-  static int renames = 0;
-  const int moved = ::renameat2(fromFolder, from, toFolder, to, flags);
-  if (++renames == 2) ::_exit(9);
-  return moved;
-}
-
-// A run killed once it renamed one file, as the next has its temporary name.
+// Killed at the second rename, before it (a run, as the next file has its temporary name) or after
+// it (an undo that put two files back, before it could mark them).
+template <bool afterIt>
 int killedOnSecondRename(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
   static int renames = 0;
-  if (++renames == 2) ::_exit(9);
-  return ::renameat2(fromFolder, from, toFolder, to, flags);
+  const bool second = ++renames == 2;
+  if (second && !afterIt) ::_exit(9);
+  const int moved = ::renameat2(fromFolder, from, toFolder, to, flags);
+  if (second) ::_exit(9);
+  return moved;
 }
 
 // A file system without unnamed files, where a run is killed as it creates its second
@@ -134,14 +131,11 @@ int namedAndKilledOnSecond(int) {
 
 // Runs `work` in a child process, which is to be killed in it.
 void inKilledChild(const std::function<void()>& work) {
-  if (const pid_t child = ::fork(); child == 0) {
-    work();
-    ::_exit(0);
-  } else {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 9);
-  }
+  const pid_t child = ::fork();
+  if (child == 0) work(), ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 9);
 }
 
 // A disk that runs full in the middle of the first manifest line that starts with `fullAt`.
@@ -592,7 +586,7 @@ TEST_F(Journal, AnUndoAfterAKilledOneKnowsWhatItPutBack) {
     for (const std::string& path : files) writeOld(path, "old", 0640);
     RunRecorder recorder(stateHome, "test");
     run(recorder, files);
-    inKilledChild([&] { undoLastRun(stateHome, {.move = &killedAfterTwoRenames}); });
+    inKilledChild([&] { undoLastRun(stateHome, {.move = &killedOnSecondRename<true>}); });
     const UndoOutcome outcome = undoLastRun(stateHome);
     EXPECT_TRUE(outcome.complete());
     EXPECT_EQ(journal::texts::undoReport(outcome, false),
@@ -606,14 +600,13 @@ TEST_F(Journal, AnUndoAfterAKilledOneKnowsWhatItPutBack) {
 // killed as it renames its second file, or, without unnamed files, as it creates its second.
 TEST_F(Journal, WhatAKilledRunLeftBesideItsFileIsRemovedByTheNextRunOrTheUndo) {
   const std::string a = folder / "a.txt", b = folder / "b.txt";
-  const RunCalls onRename{.swap = {.rename = &killedOnSecondRename}},
+  const RunCalls onRename{.swap = {.rename = &killedOnSecondRename<false>}},
       named{.swap = {.createUnnamed = &namedAndKilledOnSecond}};
   for (const auto& [calls, jobs] : {std::pair{&onRename, 1}, std::pair{&named, 2}})
     for (const bool undo : {false, true}) {
       const bool renamed = calls == &onRename;
       SCOPED_TRACE(std::string(renamed ? "renaming" : "named") + (undo ? ", then undo" : ", then the next run"));
-      writeFile(a, "old");
-      writeFile(b, "old");
+      for (const std::string& path : {a, b}) writeFile(path, "old");
       RunRecorder recorder(state.path(), "test");
       inKilledChild([&] { run(recorder, {b, a}, {.jobs = jobs, .calls = calls}); });
       ASSERT_EQ(namesIn(folder.path()).size(), 3u) << "no temporary name was left to remove";
@@ -642,11 +635,9 @@ TEST_F(Journal, SetIdBitsComeBackOnlyWithTheirOwner) {
     ::lchown(entry.path().c_str(), unprivilegedUser(), unprivilegedGroup());
   for (const std::string& own : {state.path(), folder.path()}) ::chown(own.c_str(), unprivilegedUser(), unprivilegedGroup());
   const pid_t child = ::fork();
-  if (child == 0) {
-    const bool asUser = ::setgroups(0, nullptr) == 0 && ::setegid(unprivilegedGroup()) == 0 &&
-                        ::seteuid(unprivilegedUser()) == 0;
-    ::_exit(asUser && undoLastRun(state.path()).complete() ? 0 : 1);
-  }
+  if (child == 0)
+    ::_exit(::setgroups(0, nullptr) == 0 && ::setegid(unprivilegedGroup()) == 0 && ::seteuid(unprivilegedUser()) == 0 &&
+            undoLastRun(state.path()).complete() ? 0 : 1);
   int status = -1;
   ::waitpid(child, &status, 0);
   EXPECT_EQ(std::tuple(status, statusOf(path).st_mode & 07777, readFile(path)), std::tuple(0, 0775u, "old"));

@@ -85,9 +85,9 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   for (int i = 0; i < w().cmbFileTypes->count(); ++i) EXPECT_EQ(w().cmbFileTypes->itemText(i), kFileTypes[i].caption);
   EXPECT_EQ(w().cmbFileTypes->currentIndex(), 0);
   // Only listed types can be picked, files can be selected in ranges, the folder lists take no input.
-  EXPECT_FALSE(w().cmbFileTypes->isEditable());
-  EXPECT_EQ(w().lstFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
-  EXPECT_FALSE(w().Dir1->isEnabled() || w().File1->isEnabled());
+  EXPECT_EQ(std::tuple(w().cmbFileTypes->isEditable(), w().lstFiles->selectionMode(),
+                       w().Dir1->isEnabled() || w().File1->isEnabled()),
+            std::tuple(false, QAbstractItemView::ExtendedSelection, false));
   for (const int side : {16, 32}) {  // a hand-drawn icon for each size, the background showing around the page
     EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
     const QImage image = window->windowIcon().pixmap(side).toImage();
@@ -159,9 +159,7 @@ TEST_F(MainWindow, ClosingDuringARunSavesHidesAndLeavesTheFileWholeWithoutARepor
   w().cmbFind->setEditText("old");
   scripted.pump.onPump = [&] { if (scripted.pump.calls == 2) window->close(); };
   w().cmdReplace->click();
-  EXPECT_TRUE(scripted.boxes.shown.empty());
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(readFile(path), text);
+  EXPECT_EQ(std::tuple(scripted.boxes.shown.empty(), window->isVisible(), readFile(path)), std::tuple(true, false, text));
   EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Sorvane.conf", "long.txt"}));
   EXPECT_EQ(stored("Terms", "Find Term 0"), "old");  // saved as Exit saves
 }
@@ -262,8 +260,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   };
   for (const auto& [mode, says] : {std::pair{1, messages::kEmptyFileList}, std::pair{0, messages::kNoFolderChosen}}) {
     w().optFolderFile[mode]->click();
-    enabledDuringBox.clear();
-    scripted.boxes.shown.clear();
+    enabledDuringBox.clear(), scripted.boxes.shown.clear();
     w().cmbFind->setFocus();
     QTest::keyClick(w().cmbFind, Qt::Key_Return);
     EXPECT_TRUE(w().cmbFind->hasFocus());
@@ -280,8 +277,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);  // its frame is hidden in folder mode
   QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.folderTitles.size() == 1; }));
-  EXPECT_TRUE(w().lblFolder->text().isEmpty()) << "cancelled: nothing changes";
-  EXPECT_TRUE(scripted.dialogs.fileRequests.empty());
+  EXPECT_TRUE(w().lblFolder->text().isEmpty() && scripted.dialogs.fileRequests.empty()) << "cancelled: nothing changes";
   w().optFolderFile[1]->click();
   QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return scripted.dialogs.fileRequests.size() == 1; }));
@@ -328,9 +324,8 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
     ASSERT_EQ(scripted.boxes.shown.size(), 1u) << typed;
     EXPECT_EQ(readFile(path), expected) << typed;
   }
-  EXPECT_EQ(entriesOf(*w().cmbFind), QStringList{"Foo"});
-  EXPECT_EQ(entriesOf(*w().cmbReplace), QStringList{"X"});
-  EXPECT_FALSE(undoDuringRun);
+  EXPECT_EQ(std::tuple(entriesOf(*w().cmbFind), entriesOf(*w().cmbReplace), undoDuringRun),
+            std::tuple(QStringList{"Foo"}, QStringList{"X"}, false));
   scripted.pump.onPump = nullptr;
 
   // The window's last run is journaled, and Undo names it; Yes (Alt+U) takes the run back and says so. Then
@@ -372,11 +367,8 @@ TEST_F(MainWindow, WhatARunCouldNotDoIsToldAfterItsReport) {
             std::pair(MessageStyle::Critical, "This folder could not be read, so its files were passed over:\r\r" +
                                                   QString::fromStdString(gone) + ": Path not found (error 76)"));
 
-  journal::JournalCalls calls;
-  calls.lock = &lockUnlessRefused;
-  journal::RunRecorder refusing(state.path(), "sorvane", {}, calls);
-  EngineOptions options;
-  options.yieldInterval = std::chrono::nanoseconds(0);
+  journal::RunRecorder refusing(state.path(), "sorvane", {}, {.lock = &lockUnlessRefused});
+  const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .batch = {}};
   window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options, &refusing);
   const std::string a = folder / "a.txt", b = folder / "b.txt", c = folder / "c.txt";
   for (const std::string& path : {a, b, c}) writeFile(path, "old");
@@ -431,10 +423,8 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   w().cmbReplace->setEditText("new");
   writeFile(root + "/later.txt", "");  // the run refreshes the file list
   w().cmdReplace->click();
-  EXPECT_EQ(scripted.boxes.shown.back().text, "Made 2 replacements.");
-  EXPECT_EQ(readFile(root + "/sub/deep.htm"), "new");
-  EXPECT_EQ(readFile(root + "/notes.txt"), "old");
-  EXPECT_EQ(w().File1->count(), 3);
+  EXPECT_EQ(std::tuple(scripted.boxes.shown.back().text, readFile(root + "/sub/deep.htm") + readFile(root + "/notes.txt"),
+                       w().File1->count()), std::tuple(QString("Made 2 replacements."), std::string("newold"), 3));
   // A folder whose name the dialog could only approximate is refused, and the folder stays.
   std::filesystem::create_directory(folder / "caf\xE9");
   scripted.dialogs.nextFolder = QString::fromStdString(folder / "caf\uFFFD");

@@ -146,9 +146,8 @@ TEST(OpenDialog, AllFilesShowsNamesWithoutADot) {
   EXPECT_EQ(captions, (QStringList{"All Files (*.*)", "JavaScript Files (*.js)", "HTML Files (*.htm;*.html)",
                                    "Text Files(*.txt)"}));
   shown.sort();
-  EXPECT_EQ(shown, (QStringList{"README", "page.js"}));
-  EXPECT_EQ(dialog.FileName, QString::fromStdString(folder / "page.js"));
-  EXPECT_EQ(dialog.FilterIndex, 2);
+  EXPECT_EQ(std::tuple(shown, dialog.FileName, dialog.FilterIndex),
+            std::tuple(QStringList{"README", "page.js"}, QString::fromStdString(folder / "page.js"), 2));
 }
 
 }  // namespace

@@ -172,11 +172,10 @@ TEST(HelpWindowTest, InvalidCommandsOpenNothingAndAMissingOrUnreadableFileShowsW
                                      std::pair{relative, QDir::current().absoluteFilePath(relative)}}) {
     SCOPED_TRACE(given.toStdString());
     EXPECT_NO_THROW(engine.show(nullptr, given, kHelpContents, {}));
-    QTextBrowser* browser = helpBrowser();
-    ASSERT_NE(browser, nullptr);
-    const QString text = browser->toPlainText();
-    EXPECT_TRUE(text.contains(QLatin1String("cannot find")) && text.contains(shown)) << text.toStdString();
-    EXPECT_TRUE(helpWindows().front()->isVisible());
+    ASSERT_NE(helpBrowser(), nullptr);
+    const QString text = helpBrowser()->toPlainText();
+    EXPECT_TRUE(text.contains(QLatin1String("cannot find")) && text.contains(shown) && helpWindows().front()->isVisible())
+        << text.toStdString();
   }
 }
 

@@ -29,9 +29,7 @@ struct MountedTmpfs {
     fs::create_directory(path);
     mounted = ::mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
   }
-  ~MountedTmpfs() {
-    if (mounted) ::umount(path.c_str());
-  }
+  ~MountedTmpfs() { if (mounted) ::umount(path.c_str()); }
   MountedTmpfs(const MountedTmpfs&) = delete;  // unmounts once
   MountedTmpfs& operator=(const MountedTmpfs&) = delete;
   std::string path;
@@ -145,11 +143,7 @@ TEST_F(Reliability, UndoOntoAFullDiskPutsNoCutCopyInPlaceAndTriesAgain) {
   writeFile(path, text);
   ASSERT_EQ(runProgram(kCli, {"--find", "needle", "--replace", "thread", path}).status, 0);
   const std::string rewritten = readFile(path);
-  {
-    std::ofstream filler(disk + "/filler", std::ios::binary);
-    const std::string block(4096, 'f');
-    while (filler.write(block.data(), block.size())) {}
-  }
+  for (std::ofstream filler(disk + "/filler", std::ios::binary); filler << std::string(4096, 'f');) {}
   ::sync();
   const ProgramRun full = runProgram(kCli, {"--undo"});
   EXPECT_NE(full.status, 0) << full.out << full.err;
@@ -160,8 +154,7 @@ TEST_F(Reliability, UndoOntoAFullDiskPutsNoCutCopyInPlaceAndTriesAgain) {
 
   fs::remove(disk + "/filler");
   const ProgramRun room = runProgram(kCli, {"--undo"});
-  EXPECT_EQ(room.status, 0) << room.out << room.err;
-  EXPECT_TRUE(readFile(path) == text);
+  EXPECT_TRUE(room.status == 0 && readFile(path) == text) << room.out << room.err;
 }
 
 // A file of another user's that "nobody" rewrites becomes nobody's, so it loses its set-id bits;
@@ -183,8 +176,7 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
     ::chmod(path.c_str(), mode);
     giveAway(path);
   }
-  ::chmod(setUid.c_str(), S_ISUID | 0777);
-  ::chmod(setGid.c_str(), S_ISGID | 0777);
+  for (const auto& [path, bit] : {std::pair{setUid, S_ISUID}, std::pair{setGid, S_ISGID}}) ::chmod(path.c_str(), bit | 0777);
   setAttribute(fine, "user.origin", "downloaded");
   setAttribute(fine, "system.posix_acl_access", accessListReadableByNobody());
   const auto attributes = attributesOf(fine);
@@ -193,24 +185,21 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   // A file in a folder that may be searched but not read can be named, and rewritten.
   const ProgramRun stopped = runUnprivileged(
       {"--find", "needle", "--replace", "x", "--stop-on-error", unlistable + "/x.txt", readOnly, fine});
-  EXPECT_EQ(stopped.status, 1);
-  EXPECT_EQ(stopped.err, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n");
-  EXPECT_EQ(readFile(unlistable + "/x.txt"), "x");
-  EXPECT_EQ(readFile(fine), "needle");
+  EXPECT_EQ(std::tie(stopped.status, stopped.err),
+            std::tuple(1, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n"));
+  EXPECT_EQ(readFile(unlistable + "/x.txt") + readFile(fine), "xneedle");
 
   const ProgramRun run = runUnprivileged({"--find", "needle", "--replace", "x", "--folder", folder.path(), "--recursive"});
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.err, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unreadable + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + inLocked + ": Permission denied (its folder cannot be written) (error 70)\n" +
                          "sorvane-cli: " + unlistable + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
-  EXPECT_EQ(lastLine(run.out), "Made 3 replacements.");
-  EXPECT_EQ(readFile(fine), "x");
-  EXPECT_EQ(attributesOf(fine), attributes);
+  EXPECT_EQ(std::tuple(lastLine(run.out), readFile(fine), attributesOf(fine)),
+            std::tuple("Made 3 replacements.", "x", attributes));
   if (::geteuid() == 0) {  // only then are the set-id files another user's
-    EXPECT_EQ(statusOf(setUid).st_mode & 07777, 0777u);
-    EXPECT_EQ(statusOf(setGid).st_mode & 07777, 0777u);
+    EXPECT_EQ(std::pair(statusOf(setUid).st_mode & 07777, statusOf(setGid).st_mode & 07777), std::pair(0777u, 0777u));
   }
   // A file the user may not write stays another's, although the user may write its folder: only
   // root can hand the folder to another user.
@@ -226,8 +215,8 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   }
   // A folder that cannot be listed fails the run even when no file does.
   const ProgramRun folderOnly = runUnprivileged({"--find", "needle", "--folder", unsearchable});
-  EXPECT_EQ(folderOnly.status, 1);
-  EXPECT_EQ(folderOnly.err, "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
+  EXPECT_EQ(std::tie(folderOnly.status, folderOnly.err),
+            std::tuple(1, "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n"));
   ::chmod(unreadable.c_str(), 0644);
   for (const std::string& path : {readOnly, inLocked, unreadable}) EXPECT_EQ(readFile(path), "needle") << path;
   EXPECT_EQ(namesIn(lockedFolder), std::vector<std::string>{"inside.txt"});
@@ -255,13 +244,11 @@ TEST_F(Reliability, HostileNamesLongPathsAndLinkLoopsAreEachRewrittenOnce) {
 
   const ProgramRun walk =
       runProgram(kCli, {"--find", "needle", "--replace", "needle!", "--folder", folder.path(), "--recursive"});
-  EXPECT_EQ(walk.status, 0) << walk.err;
-  EXPECT_EQ(lastLine(walk.out), "Made 8 replacements.");
+  EXPECT_EQ(std::pair(walk.status, lastLine(walk.out)), std::pair(0, std::string("Made 8 replacements."))) << walk.err;
   EXPECT_EQ(readFile(folder / "a/b/x.txt"), "needle!");
   for (const std::string& path : paths) EXPECT_EQ(readFile(path), "needle!\n") << path;
   const ProgramRun files = runProgram(kCli, arguments);
-  EXPECT_EQ(files.status, 0) << files.err;
-  EXPECT_EQ(lastLine(files.out), "Made 7 replacements.");
+  EXPECT_EQ(std::pair(files.status, lastLine(files.out)), std::pair(0, std::string("Made 7 replacements."))) << files.err;
 }
 
 }  // namespace

@@ -32,11 +32,8 @@ class MainWindowFixture : public ::testing::Test {
   ui::frmSorvane& start() {
     window.reset();
     store = std::make_unique<settings::SettingsStore>(settings::SettingsStore::atFile(storePath()));
-    EngineOptions options;
-    options.yieldInterval = std::chrono::nanoseconds(0);
-    options.bufferCapacity = 64;
-    options.jobs = jobs;
-    options.batch.files = batchFiles;
+    const EngineOptions options{.bufferCapacity = 64, .yieldInterval = std::chrono::nanoseconds(0), .jobs = jobs,
+                                .batch = {.files = batchFiles}};
     window = std::make_unique<ui::frmSorvane>(scripted.services(), *store, options, &journal);
     window->Form_Load();
     return *window;

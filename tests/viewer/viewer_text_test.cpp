@@ -35,11 +35,7 @@ std::size_t openDescriptors() {
 // and each unit that forms no character is one U+FFFD.
 TEST(ViewerText, ReadsEachLineEndingInCrLfChunkByChunkOrSaysWhyTheFileCannotBeRead) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", ""},
-      {"a\r\nb", "a\r\nb\r\n"},
-      {"a\r", "a\r\n"},
-      {std::string("\xFF\xFE\x00\xD8", 4), "\uFFFD\r\n"},
-  };
+      {"", ""}, {"a\r\nb", "a\r\nb\r\n"}, {"a\r", "a\r\n"}, {std::string("\xFF\xFE\x00\xD8", 4), "\uFFFD\r\n"}};
   TempFolder folder;
   for (const auto& [content, shown] : cases) {
     writeFile(folder / "f.txt", content);

@@ -170,10 +170,8 @@ TEST_F(FileRewrite, AFileThatIsNotRewrittenStaysAsItWasAndSaysWhy) {
     const std::string description = failure ? failure->description : "";
     EXPECT_NE(description.find(c.description), std::string::npos) << description;
     EXPECT_EQ(readFile(path), c.after.empty() ? c.content : c.after);
-    if (c.after.empty()) {
-      EXPECT_EQ(statusOf(path).st_ino, before.st_ino);
-      EXPECT_EQ(statusOf(path).st_mtim.tv_sec, before.st_mtim.tv_sec);
-    }
+    const struct stat after = statusOf(path);
+    EXPECT_TRUE(!c.after.empty() || (after.st_ino == before.st_ino && after.st_mtim.tv_sec == before.st_mtim.tv_sec));
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"file.txt"});
   }
   // A missing file, one in a missing folder, a folder.
@@ -197,9 +195,7 @@ TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameAndAttributesOnlyAtTheSwap) 
   fs::create_symlink("real/data.txt", folder / "link.txt");
   writeFile(path, "old " + std::string(100, '.') + " old\n");
   writeFile(plain, "old");
-  if (::geteuid() == 0) {
-    ASSERT_EQ(::chown(path.c_str(), unprivilegedUser(), unprivilegedGroup()), 0);
-  }
+  ASSERT_TRUE(::geteuid() != 0 || ::chown(path.c_str(), unprivilegedUser(), unprivilegedGroup()) == 0);
   ::chmod(path.c_str(), 02640);
   setAttribute(path, "user.origin", "downloaded");
   setAttribute(path, "system.posix_acl_access", accessListReadableByNobody());
@@ -221,10 +217,9 @@ TEST_F(FileRewrite, TheNewContentTakesTheTargetsNameAndAttributesOnlyAtTheSwap) 
     ASSERT_EQ(namesAtRename.size(), 3u);
     EXPECT_TRUE(isTemporaryName(namesAtRename[0])) << namesAtRename[0];
     EXPECT_EQ(readFile(path), to + (" " + std::string(100, '.') + " ") + to + "\n");
-    EXPECT_EQ(statusOf(path).st_mode & 07777, 02640u);
-    EXPECT_EQ(std::pair(statusOf(path).st_uid, statusOf(path).st_gid), std::pair(before.st_uid, before.st_gid));
-    EXPECT_EQ(attributesOf(path), attributes);
-    EXPECT_EQ(attributesOf(plain), plainAttributes);
+    const struct stat after = statusOf(path);
+    EXPECT_EQ(std::tuple(after.st_mode & 07777, after.st_uid, after.st_gid, attributesOf(path), attributesOf(plain)),
+              std::tuple(02640u, before.st_uid, before.st_gid, attributes, plainAttributes));
     EXPECT_EQ(namesIn(folder / "real"), (std::vector<std::string>{"data.txt", "plain.txt"}));
     EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
   }
@@ -309,9 +304,8 @@ TEST_F(FileRewrite, FileTooShortForAnyOccurrenceIsDoneUnread) {
 
     writeFile(path, shorter);
     stop = true;
-    const Result<std::int64_t> unread = rewrite(path, find, "x");
+    EXPECT_TRUE(rewrite(path, find, "x").ok()) << shortest;
     stop = false;
-    EXPECT_TRUE(unread.ok()) << shortest;
     EXPECT_EQ(readFile(path), shorter);
   }
 }

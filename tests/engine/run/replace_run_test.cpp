@@ -193,8 +193,7 @@ class ReplaceRun : public ::testing::Test {
 TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecordsItsTerms) {
   ScriptedWindow host;
   const auto click = [&](bool yieldOften = false) {
-    host.messages.clear();
-    host.calls.clear();
+    host.messages.clear(), host.calls.clear();
     ReplaceCommand(host, options(yieldOften)).cmdReplace_Click();
     failingSwap = {};
   };
@@ -222,8 +221,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
            {CheckValue::Checked, "", CompareMode::Binary, "Made 0 replacements.", {"foobar", "FOO"}, {}}}) {
     host.files = {file("c.txt", "FOO"), file("a.txt", "foo Foo\r\nfoo"), file("b.txt", "nothing"),
                   folder / "link.txt", missing};
-    host.caseSensitive = box;
-    host.find = find;
+    host.caseSensitive = box, host.find = find;
     click();
     EXPECT_EQ(ReplaceCommand(host).requestFromWindow().terms.compare, mode) << find;
     // The missing file is opened, and shown, only for a term.
@@ -265,8 +263,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   writeFile(folder / "c.txt", "xyz");
   for (const bool abandon : {false, true}) {
     host.abandon = abandon;
-    host.messages.clear();
-    host.calls.clear();
+    host.messages.clear(), host.calls.clear();
     ReplaceCommand(host, options(true))
         .replacePreviewed({{"xyz", "bar", CompareMode::Binary}, FileList::of({folder / "c.txt"})});
     EXPECT_EQ(host.calls, (abandon ? std::vector<std::string>{"disable"}
@@ -279,9 +276,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   // A folder run reads no pattern from a caption not listed, Grayed as unchecked, and refreshes
   // the window's file list.
   host.abandon = host.fileMode = false;
-  host.folder = folder.path();
-  host.fileType = "Text files (*.txt)";
-  host.recursive = CheckValue::Grayed;
+  host.folder = folder.path(), host.fileType = "Text files (*.txt)", host.recursive = CheckValue::Grayed;
   const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
   EXPECT_EQ(std::tuple(read.path, read.namePattern, read.recursive), std::tuple(folder.path(), "", false));
   click();
@@ -365,10 +360,8 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureToldAndAnswered) {
       for (const std::int64_t index : dropped.value_or(allKept)) previewed.files[1].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      told.abandon = false;
-      told.onYield = nullptr;
-      createUnnamed = &createUnnamedFile;
-      journal.taken.clear();
+      told.abandon = false, told.onYield = nullptr;
+      createUnnamed = &createUnnamedFile, journal.taken.clear();
       if (fail) fail();
       told.answers = {answers.begin(), answers.end()};
       std::string atTheFirstFailure;
