@@ -23,8 +23,8 @@
 namespace sorvane::preview {
 namespace {
 
-// Often enough that the list seems to fill in as the search goes, seldom enough to cost nothing.
-constexpr std::chrono::milliseconds kPollInterval{50};
+// Often enough that the progress line seems to follow the search, seldom enough to cost nothing.
+constexpr std::chrono::milliseconds kProgressInterval{50};
 
 QString counted(std::int64_t count, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(QLocale().toString(qlonglong{count}), QLatin1String(count == 1 ? one : many));
@@ -77,9 +77,12 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
   });
   lstOccurrences->installEventFilter(this);
 
-  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences);
-  connect(&poll_, &QTimer::timeout, this, &frmPreview::takeFound);
-  poll_.start(kPollInterval);
+  // What the search finds is taken as soon as the window is free, and its end seen at once.
+  const auto takeSoon = [this] { QMetaObject::invokeMethod(this, &frmPreview::takeFound, Qt::QueuedConnection); };
+  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences, PreviewSearch::kLinesHandedOutEvery,
+                                            takeSoon);
+  connect(&progress_, &QTimer::timeout, this, &frmPreview::showStatus);
+  progress_.start(kProgressInterval);
   showStatus();
 }
 
@@ -151,8 +154,10 @@ void frmPreview::fitLineColumn() {
 
 void frmPreview::takeFound() {
   if (!search_) return;
+  std::vector<FoundFile> found = search_->takeFound();
+  // Whatever comes after the take is told again, the end too.
   const bool ended = search_->finished();
-  model_->append(search_->takeFound());
+  model_->append(std::move(found));
   if (ended)
     searchEnded();
   else
@@ -160,7 +165,7 @@ void frmPreview::takeFound() {
 }
 
 void frmPreview::searchEnded() {
-  poll_.stop();
+  progress_.stop();
   endedEarly_ = search_->endedEarly();
   filesSearched_ = search_->filesSearched();
   lastSearched_ = search_->currentFile();

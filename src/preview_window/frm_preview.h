@@ -81,7 +81,7 @@ class frmPreview final : public QDialog {
   PreviewModel* model_;
   std::unique_ptr<viewer::FileViewer> viewer_;
   std::unique_ptr<PreviewSearch> search_;  // while it searches
-  QTimer poll_;
+  QTimer progress_;  // the progress line, while it searches
   // How the search ended: stopped before its end, after how many files, at which.
   bool endedEarly_ = false;
   std::int64_t filesSearched_ = 0;
