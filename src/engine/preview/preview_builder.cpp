@@ -164,7 +164,8 @@ std::string PreviewBuilder::textAfter(bool lineGoesOn) {
 
 std::string PreviewBuilder::textBetween() {
   if (stretch_.whole()) {
-    shownText_.decode(stretch_.all());
+    const std::string all = stretch_.all();
+    shownText_.decode(all);
     if (shownText_.length() <= 2 * kContext) return std::string(shownText_.text());
   }
   const std::string after = textAfter(true);

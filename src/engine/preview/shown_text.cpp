@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <iterator>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace sorvane {
 namespace {
 
@@ -14,28 +18,45 @@ bool showsAsItself(char32_t character) {
   return (character >= 0x20 && character < 0x7F) || character == U'\t' || character == U'\n';
 }
 
+bool allShowAsThemselves(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* const end = p + bytes.size();
+#ifdef __SSE2__
+  const __m128i space = _mm_set1_epi8(0x20);
+  const __m128i del = _mm_set1_epi8(0x7F);
+  for (; end - p >= 16; p += 16) {
+    const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Compared as signed, a byte above ASCII is below a space too; a tab or an LF is looked at
+    // one byte at a time.
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_cmplt_epi8(sixteen, space), _mm_cmpeq_epi8(sixteen, del))) != 0) break;
+  }
+#endif
+  return std::all_of(p, end, showsAsItself);
+}
+
 }  // namespace
 
 void ShownText::decode(std::string_view bytes) {
-  text_.clear();
   length_ = 0;
   wide_.clear();
-  if (eightBit_ && std::all_of(bytes.begin(), bytes.end(), [](char byte) { return showsAsItself(static_cast<unsigned char>(byte)); })) {
-    text_.assign(bytes);
+  if (eightBit_ && allShowAsThemselves(bytes)) {
+    shown_ = bytes;
     length_ = bytes.size();
     return;
   }
+  text_.clear();
   decoder_.append(bytes);
   decoder_.finish();
+  shown_ = text_;
 }
 
 std::string_view ShownText::first(std::size_t count) const {
-  return std::string_view(text_).substr(0, startOf(std::min(count, length_)));
+  return shown_.substr(0, startOf(std::min(count, length_)));
 }
 
 std::string_view ShownText::last(std::size_t count) const {
-  if (count >= length_) return text_;
-  return std::string_view(text_).substr(startOf(length_ - count));
+  if (count >= length_) return shown_;
+  return shown_.substr(startOf(length_ - count));
 }
 
 std::size_t ShownText::startOf(std::size_t count) const {

@@ -17,10 +17,12 @@ class ShownText final : private DisplayTextSink {
   explicit ShownText(DisplayEncoding encoding)
       : eightBit_(encoding == DisplayEncoding::Utf8 || encoding == DisplayEncoding::Windows1252),
         decoder_(*this, encoding) {}
-  // Decodes `bytes`, whole code units of text in the encoding, in place of what it held.
+  // Decodes `bytes`, whole code units of text in the encoding, in place of what it held. Text
+  // that shows as it is stays where it is: what the text and its parts show is valid while
+  // `bytes` are, until the next decode.
   void decode(std::string_view bytes);
 
-  std::string_view text() const { return text_; }
+  std::string_view text() const { return shown_; }
   std::size_t length() const { return length_; }
   // The first, or the last, `count` characters.
   std::string_view first(std::size_t count) const;
@@ -43,7 +45,8 @@ class ShownText final : private DisplayTextSink {
     std::size_t extraBytes;
   };
   const bool eightBit_;  // whose ASCII bytes are the characters they show
-  std::string text_;
+  std::string text_;        // what was decoded
+  std::string_view shown_;  // the text: text_, or bytes that show as they are
   std::size_t length_ = 0;  // in characters
   std::vector<Wide> wide_;
   DisplayDecoder decoder_;  // kept from stretch to stretch, with its room for text
