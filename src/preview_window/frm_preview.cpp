@@ -55,6 +55,11 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
       store_(store),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
+  // The search reads while the window lays itself out. What it finds is taken as soon as the
+  // window is free, and its end seen at once.
+  const auto takeSoon = [this] { QMetaObject::invokeMethod(this, &frmPreview::takeFound, Qt::QueuedConnection); };
+  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences, PreviewSearch::kLinesHandedOutEvery,
+                                            takeSoon);
   setWindowTitle(tr("Preview"));
   setWindowModality(Qt::WindowModal);
   layOut();
@@ -77,10 +82,6 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
   });
   lstOccurrences->installEventFilter(this);
 
-  // What the search finds is taken as soon as the window is free, and its end seen at once.
-  const auto takeSoon = [this] { QMetaObject::invokeMethod(this, &frmPreview::takeFound, Qt::QueuedConnection); };
-  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences, PreviewSearch::kLinesHandedOutEvery,
-                                            takeSoon);
   connect(&progress_, &QTimer::timeout, this, &frmPreview::showStatus);
   progress_.start(kProgressInterval);
   showStatus();

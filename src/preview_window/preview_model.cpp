@@ -104,6 +104,7 @@ void PreviewModel::addRows(File& file, std::size_t fileRow, const std::vector<st
                            std::int64_t listed) {
   const std::size_t first = file.rows.size();
   const auto last = first + static_cast<std::size_t>(listed);
+  file.rows.reserve(last);
   for (const std::shared_ptr<const PreviewLine>& line : lines) {
     const auto firstRow = static_cast<std::uint32_t>(file.rows.size());
     for (std::uint32_t segment = 0; segment < line->segments.size() && file.rows.size() < last; ++segment)
