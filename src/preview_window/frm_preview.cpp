@@ -19,12 +19,16 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTreeView>
+#include <utility>
 
 namespace sorvane::preview {
 namespace {
 
 // Often enough that the progress line seems to follow the search, seldom enough to cost nothing.
 constexpr std::chrono::milliseconds kProgressInterval{50};
+// Between two takes of what the search found: the list is laid out and painted once for many
+// small files, not for each.
+constexpr std::chrono::milliseconds kTakesApart{25};
 
 QString counted(std::int64_t count, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(QLocale().toString(qlonglong{count}), QLatin1String(count == 1 ? one : many));
@@ -57,7 +61,7 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
   // The search reads while the window lays itself out. What it finds is taken as soon as the
   // window is free, and its end seen at once.
-  const auto takeSoon = [this] { QMetaObject::invokeMethod(this, &frmPreview::takeFound, Qt::QueuedConnection); };
+  const auto takeSoon = [this] { QMetaObject::invokeMethod(this, &frmPreview::searchNews, Qt::QueuedConnection); };
   search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences, PreviewSearch::kLinesHandedOutEvery,
                                             takeSoon);
   setWindowTitle(tr("Preview"));
@@ -82,6 +86,11 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
   });
   lstOccurrences->installEventFilter(this);
 
+  takeLater_.setSingleShot(true);
+  takeLater_.setInterval(kTakesApart);
+  connect(&takeLater_, &QTimer::timeout, this, [this] {
+    if (std::exchange(newsWaiting_, false)) takeFound();
+  });
   connect(&progress_, &QTimer::timeout, this, &frmPreview::showStatus);
   progress_.start(kProgressInterval);
   showStatus();
@@ -151,6 +160,15 @@ void frmPreview::fitLineColumn() {
   const int needed = branches + lstOccurrences->itemDelegateForIndex(widest)->sizeHint(option, widest).width();
   if (lstOccurrences->columnWidth(PreviewModel::LineColumn) < needed)
     lstOccurrences->setColumnWidth(PreviewModel::LineColumn, needed);
+}
+
+void frmPreview::searchNews() {
+  if (takeLater_.isActive()) {
+    newsWaiting_ = true;
+    return;
+  }
+  takeFound();
+  takeLater_.start();
 }
 
 void frmPreview::takeFound() {
