@@ -33,7 +33,7 @@ Result<FilePreview> PreviewPrinter::print(const FileToRewrite& file, std::int64_
   return previewed;
 }
 
-bool PreviewPrinter::line(const PreviewLine& line) {
+bool PreviewPrinter::line(PreviewLine&& line) {
   printSide(line, false, line.number);
   const std::int64_t lastAsItWillBe = printSide(line, true, line.number + linesAdded_);
   linesAdded_ = lastAsItWillBe - line.lastNumber;

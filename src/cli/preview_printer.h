@@ -27,7 +27,7 @@ class PreviewPrinter final : private PreviewLineSink {
   Result<FilePreview> print(const FileToRewrite& file, std::int64_t occurrences);
 
  private:
-  bool line(const PreviewLine& line) override;
+  bool line(PreviewLine&& line) override;
   // Prints one side of a piece from the line numbered `number`; returns the number of its last.
   std::int64_t printSide(const PreviewLine& line, bool asItWillBe, std::int64_t number);
   void printMarked(std::string_view text, const char* colour);

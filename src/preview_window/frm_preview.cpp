@@ -19,12 +19,16 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTreeView>
+#include <utility>
 
 namespace sorvane::preview {
 namespace {
 
-// Often enough that the list seems to fill in as the search goes, seldom enough to cost nothing.
-constexpr std::chrono::milliseconds kPollInterval{50};
+// Often enough that the progress line seems to follow the search, seldom enough to cost nothing.
+constexpr std::chrono::milliseconds kProgressInterval{50};
+// Between two takes of what the search found: the list is laid out and painted once for many
+// small files, not for each.
+constexpr std::chrono::milliseconds kTakesApart{25};
 
 QString counted(std::int64_t count, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(QLocale().toString(qlonglong{count}), QLatin1String(count == 1 ? one : many));
@@ -55,6 +59,11 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
       store_(store),
       model_(new PreviewModel(this)),
       viewer_(std::make_unique<viewer::FileViewer>(*this, services)) {
+  // The search reads while the window lays itself out. What it finds is taken as soon as the
+  // window is free, and its end seen at once.
+  const auto takeSoon = [this] { QMetaObject::invokeMethod(this, &frmPreview::searchNews, Qt::QueuedConnection); };
+  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences, PreviewSearch::kLinesHandedOutEvery,
+                                            takeSoon);
   setWindowTitle(tr("Preview"));
   setWindowModality(Qt::WindowModal);
   layOut();
@@ -77,9 +86,13 @@ frmPreview::frmPreview(RunRequest request, EngineOptions options, const platform
   });
   lstOccurrences->installEventFilter(this);
 
-  search_ = std::make_unique<PreviewSearch>(request_, options, listedOccurrences);
-  connect(&poll_, &QTimer::timeout, this, &frmPreview::takeFound);
-  poll_.start(kPollInterval);
+  takeLater_.setSingleShot(true);
+  takeLater_.setInterval(kTakesApart);
+  connect(&takeLater_, &QTimer::timeout, this, [this] {
+    if (std::exchange(newsWaiting_, false)) takeFound();
+  });
+  connect(&progress_, &QTimer::timeout, this, &frmPreview::showStatus);
+  progress_.start(kProgressInterval);
   showStatus();
 }
 
@@ -149,10 +162,21 @@ void frmPreview::fitLineColumn() {
     lstOccurrences->setColumnWidth(PreviewModel::LineColumn, needed);
 }
 
+void frmPreview::searchNews() {
+  if (takeLater_.isActive()) {
+    newsWaiting_ = true;
+    return;
+  }
+  takeFound();
+  takeLater_.start();
+}
+
 void frmPreview::takeFound() {
   if (!search_) return;
+  std::vector<FoundFile> found = search_->takeFound();
+  // Whatever comes after the take is told again, the end too.
   const bool ended = search_->finished();
-  model_->append(search_->takeFound());
+  model_->append(std::move(found));
   if (ended)
     searchEnded();
   else
@@ -160,7 +184,7 @@ void frmPreview::takeFound() {
 }
 
 void frmPreview::searchEnded() {
-  poll_.stop();
+  progress_.stop();
   endedEarly_ = search_->endedEarly();
   filesSearched_ = search_->filesSearched();
   lastSearched_ = search_->currentFile();

@@ -63,6 +63,8 @@ class frmPreview final : public QDialog {
  private:
   void layOut();
   void fitLineColumn();
+  // The search found more, or ended: taken now, or once kTakesApart has passed since the last take.
+  void searchNews();
   void takeFound();
   void searchEnded();
   void enableReplace();
@@ -81,7 +83,9 @@ class frmPreview final : public QDialog {
   PreviewModel* model_;
   std::unique_ptr<viewer::FileViewer> viewer_;
   std::unique_ptr<PreviewSearch> search_;  // while it searches
-  QTimer poll_;
+  QTimer progress_;  // the progress line, while it searches
+  QTimer takeLater_;  // running while a take is too recent for the next
+  bool newsWaiting_ = false;
   // How the search ended: stopped before its end, after how many files, at which.
   bool endedEarly_ = false;
   std::int64_t filesSearched_ = 0;

@@ -22,6 +22,16 @@ QString lineNumbers(const PreviewLine& line) {
   return QString::number(line.number);
 }
 
+// The characters of lineNumbers(line), counted without making its text: every row is measured.
+qsizetype lineNumbersLength(const PreviewLine& line) {
+  const auto digits = [](std::int64_t number) {
+    qsizetype count = 1;
+    for (; number >= 10; number /= 10) ++count;
+    return count;
+  };
+  return digits(line.number) + (line.lastNumber > line.number ? 1 + digits(line.lastNumber) : 0);
+}
+
 // Rows that are no file's: the files' own rows.
 constexpr quintptr kFileRows = 0;
 
@@ -94,13 +104,14 @@ void PreviewModel::addRows(File& file, std::size_t fileRow, const std::vector<st
                            std::int64_t listed) {
   const std::size_t first = file.rows.size();
   const auto last = first + static_cast<std::size_t>(listed);
+  file.rows.reserve(last);
   for (const std::shared_ptr<const PreviewLine>& line : lines) {
     const auto firstRow = static_cast<std::uint32_t>(file.rows.size());
     for (std::uint32_t segment = 0; segment < line->segments.size() && file.rows.size() < last; ++segment)
       if (line->segments[segment].occurrence) file.rows.push_back({line, segment, firstRow});
   }
   for (std::size_t row = first; row < file.rows.size(); ++row)
-    if (const qsizetype length = lineNumbers(*file.rows[row].line).size(); length > widestLength_)
+    if (const qsizetype length = lineNumbersLength(*file.rows[row].line); length > widestLength_)
       std::tie(widestFile_, widestRow_, widestLength_) = std::tuple(fileRow, row, length);
   file.chosenRows += file.rows.size() - first;
   listed_ += static_cast<std::int64_t>(file.rows.size() - first);
@@ -111,7 +122,7 @@ void PreviewModel::findWidestLineNumber() {
   widestLength_ = 0;
   for (std::size_t fileRow = 0; fileRow < files_.size(); ++fileRow)
     for (std::size_t row = 0; row < files_[fileRow]->rows.size(); ++row)
-      if (const qsizetype length = lineNumbers(*files_[fileRow]->rows[row].line).size(); length > widestLength_)
+      if (const qsizetype length = lineNumbersLength(*files_[fileRow]->rows[row].line); length > widestLength_)
         std::tie(widestFile_, widestRow_, widestLength_) = std::tuple(fileRow, row, length);
 }
 

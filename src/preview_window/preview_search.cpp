@@ -15,17 +15,18 @@ namespace sorvane::preview {
 class PreviewSearch::ListedLines final : public PreviewLineSink {
  public:
   ListedLines(PreviewSearch& search, FoundFile& file) : search_(search), file_(file) {}
-  bool line(const PreviewLine& line) override {
+  bool line(PreviewLine&& line) override {
     if (!wantsLines()) return true;
-    file_.lines.push_back(std::make_shared<const PreviewLine>(line));
-    for (const PreviewSegment& segment : line.segments) {
+    const auto& kept = file_.lines.emplace_back(std::make_shared<const PreviewLine>(std::move(line)));
+    for (const PreviewSegment& segment : kept->segments) {
       if (!segment.occurrence || !wantsLines()) continue;
       ++search_.occurrencesListed_;
       ++file_.listed;
     }
-    if (const auto now = std::chrono::steady_clock::now(); now - handedOut_ >= search_.handOutEvery_) {
+    // Once the list holds its share, what waits goes at once: the rest of the file is only counted.
+    if (!wantsLines() || std::chrono::steady_clock::now() - handedOut_ >= search_.handOutEvery_) {
       search_.handOut(file_, false);
-      handedOut_ = now;
+      handedOut_ = std::chrono::steady_clock::now();
       anyHandedOut_ = true;
     }
     return true;
@@ -53,11 +54,12 @@ class PreviewSearch::FolderSearch final : public FolderVisitor {
 };
 
 PreviewSearch::PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences,
-                             std::chrono::milliseconds handOutEvery)
+                             std::chrono::milliseconds handOutEvery, std::function<void()> news)
     : request_(std::move(request)),
       options_(options),
       listedOccurrences_(listedOccurrences),
       handOutEvery_(handOutEvery),
+      news_(std::move(news)),
       thread_([this] { search(); }) {}
 
 PreviewSearch::~PreviewSearch() {
@@ -78,6 +80,7 @@ void PreviewSearch::search() {
   const std::lock_guard lock(mutex_);
   endedEarly_ = stopped;
   ended_ = true;
+  tell();
 }
 
 bool PreviewSearch::searchFile(const FileToRewrite& named) {
@@ -95,6 +98,7 @@ bool PreviewSearch::searchFile(const FileToRewrite& named) {
     occurrencesListed_ = listedBefore;
     // What was shown of it goes: it counts nothing.
     file.lines.clear();
+    file.listed = 0;
     if (lines.anyHandedOut()) handOut(file, true);
   }
   // A file cut off by a stop is not searched, and not listed.
@@ -129,15 +133,23 @@ void PreviewSearch::handOut(FoundFile& file, bool complete) {
   }
   file.lines.clear();
   file.listed = 0;
+  tell();
 }
 
 void PreviewSearch::listFailed(const std::string& path, const Failure& failure) {
   const std::lock_guard lock(mutex_);
   found_.push_back(FoundFile{path, {}, {}, 0, failure});
+  tell();
+}
+
+void PreviewSearch::tell() {
+  if (news_ && !told_) news_();
+  told_ = true;
 }
 
 std::vector<FoundFile> PreviewSearch::takeFound() {
   const std::lock_guard lock(mutex_);
+  told_ = false;
   return std::exchange(found_, {});
 }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,8 +45,10 @@ class PreviewSearch {
 
   // A file list is read on the search's thread: one listed as it is now (FileList::asListedNow).
   // The lines of a file wait `handOutEvery` before the window may take them while it is read.
+  // `news` is called on the search's thread when there is something to take or the search has
+  // ended, once until the next takeFound: it must not call the search.
   PreviewSearch(RunRequest request, EngineOptions options, std::int64_t listedOccurrences,
-                std::chrono::milliseconds handOutEvery = kLinesHandedOutEvery);
+                std::chrono::milliseconds handOutEvery = kLinesHandedOutEvery, std::function<void()> news = {});
   ~PreviewSearch();  // stops the search and waits for its thread
   PreviewSearch(const PreviewSearch&) = delete;  // its thread holds on to it
   PreviewSearch& operator=(const PreviewSearch&) = delete;
@@ -71,11 +74,13 @@ class PreviewSearch {
   void listFailed(const std::string& path, const Failure& failure);
   // Hands out what `file` holds so far, `complete` or not; it is left without lines.
   void handOut(FoundFile& file, bool complete);
+  void tell();  // with the mutex held
 
   const RunRequest request_;
   EngineOptions options_;
   const std::int64_t listedOccurrences_;
   const std::chrono::milliseconds handOutEvery_;
+  const std::function<void()> news_;
   // The search thread's own.
   EncodedTerms terms_{request_.terms};
   RewriteBuffers buffers_;
@@ -87,6 +92,7 @@ class PreviewSearch {
   std::string currentFile_;
   bool ended_ = false;
   bool endedEarly_ = false;
+  bool told_ = false;  // of what waits in found_, or of the end
   std::thread thread_;  // last: it starts once everything above is ready
 };
 

@@ -3,7 +3,9 @@
 #include "engine/text/utf16_units.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 namespace sorvane {
 namespace {
@@ -12,6 +14,13 @@ constexpr char32_t CR = U'\r';
 constexpr char32_t LF = U'\n';
 constexpr const char* kCut = "\xE2\x80\xA6";  // where text was left out
 constexpr std::size_t kContext = PreviewLine::kContext;
+
+// In a room of its own size: a line keeps its texts for as long as the list shows it.
+std::string joined(std::string_view first, std::string_view second) {
+  std::string text;
+  text.reserve(first.size() + second.size());
+  return text.append(first).append(second);
+}
 
 }  // namespace
 
@@ -128,8 +137,12 @@ bool PreviewBuilder::endLine() {
 // Hands the piece to the sink, ended by the text after its last occurrence.
 bool PreviewBuilder::handOn(bool lineGoesOn) {
   addText(textAfter(lineGoesOn));
-  piece_.lastNumber = lineNumber_;
-  declined_ = !sink_.line(piece_);
+  // The sink keeps the line: its segments move to a room of their own size, and the piece keeps
+  // its room for the next.
+  std::vector<PreviewSegment> segments(std::make_move_iterator(piece_.segments.begin()),
+                                       std::make_move_iterator(piece_.segments.end()));
+  declined_ = !sink_.line(PreviewLine{piece_.number, lineNumber_, piece_.continued, std::move(segments),
+                                      piece_.replacement});
   countingOnly_ = !sink_.wantsLines();
   piece_.segments.clear();
   piece_.continued = false;
@@ -146,23 +159,24 @@ void PreviewBuilder::addText(std::string text) {
 std::string PreviewBuilder::textBefore() {
   shownText_.decode(stretch_.last());
   const bool cut = piece_.continued || shownText_.length() > kContext;
-  return (cut ? kCut : "") + std::string(shownText_.last(kContext));
+  return joined(cut ? kCut : "", shownText_.last(kContext));
 }
 
 std::string PreviewBuilder::textAfter(bool lineGoesOn) {
   shownText_.decode(stretch_.first());
   const bool cut = lineGoesOn || shownText_.length() > kContext;
-  return std::string(shownText_.first(kContext)) + (cut ? kCut : "");
+  return joined(shownText_.first(kContext), cut ? kCut : "");
 }
 
 std::string PreviewBuilder::textBetween() {
   if (stretch_.whole()) {
-    shownText_.decode(stretch_.all());
+    const std::string all = stretch_.all();
+    shownText_.decode(all);
     if (shownText_.length() <= 2 * kContext) return std::string(shownText_.text());
   }
-  std::string text = textAfter(true);
+  const std::string after = textAfter(true);
   shownText_.decode(stretch_.last());
-  return text.append(shownText_.last(kContext));
+  return joined(after, shownText_.last(kContext));
 }
 
 }  // namespace sorvane

@@ -35,8 +35,8 @@ struct PreviewLine {
 class PreviewLineSink {
  public:
   virtual ~PreviewLineSink() = default;
-  // False ends the preview of the file, as a stop does.
-  virtual bool line(const PreviewLine& line) = 0;
+  // False ends the preview of the file, as a stop does. The line is the sink's to keep.
+  virtual bool line(PreviewLine&& line) = 0;
   // False once no more lines are wanted, asked after each line: the rest is only counted.
   virtual bool wantsLines() const { return true; }
 };

@@ -16,8 +16,8 @@ namespace {
 struct Gathered final : PreviewLineSink {
   std::vector<PreviewLine> lines;
   bool decline = false;
-  bool line(const PreviewLine& line) override {
-    lines.push_back(line);
+  bool line(PreviewLine&& line) override {
+    lines.push_back(std::move(line));
     return !decline;
   }
 };
@@ -71,10 +71,11 @@ TEST_F(FilePreviewTest, NumbersLinesAtEveryLineEndAndCutsThemAroundTheirOccurren
       {"crlf_cr_lf", "a x\r\nb\rx\nx c\r\n\r\nx", "1: a " + y + "\n3: " + y + "\n4: " + y + " c\n6: " + y + "\n"},
       {"occurrence_holding_lf", "a x\ny b\nc x\ny\nx\ny", "1-2: a [x\ny>Y] b\n3-4: c [x\ny>Y]\n5-6: [x\ny>Y]\n",
        "x\ny"},
-      {"utf16le_units_holding_line_end_bytes", utf16File(u"\u0D0Ax\r\n\u010Dx", false),
-       "1: \u0D0A" + y + "\n2: \u010D" + y + "\n"},
+      {"utf16le_units_holding_line_end_or_ascii_bytes", utf16File(u"\u0D0Ax\r\n\u010Dx\u4E2D", false),
+       "1: \u0D0A" + y + "\n2: \u010D" + y + "\u4E2D\n"},
       {"utf16be_pair_and_odd_last_byte", utf16File(u"\U0001F600x", true) + "\x01", "1: \U0001F600" + y + "\\x01\n"},
-      {"utf8_mark_controls_and_invalid_bytes", "\xEF\xBB\xBF\x01\tx\xFF\x7F", "1: \\x01\t" + y + "\\xFF\\x7F\n"},
+      {"utf8_mark_controls_and_invalid_bytes", "\xEF\xBB\xBF\x01\tx\xFF\x7Fx0123456789abcde\x7F",
+       "1: \\x01\t" + y + "\\xFF\\x7F" + y + "0123456789abcde\\x7F\n"},
       {"windows_1252", "caf\xE9 x", "1: caf\u00E9 " + y + "\n"},
       {"replacement_line_ends_shown_as_lf", "x", "1: [x>1\n2\n3]\n", "x", "1\r\n2\r3"},
       {"each_match_with_its_own_replacement", utf16File(u"ab\r\nb", true), "1: [ab>BA]\n2: [b>B]\n", "(a?)(b)",
