@@ -141,8 +141,7 @@ bool PreviewBuilder::handOn(bool lineGoesOn) {
   // its room for the next.
   std::vector<PreviewSegment> segments(std::make_move_iterator(piece_.segments.begin()),
                                        std::make_move_iterator(piece_.segments.end()));
-  declined_ = !sink_.line(PreviewLine{piece_.number, lineNumber_, piece_.continued, std::move(segments),
-                                      piece_.replacement});
+  declined_ = !sink_.line(PreviewLine{piece_.number, lineNumber_, piece_.continued, std::move(segments)});
   countingOnly_ = !sink_.wantsLines();
   piece_.segments.clear();
   piece_.continued = false;
