@@ -1,3 +1,4 @@
+#include "journal/journal_texts.h"
 #include "journal/manifest.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
   path.erase(path.find('/', 3), 1);
   for (const std::string& text : {std::string(), everyByte(), std::string("%"), std::string(" a  b ")}) {
     const journal::RunRecord run{.started = {1700000000, 5}, .frontEnd = "cli", .find = text.empty() ? "x" : text,
-                                 .replace = text};
+                                 .replace = text, .pattern = text.size() % 2 == 0, .wholeWord = text.size() < 2};
     std::string manifest = journal::headerLines(run);
     for (const int index : {1, 2})
       manifest += journal::fileLine({.index = index, .path = path, .kept = journal::Kept::Link}) +
@@ -31,7 +32,9 @@ TEST(Manifest, EveryFieldRoundTripsAndAnEndedRunHoldsOnlyPlacedFiles) {
                 journal::restoredLine(2, {1700000003, 9}) + journal::triedLine({1700000002, 0});
     const auto read = journal::parseManifest(manifest);
     ASSERT_TRUE(read) << manifest;
-    EXPECT_EQ(std::tuple(read->find, read->replace, read->undoAttempts), std::tuple(run.find, text, 1));
+    EXPECT_EQ(std::tuple(read->find, read->replace, read->undoAttempts, read->pattern, read->wholeWord),
+              std::tuple(run.find, text, 1, run.pattern, run.wholeWord));
+    if (text.empty()) EXPECT_EQ(journal::texts::runTitle(*read).substr(21), "/x/ \u2192 \"\" (whole words)");
     ASSERT_EQ(read->files.size(), 1u) << "the attempt that never took its place is not the run's";
     const FileRecord& file = read->files[0];
     EXPECT_EQ(std::tuple(file.index, file.path, file.placedChange.value_or(timespec{}).tv_nsec,
