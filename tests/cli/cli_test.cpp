@@ -163,6 +163,9 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
            {{"--find"}, "--find"},
            {{"--find", "", file}, "--find needs a text"},
            {{"--find", "x\r\n", file}, "cannot span a line end"},
+           {{"-E", "--find", "(abc", file}, "--find: missing closing parenthesis at offset 4"},
+           {{"--regex", "--find", "x\\r", file}, "--find: a carriage return ends a line"},
+           {{"-E", "--find", "(x)", "--replace", "$1x", file}, "--replace: a letter or digit runs on"},
            {{"--find", "x", "--folder", folder / "none"}, "no such folder"},
            {{"--find", "x", "--folder", file}, "is not a folder"},
            {{"--find", "x", "--folder", ""}, "--folder needs a folder name"},
@@ -187,10 +190,24 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
   EXPECT_EQ(readFile(file), "x\r\n");
 }
 
+// A pattern run with a template and whole words, its history line, and its undo.
+TEST_F(Cli, APatternRunRewritesWithItsTemplateAndIsTakenBackAsAnyRun) {
+  const std::string file = folder / "a.txt";
+  writeFile(file, "old Old bold\r\nolder");
+  const ProgramRun run = runCli({"-E", "-w", "--ignore-case", "--find", "(o)ld", "--replace", "\\U$1\\E-$0", file});
+  EXPECT_EQ(std::tuple(run.status, lastLine(run.out), readFile(file)),
+            std::tuple(0, std::string("Made 2 replacements."), std::string("O-old O-Old bold\r\nolder")));
+  EXPECT_EQ(runCli({"--history"}).out.substr(19),
+            "  sorvane-cli  /(o)ld/ \u2192 \"\\U$1\\E-$0\" (ignoring case) (whole words)  1 file  2 replacements  "
+            "not taken back\n");
+  EXPECT_EQ(runCli({"--undo"}).status, 0);
+  EXPECT_EQ(readFile(file), "old Old bold\r\nolder");
+}
+
 TEST_F(Cli, HelpAndVersion) {
   const ProgramRun help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--stop-on-error", "--list", "--version", "all, html, js, txt", "(error N)", "--no-undo",
+  for (const char* option : {"--stop-on-error", "--list", "--regex", "--word", "within a line", "--version", "all, html, js, txt", "(error N)", "--no-undo",
                              "--undo", "--history", "--jobs N", "--preview", "--color WHEN",
                              "~/.local/state/sorvane/runs"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
