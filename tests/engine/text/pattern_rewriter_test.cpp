@@ -16,8 +16,8 @@ namespace {
 // A template as the test builds it, so that the model expands it without parsing its text.
 struct Piece {
   enum Kind { Text, Group, Upper, Lower, End, NextUpper } kind;
-  std::string text;
-  std::uint32_t group = 0;
+  std::string text;  // of Text
+  std::uint32_t group = 0;  // of Group
 };
 
 std::string templateText(const std::vector<Piece>& pieces) {
@@ -35,24 +35,29 @@ std::string templateText(const std::vector<Piece>& pieces) {
 template <typename Unit>
 int matchLine(const Pattern& pattern, const std::basic_string<Unit>& line, std::size_t start, std::uint32_t options,
               std::vector<std::size_t>& groups) {
-  int result = 0;
-  const PCRE2_SIZE* ovector = nullptr;
-  if constexpr (sizeof(Unit) == 1) {
-    pcre2_match_data_8* data = pcre2_match_data_create_from_pattern_8(pattern.forBytes(), nullptr);
-    result = pcre2_match_8(pattern.forBytes(), reinterpret_cast<PCRE2_SPTR8>(line.data()), line.size(), start,
-                           options, data, nullptr);
-    ovector = pcre2_get_ovector_pointer_8(data);
-    groups.assign(ovector, ovector + 2 * std::max(result, 0));
-    pcre2_match_data_free_8(data);
-  } else {
-    pcre2_match_data_16* data = pcre2_match_data_create_from_pattern_16(pattern.forUtf16(), nullptr);
-    result = pcre2_match_16(pattern.forUtf16(), reinterpret_cast<PCRE2_SPTR16>(line.data()), line.size(), start,
-                            options, data, nullptr);
-    ovector = pcre2_get_ovector_pointer_16(data);
-    groups.assign(ovector, ovector + 2 * std::max(result, 0));
-    pcre2_match_data_free_16(data);
-  }
-  return result;
+  const auto run = [&](auto* code, auto subject, auto create, auto match, auto ovectorOf, auto release) {
+    auto* data = create(code, nullptr);
+    const int result = match(code, subject, line.size(), start, options, data, nullptr);
+    groups.assign(ovectorOf(data), ovectorOf(data) + 2 * std::max(result, 0));
+    release(data);
+    return result;
+  };
+  if constexpr (sizeof(Unit) == 1)
+    return run(pattern.forBytes(), reinterpret_cast<PCRE2_SPTR8>(line.data()), pcre2_match_data_create_from_pattern_8,
+               pcre2_match_8, pcre2_get_ovector_pointer_8, pcre2_match_data_free_8);
+  else
+    return run(pattern.forUtf16(), reinterpret_cast<PCRE2_SPTR16>(line.data()), pcre2_match_data_create_from_pattern_16,
+               pcre2_match_16, pcre2_get_ovector_pointer_16, pcre2_match_data_free_16);
+}
+
+// Where the character that starts at `at` ends, or the longest stretch of invalid code units
+// there, which gives a negative `character` or a surrogate.
+template <typename Unit>
+std::size_t afterCharacter(const std::basic_string<Unit>& line, std::size_t at, UChar32& character) {
+  auto next = static_cast<int32_t>(at);
+  if constexpr (sizeof(Unit) == 1) U8_NEXT(line.data(), next, static_cast<int32_t>(line.size()), character);
+  else U16_NEXT(line.data(), next, static_cast<int32_t>(line.size()), character);
+  return static_cast<std::size_t>(next);
 }
 
 template <typename Unit>
@@ -63,12 +68,9 @@ icu::UnicodeString asUnicode(const std::basic_string<Unit>& units) {
 
 template <typename Unit>
 std::basic_string<Unit> fromUnicode(const icu::UnicodeString& text) {
-  if constexpr (sizeof(Unit) == 1) {
-    std::string out;
-    return text.toUTF8String(out);
-  } else {
-    return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
-  }
+  std::string out;
+  if constexpr (sizeof(Unit) == 1) return text.toUTF8String(out);
+  else return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
 }
 
 // Expands a template for one match; the case changes are made on the whole text of each piece.
@@ -124,28 +126,22 @@ std::basic_string<Unit> modelRewrite(const std::basic_string<Unit>& text, const 
           out += line.substr(start);
           break;
         }
-        // Past the empty match by one character, or one maximal stretch of invalid code units.
-        auto next = static_cast<int32_t>(start);
-        UChar32 character = 0;
         if (start == line.size()) break;
-        if constexpr (sizeof(Unit) == 1) U8_NEXT(line.data(), next, static_cast<int32_t>(line.size()), character);
-        else U16_NEXT(line.data(), next, static_cast<int32_t>(line.size()), character);
-        out += line.substr(start, static_cast<std::size_t>(next) - start);
-        start = static_cast<std::size_t>(next);
+        // Past the empty match by one character, or one stretch of invalid code units.
+        UChar32 character = 0;
+        const std::size_t next = afterCharacter(line, start, character);
+        out += line.substr(start, next - start);
+        start = next;
         emptyAt = std::string::npos;
         continue;
       }
       out += line.substr(start, groups[0] - start);
       // No empty match is taken before an invalid code unit.
-      int32_t next = static_cast<int32_t>(groups[0]);
       UChar32 character = 0;
-      if (groups[0] == groups[1] && groups[0] < line.size()) {
-        if constexpr (sizeof(Unit) == 1) U8_NEXT(line.data(), next, static_cast<int32_t>(line.size()), character);
-        else U16_NEXT(line.data(), next, static_cast<int32_t>(line.size()), character);
-        if (character < 0 || U_IS_SURROGATE(character)) {
-          start = emptyAt = groups[0];
-          continue;
-        }
+      if (groups[0] == groups[1] && groups[0] < line.size() && (afterCharacter(line, groups[0], character), true) &&
+          (character < 0 || U_IS_SURROGATE(character))) {
+        start = emptyAt = groups[0];
+        continue;
       }
       out += expanded(pieces, line, groups);
       ++count;
@@ -180,12 +176,11 @@ TEST(PatternRewriter, AgreesWithTheWholeLineModelOnRandomTextsInEveryEncoding) {
                                                    : characters[random() % characters.size()];
     std::u16string units;
     if (form >= Utf16LE) {
-      const icu::UnicodeString converted = icu::UnicodeString::fromUTF8(text);
-      units.assign(converted.getBuffer(), static_cast<std::size_t>(converted.length()));
+      units = fromUnicode<char16_t>(icu::UnicodeString::fromUTF8(text));
       if (random() % 3 == 0) units.insert(random() % (units.size() + 1), 1, random() % 2 ? u'\xD800' : u'\xDC00');
     }
-    const SearchTerms terms{patterns[random() % patterns.size()], "", random() % 2 ? CompareMode::Text : CompareMode::Binary,
-                            true, random() % 5 == 0};
+    SearchTerms terms{patterns[random() % patterns.size()], "", random() % 2 ? CompareMode::Text : CompareMode::Binary,
+                      true, random() % 5 == 0};
     PatternError error;
     const auto pattern = Pattern::compile(terms.find, terms.compare, terms.wholeWord, error);
     ASSERT_TRUE(pattern) << terms.find << ": " << error.described();
@@ -196,8 +191,7 @@ TEST(PatternRewriter, AgreesWithTheWholeLineModelOnRandomTextsInEveryEncoding) {
       pieces.push_back({kind, kind == Piece::Text ? std::string(1, "-<>"[random() % 3]) : "",
                         static_cast<std::uint32_t>(random() % (pattern->groupCount() + 1))});
     }
-    SearchTerms withTemplate = terms;
-    withTemplate.replace = templateText(pieces);
+    terms.replace = templateText(pieces);
 
     std::int64_t count = 0;
     const std::string expected = form >= Utf16LE ? utf16File(modelRewrite(units, *pattern, pieces, count), form == Utf16BE)
@@ -206,14 +200,10 @@ TEST(PatternRewriter, AgreesWithTheWholeLineModelOnRandomTextsInEveryEncoding) {
     const std::size_t capacity = small ? 1 + random() % 40 : 4096;
     const std::size_t chunk = small ? 1 + random() % 6 : 4096;
     const Rewritten actual =
-        rewriteText(form >= Utf16LE ? utf16File(units, form == Utf16BE) : text, withTemplate, chunk, capacity);
+        rewriteText(form >= Utf16LE ? utf16File(units, form == Utf16BE) : text, terms, chunk, capacity);
     const std::string trace = "round " + std::to_string(round) + ": /" + terms.find + (terms.wholeWord ? "/w" : "/") +
-                              (terms.compare == CompareMode::Text ? "i" : "") + " -> " + withTemplate.replace +
-                              " reads of " + std::to_string(chunk) + " into " + std::to_string(capacity);
-    if (actual.trouble == PatternTrouble::MatchTooLong) {
-      ASSERT_TRUE(small) << trace;  // only a small buffer can be too small for a match
-      continue;
-    }
+                              " -> " + terms.replace + " reads of " + std::to_string(chunk) + " into " + std::to_string(capacity);
+    if (actual.trouble == PatternTrouble::MatchTooLong && small) continue;  // a match may outgrow a small buffer
     ASSERT_EQ(actual.output, expected) << trace;
     ASSERT_EQ(actual.count, count) << trace;
   }
@@ -224,11 +214,7 @@ TEST(PatternRewriter, AgreesWithTheWholeLineModelOnRandomTextsInEveryEncoding) {
 // subjects, Perl's empty matches, case folding as the literal search's, whole words, templates.
 TEST(PatternRewriter, FollowsTheRulesOfPatternsInEveryEncoding) {
   const std::string kelvin = "\xE2\x84\xAA", sharpS = "\xC3\x9F", dottedI = "\xC4\xB0";
-  struct Case {
-    std::string text, find, replace;
-    bool ignoreCase, wholeWord;
-    std::string expected;
-  } cases[] = {
+  struct Case { std::string text, find, replace; bool ignoreCase, wholeWord; std::string expected; } cases[] = {
       {"xxa\r\nab\r\n\r\n", "x*", "-", false, false, "--a-\r\n-a-b-\r\n-\r\n"},
       {"ab", "x*|a", "-", false, false, "---b-"},
       {"a\nb\rab\r\nb", "^..|b$", "-", false, false, "--\r-\r\n-"},  // . takes a lone LF
@@ -249,21 +235,18 @@ TEST(PatternRewriter, FollowsTheRulesOfPatternsInEveryEncoding) {
     const SearchTerms terms{c.find, c.replace, c.ignoreCase ? CompareMode::Text : CompareMode::Binary, true,
                             c.wholeWord};
     EXPECT_EQ(rewriteText(c.text, terms, 3, 64).output, c.expected) << c.find;
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(c.text), expected = icu::UnicodeString::fromUTF8(c.expected);
+    const auto inUtf16 = [](const std::string& text) { return fromUnicode<char16_t>(icu::UnicodeString::fromUTF8(text)); };
     for (const bool bigEndian : {false, true})
-      EXPECT_EQ(rewriteText(utf16File({text.getBuffer(), std::size_t(text.length())}, bigEndian), terms, 3, 64).output,
-                utf16File({expected.getBuffer(), std::size_t(expected.length())}, bigEndian))
-          << c.find;
+      EXPECT_EQ(rewriteText(utf16File(inUtf16(c.text), bigEndian), terms, 3, 64).output,
+                utf16File(inUtf16(c.expected), bigEndian)) << c.find;
   }
 }
 
 // Refused before any file is read, with the offset of the fault: the pattern's own errors, a
 // carriage return named outright, \C, and a template's unknown groups and escapes.
 TEST(PatternRewriter, RefusesAPatternOrTemplateItCannotUseWithTheOffsetOfTheFault) {
-  struct Case {
-    std::string find, replace;
-    std::optional<std::pair<bool, std::size_t>> fault;  // in the template, at
-  } cases[] = {
+  // The fault: whether it is in the template, and where.
+  struct Case { std::string find, replace; std::optional<std::pair<bool, std::size_t>> fault; } cases[] = {
       {"(abc", "", {{false, 4}}},  {"ab\\r", "", {{false, 2}}}, {"a\\x0d", "", {{false, 1}}},
       {"\\x{d}", "", {{false, 0}}}, {"\\015", "", {{false, 0}}}, {"x\\cM", "", {{false, 1}}},
       {"a\rb", "", {{false, 1}}},   {"\\Ca", "", {{false, 2}}},  {"[\\r\\n]|\\\\r", "", std::nullopt},
