@@ -62,7 +62,7 @@ class ReplacementFile final : public RewriteSink {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   bool keep(std::string_view bytes) override;
-  bool replace(std::string_view occurrence) override { return replace(occurrence, replacement_); }
+  bool replace(std::string_view occurrence) override;
   bool replace(std::string_view occurrence, std::string_view replacement) override;
   bool keepHole(std::uint64_t length) override;
 
@@ -101,6 +101,8 @@ class ReplacementFile final : public RewriteSink {
   void discard();
   bool fail(int error);
   bool failToCreate(int error);
+  template <typename Text>
+  bool put(std::string_view occurrence, const Text& replacement);
   Status failed(int error);
 
   int folder_;

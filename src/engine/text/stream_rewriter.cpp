@@ -14,6 +14,11 @@ StreamRewriter::StreamRewriter(const TermMatcher& matcher, RewriteBuffers& buffe
       buffer_(buffers.stream(size_)) {}
 
 bool StreamRewriter::run(ByteSource& source, RewriteSink& sink, const OccurrenceChoice* choice) {
+  return matcher_.wholeWord() ? runWith<true>(source, sink, choice) : runWith<false>(source, sink, choice);
+}
+
+template <bool kWholeWord>
+bool StreamRewriter::runWith(ByteSource& source, RewriteSink& sink, const OccurrenceChoice* choice) {
   using Kind = TermMatcher::Result::Kind;
   occurrences_ = 0;
   std::optional<OccurrenceChoice::Cursor> cursor;
@@ -31,7 +36,8 @@ bool StreamRewriter::run(ByteSource& source, RewriteSink& sink, const Occurrence
 
     std::size_t position = start;
     while (true) {
-      const TermMatcher::Result result = matcher_.find(data, position, length, atEnd);
+      const TermMatcher::Result result = kWholeWord ? matcher_.findWholeWord(data, position, length, atEnd)
+                                                    : matcher_.find(data, position, length, atEnd);
       if (!sink.keep(std::string_view(data + position, result.position - position))) return false;
       position = result.position;
       if (result.kind != Kind::Found) break;

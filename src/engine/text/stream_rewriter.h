@@ -62,6 +62,8 @@ class StreamRewriter {
   std::int64_t occurrences() const { return occurrences_; }
 
  private:
+  template <bool kWholeWord>
+  bool runWith(ByteSource& source, RewriteSink& sink, const OccurrenceChoice* choice);
   bool skipHole(ByteSource& source, RewriteSink& sink, const char* data, std::size_t& position, std::size_t length);
 
   const TermMatcher& matcher_;

@@ -68,7 +68,7 @@ TermMatcher::TermMatcher(std::string_view term, CompareMode compare, TextEncodin
 TermMatcher::Result TermMatcher::findWholeWord(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data);
   for (std::size_t at = from;;) {
-    const Result found = findAny(data, at, to, atEnd);
+    const Result found = find(data, at, to, atEnd);
     if (found.kind != Result::Kind::Found) return found;
     const std::size_t end = found.position + found.length;
     const std::optional<bool> wordAfter = wordCharacterAt(bytes, end, to, atEnd, unitSize_, bigEndian_);
@@ -78,7 +78,7 @@ TermMatcher::Result TermMatcher::findWholeWord(const char* data, std::size_t fro
   }
 }
 
-TermMatcher::Result TermMatcher::findAny(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
+TermMatcher::Result TermMatcher::find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
   if (findsNothing_) return Result{Result::Kind::Settled, to};
   if (exact_) return findExact(data, from, to, atEnd);
   if (utf16_) return utf16_->find(reinterpret_cast<const unsigned char*>(data), from, to, atEnd);

@@ -35,10 +35,11 @@ class TermMatcher {
 
   // Searches data[from, to) for the leftmost occurrence. data[from - kLookback, from) must be
   // the bytes that precede `from` in the stream, where there are any. `atEnd` says that no byte
-  // follows `to`; then the result is never NeedMore.
-  Result find(const char* data, std::size_t from, std::size_t to, bool atEnd) const {
-    return wholeWord_ ? findWholeWord(data, from, to, atEnd) : findAny(data, from, to, atEnd);
-  }
+  // follows `to`; then the result is never NeedMore. find() takes any occurrence; a matcher of
+  // whole words is asked with findWholeWord(), which a stream chooses once for all its finds.
+  Result find(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
+  Result findWholeWord(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
+  bool wholeWord() const { return wholeWord_; }
 
   // The longest stretch of the stream an occurrence can cover.
   std::size_t maxOccurrenceLength() const { return maxLength_; }
@@ -49,8 +50,6 @@ class TermMatcher {
   bool occursInZeros() const { return occursInZeros_; }
 
  private:
-  Result findAny(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
-  Result findWholeWord(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
   Result findExact(const char* data, std::size_t from, std::size_t to, bool atEnd) const;
   Result findFolded(const unsigned char* data, std::size_t from, std::size_t to, bool atEnd) const;
   enum class Verdict { Match, Mismatch, NeedMore };
