@@ -38,6 +38,8 @@ class ChunkedSource final : public ByteSource {
   }
   std::size_t bytesRead() const { return read_; }
 
+  bool stillWanted() override { return wanted; }
+  bool wanted = true;
  private:
   std::string text_;
   std::size_t chunk_;

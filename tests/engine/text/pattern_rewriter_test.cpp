@@ -82,17 +82,14 @@ std::basic_string<Unit> expanded(const std::vector<Piece>& pieces, const std::ba
   const bool cased = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.kind > Piece::Group; });
   Piece::Kind mode = Piece::End, next = Piece::End;
   for (const Piece& piece : pieces) {
-    std::basic_string<Unit> text(piece.text.begin(), piece.text.end());
-    if (piece.kind == Piece::Group) {
-      const std::size_t pair = 2 * piece.group;
-      text = pair < groups.size() && groups[pair] != PCRE2_UNSET ? line.substr(groups[pair], groups[pair + 1] - groups[pair])
-                                                                 : std::basic_string<Unit>();
-    } else if (piece.kind == Piece::NextUpper) {
-      next = piece.kind;
-    } else if (piece.kind != Piece::Text) {
-      mode = piece.kind;
+    if (piece.kind > Piece::Group) {
+      (piece.kind == Piece::NextUpper ? next : mode) = piece.kind;
+      continue;
     }
-    if (piece.kind > Piece::Group) continue;
+    const std::size_t pair = 2 * piece.group;
+    std::basic_string<Unit> text(piece.text.begin(), piece.text.end());  // a group's is empty
+    if (piece.kind == Piece::Group && pair < groups.size() && groups[pair] != PCRE2_UNSET)
+      text = line.substr(groups[pair], groups[pair + 1] - groups[pair]);
     plain += text;
     icu::UnicodeString part = asUnicode(text);
     if (next == Piece::NextUpper && part.length() > 0) {
@@ -232,8 +229,7 @@ TEST(PatternRewriter, FollowsTheRulesOfPatternsInEveryEncoding) {
       {"", "x*", "-", false, false, ""},
   };
   for (const Case& c : cases) {
-    const SearchTerms terms{c.find, c.replace, c.ignoreCase ? CompareMode::Text : CompareMode::Binary, true,
-                            c.wholeWord};
+    const SearchTerms terms{c.find, c.replace, c.ignoreCase ? CompareMode::Text : CompareMode::Binary, true, c.wholeWord};
     EXPECT_EQ(rewriteText(c.text, terms, 3, 64).output, c.expected) << c.find;
     const auto inUtf16 = [](const std::string& text) { return fromUnicode<char16_t>(icu::UnicodeString::fromUTF8(text)); };
     for (const bool bigEndian : {false, true})
@@ -245,8 +241,7 @@ TEST(PatternRewriter, FollowsTheRulesOfPatternsInEveryEncoding) {
 // Refused before any file is read, with the offset of the fault: the pattern's own errors, a
 // carriage return named outright, \C, and a template's unknown groups and escapes.
 TEST(PatternRewriter, RefusesAPatternOrTemplateItCannotUseWithTheOffsetOfTheFault) {
-  // The fault: whether it is in the template, and where.
-  struct Case { std::string find, replace; std::optional<std::pair<bool, std::size_t>> fault; } cases[] = {
+  struct Case { std::string find, replace; std::optional<std::pair<bool, std::size_t>> inTemplateAt; } cases[] = {
       {"(abc", "", {{false, 4}}},  {"ab\\r", "", {{false, 2}}}, {"a\\x0d", "", {{false, 1}}},
       {"\\x{d}", "", {{false, 0}}}, {"\\015", "", {{false, 0}}}, {"x\\cM", "", {{false, 1}}},
       {"a\rb", "", {{false, 1}}},   {"\\Ca", "", {{false, 2}}},  {"[\\r\\n]|\\\\r", "", std::nullopt},
@@ -256,27 +251,37 @@ TEST(PatternRewriter, RefusesAPatternOrTemplateItCannotUseWithTheOffsetOfTheFaul
   for (const Case& c : cases) {
     const EncodedTerms terms(SearchTerms{c.find, c.replace, CompareMode::Binary, true, false});
     const auto& fault = terms.fault();
-    ASSERT_EQ(fault.has_value(), c.fault.has_value()) << c.find << " " << c.replace;
+    ASSERT_EQ(fault.has_value(), c.inTemplateAt.has_value()) << c.find << " " << c.replace;
     if (fault) {
-      EXPECT_EQ(std::pair(fault->inReplace, fault->error.offset), *c.fault) << fault->error.described();
+      EXPECT_EQ(std::pair(fault->inReplace, fault->error.offset), *c.inTemplateAt) << fault->error.described();
     }
   }
-  PatternError error;
-  Pattern::compile("(abc", CompareMode::Binary, false, error);
-  EXPECT_EQ(error.described(), "missing closing parenthesis at offset 4");
 }
 
 // A pattern that backtracks without end ends its stream long before the budget runs out, with
 // the text as it was: as one that takes too many steps, or as one that matches nothing.
 TEST(PatternRewriter, ARunawayPatternEndsItsStreamWithinItsBudget) {
-  for (const auto& [find, text, trouble] :
-       {std::tuple<std::string, std::string, PatternTrouble>{"(a+)+$", std::string(30000, 'a') + "!",
-                                                             PatternTrouble::TooComplex},
-        {"\\s*\\s*x", std::string(100000, ' '), PatternTrouble::None}}) {
+  using Case = std::tuple<std::string, std::string, PatternTrouble>;
+  for (const auto& [find, text, trouble] : {Case{"(a+)+$", std::string(30000, 'a') + "!", PatternTrouble::TooComplex},
+                                            Case{"\\s*\\s*x", std::string(100000, ' '), PatternTrouble::None}}) {
     const auto started = std::chrono::steady_clock::now();
     const Rewritten rewritten = rewriteText(text, SearchTerms{find, "-", CompareMode::Binary, true, false}, 4096, 1 << 20);
     EXPECT_LT(std::chrono::steady_clock::now() - started, PatternRewriter::kDefaultBudget) << find;
     EXPECT_EQ(std::pair(rewritten.output, rewritten.trouble), std::pair(text, trouble)) << find;
+  }
+  // Over its budget, or asked to stop, a stream ends between two matches of one line.
+  PatternError error;
+  const auto pattern = Pattern::compile("a", CompareMode::Binary, false, error);
+  const auto anything = *ReplacementTemplate::parse("b", *pattern, error);
+  for (const auto& [budget, wanted, trouble] : {std::tuple(0, true, PatternTrouble::OverBudget),
+                                                std::tuple(10000, false, PatternTrouble::None)}) {
+    RewriteBuffers buffers;
+    PatternRewriter rewriter(*pattern, anything, TextEncoding::Bytes, buffers, 1 << 20, std::chrono::milliseconds(budget));
+    ChunkedSource source(std::string(100000, 'a'), 1 << 20);
+    source.wanted = wanted;
+    StringSink sink;
+    EXPECT_FALSE(rewriter.run(source, sink));
+    EXPECT_EQ(std::pair(rewriter.trouble(), rewriter.occurrences() < 100000), std::pair(trouble, true));
   }
 }
 
