@@ -236,6 +236,19 @@ if wants sd; then measure big-ci-sd fresh_big sd "$SD_FIXED" -f i needle thread 
 if wants sed; then measure big-ci-sed fresh_big sed -i 's/needle/thread/gI' "$RUN_FILE"; keep big-ci-sed; fi
 compare big-ci-sorvane big-ci-sed
 compare big-ci-sd big-ci-sed
+
+echo
+echo "Big file, the pattern ne+dle[0-9]* (and the word needle, whole words only)"
+if wants sorvane && [[ $("$SORVANE" --help) == *--regex* ]]; then
+    measure big-rx-sorvane fresh_big "$SORVANE" --no-undo -E --find 'ne+dle[0-9]*' --replace thread "$RUN_FILE"
+    keep big-rx-sorvane
+    measure big-word-sorvane fresh_big "$SORVANE" --no-undo -w --find needle --replace thread "$RUN_FILE"
+fi
+if wants sd; then measure big-rx-sd fresh_big sd 'ne+dle[0-9]*' thread "$RUN_FILE"; keep big-rx-sd; fi
+if wants perl; then measure big-rx-perl fresh_big perl -pi -e 's/ne+dle[0-9]*/thread/g' "$RUN_FILE"; fi
+if wants sed; then measure big-rx-sed fresh_big sed -E -i 's/ne+dle[0-9]*/thread/g' "$RUN_FILE"; keep big-rx-sed; fi
+compare big-rx-sorvane big-rx-sed
+compare big-rx-sd big-rx-sed
 rm -rf "$WORK"/out/big-*   # a few hundred MiB each; not needed any more
 
 echo
@@ -273,6 +286,14 @@ if wants rg; then
     measure dry-cs-rg-j1 nothing rg -j1 -c -F needle "$TREE"
     measure dry-cs-rg nothing rg -c -F needle "$TREE"
     echo "    rg: $(awk -F: '{ n += $NF } END { print n }' "$WORK/stdout") lines holding the term (-c counts lines)"
+fi
+if wants sorvane && [[ $("$SORVANE" --help) == *--regex* ]]; then
+    measure dry-rx-sorvane-j1 nothing "$SORVANE" --jobs 1 --dry-run -E --folder "$TREE" --recursive --find 'ne+dle[0-9]*'
+    measure dry-rx-sorvane nothing "$SORVANE" --dry-run -E --folder "$TREE" --recursive --find 'ne+dle[0-9]*'
+fi
+if wants rg; then
+    measure dry-rx-rg-j1 nothing rg -j1 -c 'ne+dle[0-9]*' "$TREE"
+    measure dry-rx-rg nothing rg -c 'ne+dle[0-9]*' "$TREE"
 fi
 
 echo
