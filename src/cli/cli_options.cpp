@@ -19,7 +19,8 @@ namespace {
 
 // Short names of the file types, in the order of their texts.
 constexpr std::array<const char*, kFileTypes.size()> kShortTypeNames = {"all", "html", "js", "txt"};
-constexpr std::array<const char*, 6> kValueOptions = {"--find", "--replace", "--folder", "--type", "--jobs", "--color"};
+constexpr std::array<const char*, 7> kValueOptions = {"--find", "--replace", "--folder", "--type", "--glob", "--jobs",
+                                                      "--color"};
 
 bool isShortName(const std::string& given, const std::string& lowercaseName) {
   return std::equal(given.begin(), given.end(), lowercaseName.begin(), lowercaseName.end(),
@@ -93,7 +94,7 @@ std::string folderError(const std::string& folder) {
   return S_ISDIR(st.st_mode) ? std::string() : "--folder '" + folder + "' is not a folder";
 }
 
-std::string usageError(const CliOptions& options, bool haveFind, bool haveType, bool haveColor) {
+std::string usageError(const CliOptions& options, bool haveFind, bool haveFolderOnly, bool haveColor) {
   if (!haveFind) return "--find is required";
   if (options.find.empty()) return "--find needs a text to find";
   if (options.find.find('\r') != std::string::npos)
@@ -101,7 +102,7 @@ std::string usageError(const CliOptions& options, bool haveFind, bool haveType, 
            "and CR LF or CR alone ends a line (a line feed alone is ordinary text)";
   if (options.folder && !options.files.empty()) return "give either FILE... or --folder, not both";
   if (!options.folder && options.files.empty()) return "no FILE and no --folder given";
-  if (!options.folder && (haveType || options.recursive)) return "--type and --recursive go with --folder";
+  if (!options.folder && haveFolderOnly) return "--type, --glob, --binary and --recursive go with --folder";
   if (haveColor && !options.preview) return "--color goes with --preview";
   if (options.folder) return folderError(*options.folder);
   return {};
@@ -181,6 +182,9 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   const CLI::Option* folderOption = app.add_option("--folder", folder);
   std::string type = options.fileType;
   const CLI::Option* typeOption = app.add_option("--type", type);
+  std::vector<std::string> globs;
+  const CLI::Option* globOption =
+      app.add_option("--glob", globs)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   std::string jobs;
   const CLI::Option* jobsOption = app.add_option("--jobs", jobs);
   app.add_flag("--ignore-case", options.ignoreCase);
@@ -193,6 +197,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   app.add_flag("--list", options.list);
   app.add_flag("--stop-on-error", options.stopOnError);
   app.add_flag("--recursive", options.recursive);
+  app.add_flag("--binary", options.binary);
   app.add_flag("--no-undo", options.noUndo);
   app.add_flag("--no-progress", options.noProgress);
   app.add_flag("--undo", options.undo);
@@ -232,8 +237,16 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   options.color = *chosenColor;
   options.dryRun = options.dryRun || options.preview;  // a preview writes nothing
 
-  error = usageError(options, find->count() > 0, typeOption->count() > 0, colorOption->count() > 0);
+  const bool haveFolderOnly =
+      typeOption->count() > 0 || globOption->count() > 0 || options.binary || options.recursive;
+  error = usageError(options, find->count() > 0, haveFolderOnly, colorOption->count() > 0);
   if (!error.empty()) return std::nullopt;
+  for (const std::string& glob : globs) {
+    if (const auto fault = options.masks.add(glob)) {
+      error = "--glob: " + fault->message();
+      return std::nullopt;
+    }
+  }
   // A pattern or template that cannot be used is refused before any file is read.
   if (options.regex || options.word) {
     const EncodedTerms terms(options.searchTerms());

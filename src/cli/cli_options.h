@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/run/file_masks.h"
 #include "engine/text/search_terms.h"
 #include "vocabulary/vocabulary.h"
 
@@ -26,6 +27,8 @@ struct CliOptions {
   bool recursive = false;
   std::optional<std::string> folder;  // folder mode when set
   std::string fileType = kFileTypes[0].caption;
+  FileMasks masks;      // of --glob; a file must match both them and the type's pattern
+  bool binary = false;  // a folder run takes files that look binary as text
   std::vector<std::string> files;
   int jobs = 1;          // threads that rewrite files; 1 is the serial run
   bool noUndo = false;   // run without keeping what it replaces

@@ -18,7 +18,8 @@ sorvane::RunRequest requestOf(const sorvane::cli::CliOptions& options) {
   using namespace sorvane;
   RunRequest request{options.searchTerms(), {}, options.dryRun};
   if (options.folder)
-    request.over = FolderRun{*options.folder, patternForFileType(options.fileType), options.recursive};
+    request.over = FolderRun{*options.folder, patternForFileType(options.fileType), options.recursive, options.masks,
+                             options.binary};
   else
     request.over = FileList::of(options.files);
   return request;
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     std::cerr << "Operation stopped.\n";
     return 1;
   }
+  // Said where a user looks before a run, and apart from the report, which stays as it was.
+  if (outcome.binaryPassedOver > 0 && (options->dryRun || options->list))
+    std::cerr << "sorvane-cli: " << messages::binaryPassedOver(outcome.binaryPassedOver) << '\n';
   events.report(options->dryRun ? messages::dryRunReport(outcome.replacements) : messages::report(outcome.replacements));
   return events.anyFailure() || outcome.stopped ? 1 : 0;
 }

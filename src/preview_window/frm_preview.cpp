@@ -187,6 +187,7 @@ void frmPreview::searchEnded() {
   progress_.stop();
   endedEarly_ = search_->endedEarly();
   filesSearched_ = search_->filesSearched();
+  binaryPassedOver_ = search_->binaryPassedOver();
   lastSearched_ = search_->currentFile();
   search_.reset();
   cmdStop->hide();
@@ -209,6 +210,8 @@ void frmPreview::showStatus() {
                                       counted(countedFiles, "file", "files"));
   if (model_->unreadFiles() > 0)
     status += QStringLiteral(", ") + counted(model_->unreadFiles(), "file could not be read", "files could not be read");
+  if (const std::int64_t binary = searching() ? search_->binaryPassedOver() : binaryPassedOver_; binary > 0)
+    status += QStringLiteral(", ") + counted(binary, "binary file passed over", "binary files passed over");
   if (searching())
     status = tr("Searching: %1 searched, ").arg(counted(search_->filesSearched(), "file", "files")) + status;
   else if (endedEarly_)

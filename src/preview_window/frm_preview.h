@@ -89,6 +89,7 @@ class frmPreview final : public QDialog {
   // How the search ended: stopped before its end, after how many files, at which.
   bool endedEarly_ = false;
   std::int64_t filesSearched_ = 0;
+  std::int64_t binaryPassedOver_ = 0;  // by the search, once it has ended
   std::string lastSearched_;
 };
 

@@ -104,6 +104,7 @@ bool PreviewSearch::searchFile(const FileToRewrite& named) {
   // A file cut off by a stop is not searched, and not listed.
   if (preview.stopped()) return false;
   ++filesSearched_;
+  if (preview.ok() && preview.value().passedOverAsBinary) ++binaryPassedOver_;
   if (!preview.ok()) {
     listFailed(named.path, *preview.failure());
   } else if (preview.value().occurrences > 0) {

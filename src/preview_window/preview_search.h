@@ -60,6 +60,8 @@ class PreviewSearch {
   // True once the search has ended, and every file it found was handed out by takeFound.
   bool finished();
   std::int64_t filesSearched() const { return filesSearched_; }
+  // The files of a walk passed over as binary so far, as a run passes them over.
+  std::int64_t binaryPassedOver() const { return binaryPassedOver_; }
   // The file being searched, or the last one, for the progress line.
   std::string currentFile();
   // True when the search was stopped before it met every file; known once it has ended.
@@ -87,6 +89,7 @@ class PreviewSearch {
   std::int64_t occurrencesListed_ = 0;
   std::atomic<bool> stopRequested_{false};
   std::atomic<std::int64_t> filesSearched_{0};
+  std::atomic<std::int64_t> binaryPassedOver_{0};
   std::mutex mutex_;  // guards what follows
   std::vector<FoundFile> found_;
   std::string currentFile_;

@@ -107,6 +107,11 @@ Result<PreparedRewrite> prepareRewrite(const FileToRewrite& named, const Rewrite
   // One byte over the size lets the first read see the end of a small file.
   TextRewrite text(*source, job.terms, buffers, std::min<std::uint64_t>(job.bufferCapacity, size + 1));
   if (!text.start()) return Result<PreparedRewrite>::endedAs(endedBy(*source, nullptr, file.path));
+  if (file.passBinary && text.looksBinary()) {
+    PreparedRewrite passedOver = counted(0);
+    passedOver.passedOverAsBinary_ = true;
+    return passedOver;
+  }
   // Read as UTF-16, its characters would be garbled; it is left as it is.
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
   // After the refusals, so a file the preview could not read fails here as it failed there.

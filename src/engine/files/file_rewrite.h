@@ -47,6 +47,8 @@ struct FileToRewrite {
   // The folder a walk found it in, when it is named again by its path after the walk: its
   // folders are opened from there, each within its parent, as the walk opened them.
   std::string foundUnder = {};
+  // A file a folder run found, not one the user named: passed over should it look binary.
+  bool passBinary = false;
 
   static FileToRewrite named(std::string path) { return {std::move(path), nullptr, {}}; }
 };
@@ -61,6 +63,8 @@ class PreparedRewrite {
   ~PreparedRewrite();
 
   std::int64_t replacements() const { return replacements_; }
+  // True when it was passed over, unread past its first block, as a binary file.
+  bool passedOverAsBinary() const { return passedOverAsBinary_; }
   // False when there is nothing to put in place: no occurrence, or a dry run.
   bool replaces() const;
   // What its flush has to write.
@@ -89,6 +93,7 @@ class PreparedRewrite {
                   std::unique_ptr<SourceFile> source, std::unique_ptr<ReplacementFile> replacement);
 
   std::int64_t replacements_ = 0;
+  bool passedOverAsBinary_ = false;
   std::string path_;
   std::shared_ptr<const FileDescriptor> folder_;  // kept open until the file is in place
   std::unique_ptr<SourceFile> source_;
@@ -98,7 +103,8 @@ class PreparedRewrite {
 // The first stage of a rewrite, as text in the encoding its byte order mark announces. A file
 // named by a path that is a symbolic link is rewritten at the link's target, and the link stays
 // a link; a name in a folder must be the file itself. A previewed file that is not as previewed
-// fails. The file is read into `buffers`, which the caller keeps for its next file.
+// fails. A file to pass over when binary that looks binary is left as it is. The file is read
+// into `buffers`, which the caller keeps for its next file.
 Result<PreparedRewrite> prepareRewrite(const FileToRewrite& file, const RewriteJob& job, Yielder& yielder,
                                        RewriteBuffers& buffers);
 

@@ -63,6 +63,10 @@ Result<FilePreview> previewFile(const FileToRewrite& named, EncodedTerms& terms,
   // One byte over the size lets the first read see the end of a small file.
   TextRewrite text(source, terms, buffers, std::min<std::uint64_t>(bufferCapacity, size + 1));
   if (!text.start()) return Result<FilePreview>::endedAs(endedBy(source, nullptr, path));
+  if (file.passBinary && text.looksBinary()) {
+    preview.passedOverAsBinary = true;
+    return preview;
+  }
   if (text.encoding() == TextEncoding::Utf32) return notTextFailure();
   if (text.findsNothing()) return preview;
   const Result<DisplayEncoding> shown = shownEncoding(source, text.encoding(), size, path);

@@ -18,6 +18,7 @@ class Yielder;
 struct FilePreview {
   std::int64_t occurrences = 0;
   FileFingerprint fingerprint;  // of the file as it was read
+  bool passedOverAsBinary = false;  // a walk's file that looks binary, as a run passes it over
 };
 
 // Reads one file as a dry run reads it (the same open, refusals and count) and hands on every

@@ -268,6 +268,7 @@ void BatchPublisher::publishInOrder(PendingFile& file, std::vector<TouchedFolder
     ++filesReplaced_;
     noteFolder(done.folder(), folders);
   }
+  if (done.passedOverAsBinary()) ++binaryPassedOver_;
   host_.fileDone(file.file.path, done.replacements());
 }
 

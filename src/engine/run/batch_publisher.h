@@ -44,6 +44,8 @@ class BatchPublisher {
   void cancel() { cancel_ = true; }
   // The files put in place with new content, for the journal.
   std::int64_t filesReplaced() const { return filesReplaced_; }
+  // The files passed over as binary, among those done so far.
+  std::int64_t binaryPassedOver() const { return binaryPassedOver_; }
 
  private:
   struct PendingFile;
@@ -83,6 +85,7 @@ class BatchPublisher {
   std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
   std::uint64_t batchBytes_ = 0;
   std::int64_t filesReplaced_ = 0;
+  std::int64_t binaryPassedOver_ = 0;
   RunStatusChanges statusChanges_;  // of previewed files, on the run's thread
   std::mutex readyMutex_;
   std::condition_variable readySignal_;

@@ -21,7 +21,7 @@ bool isVersionControlFolder(const std::string& name) {
 class Walk {
  public:
   Walk(const FolderRun& run, ReadEntryCall readEntry, FolderVisitor& visitor)
-      : pattern_(run.namePattern), recursive_(run.recursive), readEntry_(readEntry), visitor_(visitor) {}
+      : pattern_(run.namePattern), masks_(run.masks), recursive_(run.recursive), passBinary_(!run.binaryAsText), readEntry_(readEntry), visitor_(visitor) {}
 
   // Walks the folder `name` of the folder open as `parent`; `path` names it, ending in "/".
   bool folder(int parent, const std::string& name, const std::string& path) {
@@ -36,19 +36,26 @@ class Walk {
       const std::string shown = path.size() > 1 ? path.substr(0, path.size() - 1) : path;
       if (!visitor_.folderNotListed(shown, failureFromErrno(listing.error, path))) return false;
     }
-    for (const std::string& file : listing.files)
+    for (const std::string& file : listing.files) {
       // A temporary file of an unfinished rewrite is not the user's text.
-      if (pattern_.matches(file) && !isTemporaryName(file) && !visitor_.file(FileToRewrite{path + file, folder, file}))
-        return false;
+      if (!pattern_.matches(file) || !masks_.takesFile(file) || isTemporaryName(file)) continue;
+      FileToRewrite found{path + file, folder, file};
+      found.passBinary = passBinary_;
+      if (!visitor_.file(std::move(found))) return false;
+    }
     if (!recursive_) return true;
+    // A folder left out is never opened: not even a folder the run could not read is told.
     for (const std::string& sub : listing.folders)
-      if (!isVersionControlFolder(sub) && !this->folder(folder->get(), sub, path + sub + "/")) return false;
+      if (!isVersionControlFolder(sub) && masks_.entersFolder(sub) && !this->folder(folder->get(), sub, path + sub + "/"))
+        return false;
     return true;
   }
 
  private:
   const NamePattern pattern_;
+  const FileMasks& masks_;
   const bool recursive_;
+  const bool passBinary_;
   const ReadEntryCall readEntry_;
   FolderVisitor& visitor_;
 };

@@ -18,9 +18,11 @@ class FolderVisitor {
 };
 
 // Walks a folder run's folders, each listed once and in name order, and hands on each file that
-// matches its pattern; a run and a preview meet the same files in the same order. Each folder
-// is opened within its parent, so no limit on a path's length applies; the version-control
-// folders and the run's own temporary files are passed over. False when the visitor ended it.
+// matches its pattern and masks, marked to be passed over should it look binary unless the run
+// takes binary files as text; a run and a preview meet the same files in the same order. Each
+// folder is opened within its parent, so no limit on a path's length applies; the version-control
+// folders, the folders the masks leave out and the run's own temporary files are passed over.
+// False when the visitor ended it.
 bool walkFolders(const FolderRun& run, ReadEntryCall readEntry, FolderVisitor& visitor);
 
 }  // namespace sorvane

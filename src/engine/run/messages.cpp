@@ -31,6 +31,10 @@ std::string generalFailure(const std::string& fileName, const Failure& failure) 
                        failure);
 }
 
+std::string binaryPassedOver(std::int64_t files) {
+  return std::to_string(files) + (files == 1 ? " binary file passed over" : " binary files passed over");
+}
+
 std::string operationStopped(std::int64_t replacements) {
   return std::string("Operation stopped.") + CR + CR + report(replacements);
 }

@@ -18,5 +18,7 @@ std::string dryRunReport(std::int64_t occurrences);
 std::string fileSystemFailure(const std::string& fileName, const Failure& failure);
 std::string generalFailure(const std::string& fileName, const Failure& failure);
 std::string operationStopped(std::int64_t replacements);
+// How many files of a folder run looked binary and were left as they were.
+std::string binaryPassedOver(std::int64_t files);
 
 }  // namespace sorvane::messages

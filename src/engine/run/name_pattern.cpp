@@ -9,9 +9,10 @@ NamePattern::NamePattern(std::string_view pattern) : pattern_(utf8::foldedUnits(
     withoutDotStar_.assign(pattern_.begin(), pattern_.end() - 2);
 }
 
-bool NamePattern::matches(std::string_view name) const {
-  if (pattern_.empty() || name.empty()) return false;
-  const std::vector<char32_t> folded = utf8::foldedUnits(name);
+bool NamePattern::matches(std::string_view name) const { return matchesFolded(utf8::foldedUnits(name)); }
+
+bool NamePattern::matchesFolded(const std::vector<char32_t>& folded) const {
+  if (pattern_.empty() || folded.empty()) return false;
   return matchUnits(pattern_, folded) || (!withoutDotStar_.empty() && matchUnits(withoutDotStar_, folded));
 }
 

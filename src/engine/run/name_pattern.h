@@ -13,6 +13,8 @@ class NamePattern {
  public:
   explicit NamePattern(std::string_view pattern);
   bool matches(std::string_view name) const;
+  // The same, for a name already folded by utf8::foldedUnits: many patterns, one fold.
+  bool matchesFolded(const std::vector<char32_t>& folded) const;
 
  private:
   static bool matchUnits(const std::vector<char32_t>& pattern, const std::vector<char32_t>& name);

@@ -60,11 +60,12 @@ RunOutcome ReplaceRun::run(const RunRequest& request, RunEvents& events) {
   std::visit([this](const auto& over) { runOver(over); }, request.over);
   batches_->publishAll();
   const std::int64_t filesReplaced = batches_->filesReplaced();
+  const std::int64_t binaryPassedOver = batches_->binaryPassedOver();
   batches_.reset();
   if (undoRecord) undoRecord->runEnded(nReplacements, filesReplaced);
   events.runEnds();
   events_ = nullptr;
-  return {nReplacements, bStop, bAbandoned};
+  return {nReplacements, bStop, bAbandoned, binaryPassedOver};
 }
 
 void ReplaceRun::runOver(std::monostate) { events_->runBegins(0); }

@@ -48,6 +48,7 @@ struct RunOutcome {
   std::int64_t replacements = 0;
   bool stopped = false;    // by Abort, Stop or a failure outside the file system
   bool abandoned = false;  // by RunCourse::Abandon: nothing was reported
+  std::int64_t binaryPassedOver = 0;  // files of a walk that looked binary, left as they were
 };
 
 }  // namespace sorvane

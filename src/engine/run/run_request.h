@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/run/chosen_files.h"
+#include "engine/run/file_masks.h"
 #include "engine/text/search_terms.h"
 #include "vocabulary/vocabulary.h"
 
@@ -22,12 +23,15 @@ struct FileList {
   FileList asListedNow() const;
 };
 
-// A folder run: the files of `path` whose names match `namePattern`, and with `recursive` those
-// of every folder below it.
+// A folder run: the files of `path` whose names match `namePattern` and that `masks` take, and
+// with `recursive` those of every folder below it that the masks let the walk enter. A file that
+// looks binary is passed over, and counted, unless `binaryAsText`.
 struct FolderRun {
   std::string path;
   std::string namePattern;
   bool recursive = false;
+  FileMasks masks = {};
+  bool binaryAsText = false;
 };
 
 // The files a preview showed, in its order: each is rewritten only while it is as shown, and

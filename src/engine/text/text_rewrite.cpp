@@ -23,6 +23,12 @@ bool TextRewrite::start() {
   return true;
 }
 
+bool TextRewrite::looksBinary() const {
+  // A wide encoding's mark tells what the file is: UTF-16 is text, UTF-32 is refused as such.
+  if (encoding_ != TextEncoding::Bytes && encoding_ != TextEncoding::Utf8WithBom) return false;
+  return head_.find('\0') != std::string_view::npos;
+}
+
 bool TextRewrite::run(RewriteSink& sink, const OccurrenceChoice* choice) {
   headServed_ = byteOrderMarkLength(encoding_);
   if (!sink.keep(head_.substr(0, headServed_))) return false;

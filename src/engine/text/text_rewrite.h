@@ -30,6 +30,9 @@ class TextRewrite final : private ByteSource {
   // declined to go on.
   bool start();
   TextEncoding encoding() const { return encoding_; }
+  // True when the bytes start() read hold a NUL, as no 8-bit or UTF-8 text does. Never for a
+  // UTF-16 or UTF-32 mark, whose text holds NULs as parts of its characters.
+  bool looksBinary() const;
   // True when no text in the stream's encoding can hold an occurrence.
   bool findsNothing() const { return !terms_.pattern() && terms_.matcher(encoding_).findsNothing(); }
   // The literal replacement in the stream's encoding; nothing when it cannot be written in it.
