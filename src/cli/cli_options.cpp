@@ -184,7 +184,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& argumen
   const CLI::Option* typeOption = app.add_option("--type", type);
   std::vector<std::string> globs;
   const CLI::Option* globOption =
-      app.add_option("--glob", globs)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+      app.add_option("--glob", globs)->allow_extra_args(false)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   std::string jobs;
   const CLI::Option* jobsOption = app.add_option("--jobs", jobs);
   app.add_flag("--ignore-case", options.ignoreCase);

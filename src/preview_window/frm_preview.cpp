@@ -210,7 +210,8 @@ void frmPreview::showStatus() {
                                       counted(countedFiles, "file", "files"));
   if (model_->unreadFiles() > 0)
     status += QStringLiteral(", ") + counted(model_->unreadFiles(), "file could not be read", "files could not be read");
-  if (const std::int64_t binary = searching() ? search_->binaryPassedOver() : binaryPassedOver_; binary > 0)
+  const std::int64_t binary = searching() ? search_->binaryPassedOver() : binaryPassedOver_;
+  if (binary > 0)
     status += QStringLiteral(", ") + counted(binary, "binary file passed over", "binary files passed over");
   if (searching())
     status = tr("Searching: %1 searched, ").arg(counted(search_->filesSearched(), "file", "files")) + status;

@@ -146,17 +146,20 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedB
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
+// A file that looks binary has no row, and is counted apart.
 TEST_F(PreviewWindow, AFileThatCannotBeReadHasARowWithItsFailureAndFailsAgainOnReplace) {
   const std::string tree = folder / "tree";
   std::filesystem::create_directories(tree + "/sub");
   writeFile(tree + "/ok.txt", "old");
   writeFile(tree + "/u32.txt", std::string("\xFF\xFE\0\0o\0\0\0", 8));
   writeFile(tree + "/sub/deep.txt", "old");
+  for (const char* binary : {"/a.png", "/sub/b.o"}) writeFile(tree + binary, std::string("old\0", 4));  // no rows
   w().lblFolder->setText(QString::fromStdString(tree));
   w().chkRecursive->setChecked(true);
 
   preview::frmPreview& preview = openPreview();
-  EXPECT_EQ(preview.lblStatus->text(), "2 occurrences in 2 files, 1 file could not be read");
+  EXPECT_EQ(preview.lblStatus->text(),
+            "2 occurrences in 2 files, 1 file could not be read, 2 binary files passed over");
   ASSERT_EQ(preview.model().rowCount(), 3);
   EXPECT_EQ(fileRow(preview, 1).data().toString(),
             QString::fromStdString(tree + "/u32.txt: Path/File access error: not a text file (UTF-32) (error 75)"));

@@ -21,7 +21,12 @@ bool isVersionControlFolder(const std::string& name) {
 class Walk {
  public:
   Walk(const FolderRun& run, ReadEntryCall readEntry, FolderVisitor& visitor)
-      : pattern_(run.namePattern), masks_(run.masks), recursive_(run.recursive), passBinary_(!run.binaryAsText), readEntry_(readEntry), visitor_(visitor) {}
+      : pattern_(run.namePattern),
+        masks_(run.masks),
+        recursive_(run.recursive),
+        passBinary_(!run.binaryAsText),
+        readEntry_(readEntry),
+        visitor_(visitor) {}
 
   // Walks the folder `name` of the folder open as `parent`; `path` names it, ending in "/".
   bool folder(int parent, const std::string& name, const std::string& path) {
@@ -45,9 +50,10 @@ class Walk {
     }
     if (!recursive_) return true;
     // A folder left out is never opened: not even a folder the run could not read is told.
-    for (const std::string& sub : listing.folders)
-      if (!isVersionControlFolder(sub) && masks_.entersFolder(sub) && !this->folder(folder->get(), sub, path + sub + "/"))
-        return false;
+    for (const std::string& sub : listing.folders) {
+      if (isVersionControlFolder(sub) || !masks_.entersFolder(sub)) continue;
+      if (!this->folder(folder->get(), sub, path + sub + "/")) return false;
+    }
     return true;
   }
 

@@ -8,6 +8,7 @@
 #include "scripted_events.h"
 #include "system_calls.h"
 #include "temp_folder.h"
+#include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,7 @@ class ReplaceRun : public ::testing::Test {
   void run(const RunRequest& request, bool yieldOften = false, int jobs = 1) {
     told.told.clear();
     const RunOutcome outcome = sorvane::ReplaceRun(options(yieldOften, jobs)).run(request, told);
+    if (outcome.binaryPassedOver > 0) told.told.push_back("binary " + std::to_string(outcome.binaryPassedOver));
     if (!outcome.abandoned) told.told.push_back("made " + std::to_string(outcome.replacements));
     // Failures planted for this run only.
     failingSwap = {};
@@ -444,20 +446,29 @@ class FolderRun : public ReplaceRun {
                              ".svn/entries", "notes.txt/inner.txt", ".sorvane-Ab3xY9.tmp"})
       file(name, "old");
   }
-  RunRequest over(std::string path, std::string pattern = "*.*", bool recursive = true) {
-    return {{"old", "new", CompareMode::Binary}, sorvane::FolderRun{std::move(path), std::move(pattern), recursive}};
+  RunRequest over(std::string path, std::string pattern = "*.*", bool recursive = true, std::string masks = "",
+                  bool binaryAsText = false) {
+    return {{"old", "new", CompareMode::Binary},
+            sorvane::FolderRun{std::move(path), std::move(pattern), recursive,
+                               std::get<FileMasks>(FileMasks::parse(masks)), binaryAsText}};
   }
 };
 
-// Files before folders, in name order, without version-control records and temporary files. Once
+// Files before folders, in name order, without version-control records, temporary files and what
+// the masks leave out at any depth; a file must match both the type and the masks. Once
 // Other/x.txt fails as it is read or as it is renamed and the user aborts, no file after it is read.
 TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
   // A star in a name is an ordinary character, never a wildcard of the pattern.
   const std::vector<std::string> all = {"*a", "*a.txt", ".hidden.txt", "A.txt", "b.txt", "noext", "page.htm",
                                         "page.html", "script.js", "notes.txt/inner.txt", "Other/x.txt", "sub/z.txt",
                                         "sub/deeper/y.txt"};
-  // Each: the pattern, recursion, what is swapped, the folder under the test's, what fails.
-  const std::vector<std::tuple<std::string, bool, std::vector<std::string>, std::string, std::string>> cases = {
+  struct Case {
+    std::string pattern;
+    bool recursive;
+    std::vector<std::string> expected;
+    std::string under = "", fails = "", masks = "";  // the folder under the test's, what fails
+  };
+  const std::vector<Case> cases = {
       {"*.*", true, all, "", ""},
       {"*.htm*", false, {"page.htm", "page.html"}, "", ""},
       {"*.txt", false, {"*a.txt", ".hidden.txt", "A.txt", "b.txt"}, "", ""},
@@ -465,17 +476,20 @@ TEST_F(FolderRun, WalksTheFilesOfItsTypeBeforeTheFoldersInNameOrder) {
       {"*.*", true, {}, "no such folder", ""},
       {"*.*", true, {all.begin(), all.begin() + 10}, "", "rename"},
       {"*.*", true, {all.begin(), all.begin() + 10}, "", "read"},
+      {"*.*", true, {"*a.txt", "A.txt", "b.txt", "notes.txt/inner.txt", "sub/z.txt"}, "", "",
+       "*.TXT; !.HID*; !deeper/; !other/"},
+      {"*.htm*", true, {"page.htm"}, "", "", "!*.html"},
   };
-  for (const auto& [pattern, recursive, expected, under, fails] : cases) {
+  for (const auto& [pattern, recursive, expected, under, fails, masks] : cases) {
     makeTree();
     told.answers = {MessageAnswer::Abort};
     if (fails == "rename") failingSwap = {folder / "Other/x.txt", EXDEV};
     if (fails == "read") ::chmod((folder / "Other/x.txt").c_str(), 0444);
-    run(over(under.empty() ? folder.path() : folder / under, pattern, recursive));
+    run(over(under.empty() ? folder.path() : folder / under, pattern, recursive, masks));
     EXPECT_EQ(swappedNames(), expected) << pattern << fails;
     // Failing as renamed, the file is among a batch all of which was read.
     EXPECT_EQ(std::ranges::count_if(events, [](const std::string& e) { return e.starts_with("keep "); }),
-              fails == "rename" ? std::ssize(all) : std::ssize(expected)) << pattern << fails;
+              fails == "rename" ? std::ssize(all) : std::ssize(expected)) << pattern << fails << masks;
     EXPECT_EQ(told.told.back(), "made " + std::to_string(expected.size()));
   }
   for (const char* record : {".git/config", ".hg/store", ".svn/entries"}) EXPECT_EQ(readFile(folder / record), "old");
@@ -508,6 +522,27 @@ TEST_F(FolderRun, WhatChangesOrFailsAfterTheListingIsReportedAndPassedOver) {
                                   : std::vector<std::string>{unlisted, "made 11"})) << how;
     EXPECT_EQ(readFile(outside / "z.txt"), "old");
   }
+}
+
+// A walk passes over a file with a NUL in the first block it reads (8 bytes here), and counts it,
+// unless told to take it as text; a UTF-16 file is text, and a file named by the user is done.
+TEST_F(FolderRun, AWalkPassesOverAFileThatLooksBinaryInItsFirstBlock) {
+  const std::string binary("old 12.\0old", 11);  // a NUL as the block's last byte
+  for (const int jobs : {1, 3}) {
+    file("edge.bin", binary);
+    file("past.bin", std::string("old 123.\0old", 12));  // a NUL just past it: text
+    file("u16.txt", utf16File(u"old", false));
+    run(over(folder.path()), false, jobs);
+    EXPECT_EQ(told.told, (std::vector<std::string>{"binary 1", "made 3"})) << jobs;
+    EXPECT_EQ(swappedNames(), (std::vector<std::string>{"past.bin", "u16.txt"}));
+  }
+  EXPECT_EQ(readFile(folder / "edge.bin"), binary);
+  run({{"old", "new", CompareMode::Binary}, FileList::of({folder / "edge.bin"})});
+  EXPECT_EQ(told.told, std::vector<std::string>{"made 2"});
+  file("edge.bin", binary);
+  run(over(folder.path(), "*.bin", true, "", true));
+  EXPECT_EQ(std::tuple(told.told, swappedNames()), std::tuple(std::vector<std::string>{"made 2"},
+                                                              std::vector<std::string>{"edge.bin"}));
 }
 
 }  // namespace
