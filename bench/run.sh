@@ -287,6 +287,18 @@ if wants rg; then
     measure dry-cs-rg nothing rg -c -F needle "$TREE"
     echo "    rg: $(awk -F: '{ n += $NF } END { print n }' "$WORK/stdout") lines holding the term (-c counts lines)"
 fi
+# Masks: the text files of the tree outside the folders d1*, at any depth.
+if wants sorvane && [[ $("$SORVANE" --help) == *--glob* ]]; then
+    measure dry-gl-sorvane-j1 nothing "$SORVANE" --jobs 1 --dry-run --folder "$TREE" --recursive --find needle \
+        --glob '*.txt' --glob '!d1*/'
+    measure dry-gl-sorvane nothing "$SORVANE" --dry-run --folder "$TREE" --recursive --find needle \
+        --glob '*.txt' --glob '!d1*/'
+    sorvane_said "$TREE"
+fi
+if wants rg; then
+    measure dry-gl-rg-j1 nothing rg -j1 -c -F -g '*.txt' -g '!d1*/' needle "$TREE"
+    measure dry-gl-rg nothing rg -c -F -g '*.txt' -g '!d1*/' needle "$TREE"
+fi
 if wants sorvane && [[ $("$SORVANE" --help) == *--regex* ]]; then
     measure dry-rx-sorvane-j1 nothing "$SORVANE" --jobs 1 --dry-run -E --folder "$TREE" --recursive --find 'ne+dle[0-9]*'
     measure dry-rx-sorvane nothing "$SORVANE" --dry-run -E --folder "$TREE" --recursive --find 'ne+dle[0-9]*'
@@ -371,12 +383,12 @@ echo
 printf '%-7s %-10s %-9s %9s %7s %9s %10s %7s\n' test tool case seconds "cpu s" "peak MiB" "x sorvane" "x cp"
 for key in big-cs-sorvane big-cs-noundo big-cs-sd big-cs-sed big-cs-cp big-cs-cp+fsync big-ci-sorvane big-ci-sd \
            big-ci-sed tree-cs-sorvane tree-cs-noundo tree-cs-sd tree-cs-sed tree-cs-cp dry-cs-sorvane-j1 dry-cs-sorvane \
-           dry-cs-rg-j1 dry-cs-rg real-cs-sorvane real-cs-perl+sync bigtree-cs-sorvane sparse-cs-sorvane sparse-cs-cp \
+           dry-cs-rg-j1 dry-cs-rg dry-gl-sorvane-j1 dry-gl-sorvane dry-gl-rg-j1 dry-gl-rg real-cs-sorvane real-cs-perl+sync bigtree-cs-sorvane sparse-cs-sorvane sparse-cs-cp \
            sparse-cs-cp+fsync holes-cs-sorvane noeol-cs-sorvane undo-cs-sorvane undo-cs-takeback; do
     [[ -n ${SECS[$key]:-} ]] || continue
     IFS=- read -r test kase tool <<<"$key"
     printf '%-7s %-10s %-9s %9s %7s %9s %10s %7s\n' "$test" "$tool" \
-        "$([[ $kase == cs ]] && echo sensitive || echo ignore)" "${SECS[$key]}" "${CPU[$key]}" \
+        "$(case $kase in cs) echo sensitive ;; ci) echo ignore ;; *) echo globs ;; esac)" "${SECS[$key]}" "${CPU[$key]}" \
         "$(awk -v k="${PEAK[$key]}" 'BEGIN { printf "%.1f", k / 1024 }')" \
         "$(ratio "${SECS[$key]}" "${SECS[$test-$kase-sorvane]:-}")" \
         "$(ratio "${SECS[$key]}" "${SECS[$test-cs-cp]:-}")"
@@ -417,6 +429,10 @@ if wants sorvane; then
     if [[ -n ${SECS[dry-cs-sorvane]:-} && -n ${SECS[dry-cs-rg]:-} ]]; then
         check "tree dry run, --jobs 1: at most 1.5x rg -j1" "${SECS[dry-cs-sorvane-j1]} <= 1.5 * ${SECS[dry-cs-rg-j1]}"
         check "tree dry run, default jobs: at most 1.0x rg" "${SECS[dry-cs-sorvane]} <= ${SECS[dry-cs-rg]}"
+    fi
+    if [[ -n ${SECS[dry-gl-sorvane]:-} && -n ${SECS[dry-gl-rg]:-} ]]; then
+        check "masked tree dry run, --jobs 1: at most 1.0x rg -j1" "${SECS[dry-gl-sorvane-j1]} <= ${SECS[dry-gl-rg-j1]}"
+        check "masked tree dry run, default jobs: at most 1.0x rg" "${SECS[dry-gl-sorvane]} <= ${SECS[dry-gl-rg]}"
     fi
     if [[ -n ${SECS[real-cs-perl+sync]:-} ]]; then
         check "real tree: at most 0.5x perl -pi + sync" "${SECS[real-cs-sorvane]} <= 0.5 * ${SECS[real-cs-perl+sync]}"

@@ -184,10 +184,10 @@ void BatchPublisher::accept(Pending file) {
     return;
   }
   // Named twice, a file is read again once its first rewrite is in place; a previewed one also
-  // once the run's own changes to it are done, as when another name of it went first.
-  const bool sameFileWaits = std::any_of(batch_.begin(), batch_.end(), [&](const Pending& other) {
-    return other->prepared->ok() && other->prepared->value().replaces() && sameFile(*file, *other);
-  });
+  // once the run's own changes to it are done, as when another name of it went first. Only the
+  // few files that replace something are asked, not the thousands that wait beside them.
+  const bool sameFileWaits = std::any_of(replacing_.begin(), replacing_.end(),
+                                         [&](const PendingFile* other) { return sameFile(*file, *other); });
   if (sameFileWaits) {
     publishBatch();
     if (host_.ended()) return;
@@ -204,15 +204,15 @@ void BatchPublisher::accept(Pending file) {
     if (found && prepared.replaces()) statusChanges_.note(*found, file->file.previewed->changed);
     if (!file->flushed) flushAhead(*file);
     batchBytes_ += prepared.size();
-    batchReplacing_ += prepared.replaces() ? 1 : 0;
+    if (prepared.replaces()) replacing_.push_back(file.get());
     // Nothing is left to do with the file but to report it: its folder may close.
     if (!prepared.replaces()) file->file.folder.reset();
   }
   const bool failed = !file->prepared->ok();
   batch_.push_back(std::move(file));
   // A failure is shown once the files before it are in place.
-  if (failed || batchReplacing_ >= options_.batch.files || batchBytes_ >= options_.batch.bytes ||
-      batch_.size() - batchReplacing_ >= options_.batch.unchangedFiles)
+  if (failed || replacing_.size() >= options_.batch.files || batchBytes_ >= options_.batch.bytes ||
+      batch_.size() - replacing_.size() >= options_.batch.unchangedFiles)
     publishBatch();
 }
 
@@ -242,7 +242,7 @@ void BatchPublisher::publishBatch() {
   if (host_.ended()) cancel_ = true;
   flushFolders(folders);
   batch_.clear();
-  batchReplacing_ = 0;
+  replacing_.clear();
   batchBytes_ = 0;
 }
 

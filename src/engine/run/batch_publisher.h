@@ -82,7 +82,7 @@ class BatchPublisher {
   std::vector<Pending> filling_;  // the next group for the helpers, in run order
   std::deque<std::unique_ptr<Group>> ahead_;  // handed to the helpers, in run order
   std::vector<Pending> batch_;  // prepared, in run order, waiting to be put in place
-  std::size_t batchReplacing_ = 0;  // the files of the batch that replace something
+  std::vector<const PendingFile*> replacing_;  // the files of the batch that replace something
   std::uint64_t batchBytes_ = 0;
   std::int64_t filesReplaced_ = 0;
   std::int64_t binaryPassedOver_ = 0;
