@@ -61,7 +61,7 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBac
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   QApplication::processEvents();  // the browser lays out its text
   const QString text = browser.toPlainText();
-  for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "Finding and replacing",
+  for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "File masks", "Finding and replacing",
                             "Taking a run back", "The viewer", "What Sorvane remembers", "The keyboard", "The command line",
                             "~/.local/state/sorvane/runs/", "Undo Last Replace"})
     EXPECT_TRUE(text.contains(QLatin1String(title))) << title;

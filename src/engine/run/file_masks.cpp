@@ -35,8 +35,9 @@ std::variant<FileMasks, MaskFault> FileMasks::parse(std::string_view text) {
   if (trimmed(pieces).empty()) return masks;
   for (std::size_t start = 0;;) {
     const std::size_t end = pieces.find(';', start);
-    if (auto fault = masks.add(pieces.substr(start, end == std::string_view::npos ? end : end - start)))
-      return *fault;
+    const std::string_view piece = pieces.substr(start, end == std::string_view::npos ? end : end - start);
+    if (trimmed(piece).empty()) return MaskFault{{}, "there is an empty mask between two \";\""};
+    if (auto fault = masks.add(piece)) return *fault;
     if (end == std::string_view::npos) return masks;
     start = end + 1;
   }
@@ -44,7 +45,7 @@ std::variant<FileMasks, MaskFault> FileMasks::parse(std::string_view text) {
 
 std::optional<MaskFault> FileMasks::add(std::string_view typed) {
   const std::string_view mask = trimmed(typed);
-  if (mask.empty()) return MaskFault{{}, "there is an empty mask between two \";\""};
+  if (mask.empty()) return MaskFault{{}, "a mask is empty"};
   const bool leavesOut = mask.starts_with('!');
   std::string_view name = trimmed(mask.substr(leavesOut ? 1 : 0));
   const bool folder = name.ends_with('/');
