@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/files/failure.h"
+#include "engine/text/encoded_terms.h"
 
 #include <cstdint>
 #include <string>
@@ -18,5 +19,10 @@ std::string dryRunReport(std::int64_t occurrences);
 std::string fileSystemFailure(const std::string& fileName, const Failure& failure);
 std::string generalFailure(const std::string& fileName, const Failure& failure);
 std::string operationStopped(std::int64_t replacements);
+// What is wrong with a pattern or template and where: "missing closing parenthesis at offset 3",
+// the offset counted in the characters of `term`, the text at fault.
+std::string faultAndPlace(const TermsFault& fault, const std::string& term);
+// Why a pattern run cannot start.
+std::string termsFault(const TermsFault& fault, const std::string& term);
 
 }  // namespace sorvane::messages
