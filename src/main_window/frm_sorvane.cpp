@@ -179,11 +179,12 @@ bool frmSorvane::selectTermsFault(QComboBox& box) {
   if (faultSelection_.box != &box) return false;
   const int from = std::min(faultSelection_.from, static_cast<int>(box.currentText().size()));
   box.lineEdit()->setSelection(from, static_cast<int>(box.currentText().size()) - from);
-  faultSelection_ = {};
   return true;
 }
 
 bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
+  // The fault stays selected while the focus settles; once the box is left, it is forgotten.
+  if (event->type() == QEvent::FocusOut && watched == faultSelection_.box) faultSelection_ = {};
   if (event->type() == QEvent::FocusIn) {
     // After the event: a mouse press that gave the focus places the cursor first.
     if (watched == widgets_.cmbFind) QTimer::singleShot(0, this, &frmSorvane::cmbFind_GotFocus);

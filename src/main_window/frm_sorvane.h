@@ -96,7 +96,8 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void EnableControls();
   // After a refused run: the focus goes to `box`, its text selected from the fault's byte offset.
   void showTermsFault(QComboBox& box, std::size_t offset);
-  // Selects what showTermsFault asked for in `box`, once; false when it asked nothing of it.
+  // Selects what showTermsFault asked for in `box`, until the box is left; false when it asked
+  // nothing of it.
   bool selectTermsFault(QComboBox& box);
 
   void connectHandlers();

@@ -3,7 +3,10 @@
 #include "main_window/check_value.h"
 #include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
+#include "main_window/pattern_marks.h"
 #include "main_window/term_box.h"
+#include "preview_window/mark_colours.h"
+#include "run_program.h"
 #include "main_window_fixture.h"
 #include "preview_window/frm_preview.h"
 #include "preview_window/preview_model.h"
@@ -357,6 +360,72 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   EXPECT_EQ(readFile(path), "foo foobar FOOBAR");
   scripted.boxes.onShow = nullptr;
   EXPECT_TRUE(progressOverWindow);
+}
+
+// While Regular expression is ticked, a broken pattern or template is marked as it is typed and refused by Replace
+// and by Preview: the box at fault takes the focus with its text from the fault on selected, and nothing is read,
+// written or recorded. A sound pattern runs as the command line runs it, and Undo names it in the same words.
+TEST_F(MainWindow, APatternIsCheckedAsTypedRefusedWhenBrokenAndRunAsTheCommandLineRunsIt) {
+  const std::string inWindow = folder / "window", onCommandLine = folder / "cli";
+  for (const std::string& copy : {inWindow, onCommandLine}) {
+    std::filesystem::create_directories(copy + "/sub");
+    writeFile(copy + "/a.txt", "alpha beta\r\nxalpha beta");
+    writeFile(copy + "/sub/b.txt", "<b>alpha one</b>");
+  }
+  w().lblFolder->setText(QString::fromStdString(inWindow));
+  ui::setCheckValue(*w().chkRecursive, Checked);
+  showActive();
+  QTest::keyClick(window.get(), Qt::Key_E, Qt::AltModifier);
+  ASSERT_TRUE(eventually([&] { return w().chkRegularExpression->isChecked(); }));
+  const QColor plainBase = w().cmbFind->palette().color(QPalette::Base);
+  w().cmbFind->setFocus();
+  w().cmbFind->setEditText(QStringLiteral("\u00E9"));
+  QTest::keyClicks(w().cmbFind, ")b|");
+  const QPalette marked = w().cmbFind->palette();
+  EXPECT_TRUE(ui::isMarked(*w().cmbFind) && !ui::isMarked(*w().cmbReplace));
+  EXPECT_EQ(w().cmbFind->toolTip(), "Not a pattern that can be used: unmatched closing parenthesis at offset 1");
+  EXPECT_TRUE(marked.color(QPalette::Base) != plainBase && marked.color(QPalette::Base).red() > marked.color(QPalette::Base).green() &&
+              preview::contrastRatio(marked.color(QPalette::Base), marked.color(QPalette::Text)) >= 4.5);
+
+  // Replace (Enter in the box), then Preview with a broken template.
+  QTest::keyClick(w().cmbFind, Qt::Key_Return);
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(std::tuple(scripted.boxes.shown[0].text, scripted.boxes.shown[0].style, scripted.boxes.shown[0].title),
+            std::tuple(QString("The find text is not a pattern that can be used:\r\runmatched closing parenthesis at offset 1."),
+                       MessageStyle::Critical, QString("Sorvane")));
+  EXPECT_TRUE(eventually([&] { return w().cmbFind->hasFocus() && w().cmbFind->lineEdit()->selectedText() == ")b|"; }))
+      << w().cmbFind->lineEdit()->selectedText().toStdString();
+  w().cmbFind->setEditText("(al\\w*) (\\w+)");
+  EXPECT_TRUE(!ui::isMarked(*w().cmbFind) && w().cmbFind->toolTip().isEmpty());
+  w().cmbReplace->setEditText("x${9}y");
+  EXPECT_EQ(std::pair(ui::isMarked(*w().cmbReplace), w().cmbReplace->toolTip()),
+            std::pair(true, QString("Not a template that can be used: the pattern has no group 9 at offset 1")));
+  w().chkRegularExpression->click();  // off: nothing to check
+  EXPECT_FALSE(ui::isMarked(*w().cmbReplace));
+  w().chkRegularExpression->click();
+  QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u && w().cmbReplace->hasFocus(); }));
+  EXPECT_EQ(std::pair(lastBox(), w().cmbReplace->lineEdit()->selectedText()),
+            std::pair(QString("The replace text is not a template that can be used:\r\rthe pattern has no group 9 at offset 1."),
+                      QString("${9}y")));
+  EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr);
+  EXPECT_EQ(std::tuple(w().cmbFind->count(), w().cmbReplace->count(), readFile(inWindow + "/a.txt"), w().cmdUndo->isEnabled()),
+            std::tuple(0, 0, std::string("alpha beta\r\nxalpha beta"), false));
+
+  w().cmbFind->setEditText("(");  // a template cannot be judged against a broken pattern
+  EXPECT_TRUE(ui::isMarked(*w().cmbFind) && !ui::isMarked(*w().cmbReplace));
+  w().cmbFind->setEditText("(al\\w*) (\\w+)");
+  w().cmbReplace->setEditText("$2 \\U$1");
+  w().chkWholeWord->click();
+  w().cmdReplace->click();
+  const ProgramRun cli = runProgram(SORVANE_CLI_PATH, {"--find", "(al\\w*) (\\w+)", "--replace", "$2 \\U$1", "--regex", "--word",
+                                                       "--no-undo", "--folder", onCommandLine, "--recursive"});
+  EXPECT_EQ(std::pair(lastBox().toStdString(), cli.status), std::pair(lastLine(cli.out), 0));
+  EXPECT_EQ(lastBox(), "Made 2 replacements.");
+  for (const char* name : {"/a.txt", "/sub/b.txt"}) EXPECT_EQ(readFile(inWindow + name), readFile(onCommandLine + name)) << name;
+  EXPECT_EQ(readFile(inWindow + "/a.txt"), "beta ALPHA\r\nxalpha beta");
+  EXPECT_TRUE(w().cmdUndo->toolTip().contains(QStringLiteral("/(al\\w*) (\\w+)/ \u2192 \"$2 \\U$1\" (whole words)")))
+      << w().cmdUndo->toolTip().toStdString();
 }
 
 bool refuseLocks = false;
