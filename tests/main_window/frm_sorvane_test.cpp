@@ -426,6 +426,10 @@ TEST_F(MainWindow, APatternIsCheckedAsTypedRefusedWhenBrokenAndRunAsTheCommandLi
   EXPECT_EQ(readFile(inWindow + "/a.txt"), "beta ALPHA\r\nxalpha beta");
   EXPECT_TRUE(w().cmdUndo->toolTip().contains(QStringLiteral("/(al\\w*) (\\w+)/ \u2192 \"$2 \\U$1\" (whole words)")))
       << w().cmdUndo->toolTip().toStdString();
+  w().cmbFind->setEditText("");  // finds nothing, as an empty term does
+  w().cmbReplace->setEditText("\\U$0");
+  w().cmdReplace->click();
+  EXPECT_EQ(std::pair(lastBox(), readFile(inWindow + "/sub/b.txt")), std::pair(QString("Made 0 replacements."), readFile(onCommandLine + "/sub/b.txt")));
 }
 
 bool refuseLocks = false;
