@@ -52,6 +52,8 @@ settings::WindowPicture frmSorvane::picture() const {
   picture.findText = w.cmbFind->currentText();
   picture.replaceText = w.cmbReplace->currentText();
   picture.caseSensitive = checkValue(*w.chkCaseSensitive);
+  picture.wholeWord = checkValue(*w.chkWholeWord);
+  picture.regularExpression = checkValue(*w.chkRegularExpression);
   picture.recursive = checkValue(*w.chkRecursive);
   picture.rememberFiles = checkValue(*w.chkRememberTheseFiles);
   picture.fileType = w.cmbFileTypes->currentText();

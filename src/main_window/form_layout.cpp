@@ -10,6 +10,12 @@ constexpr Twips kWidthThreshold = 8000;
 // Above the bottom row by a button's height and a gap; at the smallest window the band between
 // the controls frame and the row is 390 twips high, and this keeps the button inside it.
 constexpr Twips kAboveBottomRow = 352;
+// The pattern options fill the band between Case Sensitive and the file types' label; a check
+// box's indicator is as high as the band.
+constexpr Twips kOptionsRowTop = 1965;
+constexpr Twips kOptionsRowHeight = 195;
+constexpr Twips kWholeWordWidth = 1455;
+constexpr Twips kOptionsGap = 60;
 
 }  // namespace
 
@@ -32,6 +38,9 @@ MainWindowGeometry MainWindowGeometry::designed() {
   g.frameControls = {3960, 480, 3765, 2895};
   g.cmbFileTypes = {120, 2400, 3495, 315};
   g.chkCaseSensitive = {120, 1680, 3495, 285};
+  g.chkWholeWord = {120, kOptionsRowTop, kWholeWordWidth, kOptionsRowHeight};
+  g.chkRegularExpression = {120 + kWholeWordWidth + kOptionsGap, kOptionsRowTop,
+                            3495 - kWholeWordWidth - kOptionsGap, kOptionsRowHeight};
   g.cmbReplace = {120, 1200, 3495, 315};
   g.cmbFind = {120, 480, 3495, 315};
   g.lblFileTypes = {120, 2160, 3495, 285};
@@ -89,6 +98,7 @@ MainWindowGeometry Form_Resize(const MainWindowGeometry& current, Twips W, Twips
   for (TwipsRect* widget : {&g.lblFind, &g.cmbFind, &g.lblReplace, &g.cmbReplace, &g.chkCaseSensitive,
                             &g.lblFileTypes, &g.cmbFileTypes})
     widget->Width = g.frameControls.Width - 240;
+  g.chkRegularExpression.Width = g.frameControls.Width - 240 - kWholeWordWidth - kOptionsGap;
 
   const Twips RH = g.cmdReplace.Height;
   const Twips buttonsTop =

@@ -16,6 +16,8 @@ struct MainWindowGeometry {
   TwipsRect frameFiles, chkRememberTheseFiles, cmdOpen, cmdClose, cmdCloseAll, lstFiles;
   TwipsRect optFolder, optFiles;  // optFolderFile(0) and optFolderFile(1)
   TwipsRect frameControls, cmbFileTypes, chkCaseSensitive, cmbReplace, cmbFind, lblFileTypes, lblFind, lblReplace;
+  // One row under Case Sensitive, in the band the controls frame leaves above the file types.
+  TwipsRect chkWholeWord, chkRegularExpression;
   TwipsRect cmdHelp, cmdExit, cmdReplace;
   // Above Exit and Replace, in the band between the controls frame and the bottom row.
   TwipsRect cmdUndo;
@@ -24,6 +26,11 @@ struct MainWindowGeometry {
   // As the window is designed, before start-up or any resize.
   static MainWindowGeometry designed();
 };
+
+// The height of the controls frame in each mode.
+inline constexpr Twips kControlsHeightFolderMode = 3015;
+// Room for the pattern options' row under Case Sensitive, inside the frame's border.
+inline constexpr Twips kControlsHeightFileMode = 2220;
 
 // Designed client area and outer size of the main window.
 inline constexpr Twips kDesignedClientWidth = 8505;

@@ -2,6 +2,7 @@
 
 #include "file_selection/file_list_commands.h"
 #include "main_window/folder_views.h"
+#include "main_window/pattern_marks.h"
 #include "journal/history.h"
 #include "journal/journal_folder.h"
 #include "journal/run_recorder.h"
@@ -35,8 +36,6 @@
 namespace sorvane::ui {
 namespace {
 
-constexpr Twips kControlsHeightFolderMode = 3015;
-constexpr Twips kControlsHeightFileMode = 2175;
 constexpr qreal kDialogFontPoints = 8;
 
 bool startedBefore(const timespec& a, const timespec& b) {
@@ -78,6 +77,7 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   folderPicker_ = std::make_unique<file_selection::FolderPicker>(folderTarget, services.fileDialogs,
                                                                  services.messageBoxes, *this);
   viewer_ = std::make_unique<viewer::FileViewer>(*widgets_.lstFiles, services);
+  patternMarks_ = new PatternMarks(widgets_, this);
   connectHandlers();
 }
 
@@ -157,11 +157,34 @@ void frmSorvane::showFolder(const QString& folder) {
   widgets_.File1->setPath(folder);
 }
 
-void frmSorvane::cmbFind_GotFocus() { selectWholeText(*widgets_.cmbFind); }
+void frmSorvane::cmbFind_GotFocus() {
+  if (!selectTermsFault(*widgets_.cmbFind)) selectWholeText(*widgets_.cmbFind);
+}
 
-void frmSorvane::cmbReplace_GotFocus() { selectWholeText(*widgets_.cmbReplace); }
+void frmSorvane::cmbReplace_GotFocus() {
+  if (!selectTermsFault(*widgets_.cmbReplace)) selectWholeText(*widgets_.cmbReplace);
+}
+
+void frmSorvane::showTermsFault(QComboBox& box, std::size_t offset) {
+  faultSelection_ = {&box, static_cast<int>(QString::fromUtf8(box.currentText().toUtf8().left(offset)).size())};
+  if (box.hasFocus())
+    selectTermsFault(box);
+  else if (runUnderWay_)
+    focusBeforeRun_ = &box;  // the controls come back on, and the focus goes there with them
+  else
+    box.setFocus(Qt::OtherFocusReason);
+}
+
+bool frmSorvane::selectTermsFault(QComboBox& box) {
+  if (faultSelection_.box != &box) return false;
+  const int from = std::min(faultSelection_.from, static_cast<int>(box.currentText().size()));
+  box.lineEdit()->setSelection(from, static_cast<int>(box.currentText().size()) - from);
+  return true;
+}
 
 bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
+  // The fault stays selected while the focus settles; once the box is left, it is forgotten.
+  if (event->type() == QEvent::FocusOut && watched == faultSelection_.box) faultSelection_ = {};
   if (event->type() == QEvent::FocusIn) {
     // After the event: a mouse press that gave the focus places the cursor first.
     if (watched == widgets_.cmbFind) QTimer::singleShot(0, this, &frmSorvane::cmbFind_GotFocus);
@@ -236,11 +259,11 @@ void frmSorvane::showRunToUndo(const std::optional<journal::NextRun>& run) {
 }
 
 // The controls that could start another run or change its inputs, in the order they switch.
-std::array<QWidget*, 16> frmSorvane::runSensitiveControls() const {
+std::array<QWidget*, 18> frmSorvane::runSensitiveControls() const {
   const MainWindowWidgets& w = widgets_;
-  return {w.lstFiles,   w.cmdOpen, w.cmdClose,   w.cmdCloseAll,      w.lblFolder, w.cmdBrowse,  w.chkRecursive,
-          w.lblFind,    w.lblReplace, w.cmbFind, w.cmbReplace, w.chkCaseSensitive, w.cmdHelp, w.cmdReplace,
-          w.cmdExit,    w.cmdPreview};
+  return {w.lstFiles,   w.cmdOpen,    w.cmdClose,   w.cmdCloseAll,      w.lblFolder,    w.cmdBrowse,
+          w.chkRecursive, w.lblFind,  w.lblReplace, w.cmbFind,          w.cmbReplace,   w.chkCaseSensitive,
+          w.chkWholeWord, w.chkRegularExpression, w.cmdHelp, w.cmdReplace, w.cmdExit, w.cmdPreview};
 }
 
 void frmSorvane::DisableControls() {

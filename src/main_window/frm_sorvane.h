@@ -10,6 +10,7 @@
 #include "platform/outer_geometry.h"
 #include "platform/services.h"
 
+#include <QComboBox>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -36,6 +37,7 @@ class FileViewer;
 
 namespace sorvane::ui {
 
+class PatternMarks;
 class WindowReplaceHost;
 
 // The main window. Its widgets are placed in twips by Form_Resize; its collaborators (the file
@@ -92,6 +94,11 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void replaceAndTell(const std::function<void()>& replace);
   void DisableControls();
   void EnableControls();
+  // After a refused run: the focus goes to `box`, its text selected from the fault's byte offset.
+  void showTermsFault(QComboBox& box, std::size_t offset);
+  // Selects what showTermsFault asked for in `box`, until the box is left; false when it asked
+  // nothing of it.
+  bool selectTermsFault(QComboBox& box);
 
   void connectHandlers();
   // Shows the frame of one mode, hides the other and sizes the controls frame to match.
@@ -100,7 +107,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   void setOptionValue(int index, bool on);
   // The folder of folder mode, in the label, its tooltip and the two display lists.
   void showFolder(const QString& folder) override;
-  std::array<QWidget*, 16> runSensitiveControls() const;
+  std::array<QWidget*, 18> runSensitiveControls() const;
   void restoreSize(const settings::WindowPicture& saved);
   void restoreControls(const settings::WindowPicture& saved);
   settings::WindowPicture picture() const;
@@ -127,6 +134,11 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   bool lastRunUnkept_ = false;  // the journal kept nothing of it
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
+  PatternMarks* patternMarks_ = nullptr;
+  struct FaultSelection {
+    QComboBox* box = nullptr;
+    int from = 0;
+  } faultSelection_;
 };
 
 }  // namespace sorvane::ui

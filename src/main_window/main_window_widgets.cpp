@@ -52,6 +52,8 @@ void eachNamed(MainWindowWidgets& w, Visit visit) {
   visit(w.frameControls, "frameControls");
   visit(w.cmbFileTypes, "cmbFileTypes");
   visit(w.chkCaseSensitive, "chkCaseSensitive");
+  visit(w.chkWholeWord, "chkWholeWord");
+  visit(w.chkRegularExpression, "chkRegularExpression");
   visit(w.cmbReplace, "cmbReplace");
   visit(w.cmbFind, "cmbFind");
   visit(w.lblFileTypes, "lblFileTypes");
@@ -105,6 +107,8 @@ MainWindowWidgets createWidgets(QWidget& window) {
   w.frameControls = new FrameBox(&window);
   w.cmbFileTypes = new QComboBox(w.frameControls);
   w.chkCaseSensitive = new QCheckBox(QStringLiteral("Case Sensitive"), w.frameControls);
+  w.chkWholeWord = new QCheckBox(QStringLiteral("&Whole word"), w.frameControls);
+  w.chkRegularExpression = new QCheckBox(QStringLiteral("Regular &expression"), w.frameControls);
   w.cmbReplace = createTermBox(w.frameControls);
   w.cmbFind = createTermBox(w.frameControls);
   w.lblFileTypes = new QLabel(QStringLiteral("Find and replace text in these files:"), w.frameControls);
@@ -121,11 +125,14 @@ MainWindowWidgets createWidgets(QWidget& window) {
        {w.cmdBrowse, w.cmdOpen, w.cmdClose, w.cmdCloseAll, w.cmdHelp, w.cmdExit, w.cmdReplace, w.cmdUndo,
         w.cmdPreview})
     button->setAutoDefault(false);
-  for (QCheckBox* box : {w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive}) keepTwoStateForUser(*box);
+  for (QCheckBox* box :
+       {w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive, w.chkWholeWord, w.chkRegularExpression})
+    keepTwoStateForUser(*box);
   auto* designedIndicators = new DesignedIndicatorStyle;
   designedIndicators->setParent(&window);
   for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
-           w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive, w.optFolderFile[0], w.optFolderFile[1]})
+           w.chkRecursive, w.chkRememberTheseFiles, w.chkCaseSensitive, w.chkWholeWord, w.chkRegularExpression,
+           w.optFolderFile[0], w.optFolderFile[1]})
     button->setStyle(designedIndicators);
   eachNamed(w, [](QObject* widget, const char* name) { widget->setObjectName(QLatin1StringView(name)); });
   return w;

@@ -36,6 +36,8 @@ struct MainWindowWidgets {
   QGroupBox* frameControls;
   QComboBox* cmbFileTypes;
   QCheckBox* chkCaseSensitive;
+  QCheckBox* chkWholeWord;          // an occurrence counts only as a whole word
+  QCheckBox* chkRegularExpression;  // the find text is a pattern, the replace text a template
   QComboBox* cmbReplace;
   QComboBox* cmbFind;
   QLabel* lblFileTypes;

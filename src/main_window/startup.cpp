@@ -74,6 +74,8 @@ void frmSorvane::restoreControls(const settings::WindowPicture& saved) {
   w.cmbFind->setEditText(saved.findText);
   w.cmbReplace->setEditText(saved.replaceText);
   restoreCheck(*w.chkCaseSensitive, saved.caseSensitive);
+  restoreCheck(*w.chkWholeWord, saved.wholeWord);
+  restoreCheck(*w.chkRegularExpression, saved.regularExpression);
   restoreCheck(*w.chkRememberTheseFiles, saved.rememberFiles);
   const int type = w.cmbFileTypes->findText(saved.fileType, Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (type >= 0) w.cmbFileTypes->setCurrentIndex(type);

@@ -20,7 +20,7 @@ std::vector<QWidget*> designedOrder(const MainWindowWidgets& w) {
           w.optFolderFile[1], w.frameFiles, w.lstFiles, w.cmdCloseAll, w.cmdClose,
           w.cmdOpen,      w.frameFolder, w.cmdBrowse,  w.chkRecursive, w.lblFolder,
           w.Dir1,         w.File1,    w.cmbFind,       w.cmbReplace,   w.chkCaseSensitive,
-          w.lblReplace,   w.lblFind,  w.chkRememberTheseFiles, w.lblFileTypes, w.cmbFileTypes, w.cmdUndo, w.cmdPreview};
+          w.chkWholeWord, w.chkRegularExpression, w.lblReplace,   w.lblFind,  w.chkRememberTheseFiles, w.lblFileTypes, w.cmbFileTypes, w.cmdUndo, w.cmdPreview};
 }
 
 void chain(const std::vector<QWidget*>& order) {
@@ -36,7 +36,7 @@ void setStartupTabOrder(const MainWindowWidgets& w) {
       w.optFolderFile[0], w.optFolderFile[1], w.frameFolder, w.lblFolder,  w.cmdBrowse,
       w.chkRecursive,     w.frameFiles,       w.lstFiles,    w.cmdOpen,    w.cmdClose,
       w.cmdCloseAll,      w.chkRememberTheseFiles, w.frameControls, w.cmbFind, w.cmbReplace,
-      w.chkCaseSensitive, w.cmbFileTypes,     w.cmdHelp,     w.cmdPreview, w.cmdReplace, w.cmdUndo, w.cmdExit};
+      w.chkCaseSensitive, w.chkWholeWord,     w.chkRegularExpression, w.cmbFileTypes,     w.cmdHelp,     w.cmdPreview, w.cmdReplace, w.cmdUndo, w.cmdExit};
   std::vector<QWidget*> order = listed;
   for (QWidget* widget : designedOrder(w))
     if (std::find(listed.begin(), listed.end(), widget) == listed.end()) order.push_back(widget);

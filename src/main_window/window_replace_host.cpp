@@ -58,6 +58,10 @@ std::string WindowReplaceHost::fileTypeText() const { return widgets_.cmbFileTyp
 
 CheckValue WindowReplaceHost::caseSensitiveValue() const { return checkValue(*widgets_.chkCaseSensitive); }
 
+CheckValue WindowReplaceHost::wholeWordValue() const { return checkValue(*widgets_.chkWholeWord); }
+
+CheckValue WindowReplaceHost::regularExpressionValue() const { return checkValue(*widgets_.chkRegularExpression); }
+
 CheckValue WindowReplaceHost::recursiveValue() const { return checkValue(*widgets_.chkRecursive); }
 
 MessageAnswer WindowReplaceHost::showMessage(const std::string& text, MessageStyle style, const std::string& title) {
@@ -93,6 +97,10 @@ void WindowReplaceHost::runEnds() { progress_.reset(); }
 void WindowReplaceHost::refreshFolderFiles() { widgets_.File1->Refresh(); }
 
 void WindowReplaceHost::focusFind() { widgets_.cmbFind->setFocus(Qt::OtherFocusReason); }
+
+void WindowReplaceHost::showTermsFault(const TermsFault& fault) {
+  window_.showTermsFault(fault.inReplace ? *widgets_.cmbReplace : *widgets_.cmbFind, fault.error.offset);
+}
 
 void WindowReplaceHost::DisableControls() { window_.DisableControls(); }
 

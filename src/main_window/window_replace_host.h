@@ -41,6 +41,8 @@ class WindowReplaceHost final : public ReplaceHost {
   std::string replaceText() const override;
   std::string fileTypeText() const override;
   CheckValue caseSensitiveValue() const override;
+  CheckValue wholeWordValue() const override;
+  CheckValue regularExpressionValue() const override;
   CheckValue recursiveValue() const override;
   RecentTermList& findTerms() override { return findTerms_; }
   RecentTermList& replaceTerms() override { return replaceTerms_; }
@@ -53,6 +55,7 @@ class WindowReplaceHost final : public ReplaceHost {
   void runEnds() override;
   void refreshFolderFiles() override;
   void focusFind() override;
+  void showTermsFault(const TermsFault& fault) override;
   void DisableControls() override;
   void EnableControls() override;
 

@@ -37,6 +37,9 @@ WindowPicture readWindowPicture(SettingsStore& store) {
   picture.findText = setting(store, kTextFind, QString());
   picture.replaceText = setting(store, kTextReplace, QString());
   picture.caseSensitive = checkValueFrom(setting(store, kCaseSensitive, checkValueToText(CheckValue::Checked)));
+  // A store from before the pattern options has neither key: both start cleared.
+  picture.wholeWord = checkValueFrom(setting(store, kWholeWord, checkValueToText(CheckValue::Cleared)));
+  picture.regularExpression = checkValueFrom(setting(store, kRegularExpression, checkValueToText(CheckValue::Cleared)));
   picture.rememberFiles = checkValueFrom(setting(store, kRememberTheseFiles, checkValueToText(CheckValue::Cleared)));
   picture.fileType = setting(store, kFileTypesToSearch, QString::fromLatin1(kFileTypes[0].caption));
   picture.recentFinds = readNumberedList(store, kRecentFinds, false);
@@ -69,6 +72,8 @@ void writeWindowPicture(SettingsStore& store, const WindowPicture& picture) {
   save(kTextFind, picture.findText);
   save(kTextReplace, picture.replaceText);
   saveCheck(kCaseSensitive, picture.caseSensitive);
+  saveCheck(kWholeWord, picture.wholeWord);
+  saveCheck(kRegularExpression, picture.regularExpression);
   saveCheck(kCheckboxRecursive, picture.recursive);
   saveCheck(kRememberTheseFiles, picture.rememberFiles);
   save(kFileTypesToSearch, picture.fileType);

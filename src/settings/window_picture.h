@@ -24,6 +24,8 @@ struct WindowPicture {
   QString findText;
   QString replaceText;
   std::optional<CheckValue> caseSensitive;
+  std::optional<CheckValue> wholeWord;
+  std::optional<CheckValue> regularExpression;
   std::optional<CheckValue> recursive;
   std::optional<CheckValue> rememberFiles;
   QString fileType;

@@ -8,14 +8,17 @@
 namespace sorvane::testing {
 namespace {
 
-// After two command-line runs, the second rewriting a file of the first.
+// After two command-line runs, the second a pattern rewriting a file of the first: the question
+// names each run as --history does.
 TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent) {
   const TemporaryStateHome state;
   const TempFolder folder;
   const std::string a = folder / "a.txt", b = folder / "b.txt";
   for (const std::string name : {"a", "b"}) writeFile(folder / (name + ".txt"), "old " + name);
   ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"--find", "old", "--replace", "new", a, b}).status, 0);
-  ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"--find", "new", "--replace", "newer", a}).status, 0);
+  ASSERT_EQ(runProgram(SORVANE_CLI_PATH, {"-E", "-w", "--find", "(new)", "--replace", "${1}er", a}).status, 0);
+  const std::string patternRun = "/(new)/ \u2192 \"${1}er\" (whole words)";
+  EXPECT_NE(runProgram(SORVANE_CLI_PATH, {"--history"}).out.find("  " + patternRun + "  1 file  "), std::string::npos);
   writeFile(b, "new b, edited");
   const std::string firstRun = state / "sorvane/runs/" + namesIn(state / "sorvane/runs").at(1);  // after the lock
   ScriptedMessageBoxes boxes;
@@ -34,9 +37,9 @@ TEST(UndoFromLauncher, EachClickAsksThenTakesBackTheNextOlderRunAndSaysHowItWent
     std::string a;
   };
   const std::vector<Click> clicks = {
-      {MessageAnswer::No, 1, "\"new\" \u2192 \"newer\", 1 file", -1, {}, "", "newer a"},
-      {MessageAnswer::Yes, 0, "\"new\" \u2192 \"newer\", 1 file", 1, MessageStyle::Information,
-       ", \"new\" \u2192 \"newer\", 1 file.\r\rRestored 1 file.", "new a"},
+      {MessageAnswer::No, 1, patternRun + ", 1 file", -1, {}, "", "newer a"},
+      {MessageAnswer::Yes, 0, patternRun + ", 1 file", 1, MessageStyle::Information,
+       ", " + patternRun + ", 1 file.\r\rRestored 1 file.", "new a"},
       {MessageAnswer::Yes, 1, "\"old\" \u2192 \"new\", 2 files", 2, MessageStyle::Critical,
        "Restored 1 file. 1 left alone.\r\r" + b + ": changed since the run; its original is kept as " + firstRun + "/2",
        "old a"},

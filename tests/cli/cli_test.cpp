@@ -235,12 +235,29 @@ TEST_F(Cli, UsageErrorsSayWhatIsWrong) {
   EXPECT_EQ(readFile(file), "x\r\n");
 }
 
+// After the first, the help's worked examples, with the results the help promises.
 TEST_F(Cli, APatternRunRewritesEachWholeWordMatchWithItsTemplate) {
   const std::string file = folder / "a.txt";
-  writeFile(file, "old Old bold\r\nolder");
-  const ProgramRun run = runCli({"-E", "-w", "--ignore-case", "--find", "(o)ld", "--replace", "\\U$1\\E-$0", file});
-  EXPECT_EQ(std::tuple(run.status, lastLine(run.out), readFile(file)),
-            std::tuple(0, std::string("Made 2 replacements."), std::string("O-old O-Old bold\r\nolder")));
+  for (const auto& [options, before, after, report] :
+       std::vector<std::tuple<std::vector<std::string>, std::string, std::string, std::string>>{
+           {{"-E", "-w", "--ignore-case", "--find", "(o)ld", "--replace", "\\U$1\\E-$0"}, "old Old bold\r\nolder",
+            "O-old O-Old bold\r\nolder", "Made 2 replacements."},
+           {{"-E", "--find", "(\\w+), (\\w+)", "--replace", "$2 $1"}, "Smith, John\r\nDoe, Jane",
+            "John Smith\r\nJane Doe", "Made 2 replacements."},
+           {{"-E", "--find", "(?<last>\\w+), (?<first>\\w+)", "--replace", "${first} ${last}"}, "Smith, John",
+            "John Smith", "Made 1 replacements."},
+           {{"-w", "--find", "count", "--replace", "total"}, "count = count + 1; recount(counter); Count",
+            "total = total + 1; recount(counter); Count", "Made 2 replacements."},
+           {{"-E", "--find", "<(/?\\w+)>", "--replace", "<\\U$1\\E>"}, "<b>bold</b>", "<B>bold</B>",
+            "Made 2 replacements."},
+       }) {
+    writeFile(file, before);
+    std::vector<std::string> arguments = options;
+    arguments.push_back(file);
+    const ProgramRun run = runCli(arguments);
+    EXPECT_EQ(std::tuple(run.status, lastLine(run.out), run.err, readFile(file)), std::tuple(0, report, "", after))
+        << before;
+  }
 }
 
 TEST_F(Cli, HelpAndVersion) {

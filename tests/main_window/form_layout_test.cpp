@@ -71,5 +71,29 @@ TEST(FormLayout, PlacesTheWidgetsAsTheWindowSizeSays) {
   }
 }
 
+bool overlap(const TwipsRect& a, const TwipsRect& b) {
+  return a.Left < b.Left + b.Width && b.Left < a.Left + a.Width && a.Top < b.Top + b.Height && b.Top < a.Top + a.Height;
+}
+
+// Whole word and Regular expression lie inside the controls frame's border in each mode, over no other widget.
+TEST(FormLayout, ThePatternOptionsFitTheControlsFrameInEachModeAtEverySize) {
+  constexpr Twips kBorder = 30;  // the frame's etched lines
+  for (const auto& [W, H] : {std::pair<Twips, Twips>{8000, 4800}, {7999, 4799}, {10000, 6000}})
+    for (const bool folderMode : {true, false}) {
+      const G g = Form_Resize(G::designed(), W, H, WindowState::Normal);
+      const Twips frameHeight = folderMode ? kControlsHeightFolderMode : kControlsHeightFileMode;
+      std::vector<TwipsRect> others = {g.lblFind, g.cmbFind, g.lblReplace, g.cmbReplace, g.chkCaseSensitive};
+      if (folderMode) others.insert(others.end(), {g.lblFileTypes, g.cmbFileTypes});
+      for (const TwipsRect& option : {g.chkWholeWord, g.chkRegularExpression}) {
+        EXPECT_TRUE(option.Left >= kBorder && option.Top >= kBorder && option.Left + option.Width <= g.frameControls.Width - kBorder &&
+                    option.Top + option.Height <= frameHeight - kBorder)
+            << W << " x " << H << (folderMode ? ", folder mode" : ", file mode");
+        for (const TwipsRect& other : others) EXPECT_FALSE(overlap(option, other)) << W << " x " << H;
+      }
+      EXPECT_FALSE(overlap(g.chkWholeWord, g.chkRegularExpression));
+      EXPECT_EQ(g.chkWholeWord.Top, g.chkRegularExpression.Top) << "one row";
+    }
+}
+
 }  // namespace
 }  // namespace sorvane::ui

@@ -3,7 +3,10 @@
 #include "main_window/check_value.h"
 #include "main_window/elided_path_label.h"
 #include "main_window/folder_views.h"
+#include "main_window/pattern_marks.h"
 #include "main_window/term_box.h"
+#include "preview_window/mark_colours.h"
+#include "run_program.h"
 #include "main_window_fixture.h"
 #include "preview_window/frm_preview.h"
 #include "preview_window/preview_model.h"
@@ -57,7 +60,8 @@ bool crossesItsFrame(QWidget& widget) {
 
 std::vector<QWidget*> runSensitive(const ui::MainWindowWidgets& w) {
   return {w.lstFiles, w.cmdOpen, w.cmdClose,   w.cmdCloseAll, w.lblFolder,        w.cmdBrowse, w.chkRecursive, w.lblFind,
-          w.lblReplace, w.cmbFind, w.cmbReplace, w.chkCaseSensitive, w.cmdHelp, w.cmdReplace, w.cmdExit};
+          w.lblReplace, w.cmbFind, w.cmbReplace, w.chkCaseSensitive, w.chkWholeWord, w.chkRegularExpression, w.cmdHelp,
+          w.cmdReplace, w.cmdExit};
 }
 
 QStringList entriesOf(const QComboBox& box) {
@@ -68,10 +72,12 @@ QStringList entriesOf(const QComboBox& box) {
 
 std::pair<ui::Twips, ui::Twips> sizeOf(const ui::frmSorvane& window) { return {window.outerWidth(), window.outerHeight()}; }
 
-// Recursive, Case Sensitive, Remember These Files.
-std::tuple<CheckValue, CheckValue, CheckValue> boxValues(const ui::MainWindowWidgets& w) {
-  return {ui::checkValue(*w.chkRecursive), ui::checkValue(*w.chkCaseSensitive), ui::checkValue(*w.chkRememberTheseFiles)};
+// Recursive, Case Sensitive, Remember These Files, Whole word, Regular expression.
+std::vector<CheckValue> boxValues(const ui::MainWindowWidgets& w) {
+  return {ui::checkValue(*w.chkRecursive), ui::checkValue(*w.chkCaseSensitive), ui::checkValue(*w.chkRememberTheseFiles),
+          ui::checkValue(*w.chkWholeWord), ui::checkValue(*w.chkRegularExpression)};
 }
+using enum CheckValue;
 
 TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNextStart) {
   EXPECT_EQ(window->windowTitle(), "Sorvane Version 2.1.0");
@@ -79,7 +85,7 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   EXPECT_EQ(sizeOf(*window), (std::pair<ui::Twips, ui::Twips>(8000, 4800)));
   // No folder chosen: a run rewrites nothing.
   EXPECT_TRUE(w().lblFolder->text().isEmpty() && w().Dir1->path().isEmpty());
-  EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Cleared, CheckValue::Checked, CheckValue::Cleared));
+  EXPECT_EQ(boxValues(w()), (std::vector{Cleared, Checked, Cleared, Cleared, Cleared}));
   EXPECT_TRUE(w().cmbFind->currentText().isEmpty() && w().cmbReplace->count() == 0 && w().lstFiles->count() == 0);
   ASSERT_EQ(w().cmbFileTypes->count(), static_cast<int>(std::size(kFileTypes)));
   for (int i = 0; i < w().cmbFileTypes->count(); ++i) EXPECT_EQ(w().cmbFileTypes->itemText(i), kFileTypes[i].caption);
@@ -104,6 +110,8 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   ui::setCheckValue(*w().chkCaseSensitive, CheckValue::Cleared);
   ui::setCheckValue(*w().chkRecursive, CheckValue::Grayed);
   ui::setCheckValue(*w().chkRememberTheseFiles, CheckValue::Checked);
+  ui::setCheckValue(*w().chkWholeWord, CheckValue::Checked);
+  ui::setCheckValue(*w().chkRegularExpression, CheckValue::Grayed);
   w().cmbFileTypes->setCurrentIndex(3);
   w().lstFiles->addItems({"/a/1.txt", "/gone/3.txt"});
   window->setOuterSize(9600, 7200);
@@ -118,7 +126,8 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   for (const QString& shown : {w().lblFolder->text(), w().lblFolder->toolTip(), w().File1->path()}) EXPECT_EQ(shown, data);
   EXPECT_EQ(QStringList(w().cmbFind->currentText()) + entriesOf(*w().cmbFind), (QStringList{"find me", "one", "two"}));
   EXPECT_EQ(QStringList(w().cmbReplace->currentText()) + entriesOf(*w().cmbReplace), (QStringList{"replace me", "", "x"}));
-  EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Grayed, CheckValue::Cleared, CheckValue::Checked));
+  EXPECT_EQ(boxValues(w()), (std::vector{Grayed, Cleared, Checked, Checked, Grayed}));
+  EXPECT_EQ(std::pair(stored("Settings", "Whole Word"), stored("Settings", "Regular Expression")), std::pair(QString("1"), QString("2")));
   EXPECT_EQ(w().cmbFileTypes->currentText(), kFileTypes[3].caption);
   EXPECT_EQ(w().lstFiles->count() == 2 ? w().lstFiles->item(1)->text() : QString(), "/gone/3.txt");
   for (const CheckValue next : {CheckValue::Checked, CheckValue::Cleared, CheckValue::Checked}) {  // never grayed again
@@ -131,7 +140,7 @@ TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesignedAndTheSizeH
   startWith({{"Window Width", "wide"}, {"Case Sensitive", "7"}, {"Select Files", "False"}, {"Select a Folder", "False"},
              {"Checkbox Recursive", "1"}, {"Path", "/no/such/folder"}, {"File Types To Search", "Text files (*.txt)"}});
   EXPECT_EQ(window->outerWidth(), 8625);  // as designed
-  EXPECT_EQ(boxValues(w()), std::tuple(CheckValue::Checked, CheckValue::Cleared, CheckValue::Cleared));
+  EXPECT_EQ(boxValues(w()), (std::vector{Checked, Cleared, Cleared, Cleared, Cleared}));
   EXPECT_TRUE(w().lblFolder->text() == "/no/such/folder" && w().Dir1->path().isEmpty());
   EXPECT_EQ(w().cmbFileTypes->currentIndex(), -1);
   EXPECT_FALSE(w().optFolderFile[0]->isChecked() || w().optFolderFile[1]->isChecked());
@@ -227,12 +236,13 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
     return seen;
   };
   EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[0], w().cmdBrowse, w().chkRecursive, w().cmbFind,
-                                               w().cmbReplace, w().chkCaseSensitive, w().cmbFileTypes, w().cmdHelp,
-                                               w().cmdPreview, w().cmdReplace, w().cmdExit}));
+                                               w().cmbReplace, w().chkCaseSensitive, w().chkWholeWord,
+                                               w().chkRegularExpression, w().cmbFileTypes, w().cmdHelp, w().cmdPreview, w().cmdReplace, w().cmdExit}));
   w().optFolderFile[1]->click();
   EXPECT_EQ(tabbing(), (std::vector<QWidget*>{w().optFolderFile[1], w().lstFiles, w().cmdOpen, w().cmdClose,
                                                w().cmdCloseAll, w().chkRememberTheseFiles, w().cmbFind,
-                                               w().cmbReplace, w().chkCaseSensitive, w().cmdHelp, w().cmdPreview,
+                                               w().cmbReplace, w().chkCaseSensitive, w().chkWholeWord, w().chkRegularExpression,
+                                               w().cmdHelp, w().cmdPreview,
                                                w().cmdReplace, w().cmdExit}));
 
   QSignalSpy exitClicks(w().cmdExit, &QPushButton::clicked);
@@ -266,7 +276,7 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
     EXPECT_TRUE(w().cmbFind->hasFocus());
     ASSERT_EQ(scripted.boxes.shown.size(), 1u) << says;
     EXPECT_EQ(scripted.boxes.shown[0].text, QString::fromLatin1(says));
-    EXPECT_EQ(std::pair(enabledDuringBox, pointerDuringBox), std::pair(std::vector<bool>(15, false), MousePointer::Hourglass));
+    EXPECT_EQ(std::pair(enabledDuringBox, pointerDuringBox), std::pair(std::vector<bool>(17, false), MousePointer::Hourglass));
     for (QWidget* control : runSensitive(w())) EXPECT_TRUE(control->isEnabled());
     EXPECT_EQ(window->MousePointer(), MousePointer::Default);
     EXPECT_TRUE(w().optFolderFile[0]->isEnabled() && w().cmbFileTypes->isEnabled());  // left as they are
@@ -292,6 +302,10 @@ TEST_F(MainWindow, KeysReachTheControlsInOrderAndTheButtonsOfTheVisibleFrame) {
   QTest::keyClicks(w().cmbFind, "by esc");
   QTest::keyClick(w().cmbFind, Qt::Key_Escape);
   EXPECT_EQ(stored("Settings", "Text Find"), "by esc");
+  for (const auto& [key, box] : {std::pair{Qt::Key_W, w().chkWholeWord}, {Qt::Key_E, w().chkRegularExpression}}) {
+    QTest::keyClick(window.get(), key, Qt::AltModifier);
+    EXPECT_TRUE(eventually([box] { return box->isChecked() && box->hasFocus(); })) << qPrintable(box->text());
+  }
   QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
   EXPECT_TRUE(eventually([&] { return exitClicks.count() == 2; }));
 }
@@ -346,6 +360,76 @@ TEST_F(MainWindow, TheTermTypedIsTheTermReplacedAndRecorded) {
   EXPECT_EQ(readFile(path), "foo foobar FOOBAR");
   scripted.boxes.onShow = nullptr;
   EXPECT_TRUE(progressOverWindow);
+}
+
+// While Regular expression is ticked, a broken pattern or template is marked as it is typed and refused by Replace
+// and by Preview: the box at fault takes the focus with its text from the fault on selected, and nothing is read,
+// written or recorded. A sound pattern runs as the command line runs it, and Undo names it in the same words.
+TEST_F(MainWindow, APatternIsCheckedAsTypedRefusedWhenBrokenAndRunAsTheCommandLineRunsIt) {
+  const std::string inWindow = folder / "window", onCommandLine = folder / "cli";
+  for (const std::string& copy : {inWindow, onCommandLine}) {
+    std::filesystem::create_directories(copy + "/sub");
+    writeFile(copy + "/a.txt", "alpha beta\r\nxalpha beta");
+    writeFile(copy + "/sub/b.txt", "<b>alpha one</b>");
+  }
+  w().lblFolder->setText(QString::fromStdString(inWindow));
+  ui::setCheckValue(*w().chkRecursive, Checked);
+  showActive();
+  QTest::keyClick(window.get(), Qt::Key_E, Qt::AltModifier);
+  ASSERT_TRUE(eventually([&] { return w().chkRegularExpression->isChecked(); }));
+  const QColor plainBase = w().cmbFind->palette().color(QPalette::Base);
+  w().cmbFind->setFocus();
+  w().cmbFind->setEditText(QStringLiteral("\u00E9"));
+  QTest::keyClicks(w().cmbFind, ")b|");
+  const QPalette marked = w().cmbFind->palette();
+  EXPECT_TRUE(ui::isMarked(*w().cmbFind) && !ui::isMarked(*w().cmbReplace));
+  EXPECT_EQ(w().cmbFind->toolTip(), "Not a pattern that can be used: unmatched closing parenthesis at offset 1");
+  EXPECT_TRUE(marked.color(QPalette::Base) != plainBase && marked.color(QPalette::Base).red() > marked.color(QPalette::Base).green() &&
+              preview::contrastRatio(marked.color(QPalette::Base), marked.color(QPalette::Text)) >= 4.5);
+
+  // Replace (Enter in the box), then Preview with a broken template.
+  QTest::keyClick(w().cmbFind, Qt::Key_Return);
+  ASSERT_EQ(scripted.boxes.shown.size(), 1u);
+  EXPECT_EQ(std::tuple(scripted.boxes.shown[0].text, scripted.boxes.shown[0].style, scripted.boxes.shown[0].title),
+            std::tuple(QString("The find text is not a pattern that can be used:\r\runmatched closing parenthesis at offset 1."),
+                       MessageStyle::Critical, QString("Sorvane")));
+  EXPECT_TRUE(eventually([&] { return w().cmbFind->hasFocus() && w().cmbFind->lineEdit()->selectedText() == ")b|"; }))
+      << w().cmbFind->lineEdit()->selectedText().toStdString();
+  w().cmbFind->setEditText("(al\\w*) (\\w+)");
+  EXPECT_TRUE(!ui::isMarked(*w().cmbFind) && w().cmbFind->toolTip().isEmpty());
+  w().cmbReplace->setEditText("x${9}y");
+  EXPECT_EQ(std::pair(ui::isMarked(*w().cmbReplace), w().cmbReplace->toolTip()),
+            std::pair(true, QString("Not a template that can be used: the pattern has no group 9 at offset 1")));
+  w().chkRegularExpression->click();  // off: nothing to check
+  EXPECT_FALSE(ui::isMarked(*w().cmbReplace));
+  w().chkRegularExpression->click();
+  QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
+  EXPECT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u && w().cmbReplace->hasFocus(); }));
+  EXPECT_EQ(std::pair(lastBox(), w().cmbReplace->lineEdit()->selectedText()),
+            std::pair(QString("The replace text is not a template that can be used:\r\rthe pattern has no group 9 at offset 1."),
+                      QString("${9}y")));
+  EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr);
+  EXPECT_EQ(std::tuple(w().cmbFind->count(), w().cmbReplace->count(), readFile(inWindow + "/a.txt"), w().cmdUndo->isEnabled()),
+            std::tuple(0, 0, std::string("alpha beta\r\nxalpha beta"), false));
+
+  w().cmbFind->setEditText("(");  // a template cannot be judged against a broken pattern
+  EXPECT_TRUE(ui::isMarked(*w().cmbFind) && !ui::isMarked(*w().cmbReplace));
+  w().cmbFind->setEditText("(al\\w*) (\\w+)");
+  w().cmbReplace->setEditText("$2 \\U$1");
+  w().chkWholeWord->click();
+  w().cmdReplace->click();
+  const ProgramRun cli = runProgram(SORVANE_CLI_PATH, {"--find", "(al\\w*) (\\w+)", "--replace", "$2 \\U$1", "--regex", "--word",
+                                                       "--no-undo", "--folder", onCommandLine, "--recursive"});
+  EXPECT_EQ(std::pair(lastBox().toStdString(), cli.status), std::pair(lastLine(cli.out), 0));
+  EXPECT_EQ(lastBox(), "Made 2 replacements.");
+  for (const char* name : {"/a.txt", "/sub/b.txt"}) EXPECT_EQ(readFile(inWindow + name), readFile(onCommandLine + name)) << name;
+  EXPECT_EQ(readFile(inWindow + "/a.txt"), "beta ALPHA\r\nxalpha beta");
+  EXPECT_TRUE(w().cmdUndo->toolTip().contains(QStringLiteral("/(al\\w*) (\\w+)/ \u2192 \"$2 \\U$1\" (whole words)")))
+      << w().cmdUndo->toolTip().toStdString();
+  w().cmbFind->setEditText("");  // finds nothing, as an empty term does
+  w().cmbReplace->setEditText("\\U$0");
+  w().cmdReplace->click();
+  EXPECT_EQ(std::pair(lastBox(), readFile(inWindow + "/sub/b.txt")), std::pair(QString("Made 0 replacements."), readFile(onCommandLine + "/sub/b.txt")));
 }
 
 bool refuseLocks = false;
@@ -440,7 +524,7 @@ TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
   w().File1->setPath(QString::fromStdString(folder.path()));
   w().lstFiles->addItem(QString::fromStdString(folder / longName));
   showActive();
-  for (const auto& [width, height] : {std::pair{8625, 8850}, {10000, 7000}}) {  // as designed, and large
+  for (const auto& [width, height] : {std::pair{8000, 4800}, {8625, 8850}, {10000, 7000}}) {  // smallest, designed, large
     window->setOuterSize(width, height);
     for (QRadioButton* mode : w().optFolderFile) {
       mode->click();
@@ -448,12 +532,14 @@ TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
       EXPECT_EQ(std::tuple(w().frameFolder->isVisible(), w().frameFiles->isVisible(), w().lblFileTypes->isVisible(),
                            w().cmbFileTypes->isVisible()), std::tuple(folderMode, !folderMode, folderMode, folderMode));
       EXPECT_EQ(std::pair(window->layout().frameControls.Height, w().frameControls->height()),
-                folderMode ? std::pair(3015.0F, 201) : std::pair(2175.0F, 145));
+                folderMode ? std::pair(3015.0F, 201) : std::pair(2220.0F, 148));
       for (QWidget* frame : {w().frameFolder, w().frameFiles, w().frameControls})
         for (QWidget* widget : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
           EXPECT_FALSE(widget->isVisibleTo(window.get()) && crossesItsFrame(*widget))
               << widget->metaObject()->className() << " at " << widget->x() << ", " << widget->y() << ", " << width
               << ", " << qPrintable(mode->text());
+      for (QCheckBox* box : {w().chkWholeWord, w().chkRegularExpression})  // the caption whole
+        EXPECT_LE(box->sizeHint().width(), box->width()) << qPrintable(box->text()) << width;
       // A long name is shortened in the middle, not scrolled; its tooltip shows it whole.
       QListWidget* list = folderMode ? w().File1 : w().lstFiles;
       QCoreApplication::processEvents();
@@ -468,7 +554,8 @@ TEST_F(MainWindow, EachModeShowsItsFramesWithTheirWidgetsDrawnWhole) {
   }
   EXPECT_EQ(w().frameFolder->geometry(), w().frameFiles->geometry());  // one place for both
 
-  for (QCheckBox* box : {w().chkRecursive, w().chkCaseSensitive, w().chkRememberTheseFiles}) {
+  for (QCheckBox* box :
+       {w().chkRecursive, w().chkCaseSensitive, w().chkRememberTheseFiles, w().chkWholeWord, w().chkRegularExpression}) {
     QStyleOptionButton option;
     option.initFrom(box);
     EXPECT_TRUE(box->rect().contains(box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box)))

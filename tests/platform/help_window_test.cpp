@@ -63,7 +63,8 @@ TEST(HelpWindowTest, ShippedHelpFileOpensInOneNonModalWindowAtItsContentsWithBac
   const QString text = browser.toPlainText();
   for (const char* title : {"Contents", "What Sorvane does", "File mode", "Folder mode", "File masks", "Finding and replacing",
                             "Taking a run back", "The viewer", "What Sorvane remembers", "The keyboard", "The command line",
-                            "~/.local/state/sorvane/runs/", "Undo Last Replace"})
+                            "~/.local/state/sorvane/runs/", "Undo Last Replace", "Patterns and whole words",
+                            "Regular expression", "Whole word"})
     EXPECT_TRUE(text.contains(QLatin1String(title))) << title;
   // The command-line section, the last, names every option that the usage names.
   const QString usage = QString::fromStdString(testing::runProgram(SORVANE_CLI_PATH, {"--help"}).out);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/run/run_events.h"
+#include "engine/text/encoded_terms.h"
 #include "vocabulary/vocabulary.h"
 
 #include <string>
@@ -29,6 +30,8 @@ class ReplaceHost : public RunEvents {
   virtual std::string replaceText() const = 0;
   virtual std::string fileTypeText() const = 0;
   virtual CheckValue caseSensitiveValue() const = 0;
+  virtual CheckValue wholeWordValue() const = 0;
+  virtual CheckValue regularExpressionValue() const = 0;
   virtual CheckValue recursiveValue() const = 0;
   virtual RecentTermList& findTerms() = 0;
   virtual RecentTermList& replaceTerms() = 0;
@@ -37,6 +40,8 @@ class ReplaceHost : public RunEvents {
   virtual MessageAnswer showMessage(const std::string& text, MessageStyle style, const std::string& title) = 0;
   virtual void refreshFolderFiles() = 0;  // the folder's file list shows current contents
   virtual void focusFind() = 0;
+  // Puts the focus in the box at fault, its text selected from where the fault lies.
+  virtual void showTermsFault(const TermsFault& fault) = 0;
   virtual void DisableControls() = 0;
   virtual void EnableControls() = 0;
 

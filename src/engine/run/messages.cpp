@@ -2,6 +2,9 @@
 
 #include "engine/failure_report/failure_report.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace sorvane::messages {
 namespace {
 
@@ -37,6 +40,19 @@ std::string binaryPassedOver(std::int64_t files) {
 
 std::string operationStopped(std::int64_t replacements) {
   return std::string("Operation stopped.") + CR + CR + report(replacements);
+}
+
+std::string faultAndPlace(const TermsFault& fault, const std::string& term) {
+  const std::string_view before = std::string_view(term).substr(0, fault.error.offset);
+  // A user counts characters, not the bytes of their UTF-8 form.
+  const auto characters = std::count_if(before.begin(), before.end(), [](char c) { return (c & 0xC0) != 0x80; });
+  return fault.error.message + " at offset " + std::to_string(characters);
+}
+
+std::string termsFault(const TermsFault& fault, const std::string& term) {
+  return std::string(fault.inReplace ? "The replace text is not a template that can be used:"
+                                     : "The find text is not a pattern that can be used:") +
+         CR + CR + faultAndPlace(fault, term) + ".";
 }
 
 }  // namespace sorvane::messages

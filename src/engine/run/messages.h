@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/files/failure.h"
+#include "engine/text/encoded_terms.h"
 
 #include <cstdint>
 #include <string>
@@ -20,5 +21,10 @@ std::string generalFailure(const std::string& fileName, const Failure& failure);
 std::string operationStopped(std::int64_t replacements);
 // How many files of a folder run looked binary and were left as they were.
 std::string binaryPassedOver(std::int64_t files);
+// What is wrong with a pattern or template and where: "missing closing parenthesis at offset 3",
+// the offset counted in the characters of `term`, the text at fault.
+std::string faultAndPlace(const TermsFault& fault, const std::string& term);
+// Why a pattern run cannot start.
+std::string termsFault(const TermsFault& fault, const std::string& term);
 
 }  // namespace sorvane::messages

@@ -18,16 +18,32 @@ bool ReplaceCommand::checkInputsAndRecordTerms() {
                       kApplicationTitle);
     return false;
   }
+  // A pattern or template that cannot be used is refused before any file is read or any term kept.
+  const SearchTerms terms = termsFromWindow();
+  if (terms.pattern) {
+    if (const std::optional<TermsFault> fault = EncodedTerms(terms).fault()) {
+      host_.showMessage(messages::termsFault(*fault, fault->inReplace ? terms.replace : terms.find),
+                        MessageStyle::Critical, kApplicationTitle);
+      host_.showTermsFault(*fault);
+      return false;
+    }
+  }
   ListAddItem(host_.findTerms(), host_.findText(), CompareMode::Binary);
   ListAddItem(host_.replaceTerms(), host_.replaceText(), CompareMode::Binary);
   return true;
 }
 
+SearchTerms ReplaceCommand::termsFromWindow() const {
+  return {.find = host_.findText(),
+          .replace = host_.replaceText(),
+          .compare = host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text,
+          .pattern = host_.regularExpressionValue() == CheckValue::Checked,
+          .wholeWord = host_.wholeWordValue() == CheckValue::Checked};
+}
+
 RunRequest ReplaceCommand::requestFromWindow() const {
   RunRequest request;
-  request.terms.find = host_.findText();
-  request.terms.replace = host_.replaceText();
-  request.terms.compare = host_.caseSensitiveValue() == CheckValue::Checked ? CompareMode::Binary : CompareMode::Text;
+  request.terms = termsFromWindow();
   if (host_.fileFrameVisible()) {
     // The window's list itself, read on every pass.
     request.over = FileList{[this] { return host_.fileListCount(); },

@@ -22,7 +22,8 @@ class ReplaceCommand {
   // its terms. A file no longer as previewed fails; only its chosen occurrences are replaced.
   void replacePreviewed(const RunRequest& request);
   // What Replace checks first, and the Preview command too: that there is a file list or a
-  // folder to work on (else the user is told so, and the answer is false); then the terms go
+  // folder to work on (else the user is told so, and the answer is false), and that a pattern
+  // and its template can be used (else the user is told why and shown where); then the terms go
   // into the recent lists.
   bool checkInputsAndRecordTerms();
   // The run the window's inputs ask for now.
@@ -37,6 +38,7 @@ class ReplaceCommand {
 
  private:
   void runAndReport(const RunRequest& request);
+  SearchTerms termsFromWindow() const;
 
   ReplaceHost& host_;
   ReplaceRun run_;

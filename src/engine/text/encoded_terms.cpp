@@ -57,7 +57,8 @@ bool isPlainText(const std::string& pattern) {
 EncodedTerms::EncodedTerms(const SearchTerms& terms)
     : find_(terms.find), replace_(terms.replace), compare_(terms.compare), wholeWord_(terms.wholeWord) {
   shortestMatchingFile_ = sorvane::shortestMatchingFile(find_, compare_);
-  if (!terms.pattern) return;
+  // An empty pattern would match between every two characters; like an empty term, it finds nothing.
+  if (!terms.pattern || find_.empty()) return;
   PatternError error;
   pattern_ = Pattern::compile(find_, compare_, terms.wholeWord, error);
   if (pattern_) template_ = ReplacementTemplate::parse(replace_, *pattern_, error);

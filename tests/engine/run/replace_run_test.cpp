@@ -112,6 +112,7 @@ class ScriptedWindow final : public ReplaceHost {
   std::vector<std::string> files;
   std::string folder, find = "old", replace = "new", fileType = kFileTypes[0].caption;
   CheckValue caseSensitive = CheckValue::Checked, recursive = CheckValue::Cleared;
+  CheckValue wholeWord = CheckValue::Cleared, regularExpression = CheckValue::Cleared;
   ScriptedTermList findList, replaceList;
   bool abandon = false;  // the window is going away
   std::vector<std::pair<MessageStyle, std::string>> messages;
@@ -126,6 +127,8 @@ class ScriptedWindow final : public ReplaceHost {
   std::string replaceText() const override { return replace; }
   std::string fileTypeText() const override { return fileType; }
   CheckValue caseSensitiveValue() const override { return caseSensitive; }
+  CheckValue wholeWordValue() const override { return wholeWord; }
+  CheckValue regularExpressionValue() const override { return regularExpression; }
   CheckValue recursiveValue() const override { return recursive; }
   RecentTermList& findTerms() override { return findList; }
   RecentTermList& replaceTerms() override { return replaceList; }
@@ -137,6 +140,7 @@ class ScriptedWindow final : public ReplaceHost {
   RunCourse takeEvents() override { return abandon ? RunCourse::Abandon : RunCourse::GoOn; }
   void refreshFolderFiles() override { calls.push_back("refresh"); }
   void focusFind() override { calls.push_back("focus"); }
+  void showTermsFault(const TermsFault& fault) override { calls.push_back(fault.inReplace ? "replace fault" : "find fault"); }
   void DisableControls() override { calls.push_back("disable"); }
   void EnableControls() override { calls.push_back("enable"); }
 };

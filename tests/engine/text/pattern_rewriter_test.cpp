@@ -161,7 +161,7 @@ TEST(PatternRewriter, AgreesWithTheWholeLineModelOnRandomTextsInEveryEncoding) {
   const std::vector<std::string> invalidBytes = {"\xFF", "\xC3", "\xE2\x82"};
   const std::vector<std::string> patterns = {"a", "ab|b", "a*", "x*", "(a)(b)?", "\\bab\\b", "(?<=a)b", "(?<!b)a+",
                                              "^a", "b$", "\\w+", "[^ ]+", "ne+dle[0-9]*", ".", "k", "\xC3\x9F", "\\s",
-                                             "a(?=b)", "", "(a|ab)(c|bcd)?", "(?<=\\w\\w)x", "\\X", "(?i)AB"};
+                                             "a(?=b)", "(a|ab)(c|bcd)?", "(?<=\\w\\w)x", "\\X", "(?i)AB"};
   std::mt19937 random(20261208);
   enum Form { Valid, Invalid, Utf16LE, Utf16BE };
   for (int round = 0; round < 1500; ++round) {
