@@ -1,4 +1,5 @@
 #include "main_window/check_value.h"
+#include "main_window/file_types_box.h"
 #include "main_window/frm_sorvane.h"
 #include "main_window/window_replace_host.h"
 #include "settings/settings_store.h"
@@ -59,6 +60,7 @@ settings::WindowPicture frmSorvane::picture() const {
   picture.fileType = w.cmbFileTypes->currentText();
   picture.recentFinds = itemsOf(*w.cmbFind);
   picture.recentReplaces = itemsOf(*w.cmbReplace);
+  picture.recentFileMasks = recentFileMasks(*w.cmbFileTypes);
   picture.files = itemsOf(*w.lstFiles);
   return picture;
 }

@@ -4,6 +4,7 @@
 #include "main_window/designed_indicator_style.h"
 #include "main_window/elided_path_delegate.h"
 #include "main_window/elided_path_label.h"
+#include "main_window/file_types_box.h"
 #include "main_window/folder_views.h"
 #include "main_window/frame_box.h"
 #include "main_window/wrapping_check_box.h"
@@ -105,7 +106,7 @@ MainWindowWidgets createWidgets(QWidget& window) {
   w.optFolderFile[0]->setChecked(true);
 
   w.frameControls = new FrameBox(&window);
-  w.cmbFileTypes = new QComboBox(w.frameControls);
+  w.cmbFileTypes = createFileTypesBox(w.frameControls);
   w.chkCaseSensitive = new QCheckBox(QStringLiteral("Case Sensitive"), w.frameControls);
   w.chkWholeWord = new QCheckBox(QStringLiteral("&Whole word"), w.frameControls);
   w.chkRegularExpression = new QCheckBox(QStringLiteral("Regular &expression"), w.frameControls);

@@ -1,4 +1,5 @@
 #include "main_window/check_value.h"
+#include "main_window/file_types_box.h"
 #include "main_window/frm_sorvane.h"
 #include "main_window/tab_order.h"
 #include "main_window/term_box.h"
@@ -39,8 +40,7 @@ void frmSorvane::Form_Load() {
   w.lblFolder->clear();
   w.cmbFind->setEditText(QString());
   w.cmbReplace->setEditText(QString());
-  for (const FileType& type : kFileTypes) w.cmbFileTypes->addItem(QString::fromLatin1(type.caption));
-  w.cmbFileTypes->setCurrentIndex(-1);
+  fillFileTypes(*w.cmbFileTypes, saved.recentFileMasks.value_or(QStringList()));
 
   restoreControls(saved);
   applyModeLayout(w.optFolderFile[0]->isChecked());
@@ -77,8 +77,7 @@ void frmSorvane::restoreControls(const settings::WindowPicture& saved) {
   restoreCheck(*w.chkWholeWord, saved.wholeWord);
   restoreCheck(*w.chkRegularExpression, saved.regularExpression);
   restoreCheck(*w.chkRememberTheseFiles, saved.rememberFiles);
-  const int type = w.cmbFileTypes->findText(saved.fileType, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (type >= 0) w.cmbFileTypes->setCurrentIndex(type);
+  showFileTypeText(*w.cmbFileTypes, saved.fileType);
 }
 
 }  // namespace sorvane::ui

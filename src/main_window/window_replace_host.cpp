@@ -1,6 +1,7 @@
 #include "main_window/window_replace_host.h"
 
 #include "main_window/check_value.h"
+#include "main_window/file_types_box.h"
 #include "main_window/folder_views.h"
 #include "main_window/frm_sorvane.h"
 #include "main_window/replace_progress.h"
@@ -100,6 +101,16 @@ void WindowReplaceHost::focusFind() { widgets_.cmbFind->setFocus(Qt::OtherFocusR
 
 void WindowReplaceHost::showTermsFault(const TermsFault& fault) {
   window_.showTermsFault(fault.inReplace ? *widgets_.cmbReplace : *widgets_.cmbFind, fault.error.offset);
+}
+
+void WindowReplaceHost::focusFileTypes() {
+  // The box stays on during a run; the controls that come back on do not take the focus from it.
+  window_.focusBeforeRun_ = widgets_.cmbFileTypes;
+  widgets_.cmbFileTypes->setFocus(Qt::OtherFocusReason);
+}
+
+void WindowReplaceHost::recordFileMasks(const std::string& masks) {
+  ui::recordFileMasks(*widgets_.cmbFileTypes, fromEngineText(masks));
 }
 
 void WindowReplaceHost::DisableControls() { window_.DisableControls(); }

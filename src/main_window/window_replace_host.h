@@ -56,6 +56,8 @@ class WindowReplaceHost final : public ReplaceHost {
   void refreshFolderFiles() override;
   void focusFind() override;
   void showTermsFault(const TermsFault& fault) override;
+  void focusFileTypes() override;
+  void recordFileMasks(const std::string& masks) override;
   void DisableControls() override;
   void EnableControls() override;
 

@@ -40,6 +40,8 @@ inline const NumberedList kRecentFinds{QStringLiteral("Number of recent finds"),
                                        QStringLiteral("Find Term ")};
 inline const NumberedList kRecentReplaces{QStringLiteral("Number of recent replaces"), kSectionTerms,
                                           QStringLiteral("Replace Term ")};
+inline const NumberedList kRecentFileMasks{QStringLiteral("Number of recent file masks"), kSectionTerms,
+                                          QStringLiteral("File Masks ")};
 inline const NumberedList kRememberedFiles{QStringLiteral("Number of files"), kSectionFiles, QStringLiteral("File ")};
 
 // The window's outer size in twips when none is stored.

@@ -44,6 +44,7 @@ WindowPicture readWindowPicture(SettingsStore& store) {
   picture.fileType = setting(store, kFileTypesToSearch, QString::fromLatin1(kFileTypes[0].caption));
   picture.recentFinds = readNumberedList(store, kRecentFinds, false);
   picture.recentReplaces = readNumberedList(store, kRecentReplaces, false);
+  picture.recentFileMasks = readNumberedList(store, kRecentFileMasks, false);
   picture.files = readNumberedList(store, kRememberedFiles, true);
   return picture;
 }
@@ -81,6 +82,7 @@ void writeWindowPicture(SettingsStore& store, const WindowPicture& picture) {
   // Each list writes its count with its entries, so the two always agree.
   if (picture.recentFinds) writeNumberedList(store, kRecentFinds, *picture.recentFinds);
   if (picture.recentReplaces) writeNumberedList(store, kRecentReplaces, *picture.recentReplaces);
+  if (picture.recentFileMasks) writeNumberedList(store, kRecentFileMasks, *picture.recentFileMasks);
   if (picture.files && picture.rememberFiles == CheckValue::Checked)
     writeNumberedList(store, kRememberedFiles, *picture.files);
 }

@@ -32,6 +32,7 @@ struct WindowPicture {
   // Nothing when no count is stored: the list keeps the entries it has.
   std::optional<QStringList> recentFinds;
   std::optional<QStringList> recentReplaces;
+  std::optional<QStringList> recentFileMasks;  // typed in the file-type box, newest first
   std::optional<QStringList> files;
 };
 

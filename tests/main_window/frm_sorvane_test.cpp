@@ -90,10 +90,10 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   ASSERT_EQ(w().cmbFileTypes->count(), static_cast<int>(std::size(kFileTypes)));
   for (int i = 0; i < w().cmbFileTypes->count(); ++i) EXPECT_EQ(w().cmbFileTypes->itemText(i), kFileTypes[i].caption);
   EXPECT_EQ(w().cmbFileTypes->currentIndex(), 0);
-  // Only listed types can be picked, files can be selected in ranges, the folder lists take no input.
-  EXPECT_EQ(std::tuple(w().cmbFileTypes->isEditable(), w().lstFiles->selectionMode(),
+  // Masks can be typed but are never completed, files can be selected in ranges, the folder lists take no input.
+  EXPECT_EQ(std::tuple(w().cmbFileTypes->isEditable(), w().cmbFileTypes->completer(), w().lstFiles->selectionMode(),
                        w().Dir1->isEnabled() || w().File1->isEnabled()),
-            std::tuple(false, QAbstractItemView::ExtendedSelection, false));
+            std::tuple(true, nullptr, QAbstractItemView::ExtendedSelection, false));
   for (const int side : {16, 32}) {  // a hand-drawn icon for each size, the background showing around the page
     EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(side, side))) << side;
     const QImage image = window->windowIcon().pixmap(side).toImage();

@@ -42,6 +42,9 @@ class ReplaceHost : public RunEvents {
   virtual void focusFind() = 0;
   // Puts the focus in the box at fault, its text selected from where the fault lies.
   virtual void showTermsFault(const TermsFault& fault) = 0;
+  virtual void focusFileTypes() = 0;
+  // A run took these typed masks: they head the box's recent masks.
+  virtual void recordFileMasks(const std::string& masks) = 0;
   virtual void DisableControls() = 0;
   virtual void EnableControls() = 0;
 

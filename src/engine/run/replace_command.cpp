@@ -28,8 +28,19 @@ bool ReplaceCommand::checkInputsAndRecordTerms() {
       return false;
     }
   }
+  const bool folderMode = !fileMode && host_.folderFrameVisible();
+  const std::string typeText = host_.fileTypeText();
+  if (folderMode) {
+    if (const auto files = filesOfTypeText(typeText); const auto* fault = std::get_if<MaskFault>(&files)) {
+      host_.showMessage(fault->message(), MessageStyle::Critical, kApplicationTitle);
+      host_.focusFileTypes();
+      return false;
+    }
+  }
   ListAddItem(host_.findTerms(), host_.findText(), CompareMode::Binary);
   ListAddItem(host_.replaceTerms(), host_.replaceText(), CompareMode::Binary);
+  if (folderMode && !typeText.empty() && !isFileTypeCaption(typeText))
+    host_.recordFileMasks(typeText);
   return true;
 }
 
@@ -49,8 +60,11 @@ RunRequest ReplaceCommand::requestFromWindow() const {
     request.over = FileList{[this] { return host_.fileListCount(); },
                             [this](int index) { return host_.fileListItem(index); }};
   } else if (host_.folderFrameVisible()) {
-    request.over = FolderRun{host_.folderCaption(), patternForFileType(host_.fileTypeText()),
-                             host_.recursiveValue() == CheckValue::Checked};
+    // Masks that cannot be used were refused before; here they take no file.
+    auto files = filesOfTypeText(host_.fileTypeText());
+    FilesOfType* ofType = std::get_if<FilesOfType>(&files);
+    request.over = FolderRun{host_.folderCaption(), ofType ? ofType->namePattern : std::string(),
+                             host_.recursiveValue() == CheckValue::Checked, ofType ? ofType->masks : FileMasks{}};
   }
   return request;
 }

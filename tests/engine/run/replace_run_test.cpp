@@ -141,6 +141,9 @@ class ScriptedWindow final : public ReplaceHost {
   void refreshFolderFiles() override { calls.push_back("refresh"); }
   void focusFind() override { calls.push_back("focus"); }
   void showTermsFault(const TermsFault& fault) override { calls.push_back(fault.inReplace ? "replace fault" : "find fault"); }
+  void focusFileTypes() override { calls.push_back("focus types"); }
+  void recordFileMasks(const std::string& masks) override { recentMasks.push_back(masks); }
+  std::vector<std::string> recentMasks;
   void DisableControls() override { calls.push_back("disable"); }
   void EnableControls() override { calls.push_back("enable"); }
 };
@@ -279,13 +282,27 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   EXPECT_EQ(readFile(folder / "c.txt"), "bar");
   EXPECT_EQ(host.findList.items, (std::vector<std::string>{"foobar", "FOO"}));
 
-  // A folder run reads no pattern from a caption not listed, Grayed as unchecked, and refreshes
-  // the window's file list.
+  // A folder run takes any other text than a listed type as masks over all files, Grayed as unchecked, records
+  // the masks once it runs, and refreshes the window's file list. An empty box takes no file; masks the run
+  // cannot use are refused before anything else, with the focus on the box.
   host.abandon = host.fileMode = false;
-  host.folder = folder.path(), host.fileType = "Text files (*.txt)", host.recursive = CheckValue::Grayed;
-  const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
-  EXPECT_EQ(std::tuple(read.path, read.namePattern, read.recursive), std::tuple(folder.path(), "", false));
+  host.folder = folder.path(), host.recursive = CheckValue::Grayed;
+  for (const auto& [typed, pattern] : {std::pair{"", ""}, {"*.TXT; !sub/", "*.*"}}) {
+    host.fileType = typed;
+    const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
+    EXPECT_EQ(std::tuple(read.path, read.namePattern, read.recursive), std::tuple(folder.path(), pattern, false));
+    EXPECT_EQ(std::tuple(read.masks.takesFile("a.txt"), read.masks.takesFile("a.js"), read.masks.entersFolder("sub")),
+              std::tuple(true, !*typed, !*typed)) << typed;
+  }
+  host.fileType = "*.txt;; *.js";
+  const auto termsBefore = host.findList.items;
   click();
+  EXPECT_EQ(std::tuple(host.messages.size(), host.calls, host.findList.items, host.recentMasks),
+            std::tuple(1u, std::vector<std::string>{"disable", "focus types", "enable"}, termsBefore, std::vector<std::string>{}));
+  EXPECT_EQ(host.messages[0], std::pair(MessageStyle::Critical, std::string("The file masks cannot be used: there is an empty mask between two \";\".")));
+  host.fileType = "*.TXT; !sub/";
+  click();
+  EXPECT_EQ(host.recentMasks, std::vector<std::string>{"*.TXT; !sub/"});
   EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
 }
 
