@@ -2,6 +2,7 @@
 #include "journal/undo.h"
 #include "main_window/check_value.h"
 #include "main_window/elided_path_label.h"
+#include "main_window/file_types_box.h"
 #include "main_window/folder_views.h"
 #include "main_window/pattern_marks.h"
 #include "main_window/term_box.h"
@@ -112,7 +113,8 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   ui::setCheckValue(*w().chkRememberTheseFiles, CheckValue::Checked);
   ui::setCheckValue(*w().chkWholeWord, CheckValue::Checked);
   ui::setCheckValue(*w().chkRegularExpression, CheckValue::Grayed);
-  w().cmbFileTypes->setCurrentIndex(3);
+  for (const char* masks : {"*.h", "*.cpp; *.h", "*.h"}) ui::recordFileMasks(*w().cmbFileTypes, masks);
+  w().cmbFileTypes->setEditText("!*.log");
   w().lstFiles->addItems({"/a/1.txt", "/gone/3.txt"});
   window->setOuterSize(9600, 7200);
   w().cmdExit->click();
@@ -128,7 +130,8 @@ TEST_F(MainWindow, AnEmptyStoreGivesTheFirstStartAndEverySettingComesBackAtTheNe
   EXPECT_EQ(QStringList(w().cmbReplace->currentText()) + entriesOf(*w().cmbReplace), (QStringList{"replace me", "", "x"}));
   EXPECT_EQ(boxValues(w()), (std::vector{Grayed, Cleared, Checked, Checked, Grayed}));
   EXPECT_EQ(std::pair(stored("Settings", "Whole Word"), stored("Settings", "Regular Expression")), std::pair(QString("1"), QString("2")));
-  EXPECT_EQ(w().cmbFileTypes->currentText(), kFileTypes[3].caption);
+  EXPECT_EQ(std::pair(w().cmbFileTypes->currentText(), ui::recentFileMasks(*w().cmbFileTypes)),
+            std::pair(QString("!*.log"), QStringList{"*.h", "*.cpp; *.h"}));  // newest first, once each
   EXPECT_EQ(w().lstFiles->count() == 2 ? w().lstFiles->item(1)->text() : QString(), "/gone/3.txt");
   for (const CheckValue next : {CheckValue::Checked, CheckValue::Cleared, CheckValue::Checked}) {  // never grayed again
     w().chkRecursive->click();
@@ -142,7 +145,8 @@ TEST_F(MainWindow, AValueThatDoesNotConvertLeavesItsControlAsDesignedAndTheSizeH
   EXPECT_EQ(window->outerWidth(), 8625);  // as designed
   EXPECT_EQ(boxValues(w()), (std::vector{Checked, Cleared, Cleared, Cleared, Cleared}));
   EXPECT_TRUE(w().lblFolder->text() == "/no/such/folder" && w().Dir1->path().isEmpty());
-  EXPECT_EQ(w().cmbFileTypes->currentIndex(), -1);
+  EXPECT_EQ(std::pair(w().cmbFileTypes->currentIndex(), w().cmbFileTypes->currentText()),
+            std::pair(-1, QString("Text files (*.txt)")));  // as typed text
   EXPECT_FALSE(w().optFolderFile[0]->isChecked() || w().optFolderFile[1]->isChecked());
   EXPECT_TRUE(w().frameFiles->isVisible());  // neither on: the file-mode layout
 
@@ -509,12 +513,33 @@ TEST_F(MainWindow, BrowsedFolderIsShownAndRunWithItsTypeAndRecursion) {
   w().cmdReplace->click();
   EXPECT_EQ(std::tuple(scripted.boxes.shown.back().text, readFile(root + "/sub/deep.htm") + readFile(root + "/notes.txt"),
                        w().File1->count()), std::tuple(QString("Made 2 replacements."), std::string("newold"), 3));
+  // Typed masks take the files the command line's --glob takes; a binary file is passed over. The text heads the
+  // box's recent masks.
+  const std::string inWindow = folder / "masked", onCommandLine = folder / "masked-cli";
+  for (const std::string& copy : {inWindow, onCommandLine}) {
+    std::filesystem::create_directories(copy + "/skip/deeper");
+    std::filesystem::create_directories(copy + "/sub");
+    for (const char* name : {"/a.TXT", "/b.js", "/b.min.js", "/noext", "/skip/c.txt", "/sub/d.txt", "/sub/e.htm"})
+      writeFile(copy + name, "old");
+    writeFile(copy + "/bin.txt", std::string("old\0old", 7));
+  }
+  w().lblFolder->setText(QString::fromStdString(inWindow));
+  w().cmbFileTypes->setEditText("*.txt; *.JS ;!*.min.js; !skip/");
+  w().cmdReplace->click();
+  const ProgramRun cli = runProgram(SORVANE_CLI_PATH, {"--find", "old", "--replace", "new", "--ignore-case", "--no-undo", "--folder",
+                                                       onCommandLine, "--recursive", "--glob", "*.txt", "--glob", "*.JS",
+                                                       "--glob", "!*.min.js", "--glob", "!skip/"});
+  EXPECT_EQ(std::pair(lastBox().toStdString(), cli.status), std::pair(lastLine(cli.out), 0));
+  EXPECT_EQ(lastBox(), "Made 3 replacements.");
+  for (const char* name : {"/a.TXT", "/b.js", "/b.min.js", "/noext", "/skip/c.txt", "/sub/d.txt", "/sub/e.htm", "/bin.txt"})
+    EXPECT_EQ(readFile(inWindow + name), readFile(onCommandLine + name)) << name;
+  EXPECT_EQ(w().cmbFileTypes->itemText(static_cast<int>(std::size(kFileTypes))), "*.txt; *.JS ;!*.min.js; !skip/");
   // A folder whose name the dialog could only approximate is refused, and the folder stays.
   std::filesystem::create_directory(folder / "caf\xE9");
   scripted.dialogs.nextFolder = QString::fromStdString(folder / "caf\uFFFD");
   w().cmdBrowse->click();
   EXPECT_TRUE(scripted.boxes.shown.back().text.endsWith("a folder above it in folder mode."));
-  EXPECT_EQ(w().lblFolder->text(), chosen);
+  EXPECT_EQ(w().lblFolder->text(), QString::fromStdString(inWindow));
 }
 
 // In both modes, at the designed size and a large one; tick boxes whole; wrapped captions at the window's font.
