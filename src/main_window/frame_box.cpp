@@ -1,5 +1,6 @@
 #include "main_window/frame_box.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
@@ -23,6 +24,13 @@ QRect FrameBox::captionRect() const {
 QRect FrameBox::innerRect() const {
   constexpr int border = 2 * kBorderLine;
   return rect().adjusted(border, std::max(border, captionRect().bottom() + 1), -border, -border);
+}
+
+bool FrameBox::event(QEvent* event) {
+  // A frame has no check box to press: keys its widgets pass on go on to the window, whatever keys the
+  // platform theme lets press a button (Enter, under some, which would otherwise stop here).
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) return QWidget::event(event);
+  return QGroupBox::event(event);
 }
 
 void FrameBox::paintEvent(QPaintEvent*) {

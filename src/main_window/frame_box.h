@@ -16,6 +16,7 @@ class FrameBox final : public QGroupBox {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   QRect captionRect() const;  // empty without a caption

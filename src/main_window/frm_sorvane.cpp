@@ -99,6 +99,8 @@ void frmSorvane::connectHandlers() {
           &file_selection::FileListCommands::cmdCloseAll_Click);
   w.cmbFind->installEventFilter(this);
   w.cmbReplace->installEventFilter(this);
+  // Some platform themes let Enter press the focused check box or option button; here it stays the window's.
+  for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->installEventFilter(this);
 }
 
 void frmSorvane::moveEvent(QMoveEvent* event) {
@@ -183,6 +185,9 @@ bool frmSorvane::selectTermsFault(QComboBox& box) {
 }
 
 bool frmSorvane::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QAbstractButton*>(watched) &&
+      routeEnter(static_cast<const QKeyEvent&>(*event)))
+    return true;
   // The fault stays selected while the focus settles; once the box is left, it is forgotten.
   if (event->type() == QEvent::FocusOut && watched == faultSelection_.box) faultSelection_ = {};
   if (event->type() == QEvent::FocusIn) {
@@ -299,15 +304,19 @@ void frmSorvane::showEvent(QShowEvent* event) {
   outer_.centreOnFirstShow(screen != nullptr ? screen->availableGeometry() : QRect());
 }
 
+bool frmSorvane::routeEnter(const QKeyEvent& event) {
+  const bool plain = (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (!plain || (event.key() != Qt::Key_Return && event.key() != Qt::Key_Enter)) return false;
+  // A focused button takes Enter for itself; otherwise Replace is the default button.
+  auto* focused = qobject_cast<QPushButton*>(focusWidget());
+  QPushButton* target = focused ? focused : widgets_.cmdReplace;
+  if (target->isEnabled()) target->click();
+  return true;
+}
+
 void frmSorvane::keyPressEvent(QKeyEvent* event) {
+  if (routeEnter(*event)) return;
   const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-    // A focused button takes Enter for itself; otherwise Replace is the default button.
-    auto* focused = qobject_cast<QPushButton*>(focusWidget());
-    QPushButton* target = focused ? focused : widgets_.cmdReplace;
-    if (target->isEnabled()) target->click();
-    return;
-  }
   if (plain && event->key() == Qt::Key_Escape) {
     if (widgets_.cmdExit->isEnabled()) widgets_.cmdExit->click();
     return;

@@ -74,6 +74,7 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool routeEnter(const QKeyEvent& event);  // whether it was Enter, now pressed on the button it belongs to
   friend class WindowReplaceHost;  // the window's side of a run
 
   // Handlers.
