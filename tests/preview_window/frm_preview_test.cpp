@@ -78,8 +78,7 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
 
   listFiles(previewed);
   preview::frmPreview& preview = openPreview();
-  EXPECT_EQ(preview.lblStatus->text(), "7 occurrences in 4 files");
-  EXPECT_EQ(preview.model().rowCount(), 4);
+  EXPECT_EQ(std::pair(preview.lblStatus->text(), preview.model().rowCount()), std::pair(QString("7 occurrences in 4 files"), 4));
   // Line 123456 is shown whole, its box and the tree's indent beside it.
   const QModelIndex far = preview.model().index(0, 0, fileRow(preview, 3));
   QTreeView& list = *preview.lstOccurrences;
@@ -87,8 +86,7 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
   option.initFrom(&list);
   EXPECT_GE(list.columnWidth(0) - 2 * list.indentation(), list.itemDelegateForIndex(far)->sizeHint(option, far).width());
   EXPECT_EQ(preview.model().rowCount(fileRow(preview, 0)), 2);
-  EXPECT_FALSE(preview.lblBound->isVisible());
-  EXPECT_FALSE(preview.cmdReplace->isDefault() || preview.cmdReplace->autoDefault());
+  EXPECT_FALSE(preview.lblBound->isVisible() || preview.cmdReplace->isDefault() || preview.cmdReplace->autoDefault());
   QTest::keyClick(&preview, Qt::Key_R, Qt::AltModifier);
   ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
   EXPECT_EQ(lastBox(), "Made 7 replacements.");
@@ -103,10 +101,8 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
 TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedButNotOneThisRunChanged) {
   const std::string kept = folder / "kept.txt", partly = folder / "partly.txt", edited = folder / "edited.txt";
   const std::string link = folder / "link.txt", otherLink = folder / "other-link.txt";
-  writeFile(kept, "old");
+  for (const std::string& path : {kept, edited, link}) writeFile(path, "old");
   writeFile(partly, "one old\nold old\nold");
-  writeFile(edited, "old");
-  writeFile(link, "old");
   std::filesystem::create_hard_link(link, otherLink);  // the run's first rename changes the file's status
   listFiles({kept, partly, edited, link, otherLink});
   preview::frmPreview& preview = openPreview();
@@ -141,8 +137,8 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedB
   ASSERT_EQ(scripted.boxes.shown.size(), 2u);
   EXPECT_TRUE(scripted.boxes.shown[0].text.contains("'" + QString::fromStdString(edited) + "'") &&
               scripted.boxes.shown[0].text.contains("changed since the preview"));
-  EXPECT_EQ(std::pair(readFile(link), readFile(otherLink)), std::pair(std::string("new"), std::string("new")));
-  EXPECT_EQ(std::tuple(readFile(kept), readFile(partly), readFile(edited)), std::tuple("old", "one new\nold new\nnew", "OLD"));
+  EXPECT_EQ(std::tuple(readFile(link), readFile(otherLink), readFile(kept), readFile(partly), readFile(edited)),
+            std::tuple("new", "new", "old", "one new\nold new\nnew", "OLD"));
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
@@ -167,8 +163,8 @@ TEST_F(PreviewWindow, AFileThatCannotBeReadHasARowWithItsFailureAndFailsAgainOnR
   preview.cmdReplace->click();
   ASSERT_TRUE(eventually([&] { return lastBox() == "Made 2 replacements."; })) << lastBox().toStdString();
   ASSERT_EQ(scripted.boxes.shown.size(), 2u);
-  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::AbortRetryIgnore);
-  EXPECT_TRUE(scripted.boxes.shown[0].text.contains("not a text file")) << scripted.boxes.shown[0].text.toStdString();
+  EXPECT_TRUE(scripted.boxes.shown[0].style == MessageStyle::AbortRetryIgnore &&
+              scripted.boxes.shown[0].text.contains("not a text file")) << scripted.boxes.shown[0].text.toStdString();
   EXPECT_EQ(readFile(tree + "/ok.txt") + readFile(tree + "/sub/deep.txt"), "newnew");
 }
 
@@ -210,15 +206,11 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
 }
 
 TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksFirst) {
-  std::filesystem::create_directories(folder / "tree/sub");
-  std::filesystem::create_directories(folder / "tree/z");
-  writeFile(folder / "tree/f.txt", "old");
-  writeFile(folder / "tree/sub/g.txt", "old");
+  for (const char* sub : {"tree/sub", "tree/z"}) std::filesystem::create_directories(folder / sub);
+  for (const char* name : {"tree/f.txt", "tree/sub/g.txt"}) writeFile(folder / name, "old");
   const RunRequest request{{"old", "new", CompareMode::Text}, FolderRun{folder / "tree", "*.*", true}, false};
-  EngineOptions options;
-  options.yieldInterval = std::chrono::nanoseconds(0);
   const RunCalls calls{.swap = {}, .readEntry = &heldReadEntry};
-  options.calls = &calls;
+  const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .batch = {}, .calls = &calls};
   const struct Release {
     ~Release() { listingHeld = false; }
   } release;
@@ -235,8 +227,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
     EXPECT_TRUE(preview->searching() && !preview->cmdReplace->isEnabled()) << "Replace waits";
     preview->cmdStop->click();
     listingHeld = false;
-    EXPECT_TRUE(eventually([&] { return !preview->searching(); }));
-    EXPECT_TRUE(preview->cmdReplace->isEnabled());
+    EXPECT_TRUE(eventually([&] { return !preview->searching(); }) && preview->cmdReplace->isEnabled());
     return preview;
   };
   std::vector<std::size_t> runs;  // the files of each
@@ -264,12 +255,10 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
             QString::fromStdString("The search of " + folder / "tree" + " was stopped after 1 file, at " +
                                    folder / "tree/f.txt" + ". Replace leaves the files after it, not searched, as "
                                    "they are.\r\rReplace in the files searched?"));
-  EXPECT_EQ(runs.size(), 1u);
-  EXPECT_TRUE(preview->isVisible());
+  EXPECT_EQ(std::pair(runs.size(), preview->isVisible()), std::pair(1UL, true));
   scripted.boxes.answerToQuestions = MessageAnswer::Yes;
   preview->cmdReplace->click();
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1], 1u);
+  EXPECT_EQ(runs, (std::vector<std::size_t>{2, 1}));
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
@@ -292,8 +281,7 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   preview::frmPreview& again = openPreview();
   EXPECT_EQ(std::pair(again.size(), again.lstOccurrences->columnWidth(1)), std::pair(QSize(700, 400), 250));
   again.reject();
-  EXPECT_EQ(readFile(folder / "tree/0"), "old");
-  EXPECT_EQ(scripted.boxes.shown.size(), 0u);
+  EXPECT_EQ(std::pair(readFile(folder / "tree/0"), scripted.boxes.shown.size()), std::pair(std::string("old"), 0UL));
 }
 
 // Marks read in a light and a dark palette alike, and stand out from the list's ground.
@@ -344,11 +332,9 @@ TEST(PreviewSearchTest, ABigFilesRowsShowWhileItIsReadAndOneCutOffLeavesNone) {
     EXPECT_EQ(std::pair(search.filesSearched(), model.filesBeingRead()), std::pair(std::int64_t{0}, 1));
     if (stopped) search.stop();
     while (!search.finished()) model.append(search.takeFound());
-    if (stopped)
-      EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()), std::tuple(0, 0, 0));
-    else
-      EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()),
-                std::tuple(1, 100, std::int64_t{4} * ((8 << 20) / 17)));
+    using Counts = std::tuple<int, std::int64_t, std::int64_t>;
+    EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()),
+              (stopped ? Counts{0, 0, 0} : Counts{1, 100, std::int64_t{4} * ((8 << 20) / 17)}));
   }
 }
 
