@@ -265,8 +265,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   EXPECT_EQ(history.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
   held.reset();
   EXPECT_TRUE(undo.get().complete());
-  EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld), std::tuple(2u, true, true));
-  EXPECT_EQ(readFile(a), "new a\r\n");
+  EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld, readFile(a)), std::tuple(2u, true, true, "new a\r\n"));
   EXPECT_TRUE(undoLastRun(state.path(), {.move = &renameWithoutSwap}).complete());
   EXPECT_EQ(fileState(a), aBefore);
   EXPECT_EQ(journal::texts::historyLine(*kept().at(1).record, false).substr(19),
@@ -423,8 +422,8 @@ TEST_F(Journal, PruningKeepsTheNewestRunsWithinTheLimitAndNeverARunInProgress) {
                                                     "journal's limit)"});
   runs = kept();
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_NE(journal::texts::historyLine(*runs[0].record, false).find("  2 files (1 without a copy)  "), std::string::npos);
-  EXPECT_TRUE(runs[1].inProgress);
+  EXPECT_TRUE(journal::texts::historyLine(*runs[0].record, false).find("  2 files (1 without a copy)  ") != std::string::npos &&
+              runs[1].inProgress);
   EXPECT_LE(runs[0].record->keptBytes() + runs[1].record->keptBytes(), limit);
 
   const UndoOutcome outcome = undoLastRun(state.path());
@@ -466,9 +465,9 @@ TEST_F(Journal, HostileJournalIsRefusedWholeAndUndoFollowsNoLink) {
   for (const auto& [what, spoil, says] : cases) {
     spoil();
     const UndoOutcome outcome = undoLastRun(state.path());
-    EXPECT_EQ(outcome.kind, UndoOutcome::Kind::Refused) << what;
-    EXPECT_NE(outcome.error.find(says), std::string::npos) << what << ": " << outcome.error;
-    for (const std::string& path : {a, b, c}) EXPECT_EQ(readFile(path), "new") << what;
+    EXPECT_TRUE(outcome.kind == UndoOutcome::Kind::Refused && outcome.error.find(says) != std::string::npos)
+        << what << ": " << outcome.error;
+    EXPECT_EQ(readFile(a) + readFile(b) + readFile(c), "newnewnew") << what;
     fs::remove_all(state / "sorvane");
     fs::create_directory(state / "sorvane");
     copyJournal(saved.path(), state / "sorvane");
@@ -525,8 +524,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
     EXPECT_EQ(namesIn(restored.empty() ? runsFolder() : runFolder()),
               (restored.empty() ? Files{".lock"} : Files{"1", "kept-bytes", "manifest"})) << fillsAt;
     const UndoOutcome outcome = undoLastRun(state.path());
-    EXPECT_EQ(outcome.restored, restored) << fillsAt;
-    EXPECT_TRUE(outcome.error.empty() && outcome.leftAlone.empty()) << fillsAt << ": " << outcome.error;
+    EXPECT_EQ(std::tuple(outcome.restored, outcome.error, outcome.leftAlone.size()), std::tuple(restored, "", 0u)) << fillsAt;
   }
 }
 
@@ -588,9 +586,8 @@ TEST_F(Journal, AnUndoAfterAKilledOneKnowsWhatItPutBack) {
     run(recorder, files);
     inKilledChild([&] { undoLastRun(stateHome, {.move = &killedOnSecondRename<true>}); });
     const UndoOutcome outcome = undoLastRun(stateHome);
-    EXPECT_TRUE(outcome.complete());
-    EXPECT_EQ(journal::texts::undoReport(outcome, false),
-              "Restored 1 file. 2 more had been restored by an undo that was cut off.");
+    EXPECT_EQ(std::pair(outcome.complete(), journal::texts::undoReport(outcome, false)),
+              std::pair(true, std::string("Restored 1 file. 2 more had been restored by an undo that was cut off.")));
     for (const std::string& path : files) EXPECT_EQ(readFile(path), "old") << path;
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
   }
