@@ -344,8 +344,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     writeOld(path, std::string(300000, 'x') + "old\r\n", 06750, length);
     ::removexattr(path.c_str(), "system.posix_acl_access");
     setAttribute(path, "user.origin", "kept");
-    const auto before = fileState(path);
-    const auto attributesBefore = attributesOf(path);
+    const auto before = std::pair(fileState(path), attributesOf(path));
     RunRecorder recorder(stateHome, "test", limits, calls);
     run(recorder, {path});
     EXPECT_EQ(readFile(path).substr(300000, 5), "new\r\n");
@@ -355,7 +354,7 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     EXPECT_LE(outcome.run.files[0].keptBytes, limits.bytes);
     // A copy past the limit is not kept, so no older run made room for it.
     if (stateHome == state.path()) EXPECT_EQ(this->kept().size(), ++runs);
-    if (kept == Kept::Copy) EXPECT_TRUE(fileState(path) == before && attributesOf(path) == attributesBefore);
+    if (kept == Kept::Copy) EXPECT_TRUE(std::pair(fileState(path), attributesOf(path)) == before);
   }
   EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"a.txt"});
   if (haveShm) {

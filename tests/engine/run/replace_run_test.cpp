@@ -236,9 +236,8 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
     // The missing file is opened, and shown, only for a term.
     ASSERT_EQ(host.messages.size(), *find ? 2u : 1u) << find;
     EXPECT_EQ(host.messages.back(), std::pair(MessageStyle::Information, std::string(report)));
-    EXPECT_EQ(host.findList.items, findList);
-    EXPECT_EQ(swappedNames(), swappedFiles);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
+    EXPECT_EQ(std::tuple(host.findList.items, swappedNames(), host.calls),
+              std::tuple(findList, swappedFiles, std::vector<std::string>{"disable", "enable", "focus"})) << find;
   }
   host.find = "FOO";
   click();
@@ -302,8 +301,8 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   EXPECT_EQ(host.messages[0], std::pair(MessageStyle::Critical, std::string("The file masks cannot be used: there is an empty mask between two \";\".")));
   host.fileType = "*.TXT; !sub/";
   click();
-  EXPECT_EQ(host.recentMasks, std::vector<std::string>{"*.TXT; !sub/"});
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
+  EXPECT_EQ(std::tuple(host.recentMasks, host.calls), std::tuple(std::vector<std::string>{"*.TXT; !sub/"},
+                                                                std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
 }
 
 // The second of three files fails, in an ordinary run or in a preview's: told once the file
@@ -383,8 +382,7 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureToldAndAnswered) {
       for (const std::int64_t index : dropped.value_or(allKept)) previewed.files[1].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      told.abandon = false, told.onYield = nullptr;
-      createUnnamed = &createUnnamedFile, journal.taken.clear();
+      told.abandon = false, told.onYield = nullptr, createUnnamed = &createUnnamedFile, journal.taken.clear();
       if (fail) fail();
       told.answers = {answers.begin(), answers.end()};
       std::string atTheFirstFailure;
@@ -443,8 +441,7 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettingsAndEveryTaskRunsIn
   for (const auto& [batchFiles, readAhead] : {std::pair<std::size_t, std::size_t>{2, 5}, {5, 2}}) {
     std::vector<std::string> paths;
     for (int i = 0; i < 10; ++i) paths.push_back(file(std::to_string(i) + ".txt", "old"));
-    events.clear();
-    gateOpen = false;
+    events.clear(), gateOpen = false;
     const RunCalls calls{.swap = {.createUnnamed = &gatedCreateUnnamed}};
     const EngineOptions options{.undoRecord = &journal, .jobs = 2, .readAhead = readAhead,
                                 .batch = {.files = batchFiles}, .calls = &calls};
