@@ -55,17 +55,15 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeWithoutWritingAndARunReachesAnyD
   };
   const std::string dry = folder / "dry";
   std::filesystem::create_directories(dry + "/sub");
-  // Twenty folders of 250-byte names: a file deeper than any path may name.
-  std::string deep = folder / "deep";
+  // Twice ten folders of 250-byte names: a file deeper than any path may name.
+  std::string ten;
+  for (char level = 'a'; level < 'a' + 10; ++level) ten += "/" + std::string(250, level);
+  const std::string deep = folder / "deep" + ten + ten;
   const std::filesystem::path start = std::filesystem::current_path();
-  std::filesystem::create_directory(deep);
-  std::filesystem::current_path(deep);
-  for (char level = 'a'; level < 'a' + 20; ++level) {
-    const std::string name(250, level);
-    std::filesystem::create_directory(name), std::filesystem::current_path(name);
-    deep += "/" + name;
-  }
-  writeFile("deep.txt", "old");
+  std::filesystem::create_directories(folder / "deep" + ten);
+  std::filesystem::current_path(folder / "deep" + ten);
+  std::filesystem::create_directories(ten.substr(1));
+  writeFile(ten.substr(1) + "/deep.txt", "old");
   std::filesystem::current_path(start);
   for (const auto& [name, bytes] : files) writeFile(folder / name, bytes);
   const auto red = [](const std::string& text) { return "\x1b[1;31m" + text + "\x1b[0m"; };

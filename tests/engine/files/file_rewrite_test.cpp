@@ -241,11 +241,9 @@ TEST_F(FileRewrite, SparseFilesAgreeWithReferenceModelWhateverTheTuning) {
     }
     if (random() % 2 == 0) text.resize(text.size() + random() % 20000);  // ending in a hole
     ASSERT_TRUE(writeSparse(path, text, 1));
-    tuning.bufferSize = 1 + random() % 16;
-    tuning.kernelCopyFrom = 1 + random() % 64;
-    tuning.copyStep = 1 + random() % 5000;
-    tuning.copyRange = random() % 4 == 0 ? failing<EXDEV, CopyRangeCall> : &::copy_file_range;
-    tuning.seek = random() % 4 == 0 ? &failingSeekData : &::lseek;
+    tuning = {.bufferSize = 1 + random() % 16, .kernelCopyFrom = 1 + random() % 64, .copyStep = 1 + random() % 5000,
+              .copyRange = random() % 4 == 0 ? failing<EXDEV, CopyRangeCall> : &::copy_file_range,
+              .seek = random() % 4 == 0 ? &failingSeekData : &::lseek};
     const std::string& find = terms[random() % terms.size()];
 
     const ReferenceResult expected = referenceReplace(text, find, "new!", false);
@@ -271,8 +269,7 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
                                                 std::pair{WriteTuning{}, std::size_t{16}}, std::pair{tiny, std::size_t{4096}}}) {
     ASSERT_TRUE(writeSparse(path, original, 1));
     const blkcnt_t before = statusOf(path).st_blocks;
-    tuning = writing;
-    capacity = bufferCapacity;
+    tuning = writing, capacity = bufferCapacity;
     EXPECT_EQ(rewrite(path, "old", "newer").value(), 2);
     EXPECT_EQ(readFile(path), expected);
     // A shifted piece of text may straddle one more block than it did.
