@@ -211,9 +211,7 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   const RunRequest request{{"old", "new", CompareMode::Text}, FolderRun{folder / "tree", "*.*", true}, false};
   const RunCalls calls{.swap = {}, .readEntry = &heldReadEntry};
   const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .batch = {}, .calls = &calls};
-  const struct Release {
-    ~Release() { listingHeld = false; }
-  } release;
+  const struct Release { ~Release() { listingHeld = false; } } release;
   // Held in a folder's listing, a search gets Stop; `listed` files are found by then.
   const auto stopWhileListing = [&](int entriesBefore, int listed) {
     listingHeld = true;
@@ -271,8 +269,7 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   EXPECT_TRUE(preview.isVisible());
   QTest::keyClick(&preview, Qt::Key_F1);
   EXPECT_EQ(std::pair(scripted.help.command, scripted.help.key), std::pair(platform::kHelpKey, QString("preview")));
-  preview.resize(700, 400);
-  preview.lstOccurrences->setColumnWidth(1, 250);
+  preview.resize(700, 400), preview.lstOccurrences->setColumnWidth(1, 250);
   preview.cmdClose->setFocus();  // a focused button takes Enter
   QTest::keyClick(preview.cmdClose, Qt::Key_Return);
   EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
@@ -299,9 +296,7 @@ TEST(MarkColours, ReadInLightAndDarkPalettes) {
     QImage row(20, 20, QImage::Format_RGB32);
     row.fill(palette.color(QPalette::Base));
     QStyleOptionViewItem box;
-    box.palette = palette;
-    box.rect = QRect(2, 2, 13, 13);
-    box.state = QStyle::State_Enabled | QStyle::State_Off;
+    box.palette = palette, box.rect = QRect(2, 2, 13, 13), box.state = QStyle::State_Enabled | QStyle::State_Off;
     QPainter painter(&row);
     preview::TickBoxEdgeStyle().drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, &painter);
     painter.end();
