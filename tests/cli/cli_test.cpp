@@ -100,8 +100,7 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeWithoutWritingAndARunReachesAnyD
   EXPECT_TRUE(namesIn(state.path()).empty());
   // Walked to, the deep file is rewritten, once; named by its whole path, it cannot be reached.
   const std::vector<std::string> walk = {"--find", "old", "--replace", "new", "--folder", folder / "deep", "--recursive"};
-  EXPECT_EQ(lastLine(runCli(walk).out), "Made 1 replacements.");
-  EXPECT_EQ(lastLine(runCli(walk).out), "Made 0 replacements.");
+  for (const char* made : {"Made 1 replacements.", "Made 0 replacements."}) EXPECT_EQ(lastLine(runCli(walk).out), made);
   EXPECT_EQ(runCli({"--find", "old", deep + "/deep.txt"}).err,
             "sorvane-cli: " + deep + "/deep.txt: Path/File access error (error 75)\n");
 }

@@ -241,8 +241,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
         events.answers = {how == "changed, abort" ? MessageAnswer::Abort : MessageAnswer::Ignore};
         events.onYield = [&] { events.abandon = how == "stopped" && fs::hard_link_count(changing) > 1; };
       });
-    EXPECT_EQ(namesIn(runsFolder()), keptRuns) << how;
-    EXPECT_EQ(fs::hard_link_count(changing), 1u) << how;
+    EXPECT_EQ(std::pair(namesIn(runsFolder()), fs::hard_link_count(changing)), std::pair(keptRuns, std::uintmax_t{1})) << how;
   }
 
   // Undo locks the journal to choose a run, not while files go back; the run's lock, all along.
@@ -266,8 +265,7 @@ TEST_F(Journal, OnlyRunsThatWroteAreKeptAndUndoRestoresModeAndTimeUnderTheRunsLo
   held.reset();
   EXPECT_TRUE(undo.get().complete());
   EXPECT_EQ(std::tuple(history.get().size(), journalFree, runHeld, readFile(a)), std::tuple(2u, true, true, "new a\r\n"));
-  EXPECT_TRUE(undoLastRun(state.path(), {.move = &renameWithoutSwap}).complete());
-  EXPECT_EQ(fileState(a), aBefore);
+  EXPECT_TRUE(undoLastRun(state.path(), {.move = &renameWithoutSwap}).complete() && fileState(a) == aBefore);
   EXPECT_EQ(journal::texts::historyLine(*kept().at(1).record, false).substr(19),
             "  test  \"old\" \u2192 \"new\"  1 file  1 replacement  taken back");
 }
@@ -311,8 +309,8 @@ TEST_F(Journal, BatchFlushesDataThenRecordsThenRenamesThenTheFolder) {
     // Cut off before its end, the run still holds one record of the retried file.
     const std::string manifest = readFile(runFolder() + "/manifest");
     EXPECT_EQ(journal::parseManifest(manifest.substr(0, manifest.find("\nend ") + 1))->files.size(), 3u);
-    EXPECT_TRUE(undoLastRun(state.path()).complete()) << jobs << " jobs";
-    EXPECT_EQ(readFile(folder / "b.txt"), retry ? "old bx" : "old b");
+    EXPECT_TRUE(undoLastRun(state.path()).complete() && readFile(folder / "b.txt") == (retry ? "old bx" : "old b"))
+        << jobs << " jobs";
   }
 }
 
@@ -366,8 +364,8 @@ TEST_F(Journal, OnAnotherFileSystemTheOriginalIsCopiedAndComesBack) {
     run(recorder, {path});
     const FileDescriptor heldOpen(::open(path.c_str(), O_RDONLY));  // so the copy cannot reuse its inode
     run(recorder, {path}, {}, {}, {"new", "newer"});
-    EXPECT_TRUE(undoLastRun(elsewhere->path()).complete() && undoLastRun(elsewhere->path()).complete());
-    EXPECT_EQ(fileState(path), before);
+    EXPECT_TRUE(undoLastRun(elsewhere->path()).complete() && undoLastRun(elsewhere->path()).complete() &&
+                fileState(path) == before);
   }
   if (!haveShm) GTEST_SKIP() << "no /dev/shm on another file system: only the forced EXDEV was tried";
 }
@@ -501,8 +499,7 @@ TEST_F(Journal, AFailingJournalSaysSoOnceAndNamesEachFileItCannotTakeBack) {
                    ": a new run cannot be locked: " + std::string(std::strerror(EWOULDBLOCK)), Files{}},
         std::tuple{"sorvane-journal", filling, full, Files{}}, std::tuple{"file 2 ", filling, full, Files{a}}}) {
     for (const std::string& path : {a, b, c}) writeFile(path, "old " + path);
-    fullAt = fillsAt;
-    events.clear();
+    fullAt = fillsAt, events.clear();
     onDataFlush = [&](const std::string& content) {
       if (content == "new " + b) writeFile(b, "old " + b + "+");  // b is retried
       return 0;
@@ -560,14 +557,12 @@ TEST_F(Journal, FilesLeftForAPassingReasonAreTriedOnceMoreThenNamedAndOlderRunsF
       if (!file.original.empty()) EXPECT_EQ(readFile(file.original), "old") << file.path;
       if (file.path != c && file.path != b) EXPECT_EQ(file.reason, "changed since the run") << file.path;
     }
-    EXPECT_EQ(left, expectedLeft);
-    EXPECT_EQ(journal::texts::undoReport(outcome, false), report);
+    EXPECT_EQ(std::pair(left, journal::texts::undoReport(outcome, false)), std::pair(expectedLeft, report));
     std::ofstream(runPath + "/manifest", std::ios::app) << "restored 3";  // as a full disk or a kill leaves it
   }
   failingRestores.clear();
   EXPECT_EQ(readFile(a) + readFile(b) + readFile(c) + readFile(edited) + readFile(replaced), "oldoldnewNEWNEW");
-  EXPECT_TRUE(undoLastRun(state.path()).complete());
-  EXPECT_EQ(readFile(older), "old");
+  EXPECT_TRUE(undoLastRun(state.path()).complete() && readFile(older) == "old");
 }
 
 // Set-id bits come back only with their owner: they would lend the rights of whoever undoes.

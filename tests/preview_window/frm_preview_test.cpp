@@ -194,9 +194,8 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files; 2 occurrences not listed are left as they are");
   std::vector<ChosenFile> chosen = preview.model().chosenFiles();
   ASSERT_EQ(chosen.size(), 3u);
-  EXPECT_EQ(std::pair(chosen[1].path, chosen[2].path), std::pair(files[1], files[2]));
-  EXPECT_EQ(chosenOf(chosen[1], 4), std::vector<bool>({false, true, false, false}));
-  EXPECT_EQ(chosenOf(chosen[2], 2), std::vector<bool>(2, true));
+  EXPECT_EQ(std::tuple(chosen[1].path, chosen[2].path, chosenOf(chosen[1], 4), chosenOf(chosen[2], 2)),
+            std::tuple(files[1], files[2], std::vector<bool>{false, true, false, false}, std::vector<bool>(2, true)));
 
   // Ticked whole again, the file is replaced whole, unlisted occurrences too.
   preview.model().setData(partly, Qt::Checked, Qt::CheckStateRole);
@@ -214,17 +213,14 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
   const struct Release { ~Release() { listingHeld = false; } } release;
   // Held in a folder's listing, a search gets Stop; `listed` files are found by then.
   const auto stopWhileListing = [&](int entriesBefore, int listed) {
-    listingHeld = true;
-    freeEntries = entriesBefore;
+    listingHeld = true, freeEntries = entriesBefore;
     auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), *store, window.get());
     preview->show();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
-    EXPECT_TRUE(eventually([&] { return preview->model().rowCount() == listed; }));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()) && eventually([&] { return preview->model().rowCount() == listed; }));
     QTest::keyClick(preview.get(), Qt::Key_R, Qt::AltModifier);
     QTest::qWait(150);  // longer than a button's animated click
     EXPECT_TRUE(preview->searching() && !preview->cmdReplace->isEnabled()) << "Replace waits";
-    preview->cmdStop->click();
-    listingHeld = false;
+    preview->cmdStop->click(), listingHeld = false;
     EXPECT_TRUE(eventually([&] { return !preview->searching(); }) && preview->cmdReplace->isEnabled());
     return preview;
   };

@@ -69,9 +69,7 @@ class Reliability : public ::testing::Test {
 // Killed at any moment, a run leaves each file old or new, only temporary files beside them, and
 // undo restores every file the run finished.
 TEST_F(Reliability, AKilledRunLeavesEachFileOldOrNewAndUndoRestoresEveryFileItFinished) {
-  struct File {
-    std::string path, old, rewritten;
-  };
+  struct File { std::string path, old, rewritten; };
   std::string big;
   for (int i = 0; i < 200000; ++i) big += "line " + std::to_string(i) + " holds a needle here\r\n";
   std::vector<File> files = {{folder / "big.txt", big, referenceReplace(big, "needle", "thread", false).output}};
@@ -125,8 +123,7 @@ TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSou
   if (!mounted.mounted) GTEST_SKIP() << "no file system of its own may be mounted here";
   writeFile(readOnly + "/a.txt", "needle");
   ASSERT_EQ(::mount(nullptr, readOnly.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
-  const ProgramRun refused = runProgram(kCli, {"--find", "needle", "--replace", "thread", readOnly + "/a.txt"});
-  EXPECT_EQ(refused.err,
+  EXPECT_EQ(runProgram(kCli, {"--find", "needle", "--replace", "thread", readOnly + "/a.txt"}).err,
             "sorvane-cli: " + readOnly + "/a.txt: Path/File access error: read-only file system (error 75)\n");
   EXPECT_EQ(readFile(readOnly + "/a.txt"), "needle");
 }

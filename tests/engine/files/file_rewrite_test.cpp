@@ -270,8 +270,7 @@ TEST_F(FileRewrite, HolesStayHolesAndTheFileKeepsItsSize) {
     ASSERT_TRUE(writeSparse(path, original, 1));
     const blkcnt_t before = statusOf(path).st_blocks;
     tuning = writing, capacity = bufferCapacity;
-    EXPECT_EQ(rewrite(path, "old", "newer").value(), 2);
-    EXPECT_EQ(readFile(path), expected);
+    EXPECT_TRUE(rewrite(path, "old", "newer").value() == 2 && readFile(path) == expected);
     // A shifted piece of text may straddle one more block than it did.
     EXPECT_LE(statusOf(path).st_blocks, before + 3 * 8);
   }
@@ -294,13 +293,11 @@ TEST_F(FileRewrite, FileTooShortForAnyOccurrenceIsDoneUnread) {
     compare = mode, stop = false;
     const std::string path = folder / "short.txt", shorter = shortest.substr(0, shortest.size() - 1);
     writeFile(path, shortest);
-    EXPECT_EQ(rewrite(path, find, "x").value(), 1) << shortest;
-    EXPECT_EQ(readFile(path), rewritten);
+    EXPECT_TRUE(rewrite(path, find, "x").value() == 1 && readFile(path) == rewritten) << shortest;
 
     writeFile(path, shorter);
     stop = true;
-    EXPECT_TRUE(rewrite(path, find, "x").ok()) << shortest;
-    EXPECT_EQ(readFile(path), shorter);
+    EXPECT_TRUE(rewrite(path, find, "x").ok() && readFile(path) == shorter) << shortest;
   }
 }
 

@@ -206,8 +206,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
     ReplaceCommand(host, options(yieldOften)).cmdReplace_Click();
     failingSwap = {};
   };
-  host.findList.items = {"foobar"};
-  host.replaceList.items = {"bar"};
+  host.findList.items = {"foobar"}, host.replaceList.items = {"bar"};
   for (const bool fileMode : {false, true}) {
     host.fileMode = fileMode;
     click();
@@ -270,8 +269,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   // going away, the window wants no report, and no widget is touched again.
   writeFile(folder / "c.txt", "xyz");
   for (const bool abandon : {false, true}) {
-    host.abandon = abandon;
-    host.messages.clear(), host.calls.clear();
+    host.abandon = abandon, host.messages.clear(), host.calls.clear();
     ReplaceCommand(host, options(true))
         .replacePreviewed({{"xyz", "bar", CompareMode::Binary}, FileList::of({folder / "c.txt"})});
     EXPECT_EQ(host.calls, (abandon ? std::vector<std::string>{"disable"}
@@ -284,8 +282,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   // A folder run takes any other text than a listed type as masks over all files, Grayed as unchecked, records
   // the masks once it runs, and refreshes the window's file list. An empty box takes no file; masks the run
   // cannot use are refused before anything else, with the focus on the box.
-  host.abandon = host.fileMode = false;
-  host.folder = folder.path(), host.recursive = CheckValue::Grayed;
+  host.abandon = host.fileMode = false, host.folder = folder.path(), host.recursive = CheckValue::Grayed;
   for (const auto& [typed, pattern] : {std::pair{"", ""}, {"*.TXT; !sub/", "*.*"}}) {
     host.fileType = typed;
     const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
@@ -394,9 +391,8 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureToldAndAnswered) {
       run(dropped ? RunRequest{{"old", "new", CompareMode::Text}, std::move(previewed)}
                   : RunRequest{{"old", "new", CompareMode::Binary}, FileList::of(files)},
           true, jobs);
-      EXPECT_EQ(atTheFirstFailure, expectedTold.size() > 1 ? "new 1, old 3" : "") << at;
+      EXPECT_EQ(std::tuple(atTheFirstFailure, told.told), std::tuple(expectedTold.size() > 1 ? "new 1, old 3" : "", expectedTold)) << at;
       EXPECT_EQ((std::vector{readFile(files[0]), readFile(second), readFile(files[2])}), contents) << at;
-      EXPECT_EQ(told.told, expectedTold) << at;
       std::string happened;
       for (const std::string& event : events) happened += (happened.empty() ? "" : ", ") + event;
       EXPECT_EQ(happened, expectedEvents) << at;
