@@ -36,8 +36,7 @@ TEST_F(Cli, ReplacesInEachFileOnceAndReportsOnTheLastLine) {
             "Old bold\r\nOld bold\r\nbold");
 
   const ProgramRun ignoring = runCli({"--find=BOLD", "--replace=", "--ignore-case", folder / "a.txt"});
-  EXPECT_EQ(lastLine(ignoring.out), "Made 1 replacements.");
-  EXPECT_EQ(readFile(folder / "a.txt"), "Old \r\n");
+  EXPECT_EQ(std::tuple(lastLine(ignoring.out), readFile(folder / "a.txt")), std::tuple("Made 1 replacements.", "Old \r\n"));
 }
 
 // A preview prints each changed line as is and as will be, coloured when asked, non-text escaped,
@@ -56,18 +55,15 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeWithoutWritingAndARunReachesAnyD
   };
   const std::string dry = folder / "dry";
   std::filesystem::create_directories(dry + "/sub");
-  // Twenty folders of 250-byte names: a file deeper than any path may name.
-  std::string deep = folder / "deep";
+  // Twice ten folders of 250-byte names: a file deeper than any path may name.
+  std::string ten;
+  for (char level = 'a'; level < 'a' + 10; ++level) ten += "/" + std::string(250, level);
+  const std::string deep = folder / "deep" + ten + ten;
   const std::filesystem::path start = std::filesystem::current_path();
-  std::filesystem::create_directory(deep);
-  std::filesystem::current_path(deep);
-  for (char level = 'a'; level < 'a' + 20; ++level) {
-    const std::string name(250, level);
-    std::filesystem::create_directory(name);
-    std::filesystem::current_path(name);
-    deep += "/" + name;
-  }
-  writeFile("deep.txt", "old");
+  std::filesystem::create_directories(folder / "deep" + ten);
+  std::filesystem::current_path(folder / "deep" + ten);
+  std::filesystem::create_directories(ten.substr(1));
+  writeFile(ten.substr(1) + "/deep.txt", "old");
   std::filesystem::current_path(start);
   for (const auto& [name, bytes] : files) writeFile(folder / name, bytes);
   const auto red = [](const std::string& text) { return "\x1b[1;31m" + text + "\x1b[0m"; };
@@ -104,8 +100,7 @@ TEST_F(Cli, PreviewAndDryRunPrintWhatWouldChangeWithoutWritingAndARunReachesAnyD
   EXPECT_TRUE(namesIn(state.path()).empty());
   // Walked to, the deep file is rewritten, once; named by its whole path, it cannot be reached.
   const std::vector<std::string> walk = {"--find", "old", "--replace", "new", "--folder", folder / "deep", "--recursive"};
-  EXPECT_EQ(lastLine(runCli(walk).out), "Made 1 replacements.");
-  EXPECT_EQ(lastLine(runCli(walk).out), "Made 0 replacements.");
+  for (const char* made : {"Made 1 replacements.", "Made 0 replacements."}) EXPECT_EQ(lastLine(runCli(walk).out), made);
   EXPECT_EQ(runCli({"--find", "old", deep + "/deep.txt"}).err,
             "sorvane-cli: " + deep + "/deep.txt: Path/File access error (error 75)\n");
 }
@@ -244,9 +239,9 @@ TEST_F(Cli, APatternRunRewritesEachWholeWordMatchWithItsTemplate) {
 TEST_F(Cli, HelpAndVersion) {
   const ProgramRun help = runCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--stop-on-error", "--list", "--regex", "--word", "within a line", "--version", "all, html, js, txt", "(error N)", "--no-undo",
-                             "--undo", "--history", "--jobs N", "--preview", "--color WHEN",
-                             "~/.local/state/sorvane/runs"})
+  for (const char* option : {"--stop-on-error", "--list", "--regex", "--word", "within a line", "--version", "(error N)",
+                             "all, html, js, txt", "--no-undo", "--undo", "--history", "--jobs N", "--preview",
+                             "--color WHEN", "~/.local/state/sorvane/runs"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const ProgramRun version = runCli({"--version"});
   EXPECT_EQ(std::tie(version.status, version.out), std::tuple(0, "sorvane-cli 2.1.0\n"));
@@ -272,16 +267,16 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
 
   const std::string title = "the run of " + history.out.substr(0, 19) + ", \"old\" \u2192 \"new\", 2 files.\n";
   undo = runCli({"--undo", "--dry-run"});
-  EXPECT_EQ(std::tie(undo.status, undo.out), std::tuple(0, "Would take back " + title + "would restore " + shownB +
-                                                               "\nwould restore " + a + "\nWould restore 2 files.\n"));
-  EXPECT_EQ(readFile(a), "new new");
+  EXPECT_EQ(std::tuple(undo.status, undo.out, readFile(a)),
+            std::tuple(0, "Would take back " + title + "would restore " + shownB + "\nwould restore " + a +
+                              "\nWould restore 2 files.\n", "new new"));
 
   writeFile(b, "edited");
   undo = runCli({"--undo"});
-  EXPECT_EQ(std::tie(undo.status, undo.out), std::tuple(1, "Taking back " + title + "Restored 1 file. 1 left alone.\n"));
   const std::string runs = state / "sorvane/runs/";
-  EXPECT_EQ(undo.err, "sorvane-cli: " + shownB + ": changed since the run; left alone; its original is kept as " + runs +
-                          namesIn(runs).back() + "/2\n");
+  EXPECT_EQ(std::tie(undo.status, undo.out, undo.err),
+            std::tuple(1, "Taking back " + title + "Restored 1 file. 1 left alone.\n", "sorvane-cli: " + shownB +
+                              ": changed since the run; left alone; its original is kept as " + runs + namesIn(runs).back() + "/2\n"));
   EXPECT_EQ(readFile(a) + "|" + readFile(b) + "|" + readFile(c), "old old|edited|new new");
   EXPECT_EQ(runCli({"--undo"}).out, "Nothing to undo.\n");
 
@@ -291,11 +286,11 @@ TEST_F(Cli, UndoTakesBackTheLastRunAndNamesWhatItLeavesAlone) {
   ::setenv("XDG_STATE_HOME", notAFolder.c_str(), 1);
   writeFile(c, "old");
   const ProgramRun unjournaled = runCli({"--find", "old", "--replace", "new", a, c});
-  EXPECT_EQ(std::pair(unjournaled.status, lastLine(unjournaled.out)), std::pair(0, std::string("Made 3 replacements.")));
   const std::string said = "sorvane-cli: undo journal: ";
-  EXPECT_EQ(unjournaled.err, said + notAFolder + ": Not a directory; nothing more of this run is kept for undo\n" +
-                                 said + a + ": cannot be taken back (the journal failed)\n" + said + c +
-                                 ": cannot be taken back (the journal failed)\n");
+  EXPECT_EQ(std::tuple(unjournaled.status, lastLine(unjournaled.out), unjournaled.err),
+            std::tuple(0, "Made 3 replacements.", said + notAFolder + ": Not a directory; nothing more of this run is kept for undo\n" +
+                       said + a + ": cannot be taken back (the journal failed)\n" + said + c +
+                       ": cannot be taken back (the journal failed)\n"));
 }
 
 }  // namespace

@@ -78,8 +78,7 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
 
   listFiles(previewed);
   preview::frmPreview& preview = openPreview();
-  EXPECT_EQ(preview.lblStatus->text(), "7 occurrences in 4 files");
-  EXPECT_EQ(preview.model().rowCount(), 4);
+  EXPECT_EQ(std::pair(preview.lblStatus->text(), preview.model().rowCount()), std::pair(QString("7 occurrences in 4 files"), 4));
   // Line 123456 is shown whole, its box and the tree's indent beside it.
   const QModelIndex far = preview.model().index(0, 0, fileRow(preview, 3));
   QTreeView& list = *preview.lstOccurrences;
@@ -87,8 +86,7 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
   option.initFrom(&list);
   EXPECT_GE(list.columnWidth(0) - 2 * list.indentation(), list.itemDelegateForIndex(far)->sizeHint(option, far).width());
   EXPECT_EQ(preview.model().rowCount(fileRow(preview, 0)), 2);
-  EXPECT_FALSE(preview.lblBound->isVisible());
-  EXPECT_FALSE(preview.cmdReplace->isDefault() || preview.cmdReplace->autoDefault());
+  EXPECT_FALSE(preview.lblBound->isVisible() || preview.cmdReplace->isDefault() || preview.cmdReplace->autoDefault());
   QTest::keyClick(&preview, Qt::Key_R, Qt::AltModifier);
   ASSERT_TRUE(eventually([&] { return scripted.boxes.shown.size() == 2u; }));
   EXPECT_EQ(lastBox(), "Made 7 replacements.");
@@ -103,10 +101,8 @@ TEST_F(PreviewWindow, EveryBoxCheckedGivesWhatReplaceGivesAndTheTotalsOfADryRun)
 TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedButNotOneThisRunChanged) {
   const std::string kept = folder / "kept.txt", partly = folder / "partly.txt", edited = folder / "edited.txt";
   const std::string link = folder / "link.txt", otherLink = folder / "other-link.txt";
-  writeFile(kept, "old");
+  for (const std::string& path : {kept, edited, link}) writeFile(path, "old");
   writeFile(partly, "one old\nold old\nold");
-  writeFile(edited, "old");
-  writeFile(link, "old");
   std::filesystem::create_hard_link(link, otherLink);  // the run's first rename changes the file's status
   listFiles({kept, partly, edited, link, otherLink});
   preview::frmPreview& preview = openPreview();
@@ -141,8 +137,8 @@ TEST_F(PreviewWindow, ClearedFilesAndOccurrencesAreKeptAndAnEditedFileIsRefusedB
   ASSERT_EQ(scripted.boxes.shown.size(), 2u);
   EXPECT_TRUE(scripted.boxes.shown[0].text.contains("'" + QString::fromStdString(edited) + "'") &&
               scripted.boxes.shown[0].text.contains("changed since the preview"));
-  EXPECT_EQ(std::pair(readFile(link), readFile(otherLink)), std::pair(std::string("new"), std::string("new")));
-  EXPECT_EQ(std::tuple(readFile(kept), readFile(partly), readFile(edited)), std::tuple("old", "one new\nold new\nnew", "OLD"));
+  EXPECT_EQ(std::tuple(readFile(link), readFile(otherLink), readFile(kept), readFile(partly), readFile(edited)),
+            std::tuple("new", "new", "old", "one new\nold new\nnew", "OLD"));
   EXPECT_EQ(window->findChild<preview::frmPreview*>(), nullptr) << "the preview closed";
 }
 
@@ -167,8 +163,8 @@ TEST_F(PreviewWindow, AFileThatCannotBeReadHasARowWithItsFailureAndFailsAgainOnR
   preview.cmdReplace->click();
   ASSERT_TRUE(eventually([&] { return lastBox() == "Made 2 replacements."; })) << lastBox().toStdString();
   ASSERT_EQ(scripted.boxes.shown.size(), 2u);
-  EXPECT_EQ(scripted.boxes.shown[0].style, MessageStyle::AbortRetryIgnore);
-  EXPECT_TRUE(scripted.boxes.shown[0].text.contains("not a text file")) << scripted.boxes.shown[0].text.toStdString();
+  EXPECT_TRUE(scripted.boxes.shown[0].style == MessageStyle::AbortRetryIgnore &&
+              scripted.boxes.shown[0].text.contains("not a text file")) << scripted.boxes.shown[0].text.toStdString();
   EXPECT_EQ(readFile(tree + "/ok.txt") + readFile(tree + "/sub/deep.txt"), "newnew");
 }
 
@@ -198,9 +194,8 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
   EXPECT_EQ(preview.lblStatus->text(), "10 occurrences in 4 files; 2 occurrences not listed are left as they are");
   std::vector<ChosenFile> chosen = preview.model().chosenFiles();
   ASSERT_EQ(chosen.size(), 3u);
-  EXPECT_EQ(std::pair(chosen[1].path, chosen[2].path), std::pair(files[1], files[2]));
-  EXPECT_EQ(chosenOf(chosen[1], 4), std::vector<bool>({false, true, false, false}));
-  EXPECT_EQ(chosenOf(chosen[2], 2), std::vector<bool>(2, true));
+  EXPECT_EQ(std::tuple(chosen[1].path, chosen[2].path, chosenOf(chosen[1], 4), chosenOf(chosen[2], 2)),
+            std::tuple(files[1], files[2], std::vector<bool>{false, true, false, false}, std::vector<bool>(2, true)));
 
   // Ticked whole again, the file is replaced whole, unlisted occurrences too.
   preview.model().setData(partly, Qt::Checked, Qt::CheckStateRole);
@@ -210,33 +205,23 @@ TEST_F(PreviewWindow, PastTheBoundEveryFileHasItsRowAndAPartlyTickedFileKeepsIts
 }
 
 TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksFirst) {
-  std::filesystem::create_directories(folder / "tree/sub");
-  std::filesystem::create_directories(folder / "tree/z");
-  writeFile(folder / "tree/f.txt", "old");
-  writeFile(folder / "tree/sub/g.txt", "old");
+  for (const char* sub : {"tree/sub", "tree/z"}) std::filesystem::create_directories(folder / sub);
+  for (const char* name : {"tree/f.txt", "tree/sub/g.txt"}) writeFile(folder / name, "old");
   const RunRequest request{{"old", "new", CompareMode::Text}, FolderRun{folder / "tree", "*.*", true}, false};
-  EngineOptions options;
-  options.yieldInterval = std::chrono::nanoseconds(0);
   const RunCalls calls{.swap = {}, .readEntry = &heldReadEntry};
-  options.calls = &calls;
-  const struct Release {
-    ~Release() { listingHeld = false; }
-  } release;
+  const EngineOptions options{.yieldInterval = std::chrono::nanoseconds(0), .batch = {}, .calls = &calls};
+  const struct Release { ~Release() { listingHeld = false; } } release;
   // Held in a folder's listing, a search gets Stop; `listed` files are found by then.
   const auto stopWhileListing = [&](int entriesBefore, int listed) {
-    listingHeld = true;
-    freeEntries = entriesBefore;
+    listingHeld = true, freeEntries = entriesBefore;
     auto preview = std::make_unique<preview::frmPreview>(request, options, scripted.services(), *store, window.get());
     preview->show();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
-    EXPECT_TRUE(eventually([&] { return preview->model().rowCount() == listed; }));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()) && eventually([&] { return preview->model().rowCount() == listed; }));
     QTest::keyClick(preview.get(), Qt::Key_R, Qt::AltModifier);
     QTest::qWait(150);  // longer than a button's animated click
     EXPECT_TRUE(preview->searching() && !preview->cmdReplace->isEnabled()) << "Replace waits";
-    preview->cmdStop->click();
-    listingHeld = false;
-    EXPECT_TRUE(eventually([&] { return !preview->searching(); }));
-    EXPECT_TRUE(preview->cmdReplace->isEnabled());
+    preview->cmdStop->click(), listingHeld = false;
+    EXPECT_TRUE(eventually([&] { return !preview->searching(); }) && preview->cmdReplace->isEnabled());
     return preview;
   };
   std::vector<std::size_t> runs;  // the files of each
@@ -264,12 +249,10 @@ TEST_F(PreviewWindow, ReplaceWaitsForTheSearchAndAfterAStopThatLeftFilesOutAsksF
             QString::fromStdString("The search of " + folder / "tree" + " was stopped after 1 file, at " +
                                    folder / "tree/f.txt" + ". Replace leaves the files after it, not searched, as "
                                    "they are.\r\rReplace in the files searched?"));
-  EXPECT_EQ(runs.size(), 1u);
-  EXPECT_TRUE(preview->isVisible());
+  EXPECT_EQ(std::pair(runs.size(), preview->isVisible()), std::pair(1UL, true));
   scripted.boxes.answerToQuestions = MessageAnswer::Yes;
   preview->cmdReplace->click();
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1], 1u);
+  EXPECT_EQ(runs, (std::vector<std::size_t>{2, 1}));
 }
 
 TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
@@ -282,8 +265,7 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   EXPECT_TRUE(preview.isVisible());
   QTest::keyClick(&preview, Qt::Key_F1);
   EXPECT_EQ(std::pair(scripted.help.command, scripted.help.key), std::pair(platform::kHelpKey, QString("preview")));
-  preview.resize(700, 400);
-  preview.lstOccurrences->setColumnWidth(1, 250);
+  preview.resize(700, 400), preview.lstOccurrences->setColumnWidth(1, 250);
   preview.cmdClose->setFocus();  // a focused button takes Enter
   QTest::keyClick(preview.cmdClose, Qt::Key_Return);
   EXPECT_TRUE(eventually([&] { return window->findChild<preview::frmPreview*>() == nullptr; }));
@@ -292,8 +274,7 @@ TEST_F(PreviewWindow, EscStopsTheSearchAndEnterPressesTheFocusedButton) {
   preview::frmPreview& again = openPreview();
   EXPECT_EQ(std::pair(again.size(), again.lstOccurrences->columnWidth(1)), std::pair(QSize(700, 400), 250));
   again.reject();
-  EXPECT_EQ(readFile(folder / "tree/0"), "old");
-  EXPECT_EQ(scripted.boxes.shown.size(), 0u);
+  EXPECT_EQ(std::pair(readFile(folder / "tree/0"), scripted.boxes.shown.size()), std::pair(std::string("old"), 0UL));
 }
 
 // Marks read in a light and a dark palette alike, and stand out from the list's ground.
@@ -311,9 +292,7 @@ TEST(MarkColours, ReadInLightAndDarkPalettes) {
     QImage row(20, 20, QImage::Format_RGB32);
     row.fill(palette.color(QPalette::Base));
     QStyleOptionViewItem box;
-    box.palette = palette;
-    box.rect = QRect(2, 2, 13, 13);
-    box.state = QStyle::State_Enabled | QStyle::State_Off;
+    box.palette = palette, box.rect = QRect(2, 2, 13, 13), box.state = QStyle::State_Enabled | QStyle::State_Off;
     QPainter painter(&row);
     preview::TickBoxEdgeStyle().drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, &painter);
     painter.end();
@@ -344,11 +323,9 @@ TEST(PreviewSearchTest, ABigFilesRowsShowWhileItIsReadAndOneCutOffLeavesNone) {
     EXPECT_EQ(std::pair(search.filesSearched(), model.filesBeingRead()), std::pair(std::int64_t{0}, 1));
     if (stopped) search.stop();
     while (!search.finished()) model.append(search.takeFound());
-    if (stopped)
-      EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()), std::tuple(0, 0, 0));
-    else
-      EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()),
-                std::tuple(1, 100, std::int64_t{4} * ((8 << 20) / 17)));
+    using Counts = std::tuple<int, std::int64_t, std::int64_t>;
+    EXPECT_EQ(std::tuple(model.files(), model.listedOccurrences(), model.occurrences()),
+              (stopped ? Counts{0, 0, 0} : Counts{1, 100, std::int64_t{4} * ((8 << 20) / 17)}));
   }
 }
 

@@ -69,9 +69,7 @@ class Reliability : public ::testing::Test {
 // Killed at any moment, a run leaves each file old or new, only temporary files beside them, and
 // undo restores every file the run finished.
 TEST_F(Reliability, AKilledRunLeavesEachFileOldOrNewAndUndoRestoresEveryFileItFinished) {
-  struct File {
-    std::string path, old, rewritten;
-  };
+  struct File { std::string path, old, rewritten; };
   std::string big;
   for (int i = 0; i < 200000; ++i) big += "line " + std::to_string(i) + " holds a needle here\r\n";
   std::vector<File> files = {{folder / "big.txt", big, referenceReplace(big, "needle", "thread", false).output}};
@@ -114,10 +112,9 @@ TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSou
   writeFile(path, text);
   const ProgramRun run =
       runProgram(kCli, {"--find", "needle", "--replace", "thread!", path}, {.fileSizeLimit = 64 << 10});
-  EXPECT_EQ(std::tie(run.status, run.err), std::tuple(1, "sorvane-cli: " + path + ": Disk full (error 61)\n"));
-  EXPECT_EQ(lastLine(run.out), "Made 0 replacements.");
-  EXPECT_EQ(readFile(path), text);
-  EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"large.txt"});
+  EXPECT_EQ(std::tuple(run.status, run.err, lastLine(run.out), readFile(path) == text, namesIn(folder.path())),
+            std::tuple(1, "sorvane-cli: " + path + ": Disk full (error 61)\n", "Made 0 replacements.", true,
+                       std::vector<std::string>{"large.txt"}));
 
   // A read-only file system is named as such, not as a missing permission.
   if (::geteuid() != 0) GTEST_SKIP() << "only root mounts the read-only file system";
@@ -126,8 +123,7 @@ TEST_F(Reliability, FileSizeLimitAndReadOnlyFileSystemAreReportedAsSuchAndTheSou
   if (!mounted.mounted) GTEST_SKIP() << "no file system of its own may be mounted here";
   writeFile(readOnly + "/a.txt", "needle");
   ASSERT_EQ(::mount(nullptr, readOnly.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
-  const ProgramRun refused = runProgram(kCli, {"--find", "needle", "--replace", "thread", readOnly + "/a.txt"});
-  EXPECT_EQ(refused.err,
+  EXPECT_EQ(runProgram(kCli, {"--find", "needle", "--replace", "thread", readOnly + "/a.txt"}).err,
             "sorvane-cli: " + readOnly + "/a.txt: Path/File access error: read-only file system (error 75)\n");
   EXPECT_EQ(readFile(readOnly + "/a.txt"), "needle");
 }
@@ -146,9 +142,8 @@ TEST_F(Reliability, UndoOntoAFullDiskPutsNoCutCopyInPlaceAndTriesAgain) {
   for (std::ofstream filler(disk + "/filler", std::ios::binary); filler << std::string(4096, 'f');) {}
   ::sync();
   const ProgramRun full = runProgram(kCli, {"--undo"});
-  EXPECT_NE(full.status, 0) << full.out << full.err;
-  EXPECT_NE(full.out.find("Restored 0 files."), std::string::npos) << full.out;
-  EXPECT_NE((full.out + full.err).find(path), std::string::npos) << full.out << full.err;
+  EXPECT_TRUE(full.status != 0 && full.out.find("Restored 0 files.") != std::string::npos &&
+              (full.out + full.err).find(path) != std::string::npos) << full.out << full.err;
   EXPECT_TRUE(readFile(path) == rewritten) << "cut to " << readFile(path).size() << " bytes";
   EXPECT_EQ(namesIn(disk), (std::vector<std::string>{"a.txt", "filler"}));
 
@@ -190,20 +185,17 @@ TEST_F(Reliability, PermissionFailuresAreReportedOnALineEachAndTheSourcesStay) {
   EXPECT_EQ(readFile(unlistable + "/x.txt") + readFile(fine), "xneedle");
 
   const ProgramRun run = runUnprivileged({"--find", "needle", "--replace", "x", "--folder", folder.path(), "--recursive"});
-  EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.err, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n" +
+  EXPECT_EQ(std::tie(run.status, run.err), std::tuple(1, "sorvane-cli: " + readOnly + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + unreadable + ": Permission denied (error 70)\n" +
                          "sorvane-cli: " + inLocked + ": Permission denied (its folder cannot be written) (error 70)\n" +
                          "sorvane-cli: " + unlistable + ": Permission denied (error 70)\n" +
-                         "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n");
+                         "sorvane-cli: " + unsearchable + ": Permission denied (error 70)\n"));
   EXPECT_EQ(std::tuple(lastLine(run.out), readFile(fine), attributesOf(fine)),
             std::tuple("Made 3 replacements.", "x", attributes));
-  if (::geteuid() == 0) {  // only then are the set-id files another user's
-    EXPECT_EQ(std::pair(statusOf(setUid).st_mode & 07777, statusOf(setGid).st_mode & 07777), std::pair(0777u, 0777u));
-  }
-  // A file the user may not write stays another's, although the user may write its folder: only
-  // root can hand the folder to another user.
+  // Only as root are the set-id files another user's. A file the user may not write stays
+  // another's, although the user may write its folder: only root can hand the folder to another user.
   if (::geteuid() == 0) {
+    EXPECT_EQ(std::pair(statusOf(setUid).st_mode & 07777, statusOf(setGid).st_mode & 07777), std::pair(0777u, 0777u));
     const std::string ownFolder = programFolder / "own", others = programFolder / "own/root's.txt";
     fs::create_directory(ownFolder);
     writeFile(others, "needle");

@@ -206,8 +206,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
     ReplaceCommand(host, options(yieldOften)).cmdReplace_Click();
     failingSwap = {};
   };
-  host.findList.items = {"foobar"};
-  host.replaceList.items = {"bar"};
+  host.findList.items = {"foobar"}, host.replaceList.items = {"bar"};
   for (const bool fileMode : {false, true}) {
     host.fileMode = fileMode;
     click();
@@ -236,9 +235,8 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
     // The missing file is opened, and shown, only for a term.
     ASSERT_EQ(host.messages.size(), *find ? 2u : 1u) << find;
     EXPECT_EQ(host.messages.back(), std::pair(MessageStyle::Information, std::string(report)));
-    EXPECT_EQ(host.findList.items, findList);
-    EXPECT_EQ(swappedNames(), swappedFiles);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "enable", "focus"}));
+    EXPECT_EQ(std::tuple(host.findList.items, swappedNames(), host.calls),
+              std::tuple(findList, swappedFiles, std::vector<std::string>{"disable", "enable", "focus"})) << find;
   }
   host.find = "FOO";
   click();
@@ -271,8 +269,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   // going away, the window wants no report, and no widget is touched again.
   writeFile(folder / "c.txt", "xyz");
   for (const bool abandon : {false, true}) {
-    host.abandon = abandon;
-    host.messages.clear(), host.calls.clear();
+    host.abandon = abandon, host.messages.clear(), host.calls.clear();
     ReplaceCommand(host, options(true))
         .replacePreviewed({{"xyz", "bar", CompareMode::Binary}, FileList::of({folder / "c.txt"})});
     EXPECT_EQ(host.calls, (abandon ? std::vector<std::string>{"disable"}
@@ -285,8 +282,7 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   // A folder run takes any other text than a listed type as masks over all files, Grayed as unchecked, records
   // the masks once it runs, and refreshes the window's file list. An empty box takes no file; masks the run
   // cannot use are refused before anything else, with the focus on the box.
-  host.abandon = host.fileMode = false;
-  host.folder = folder.path(), host.recursive = CheckValue::Grayed;
+  host.abandon = host.fileMode = false, host.folder = folder.path(), host.recursive = CheckValue::Grayed;
   for (const auto& [typed, pattern] : {std::pair{"", ""}, {"*.TXT; !sub/", "*.*"}}) {
     host.fileType = typed;
     const sorvane::FolderRun read = std::get<sorvane::FolderRun>(ReplaceCommand(host).requestFromWindow().over);
@@ -302,8 +298,8 @@ TEST_F(ReplaceRun, TheWindowsRunReadsTheWindowRewritesInListOrderReportsAndRecor
   EXPECT_EQ(host.messages[0], std::pair(MessageStyle::Critical, std::string("The file masks cannot be used: there is an empty mask between two \";\".")));
   host.fileType = "*.TXT; !sub/";
   click();
-  EXPECT_EQ(host.recentMasks, std::vector<std::string>{"*.TXT; !sub/"});
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
+  EXPECT_EQ(std::tuple(host.recentMasks, host.calls), std::tuple(std::vector<std::string>{"*.TXT; !sub/"},
+                                                                std::vector<std::string>{"disable", "refresh", "enable", "focus"}));
 }
 
 // The second of three files fails, in an ordinary run or in a preview's: told once the file
@@ -383,8 +379,7 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureToldAndAnswered) {
       for (const std::int64_t index : dropped.value_or(allKept)) previewed.files[1].occurrences.drop(index);
       // Past a tick of the file system's clock, so that any change sets a status-change time of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      told.abandon = false, told.onYield = nullptr;
-      createUnnamed = &createUnnamedFile, journal.taken.clear();
+      told.abandon = false, told.onYield = nullptr, createUnnamed = &createUnnamedFile, journal.taken.clear();
       if (fail) fail();
       told.answers = {answers.begin(), answers.end()};
       std::string atTheFirstFailure;
@@ -396,9 +391,8 @@ TEST_F(ReplaceRun, EachFileIsPutInPlaceInTurnOrItsFailureToldAndAnswered) {
       run(dropped ? RunRequest{{"old", "new", CompareMode::Text}, std::move(previewed)}
                   : RunRequest{{"old", "new", CompareMode::Binary}, FileList::of(files)},
           true, jobs);
-      EXPECT_EQ(atTheFirstFailure, expectedTold.size() > 1 ? "new 1, old 3" : "") << at;
+      EXPECT_EQ(std::tuple(atTheFirstFailure, told.told), std::tuple(expectedTold.size() > 1 ? "new 1, old 3" : "", expectedTold)) << at;
       EXPECT_EQ((std::vector{readFile(files[0]), readFile(second), readFile(files[2])}), contents) << at;
-      EXPECT_EQ(told.told, expectedTold) << at;
       std::string happened;
       for (const std::string& event : events) happened += (happened.empty() ? "" : ", ") + event;
       EXPECT_EQ(happened, expectedEvents) << at;
@@ -443,8 +437,7 @@ TEST_F(ReplaceRun, BatchSizeAndReadAheadFollowTheirOwnSettingsAndEveryTaskRunsIn
   for (const auto& [batchFiles, readAhead] : {std::pair<std::size_t, std::size_t>{2, 5}, {5, 2}}) {
     std::vector<std::string> paths;
     for (int i = 0; i < 10; ++i) paths.push_back(file(std::to_string(i) + ".txt", "old"));
-    events.clear();
-    gateOpen = false;
+    events.clear(), gateOpen = false;
     const RunCalls calls{.swap = {.createUnnamed = &gatedCreateUnnamed}};
     const EngineOptions options{.undoRecord = &journal, .jobs = 2, .readAhead = readAhead,
                                 .batch = {.files = batchFiles}, .calls = &calls};
