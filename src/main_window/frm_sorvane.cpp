@@ -77,7 +77,7 @@ frmSorvane::frmSorvane(const platform::Services& services, settings::SettingsSto
   folderPicker_ = std::make_unique<file_selection::FolderPicker>(folderTarget, services.fileDialogs,
                                                                  services.messageBoxes, *this);
   viewer_ = std::make_unique<viewer::FileViewer>(*widgets_.lstFiles, services);
-  patternMarks_ = new PatternMarks(widgets_, this);
+  new PatternMarks(widgets_, this);  // the window owns it
   connectHandlers();
 }
 

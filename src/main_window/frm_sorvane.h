@@ -37,7 +37,6 @@ class FileViewer;
 
 namespace sorvane::ui {
 
-class PatternMarks;
 class WindowReplaceHost;
 
 // The main window. Its widgets are placed in twips by Form_Resize; its collaborators (the file
@@ -135,7 +134,6 @@ class frmSorvane final : public QWidget, private file_selection::FolderTarget {
   bool lastRunUnkept_ = false;  // the journal kept nothing of it
   bool exiting_ = false;
   QPointer<QWidget> focusBeforeRun_;
-  PatternMarks* patternMarks_ = nullptr;
   struct FaultSelection {
     QComboBox* box = nullptr;
     int from = 0;

@@ -15,10 +15,10 @@ class PatternMarks final : public QObject {
  public:
   PatternMarks(const MainWindowWidgets& widgets, QObject* parent);
 
+ private:
   // Checks both boxes again, as the options and texts now are.
   void check();
 
- private:
   const MainWindowWidgets& widgets_;
 };
 
