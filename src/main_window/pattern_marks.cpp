@@ -42,7 +42,7 @@ bool isMarked(const QComboBox& box) { return box.property(kMarkedProperty).toBoo
 PatternMarks::PatternMarks(const MainWindowWidgets& widgets, QObject* parent) : QObject(parent), widgets_(widgets) {
   for (QComboBox* box : {widgets.cmbFind, widgets.cmbReplace})
     connect(box, &QComboBox::editTextChanged, this, &PatternMarks::check);
-  // Whole words change the pattern compiled, and with it what may be wrong with it.
+  // Every option changes the pattern compiled, and with it what may be wrong with it.
   for (QCheckBox* box : {widgets.chkRegularExpression, widgets.chkWholeWord, widgets.chkCaseSensitive})
     connect(box, &QCheckBox::stateChanged, this, &PatternMarks::check);
 }
